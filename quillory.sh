@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Quillory on Debian: installs what is missing, cross-builds both programs and
+# runs them, or their tests, under Wine.
+#   ./quillory.sh build   install and build only
+#   ./quillory.sh test    install, build, run every test of both builds
+#   ./quillory.sh run     install, build, start Quillory Window
+# QUILLORY_BUILD_DIR chooses the build folder (default: build).
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")" && pwd)"
+build="${QUILLORY_BUILD_DIR:-$root/build}"
+case "$build" in /*) ;; *) build="$root/$build" ;; esac
+jobs="$(nproc)"
+
+install_deps() { "$root/scripts/install-deps.sh"; }
+
+configure_and_build() {
+  local arch="$1" dir="$build/$1"
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" >/dev/null
+  fi
+  cmake --build "$dir" --parallel "$jobs"
+}
+
+build_all() {
+  install_deps
+  configure_and_build x86_64
+  configure_and_build i686
+}
+
+# A fresh Wine prefix and, without a display, an Xvfb of our own.
+xvfb_pid=""
+start_wine() {
+  export WINEPREFIX="$build/wineprefix" HOME="$build/home"
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+  if [ -z "${DISPLAY:-}" ]; then
+    local n
+    for n in $(seq 90 140); do
+      [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+    done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  fi
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX" "$HOME"
+  mkdir -p "$HOME"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+}
+
+stop_wine() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+
+run_tests() {
+  build_all
+  start_wine
+  trap stop_wine EXIT
+  local status=0 arch summary=()
+  for arch in x86_64 i686; do
+    echo "== tests: $arch"
+    local log="$build/$arch/ctest.log"
+    if ctest --test-dir "$build/$arch" --output-on-failure --timeout 900 "$@" 2>&1 | tee "$log"; then :; else status=1; fi
+    [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+    summary+=("$arch: $(grep -E 'tests passed' "$log" | tail -n 1)")
+  done
+  echo "== summary"
+  printf '%s\n' "${summary[@]}"
+  return "$status"
+}
+
+run_program() {
+  build_all
+  local exe="$root/dist/Quillory Window.exe"
+  if [ ! -f "$exe" ]; then
+    echo "Quillory Window is not built yet: nothing to start."
+    return 0
+  fi
+  local had_display="${DISPLAY:-}"
+  start_wine
+  trap stop_wine EXIT
+  if [ -n "$had_display" ]; then
+    wine "$exe"
+  else
+    wine "$exe" &
+    local pid=$!
+    sleep "${QUILLORY_SHOT_DELAY:-20}"
+    import -window root "$root/dist/screenshot.png"
+    echo "screenshot saved to dist/screenshot.png"
+    kill "$pid" 2>/dev/null || true
+  fi
+}
+
+case "${1:-}" in
+  build) build_all ;;
+  test) shift; run_tests "$@" ;;
+  run) run_program ;;
+  *) echo "usage: $0 build|test|run" >&2; exit 2 ;;
+esac
