@@ -18,3 +18,34 @@ function(quillory_tests name)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)
 endfunction()
+
+# quillory_resource_dll(target "File Name.dll" script.rc [DEPENDS files...])
+# builds a resource-only DLL (no code, no entry point) from a UTF-8 resource
+# script into the calling folder's binary folder; DEPENDS lists the files the
+# script includes.
+function(quillory_resource_dll target dll_name rc_file)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  get_filename_component(rc_path "${rc_file}" ABSOLUTE)
+  set(object "${CMAKE_CURRENT_BINARY_DIR}/${target}.res.o")
+  set(dll "${CMAKE_CURRENT_BINARY_DIR}/${dll_name}")
+  add_custom_command(OUTPUT "${object}"
+    COMMAND ${CMAKE_RC_COMPILER} -c 65001 -I "${CMAKE_SOURCE_DIR}" -I "${CMAKE_CURRENT_SOURCE_DIR}"
+            -i "${rc_path}" -o "${object}"
+    DEPENDS "${rc_path}" ${ARG_DEPENDS} VERBATIM)
+  add_custom_command(OUTPUT "${dll}"
+    COMMAND ${CMAKE_C_COMPILER} -shared -nostdlib -Wl,-e,0 -o "${dll}" "${object}"
+    DEPENDS "${object}" VERBATIM)
+  add_custom_target(${target} ALL DEPENDS "${dll}")
+  set_target_properties(${target} PROPERTIES QUILLORY_DLL "${dll}")
+endfunction()
+
+# quillory_copy_resource_dlls(target dll_target...) copies the DLLs of the
+# given quillory_resource_dll targets beside target's output after each build.
+function(quillory_copy_resource_dlls target)
+  foreach(dll_target ${ARGN})
+    add_dependencies(${target} ${dll_target})
+    get_target_property(dll ${dll_target} QUILLORY_DLL)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different "${dll}" "$<TARGET_FILE_DIR:${target}>" VERBATIM)
+  endforeach()
+endfunction()

@@ -138,6 +138,9 @@ public:
     // give unaligned views.
     ShellMemory<wchar_t> WideSubView(unsigned __int64 byteOffset, unsigned __int64 unitCount) const;
     ShellMemory<unsigned char> AsBytes() const;
+    // count elements from a BYTE offset, added unscaled (offsets into the
+    // received messages of 32-bit records).
+    ShellMemory<T> SubRange(unsigned __int64 byteOffset, unsigned __int64 count) const;
 
     // UTF-8 elements to UTF-16 units, exactly as many as the source gives: a
     // source that ends in its NUL yields a terminated string, and no NUL is added.

@@ -104,3 +104,8 @@ template <class T> ShellMemory<unsigned char> MAtom<T>::AsBytes() const
 {
     return ShellMemory<unsigned char>(reinterpret_cast<unsigned char*>(m_data), GetByteCount());
 }
+
+template <class T> ShellMemory<T> MAtom<T>::SubRange(unsigned __int64 byteOffset, unsigned __int64 count) const
+{
+    return ShellMemory<T>(reinterpret_cast<T*>(reinterpret_cast<unsigned char*>(m_data) + byteOffset), count);
+}

@@ -36,10 +36,20 @@ template <class T> MAtom<T>& MAtom<T>::LoadFromResource(HMODULE module, const wc
 template <class T>
 MAtom<T>& MAtom<T>::LoadFromResourceFile(const wchar_t* modulePath, const wchar_t* type, unsigned id)
 {
+    // Checked here: some kinds take a null module for the program's own.
     HMODULE module = LoadLibraryW(modulePath);
-    LoadFromResource(module, type, id);
-    if (module)
+    if (!module)
+        return Clear();
+    try
+    {
+        LoadFromResource(module, type, id);
+    }
+    catch (...)
+    {
         FreeLibrary(module);
+        throw;
+    }
+    FreeLibrary(module);
     return *this;
 }
 
@@ -133,7 +143,13 @@ template <class T> bool MAtom<T>::ReadOpenFile(HANDLE file, unsigned __int64 max
     unsigned __int64 count = static_cast<unsigned __int64>(size.QuadPart) / sizeof(T);
     if (count > maximumCount)
         count = maximumCount;
+    // A view cannot grow: it takes no more than the elements it covers.
+    if (!IsResizable() && count > m_count)
+        count = m_count;
     Resize(count);
+    // Some kinds end empty when the block cannot be had.
+    if (m_count != count)
+        return false;
     return AtomDetail::ReadChunks(file, m_data, count * sizeof(T));
 }
 

@@ -5,7 +5,9 @@
 #pragma once
 
 #include "foundation/Atom.h"
+#include "foundation/ByteMemory.h"
 #include "foundation/StringException.h"
+#include "foundation/StringResources.h"
 
 #include <objbase.h>
 
@@ -20,6 +22,8 @@ struct Format
 {
 };
 }
+
+template <class T> class MList;
 
 template <class T> class MStringEx : public MemoryPH<T>
 {
@@ -49,6 +53,21 @@ public:
     template <class U = T, class = std::enable_if_t<std::is_same<U, char>::value>> explicit MStringEx(char c);
     // The braced upper-case text of a GUID in UTF-8.
     template <class U = T, class = std::enable_if_t<std::is_same<U, char>::value>> explicit MStringEx(const GUID& guid);
+    // The text of a byte-counted block: its bytes / 2 units up to the first
+    // NUL, then a NUL.
+    template <class U = T, class = std::enable_if_t<std::is_same<U, wchar_t>::value>>
+    explicit MStringEx(const MMemory<wchar_t>& memory);
+    // The entry of the language module's string table (MStringException on
+    // failure).
+    template <class U = T, class = std::enable_if_t<std::is_same<U, wchar_t>::value>> explicit MStringEx(ResId id);
+    // The entry of the language module's string table used as a printf
+    // format for the arguments.
+    template <class U = T, class = std::enable_if_t<std::is_same<U, wchar_t>::value>>
+    MStringEx(const sX::Format&, unsigned id, ...);
+    // The value of an entry ("ProductVersion", "FileDescription", ...) of
+    // the version resource of the module's file.
+    template <class U = T, class = std::enable_if_t<std::is_same<U, wchar_t>::value>>
+    MStringEx(const wchar_t* entryName, HMODULE module);
 
     ~MStringEx() override = default;
 
@@ -73,10 +92,22 @@ public:
     // Replaces the text by printf-style formatting in the Microsoft C
     // runtime's format language; a null format clears the string.
     MStringEx& Format(const T* format, ...);
+    // Replaces the text by the module's string-table entry; a null module
+    // means the program's own. An empty entry gives the empty string and a
+    // NUL inside the entry ends the text.
+    template <class U = T, class = std::enable_if_t<std::is_same<U, wchar_t>::value>>
+    MStringEx& LoadString(unsigned id, HMODULE module);
     MStringEx& FormatV(const T* format, va_list args);
 
     // The text without its terminating NUL.
     ShellMemory<T> TextView() const { return ShellMemory<T>(this->m_data, GetLength()); }
+    // Reverses the characters in place; the NUL stays last.
+    MStringEx& Reverse()
+    {
+        for (unsigned __int64 i = 0, j = GetLength(); j > i + 1; ++i, --j)
+            std::swap(this->m_data[i], this->m_data[j - 1]);
+        return *this;
+    }
 
     MStringEx& InsertGroupSeparators(const T* separator);
     // The value of one digit in this string's radix; MStringException 10006
@@ -100,6 +131,50 @@ public:
     {
         return WriteTextFile(path, withNul, creationDisposition, flagsAndAttributes, nullptr);
     }
+
+    // ---- searching, cutting, trimming, splitting, replacing ----
+    // Positions and lengths are element indexes of the text; npos is not found.
+    static constexpr unsigned __int64 npos = ~0ull;
+    // matchCase false compares lower-cased copies (upper-cased for StartsWith)
+    // mapped by the C runtime in the current locale.
+    unsigned __int64 Find(const MStringEx& part, unsigned __int64 start, bool matchCase) const;
+    unsigned __int64 FindChar(T c, unsigned __int64 start, bool matchCase) const;
+    // False for an empty prefix.
+    bool StartsWith(const MStringEx& prefix, bool matchCase) const;
+    bool EqualsNoCase(const MStringEx& other) const;
+    // Whether any character of the text occurs in the NUL-terminated set.
+    bool ContainsAnyOf(const T* set) const;
+    MStringEx Mid(unsigned __int64 position, unsigned __int64 length) const;
+    MStringEx Mid(unsigned __int64 position) const;
+    MStringEx Left(unsigned __int64 length) const;
+    // The text before / after the last c; without one, the whole text when
+    // wholeIfAbsent is set and the empty string otherwise.
+    MStringEx BeforeLast(T c, bool wholeIfAbsent) const;
+    MStringEx AfterLast(T c, bool wholeIfAbsent) const;
+    // The text after the n-th c; with fewer, the empty string or the whole
+    // text by wholeIfMissing.
+    MStringEx AfterNth(T c, unsigned __int64 n, bool wholeIfMissing) const;
+    // Removes every c in place.
+    MStringEx& Remove(T c);
+    // The non-empty pieces between occurrences of the separator; an empty
+    // separator gives one piece per character.
+    MList<MStringEx> Split(MStringEx separator, bool matchCase) const;
+    // The same list on the heap, owned by the caller.
+    MList<MStringEx>* SplitOnHeap(MStringEx separator, bool matchCase) const;
+    // Replaces every occurrence; the replacement is not searched again. An
+    // empty text to find changes nothing.
+    MStringEx& Replace(const MStringEx& what, const MStringEx& replacement, bool matchCase);
+    // White space: 9 to 13, 32 and the Unicode spaces (in narrow text only
+    // the ASCII ones).
+    MStringEx& TrimLeft();
+    MStringEx& TrimRight();
+    MStringEx& Trim();
+    // Runs of c.
+    MStringEx& TrimLeft(T c);
+    MStringEx& TrimRight(T c);
+    MStringEx& Trim(T c);
+    // The decimal text of a signed 64-bit number.
+    static MStringEx FromInt64(__int64 value);
 
 private:
     void SetEmpty()
@@ -138,3 +213,4 @@ unsigned __int64 Utf16ToUtf8(const wchar_t* source, unsigned __int64 units, char
 }
 
 #include "foundation/StringExImpl.h"
+#include "foundation/StringOperations.h"

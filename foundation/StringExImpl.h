@@ -77,6 +77,50 @@ template <class T> template <class U, class> MStringEx<T>::MStringEx(const GUID&
     }
 }
 
+template <class T>
+template <class U, class>
+MStringEx<T>::MStringEx(const MMemory<wchar_t>& memory)
+    : MStringEx(ShellMemory<wchar_t>(memory.GetData(), memory.GetSize() / 2), true)
+{
+}
+
+template <class T> template <class U, class> MStringEx<T>::MStringEx(ResId id)
+{
+    SetEmpty();
+    LoadString(id.id, LanguageModule);
+}
+
+template <class T> template <class U, class> MStringEx<T>::MStringEx(const sX::Format&, unsigned id, ...)
+{
+    SetEmpty();
+    const MStringEx format = MStringEx().LoadString(id, LanguageModule);
+    va_list args;
+    va_start(args, id);
+    FormatV(format.GetText(), args);
+    va_end(args);
+}
+
+template <class T>
+template <class U, class>
+MStringEx<T>::MStringEx(const wchar_t* entryName, HMODULE module)
+{
+    MemoryPH<wchar_t> value = StringDetail::ReadVersionValue(entryName, module);
+    this->Swap(value);
+}
+
+template <class T> template <class U, class> MStringEx<T>& MStringEx<T>::LoadString(unsigned id, HMODULE module)
+{
+    const ShellMemory<wchar_t> entry = StringDetail::FindStringTableEntry(module, id);
+    if (entry.GetCount() == 0)
+        Clear();
+    else
+    {
+        MStringEx text(entry, true);
+        this->Swap(text);
+    }
+    return *this;
+}
+
 template <class T> MStringEx<T>& MStringEx<T>::operator=(const MStringEx& other)
 {
     if (this == &other)

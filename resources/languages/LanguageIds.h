@@ -1,0 +1,133 @@
+// Numbers of the dialog templates, controls and strings of the language
+// modules ("Resources EN US.dll", "Resources BG BG.dll"). The program refers
+// to their contents only by these numbers. Shared by the resource scripts and
+// the C++ code; keep it to #define lines. One section per subsystem: a new
+// feature adds its numbers to its subsystem's section.
+#pragma once
+
+// ---- Application shell --------------------------------------------------
+
+// Captions and program names.
+#define IDS_PRODUCT_CAPTION 70
+#define IDS_PRODUCT_NAME 71
+
+// Message-box buttons, in control-id order: string = control id + 257.
+#define IDS_BUTTON_OK 258
+#define IDS_BUTTON_CANCEL 259
+#define IDS_BUTTON_ABORT 260
+#define IDS_BUTTON_RETRY 261
+#define IDS_BUTTON_IGNORE 262
+#define IDS_BUTTON_YES 263
+#define IDS_BUTTON_NO 264
+#define IDS_BUTTON_CLOSE 265
+#define IDS_BUTTON_HELP 266
+
+// Edit context menu: labels and shortcut texts.
+#define IDS_EDIT_DELETE_SHORTCUT 147
+#define IDS_EDIT_COPY 148
+#define IDS_EDIT_COPY_SHORTCUT 149
+#define IDS_EDIT_PASTE 150
+#define IDS_EDIT_PASTE_SHORTCUT 151
+#define IDS_EDIT_UNDO 191
+#define IDS_EDIT_UNDO_SHORTCUT 192
+#define IDS_EDIT_CUT 193
+#define IDS_EDIT_CUT_SHORTCUT 194
+#define IDS_EDIT_SELECT_ALL 195
+#define IDS_EDIT_SELECT_ALL_SHORTCUT 196
+#define IDS_EDIT_DELETE 199
+
+// Wait dialog.
+#define IDD_WAIT 105
+#define IDC_WAIT_ICON 490
+#define IDC_WAIT_ELAPSED 491
+#define IDC_WAIT_MESSAGE 492
+#define IDC_WAIT_CANCEL 493
+#define IDS_WAIT_ELAPSED 359
+#define IDS_WAIT_QUESTION 370
+#define IDS_WAIT_LOADING_PROPERTIES 444
+#define IDS_WAIT_STARTING 758
+
+// Controller: the hidden parent window and the controller dialog.
+#define IDD_HIDDEN_PARENT 102
+#define IDD_CONTROLLER 103
+
+// Start-up and failures.
+#define IDS_ANOTHER_COPY_RUNS 119
+#define IDS_COM_FAILED 174
+#define IDS_COM_SECURITY_FAILED 337
+#define IDS_PROGRAM_FAILED 293
+#define IDS_TRAY_ICON_REFUSED 256
+
+// Tray icon tooltips (formatted with IDS_PRODUCT_NAME) and their suffix.
+#define IDS_TRAY_SHOWN 115
+#define IDS_TRAY_PAUSED 225
+#define IDS_TRAY_STARTING 340
+#define IDS_TRAY_WAITING 544
+#define IDS_TRAY_HIDDEN 545
+#define IDS_TRAY_CLOSING 546
+#define IDS_TRAY_NEW_RELEASE 236
+
+// ---- Slide-show main window ---------------------------------------------
+
+#define IDD_MAIN 109
+#define IDC_MAIN_PICTURE 190
+
+// Tracking tooltip: titles and the texts the window loads at construction.
+#define IDS_NOTICE_BUSY_TITLE 328
+#define IDS_NOTICE_BUSY 327
+#define IDS_NOTICE_TITLE_377 377
+#define IDS_NOTICE_378 378
+#define IDS_NOTICE_379 379
+#define IDS_NOTICE_FADE_TITLE 381
+#define IDS_NOTICE_FADE_RUNNING 382
+#define IDS_NOTICE_442 442
+#define IDS_NOTICE_PROPERTIES_TITLE 402
+#define IDS_NOTICE_403 403
+#define IDS_NOTICE_440 440
+#define IDS_NOTICE_TITLE_438 438
+#define IDS_NOTICE_439 439
+#define IDS_NOTICE_COMMAND_TITLE 443
+#define IDS_NOTICE_287 287
+#define IDS_NOTICE_332 332
+#define IDS_NOTICE_NO_PROPERTIES 441
+#define IDS_NOTICE_NO_GALLERY 448
+#define IDS_NOTICE_NO_OTHER_SLIDES 449
+#define IDS_NOTICE_452 452
+#define IDS_NOTICE_451 451
+#define IDS_NOTICE_GALLERY_TITLE 468
+#define IDS_NOTICE_469 469
+#define IDS_NOTICE_470 470
+#define IDS_NOTICE_471 471
+#define IDS_NOTICE_472 472
+#define IDS_NOTICE_NOT_IN_GALLERY 563
+#define IDS_STARTUP_NOTICE_TITLE 548
+#define IDS_SLIDE_TOOLTIP 581
+
+// ---- Settings dialogs ---------------------------------------------------
+
+// Introduction.
+#define IDD_INTRODUCTION 101
+#define IDC_INTRO_BACKGROUND 400
+#define IDC_INTRO_TITLE 401
+#define IDC_INTRO_TEXT 402
+#define IDC_INTRO_PICTURE 403
+#define IDC_INTRO_SUBTITLE 404
+#define IDC_INTRO_DETAILS 410
+#define IDC_INTRO_CHECK 411
+#define IDC_INTRO_CONTINUE 412
+#define IDP_INTRO_PICTURE 136
+#define IDS_INTRO_TITLE 237
+#define IDS_INTRO_TEXT 536
+#define IDS_INTRO_SUBTITLE 537
+#define IDS_INTRO_DETAILS 570
+
+// Language choice.
+#define IDD_LANGUAGE 106
+#define IDC_LANGUAGE_LABEL 420
+#define IDC_LANGUAGE_LIST 421
+#define IDC_LANGUAGE_OK 422
+#define IDC_LANGUAGE_CANCEL 423
+#define IDC_LANGUAGE_FOCUS 424
+#define IDS_LANGUAGE_CONFIRM 254
+#define IDS_LANGUAGE_SAVE_FAILED 255
+#define IDS_LANGUAGE_TITLE 257

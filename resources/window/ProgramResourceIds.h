@@ -1,0 +1,16 @@
+// Numbers of the resources that Quillory Window carries itself (its icons
+// and artwork), shared by its resource script and the C++ code. Keep it to
+// #define lines.
+#pragma once
+
+// Tray icon families, each with the variant shown while a new release waits.
+#define IDI_PROGRAM 100
+#define IDI_BUSY 124
+#define IDI_SHOWN_NEW_RELEASE 126
+#define IDI_BUSY_NEW_RELEASE 127
+#define IDI_HIDDEN 177
+#define IDI_HIDDEN_NEW_RELEASE 178
+
+// Card artwork (resource type "PNG").
+#define IDP_TEXT_CARD 133
+#define IDP_MEDIA_CARD 134

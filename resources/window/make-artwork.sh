@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Draws the program's icons and card artwork with ImageMagick. The results are
+# checked in beside this script; run it again only to change the artwork.
+set -euo pipefail
+cd "$(dirname "$0")/art"
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+
+# A picture frame: gold border, sky, sun and a green hill, at size s.
+frame() { # size tint output
+  local s=$1 tint=$2 out=$3
+  local b=$((s / 8 > 1 ? s / 8 : 1)) r=$((s / 6))
+  convert -size "${s}x${s}" xc:none \
+    -fill '#c99a2e' -draw "roundrectangle 0,$((s / 10)) $((s - 1)),$((s - 1 - s / 10)) $r,$r" \
+    -fill '#7ec3f0' -draw "rectangle $b,$((s / 10 + b)) $((s - 1 - b)),$((s - 1 - s / 10 - b))" \
+    -fill '#f7d54a' -draw "circle $((s * 2 / 3)),$((s * 4 / 10)) $((s * 2 / 3 + s / 10)),$((s * 4 / 10))" \
+    -fill '#3f9b4a' -draw "ellipse $((s * 3 / 8)),$((s - 1 - s / 10 - b)) $((s / 2)),$((s / 4)) 180,360" \
+    "$tmp/base.png"
+  case "$tint" in
+    normal) cp "$tmp/base.png" "$out" ;;
+    grey) convert "$tmp/base.png" -colorspace Gray -colorspace sRGB "$out" ;;
+    dim) convert "$tmp/base.png" -channel A -evaluate multiply 0.45 +channel "$out" ;;
+  esac
+}
+
+# The new-release badge: a red dot with a white rim in the top-right corner.
+badge() { # input size output
+  local s=$2 d=$(($2 * 3 / 8))
+  convert "$1" -fill '#d7261e' -stroke white -strokewidth $((s / 16 > 0 ? s / 16 : 1)) \
+    -draw "circle $((s - 1 - d / 2)),$((d / 2)) $((s - 1)),$((d / 2))" "$3"
+}
+
+icon() { # name tint with-badge
+  local parts=()
+  for s in 16 24 32 48; do
+    frame "$s" "$2" "$tmp/$1-$s.png"
+    if [ "$3" = yes ]; then badge "$tmp/$1-$s.png" "$s" "$tmp/$1-$s.png"; fi
+    parts+=("$tmp/$1-$s.png")
+  done
+  convert "${parts[@]}" "$1.ico"
+}
+
+icon program normal no        # 100: the program, main window shown
+icon shown-release normal yes # 126
+icon busy grey no             # 124: start-up, paused, closing
+icon busy-release grey yes    # 127
+icon hidden dim no            # 177: main window hidden
+icon hidden-release dim yes   # 178
+
+# Card artwork: the text card (a page of lines and a pen) and the media card
+# (a film strip with a play button), 256 x 256 on transparency.
+convert -size 256x256 xc:none \
+  -fill white -stroke '#8a8a8a' -strokewidth 3 -draw "roundrectangle 48,24 200,232 10,10" \
+  -stroke '#5a6b85' -strokewidth 6 \
+  -draw "line 72,70 176,70" -draw "line 72,100 176,100" -draw "line 72,130 176,130" -draw "line 72,160 140,160" \
+  -stroke '#2d2d2d' -strokewidth 10 -draw "line 150,210 222,128" \
+  -stroke '#e0b341' -strokewidth 10 -draw "line 222,128 234,114" \
+  text-card.png
+convert -size 256x256 xc:none \
+  -fill '#303030' -draw "roundrectangle 16,56 240,200 12,12" \
+  -fill '#e8e8e8' -draw "rectangle 28,66 44,80" -draw "rectangle 28,176 44,190" \
+  -draw "rectangle 212,66 228,80" -draw "rectangle 212,176 228,190" \
+  -draw "rectangle 28,100 44,114" -draw "rectangle 28,142 44,156" \
+  -draw "rectangle 212,100 228,114" -draw "rectangle 212,142 228,156" \
+  -fill '#4aa35a' -draw "circle 128,128 128,72" \
+  -fill white -draw "polygon 110,98 110,158 162,128" \
+  media-card.png
+optipng -quiet ./*.png 2>/dev/null || true

@@ -1,0 +1,109 @@
+#include "shell/CrashReport.h"
+
+#include "foundation/SystemUtilities.h"
+
+ReportEventFunction ReportEventCall = &ReportEventW;
+
+namespace
+{
+using SourceFileTable = Dictionary<MStringEx<char>, unsigned long>;
+
+// Several threads may report at once: every use of the table, its filling
+// included, happens under this lock.
+SRWLOCK TableLock = SRWLOCK_INIT;
+
+class TableGuard
+{
+public:
+    TableGuard() { AcquireSRWLockExclusive(&TableLock); }
+    TableGuard(const TableGuard&) = delete;
+    TableGuard& operator=(const TableGuard&) = delete;
+    ~TableGuard() { ReleaseSRWLockExclusive(&TableLock); }
+};
+
+SourceFileTable& Table()
+{
+    static SourceFileTable table;
+    return table;
+}
+
+// Callers hold the lock.
+void AddEntry(const char* name, unsigned long number)
+{
+    Pair<MStringEx<char>, unsigned long>* entry = new Pair<MStringEx<char>, unsigned long>(name, number);
+    try
+    {
+        Table().Add(entry);
+    }
+    catch (...)
+    {
+        delete entry;
+        throw;
+    }
+}
+
+void AddProgramFiles()
+{
+    AddEntry("file 1", 1);
+    AddEntry("file 2", 2);
+    AddEntry("file 3", 3);
+    AddEntry("file 4", 4);
+    AddEntry("file 5", 5);
+}
+}
+
+void BuildSourceFileIdTable()
+{
+    TableGuard guard;
+    AddProgramFiles();
+}
+
+void RegisterSourceFileId(const Pair<MStringEx<char>, unsigned long>& entry)
+{
+    TableGuard guard;
+    AddEntry(entry.first.GetText(), entry.second);
+}
+
+unsigned long GetSourceFileId(const char* sourcePath)
+{
+    TableGuard guard;
+    SourceFileTable& table = Table();
+    if (table.GetCount() == 0)
+        AddProgramFiles();
+
+    // Compilers write the path of the source file with either separator.
+    const char* name = sourcePath ? sourcePath : "";
+    for (const char* c = name; *c; ++c)
+        if (*c == '\\' || *c == '/')
+            name = c + 1;
+    for (unsigned __int64 i = 0; i < table.GetCount(); ++i)
+    {
+        const Pair<MStringEx<char>, unsigned long>& entry = *table.GetAt(i);
+        if (_stricmp(entry.first.GetText(), name) == 0)
+            return entry.second;
+    }
+    return 0xFFFFFFFF;
+}
+
+void ReportCrashToEventLog(const char* sourcePath, unsigned line, const MStringEx<wchar_t>& errorText)
+{
+    const MStringEx<wchar_t> sourceName(sX::Format(), L"%s %s", MakerWord, ProductName);
+    HANDLE eventLog = RegisterEventSourceW(nullptr, sourceName.GetText());
+    if (!eventLog)
+        return;
+    try
+    {
+        MStringEx<wchar_t> text(sX::Format(), L"Crash at %u-%u.", static_cast<unsigned>(GetSourceFileId(sourcePath)),
+                                line);
+        if (errorText.GetCount() > 1)
+            text = text + L" Error message: " + errorText;
+        const wchar_t* strings[] = {text.GetText()};
+        ReportEventCall(eventLog, EVENTLOG_ERROR_TYPE, 0, 3, nullptr, 1, 0, strings, nullptr);
+    }
+    catch (...)
+    {
+        DeregisterEventSource(eventLog);
+        throw;
+    }
+    DeregisterEventSource(eventLog);
+}

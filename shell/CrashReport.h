@@ -1,0 +1,30 @@
+// Crash reporting: the outermost handlers of the program's threads write one
+// record to the Windows event log naming the place of the failure by a
+// source-file number and a line, followed by the failure's text.
+#pragma once
+
+#include "foundation/Containers.h"
+#include "foundation/StringEx.h"
+
+// The event-log call behind ReportCrashToEventLog. Tests replace it with a
+// recorder; the program always uses ReportEventW.
+using ReportEventFunction = BOOL(WINAPI*)(HANDLE eventLog, WORD type, WORD category, DWORD eventId, PSID user,
+                                          WORD stringCount, DWORD dataSize, LPCWSTR* strings, LPVOID data);
+extern ReportEventFunction ReportEventCall;
+
+// Writes "Crash at <file number>-<line>." and, when there is a text,
+// " Error message: <text>" as an error event under the source
+// "Velmora Quillory". Does nothing when the source cannot be registered.
+void ReportCrashToEventLog(const char* sourcePath, unsigned line, const MStringEx<wchar_t>& errorText);
+
+// The number of the file named by the part of the path after its last
+// separator, compared without regard to case; 0xFFFFFFFF when the table has
+// no such name. The table is filled on first use.
+unsigned long GetSourceFileId(const char* sourcePath);
+
+// Adds an entry at the end of the table; a name already present throws
+// DictionaryException 2 and leaves the table unchanged.
+void RegisterSourceFileId(const Pair<MStringEx<char>, unsigned long>& entry);
+
+// Adds the program's source files to the table.
+void BuildSourceFileIdTable();

@@ -1,0 +1,144 @@
+#include "shell/Language.h"
+
+#include "foundation/SystemUtilities.h"
+#include "shell/MessageBox.h"
+
+#include <clocale>
+
+bool AskForLanguage = false;
+
+namespace
+{
+const wchar_t LanguageValueName[] = L"Language";
+
+KeyboardLayoutSource g_keyboardLayout = &GetKeyboardLayout;
+
+// The registry could not be opened at the very start: no language module is
+// loaded yet, so the text is built in and the caption is the product name of
+// the program's own version resource.
+void ShowRegistryFailure()
+{
+    MStringEx<wchar_t> caption;
+    try
+    {
+        caption = MStringEx<wchar_t>(L"ProductName", GetModuleHandleW(nullptr));
+    }
+    catch (const MStringException&)
+    {
+        caption = ProductName;
+    }
+    LocalizedMessageBox(GetDesktopWindow(), L"The System Registry could not be accessed.", caption.GetText(),
+                        MB_ICONERROR);
+}
+
+MStringEx<wchar_t> LocaleText(LCID locale, LCTYPE type, int room)
+{
+    MStringEx<wchar_t> text{ElementCount(static_cast<unsigned __int64>(room))};
+    if (GetLocaleInfoW(locale, type, text.GetData(), room) <= 0)
+        return MStringEx<wchar_t>();
+    return MStringEx<wchar_t>(text.GetText());
+}
+}
+
+MStringEx<wchar_t>& ServerBaseAddress()
+{
+    // Function-local: the module object fills it during static
+    // initialisation, before a namespace-scope string would be constructed.
+    static MStringEx<wchar_t> address;
+    return address;
+}
+
+const wchar_t* ProgramSettingsKeyPath()
+{
+    static const MStringEx<wchar_t> path(sX::Format(), L"Software\\%s\\%s\\%d", MakerWord, ProductName,
+                                         ProductMajorVersion);
+    return path.GetText();
+}
+
+LANGID LoadLanguage()
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+    {
+        ShowRegistryFailure();
+        return LanguageEnglish;
+    }
+    AskForLanguage = false;
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    const LONG read = RegQueryValueExW(key, LanguageValueName, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    if (read == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(value) &&
+        (value == LanguageBulgarian || value == LanguageEnglish))
+    {
+        RegCloseKey(key);
+        return static_cast<LANGID>(value);
+    }
+    AskForLanguage = true;
+    RegDeleteValueW(key, LanguageValueName);
+    RegCloseKey(key);
+    const LANGID layout = LOWORD(reinterpret_cast<ULONG_PTR>(g_keyboardLayout(0)));
+    return layout == LanguageBulgarian || layout == LanguageEnglish ? layout : LanguageEnglish;
+}
+
+bool SaveLanguage(LANGID language)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    const DWORD value = language;
+    const bool written = RegSetValueExW(key, LanguageValueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                                        sizeof(value)) == ERROR_SUCCESS;
+    if (!written)
+        RegDeleteValueW(key, LanguageValueName);
+    RegCloseKey(key);
+    return written;
+}
+
+MStringEx<wchar_t> GetResourceModuleFileName(LANGID language)
+{
+    return MStringEx<wchar_t>(language == LanguageBulgarian ? L"Resources BG BG.dll" : L"Resources EN US.dll");
+}
+
+MStringEx<wchar_t> GetModuleFolder(HMODULE module, const wchar_t* fileName)
+{
+    const DWORD room = 40000;
+    MStringEx<wchar_t> path{ElementCount(room)};
+    const DWORD length = GetModuleFileNameW(module, path.GetData(), room);
+    path[length < room ? length : room - 1] = 0;
+    wchar_t* const lastSlash = wcsrchr(path.GetData(), L'\\');
+    if (lastSlash)
+        *lastSlash = 0;
+    return MStringEx<wchar_t>(sX::Format(), L"%s\\%s", path.GetText(), fileName);
+}
+
+MStringEx<wchar_t> BuildCrtLocaleName(LANGID language)
+{
+    const LCID locale = MAKELCID(language, SORT_DEFAULT);
+    MStringEx<wchar_t> name = LocaleText(locale, LOCALE_SENGLANGUAGE, 100);
+    const MStringEx<wchar_t> country = LocaleText(locale, LOCALE_SENGCOUNTRY, 100);
+    if (!country.IsEmpty())
+        name += MStringEx<wchar_t>(sX::Format(), L"_%s", country.GetText());
+    MStringEx<wchar_t> codePage = LocaleText(locale, LOCALE_IDEFAULTANSICODEPAGE, 10);
+    if (codePage.IsEmpty())
+        codePage = LocaleText(locale, LOCALE_IDEFAULTCODEPAGE, 10);
+    if (!codePage.IsEmpty())
+        name += MStringEx<wchar_t>(sX::Format(), L".%s", codePage.GetText());
+    return name;
+}
+
+void ApplyThreadLocale(LANGID language)
+{
+    const MStringEx<wchar_t> name = BuildCrtLocaleName(language);
+    SetThreadLocale(MAKELCID(language, SORT_DEFAULT));
+    _wsetlocale(LC_ALL, name.GetText());
+}
+
+KeyboardLayoutSource SetKeyboardLayoutSource(KeyboardLayoutSource source)
+{
+    KeyboardLayoutSource previous = g_keyboardLayout;
+    g_keyboardLayout = source ? source : &GetKeyboardLayout;
+    return previous;
+}

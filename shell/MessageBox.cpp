@@ -1,0 +1,98 @@
+#include "shell/MessageBox.h"
+
+#include "foundation/StringEx.h"
+#include "foundation/SystemUtilities.h"
+#include "foundation/WindowPlacement.h"
+#include "shell/Language.h"
+
+#include <vector>
+
+namespace
+{
+// Each thread removes the hook that its own box installed.
+thread_local HHOOK t_hook = nullptr;
+
+const wchar_t* const EnglishCaptions[] = {L"OK", L"Cancel", L"Abort", L"Retry", L"Ignore",
+                                          L"Yes", L"No", L"Close", L"Help"};
+
+// The button's caption without "&"; false when it does not answer in 100 ms.
+bool ReadCaption(HWND button, std::vector<wchar_t>& caption)
+{
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(button, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 100, &length))
+        return false;
+    std::vector<wchar_t> text(length + 1, 0);
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(button, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                             100, &copied))
+        return false;
+    caption.clear();
+    for (wchar_t c : text)
+        if (c != L'&')
+            caption.push_back(c);
+    return true;
+}
+}
+
+int LocalizedMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags)
+{
+    t_hook = SetWindowsHookExW(WH_CBT, &MessageBoxCbtHookProc, nullptr, GetCurrentThreadId());
+    const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    const int result = MessageBoxW(owner, text, caption, flags);
+    // A box that was never activated (it could not be created) leaves its
+    // hook behind, which would act on the thread's next window.
+    if (t_hook)
+    {
+        UnhookWindowsHookEx(t_hook);
+        t_hook = nullptr;
+    }
+    SetCursor(previous);
+    return result;
+}
+
+LRESULT CALLBACK MessageBoxCbtHookProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code < 0)
+        return CallNextHookEx(t_hook, code, wParam, lParam);
+    if (code != HCBT_ACTIVATE)
+        return 0;
+    HWND box = reinterpret_cast<HWND>(wParam);
+    CenterWindowOnParent(box);
+    Pair<bool, bool> state(false, false);
+    EnumChildWindows(box, &LocalizeMessageBoxButtons, reinterpret_cast<LPARAM>(&state));
+    UnhookWindowsHookEx(t_hook);
+    t_hook = nullptr;
+    return 0;
+}
+
+BOOL CALLBACK LocalizeMessageBoxButtons(HWND child, LPARAM lParam)
+{
+    Pair<bool, bool>& state = *reinterpret_cast<Pair<bool, bool>*>(lParam);
+    wchar_t className[101] = {};
+    if (!GetClassNameW(child, className, 101) || lstrcmpiW(className, L"Button") != 0)
+        return TRUE;
+    const int id = GetDlgCtrlID(child);
+    if (!state.first)
+    {
+        state.first = true;
+        std::vector<wchar_t> caption;
+        if (id >= IDOK && id <= IDHELP && UiLanguage != LanguageEnglish && ReadCaption(child, caption))
+        {
+            const wchar_t* english = EnglishCaptions[id - 1];
+            state.second = lstrcmpiW(caption.data(), english) == 0;
+        }
+    }
+    if (state.second && id >= IDOK && id <= IDHELP)
+    {
+        // No exception may cross the system's enumeration: a caption missing
+        // from the language module leaves that button as it is.
+        try
+        {
+            SetWindowTextW(child, MStringEx<wchar_t>(ResId(static_cast<unsigned>(id) + 257)).GetText());
+        }
+        catch (const MStringException&)
+        {
+        }
+    }
+    return TRUE;
+}

@@ -1,0 +1,73 @@
+// The private messages between the controller, the slide-show main window
+// and the worker threads, and the controller's command ids.
+#pragma once
+
+#include <windows.h>
+
+// ---- To the controller ----
+// A message box for another thread: wParam a heap MString (freed by the
+// receiver), lParam the MessageBoxW flags.
+constexpr UINT WM_MESSAGE_BOX_REQUEST = WM_USER + 8;
+// Callback message of the notification-area icon.
+constexpr UINT WM_TRAY_CALLBACK = WM_USER + 10;
+// The main window's right click: context menu at the point in wParam.
+constexpr UINT WM_CONTEXT_MENU_REQUEST = WM_USER + 11;
+// Result of a release check: lParam a heap ReleaseInfo or 0.
+constexpr UINT WM_RELEASE_CHECK_RESULT = WM_USER + 13;
+// wParam 1: the main window registers itself (lParam the object);
+// otherwise: its first slide is shown, the release check starts.
+constexpr UINT WM_MAIN_WINDOW_READY = WM_USER + 21;
+// Tray state: wParam 0 add the icon, 1 to 5 its state, 6 a new slide title
+// (lParam a heap MString, freed by the receiver).
+constexpr UINT WM_TRAY_STATE = WM_USER + 29;
+// Opens the gallery dialog; lParam a heap MString path or 0.
+constexpr UINT WM_OPEN_SELECTED_FILES = WM_USER + 30;
+// The quit sequence.
+constexpr UINT WM_QUIT_PROGRAM = WM_USER + 34;
+// wParam 1: the task bar was created anew; 0: the Windows session ends.
+constexpr UINT WM_TASKBAR_OR_END_SESSION = WM_USER + 36;
+// Hidden parent to itself: register the program to start with Windows.
+constexpr UINT WM_REGISTER_AUTO_START = WM_USER + 55;
+// From the adverts-and-statistics thread.
+constexpr UINT WM_MENU_ADVERTS = WM_USER + 65;
+constexpr UINT WM_OVERLAY_ADVERTS = WM_USER + 66;
+constexpr UINT WM_SLIDE_ADVERTS = WM_USER + 67;
+constexpr UINT WM_ADVERTS_FAILED = WM_USER + 68;
+constexpr UINT WM_OVERLAY_ADVERT_PLACED = WM_USER + 69;
+
+// Tray icon states of WM_TRAY_STATE.
+constexpr WPARAM TrayStateAdd = 0;
+constexpr WPARAM TrayStateTitle = 6;
+
+// ---- To the main window (and to the controller's open dialog) ----
+constexpr UINT WM_SHOW_SLIDE_FILE_AGAIN = WM_USER + 6;
+// Close request to a dialog or viewer.
+constexpr UINT WM_CLOSE_REQUEST = WM_USER + 14;
+constexpr UINT WM_SET_SIDE = WM_USER + 15;
+constexpr UINT WM_SET_TOPMOST = WM_USER + 4;
+constexpr UINT WM_SHOW_SLIDE_PROPERTIES = WM_USER + 18;
+constexpr UINT WM_SELECTION_CHANGED = WM_USER + 22;
+constexpr UINT WM_NEXT_SLIDE = WM_USER + 23;
+constexpr UINT WM_ONLINE_FETCH_ENDED = WM_USER + 25;
+constexpr UINT WM_NOTICE = WM_USER + 26;
+constexpr UINT WM_DIALOG_CLOSED = WM_USER + 27;
+constexpr UINT WM_SHOW_HIDE = WM_USER + 28;
+constexpr UINT WM_CLOSE_PHOTO_VIEWER = WM_USER + 35;
+constexpr UINT WM_OPEN_VIEWER = WM_USER + 37;
+constexpr UINT WM_CLOSE_VIEWER = WM_USER + 38;
+constexpr UINT WM_BRING_TO_FRONT = WM_USER + 44;
+constexpr UINT WM_ANNOUNCE_SLIDE = WM_USER + 46;
+constexpr UINT WM_MEDIA_SOURCE_CHANGED = WM_USER + 56;
+constexpr UINT WM_SET_ALPHA = WM_USER + 57;
+constexpr UINT WM_FLASH_OPAQUE = WM_USER + 58;
+constexpr UINT WM_CTRL_OVER_PICTURE = WM_USER + 59;
+constexpr UINT WM_PAUSE_RESUME = WM_USER + 60;
+constexpr UINT WM_RESTORE_TO_FRONT = WM_USER + 61;
+constexpr UINT WM_GALLERY_CHANGED = WM_USER + 62;
+constexpr UINT WM_CLOSE_SLIDE_PROPERTIES = WM_USER + 63;
+
+// ---- Controller commands (WM_COMMAND ids) ----
+constexpr WORD ID_SHOW_MAIN_WINDOW = 130;
+constexpr WORD ID_HIDE_MAIN_WINDOW = 131;
+constexpr WORD ID_QUIT = 138;
+constexpr WORD ID_REOPEN_VIEWER = 140;

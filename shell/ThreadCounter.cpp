@@ -1,0 +1,73 @@
+#include "shell/ThreadCounter.h"
+
+#include "foundation/StringEx.h"
+
+ThreadCounterSlot ThreadCounterHolder;
+std::atomic<bool> RestartRequested{false};
+
+namespace
+{
+void WaitAndRelease(ThreadCounterSlot& slot)
+{
+    if (slot.IsEmpty())
+        return;
+    ThreadCounter& record = slot.Get();
+    const ULONGLONG start = GetTickCount64();
+    bool finished = false;
+    while (GetTickCount64() - start <= record.exitTimeout)
+    {
+        Sleep(50);
+        if (InterlockedExchange(&record.count, record.count) == 0)
+        {
+            finished = true;
+            break;
+        }
+    }
+    ThreadCounter* detached = slot.Detach();
+    // A worker that outlived the wait still holds the record's address and
+    // decrements it on its way out, so the record then stays until the
+    // process ends.
+    if (finished)
+        delete detached;
+}
+}
+
+ThreadCounterSlot::~ThreadCounterSlot() { WaitAndRelease(*this); }
+
+ThreadCounter& ThreadCounterSlot::Get() const
+{
+    ThreadCounter* record = m_record.load();
+    if (!record)
+        throw MSmartPtrError();
+    return *record;
+}
+
+void ThreadCounterSlot::Create()
+{
+    WaitAndRelease(*this);
+    m_record.store(new ThreadCounter());
+}
+
+void WaitForWorkerThreads() { WaitAndRelease(ThreadCounterHolder); }
+
+void RestartProcess()
+{
+    // CreateProcessW may write into the command line, so it gets a copy.
+    MString commandLine(GetCommandLineW());
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, commandLine.GetData(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return;
+    WaitForInputIdle(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+WorkerThreadScope::WorkerThreadScope() : m_counter(&ThreadCounterHolder.Get())
+{
+    InterlockedIncrement(&m_counter->count);
+}
+
+WorkerThreadScope::~WorkerThreadScope() { InterlockedDecrement(&m_counter->count); }

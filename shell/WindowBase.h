@@ -1,0 +1,248 @@
+// The application controller: the hidden dialog that owns the tray icon, the
+// worker threads and the program's events, and the hidden top-level window
+// that is its parent. wWinMain runs the controller modally on the main
+// thread; the slide-show main window runs on a thread of its own and talks to
+// the controller by messages.
+#pragma once
+
+#include "adverts/Adverts.h"
+#include "foundation/Containers.h"
+#include "foundation/Contextualize.h"
+#include "foundation/GdiOwners.h"
+#include "foundation/Handle.h"
+#include "foundation/SmartPtr.h"
+#include "foundation/StringEx.h"
+#include "resources/languages/LanguageIds.h"
+#include "resources/window/ProgramResourceIds.h"
+#include "shell/WaitDlg.h"
+#include "standins/atl/AtlWindow.h"
+
+#include <shellapi.h>
+
+#include <atomic>
+#include <exception>
+
+class CLumivaneDlg;
+
+// A critical section that lives exactly as long as its owner.
+class CriticalSection
+{
+public:
+    CriticalSection() { InitializeCriticalSection(&m_section); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+    ~CriticalSection() { DeleteCriticalSection(&m_section); }
+
+    operator CRITICAL_SECTION&() { return m_section; }
+    bool TryEnter() { return TryEnterCriticalSection(&m_section) != FALSE; }
+    void Leave() { LeaveCriticalSection(&m_section); }
+
+private:
+    CRITICAL_SECTION m_section;
+};
+
+// The per-run name of the upgrade-exit event (a base of the controller).
+class Upgrade_exit_event_name
+{
+public:
+    Upgrade_exit_event_name();
+
+    const MString& GetUpgradeExitEventName() const { return m_upgradeExitEventName; }
+
+private:
+    MString m_upgradeExitEventName;
+};
+
+// The hidden top-level parent of the controller.
+class CWindowBaseBase : public ATL::CDialogImpl<CWindowBaseBase>
+{
+public:
+    enum
+    {
+        IDD = IDD_HIDDEN_PARENT
+    };
+
+    // controllerWindow and endSessionEvent belong to the controller, which
+    // outlives this window.
+    CWindowBaseBase(HWND* controllerWindow, MHandle* endSessionEvent);
+
+    static const ATL::MessageMap<CWindowBaseBase>& GetMessageMap();
+
+private:
+    LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+    LRESULT OnEndSession(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnRegisterAutoStart(UINT, WPARAM, LPARAM, BOOL&);
+
+    MIcon m_icon;
+    HWND* m_controllerWindow;
+    MHandle* m_endSessionEvent;
+};
+
+class CWindowBase : public ATL::CDialogImpl<CWindowBase>, public Upgrade_exit_event_name
+{
+public:
+    enum
+    {
+        IDD = IDD_CONTROLLER
+    };
+
+    // Makes the events, guards, icons and holders and starts the
+    // adverts-and-statistics thread.
+    CWindowBase();
+    ~CWindowBase() override;
+
+    static const ATL::MessageMap<CWindowBase>& GetMessageMap();
+
+    // The controller's window as other threads read it (null until the
+    // controller's dialog exists and after it ended).
+    HWND ControllerWindow() const { return m_controllerWindow.load(); }
+    // Where other threads read the controller's window at the moment of sending.
+    const std::atomic<HWND>* ControllerWindowHolder() const { return &m_controllerWindow; }
+
+    // Tray icon (called on the controller's thread).
+    void UpdateTrayIcon(bool start);
+    void ModifyTrayIcon(int state);
+    void RefreshTrayIcon();
+    void DeleteTrayIcon();
+    MString BuildTrayToolTip();
+    void ShowWaitWindowAtCursor();
+
+    // After the modal run, however it ended: sets ExitEvent and asks a main
+    // window that still runs to end, so that the exit wait finds the workers
+    // ending.
+    void EndWorkers();
+
+    // 1 to 9: texts of the controller's message boxes and of the tooltip.
+    MString m_caption;    // string 70
+    MString m_secondText; // string 71
+    MString m_slideTitle; // last slide title of the main window
+
+    // The open controller dialog's window, and the lock around it.
+    MHandle OpenDialogWindowLock;
+    HWND m_openDialogWindow = nullptr;
+    MHandle DialogGuard;
+
+    MHandle ExitEvent;
+    MHandle ReleaseCheckEvent;
+    MHandle UpgradeExitEvent;
+    MHandle RunningEvent;
+    MHandle EndSessionEvent;
+    MHandle TrayIconReadyEvent;
+    MHandle CheckReleaseNowEvent;
+    MHandle MainWindowReadyEvent;
+
+    MHandle ReleaseRecordGuard;
+    MHandle MessageBoxGuard;
+    MHandle ContextMenuGuard;
+    MHandle TrayClickGuard;
+    MHandle MenuBuildGuard;
+    CriticalSection TrayLock;
+
+    // The tray icon's state.
+    DWORD m_toolTipId = IDS_TRAY_STARTING;
+    bool TrayIconPresent = false;
+    HICON m_currentTrayIcon = nullptr;
+    DWORD m_menuLoopCount = 0;
+    bool m_menuFromTray = false;
+
+    // Icon families: shown (A), start-up, busy and closing (B), hidden (C),
+    // each with its new-release variant.
+    MIcon m_iconShown;
+    MIcon m_iconShownNewRelease;
+    MIcon m_iconBusy;
+    MIcon m_iconBusyNewRelease;
+    MIcon m_iconHidden;
+    MIcon m_iconHiddenNewRelease;
+    const DWORD m_toolTipShown = IDS_TRAY_SHOWN;
+    const DWORD m_toolTipStarting = IDS_TRAY_STARTING;
+    const DWORD m_toolTipPaused = IDS_TRAY_PAUSED;
+    const DWORD m_toolTipWaiting = IDS_TRAY_WAITING;
+    const DWORD m_toolTipHidden = IDS_TRAY_HIDDEN;
+    const DWORD m_toolTipClosing = IDS_TRAY_CLOSING;
+
+    MSmartPtr<CWaitDlg> StartupWaitWindow;
+    UINT_PTR m_waitWindowTimer = 0;
+
+    MString m_busyText;   // string 340 formatted with string 70
+    MString m_sharedText; // hot-key registration failure; the main window's start-up notice
+
+    // The command target captured when the tray menu opened or a hot key was
+    // pressed.
+    contextualize<MString, sX::FileName> m_capturedFile;
+    contextualize<MString, sX::Link> m_capturedLink;
+    MString m_capturedIdentity;
+    LONG m_capturedKind = -1;
+
+    // The main window, recorded when it registers itself.
+    HWND m_mainWindow = nullptr;
+    CLumivaneDlg* m_mainDialog = nullptr;
+    // The main window as registered, kept when the quit command clears
+    // m_mainWindow; only ever posted to.
+    HWND m_registeredMainWindow = nullptr;
+
+    MHandle SlideAdvertsSettledEvent;
+    MString m_advertLink;
+
+    // Adverts and statistics (filled by the adverts-and-statistics thread).
+    MSmartPtr<Menu_Adverts> m_menuAdverts;
+    MSmartPtr<Overlay_Adverts> m_overlayAdverts;
+    MSmartPtr<SlideAdvertsSettings> m_slideAdverts;
+    CriticalSection StatisticsLock;
+    MHandle m_advertsThread{INVALID_HANDLE_VALUE};
+
+    // The release check.
+    CriticalSection ReleaseCheckLock;
+    MHandle NewReleaseEvent;
+    Triple<MString, MString, Pair<contextualize<MString, sX::Automatic>, contextualize<MString, sX::Manual>>>
+        m_releaseRecord;
+    LONG m_releaseState = 3;
+
+    // Hot keys.
+    DWORD m_lastHotKeyTick;
+    MHandle HotKeyGuard;
+    Pair<unsigned char, bool> m_hotKeys[9];
+
+    MHandle ExitGuard;
+
+private:
+    LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+    LRESULT OnWindowPosChanging(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnEndSession(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnWaitWindowTimer(UINT_PTR, BOOL&);
+    LRESULT OnIgnoredCommand(WORD, WORD, HWND, BOOL&) { return 0; }
+    LRESULT OnQuitCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnMainWindowReady(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnTrayState(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnQuit(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnTaskbarOrEndSession(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnAdvertsFailed(UINT, WPARAM, LPARAM, BOOL&);
+
+    // Ends the run at once when the Windows session ends.
+    void EndForSession();
+    // Posts the close message with this process's tokens (drawn now unless
+    // the quit sequence drew them) to the main window alone.
+    void CloseMainWindow();
+    // Sends the icon data for one of the families (A shown, B busy, C hidden).
+    HICON FamilyIcon(char family, bool newRelease) const;
+    bool IsNewReleaseSet() const { return WaitForSingleObject(NewReleaseEvent, 0) == WAIT_OBJECT_0; }
+    NOTIFYICONDATAW IconData() const;
+    void DestroyWaitWindow();
+
+    std::atomic<HWND> m_controllerWindow{nullptr};
+};
+
+// The main-dialog thread: runs the slide-show main window modally and ends
+// with it. parameter is the controller.
+DWORD WINAPI MainDialogThreadProc(LPVOID parameter);
+
+// The failure's own text for a crash record (empty for an unknown kind).
+MString DescribeException(std::exception_ptr failure);
+// Writes a crash record with the failure's text; never throws.
+void ReportWorkerCrash(const char* sourcePath, unsigned line, std::exception_ptr failure);
+
+// The text of string 293 with the program's product name and version, shown
+// when a failure ended the program's work.
+MString CrashMessageText();

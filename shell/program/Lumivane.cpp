@@ -1,0 +1,176 @@
+// The entry of Quillory Window: whether the program runs at all, the
+// preparation of the process, the controller's modal run, and the orderly
+// end in a fixed order.
+#include "foundation/Atom.h"
+#include "foundation/SystemUtilities.h"
+#include "settings/IntroductionDlg.h"
+#include "settings/LanguageSelect.h"
+#include "shell/CommandLine.h"
+#include "shell/CrashReport.h"
+#include "shell/Language.h"
+#include "shell/LumivaneModule.h"
+#include "shell/MessageBox.h"
+#include "shell/ProgramObjects.h"
+#include "shell/ThreadCounter.h"
+#include "shell/WindowBase.h"
+
+#include <cstdlib>
+#include <exception>
+
+CLumivaneModule lumivane_module;
+
+namespace
+{
+const wchar_t LanguageResourcesMissingBulgarian[] = L"Системата не можа да зареди езиковите ресурси на софтуера. "
+                                                   L"Моля, преинсталирайте програмата, за да отстраните проблема.";
+const wchar_t LanguageResourcesMissingEnglish[] =
+    L"The system could not load the app language resources. Reinstalling the software should fix the problem.";
+
+// A box of the built-in texts: no language module to take a caption from.
+void ShowBuiltInMessage(const wchar_t* text)
+{
+    LocalizedMessageBox(GetDesktopWindow(), text, L"Quillory", MB_ICONERROR);
+}
+
+MString UserName()
+{
+    DWORD size = 0;
+    GetUserNameW(nullptr, &size);
+    MString name{ElementCount(size)};
+    if (size == 0 || !GetUserNameW(name.GetData(), &size))
+        return MString();
+    return MString(name.GetText());
+}
+
+// The end that every way out of a prepared process takes: the instance mutex
+// is closed by its owner, the program is started again when asked.
+int EndRun(MHandle& instanceMutex)
+{
+    instanceMutex.Close();
+    if (RestartRequested)
+        RestartProcess();
+    return 0;
+}
+
+int Run(const wchar_t* argument)
+{
+    if (IsRegistrationSwitch(argument))
+        return 0;
+
+    CleanUpAfterUpgrade(GetCommandLineW(), ProgramFolder().GetText());
+
+    ThreadCounterHolder.Create();
+
+    if (!LanguageModule)
+    {
+        if (UiLanguage == LanguageBulgarian)
+            ShowBuiltInMessage(LanguageResourcesMissingBulgarian);
+        ShowBuiltInMessage(LanguageResourcesMissingEnglish);
+        return 1;
+    }
+
+    if (AskForLanguage)
+    {
+        CLanguageSelect languages(UiLanguage, false);
+        const INT_PTR choice = languages.DoModal(GetDesktopWindow());
+        if (choice == CLanguageSelect::Saved)
+        {
+            RestartProcess();
+            return 0;
+        }
+        if (choice == CLanguageSelect::ClosedByProgram)
+            return 0;
+    }
+
+    ApplyThreadLocale(UiLanguage);
+
+    const MString mutexName(sX::Format(), InstanceMutexNameFormat, UserName().GetText());
+    SetLastError(0);
+    MHandle instanceMutex(CreateMutexW(nullptr, TRUE, mutexName.GetText()));
+    if (GetLastError() != 0)
+    {
+        const MString caption(ResId(IDS_PRODUCT_CAPTION));
+        const MString productName(ResId(IDS_PRODUCT_NAME));
+        const MString question(sX::Format(), IDS_ANOTHER_COPY_RUNS, caption.GetText(), productName.GetText());
+        if (LocalizedMessageBox(GetDesktopWindow(), question.GetText(), caption.GetText(),
+                                MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES)
+            PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(QuitRunningInstanceMessageName), 0, 0);
+        instanceMutex.Close();
+        return 0;
+    }
+
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
+    {
+        LocalizedMessageBox(GetDesktopWindow(), MString(ResId(IDS_COM_FAILED)).GetText(),
+                            MString(ResId(IDS_PRODUCT_CAPTION)).GetText(), MB_ICONERROR);
+        return EndRun(instanceMutex);
+    }
+    if (FAILED(CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                                    RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr)))
+    {
+        LocalizedMessageBox(GetDesktopWindow(), MString(ResId(IDS_COM_SECURITY_FAILED)).GetText(),
+                            MString(ResId(IDS_PRODUCT_CAPTION)).GetText(), MB_ICONERROR);
+        CoUninitialize();
+        return EndRun(instanceMutex);
+    }
+
+    if (!HasRunBefore())
+    {
+        CIntroductionDlg introduction;
+        if (introduction.DoModal(GetDesktopWindow()) == 0)
+        {
+            CoUninitialize();
+            instanceMutex.Close();
+            return 0;
+        }
+    }
+
+    std::srand(GetTickCount());
+
+    {
+        CWindowBase controller;
+        CWindowBaseBase parent(&controller.m_hWnd, &controller.EndSessionEvent);
+        if (!parent.Create(GetDesktopWindow()) && parent.IsWindow())
+            parent.DestroyWindow();
+
+        // A failure that ends the modal run must still end the workers before
+        // the objects they use go.
+        std::exception_ptr failure;
+        try
+        {
+            controller.DoModal(parent.m_hWnd);
+        }
+        catch (...)
+        {
+            failure = std::current_exception();
+        }
+        controller.EndWorkers();
+
+        if (parent.IsWindow())
+            parent.DestroyWindow();
+        WaitForWorkerThreads();
+        if (failure)
+        {
+            CoUninitialize();
+            std::rethrow_exception(failure);
+        }
+    }
+    CoUninitialize();
+    return EndRun(instanceMutex);
+}
+}
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR argument, int)
+{
+    try
+    {
+        return Run(argument);
+    }
+    catch (...)
+    {
+        const MString text = CrashMessageText();
+        ReportWorkerCrash(__FILE__, __LINE__, std::current_exception());
+        LocalizedMessageBox(GetDesktopWindow(), text.GetText(), L"Quillory", MB_ICONERROR);
+        return 1;
+    }
+}

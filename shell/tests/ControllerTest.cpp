@@ -1,0 +1,110 @@
+// The controller object without its window: its named objects and the
+// tooltip of the tray icon.
+#include "shell/ProgramObjects.h"
+#include "shell/ThreadCounter.h"
+#include "shell/WindowBase.h"
+#include "UiTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+std::wstring Text(const MString& s) { return std::wstring(s.GetText(), static_cast<size_t>(s.GetLength())); }
+
+bool EventExists(const wchar_t* name)
+{
+    HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, name);
+    if (event)
+        CloseHandle(event);
+    return event != nullptr;
+}
+
+// A controller for one test: its adverts thread is counted and ended before
+// the object goes.
+class ControllerScope
+{
+public:
+    ControllerScope() { ThreadCounterHolder.Create(); }
+    ~ControllerScope()
+    {
+        SetEvent(controller.ExitEvent);
+        WaitForWorkerThreads();
+    }
+    LanguageModuleScope language{LanguageEnglish};
+    CWindowBase controller;
+};
+}
+
+TEST(Controller, NamedObjectsLiveWithTheController)
+{
+    std::wstring upgradeExitName;
+    {
+        ControllerScope scope;
+        EXPECT_TRUE(EventExists(RunningEventName));
+        EXPECT_TRUE(EventExists(ReleaseCheckEventName));
+        upgradeExitName = Text(scope.controller.GetUpgradeExitEventName());
+        EXPECT_EQ(upgradeExitName.rfind(L"{97095852-4142-479B-9DF3-A81B80B19229}LV_{825EFE34-CD91-420D-978C-9FFB2E55DF63}_{", 0),
+                  0u);
+        EXPECT_TRUE(EventExists(upgradeExitName.c_str()));
+        // Every event starts unset.
+        for (HANDLE event : {scope.controller.ExitEvent.Get(), scope.controller.MainWindowReadyEvent.Get(),
+                             scope.controller.TrayIconReadyEvent.Get(), scope.controller.NewReleaseEvent.Get()})
+            EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    }
+    EXPECT_FALSE(EventExists(RunningEventName));
+    EXPECT_FALSE(EventExists(upgradeExitName.c_str()));
+
+    // Each run has its own upgrade-exit event.
+    ControllerScope again;
+    EXPECT_NE(Text(again.controller.GetUpgradeExitEventName()), upgradeExitName);
+}
+
+TEST(Controller, TrayToolTip)
+{
+    ControllerScope scope;
+    CWindowBase& controller = scope.controller;
+    EXPECT_EQ(Text(controller.BuildTrayToolTip()), L"Quillory Window is starting...");
+
+    controller.m_toolTipId = IDS_TRAY_HIDDEN;
+    controller.m_slideTitle = L"Water Lilies";
+    EXPECT_EQ(Text(controller.BuildTrayToolTip()), L"Quillory Window - hidden until the next slide\nWater Lilies");
+
+    SetEvent(controller.NewReleaseEvent);
+    EXPECT_EQ(Text(controller.BuildTrayToolTip()),
+              L"Quillory Window - hidden until the next slide - a new release is available\nWater Lilies");
+
+    // Cut to fit the 128-character field of the icon: 126 characters and an
+    // ellipsis.
+    ResetEvent(controller.NewReleaseEvent);
+    controller.m_toolTipId = IDS_TRAY_SHOWN;
+    controller.m_slideTitle = MString(std::wstring(130, L'x').c_str());
+    const std::wstring cut = Text(controller.BuildTrayToolTip());
+    ASSERT_EQ(cut.size(), 127u);
+    EXPECT_EQ(cut.substr(0, 24), L"Quillory Window - slide ");
+    EXPECT_EQ(cut[125], L'x');
+    EXPECT_EQ(cut[126], L'\u2026');
+
+    // "Quillory Window - slide show", a line feed and 98 characters fit.
+    controller.m_slideTitle = MString(std::wstring(98, L'y').c_str());
+    const std::wstring fits = Text(controller.BuildTrayToolTip());
+    EXPECT_EQ(fits.size(), 127u);
+    EXPECT_EQ(fits.back(), L'y');
+}
+
+TEST(Controller, CloseTokens)
+{
+    DialogCloseTokens tokens;
+    // Nothing drawn yet: no broadcast is this process's own.
+    EXPECT_FALSE(tokens.Matches(0, 0));
+    tokens.Draw();
+    const DWORD first = tokens.wParamToken, second = tokens.lParamToken;
+    EXPECT_EQ(first & 0x80008000u, 0u);
+    EXPECT_EQ(second & 0x80008000u, 0u);
+    EXPECT_TRUE(tokens.Matches(first, second));
+    EXPECT_FALSE(tokens.Matches(second, first) && first != second);
+    EXPECT_FALSE(tokens.Matches(first + 1, second));
+    EXPECT_EQ(Text(DialogMutexName(L"VIEWER_CShow Large PhotoDlg")),
+              L"{97095852-4142-479B-9DF3-A81B80B19229}LV_VIEWER_CShowLargePhotoDlg_{F8D49EB9-D8B6-4646-9E08-EF2B280CD755}");
+}

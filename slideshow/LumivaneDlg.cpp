@@ -1,0 +1,558 @@
+#include "slideshow/LumivaneDlg.h"
+
+#include "foundation/HandleMemory.h"
+#include "foundation/WindowPlacement.h"
+#include "resources/window/ProgramResourceIds.h"
+#include "shell/Help.h"
+#include "shell/MessageBox.h"
+#include "shell/PrivateMessages.h"
+#include "shell/ProgramObjects.h"
+#include "shell/ThreadCounter.h"
+#include "slideshow/DisplayArea.h"
+
+#include <commctrl.h>
+#include <wmp.h>
+
+namespace
+{
+constexpr UINT_PTR HoverTimerId = 101;
+constexpr UINT_PTR CrossFadeTimerId = 105;
+constexpr UINT_PTR FadeTimerId = 106;
+constexpr UINT_PTR ToolTipTimerId = 110;
+constexpr UINT_PTR OpaqueFlashTimerId = 114;
+constexpr UINT_PTR TopmostTimerId = 115;
+constexpr UINT OpaqueFlashPeriod = 2000;
+constexpr UINT TopmostPeriod = 300;
+constexpr DWORD MainWindowHelpContext = 0x2006D;
+constexpr DWORD PictureHelpContext = 0x200BE;
+constexpr DWORD PlainModeBits = 0x01000000 | 0x04000000;
+
+HANDLE NewManualEvent() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+
+// A PNG of the program's own resources as a GDI+ bitmap; null when missing.
+Gdiplus::Bitmap* LoadPngResource(unsigned id)
+{
+    HandleMemory<unsigned char> bytes;
+    bytes.LoadFromResource(GetModuleHandleW(nullptr), L"PNG", id);
+    if (!bytes.GetStream())
+        return nullptr;
+    auto* bitmap = new Gdiplus::Bitmap(bytes.GetStream());
+    if (bitmap->GetLastStatus() != Gdiplus::Ok)
+    {
+        delete bitmap;
+        return nullptr;
+    }
+    // GDI+ decodes lazily from the stream; a copy owns its pixels.
+    Gdiplus::Bitmap* copy = bitmap->Clone(0, 0, bitmap->GetWidth(), bitmap->GetHeight(), PixelFormat32bppARGB);
+    delete bitmap;
+    return copy;
+}
+
+// Windows 8.1 or later: major version above 6, or 6 with minor at least 3.
+bool IsWindows81OrLater()
+{
+    using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    auto getVersion = ntdll ? reinterpret_cast<RtlGetVersionFunction>(
+                                  reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+                            : nullptr;
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (!getVersion || getVersion(&version) != 0)
+        return false;
+    return version.dwMajorVersion > 6 || (version.dwMajorVersion == 6 && version.dwMinorVersion >= 3);
+}
+}
+
+CLumivaneDlg::CLumivaneDlg(CWindowBase* controller, const std::atomic<HWND>* controllerWindow,
+                           const MString& startupNotice)
+    : m_closeDialogsMessage(RegisterWindowMessageW(CloseDialogsMessageName)),
+      m_quitRunningInstanceMessage(RegisterWindowMessageW(QuitRunningInstanceMessageName)),
+      m_taskbarCreatedMessage(RegisterWindowMessageW(L"TaskbarCreated")),
+      m_title(ResId(IDS_PRODUCT_CAPTION)),
+      m_productName(L"ProductName", static_cast<HMODULE>(nullptr)),
+      m_secondText(ResId(IDS_PRODUCT_NAME)),
+      m_productVersion(L"ProductVersion", static_cast<HMODULE>(nullptr)),
+      m_icon(GetModuleHandleW(nullptr), IDI_PROGRAM),
+      m_workerRunningEvent(NewManualEvent()),
+      m_workerStopEvent(NewManualEvent()),
+      m_controllerWindow(controllerWindow),
+      m_startupNotice(startupNotice),
+      m_controller(controller)
+{
+    m_settings.windowBorder = 0;
+    m_settings.imageBorder = 0;
+    CreateMediaPlayer();
+    m_mediaCard = LoadPngResource(IDP_MEDIA_CARD);
+    m_textCard = LoadPngResource(IDP_TEXT_CARD);
+
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 1);
+    if (block && FAILED(CreateStreamOnHGlobal(block, TRUE, &m_emptyStream)))
+        GlobalFree(block);
+
+    const MString product(m_secondText);
+    for (const unsigned id : {IDS_NOTICE_BUSY, IDS_WAIT_ELAPSED, IDS_NOTICE_378, IDS_NOTICE_379,
+                              IDS_NOTICE_FADE_RUNNING, IDS_NOTICE_442, IDS_NOTICE_403, IDS_NOTICE_440, IDS_NOTICE_287,
+                              IDS_NOTICE_332, IDS_NOTICE_NO_PROPERTIES, IDS_NOTICE_439, IDS_NOTICE_NO_GALLERY,
+                              IDS_NOTICE_NO_OTHER_SLIDES, IDS_NOTICE_452, IDS_NOTICE_451, IDS_NOTICE_469,
+                              IDS_NOTICE_470, IDS_NOTICE_471, IDS_NOTICE_472, IDS_NOTICE_NOT_IN_GALLERY})
+    {
+        if (id == IDS_NOTICE_BUSY || id == IDS_NOTICE_NO_PROPERTIES)
+            m_notices.Append(new MString(sX::Format(), id, product.GetText()));
+        else
+            m_notices.Append(new MString(ResId(id)));
+    }
+    m_notices.Append(new MString());
+}
+
+CLumivaneDlg::~CLumivaneDlg()
+{
+    CloseSlideProperties();
+    if (m_emptyStream)
+        m_emptyStream->Release();
+    delete m_prepared;
+    delete m_textCard;
+    delete m_mediaCard;
+    if (m_playerCore)
+        m_playerCore->Release();
+    if (m_player)
+        m_player->Release();
+    delete m_fullSizeFrame;
+    delete m_frame;
+}
+
+void CLumivaneDlg::CreateMediaPlayer()
+{
+    if (FAILED(CoCreateInstance(__uuidof(WindowsMediaPlayer), nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWMPPlayer),
+                                reinterpret_cast<void**>(&m_player))) ||
+        !m_player)
+    {
+        m_player = nullptr;
+        return;
+    }
+    BSTR invisible = SysAllocString(L"invisible");
+    m_player->put_uiMode(invisible);
+    SysFreeString(invisible);
+    m_player->put_enableContextMenu(VARIANT_FALSE);
+    IWMPSettings* settings = nullptr;
+    if (SUCCEEDED(m_player->get_settings(&settings)) && settings)
+    {
+        settings->put_enableErrorDialogs(VARIANT_FALSE);
+        settings->put_invokeURLs(VARIANT_FALSE);
+        settings->put_autoStart(VARIANT_FALSE);
+        settings->put_playCount(1);
+        if (IsWindows81OrLater())
+            settings->put_mute(VARIANT_TRUE);
+        settings->Release();
+    }
+    if (FAILED(m_player->QueryInterface(__uuidof(IWMPCore3), reinterpret_cast<void**>(&m_playerCore))))
+        m_playerCore = nullptr;
+}
+
+const ATL::MessageMap<CLumivaneDlg>& CLumivaneDlg::GetMessageMap()
+{
+    using T = CLumivaneDlg;
+    static const ATL::MessageMap<T> map =
+        ATL::MessageMap<T>()
+            .Message(WM_DRAWITEM, &T::OnDrawItem)
+            .Message(WM_INITDIALOG, &T::OnInitDialog)
+            .Message(WM_DESTROY, &T::OnDestroy)
+            .Timer(HoverTimerId, &T::OnHoverTimer)
+            .Timer(SlideTimer::TimerId, &T::OnSlideTimer)
+            .Timer(CrossFadeTimerId, &T::OnCrossFadeTimer)
+            .Timer(FadeTimerId, &T::OnFadeTimer)
+            .Timer(ToolTipTimerId, &T::OnToolTipTimer)
+            .Timer(OpaqueFlashTimerId, &T::OnOpaqueFlashTimer)
+            .Timer(TopmostTimerId, &T::OnTopmostTimer)
+            .Message(WM_MOUSEMOVE, &T::OnMouseMove)
+            .Message(WM_MOUSELEAVE, &T::OnMouseLeave)
+            .Message(WM_LBUTTONDOWN, &T::OnLButtonDown)
+            .Message(WM_LBUTTONUP, &T::OnLButtonUp)
+            .Message(WM_CAPTURECHANGED, &T::OnCaptureChanged)
+            .Message(WM_CTRL_OVER_PICTURE, &T::OnCtrlOverPicture)
+            .Message(WM_RBUTTONDOWN, &T::OnRButtonDown)
+            .RegisteredMessage(&T::m_closeDialogsMessage, &T::OnCloseDialogs)
+            .RegisteredMessage(&T::m_quitRunningInstanceMessage, &T::OnQuitRunningInstance)
+            .RegisteredMessage(&T::m_taskbarCreatedMessage, &T::OnTaskbarCreated)
+            .Message(WM_SET_SIDE, &T::OnSetSide)
+            .Message(WM_SET_TOPMOST, &T::OnSetTopmost)
+            .Message(WM_SET_ALPHA, &T::OnSetAlpha)
+            .Message(WM_SELECTION_CHANGED, &T::OnSelectionChanged)
+            .Message(WM_NEXT_SLIDE, &T::OnNextSlide)
+            .Message(WM_ONLINE_FETCH_ENDED, &T::OnOnlineFetchEnded)
+            .Message(WM_MESSAGE_BOX_REQUEST, &T::OnMessageBoxRequest)
+            .Message(WM_DIALOG_CLOSED, &T::OnDialogClosed)
+            .Message(WM_OPEN_VIEWER, &T::OnOpenViewer)
+            .Message(WM_CLOSE_VIEWER, &T::OnCloseViewer)
+            .Message(WM_SHOW_SLIDE_PROPERTIES, &T::OnShowSlideProperties)
+            .Message(WM_CLOSE_SLIDE_PROPERTIES, &T::OnCloseSlideProperties)
+            .Message(WM_BRING_TO_FRONT, &T::OnBringToFront)
+            .Message(WM_PAUSE_RESUME, &T::OnPauseResume)
+            .Message(WM_SHOW_HIDE, &T::OnShowHide)
+            .Message(WM_GALLERY_CHANGED, &T::OnGalleryChanged)
+            .Message(WM_CLOSE_PHOTO_VIEWER, &T::OnClosePhotoViewer)
+            .Message(WM_NOTICE, &T::OnNotice)
+            .Message(WM_SHOW_SLIDE_FILE_AGAIN, &T::OnShowSlideFileAgain)
+            .Message(WM_MEDIA_SOURCE_CHANGED, &T::OnMediaSourceChanged)
+            .Message(WM_FLASH_OPAQUE, &T::OnFlashOpaque)
+            .Message(WM_ANNOUNCE_SLIDE, &T::OnAnnounceSlide)
+            .Message(WM_CLOSE, &T::OnClose)
+            .Message(WM_HELP, &T::OnHelp)
+            .Message(WM_SYSCOMMAND, &T::OnSysCommand)
+            .Message(WM_DISPLAYCHANGE, &T::OnDisplayChange)
+            .Message(WM_SETTINGCHANGE, &T::OnSettingChange)
+            .Message(WM_WINDOWPOSCHANGING, &T::OnWindowPosChanging)
+            .Message(WM_RESTORE_TO_FRONT, &T::OnRestoreToFront)
+            .Command(IDOK, 0, &T::OnSwallowCommand)
+            .Command(IDCANCEL, 0, &T::OnSwallowCommand);
+    return map;
+}
+
+// ---- State the controller reads -----------------------------------------
+
+OperationMode CLumivaneDlg::GetOperationMode()
+{
+    CriticalSectionGuard lock(m_modeLock);
+    return m_settings.operationMode;
+}
+
+bool CLumivaneDlg::HasPlainOperationMode()
+{
+    return (static_cast<DWORD>(GetOperationMode()) & ~PlainModeBits) == 0;
+}
+
+void CLumivaneDlg::PostToController(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    ::PostMessageW(m_controllerWindow->load(), message, wParam, lParam);
+}
+
+void CLumivaneDlg::SetAlpha(BYTE alpha) const { SetLayeredWindowAttributes(m_hWnd, 0, alpha, LWA_ALPHA); }
+
+// ---- Initialisation and end ---------------------------------------------
+
+LRESULT CLumivaneDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
+{
+    if (HMENU systemMenu = GetSystemMenu(FALSE))
+        RemoveMenu(systemMenu, SC_CLOSE, MF_BYCOMMAND);
+    DrawMenuBar(m_hWnd);
+    SetIcon(m_icon, TRUE);
+    SetIcon(m_icon, FALSE);
+    SetWindowText(m_title.GetText());
+    SetWindowContextHelpId(MainWindowHelpContext);
+
+    ModifyStyleEx(0, WS_EX_LAYERED);
+    SetAlpha(m_alpha);
+
+    m_picture = ::GetDlgItem(m_hWnd, IDC_MAIN_PICTURE);
+    if (m_picture)
+    {
+        ::SetWindowContextHelpId(m_picture, PictureHelpContext);
+        const LONG_PTR style = ::GetWindowLongPtrW(m_picture, GWL_STYLE);
+        ::SetWindowLongPtrW(m_picture, GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | SS_OWNERDRAW);
+        ::SetWindowLongPtrW(m_picture, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        m_pictureProc = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(m_picture, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PictureSubclassProc)));
+    }
+
+    CreateTrackingToolTip();
+
+    MString restoredPath;
+    bool restoredOnline = false;
+    LoadSettings(restoredPath, restoredOnline);
+
+    ::SendMessageW(m_controllerWindow->load(), WM_MAIN_WINDOW_READY, 1, reinterpret_cast<LPARAM>(this));
+    // A controller that quit meanwhile could not record this window.
+    if (WaitForSingleObject(m_controller->ExitEvent, 0) == WAIT_OBJECT_0)
+    {
+        EndDialog(0);
+        return TRUE;
+    }
+    PostToController(WM_TRAY_STATE, TrayStateAdd, 0);
+
+    if (!IsRectOnMonitors(m_displayArea))
+        FitRectToMonitor(m_displayArea, true, true);
+
+    m_frame = new Gdiplus::Bitmap(1, 1, PixelFormat32bppARGB);
+    m_fullSizeFrame = new Gdiplus::Bitmap(1, 1, PixelFormat32bppARGB);
+    ApplyWindowMode();
+    MoveWindow(0, 0, 10, 10, FALSE);
+
+    // The first slide: restoring a slide comes with the current-slide record.
+    PostMessage(WM_NEXT_SLIDE, IsMediaSourceLocal() ? 3 : 4, 1);
+    return TRUE;
+}
+
+void CLumivaneDlg::CreateTrackingToolTip()
+{
+    m_toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_BALLOON,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    if (!m_toolTip)
+        return;
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_CENTERTIP | TTF_SUBCLASS | TTF_TRACK | TTF_TRANSPARENT;
+    tool.hwnd = m_hWnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
+    tool.lpszText = const_cast<wchar_t*>(m_notices.GetAt(0)->GetText());
+    ::SendMessageW(m_toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    const MString title(ResId(IDS_NOTICE_BUSY_TITLE));
+    ::SendMessageW(m_toolTip, TTM_SETTITLEW, reinterpret_cast<WPARAM>(m_icon.Get()),
+                   reinterpret_cast<LPARAM>(title.GetText()));
+}
+
+void CLumivaneDlg::LoadSettings(MString& restoredPath, bool& restoredOnline)
+{
+    restoredPath.Clear();
+    restoredOnline = false;
+    LoadDisplayArea(m_displayArea);
+    PerformanceDataLoad load;
+    {
+        CriticalSectionGuard lock(m_modeLock);
+        load = LoadPerformanceData(m_settings, m_slideTimer, m_displayArea);
+    }
+    // The "Display Control" bookkeeping and the current slide come with the
+    // local walk and the current-slide record.
+    m_settings.autoStart = LoadAutoStart();
+    if (!load.loaded)
+        SaveSettings(m_settings, m_slideTimer);
+    if (restoredPath.IsEmpty() || !load.elapsedTimeTaken)
+    {
+        restoredPath.Clear();
+        m_slideTimer.ClearTimes();
+    }
+}
+
+LRESULT CLumivaneDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
+{
+    if (m_picture && m_pictureProc)
+        ::SetWindowLongPtrW(m_picture, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pictureProc));
+    KillTimer(ToolTipTimerId);
+    KillTimer(HoverTimerId);
+    KillTimer(SlideTimer::TimerId);
+    SaveElapsedTime(m_slideTimer.ElapsedTimeToKeep(GetOperationMode(), m_waitingForOnline != 0));
+    KillTimer(CrossFadeTimerId);
+    m_crossFadeProgress = 0;
+    KillTimer(FadeTimerId);
+    KillTimer(TopmostTimerId);
+    KillTimer(OpaqueFlashTimerId);
+    StopDownloadWorker();
+    return 0;
+}
+
+void CLumivaneDlg::OnFirstSlideShown()
+{
+    if (WaitForSingleObject(m_controller->MainWindowReadyEvent, 0) == WAIT_OBJECT_0)
+        return;
+    SetEvent(m_controller->MainWindowReadyEvent);
+    m_topmostTimer = SetTimer(TopmostTimerId, TopmostPeriod);
+    PostToController(WM_TRAY_STATE, 1, 0);
+    PostToController(WM_MAIN_WINDOW_READY, 0, 0);
+    if (!m_startupNotice.IsEmpty())
+    {
+        auto* notice = new Pair<MString, MString>(MString(sX::Format(), IDS_STARTUP_NOTICE_TITLE,
+                                                          m_productName.GetText()),
+                                                  m_startupNotice);
+        if (!PostMessage(WM_NOTICE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(notice)))
+            delete notice;
+        m_startupNotice.Clear();
+    }
+}
+
+LRESULT CALLBACK CLumivaneDlg::PictureSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* dialog = reinterpret_cast<CLumivaneDlg*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if ((message == WM_KEYDOWN || message == WM_KEYUP) && wParam == VK_CONTROL)
+        ::SendMessageW(::GetParent(window), WM_CTRL_OVER_PICTURE, VK_CONTROL, message);
+    return CallWindowProcW(dialog->m_pictureProc, window, message, wParam, lParam);
+}
+
+// ---- Messages -------------------------------------------------------------
+
+LRESULT CLumivaneDlg::OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&)
+{
+    TRACKMOUSEEVENT track = {sizeof(track), TME_CANCEL | TME_LEAVE, m_hWnd, 0};
+    TrackMouseEvent(&track);
+    m_mouseOutside = 1;
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&)
+{
+    if (GetCapture() == m_hWnd)
+    {
+        TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, m_hWnd, 0};
+        TrackMouseEvent(&track);
+        m_mouseOutside = 0;
+        ReleaseCapture();
+    }
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnCloseDialogs(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    // Another copy of the program quits with other tokens.
+    if (!DialogCloseToken.Matches(wParam, lParam))
+        return 0;
+    PostToController(WM_COMMAND, IDOK, 0);
+    CloseViewer(2);
+    CloseSlideProperties();
+    for (int alpha = m_alpha; alpha > 0; alpha -= 60)
+    {
+        SetAlpha(static_cast<BYTE>(alpha));
+        Sleep(25);
+    }
+    PostQuitMessage(0);
+    EndDialog(0);
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnQuitRunningInstance(UINT, WPARAM, LPARAM, BOOL&)
+{
+    RestartRequested = true;
+    PostToController(WM_COMMAND, ID_QUIT, 0);
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL&)
+{
+    PostToController(WM_TASKBAR_OR_END_SESSION, 1, 0);
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnSetTopmost(UINT, WPARAM wParam, LPARAM, BOOL&)
+{
+    if (wParam == 1)
+    {
+        if (IsIconic())
+            ShowWindow(SW_RESTORE);
+        SetForegroundWindow(m_hWnd);
+        SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    }
+    else
+        SetWindowPos(HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnSetAlpha(UINT, WPARAM wParam, LPARAM, BOOL&)
+{
+    SetAlpha(LOBYTE(wParam));
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnMessageBoxRequest(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    MSmartPtr<MString> text(reinterpret_cast<MString*>(wParam));
+    SemaphoreGuard box(m_messageBoxSemaphore, SemaphoreGuard::Take::Try);
+    if (box.IsHeld() && !text.IsEmpty())
+        LocalizedMessageBox(GetDesktopWindow(), text->GetText(), m_title.GetText(), static_cast<UINT>(lParam));
+    return 0;
+}
+
+void CLumivaneDlg::CloseViewer(WPARAM value)
+{
+    CriticalSectionGuard lock(m_viewerLock);
+    if (::IsWindow(m_viewer))
+        ::SendMessageW(m_viewer, WM_CLOSE_REQUEST, value, 0);
+}
+
+LRESULT CLumivaneDlg::OnCloseViewer(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    CloseViewer(1);
+    if (lParam != 1)
+        CloseSlideProperties();
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnBringToFront(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    SetForegroundWindow(reinterpret_cast<HWND>(lParam));
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnClosePhotoViewer(UINT, WPARAM, LPARAM, BOOL&)
+{
+    if (m_waitingForOnline)
+    {
+        CloseViewer(1);
+        CloseSlideProperties();
+    }
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnFlashOpaque(UINT, WPARAM, LPARAM, BOOL&)
+{
+    if (m_fadeTimer == 0)
+    {
+        m_opaqueFlashTimer = SetTimer(OpaqueFlashTimerId, OpaqueFlashPeriod);
+        SetAlpha(255);
+    }
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnOpaqueFlashTimer(UINT_PTR, BOOL&)
+{
+    KillTimer(OpaqueFlashTimerId);
+    m_opaqueFlashTimer = 0;
+    SetAlpha(m_alpha);
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnClose(UINT, WPARAM, LPARAM, BOOL&)
+{
+    if (GetOperationMode() == OperationMode::AppWindow)
+        PostToController(WM_COMMAND, ID_QUIT, 0);
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnHelp(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    if (const auto* info = reinterpret_cast<const HELPINFO*>(lParam))
+        ShowHelpContext(static_cast<int>(info->dwContextId));
+    return TRUE;
+}
+
+LRESULT CLumivaneDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled)
+{
+    if ((wParam & 0xFFF0) == 0x20)
+        ShowHelpContext(MainWindowHelpContext);
+    else
+        handled = FALSE;
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnWindowPosChanging(UINT, WPARAM, LPARAM lParam, BOOL& handled)
+{
+    if (m_keepHidden)
+        reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+    handled = FALSE;
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnRestoreToFront(UINT, WPARAM, LPARAM, BOOL&)
+{
+    const OperationMode mode = GetOperationMode();
+    if (mode == OperationMode::AppWindow || mode == OperationMode::ToolWindow)
+    {
+        if (IsIconic())
+            ShowWindow(SW_RESTORE);
+        SetForegroundWindow(m_hWnd);
+    }
+    else
+    {
+        SetForegroundWindow(m_hWnd);
+        SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    }
+    return 0;
+}
+
+// The tooltip notices come with the settings record and display area; a
+// heap notice record belongs to this window and is freed already.
+LRESULT CLumivaneDlg::OnNotice(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    if (wParam == static_cast<WPARAM>(-1))
+        delete reinterpret_cast<Pair<MString, MString>*>(lParam);
+    return 0;
+}

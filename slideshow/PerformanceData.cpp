@@ -1,0 +1,230 @@
+#include "slideshow/PerformanceData.h"
+
+#include "slideshow/DisplayArea.h"
+#include "slideshow/SettingsRegistry.h"
+
+#include <vector>
+
+const wchar_t PerformanceDataValueName[] = L"Performance Data";
+
+namespace
+{
+constexpr DWORD TimerOnBit = 0x80000000;
+constexpr DWORD TrayIconBit = 0x40000000;
+constexpr DWORD MinutesABit = 0x100000;
+constexpr DWORD MinutesBBit = 0x80000;
+constexpr DWORD LargePhotoCaptionBit = 0x40000;
+constexpr DWORD LockBit = 0x80000000;
+constexpr DWORD MaxTransparency = 250;
+constexpr DWORD MaxBorder = 2;
+constexpr DWORD MinIdleSeconds = 60;
+constexpr DWORD MaxIdleSeconds = 59940; // 999 minutes
+constexpr LONG NarrowestAreaWithoutTrayIcon = 8;
+
+// Codes of a bad record; they only tell a debugger which check failed.
+enum BadRecord : int
+{
+    NoProductKey = 1,
+    Unreadable,
+    NotBinary,
+    WrongVersion,
+    WrongSize,
+    BadTransparency,
+    BadWindowBorder,
+    BadImageBorder,
+    BadOperationMode = 17,
+    BadAnchorCorner,
+    BadDisplayOrder,
+    UnreachableWindow,
+    BadScreenSaverMode,
+    BadIdleTime,
+};
+
+void Check(bool good, BadRecord code)
+{
+    if (!good)
+        throw static_cast<int>(code);
+}
+
+// Reads and checks the record; throws a BadRecord or a SlideTimerLoadError.
+bool DecodeRecord(PerformanceData& settings, SlideTimer& timer, RECT& displayArea, const MonitorProvider& monitors)
+{
+    RegistryKey key;
+    Check(key.Open(HKEY_CURRENT_USER, ProductKeyPath(), KEY_QUERY_VALUE), NoProductKey);
+    DWORD words[PerformanceData::WordCount] = {};
+    DWORD type = REG_NONE;
+    DWORD size = sizeof(words);
+    Check(key.Query(PerformanceDataValueName, type, words, size) == ERROR_SUCCESS, Unreadable);
+    Check(type == REG_BINARY, NotBinary);
+    Check(words[0] == PerformanceData::Version, WrongVersion);
+    Check(size == sizeof(words), WrongSize);
+
+    Check(words[6] <= MaxTransparency, BadTransparency);
+    settings.opacity = settings.currentOpacity = static_cast<BYTE>(255 - words[6]);
+    Check(words[4] <= MaxBorder, BadWindowBorder);
+    settings.windowBorder = words[4];
+    Check(words[5] <= MaxBorder, BadImageBorder);
+    settings.imageBorder = words[5];
+
+    const DWORD mode = words[1] & OperationModeMask;
+    Check(mode <= static_cast<DWORD>(OperationMode::ToolWindow), BadOperationMode);
+    settings.operationMode = static_cast<OperationMode>(mode);
+    const DWORD corner = words[1] & AnchorCornerMask;
+    Check(corner <= static_cast<DWORD>(Anchor_corner::BottomRight), BadAnchorCorner);
+    settings.anchorCorner = static_cast<Anchor_corner>(corner);
+
+    const bool elapsedTimeTaken = timer.Load(words, key, settings.operationMode);
+
+    const DWORD order = words[1] & DisplayOrderMask;
+    Check(order == static_cast<DWORD>(Display_order::Random) || order == static_cast<DWORD>(Display_order::ByName),
+          BadDisplayOrder);
+    settings.displayOrder = static_cast<Display_order>(order);
+
+    settings.trayIcon = (words[1] & TrayIconBit) != 0;
+    if (displayArea.right - displayArea.left < NarrowestAreaWithoutTrayIcon && !settings.trayIcon)
+    {
+        SetDefaultDisplayArea(displayArea, monitors);
+        Check(false, UnreachableWindow);
+    }
+
+    settings.largePhotoCaption = (words[1] & LargePhotoCaptionBit) != 0;
+    settings.lockOnScreenSaverEnd = (words[7] & LockBit) != 0;
+    const DWORD screenSaver = words[7] & ~LockBit;
+    Check(screenSaver <= static_cast<DWORD>(Screen_saver_mode::EachFill), BadScreenSaverMode);
+    settings.screenSaverMode = static_cast<Screen_saver_mode>(screenSaver);
+    Check(words[8] >= MinIdleSeconds && words[8] <= MaxIdleSeconds, BadIdleTime);
+    settings.idleSeconds = words[8];
+
+    if (IsCycleMode(settings.operationMode))
+    {
+        settings.screenSaverMode = Screen_saver_mode::Off;
+        settings.trayIcon = true;
+    }
+    else if (settings.operationMode == OperationMode::ToolWindow)
+    {
+        settings.trayIcon = true;
+    }
+    return elapsedTimeTaken;
+}
+}
+
+void PerformanceData::SetDefaults()
+{
+    windowBorder = 2;
+    imageBorder = 0;
+    operationMode = OperationMode::FadeOnCtrlHover;
+    anchorCorner = Anchor_corner::Automatic;
+    displayOrder = Display_order::Random;
+    trayIcon = true;
+    opacity = currentOpacity = 255;
+    screenSaverMode = Screen_saver_mode::Off;
+    lockOnScreenSaverEnd = false;
+    idleSeconds = 300;
+}
+
+PerformanceData::Words PerformanceData::ToWords(const SlideTimer& timer) const
+{
+    Words words{};
+    words[0] = Version;
+    words[1] = (timer.enabled ? TimerOnBit : 0) | (timer.unitA == Time_unit::Minutes ? MinutesABit : 0) |
+               (timer.unitB == Time_unit::Minutes ? MinutesBBit : 0) | (trayIcon ? TrayIconBit : 0) |
+               static_cast<DWORD>(operationMode) | static_cast<DWORD>(anchorCorner) |
+               (largePhotoCaption ? LargePhotoCaptionBit : 0) |
+               (displayOrder == Display_order::ByName ? static_cast<DWORD>(Display_order::ByName) : 0);
+    words[2] = static_cast<DWORD>(timer.intervalA);
+    words[3] = static_cast<DWORD>(timer.intervalB);
+    words[4] = windowBorder;
+    words[5] = imageBorder;
+    words[6] = 255u - opacity;
+    words[7] = (lockOnScreenSaverEnd ? LockBit : 0) | static_cast<DWORD>(screenSaverMode);
+    words[8] = static_cast<DWORD>(idleSeconds);
+    return words;
+}
+
+PerformanceDataLoad LoadPerformanceData(PerformanceData& settings, SlideTimer& timer, RECT& displayArea,
+                                        const MonitorProvider& monitors)
+{
+    PerformanceDataLoad result;
+    // Decoded into a copy, so that a record failing halfway leaves no field
+    // of it behind (the caption flag keeps its value).
+    PerformanceData loaded = settings;
+    try
+    {
+        result.elapsedTimeTaken = DecodeRecord(loaded, timer, displayArea, monitors);
+        settings = loaded;
+        result.loaded = true;
+    }
+    catch (int)
+    {
+        settings.SetDefaults();
+        timer.SetDefaults();
+        DeletePerformanceData();
+        DeleteElapsedTime();
+        result = PerformanceDataLoad();
+    }
+    return result;
+}
+
+void SavePerformanceData(const PerformanceData& settings, const SlideTimer& timer)
+{
+    const PerformanceData::Words words = settings.ToWords(timer);
+    WriteProductValue(PerformanceDataValueName, REG_BINARY, words.data(),
+                      static_cast<DWORD>(words.size() * sizeof(DWORD)));
+}
+
+void DeletePerformanceData()
+{
+    DeleteProductValue(PerformanceDataValueName);
+}
+
+void SaveSettings(const PerformanceData& settings, const SlideTimer& timer)
+{
+    SavePerformanceData(settings, timer);
+    SaveAutoStart(settings.autoStart);
+}
+
+bool LoadAutoStart()
+{
+    RegistryKey run;
+    if (!run.Open(HKEY_CURRENT_USER, RunKeyPath, KEY_QUERY_VALUE | KEY_SET_VALUE))
+        return false;
+    // 40000 bytes, and one more character so that the text always ends.
+    std::vector<wchar_t> text(20001, 0);
+    DWORD type = REG_NONE;
+    DWORD size = 40000;
+    const LONG result = run.Query(RunValueName, type, text.data(), size);
+    // With no Run value the flag is off; nothing is left to delete.
+    if (result == ERROR_FILE_NOT_FOUND)
+        return false;
+
+    bool on = false;
+    if (result == ERROR_SUCCESS && type == REG_SZ)
+    {
+        int length = 0;
+        const int stored = static_cast<int>(size / sizeof(wchar_t));
+        while (length < stored && text[length] != 0)
+            ++length;
+        const MString wanted = QuotedModulePath();
+        on = CompareStringOrdinal(text.data(), length, wanted.GetText(), static_cast<int>(wanted.GetLength()),
+                                  TRUE) == CSTR_EQUAL;
+    }
+    if (!on)
+        run.Delete(RunValueName);
+    return on;
+}
+
+void SaveAutoStart(bool on)
+{
+    RegistryKey run;
+    if (!run.Create(HKEY_CURRENT_USER, RunKeyPath, KEY_SET_VALUE))
+        return;
+    if (!on)
+    {
+        run.Delete(RunValueName);
+        return;
+    }
+    const MString path = QuotedModulePath();
+    const DWORD bytes = static_cast<DWORD>((path.GetLength() + 1) * sizeof(wchar_t));
+    if (run.Set(RunValueName, REG_SZ, path.GetText(), bytes) != ERROR_SUCCESS)
+        run.Delete(RunValueName);
+}

@@ -1,0 +1,209 @@
+#include "slideshow/SlideTimer.h"
+
+#include "slideshow/SettingsRegistry.h"
+
+#include <algorithm>
+
+const wchar_t ElapsedTimeValueName[] = L"Elapsed Time";
+
+namespace
+{
+class SystemClock : public TickClock
+{
+public:
+    unsigned __int64 Now() const override { return GetTickCount64(); }
+};
+
+constexpr UINT ShortestPeriod = 1000;
+}
+
+const TickClock& SystemTickClock()
+{
+    static const SystemClock clock;
+    return clock;
+}
+
+void SlideTimer::SetDefaults()
+{
+    enabled = true;
+    intervalA = 1800;
+    intervalB = 60;
+    unitA = Time_unit::Minutes;
+    unitB = Time_unit::Minutes;
+    ClearTimes();
+    retrying = 0;
+    paused = 0;
+}
+
+bool SlideTimer::Load(const DWORD (&words)[9], const RegistryKey& productKey, OperationMode mode)
+{
+    enabled = (words[1] & 0x80000000) != 0;
+    intervalA = words[2];
+    unitA = (words[1] & 0x100000) ? Time_unit::Minutes : Time_unit::Seconds;
+    intervalB = words[3];
+    unitB = (words[1] & 0x80000) ? Time_unit::Minutes : Time_unit::Seconds;
+
+    if (intervalA == 0 || intervalA > MaxIntervalA)
+        throw static_cast<int>(BadIntervalA);
+    if (unitA == Time_unit::Minutes && intervalA % 60 != 0)
+        throw static_cast<int>(IntervalANotWholeMinutes);
+    if (intervalB == 0 || intervalB > MaxIntervalB)
+        throw static_cast<int>(BadIntervalB);
+    if (unitB == Time_unit::Minutes && intervalB % 60 != 0)
+        throw static_cast<int>(IntervalBNotWholeMinutes);
+    if (IsCycleMode(mode) && intervalA <= intervalB)
+        throw static_cast<int>(CycleNotLongerThanShownPart);
+
+    unsigned __int64 elapsed = NoElapsedTime;
+    switch (ReadFixedValue(productKey, ElapsedTimeValueName, REG_BINARY, &elapsed, sizeof(elapsed)))
+    {
+    case RegistryRead::Ok:
+        break;
+    case RegistryRead::Missing:
+        // The last run ended without writing it (it was killed, or the
+        // write failed): nothing to resume, but the settings are sound.
+        elapsed = NoElapsedTime;
+        break;
+    case RegistryRead::Unreadable:
+        throw static_cast<int>(ElapsedTimeUnreadable);
+    case RegistryRead::WrongType:
+        throw static_cast<int>(ElapsedTimeWrongType);
+    case RegistryRead::WrongSize:
+        throw static_cast<int>(ElapsedTimeWrongSize);
+    }
+    return TakeElapsedTime(elapsed, mode);
+}
+
+bool SlideTimer::TakeElapsedTime(unsigned __int64 elapsed, OperationMode mode)
+{
+    restoredTime = 0;
+    if (elapsed == NoElapsedTime)
+        return false;
+    const unsigned __int64 a = intervalA * 1000;
+    if (a <= elapsed)
+        return false;
+    if (IsSingleIntervalMode(mode) && !enabled)
+        restoredTime = 0;
+    else if (IsSingleIntervalMode(mode) && a - elapsed < 1001)
+        restoredTime = a - 1000; // at least one second of the slide remains
+    else
+        restoredTime = elapsed;
+    return true;
+}
+
+UINT SlideTimer::RemainingPeriod(OperationMode mode, unsigned __int64 shown) const
+{
+    const unsigned __int64 a = intervalA * 1000;
+    const unsigned __int64 b = intervalB * 1000;
+    if (a <= shown)
+        return ShortestPeriod;
+    const unsigned __int64 rest = (IsSingleIntervalMode(mode) || b < shown) ? a - shown : b - shown;
+    return static_cast<UINT>(std::max<unsigned __int64>(rest, ShortestPeriod));
+}
+
+UINT SlideTimer::Arm(HWND window, OperationMode mode, int how)
+{
+    retrying = 0;
+    // Arming ends a pause, so the controller's menu offers pause again.
+    paused = 0;
+    if (IsSingleIntervalMode(mode) && !enabled)
+    {
+        ClearTimes();
+        if (timerId)
+            KillTimer(window, TimerId);
+        timerId = 0;
+        return 0;
+    }
+
+    const unsigned __int64 now = Now();
+    const unsigned __int64 a = intervalA * 1000;
+    const unsigned __int64 b = intervalB * 1000;
+    UINT period;
+    if (restoredTime != 0)
+    {
+        period = RemainingPeriod(mode, restoredTime);
+        startTick = now - restoredTime;
+        restoredTime = 0;
+        pausedTime = 0;
+    }
+    else if (how == 0)
+    {
+        period = static_cast<UINT>(IsSingleIntervalMode(mode) ? a : b);
+        startTick = now;
+        pausedTime = 0;
+    }
+    else if (how == 1)
+    {
+        // The cycle goes on counting from its start.
+        period = static_cast<UINT>(a > b ? a - b : ShortestPeriod);
+    }
+    else
+    {
+        period = RemainingPeriod(mode, pausedTime);
+        startTick = now - pausedTime;
+        pausedTime = 0;
+    }
+    timerId = SetTimer(window, TimerId, period, nullptr);
+    return period;
+}
+
+void SlideTimer::Pause(HWND window)
+{
+    paused = 1;
+    if (timerId && startTick)
+    {
+        KillTimer(window, TimerId);
+        pausedTime = std::max<unsigned __int64>(Now() - startTick, 1);
+        timerId = 0;
+        startTick = 0;
+    }
+}
+
+void SlideTimer::Retry(HWND window, UINT period)
+{
+    retrying = 1;
+    timerId = SetTimer(window, TimerId, period, nullptr);
+}
+
+void SlideTimer::Stop(HWND window)
+{
+    if (!timerId)
+        return;
+    KillTimer(window, TimerId);
+    timerId = 0;
+    ClearTimes();
+}
+
+unsigned __int64 SlideTimer::ElapsedMilliseconds() const
+{
+    if (restoredTime)
+        return restoredTime;
+    if (pausedTime)
+        return pausedTime;
+    if (startTick)
+        return Now() - startTick;
+    return 0;
+}
+
+unsigned __int64 SlideTimer::ElapsedTimeToKeep(OperationMode mode, bool waitingForOnline) const
+{
+    if (IsSingleIntervalMode(mode) && !enabled)
+        return 0;
+    if (waitingForOnline)
+        return NoElapsedTime;
+    if (pausedTime)
+        return pausedTime;
+    if (startTick)
+        return Now() - startTick;
+    return NoElapsedTime;
+}
+
+void SaveElapsedTime(unsigned __int64 milliseconds)
+{
+    WriteProductValue(ElapsedTimeValueName, REG_BINARY, &milliseconds, sizeof(milliseconds));
+}
+
+void DeleteElapsedTime()
+{
+    DeleteProductValue(ElapsedTimeValueName);
+}

@@ -1,0 +1,111 @@
+// The slide timer (timer 102 of the main window) and the time a slide has
+// been shown: intervals from the settings record, the start, pause and
+// restore of the shown time, and arming the window timer for what is left.
+#pragma once
+
+#include "slideshow/SettingsTypes.h"
+
+#include <windows.h>
+
+#include <atomic>
+
+class RegistryKey;
+
+// Milliseconds of a monotonic clock; GetTickCount64 by default.
+class TickClock
+{
+public:
+    virtual ~TickClock() = default;
+    virtual unsigned __int64 Now() const = 0;
+};
+
+const TickClock& SystemTickClock();
+
+extern const wchar_t ElapsedTimeValueName[];
+
+// Load failures, thrown as plain codes; the settings loader takes any of
+// them as a bad record.
+enum SlideTimerLoadError : int
+{
+    BadIntervalA = 9,
+    IntervalANotWholeMinutes = 10,
+    BadIntervalB = 11,
+    IntervalBNotWholeMinutes = 12,
+    CycleNotLongerThanShownPart = 13,
+    ElapsedTimeUnreadable = 14,
+    ElapsedTimeWrongType = 15,
+    ElapsedTimeWrongSize = 16,
+};
+
+class SlideTimer
+{
+public:
+    static constexpr UINT_PTR TimerId = 102;
+    static constexpr unsigned __int64 MaxIntervalA = 599940; // 9999 minutes
+    static constexpr unsigned __int64 MaxIntervalB = 599939;
+    // Stored "Elapsed Time" meaning nothing to resume.
+    static constexpr unsigned __int64 NoElapsedTime = ~0ull;
+
+    explicit SlideTimer(const TickClock& clock = SystemTickClock()) : m_clock(&clock) {}
+    SlideTimer(const SlideTimer&) = delete;
+    SlideTimer& operator=(const SlideTimer&) = delete;
+
+    // In the single-interval modes slides advance by themselves only while on.
+    bool enabled = true;
+    unsigned __int64 intervalA = 1800; // seconds: a slide, or a whole show/hide cycle
+    unsigned __int64 intervalB = 60;   // seconds shown within a cycle
+    Time_unit unitA = Time_unit::Minutes;
+    Time_unit unitB = Time_unit::Minutes;
+    unsigned __int64 startTick = 0;    // 0: not counting
+    unsigned __int64 pausedTime = 0;   // milliseconds shown before a pause
+    unsigned __int64 restoredTime = 0; // milliseconds taken over from "Elapsed Time"
+    unsigned char retrying = 0;
+    // Read by the controller's thread (tray menu) with an atomic load.
+    std::atomic<unsigned char> paused{0};
+    UINT_PTR timerId = 0;
+
+    // The defaults of the settings record; the window timer is not touched.
+    void SetDefaults();
+
+    // Takes the timer fields from the nine words of "Performance Data" and
+    // the restored time from "Elapsed Time" of the open product key; throws a
+    // SlideTimerLoadError. Returns whether a shown time was taken over.
+    bool Load(const DWORD (&words)[9], const RegistryKey& productKey, OperationMode mode);
+    // The restored-time rule alone, for a stored value of elapsed milliseconds.
+    bool TakeElapsedTime(unsigned __int64 elapsed, OperationMode mode);
+
+    // Sets timer 102 on the window. how 0: a full interval; 1: the hidden
+    // rest of a cycle; other values: the rest after a pause. Returns the
+    // period in milliseconds, 0 when no timer was set.
+    UINT Arm(HWND window, OperationMode mode, int how);
+    // Stops counting and keeps the time shown so far.
+    void Pause(HWND window);
+    // Sets timer 102 for a retry or a poll of the download worker.
+    void Retry(HWND window, UINT period);
+    // Kills timer 102 when it is set and clears start, paused and restored time.
+    void Stop(HWND window);
+    void ClearTimes() { startTick = pausedTime = restoredTime = 0; }
+
+    unsigned __int64 ElapsedMilliseconds() const;
+    unsigned __int64 ElapsedSeconds() const { return ElapsedMilliseconds() / 1000; }
+    // Whether the shown part of a cycle has run out (interval B reached).
+    bool HasReachedIntervalB() const { return ElapsedSeconds() >= intervalB; }
+    // Whether any shown time is being counted or held.
+    bool HoldsShownTime() const { return restoredTime != 0 || pausedTime != 0 || startTick != 0; }
+
+    // What "Elapsed Time" keeps when the window ends.
+    unsigned __int64 ElapsedTimeToKeep(OperationMode mode, bool waitingForOnline) const;
+
+    unsigned __int64 Now() const { return m_clock->Now(); }
+
+private:
+    // The period left after shown milliseconds, at least one second.
+    UINT RemainingPeriod(OperationMode mode, unsigned __int64 shown) const;
+
+    const TickClock* m_clock;
+};
+
+// "Elapsed Time" under the product key (created when missing); a failed
+// write deletes the value.
+void SaveElapsedTime(unsigned __int64 milliseconds);
+void DeleteElapsedTime();

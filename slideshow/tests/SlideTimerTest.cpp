@@ -1,0 +1,247 @@
+#include "slideshow/SlideTimer.h"
+#include "slideshow/tests/SlideshowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+using namespace SlideshowTest;
+
+namespace
+{
+class SlideTimerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(window.Get(), nullptr);
+        timer.intervalA = 1800;
+        timer.intervalB = 60;
+    }
+
+    FakeClock clock;
+    SlideTimer timer{clock};
+    TimerWindow window;
+};
+
+const OperationMode Single = OperationMode::FadeOnCtrlHover;
+const OperationMode Cycle = OperationMode::CycleFadeOnHover;
+}
+
+TEST_F(SlideTimerTest, AFullIntervalStartsCounting)
+{
+    EXPECT_EQ(timer.Arm(window.Get(), Single, 0), 1800000u);
+    EXPECT_EQ(timer.startTick, clock.now);
+    EXPECT_EQ(timer.timerId, SlideTimer::TimerId);
+    EXPECT_TRUE(window.TakeTimer());
+
+    // In a cycle mode the first period is the shown part.
+    EXPECT_EQ(timer.Arm(window.Get(), Cycle, 0), 60000u);
+    EXPECT_TRUE(window.TakeTimer());
+}
+
+TEST_F(SlideTimerTest, TheHiddenRestOfACycleKeepsCounting)
+{
+    timer.Arm(window.Get(), Cycle, 0);
+    const unsigned __int64 start = timer.startTick;
+    clock.now += 60000;
+    EXPECT_EQ(timer.Arm(window.Get(), Cycle, 1), 1740000u);
+    EXPECT_EQ(timer.startTick, start);
+    EXPECT_EQ(timer.ElapsedSeconds(), 60u);
+    clock.now += 1740000;
+    EXPECT_EQ(timer.ElapsedSeconds(), 1800u);
+    EXPECT_TRUE(window.TakeTimer());
+}
+
+TEST_F(SlideTimerTest, ARestoredTimeArmsForWhatIsLeft)
+{
+    struct Case
+    {
+        const char* what;
+        OperationMode mode;
+        unsigned __int64 restored;
+        UINT period;
+    };
+    const Case cases[] = {
+        {"single, well inside", Single, 1700000, 100000},
+        {"single, 1 ms below A", Single, 1799999, 1000},
+        {"single, at A", Single, 1800000, 1000},
+        {"cycle, inside the shown part", Cycle, 20000, 40000},
+        {"cycle, 1 ms below B", Cycle, 59999, 1000},
+        {"cycle, at B", Cycle, 60000, 1000},
+        {"cycle, in the hidden part", Cycle, 100000, 1700000},
+        {"cycle, beyond A", Cycle, 2000000, 1000},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        timer.restoredTime = c.restored;
+        timer.pausedTime = 777;
+        EXPECT_EQ(timer.Arm(window.Get(), c.mode, 0), c.period);
+        EXPECT_EQ(timer.startTick, clock.now - c.restored);
+        EXPECT_EQ(timer.restoredTime, 0u);
+        EXPECT_EQ(timer.pausedTime, 0u);
+        EXPECT_EQ(timer.ElapsedMilliseconds(), c.restored);
+        EXPECT_TRUE(window.TakeTimer());
+    }
+}
+
+TEST_F(SlideTimerTest, PauseKeepsTheShownTimeAndResumeArmsTheRest)
+{
+    timer.Arm(window.Get(), Single, 0);
+    clock.now += 5000;
+    timer.Pause(window.Get());
+    EXPECT_EQ(timer.paused.load(), 1);
+    EXPECT_EQ(timer.pausedTime, 5000u);
+    EXPECT_EQ(timer.timerId, 0u);
+    EXPECT_EQ(timer.startTick, 0u);
+    EXPECT_FALSE(window.TakeTimer());
+    EXPECT_EQ(timer.ElapsedSeconds(), 5u);
+
+    // Time spent paused does not count.
+    clock.now += 60000;
+    EXPECT_EQ(timer.ElapsedSeconds(), 5u);
+    EXPECT_EQ(timer.Arm(window.Get(), Single, 2), 1795000u);
+    EXPECT_EQ(timer.paused.load(), 0);
+    EXPECT_EQ(timer.pausedTime, 0u);
+    EXPECT_EQ(timer.ElapsedMilliseconds(), 5000u);
+    EXPECT_TRUE(window.TakeTimer());
+}
+
+TEST_F(SlideTimerTest, ResumeRules)
+{
+    struct Case
+    {
+        const char* what;
+        OperationMode mode;
+        unsigned __int64 paused;
+        UINT period;
+    };
+    const Case cases[] = {
+        {"single", Single, 1000, 1799000},
+        {"single, past A", Single, 1900000, 1000},
+        {"single, nearly over", Single, 1799700, 1000},
+        {"cycle, in the shown part", Cycle, 45000, 15000},
+        {"cycle, in the hidden part", Cycle, 61000, 1739000},
+        {"not paused", Single, 0, 1800000},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        timer.pausedTime = c.paused;
+        EXPECT_EQ(timer.Arm(window.Get(), c.mode, 2), c.period);
+        EXPECT_EQ(timer.startTick, clock.now - c.paused);
+        EXPECT_TRUE(window.TakeTimer());
+    }
+}
+
+TEST_F(SlideTimerTest, PauseRightAfterTheStartStillCounts)
+{
+    timer.Arm(window.Get(), Single, 0);
+    timer.Pause(window.Get());
+    EXPECT_EQ(timer.pausedTime, 1u);
+
+    // Without a running timer only the flag changes.
+    SlideTimer idle(clock);
+    idle.Pause(window.Get());
+    EXPECT_EQ(idle.paused.load(), 1);
+    EXPECT_EQ(idle.pausedTime, 0u);
+}
+
+TEST_F(SlideTimerTest, ADisabledTimerDoesNotRunInSingleIntervalModes)
+{
+    timer.Arm(window.Get(), Single, 0);
+    timer.enabled = false;
+    timer.pausedTime = 5;
+    timer.restoredTime = 6;
+    timer.retrying = 1;
+    EXPECT_EQ(timer.Arm(window.Get(), Single, 0), 0u);
+    EXPECT_EQ(timer.timerId, 0u);
+    EXPECT_FALSE(timer.HoldsShownTime());
+    EXPECT_EQ(timer.retrying, 0);
+    EXPECT_FALSE(window.TakeTimer());
+
+    // The cycle modes always time.
+    EXPECT_EQ(timer.Arm(window.Get(), Cycle, 0), 60000u);
+    EXPECT_TRUE(window.TakeTimer());
+}
+
+TEST_F(SlideTimerTest, RetryAndStop)
+{
+    timer.Retry(window.Get(), 1000);
+    EXPECT_EQ(timer.retrying, 1);
+    EXPECT_EQ(timer.timerId, SlideTimer::TimerId);
+    timer.startTick = 5;
+    timer.pausedTime = 6;
+    timer.restoredTime = 7;
+    timer.Stop(window.Get());
+    EXPECT_EQ(timer.timerId, 0u);
+    EXPECT_FALSE(timer.HoldsShownTime());
+    EXPECT_FALSE(window.TakeTimer());
+
+    // Stop without a timer keeps the times.
+    timer.pausedTime = 6;
+    timer.Stop(window.Get());
+    EXPECT_EQ(timer.pausedTime, 6u);
+}
+
+TEST_F(SlideTimerTest, ElapsedTimePrefersRestoredThenPausedThenRunning)
+{
+    EXPECT_EQ(timer.ElapsedSeconds(), 0u);
+    timer.startTick = clock.now - 7000;
+    EXPECT_EQ(timer.ElapsedSeconds(), 7u);
+    timer.pausedTime = 3000;
+    EXPECT_EQ(timer.ElapsedSeconds(), 3u);
+    timer.restoredTime = 12999;
+    EXPECT_EQ(timer.ElapsedSeconds(), 12u);
+    EXPECT_FALSE(timer.HasReachedIntervalB());
+    timer.restoredTime = 60000;
+    EXPECT_TRUE(timer.HasReachedIntervalB());
+}
+
+TEST_F(SlideTimerTest, ElapsedTimeKeptAtTheEnd)
+{
+    EXPECT_EQ(timer.ElapsedTimeToKeep(Single, false), SlideTimer::NoElapsedTime);
+    timer.startTick = clock.now - 4000;
+    EXPECT_EQ(timer.ElapsedTimeToKeep(Single, false), 4000u);
+    timer.pausedTime = 2500;
+    EXPECT_EQ(timer.ElapsedTimeToKeep(Single, false), 2500u);
+    EXPECT_EQ(timer.ElapsedTimeToKeep(Single, true), SlideTimer::NoElapsedTime);
+    timer.enabled = false;
+    EXPECT_EQ(timer.ElapsedTimeToKeep(Single, true), 0u);
+    EXPECT_EQ(timer.ElapsedTimeToKeep(OperationMode::ToolWindow, false), 0u);
+    EXPECT_EQ(timer.ElapsedTimeToKeep(Cycle, false), 2500u);
+}
+
+TEST_F(SlideTimerTest, DefaultsClearTheCount)
+{
+    timer.enabled = false;
+    timer.intervalA = 5;
+    timer.unitB = Time_unit::Seconds;
+    timer.startTick = 1;
+    timer.paused = 1;
+    timer.SetDefaults();
+    EXPECT_TRUE(timer.enabled);
+    EXPECT_EQ(timer.intervalA, 1800u);
+    EXPECT_EQ(timer.intervalB, 60u);
+    EXPECT_EQ(timer.unitA, Time_unit::Minutes);
+    EXPECT_EQ(timer.unitB, Time_unit::Minutes);
+    EXPECT_FALSE(timer.HoldsShownTime());
+    EXPECT_EQ(timer.paused.load(), 0);
+}
+
+TEST(ElapsedTimeValue, SaveAndDelete)
+{
+    SaveElapsedTime(1234567);
+    DWORD type = 0;
+    std::vector<unsigned char> bytes;
+    ASSERT_TRUE(ReadRaw(ElapsedTimeValueName, type, bytes));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+    ASSERT_EQ(bytes.size(), 8u);
+    unsigned __int64 value = 0;
+    std::memcpy(&value, bytes.data(), 8);
+    EXPECT_EQ(value, 1234567u);
+    DeleteElapsedTime();
+    EXPECT_FALSE(ValueExists(ElapsedTimeValueName));
+}

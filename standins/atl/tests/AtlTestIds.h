@@ -1,0 +1,7 @@
+#pragma once
+
+#define IDD_ATL_TEST 200
+#define IDD_ATL_TEST_CHILD 201
+#define IDD_ATL_TEST_MISSING 299
+#define IDC_ATL_TEST_EDIT 1001
+#define IDC_ATL_TEST_BUTTON 1002
