@@ -52,6 +52,10 @@ start_wine() {
   # No window manager runs on the test display: with Wine's windows managed,
   # every destroyed active window waits 2 s for a state change that never comes.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
+  # Debian's Wine does not find the fonts of fonts-wine in its data folder;
+  # in the prefix's Fonts folder they give GDI+ its generic sans-serif family
+  # (Tahoma), which stands in where Arial or Verdana are missing.
+  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   wineserver -w
 }
 

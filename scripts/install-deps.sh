@@ -12,6 +12,9 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   googletest
   wine wine64 wine32:i386
+  # Wine's own fonts (Tahoma, MS Sans Serif): GDI+ takes its generic
+  # sans-serif family from them when a face such as Arial is missing.
+  fonts-wine
   xvfb xauth x11-utils
   python3-cryptography
   imagemagick libimage-exiftool-perl

@@ -120,6 +120,10 @@ CWindowBase::~CWindowBase()
     SetEvent(ExitEvent);
 }
 
+// The rows of the start, the tray state and the end. The tray menu, the
+// commands on the current file, the dialog openers and the messages of the
+// adverts and the release check join them with the controller's message
+// handling.
 const ATL::MessageMap<CWindowBase>& CWindowBase::GetMessageMap()
 {
     static const ATL::MessageMap<CWindowBase> map =
@@ -413,8 +417,11 @@ void CWindowBase::UpdateTrayIcon(bool start)
         SetEvent(TrayIconReadyEvent);
         return;
     }
-    if (!TrayLock.TryEnter())
+    // The question after refused attempts runs a message loop on this thread,
+    // where the critical section would let a second add in.
+    if (m_addingTrayIcon || !TrayLock.TryEnter())
         return;
+    m_addingTrayIcon = true;
 
     const bool plainMode = m_mainDialog->HasPlainOperationMode();
     bool cancelled = false;
@@ -478,6 +485,7 @@ void CWindowBase::UpdateTrayIcon(bool start)
     }
     if (!cancelled)
         SetEvent(TrayIconReadyEvent);
+    m_addingTrayIcon = false;
     TrayLock.Leave();
 }
 

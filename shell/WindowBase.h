@@ -225,13 +225,15 @@ private:
     // Posts the close message with this process's tokens (drawn now unless
     // the quit sequence drew them) to the main window alone.
     void CloseMainWindow();
-    // Sends the icon data for one of the families (A shown, B busy, C hidden).
+    // The icon of a family (A shown, B start-up and busy, C hidden), or its
+    // new-release variant.
     HICON FamilyIcon(char family, bool newRelease) const;
     bool IsNewReleaseSet() const { return WaitForSingleObject(NewReleaseEvent, 0) == WAIT_OBJECT_0; }
     NOTIFYICONDATAW IconData() const;
     void DestroyWaitWindow();
 
     std::atomic<HWND> m_controllerWindow{nullptr};
+    bool m_addingTrayIcon = false;
 };
 
 // The main-dialog thread: runs the slide-show main window modally and ends

@@ -103,6 +103,13 @@
 #define IDS_STARTUP_NOTICE_TITLE 548
 #define IDS_SLIDE_TOOLTIP 581
 
+// Status cards and the preview card.
+#define IDS_CARD_CAPTION 50
+#define IDS_PREVIEW_CARD 103
+#define IDS_ONLINE_SLIDE_WAITING 114
+#define IDS_CARD_TITLE 247
+#define IDS_CARD_TOOLTIP 580
+
 // ---- Settings dialogs ---------------------------------------------------
 
 // Introduction.

@@ -11,6 +11,9 @@
 #define IDI_HIDDEN 177
 #define IDI_HIDDEN_NEW_RELEASE 178
 
-// Card artwork (resource type "PNG").
+// Card artwork (resource type "PNG"): the base of every status card and
+// the art of the status card, then the cards of text and media slides.
+#define IDP_CARD_BASE 126
+#define IDP_STATUS_ART 130
 #define IDP_TEXT_CARD 133
 #define IDP_MEDIA_CARD 134

@@ -65,4 +65,20 @@ convert -size 256x256 xc:none \
   -fill '#4aa35a' -draw "circle 128,128 128,72" \
   -fill white -draw "polygon 110,98 110,158 162,128" \
   media-card.png
+# Status cards: the card base (560 x 420, a blue-green gradient in a gold
+# frame with two light curves) and the art of the status card (a picture
+# with a red exclamation mark, 64 x 64). 96 DPI, so that point sizes of the
+# card texts come out as on the screen.
+convert -size 560x420 -define gradient:angle=135 gradient:'#1d3557-#2a7f7a' \
+  -fill none -stroke '#c99a2e' -strokewidth 2 -draw "roundrectangle 3,3 556,416 10,10" \
+  -stroke '#e9c46a' -strokewidth 1 -draw "bezier 20,250 180,150 360,300 540,170" \
+  -stroke '#8ecae6' -draw "bezier 20,270 200,180 360,320 540,195" \
+  -depth 8 -define png:color-type=2 -units PixelsPerInch -density 96 card-base.png
+convert -size 64x64 xc:none \
+  -fill '#c99a2e' -draw "roundrectangle 2,6 61,57 6,6" \
+  -fill '#e8eef5' -draw "rectangle 8,12 55,51" \
+  -fill '#9fb3c8' -draw "polygon 8,51 24,30 36,44 44,36 55,51" \
+  -fill '#d7261e' -stroke white -strokewidth 2 -draw "circle 48,16 48,3" \
+  -fill white -stroke none -draw "rectangle 46,8 50,18" -draw "rectangle 46,21 50,25" \
+  -depth 8 -units PixelsPerInch -density 96 status-art.png
 optipng -quiet ./*.png 2>/dev/null || true

@@ -104,6 +104,15 @@ HWND FindController(DWORD processId)
     return nullptr;
 }
 
+// The slide-show main window: the process's layered dialog.
+HWND FindMainWindow(DWORD processId)
+{
+    for (HWND window : TopLevelWindows(processId))
+        if (IsDialog(window) && (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED))
+            return window;
+    return nullptr;
+}
+
 // A visible message box or dialog of the process.
 HWND FindVisibleDialog(DWORD processId)
 {
@@ -485,6 +494,29 @@ TEST_F(RunningProgramTest, TheSessionEndEndsTheProgramWithoutTheExitWaitRunningO
     }
 }
 
+TEST_F(RunningProgramTest, TheMainWindowOutlivesEnterEscapeCloseAndAnotherCopysCloseMessage)
+{
+    Program program;
+    ASSERT_TRUE(program.Start(m_program));
+    ASSERT_NE(program.WaitForController(), nullptr);
+    HWND mainWindow = FindMainWindow(program.Id());
+    ASSERT_NE(mainWindow, nullptr);
+    // Registered, it starts hidden and tiny, and offers no close command.
+    EXPECT_FALSE(IsWindowVisible(mainWindow));
+
+    PostMessageW(mainWindow, WM_COMMAND, IDOK, 0);
+    PostMessageW(mainWindow, WM_COMMAND, IDCANCEL, 0);
+    // WM_CLOSE quits only in the application-window mode.
+    PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+    // Another copy's close broadcast carries other tokens.
+    PostMessageW(mainWindow, RegisterWindowMessageW(CloseDialogsMessageName), 0x1234, 0x5678);
+    Sleep(1000);
+    EXPECT_TRUE(IsWindow(mainWindow));
+    EXPECT_TRUE(program.IsRunning());
+    EXPECT_EQ(program.Quit(), 0u);
+    EXPECT_FALSE(IsWindow(mainWindow));
+}
+
 TEST_F(RunningProgramTest, TheTrayIconComesBackWhenTheTaskBarIsCreatedAnew)
 {
     Program program;
@@ -564,6 +596,24 @@ TEST_F(RunningProgramTest, WithoutAStoredLanguageTheLanguageDialogAsksAndTheProg
     ASSERT_TRUE(restarted.Adopt(running[0]));
     ASSERT_NE(restarted.WaitForController(), nullptr);
     EXPECT_EQ(restarted.Quit(), 0u);
+}
+
+TEST_F(RunningProgramTest, TheFirstRunShowsTheIntroductionBeforeTheControllerStarts)
+{
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, ProductKey, L"Display Area");
+    Program program;
+    ASSERT_TRUE(program.Start(m_program));
+    HWND introduction = program.WaitForDialog();
+    ASSERT_NE(introduction, nullptr);
+    EXPECT_EQ(FindController(program.Id()), nullptr);
+    EXPECT_FALSE(EventExists(RunningEventName));
+    // Going on takes the tick in the box first.
+    Click(introduction, 411);
+    Click(introduction, 412);
+    ASSERT_NE(program.WaitForController(), nullptr);
+    // The main window stores a display area: the next start is no first run.
+    EXPECT_TRUE(ValueExists(L"Display Area"));
+    EXPECT_EQ(program.Quit(), 0u);
 }
 
 TEST_F(RunningProgramTest, TheCleanUpSwitchWaitsForTheSetupProgramThenDeletesItsFile)

@@ -1,0 +1,237 @@
+#include "slideshow/SlideRendering.h"
+
+#include "foundation/SmartPtr.h"
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+namespace
+{
+unsigned LargerSide(Gdiplus::Bitmap& bitmap)
+{
+    return std::max(bitmap.GetWidth(), bitmap.GetHeight());
+}
+
+// GDI+ refuses bitmaps without area; a degenerate size becomes one pixel.
+Gdiplus::Bitmap* NewBitmap(int width, int height, Gdiplus::PixelFormat format)
+{
+    auto* bitmap = new Gdiplus::Bitmap(std::max(width, 1), std::max(height, 1), format);
+    if (bitmap->GetLastStatus() != Gdiplus::Ok)
+    {
+        delete bitmap;
+        throw MSmartPtrError();
+    }
+    return bitmap;
+}
+
+void FillWhite(Gdiplus::Graphics& graphics, Gdiplus::Bitmap& bitmap)
+{
+    Gdiplus::SolidBrush white{Gdiplus::Color(0xFFFFFFFF)};
+    graphics.FillRectangle(&white, 0, 0, static_cast<INT>(bitmap.GetWidth()), static_cast<INT>(bitmap.GetHeight()));
+}
+
+// One scaling step: the source fitted into side, in 24-bit RGB, white under
+// transparent pixels (also those of a palette with transparency).
+Gdiplus::Bitmap* ScaleOnce(unsigned side, Gdiplus::Bitmap& source)
+{
+    const unsigned width = source.GetWidth();
+    const unsigned height = source.GetHeight();
+    PictureSize size;
+    FitIntoSquare(side, width, height, size);
+    Gdiplus::Bitmap* frame =
+        NewBitmap(static_cast<int>(size.width), static_cast<int>(size.height), PixelFormat24bppRGB);
+    Gdiplus::Graphics graphics(frame);
+    const Gdiplus::PixelFormat format = source.GetPixelFormat();
+    if ((format & (PixelFormatAlpha | PixelFormatIndexed)) != 0)
+        FillWhite(graphics, *frame);
+    graphics.DrawImage(&source, Gdiplus::Rect(0, 0, static_cast<INT>(size.width), static_cast<INT>(size.height)), 0,
+                       0, static_cast<INT>(width), static_cast<INT>(height), Gdiplus::UnitPixel);
+    return frame;
+}
+
+const Gdiplus::FontFamily* GenericSansSerifFamily()
+{
+    static std::once_flag once;
+    static const Gdiplus::FontFamily* family = nullptr;
+    std::call_once(once, [] {
+        family = Gdiplus::FontFamily::GenericSansSerif();
+        if (family && family->GetLastStatus() != Gdiplus::Ok)
+            family = nullptr;
+    });
+    return family;
+}
+}
+
+void FitIntoSquare(unsigned side, unsigned width, unsigned height, PictureSize& size)
+{
+    size = PictureSize();
+    if (width == 0 || height == 0)
+        return;
+    const double scale = std::min(static_cast<double>(side) / height, static_cast<double>(side) / width);
+    size.width = static_cast<unsigned>(width * scale);
+    size.height = static_cast<unsigned>(height * scale);
+    if (width < side || height < side)
+    {
+        const unsigned c = static_cast<unsigned>(std::ceil(scale));
+        size.width += c + 1;
+        size.height += c + 1;
+    }
+}
+
+int FrameOverdraw(int cx, int cy, unsigned frameWidth, unsigned frameHeight)
+{
+    if (frameWidth == 0 || frameHeight == 0)
+        return 0;
+    if (cx <= static_cast<int>(frameWidth) && cy <= static_cast<int>(frameHeight))
+        return 0;
+    const double ratio = std::min(static_cast<double>(cy) / frameHeight, static_cast<double>(cx) / frameWidth);
+    return static_cast<int>(std::ceil(ratio)) + 1;
+}
+
+unsigned NextCrossFadeProgress(unsigned progress, DWORD dt)
+{
+    unsigned step = 4;
+    if (dt < 31)
+        step = 1;
+    else if (dt < 90)
+        step = static_cast<unsigned>(dt / 20.0 - 0.5);
+    return progress > step ? progress - step : 0;
+}
+
+SIZE CrossFadeWindowSize(const PictureSize& previous, const PictureSize& next, unsigned progress, int nonClientWidth,
+                         int nonClientHeight)
+{
+    const double f = CrossFadeShare(progress);
+    const int growWidth = static_cast<int>((static_cast<double>(next.width) - previous.width) * f);
+    const int growHeight = static_cast<int>((static_cast<double>(next.height) - previous.height) * f);
+    return SIZE{growWidth + nonClientWidth + static_cast<int>(previous.width),
+                nonClientHeight + static_cast<int>(previous.height) + growHeight};
+}
+
+Gdiplus::Bitmap* RenderScaledFrame(unsigned side, Gdiplus::Bitmap* source)
+{
+    if (!source)
+        throw MSmartPtrError();
+    std::unique_ptr<Gdiplus::Bitmap> first;
+    std::unique_ptr<Gdiplus::Bitmap> second;
+    Gdiplus::Bitmap* from = source;
+    if (side < 100 && LargerSide(*from) > 999)
+    {
+        first.reset(ScaleOnce(999, *from));
+        from = first.get();
+    }
+    if (side < 10 && LargerSide(*from) > 100)
+    {
+        second.reset(ScaleOnce(100, *from));
+        from = second.get();
+    }
+    return ScaleOnce(side, *from);
+}
+
+Gdiplus::Bitmap* CopyFullSize(Gdiplus::Bitmap* source)
+{
+    if (!source)
+        throw MSmartPtrError();
+    const int width = static_cast<int>(source->GetWidth());
+    const int height = static_cast<int>(source->GetHeight());
+    Gdiplus::PixelFormat format = source->GetPixelFormat();
+    std::unique_ptr<Gdiplus::Bitmap> copy(NewBitmap(width, height, format));
+    std::unique_ptr<Gdiplus::Graphics> graphics(new Gdiplus::Graphics(copy.get()));
+    if (graphics->GetLastStatus() != Gdiplus::Ok)
+    {
+        // Indexed and some grey formats take no drawing: the copy that the
+        // screen-saver windows show would stay blank.
+        format = PixelFormat32bppARGB;
+        graphics.reset();
+        copy.reset(NewBitmap(width, height, format));
+        graphics.reset(new Gdiplus::Graphics(copy.get()));
+        FillWhite(*graphics, *copy);
+    }
+    else if ((format & PixelFormatAlpha) != 0)
+        FillWhite(*graphics, *copy);
+    graphics->DrawImage(source, Gdiplus::Rect(0, 0, width, height), 0, 0, width, height, Gdiplus::UnitPixel);
+    graphics.reset();
+    return copy.release();
+}
+
+Gdiplus::Bitmap* ComposeCrossFadeFrame(Gdiplus::Bitmap* previous, Gdiplus::Bitmap* current, int cx, int cy,
+                                       unsigned progress)
+{
+    if (!current)
+        throw MSmartPtrError();
+    Gdiplus::ColorMatrix matrix = {{{1, 0, 0, 0, 0}, {0, 1, 0, 0, 0}, {0, 0, 1, 0, 0}, {0, 0, 0, 1, 0}, {0, 0, 0, 0, 1}}};
+    matrix.m[3][3] = static_cast<Gdiplus::REAL>(CrossFadeShare(progress));
+    Gdiplus::ImageAttributes attributes;
+    attributes.SetColorMatrix(&matrix, Gdiplus::ColorMatrixFlagsDefault, Gdiplus::ColorAdjustTypeDefault);
+
+    std::unique_ptr<Gdiplus::Bitmap> frame(NewBitmap(cx, cy, PixelFormat24bppRGB));
+    Gdiplus::Graphics graphics(frame.get());
+
+    Gdiplus::Bitmap* background =
+        previous && previous->GetWidth() != 0 && previous->GetHeight() != 0 ? previous : current;
+    const INT backgroundWidth = static_cast<INT>(background->GetWidth());
+    const INT backgroundHeight = static_cast<INT>(background->GetHeight());
+    int s = FrameOverdraw(cx, cy, background->GetWidth(), background->GetHeight());
+    graphics.DrawImage(background, Gdiplus::Rect(0, 0, cx + s, cy + s), 0, 0, backgroundWidth, backgroundHeight,
+                       Gdiplus::UnitPixel);
+
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    s = FrameOverdraw(cx, cy, current->GetWidth(), current->GetHeight());
+    graphics.DrawImage(current, Gdiplus::Rect(0, 0, cx + s, cy + s), 0, 0, static_cast<INT>(current->GetWidth()),
+                       static_cast<INT>(current->GetHeight()), Gdiplus::UnitPixel, &attributes);
+    return frame.release();
+}
+
+float PreviewCardFontSize(int side)
+{
+    return side < 50 ? (side + (side - 10) * 2) / 13.0f : 10.0f;
+}
+
+Gdiplus::Bitmap* RenderPreviewCard(int side, const MStringEx<wchar_t>& text)
+{
+    std::unique_ptr<Gdiplus::Bitmap> card(NewBitmap(side, side, PixelFormat24bppRGB));
+    Gdiplus::Graphics graphics(card.get());
+
+    Gdiplus::GraphicsPath path;
+    path.AddRectangle(Gdiplus::Rect(0, 0, side, side));
+    Gdiplus::PathGradientBrush gradient(&path);
+    if (gradient.GetPointCount() >= 3)
+    {
+        const Gdiplus::Color colours[3] = {Gdiplus::Color(0xFFFF0000), Gdiplus::Color(0xFF00FF00),
+                                           Gdiplus::Color(0xFF0000FF)};
+        INT count = 3;
+        gradient.SetSurroundColors(colours, &count);
+    }
+    graphics.FillRectangle(&gradient, 0, 0, side, side);
+
+    const std::unique_ptr<GdiplusFont> font =
+        CreateGdiplusFont(L"Arial", PreviewCardFontSize(side), Gdiplus::FontStyleRegular);
+    Gdiplus::StringFormat format;
+    format.SetAlignment(Gdiplus::StringAlignmentCenter);
+    format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+    Gdiplus::SolidBrush black{Gdiplus::Color(0xFF000000)};
+    graphics.DrawString(text.GetText(), static_cast<INT>(text.GetLength()), font->Get(),
+                        Gdiplus::RectF(0, 0, static_cast<Gdiplus::REAL>(side), static_cast<Gdiplus::REAL>(side)),
+                        &format, &black);
+    return card.release();
+}
+
+GdiplusFont::GdiplusFont(const wchar_t* face, float points, int style)
+{
+    const Gdiplus::FontFamily* generic = GenericSansSerifFamily();
+    Gdiplus::FontFamily family(face);
+    const Gdiplus::FontFamily* chosen = family.GetLastStatus() == Gdiplus::Ok ? &family : generic;
+    m_font.reset(new Gdiplus::Font(chosen, points, style, Gdiplus::UnitPoint));
+    m_status = m_font->GetLastStatus();
+    if (m_status != Gdiplus::Ok && chosen != generic && generic)
+    {
+        m_font.reset(new Gdiplus::Font(generic, points, style, Gdiplus::UnitPoint));
+        m_status = m_font->GetLastStatus();
+    }
+}
+
+std::unique_ptr<GdiplusFont> CreateGdiplusFont(const wchar_t* face, float points, int style)
+{
+    return std::unique_ptr<GdiplusFont>(new GdiplusFont(face, points, style));
+}
