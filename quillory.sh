@@ -94,6 +94,12 @@ run_program() {
   if [ -n "$had_display" ]; then
     wine "$exe"
   else
+    # The screenshot shows the show itself: English and a 480-pixel display
+    # area near the top right (top, bottom, left, right) are stored, so that
+    # the first-run dialogs do not come.
+    local key='HKCU\Software\Velmora\Quillory\3'
+    wine reg add "$key" /v Language /t REG_DWORD /d 1033 /f >/dev/null 2>&1 || true
+    wine reg add "$key" /v "Display Area" /t REG_BINARY /d 3c0000001c020000e4020000c4040000 /f >/dev/null 2>&1 || true
     wine "$exe" &
     local pid=$!
     sleep "${QUILLORY_SHOT_DELAY:-20}"

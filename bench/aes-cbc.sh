@@ -16,7 +16,10 @@ if [ ! -f "$dir/build.ninja" ]; then
   cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64.cmake" >/dev/null
 fi
-cmake --build "$dir" --target aes_cbc_bench >/dev/null
+if ! log="$(cmake --build "$dir" --target aes_cbc_bench 2>&1)"; then
+  printf '%s\n' "$log" >&2
+  exit 1
+fi
 
 export WINEPREFIX="$build/wineprefix" HOME="$build/home" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
 if [ ! -d "$WINEPREFIX" ]; then

@@ -1,25 +1,13 @@
 #include "crypto/ACrypt.h"
 
+#include "crypto/FileRange.h"
+
 #include <algorithm>
+
+using CryptFiles::FileRange;
 
 namespace
 {
-using SecureBytes = SecureMemory<MemoryPH<unsigned char>, unsigned char>;
-
-bool GetPosition(HANDLE file, LARGE_INTEGER& position)
-{
-    LARGE_INTEGER zero;
-    zero.QuadPart = 0;
-    return SetFilePointerEx(file, zero, &position, FILE_CURRENT) != FALSE;
-}
-
-bool SetPosition(HANDLE file, unsigned __int64 position)
-{
-    LARGE_INTEGER to;
-    to.QuadPart = static_cast<LONGLONG>(position);
-    return SetFilePointerEx(file, to, nullptr, FILE_BEGIN) != FALSE;
-}
-
 bool IsSignalled(HANDLE event) { return event && WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
 
 void XorInto(unsigned char* target, const unsigned char* with, unsigned bytes)
@@ -45,35 +33,6 @@ void WriteExactly(HANDLE file, const unsigned char* data, DWORD bytes)
     if (written != bytes)
         throw MCryptException(9, ERROR_WRITE_FAULT);
 }
-
-// Where a file operation starts and how much it covers: [min(from, size),
-// min(to, size)) of the input, and where both files stood before.
-struct FileRange
-{
-    LARGE_INTEGER inputKept;
-    LARGE_INTEGER outputKept;
-    unsigned __int64 start = 0;
-    unsigned __int64 length = 0;
-
-    FileRange(HANDLE input, HANDLE output, unsigned __int64 from, unsigned __int64 to)
-    {
-        LARGE_INTEGER size;
-        if (!GetPosition(input, inputKept) || !GetPosition(output, outputKept) || !GetFileSizeEx(input, &size))
-            ThrowLastCryptError();
-        const unsigned __int64 total = static_cast<unsigned __int64>(size.QuadPart);
-        start = std::min(from, total);
-        const unsigned __int64 end = std::min(to, total);
-        length = end > start ? end - start : 0;
-        if (!SetPosition(input, start))
-            ThrowLastCryptError();
-    }
-
-    void RestoreBoth(HANDLE input, HANDLE output) const
-    {
-        SetPosition(input, static_cast<unsigned __int64>(inputKept.QuadPart));
-        SetPosition(output, static_cast<unsigned __int64>(outputKept.QuadPart));
-    }
-};
 }
 
 MACrypt::MACrypt(DWORD providerType, const wchar_t* providerName, const KeyLength& length, DWORD paddingFlags,
@@ -90,15 +49,7 @@ void MACrypt::GenerateKey(const KeyLength& length)
     GenerateKey();
 }
 
-void MACrypt::GenerateKey()
-{
-    DestroyKey();
-    if (!CryptGenKey(m_provider, CALG_RSA_KEYX, KeyGenFlags(m_keyLength.Bits()), &m_key))
-    {
-        m_key = 0;
-        ThrowLastCryptError();
-    }
-}
+void MACrypt::GenerateKey() { CreateKey(false); }
 
 void MACrypt::CheckPaddingFlags() const
 {
@@ -108,7 +59,7 @@ void MACrypt::CheckPaddingFlags() const
 
 unsigned MACrypt::ChunkBytes() const { return BlockBytes() - (m_paddingFlags == CRYPT_OAEP ? 42u : 11u); }
 
-SecureMemory<MemoryPH<unsigned char>, unsigned char> MACrypt::ChainSeed() const
+SecureBytes MACrypt::ChainSeed() const
 {
     MAAuthenticator sha1(PROV_RSA_FULL, EnhancedRsaFullProviderName, MAsymmetric::KeyLength(512),
                          MAAuthenticator::MAAuthAlgHash(CALG_SHA1));
@@ -158,12 +109,9 @@ bool MACrypt::DecryptBuffer(const MAtom<unsigned char>& input, MAtom<unsigned ch
     // Plaintexts are never longer than their blocks: each is decrypted in
     // place right behind the one before it.
     SecureBytes plain(blocks * blockBytes);
-    SecureBytes seed, previous(blockBytes), current(blockBytes);
+    SecureBytes previous(blockBytes), current(blockBytes);
     if (IsChained() && blocks > 0)
-    {
-        seed = ChainSeed();
-        current.CopyFrom(seed);
-    }
+        current = ChainSeed();
     unsigned __int64 joined = 0;
     for (unsigned __int64 i = 0; i < blocks; ++i)
     {
@@ -233,8 +181,7 @@ bool MACrypt::EncryptFile(HANDLE input, unsigned __int64 from, unsigned __int64 
             ReverseByteOrder(block);
         WriteExactly(output, block.GetData(), blockBytes);
     }
-    if (!SetPosition(input, static_cast<unsigned __int64>(range.inputKept.QuadPart)))
-        ThrowLastCryptError();
+    range.RestoreInput(input);
     return true;
 }
 
@@ -274,7 +221,6 @@ bool MACrypt::DecryptFile(HANDLE input, unsigned __int64 from, unsigned __int64 
             XorInto(block.GetData(), previous.GetData(), length);
         WriteExactly(output, block.GetData(), length);
     }
-    if (!SetPosition(input, static_cast<unsigned __int64>(range.inputKept.QuadPart)))
-        ThrowLastCryptError();
+    range.RestoreInput(input);
     return true;
 }

@@ -69,7 +69,7 @@ public:
 
     // A key-size buffer filled with copies of the SHA-1 digest of the key's
     // PUBLICKEYBLOB: the block before the first in chained mode.
-    SecureMemory<MemoryPH<unsigned char>, unsigned char> ChainSeed() const;
+    SecureBytes ChainSeed() const;
 
     DWORD GetPaddingFlags() const { return m_paddingFlags; }
     DWORD GetChainingMode() const { return m_chainingMode; }

@@ -6,8 +6,6 @@
 
 #include <cstdint>
 
-using SecureBytes = SecureMemory<MemoryPH<unsigned char>, unsigned char>;
-
 // AES (FIPS-197) in its 32-bit table form. The schedules hold 4 x (rounds + 1)
 // words, at most 60; keyBits is 128, 192 or 256. Both answer the number of
 // rounds (14 for a 256-bit key). The decryption schedule is the one of the
@@ -24,8 +22,8 @@ void AesDecryptBlock(const std::uint32_t* roundKeys, unsigned rounds, const unsi
 // The input holds at least target bytes.
 MSmartPtr<SecureBytes> FoldDigest(const ShellMemory<unsigned char>& digest, unsigned __int64 target);
 
-// AES-256-CBC with a key and IV of its own. Every call starts from the IV:
-// calls do not depend on each other.
+// AES-CBC (AES-256 when derived) with a key and IV of its own. Every call
+// starts from the IV: calls do not depend on each other.
 class AesCipher
 {
 public:

@@ -1,5 +1,7 @@
 #include "crypto/Authenticator.h"
 
+#include "crypto/FileRange.h"
+
 #include <algorithm>
 
 namespace
@@ -43,13 +45,6 @@ void HashBytes(HCRYPTHASH hash, const unsigned char* data, unsigned __int64 byte
         bytes -= piece;
     }
 }
-
-bool SetPosition(HANDLE file, LONGLONG distance, DWORD method, LARGE_INTEGER* result = nullptr)
-{
-    LARGE_INTEGER to;
-    to.QuadPart = distance;
-    return SetFilePointerEx(file, to, result, method) != FALSE;
-}
 }
 
 void MObserver::WaitAtGate() const
@@ -90,15 +85,7 @@ void MAAuthenticator::GenerateKey(const KeyLength& length)
     GenerateKey();
 }
 
-void MAAuthenticator::GenerateKey()
-{
-    DestroyKey();
-    if (!CryptGenKey(m_provider, AT_SIGNATURE, KeyGenFlags(m_keyLength.Bits()), &m_key))
-    {
-        m_key = 0;
-        ThrowLastCryptError();
-    }
-}
+void MAAuthenticator::GenerateKey() { CreateKey(true); }
 
 void MAAuthenticator::TakeDigest(HCRYPTHASH hash, MAtom<unsigned char>& digest, bool reverse)
 {
@@ -125,8 +112,8 @@ void MAAuthenticator::Hash(const MAtom<unsigned char>& input, MAtom<unsigned cha
 bool HashFile(const MAAuthenticator& hasher, HANDLE file, unsigned __int64, unsigned __int64,
               MAtom<unsigned char>& digest, bool reverse, MObserver* observer)
 {
-    LARGE_INTEGER kept;
-    if (!SetPosition(file, 0, FILE_CURRENT, &kept) || !SetPosition(file, 0, FILE_BEGIN))
+    unsigned __int64 kept = 0;
+    if (!CryptFiles::GetPosition(file, kept) || !CryptFiles::SetPosition(file, 0))
         ThrowLastCryptError();
 
     HashHolder hash(hasher.GetProvider(), hasher.GetHashId().Id());
@@ -145,7 +132,7 @@ bool HashFile(const MAAuthenticator& hasher, HANDLE file, unsigned __int64, unsi
             if (!observer->Progress(hashed, total, buffer.GetCount()))
             {
                 digest.Clear();
-                SetPosition(file, kept.QuadPart, FILE_BEGIN);
+                CryptFiles::SetPosition(file, kept);
                 return false;
             }
         }
@@ -158,7 +145,7 @@ bool HashFile(const MAAuthenticator& hasher, HANDLE file, unsigned __int64, unsi
         hashed += read;
     }
     MAAuthenticator::TakeDigest(hash, digest, reverse);
-    if (!SetPosition(file, kept.QuadPart, FILE_BEGIN))
+    if (!CryptFiles::SetPosition(file, kept))
         ThrowLastCryptError();
     return true;
 }

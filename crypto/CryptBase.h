@@ -10,6 +10,9 @@
 #include <windows.h>
 #include <wincrypt.h>
 
+// A byte buffer that is zeroed before it is released: keys, secrets, plaintexts.
+using SecureBytes = SecureMemory<MemoryPH<unsigned char>, unsigned char>;
+
 // Every context of the program is an ephemeral one on the machine key set.
 constexpr DWORD CryptContextFlags = CRYPT_VERIFYCONTEXT | CRYPT_MACHINE_KEYSET;
 

@@ -1,26 +1,12 @@
 #include "crypto/Symmetric.h"
 
+#include "crypto/FileRange.h"
+
 #include <algorithm>
 
 namespace
 {
-using SecureBytes = SecureMemory<MemoryPH<unsigned char>, unsigned char>;
-
 constexpr unsigned __int64 HashPiece = 0x40000000;
-
-bool GetPosition(HANDLE file, LARGE_INTEGER& position)
-{
-    LARGE_INTEGER zero;
-    zero.QuadPart = 0;
-    return SetFilePointerEx(file, zero, &position, FILE_CURRENT) != FALSE;
-}
-
-bool SetPosition(HANDLE file, LONGLONG position)
-{
-    LARGE_INTEGER to;
-    to.QuadPart = position;
-    return SetFilePointerEx(file, to, nullptr, FILE_BEGIN) != FALSE;
-}
 }
 
 MSymmetric::MSymmetric(DWORD providerType, const wchar_t* providerName, const MAtom<unsigned char>& passPhrase,
@@ -107,17 +93,9 @@ bool MSymmetric::DecryptFile(HANDLE input, unsigned __int64 from, unsigned __int
 bool MSymmetric::ProcessFile(bool encrypt, HANDLE input, unsigned __int64 from, unsigned __int64 to,
                              HANDLE output, MObserver* observer)
 {
-    LARGE_INTEGER inputKept, outputKept, size;
-    if (!GetPosition(input, inputKept) || !GetPosition(output, outputKept) || !GetFileSizeEx(input, &size))
-        ThrowLastCryptError();
-    const unsigned __int64 total = static_cast<unsigned __int64>(size.QuadPart);
-    const unsigned __int64 start = std::min(from, total), end = std::min(to, total);
-    const unsigned __int64 range = end > start ? end - start : 0;
-    if (!SetPosition(input, static_cast<LONGLONG>(start)))
-        ThrowLastCryptError();
-
+    const CryptFiles::FileRange range(input, output, from, to);
     const DWORD chunkBytes = 1000 - 1000 % BlockLength();
-    const unsigned __int64 chunks = (range + chunkBytes - 1) / chunkBytes;
+    const unsigned __int64 chunks = (range.length + chunkBytes - 1) / chunkBytes;
     DWORD room = chunkBytes;
     if (encrypt && !CryptEncrypt(m_key, 0, TRUE, 0, nullptr, &room, 0))
         ThrowLastCryptError();
@@ -127,16 +105,15 @@ bool MSymmetric::ProcessFile(bool encrypt, HANDLE input, unsigned __int64 from, 
     {
         for (unsigned __int64 i = 0; i < chunks; ++i)
         {
-            DWORD length = static_cast<DWORD>(std::min<unsigned __int64>(chunkBytes, range - i * chunkBytes));
+            DWORD length = static_cast<DWORD>(std::min<unsigned __int64>(chunkBytes, range.length - i * chunkBytes));
             if (observer)
             {
                 observer->WaitAtGate();
-                if (!observer->Progress(i * chunkBytes + length, range, chunkBytes))
+                if (!observer->Progress(i * chunkBytes + length, range.length, chunkBytes))
                 {
                     if (i > 0)
                         RestartChain();
-                    SetPosition(input, inputKept.QuadPart);
-                    SetPosition(output, outputKept.QuadPart);
+                    range.RestoreBoth(input, output);
                     return false;
                 }
             }
@@ -163,8 +140,7 @@ bool MSymmetric::ProcessFile(bool encrypt, HANDLE input, unsigned __int64 from, 
         RestartChain();
         throw;
     }
-    if (!SetPosition(input, inputKept.QuadPart))
-        ThrowLastCryptError();
+    range.RestoreInput(input);
     return true;
 }
 

@@ -9,6 +9,7 @@ import argparse
 import os
 import sys
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "standins", "server"))
 import quillory_crypto  # noqa: E402
 

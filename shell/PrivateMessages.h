@@ -67,7 +67,72 @@ constexpr UINT WM_GALLERY_CHANGED = WM_USER + 62;
 constexpr UINT WM_CLOSE_SLIDE_PROPERTIES = WM_USER + 63;
 
 // ---- Controller commands (WM_COMMAND ids) ----
+// The tray menu, the main window's context menu and the hot keys send them;
+// help on a menu entry is context 65536 + id for ids within this range.
+constexpr WORD ID_FIRST_COMMAND = 111;
+constexpr WORD ID_MENU_ADVERTS_LINK = 111;
+constexpr WORD ID_FIRST_MENU_ADVERT = 112;
+constexpr WORD ID_LAST_MENU_ADVERT = 116;
+constexpr WORD ID_OVERLAY_ADVERT = 117;
+constexpr WORD ID_REMOVE_FROM_GALLERY = 118;
+constexpr WORD ID_RESUME = 119;
+constexpr WORD ID_PAUSE = 120;
+constexpr WORD ID_FILE_PROPERTIES = 122;
+constexpr WORD ID_RECYCLE_FILE = 123;
+constexpr WORD ID_WIPE_FILE = 124;
+constexpr WORD ID_SHOW_IN_FOLDER = 125;
+constexpr WORD ID_SHOW_IN_GALLERY = 126;
+constexpr WORD ID_EDIT_FILE = 127;
+constexpr WORD ID_OPEN_WITH = 128;
+constexpr WORD ID_PRINT_FILE = 129;
 constexpr WORD ID_SHOW_MAIN_WINDOW = 130;
 constexpr WORD ID_HIDE_MAIN_WINDOW = 131;
+constexpr WORD ID_SETTINGS = 132;
+constexpr WORD ID_GALLERIES = 133;
+constexpr WORD ID_ABOUT = 134;
+constexpr WORD ID_HELP = 135;
+constexpr WORD ID_NEXT_SLIDE = 136;
+constexpr WORD ID_NEXT_LOCAL_SLIDE = 137;
 constexpr WORD ID_QUIT = 138;
+constexpr WORD ID_CHECK_FOR_NEW_RELEASE = 139;
 constexpr WORD ID_REOPEN_VIEWER = 140;
+constexpr WORD ID_CLOSE_VIEWER = 141;
+constexpr WORD ID_ROTATE_90 = 143;
+constexpr WORD ID_ROTATE_180 = 144;
+constexpr WORD ID_ROTATE_270 = 145;
+constexpr WORD ID_CLEAR_READ_ONLY = 146;
+constexpr WORD ID_ROTATION_HELP = 147;
+constexpr WORD ID_SLIDE_ADVERT = 148;
+constexpr WORD ID_VISIT_SITE = 149;
+constexpr WORD ID_SEND_FILE = 150;
+constexpr WORD ID_SLIDE_PROPERTIES = 151;
+constexpr WORD ID_CLOSE_SLIDE_PROPERTIES = 152;
+constexpr WORD ID_LAST_COMMAND = 152;
+
+// ---- Reasons of WM_SHOW_HIDE (the low 32 bits of lParam) ----
+// Show, slide timer untouched.
+constexpr DWORD ShowReasonPlain = 0;
+// Show and restart the slide timer.
+constexpr DWORD ShowReasonResume = 1;
+// Hide and pause the slide timer.
+constexpr DWORD ShowReasonHide = 2;
+// The presentation's own show, and the end of the shown part of a cycle.
+constexpr DWORD ShowReasonPresentation = 3;
+constexpr DWORD ShowReasonCycleEnd = 4;
+// A controller dialog opens: show and pause the slide timer while it is open.
+constexpr DWORD ShowReasonSettings = 0x80000010;
+constexpr DWORD ShowReasonGalleries = 0x80000020;
+constexpr DWORD ShowReasonAbout = 0x80000030;
+constexpr DWORD ShowReasonRelease = 0x80000050;
+constexpr DWORD ShowReasonViewer = 0x80000060;
+// wParam of WM_SHOW_HIDE: bit 0 shows (clear hides), bit 4 first finishes a
+// running cross-fade.
+constexpr WPARAM ShowFlagShow = 0x01;
+constexpr WPARAM ShowFlagFinishCrossFade = 0x10;
+
+// ---- WM_DIALOG_CLOSED and WM_SELECTION_CHANGED ----
+// wParam of WM_DIALOG_CLOSED: the dialog's result code in the low bits, this
+// bit when the main window was visible at the opening.
+constexpr DWORD DialogClosedWasVisible = 0x80000000;
+// lParam of WM_SELECTION_CHANGED when the gallery dialog changed nothing.
+constexpr DWORD SelectionUnchanged = 0x40000000;

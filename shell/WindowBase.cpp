@@ -79,8 +79,11 @@ LRESULT CWindowBaseBase::OnEndSession(UINT, WPARAM wParam, LPARAM, BOOL&)
     return 0;
 }
 
-// Start with Windows at the first run: comes with the dialog openers.
-LRESULT CWindowBaseBase::OnRegisterAutoStart(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+LRESULT CWindowBaseBase::OnRegisterAutoStart(UINT, WPARAM, LPARAM, BOOL&)
+{
+    RegisterAutoStart();
+    return 0;
+}
 
 // ---- CWindowBase: construction ------------------------------------------
 
@@ -120,28 +123,46 @@ CWindowBase::~CWindowBase()
     SetEvent(ExitEvent);
 }
 
-// The rows of the start, the tray state and the end. The tray menu, the
-// commands on the current file, the dialog openers and the messages of the
-// adverts and the release check join them with the controller's message
-// handling.
+// The message table of the controller; the handlers of the menus, the
+// command table and the workers' messages are in ControllerMessages.cpp.
 const ATL::MessageMap<CWindowBase>& CWindowBase::GetMessageMap()
 {
-    static const ATL::MessageMap<CWindowBase> map =
-        ATL::MessageMap<CWindowBase>()
-            .Message(WM_INITDIALOG, &CWindowBase::OnInitDialog)
-            .Message(WM_DESTROY, &CWindowBase::OnDestroy)
-            .Message(WM_CLOSE, &CWindowBase::OnClose)
-            .Message(WM_WINDOWPOSCHANGING, &CWindowBase::OnWindowPosChanging)
-            .Message(WM_ENDSESSION, &CWindowBase::OnEndSession)
-            .Timer(WaitWindowTimerId, &CWindowBase::OnWaitWindowTimer)
-            .Command(IDOK, 0, &CWindowBase::OnIgnoredCommand)
-            .Command(IDCANCEL, 0, &CWindowBase::OnIgnoredCommand)
-            .Command(ID_QUIT, &CWindowBase::OnQuitCommand)
-            .Message(WM_MAIN_WINDOW_READY, &CWindowBase::OnMainWindowReady)
-            .Message(WM_TRAY_STATE, &CWindowBase::OnTrayState)
-            .Message(WM_QUIT_PROGRAM, &CWindowBase::OnQuit)
-            .Message(WM_TASKBAR_OR_END_SESSION, &CWindowBase::OnTaskbarOrEndSession)
-            .Message(WM_ADVERTS_FAILED, &CWindowBase::OnAdvertsFailed);
+    using T = CWindowBase;
+    static const ATL::MessageMap<T> map =
+        ATL::MessageMap<T>()
+            .Message(WM_INITDIALOG, &T::OnInitDialog)
+            .Message(WM_DESTROY, &T::OnDestroy)
+            .Message(WM_CLOSE, &T::OnClose)
+            .Message(WM_WINDOWPOSCHANGING, &T::OnWindowPosChanging)
+            .Message(WM_ENDSESSION, &T::OnEndSession)
+            .Timer(WaitWindowTimerId, &T::OnWaitWindowTimer)
+            .Message(WM_DRAWITEM, &T::OnDrawItem)
+            .Message(WM_MEASUREITEM, &T::OnMeasureItem)
+            .Message(WM_MENUCHAR, &T::OnMenuChar)
+            .Message(WM_EXITMENULOOP, &T::OnExitMenuLoop)
+            .Message(WM_KEYUP, &T::OnKeyUp)
+            .Message(WM_SYSCOMMAND, &T::OnSysCommand)
+            .Message(WM_HELP, &T::OnHelp)
+            .Message(WM_HOTKEY, &T::OnHotKeyMessage)
+            // Enter and Escape never end the controller.
+            .Command(IDOK, 0, &T::OnIgnoredCommand)
+            .Command(IDCANCEL, 0, &T::OnIgnoredCommand)
+            .Command(ID_QUIT, &T::OnQuitCommand)
+            .CommandRange(ID_FIRST_COMMAND, ID_LAST_COMMAND, ATL::MessageMap<T>::AnyCode, &T::OnCommand)
+            .Message(WM_MESSAGE_BOX_REQUEST, &T::OnMessageBoxRequest)
+            .Message(WM_TRAY_CALLBACK, &T::OnTrayCallback)
+            .Message(WM_CONTEXT_MENU_REQUEST, &T::OnContextMenuRequest)
+            .Message(WM_RELEASE_CHECK_RESULT, &T::OnReleaseCheckResultMessage)
+            .Message(WM_MAIN_WINDOW_READY, &T::OnMainWindowReady)
+            .Message(WM_TRAY_STATE, &T::OnTrayState)
+            .Message(WM_OPEN_SELECTED_FILES, &T::OnOpenSelectedFilesMessage)
+            .Message(WM_QUIT_PROGRAM, &T::OnQuit)
+            .Message(WM_TASKBAR_OR_END_SESSION, &T::OnTaskbarOrEndSession)
+            .Message(WM_MENU_ADVERTS, &T::OnMenuAdverts)
+            .Message(WM_OVERLAY_ADVERTS, &T::OnOverlayAdverts)
+            .Message(WM_SLIDE_ADVERTS, &T::OnSlideAdvertsMessage)
+            .Message(WM_ADVERTS_FAILED, &T::OnAdvertsFailed)
+            .Message(WM_OVERLAY_ADVERT_PLACED, &T::OnOverlayAdvertPlaced);
     return map;
 }
 
@@ -314,15 +335,7 @@ LRESULT CWindowBase::OnQuitCommand(WORD, WORD, HWND, BOOL&)
         if (Shell_NotifyIconW(NIM_MODIFY, &data))
             m_currentTrayIcon = data.hIcon;
     }
-    {
-        SemaphoreGuard dialogs(DialogGuard, SemaphoreGuard::Take::Try);
-        if (!dialogs.IsHeld())
-        {
-            SemaphoreGuard lock(OpenDialogWindowLock, SemaphoreGuard::Take::Wait);
-            if (::IsWindow(m_openDialogWindow))
-                ::SendMessageW(m_openDialogWindow, WM_CLOSE_REQUEST, 0, 0);
-        }
-    }
+    CloseOpenDialog();
     m_mainWindow = nullptr;
     PostMessage(WM_QUIT_PROGRAM);
     return 0;

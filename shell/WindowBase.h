@@ -14,8 +14,10 @@
 #include "foundation/StringEx.h"
 #include "resources/languages/LanguageIds.h"
 #include "resources/window/ProgramResourceIds.h"
+#include "shell/DialogWindowSlot.h"
 #include "shell/WaitDlg.h"
 #include "standins/atl/AtlWindow.h"
+#include "upgrade/ReleaseCheck.h"
 
 #include <shellapi.h>
 
@@ -68,6 +70,11 @@ public:
 
     static const ATL::MessageMap<CWindowBaseBase>& GetMessageMap();
 
+    // Registers the program to start with Windows at its first run, and
+    // corrects a Run value that names another path; posted to itself once
+    // the window exists. Registry failures leave the values as they are.
+    static void RegisterAutoStart();
+
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
@@ -119,8 +126,9 @@ public:
     MString m_slideTitle; // last slide title of the main window
 
     // The open controller dialog's window, and the lock around it.
-    MHandle OpenDialogWindowLock;
-    HWND m_openDialogWindow = nullptr;
+    DialogWindowSlot OpenDialogWindow;
+    // One of the controller's dialogs (settings, gallery, release, about
+    // box) at a time.
     MHandle DialogGuard;
 
     MHandle ExitEvent;
@@ -194,16 +202,58 @@ public:
     // The release check.
     CriticalSection ReleaseCheckLock;
     MHandle NewReleaseEvent;
-    Triple<MString, MString, Pair<contextualize<MString, sX::Automatic>, contextualize<MString, sX::Manual>>>
-        m_releaseRecord;
-    LONG m_releaseState = 3;
+    // The latest release record and its final value, read and written
+    // under ReleaseRecordGuard only.
+    Triple<MString, MString, UpgradeLinks> m_releaseRecord;
+    __int64 m_releaseState = 3;
 
-    // Hot keys.
+    // Hot keys: the keys a stored hot key may use, with their names.
+    Dictionary<unsigned char, MString> m_allowedHotKeys;
     DWORD m_lastHotKeyTick;
     MHandle HotKeyGuard;
     Pair<unsigned char, bool> m_hotKeys[9];
 
     MHandle ExitGuard;
+
+    // ---- The controller's dialogs (opened on this thread) ----
+    // Each takes DialogGuard without waiting and returns quietly when another
+    // of them is open; around the modal run the main window is told that a
+    // dialog opens (0x41C) and how it ended (0x41B or 0x416).
+    LRESULT OpenSettings();
+    // path: a heap string of the file to show, or null; freed on every path.
+    LRESULT OpenSelectedFiles(MString* path);
+    LRESULT OpenCheckForNewRelease();
+    void OpenAboutBox();
+    // 0x40D: record is a heap ReleaseInfo or null; freed on every path.
+    LRESULT OnReleaseCheckResult(ReleaseInfo* record);
+
+    // ---- Entry points of later features: no effect yet ----
+    // The tray menu and the context menu.
+    void ShowTrayMenu(bool fromTray, bool atPoint, int x, int y, UINT trackFlags);
+    // The hot keys.
+    void OnHotKey(WPARAM wParam, LPARAM lParam);
+    // The commands on the current file: the test that the captured command
+    // target is still the slide on screen, and the file commands.
+    struct SlideLock
+    {
+        CRITICAL_SECTION* lock = nullptr;
+        bool held = false;
+        bool targetOk = false;
+        // Leaves the slide lock when it is held.
+        void Release();
+    };
+    bool IsCommandTargetCurrent(SlideLock& lock);
+    SlideLock LockCurrentSlide();
+    void ShellVerb(int verb);
+    void RecycleCurrentFile();
+    void WipeCurrentFile();
+    void OpenWith();
+    void RunFileWorker(int rotation);
+    // The adverts of the tray menu, of the photo viewer and of the slides.
+    LRESULT OpenMenuAdvert(WORD id);
+    LRESULT OpenOverlayAdvert();
+    LRESULT OpenSlideAdvert();
+    LRESULT OnSlideAdverts(WPARAM wParam, LPARAM lParam);
 
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
@@ -219,6 +269,39 @@ private:
     LRESULT OnQuit(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnTaskbarOrEndSession(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnAdvertsFailed(UINT, WPARAM, LPARAM, BOOL&);
+
+    // Windows messages of the menus, help and hot keys.
+    LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMeasureItem(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMenuChar(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnExitMenuLoop(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnKeyUp(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSysCommand(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnHelp(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnHotKeyMessage(UINT, WPARAM, LPARAM, BOOL&);
+    // Private messages of the main window, the workers and the shell.
+    LRESULT OnMessageBoxRequest(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnTrayCallback(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnContextMenuRequest(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnReleaseCheckResultMessage(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOpenSelectedFilesMessage(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMenuAdverts(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOverlayAdverts(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSlideAdvertsMessage(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOverlayAdvertPlaced(UINT, WPARAM, LPARAM, BOOL&);
+    // The command table (ids 111 to 152).
+    LRESULT OnCommand(WORD, WORD, HWND, BOOL&);
+    // Commands that act on the current slide once the target test passed.
+    void RunTargetTested(WORD id);
+
+    // Sends the close request to the open controller dialog, if any.
+    void CloseOpenDialog();
+    // The main window by message: sent (the controller waits until it has
+    // acted) or posted.
+    LRESULT SendToMainWindow(UINT message, WPARAM wParam, LPARAM lParam) const;
+    void PostToMainWindow(UINT message, WPARAM wParam, LPARAM lParam) const;
+    // The cursor position as x in the low and y in the high 16 bits.
+    static LPARAM CursorPositionParam();
 
     // Ends the run at once when the Windows session ends.
     void EndForSession();
@@ -239,6 +322,11 @@ private:
 // The main-dialog thread: runs the slide-show main window modally and ends
 // with it. parameter is the controller.
 DWORD WINAPI MainDialogThreadProc(LPVOID parameter);
+
+// Sends a file by e-mail; parameter is a heap Pair<HWND__*, MString> of the
+// main window (where failures are reported) and the file's path, which the
+// thread owns.
+DWORD WINAPI SendMailThreadProc(LPVOID parameter);
 
 // The failure's own text for a crash record (empty for an unknown kind).
 MString DescribeException(std::exception_ptr failure);

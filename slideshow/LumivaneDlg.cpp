@@ -117,6 +117,8 @@ CLumivaneDlg::~CLumivaneDlg()
         m_playerCore->Release();
     if (m_player)
         m_player->Release();
+    delete m_overlayFrame;
+    delete m_previousFrame;
     delete m_fullSizeFrame;
     delete m_frame;
 }
@@ -188,6 +190,7 @@ const ATL::MessageMap<CLumivaneDlg>& CLumivaneDlg::GetMessageMap()
             .Message(WM_CLOSE_SLIDE_PROPERTIES, &T::OnCloseSlideProperties)
             .Message(WM_BRING_TO_FRONT, &T::OnBringToFront)
             .Message(WM_PAUSE_RESUME, &T::OnPauseResume)
+            .Message(WM_SHOW_HIDE, &T::OnControllerDialogOpening)
             .Message(WM_SHOW_HIDE, &T::OnShowHide)
             .Message(WM_GALLERY_CHANGED, &T::OnGalleryChanged)
             .Message(WM_CLOSE_PHOTO_VIEWER, &T::OnClosePhotoViewer)
@@ -299,28 +302,6 @@ void CLumivaneDlg::CreateTrackingToolTip()
     const MString title(ResId(IDS_NOTICE_BUSY_TITLE));
     ::SendMessageW(m_toolTip, TTM_SETTITLEW, reinterpret_cast<WPARAM>(m_icon.Get()),
                    reinterpret_cast<LPARAM>(title.GetText()));
-}
-
-void CLumivaneDlg::LoadSettings(MString& restoredPath, bool& restoredOnline)
-{
-    restoredPath.Clear();
-    restoredOnline = false;
-    LoadDisplayArea(m_displayArea);
-    PerformanceDataLoad load;
-    {
-        CriticalSectionGuard lock(m_modeLock);
-        load = LoadPerformanceData(m_settings, m_slideTimer, m_displayArea);
-    }
-    // The "Display Control" bookkeeping and the current slide come with the
-    // local walk and the current-slide record.
-    m_settings.autoStart = LoadAutoStart();
-    if (!load.loaded)
-        SaveSettings(m_settings, m_slideTimer);
-    if (restoredPath.IsEmpty() || !load.elapsedTimeTaken)
-    {
-        restoredPath.Clear();
-        m_slideTimer.ClearTimes();
-    }
 }
 
 LRESULT CLumivaneDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
@@ -545,14 +526,5 @@ LRESULT CLumivaneDlg::OnRestoreToFront(UINT, WPARAM, LPARAM, BOOL&)
         SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     }
-    return 0;
-}
-
-// The tooltip notices come with the settings record and display area; a
-// heap notice record belongs to this window and is freed already.
-LRESULT CLumivaneDlg::OnNotice(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
-{
-    if (wParam == static_cast<WPARAM>(-1))
-        delete reinterpret_cast<Pair<MString, MString>*>(lParam);
     return 0;
 }

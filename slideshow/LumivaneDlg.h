@@ -9,8 +9,12 @@
 #include "foundation/StringEx.h"
 #include "resources/languages/LanguageIds.h"
 #include "shell/WindowBase.h"
+#include "slideshow/InternetSlideState.h"
 #include "slideshow/PerformanceData.h"
+#include "slideshow/SlideRendering.h"
+#include "slideshow/SlideStep.h"
 #include "slideshow/SlideTimer.h"
+#include "slideshow/WindowModes.h"
 #include "standins/atl/AtlWindow.h"
 
 #include <objidl.h>
@@ -18,9 +22,16 @@
 #include <gdiplus.h>
 
 #include <atomic>
+#include <memory>
 
 struct IWMPPlayer;
 struct IWMPCore3;
+
+// The slide sources of the main window: until the local walk and the slide
+// preparation come, a walk that has no selection and a preparation that
+// prepares nothing.
+std::unique_ptr<LocalSlideWalk> NewLocalSlideWalk();
+std::unique_ptr<SlidePreparation> NewSlidePreparation();
 
 class CLumivaneDlg : public ATL::CDialogImpl<CLumivaneDlg>
 {
@@ -50,6 +61,78 @@ public:
 
     // Called each time a slide is shown; acts once per process.
     void OnFirstSlideShown();
+
+    // ---- Presenting slides ----
+    // Presents the prepared picture as the new slide with a cross-fade (mode
+    // 3: the same slide again, after a rotation). False only when nothing is
+    // presented because the show waits for an online slide and the same
+    // status card stands already.
+    bool ShowSlide(int mode);
+    // Makes a status card of the text over the art (a PNG of the program)
+    // the prepared picture; ShowSlide presents it.
+    void ShowStatusCard(MStringEx<wchar_t> text, unsigned artId);
+    // A slide title on the prepared picture (MSmartPtrError without one);
+    // the rectangle is left moved.
+    void DrawShadowedText(const MStringEx<wchar_t>& text, Gdiplus::RectF& layout, float points);
+    // The card shown while the display area is being changed.
+    void RenderPreviewCard(int side);
+    // Completes a running cross-fade at once (before the window is hidden,
+    // paused or resized, or a new slide is prepared).
+    void FinishTransition();
+    // Gives the window the styles, z-order and borders of its operation mode.
+    void ApplyWindowMode();
+    // Starts a window fade towards shown or hidden; the state code goes to
+    // the controller when it ends.
+    void ShowWithFade(bool show, DWORD stateCode);
+    // Whether one of the program's own dialogs (or, for scopes 0 and 1,
+    // viewers) is open.
+    static bool IsOwnDialogOpen(int scope) { return ::IsOwnDialogOpen(scope); }
+    // Appends the monitor's MONITORINFO to the list (lParam: an
+    // MList<MONITORINFO>); goes on with the enumeration.
+    static BOOL CALLBACK MonitorEnumProc(HMONITOR monitor, HDC, LPRECT, LPARAM list);
+    // Whether the window's rectangle differs from the given one.
+    bool IsWindowRectChanged(int left, int top, int width, int height) const;
+    bool IsCrossFadeRunning() const { return m_crossFadeProgress != 0 && m_crossFadeTimer != 0; }
+    // Moves the window to that size at the anchor corner of the display
+    // area; the first placement clears the keep-hidden flag and shows it.
+    void PlaceWindow(int width, int height);
+    // Window minus client size of the main window plus the same of the
+    // picture control, across and down: a picture size plus these gives the
+    // window size.
+    int GetNonClientExtent() const;
+    int GetNonClientHeight() const;
+
+    // ---- The settings record and the display area (the settings dialog
+    // edits the fields in place and stores them through these) ----
+    // "Performance Data" and the Run value.
+    void SaveSettings();
+    // The start-with-Windows flag from the Run value.
+    void LoadAutoStart();
+    // Reads and checks "Display Area"; a bad one is replaced by the default
+    // and written.
+    void LoadDisplayArea();
+    // The default area, in memory only.
+    void SetDefaultDisplayArea();
+    void SaveDisplayArea();
+    // The corner at which the window sits in the rectangle; with clamp the
+    // rectangle is moved back onto the monitors when its corner is off them.
+    Anchor_corner_effective ResolveAnchorCorner(RECT& area, bool clamp);
+    Anchor_corner_effective NearestScreenCorner(RECT& area);
+    // Lays the window out anew on the stored display area.
+    void RelayoutWindow();
+    // A notice in the tracking tooltip, once the first slide is shown.
+    void ShowTrackingTooltip(MStringEx<wchar_t> title, const MStringEx<wchar_t>& body);
+    void HideTrackingTooltip();
+
+    // ---- The slide step ----
+    // One step (kind 0 ordinary, 1 a local slide the user asked for; modes
+    // as SlideStepMode): true when it started the download worker or showed
+    // a slide.
+    bool NextSlide(int kind, int mode);
+    // Whether a gallery of the source is selected, and whether it has a slide
+    // other than the current one (the controller's menus).
+    bool HasGallerySelection(bool local);
+    bool HasOtherSlides(bool local);
 
     // Locks of the window, in declaration order: a slide step holds the step
     // and slide locks; the controller enters the menu lock while its context
@@ -82,41 +165,50 @@ private:
     LRESULT OnSwallowCommand(WORD, WORD, HWND, BOOL&) { return 0; }
     LRESULT OnOpaqueFlashTimer(UINT_PTR, BOOL&);
 
-    // ---- Entry points of the show's later features: handled, no effect yet ----
+    // ---- Slide rendering, cross-fade and window modes ----
     // Drawing the current frame into the picture control.
-    LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&) { return TRUE; }
+    LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnHoverTimer(UINT_PTR, BOOL&);
+    LRESULT OnCrossFadeTimer(UINT_PTR, BOOL&);
+    LRESULT OnFadeTimer(UINT_PTR, BOOL&);
+    // Hover rules, dragging, Ctrl over the picture and the right click.
+    LRESULT OnMouseMove(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnCaptureChanged(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnCtrlOverPicture(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnRButtonDown(UINT, WPARAM, LPARAM, BOOL&);
+    // Show or hide with a fade (0x41C), pause or resume (0x43C).
+    LRESULT OnShowHide(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnPauseResume(UINT, WPARAM, LPARAM, BOOL&);
+
+    // ---- Entry points of the show's later features: handled, no effect yet ----
     // Timers 101 (hover watch), 102 (slide step), 105 (cross-fade frame), 106
     // (window fade), 110 (hide the tooltip) and 115 (topmost watch and screen
     // saver).
-    LRESULT OnHoverTimer(UINT_PTR, BOOL&) { return 0; }
-    LRESULT OnSlideTimer(UINT_PTR, BOOL&) { return 0; }
-    LRESULT OnCrossFadeTimer(UINT_PTR, BOOL&) { return 0; }
-    LRESULT OnFadeTimer(UINT_PTR, BOOL&) { return 0; }
-    LRESULT OnToolTipTimer(UINT_PTR, BOOL&) { return 0; }
-    LRESULT OnTopmostTimer(UINT_PTR, BOOL&) { return 0; }
-    // Hover rules, dragging, Ctrl over the picture and the right click.
-    LRESULT OnMouseMove(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    LRESULT OnCaptureChanged(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    LRESULT OnCtrlOverPicture(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    LRESULT OnRButtonDown(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    // Size, selection, slide steps, settings and notices.
-    LRESULT OnSetSide(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    LRESULT OnSelectionChanged(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    LRESULT OnNextSlide(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    LRESULT OnOnlineFetchEnded(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    LRESULT OnDialogClosed(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+
+    // ---- The slide step, the settings record and the notices ----
+    // Every timer of the window, one at a time (LumivaneDlgSlideStep.cpp).
+    LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSlideTimer(UINT_PTR, BOOL&);
+    LRESULT OnToolTipTimer(UINT_PTR, BOOL&);
+    LRESULT OnTopmostTimer(UINT_PTR, BOOL&);
+    LRESULT OnSetSide(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSelectionChanged(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnNextSlide(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOnlineFetchEnded(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDialogClosed(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnNotice(UINT, WPARAM, LPARAM, BOOL&);
+    // A controller dialog opens (0x41C with its reason): runs before the
+    // show-and-hide handler and lets it go on.
+    LRESULT OnControllerDialogOpening(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnGalleryChanged(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMediaSourceChanged(UINT, WPARAM, LPARAM, BOOL&);
     // Viewers and the slide-properties window.
     LRESULT OnOpenViewer(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnShowSlideProperties(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnCloseSlideProperties(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     // Pause, show and hide, gallery and source changes, re-rendering.
-    LRESULT OnPauseResume(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    LRESULT OnShowHide(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    LRESULT OnGalleryChanged(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnShowSlideFileAgain(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    LRESULT OnMediaSourceChanged(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnAnnounceSlide(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     // Display changes and the screen saver.
     LRESULT OnDisplayChange(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
@@ -134,14 +226,48 @@ private:
     // Closes and deletes the slide-properties window when one is open; comes
     // with the viewers.
     void CloseSlideProperties() {}
-    // Gives the window the styles and borders of its operation mode; comes
-    // with the window modes.
-    void ApplyWindowMode() {}
-    // Stops the download worker; comes with the online slides.
-    void StopDownloadWorker() {}
-    // Whether the stored media source is the local galleries; comes with the
-    // online gallery filter (until then: local).
-    bool IsMediaSourceLocal() const { return true; }
+    // Arms the slide timer, or while the show waits for an online slide,
+    // polls for it.
+    void RestartSlideTimer(int how);
+    // Steps of presenting a slide (LumivaneDlgPresentation.cpp).
+    void StartTransition();
+    void DrawTransitionFrame(bool restartTimer);
+    void RenderCurrentFrame();
+    // Places the picture control over the whole client area, without repainting.
+    void FitPictureToClient();
+    // The borders of the settings, or of the online slide that brings its own.
+    void ApplyBorders();
+    // The end of a window drag: the display area follows the window.
+    void EndDrag(const RECT& window);
+    // Ends a running window fade (timer 106).
+    void StopFade();
+    // Ends a running download worker through its stop event and waits.
+    void StopDownloadWorker();
+    bool IsDownloadWorkerRunning() const;
+    // Starts the download worker for the record; false when none could be
+    // started (the worker comes with the online slides).
+    bool StartDownloadWorker(bool advertDue);
+    // Whether the stored media source is the local galleries.
+    bool IsMediaSourceLocal() const;
+    // The adverts' rule for an online slide among local ones (kind 1 lowers
+    // the count instead).
+    bool IsOnlineSlideDue(int kind);
+    void AdjustOnlineCount();
+    // The text that stands for the record's state (empty for none).
+    void GetOnlineStatusText(MStringEx<wchar_t>& text) const;
+    // Builds and records the slide that the worker delivered; comes with the
+    // slide preparation.
+    bool BuildReceivedSlide(int kind);
+    bool ShowReceivedSlide(MStringEx<wchar_t>& path, int kind);
+    // 0x416: the gallery dialog ended with changes (or none).
+    void OnSettingsChanged(WPARAM wParam, LPARAM lParam);
+    // The settings dialog ended: its preview is undone, and the display area
+    // too unless the settings were saved.
+    void EndSettingsDialog(DWORD result);
+    // The screen-saver windows over the monitors.
+    bool IsScreenSaverRunning() const;
+    void StartScreenSaver();
+    void EndScreenSaver();
     void PostToController(UINT message, WPARAM wParam, LPARAM lParam) const;
     void SetAlpha(BYTE alpha) const;
     static LRESULT CALLBACK PictureSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -190,9 +316,16 @@ private:
     // 13. The frame semaphore; the operation mode's lock.
     MHandle m_frameSemaphore;
     CriticalSection m_modeLock;
-    // 14. The current frame and the full-size copy of the prepared picture.
+    // 14. The current frame and the full-size copy of the prepared picture;
+    // the frame of the slide before, and the overlay drawn instead of the
+    // current frame while it exists (a cross-fade frame or the preview card).
     Gdiplus::Bitmap* m_frame = nullptr;
     Gdiplus::Bitmap* m_fullSizeFrame = nullptr;
+    Gdiplus::Bitmap* m_previousFrame = nullptr;
+    Gdiplus::Bitmap* m_overlayFrame = nullptr;
+    // The prepared picture fitted into the display area, now and before.
+    PictureSize m_pictureSize;
+    PictureSize m_previousPictureSize;
     // 15. The invisible Windows Media Player.
     IWMPPlayer* m_player = nullptr;
     IWMPCore3* m_playerCore = nullptr;
@@ -237,4 +370,20 @@ private:
     CWindowBase* m_controller;
 
     std::atomic<bool> m_closing{false};
+
+    // The slide sources: the walk through the local gallery and the
+    // preparation of a file as a slide (both come with the local slides).
+    std::unique_ptr<LocalSlideWalk> m_walk = NewLocalSlideWalk();
+    std::unique_ptr<SlidePreparation> m_preparation = NewSlidePreparation();
+    // The online request record and the failure text kept from the worker.
+    InternetSlideState m_internetSlide;
+    MStringEx<wchar_t> m_downloadErrorText;
+    // The path of the slide now shown (the current-slide record comes with
+    // the local slides).
+    MStringEx<wchar_t> m_currentSlidePath;
+    // Timer 115 re-asserts topmost every fifth tick.
+    TopmostWatch m_topmostWatch;
+    // While the settings dialog is open: the display area at its opening.
+    bool m_settingsDialogOpen = false;
+    RECT m_areaBeforeSettings = {};
 };

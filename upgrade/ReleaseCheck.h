@@ -1,7 +1,25 @@
-// The periodic release check, as far as the controller starts and ends it.
+// The periodic release check, as far as the controller starts and ends it,
+// and the record of one check's result.
 #pragma once
 
+#include "foundation/Containers.h"
+#include "foundation/Contextualize.h"
+#include "foundation/StringEx.h"
+
 #include <windows.h>
+
+// The two links of an upgrade: the package that installs itself and the page
+// for a manual download.
+using UpgradeLinks = Pair<contextualize<MStringEx<wchar_t>, sX::Automatic>, contextualize<MStringEx<wchar_t>, sX::Manual>>;
+
+// The result of one release check, posted to the controller (0x40D) on the
+// heap; the controller copies it and frees it. first and second are the
+// release's two texts, third the upgrade links, state the check's final value.
+class ReleaseInfo : public Triple<MStringEx<wchar_t>, MStringEx<wchar_t>, UpgradeLinks>
+{
+public:
+    __int64 state = 0;
+};
 
 // The release-check thread; parameter is the controller. Started when the
 // main window has shown its first slide; ends when ExitEvent is set.

@@ -51,6 +51,14 @@
 #define IDD_HIDDEN_PARENT 102
 #define IDD_CONTROLLER 103
 
+// The controller's commands: the menu-adverts site link and the help topic
+// folder of the rotation help.
+#define IDS_SITE_LINK 73
+#define IDS_HELP_TOPIC_FOLDER 386
+// Slide properties offered for online slides only.
+#define IDS_NOTICE_NO_PROPERTIES_FOR_FILE 752
+#define IDS_NOTICE_NO_PROPERTIES_FOR_SLIDE 753
+
 // Start-up and failures.
 #define IDS_ANOTHER_COPY_RUNS 119
 #define IDS_COM_FAILED 174
@@ -110,7 +118,41 @@
 #define IDS_CARD_TITLE 247
 #define IDS_CARD_TOOLTIP 580
 
+// The slide step: status cards, the busy titles and the texts of the
+// states of an online fetch.
+#define IDS_CARD_NOTHING_PREPARED 223
+#define IDS_CARD_NOTHING_SHOWABLE 224
+#define IDS_CARD_NO_ONLINE_GALLERY 226
+#define IDS_CARD_NO_SELECTION 233
+#define IDS_CARD_STEP_FAILED 246
+#define IDS_CARD_ONLY_ONE_FILE 325
+#define IDS_CARD_NO_EARLIER_FILE 330
+#define IDS_NOTICE_LOCAL_BUSY_TITLE 360
+#define IDS_NOTICE_ONLINE_BUSY_TITLE 361
+#define IDS_ONLINE_NO_CONNECTION 190
+#define IDS_ONLINE_REFUSED 218
+#define IDS_ONLINE_LOADING 235
+#define IDS_ONLINE_SERVER_ERROR 238
+#define IDS_ONLINE_GALLERY_EMPTY 240
+#define IDS_ONLINE_GALLERY_MISSING 241
+#define IDS_ONLINE_FILTER_EMPTY 242
+#define IDS_ONLINE_NO_FURTHER_SLIDE 243
+#define IDS_ONLINE_REPLY_UNREADABLE 245
+#define IDS_ONLINE_REQUEST_FAILED 248
+#define IDS_ONLINE_SECURE_FAILED 344
+#define IDS_ONLINE_REPLY_DAMAGED 345
+#define IDS_ONLINE_UPGRADE_NEEDED 356
+#define IDS_ONLINE_PREPARING 453
+
+// ---- Gallery selection --------------------------------------------------
+
+#define IDD_SELECTED_FILES 111
+
 // ---- Settings dialogs ---------------------------------------------------
+
+// Settings dialog and about box.
+#define IDD_SETTINGS 110
+#define IDD_ABOUT_BOX 114
 
 // Introduction.
 #define IDD_INTRODUCTION 101
@@ -138,3 +180,7 @@
 #define IDS_LANGUAGE_CONFIRM 254
 #define IDS_LANGUAGE_SAVE_FAILED 255
 #define IDS_LANGUAGE_TITLE 257
+
+// ---- Release check and upgrade -------------------------------------------
+
+#define IDD_CHECK_FOR_NEW_RELEASE 104

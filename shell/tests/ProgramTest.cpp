@@ -3,6 +3,7 @@
 // registry, its named objects, its windows and its tray icon.
 #include "shell/PrivateMessages.h"
 #include "shell/ProgramObjects.h"
+#include "RunningController.h"
 
 #include <gtest/gtest.h>
 
@@ -656,4 +657,48 @@ TEST_F(RunningProgramTest, TheCleanUpSwitchWaitsForTheSetupProgramThenDeletesIts
     ASSERT_NE(second.WaitForController(), nullptr);
     EXPECT_NE(GetFileAttributesW(otherFile.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(second.Quit(), 0u);
+}
+
+TEST_F(RunningProgramTest, TheQuitOfOneCopyEndsOnlyItsOwnDialogs)
+{
+    // This process runs a second copy of the controller and main window.
+    LanguageModuleScope language(LanguageEnglish);
+    RunningControllerTest::RunningController here;
+    ASSERT_TRUE(here.Start());
+
+    Program other;
+    ASSERT_TRUE(other.Start(m_program));
+    HWND otherController = other.WaitForController();
+    ASSERT_NE(otherController, nullptr);
+    HWND otherMain = FindMainWindow(other.Id());
+    PostMessageW(otherController, WM_COMMAND, ID_SETTINGS, 0);
+    HWND otherSettings = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (HWND window : TopLevelWindows(other.Id()))
+                if (IsDialog(window) && IsWindowVisible(window) && UiTest::WindowText(window) == L"Settings")
+                    otherSettings = window;
+            return otherSettings != nullptr;
+        },
+        15000));
+
+    here.Command(ID_SETTINGS);
+    HWND hereSettings = RunningControllerTest::WaitForDialog(here.ControllerThread(), L"Settings");
+    ASSERT_NE(hereSettings, nullptr);
+
+    // The other copy quits: its dialog and main window end, this copy's stay.
+    EXPECT_EQ(other.Quit(), 0u);
+    EXPECT_FALSE(IsWindow(otherSettings));
+    EXPECT_FALSE(IsWindow(otherMain));
+    Sleep(1000);
+    EXPECT_TRUE(IsWindow(hereSettings));
+    EXPECT_TRUE(IsWindowVisible(hereSettings));
+    EXPECT_TRUE(IsWindow(here.MainWindow()));
+    EXPECT_FALSE(here.HasEnded());
+
+    // Its own quit ends them.
+    here.Command(ID_QUIT);
+    EXPECT_TRUE(RunningControllerTest::WaitUntil([&] { return here.HasEnded(); }, 30000));
+    EXPECT_EQ(here.Result(), 0);
+    EXPECT_FALSE(IsWindow(hereSettings));
 }

@@ -3,7 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
+
+namespace
+{
+// Milliseconds by the high-resolution clock: the tick count moves in steps of
+// about 16 ms, too coarse to check a 50 ms sleep.
+unsigned long long NowMs()
+{
+    return static_cast<unsigned long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                               std::chrono::steady_clock::now().time_since_epoch())
+                                               .count());
+}
+}
 
 TEST(ThreadCounter, WorkersCountThemselvesInAndOut)
 {
@@ -17,10 +30,10 @@ TEST(ThreadCounter, WorkersCountThemselvesInAndOut)
     EXPECT_EQ(ThreadCounterHolder.Get().exitTimeout, 20000u);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(&ThreadCounterHolder.Get()) % 32, 0u);
 
-    const ULONGLONG start = GetTickCount64();
+    const unsigned long long start = NowMs();
     WaitForWorkerThreads();
-    const ULONGLONG waited = GetTickCount64() - start;
-    EXPECT_GE(waited, 40u);
+    const unsigned long long waited = NowMs() - start;
+    EXPECT_GE(waited, 45u);
     EXPECT_LT(waited, 2000u);
     EXPECT_TRUE(ThreadCounterHolder.IsEmpty());
     // A second wait on the empty slot returns at once.
@@ -42,9 +55,9 @@ TEST(ThreadCounter, TheExitWaitsForRunningWorkers)
         Sleep(500);
     });
     Sleep(50);
-    const ULONGLONG start = GetTickCount64();
+    const unsigned long long start = NowMs();
     WaitForWorkerThreads();
-    const ULONGLONG waited = GetTickCount64() - start;
+    const unsigned long long waited = NowMs() - start;
     EXPECT_GE(waited, 350u);
     EXPECT_LT(waited, 5000u);
     worker.join();
@@ -65,9 +78,9 @@ TEST(ThreadCounter, AWorkerThatOutlivesTheTimeOutStillFindsItsRecord)
     });
     while (!seen)
         Sleep(10);
-    const ULONGLONG start = GetTickCount64();
+    const unsigned long long start = NowMs();
     WaitForWorkerThreads();
-    EXPECT_GE(GetTickCount64() - start, 200u);
+    EXPECT_GE(NowMs() - start, 180u);  // the wait itself counts in ticks of ~16 ms
     EXPECT_TRUE(ThreadCounterHolder.IsEmpty());
     SetEvent(release);
     worker.join();

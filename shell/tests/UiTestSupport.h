@@ -87,7 +87,8 @@ inline BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM lParam)
 
 // The first visible dialog window of the thread (owned by owner when given),
 // waited for up to timeout ms; null when none appears.
-inline HWND WaitForDialog(DWORD threadId, HWND owner = nullptr, DWORD timeout = 10000)
+// Generous: the first text drawn in a fresh Wine prefix can wait on its font cache.
+inline HWND WaitForDialog(DWORD threadId, HWND owner = nullptr, DWORD timeout = 30000)
 {
     const DWORD start = GetTickCount();
     do

@@ -1,0 +1,119 @@
+#include "filter/MediaSource.h"
+
+#include "shell/Language.h"
+
+#include <string>
+
+const wchar_t MediaSourceValueName[] = L"Media Source";
+const wchar_t SelectedOnlineGalleryValueName[] = L"Selected Online Gallery";
+
+namespace
+{
+constexpr DWORD SelectedGalleryBufferBytes = 40000;
+constexpr DWORD DefaultGalleryLanguage = 1033;
+
+// The settings key, opened (created when missing) for one access.
+class SettingsKey
+{
+public:
+    explicit SettingsKey(REGSAM access)
+    {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), 0, nullptr, 0, access, nullptr, &m_key,
+                            nullptr) != ERROR_SUCCESS)
+            m_key = nullptr;
+    }
+    SettingsKey(const SettingsKey&) = delete;
+    SettingsKey& operator=(const SettingsKey&) = delete;
+    ~SettingsKey()
+    {
+        if (m_key)
+            RegCloseKey(m_key);
+    }
+    HKEY Get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
+// The leading decimal digits of the text; parsing stops at the first other
+// character.
+DWORD LeadingNumber(const wchar_t* text, size_t length)
+{
+    unsigned __int64 value = 0;
+    for (size_t i = 0; i < length && text[i] >= L'0' && text[i] <= L'9'; ++i)
+    {
+        value = value * 10 + static_cast<unsigned>(text[i] - L'0');
+        if (value > 0xFFFFFFFFull)
+            return 0;
+    }
+    return static_cast<DWORD>(value);
+}
+}
+
+bool ReadMediaSource()
+{
+    SettingsKey key(KEY_ALL_ACCESS);
+    if (!key.Get())
+        return false;
+    DWORD word = 0, type = 0, size = sizeof(word);
+    const LONG result = RegQueryValueExW(key.Get(), MediaSourceValueName, nullptr, &type,
+                                         reinterpret_cast<BYTE*>(&word), &size);
+    if (result == ERROR_SUCCESS && type == REG_BINARY && size == sizeof(word))
+        return (word & 0x80000000u) != 0;
+    RegDeleteValueW(key.Get(), MediaSourceValueName);
+    return false;
+}
+
+void WriteMediaSource(bool local)
+{
+    SettingsKey key(KEY_SET_VALUE);
+    if (!key.Get())
+        return;
+    const DWORD word = local ? 0x80000000u : 0;
+    if (RegSetValueExW(key.Get(), MediaSourceValueName, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&word),
+                       sizeof(word)) != ERROR_SUCCESS)
+        RegDeleteValueW(key.Get(), MediaSourceValueName);
+}
+
+SelectedOnlineGallery ReadSelectedOnlineGallery()
+{
+    SelectedOnlineGallery gallery;
+    SettingsKey key(KEY_ALL_ACCESS);
+    if (!key.Get())
+        return gallery;
+    MemoryPH<BYTE> buffer{ElementCount(SelectedGalleryBufferBytes)};
+    DWORD type = 0, size = SelectedGalleryBufferBytes;
+    const LONG result =
+        RegQueryValueExW(key.Get(), SelectedOnlineGalleryValueName, nullptr, &type, buffer.GetData(), &size);
+    if (result != ERROR_SUCCESS || type != REG_SZ)
+    {
+        // Missing, too long for the buffer, or of another type.
+        RegDeleteValueW(key.Get(), SelectedOnlineGalleryValueName);
+        return gallery;
+    }
+    // The stored text need not end with a NUL.
+    const wchar_t* text = reinterpret_cast<const wchar_t*>(buffer.GetData());
+    size_t length = size / sizeof(wchar_t);
+    while (length > 0 && text[length - 1] == 0)
+        --length;
+    for (size_t i = 0; i < length; ++i)
+        if (text[i] == 0)
+        {
+            length = i;
+            break;
+        }
+
+    size_t bar = 0;
+    while (bar < length && text[bar] != L'|')
+        ++bar;
+    const std::wstring whole(text, length);
+    if (bar == length)
+    {
+        gallery.name = MStringEx<wchar_t>(whole.c_str());
+        return gallery;
+    }
+    const DWORD language = LeadingNumber(text, bar);
+    gallery.language = language ? language : DefaultGalleryLanguage;
+    gallery.name = MStringEx<wchar_t>(whole.substr(bar + 1).c_str());
+    return gallery;
+}

@@ -1,0 +1,19 @@
+#include "settings/SettingsDlg.h"
+
+namespace
+{
+POINT CursorPosition()
+{
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    return cursor;
+}
+}
+
+CSettingsDlg::CSettingsDlg(HWND mainWindow, DialogWindowSlot* slot, CLumivaneDlg* mainDialog, HWND controllerWindow,
+                           const Dictionary<unsigned char, MStringEx<wchar_t>>* allowedKeys,
+                           Pair<unsigned char, bool>* hotKeys)
+    : CControllerDialog<CSettingsDlg>(L"CSettingsDlg", slot, CursorPosition()), m_mainWindow(mainWindow),
+      m_mainDialog(mainDialog), m_controllerWindow(controllerWindow), m_allowedKeys(allowedKeys), m_hotKeys(hotKeys)
+{
+}

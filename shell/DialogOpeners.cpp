@@ -1,0 +1,256 @@
+// CWindowBase: opening the settings, gallery, release and about dialogs on
+// the controller's thread, the stored release record, and the hidden
+// parent's start with Windows.
+#include "shell/WindowBase.h"
+
+#include "foundation/SmartPtr.h"
+#include "galleries/SelectedFiles.h"
+#include "settings/AboutBoxDlg.h"
+#include "settings/SettingsDlg.h"
+#include "shell/DialogEnd.h"
+#include "shell/PrivateMessages.h"
+#include "slideshow/LumivaneDlg.h"
+#include "slideshow/SettingsRegistry.h"
+#include "upgrade/CheckForNewReleaseDlg.h"
+
+namespace
+{
+constexpr DWORD RunValueBytes = 80000;
+
+WPARAM SignExtended(DWORD value) { return static_cast<WPARAM>(static_cast<LONG_PTR>(static_cast<LONG>(value))); }
+
+POINT CursorPosition()
+{
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    return cursor;
+}
+
+// The main window as a dialog found it when it opened.
+struct Opening
+{
+    HWND mainWindow = nullptr;
+    bool wasVisible = false;
+    DWORD operationMode = 0;
+};
+
+Opening RecordOpening(HWND mainWindow, CLumivaneDlg* mainDialog)
+{
+    Opening opening;
+    opening.mainWindow = mainWindow;
+    opening.wasVisible = mainWindow && ::IsWindowVisible(mainWindow) == 1;
+    if (mainDialog)
+        opening.operationMode = static_cast<DWORD>(mainDialog->GetOperationMode());
+    return opening;
+}
+
+void Post(const Opening& opening, const DialogEndMessage& end)
+{
+    if (opening.mainWindow)
+        ::PostMessageW(opening.mainWindow, end.message, end.wParam, end.lParam);
+}
+
+// The text of a registry value read into a buffer of size bytes, without
+// the terminating NULs; empty when it cannot be read.
+MString ReadText(HKEY key, const wchar_t* name, DWORD bufferBytes)
+{
+    MemoryPH<BYTE> buffer{ElementCount(bufferBytes)};
+    DWORD type = 0, size = bufferBytes;
+    if (RegQueryValueExW(key, name, nullptr, &type, buffer.GetData(), &size) != ERROR_SUCCESS)
+        return MString();
+    const auto* text = reinterpret_cast<const wchar_t*>(buffer.GetData());
+    DWORD length = size / sizeof(wchar_t);
+    for (DWORD i = 0; i < length; ++i)
+        if (text[i] == 0)
+        {
+            length = i;
+            break;
+        }
+    MString result{ElementCount(length)};
+    for (DWORD i = 0; i < length; ++i)
+        result[i] = text[i];
+    return result;
+}
+}
+
+DialogEndMessage DialogClosedMessage(INT_PTR code, bool wasVisible, DWORD operationMode)
+{
+    const DWORD value = static_cast<DWORD>(code) | (wasVisible ? DialogClosedWasVisible : 0);
+    return DialogEndMessage{WM_DIALOG_CLOSED, SignExtended(value),
+                            static_cast<LPARAM>(SignExtended(operationMode))};
+}
+
+DialogEndMessage GalleryDialogEndMessage(INT_PTR result, bool wasVisible, DWORD operationMode)
+{
+    if (result == 0)
+        return DialogClosedMessage(1, wasVisible, operationMode);
+    if (static_cast<DWORD>(result) == SelectionUnchanged)
+        return DialogEndMessage{WM_SELECTION_CHANGED, 0, static_cast<LPARAM>(SelectionUnchanged)};
+    return DialogEndMessage{WM_SELECTION_CHANGED, SignExtended(wasVisible ? 0xC0000001u : 0x40000001u),
+                            static_cast<LPARAM>(SignExtended(static_cast<DWORD>(result) | 0x80000000u))};
+}
+
+// ---- The four dialogs -----------------------------------------------------
+
+LRESULT CWindowBase::OpenSettings()
+{
+    SemaphoreGuard dialogs(DialogGuard, SemaphoreGuard::Take::Try);
+    if (!dialogs.IsHeld())
+        return 0;
+    const Opening opening = RecordOpening(m_mainWindow, m_mainDialog);
+    // While it handles this message the main window ends its cross-fade and
+    // keeps its display area; after the dialog, on 0x41B, it ends a preview
+    // fade, takes its opacity back and, unless the settings were saved, its
+    // display area. Its own thread changes its fields: the controller's
+    // thread shares no lock with it.
+    SendToMainWindow(WM_SHOW_HIDE, ShowFlagShow | ShowFlagFinishCrossFade, ShowReasonSettings);
+
+    INT_PTR result;
+    {
+        MSmartPtr<CSettingsDlg> dialog(new CSettingsDlg(m_mainWindow, &OpenDialogWindow, m_mainDialog, m_hWnd,
+                                                        &m_allowedHotKeys, m_hotKeys));
+        result = dialog->DoModal(GetDesktopWindow());
+    }
+
+    if (result == CSettingsDlg::Saved && m_mainDialog)
+    {
+        // The icon in the notification area follows the saved setting.
+        const bool wanted = m_mainDialog->ShowsTrayIcon();
+        if (wanted && !TrayIconPresent)
+            UpdateTrayIcon(false);
+        else if (!wanted && TrayIconPresent)
+            DeleteTrayIcon();
+    }
+    if (result != 3)
+        Post(opening, DialogClosedMessage(result, opening.wasVisible, opening.operationMode));
+    return 0;
+}
+
+LRESULT CWindowBase::OpenSelectedFiles(MString* path)
+{
+    MSmartPtr<MString> file(path);
+    SemaphoreGuard dialogs(DialogGuard, SemaphoreGuard::Take::Try);
+    if (!dialogs.IsHeld())
+        return 0;
+    const Opening opening = RecordOpening(m_mainWindow, m_mainDialog);
+    SendToMainWindow(WM_SHOW_HIDE, ShowFlagShow | ShowFlagFinishCrossFade, ShowReasonGalleries);
+
+    INT_PTR result;
+    {
+        CSelectedFiles dialog(CursorPosition(), &OpenDialogWindow, m_mainWindow,
+                              file.IsEmpty() ? MString() : MString(*file));
+        result = dialog.DoModal(GetDesktopWindow());
+    }
+    Post(opening, GalleryDialogEndMessage(result, opening.wasVisible, opening.operationMode));
+    return 0;
+}
+
+LRESULT CWindowBase::OpenCheckForNewRelease()
+{
+    // The dialog reads the stored record for its whole run.
+    SemaphoreGuard record(ReleaseRecordGuard, SemaphoreGuard::Take::Try);
+    if (!record.IsHeld())
+        return 0;
+    SemaphoreGuard dialogs(DialogGuard, SemaphoreGuard::Take::Try);
+    if (!dialogs.IsHeld())
+        return 0;
+    const Opening opening = RecordOpening(m_mainWindow, m_mainDialog);
+    SendToMainWindow(WM_SHOW_HIDE, ShowFlagShow | ShowFlagFinishCrossFade, ShowReasonRelease);
+    {
+        const UpgradeLinks links(m_releaseRecord.third);
+        const MString notes(m_releaseRecord.second);
+        CCheckForNewReleaseDlg dialog(CursorPosition(), &OpenDialogWindow, &m_releaseRecord, notes, links,
+                                      GetUpgradeExitEventName());
+        dialog.DoModal(GetDesktopWindow());
+    }
+    // The release check looks again at once.
+    SetEvent(CheckReleaseNowEvent);
+    Post(opening, DialogClosedMessage(1, opening.wasVisible, opening.operationMode));
+    return 0;
+}
+
+void CWindowBase::OpenAboutBox()
+{
+    SemaphoreGuard dialogs(DialogGuard, SemaphoreGuard::Take::Try);
+    if (!dialogs.IsHeld())
+        return;
+    const Opening opening = RecordOpening(m_mainWindow, m_mainDialog);
+    SendToMainWindow(WM_SHOW_HIDE, ShowFlagShow | ShowFlagFinishCrossFade, ShowReasonAbout);
+    {
+        CAboutBoxDlg dialog(CursorPosition(), &OpenDialogWindow, m_hWnd, m_mainWindow);
+        dialog.DoModal(GetDesktopWindow());
+    }
+    Post(opening, DialogClosedMessage(1, opening.wasVisible, opening.operationMode));
+}
+
+// ---- The stored release record --------------------------------------------
+
+LRESULT CWindowBase::OnReleaseCheckResult(ReleaseInfo* record)
+{
+    MSmartPtr<ReleaseInfo> result(record);
+    // A result that arrives while the release dialog reads the record is
+    // dropped.
+    SemaphoreGuard guard(ReleaseRecordGuard, SemaphoreGuard::Take::Try);
+    if (!guard.IsHeld())
+        return 0;
+    if (!result.IsEmpty())
+    {
+        m_releaseRecord.first = result->first;
+        m_releaseRecord.second = result->second;
+        m_releaseRecord.third.first = result->third.first;
+        m_releaseRecord.third.second = result->third.second;
+        m_releaseState = result->state;
+    }
+    else
+    {
+        // The check failed: nothing is known of a release now.
+        m_releaseRecord.first.Clear();
+        m_releaseRecord.second.Clear();
+        m_releaseRecord.third.first.Clear();
+        m_releaseRecord.third.second.Clear();
+    }
+    RefreshTrayIcon();
+    return 0;
+}
+
+// ---- Start with Windows ---------------------------------------------------
+
+void CWindowBaseBase::RegisterAutoStart()
+{
+    HKEY runKey = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, RunKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &runKey, nullptr) !=
+        ERROR_SUCCESS)
+        runKey = nullptr;
+    const MString current = runKey ? ReadText(runKey, RunValueName, RunValueBytes) : MString();
+
+    bool firstRun = true;
+    HKEY settingsKey = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, ProductKeyPath(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &settingsKey,
+                        nullptr) == ERROR_SUCCESS)
+    {
+        DWORD value = 0, type = 0, size = sizeof(value);
+        if (RegQueryValueExW(settingsKey, AutoStartFirstTimeValueName, nullptr, &type,
+                             reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
+            size == sizeof(value) && value == 1)
+            firstRun = false;
+        else
+        {
+            const DWORD one = 1;
+            RegSetValueExW(settingsKey, AutoStartFirstTimeValueName, 0, REG_DWORD,
+                           reinterpret_cast<const BYTE*>(&one), sizeof(one));
+        }
+        RegCloseKey(settingsKey);
+    }
+
+    if (runKey)
+    {
+        const MString wanted = QuotedModulePath();
+        // An entry the user removed stays removed; one that names another
+        // path (the program moved) is corrected.
+        const bool write = current.IsEmpty() ? firstRun : !current.EqualsNoCase(wanted);
+        if (write)
+            RegSetValueExW(runKey, RunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(wanted.GetText()),
+                           static_cast<DWORD>((wanted.GetLength() + 1) * sizeof(wchar_t)));
+        RegCloseKey(runKey);
+    }
+}

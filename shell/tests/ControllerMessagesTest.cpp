@@ -1,0 +1,515 @@
+// The controller and the main window running in this process: commands and
+// private messages go to the real windows, and the hooks of RunningController
+// show what the other side received.
+#include "RunningController.h"
+
+#include "filter/MediaSource.h"
+#include "shell/Help.h"
+#include "shell/ProgramObjects.h"
+#include "slideshow/SettingsRegistry.h"
+#include "upgrade/ReleaseCheck.h"
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace RunningControllerTest;
+
+namespace
+{
+std::wstring Text(const MString& s) { return std::wstring(s.GetText(), static_cast<size_t>(s.GetLength())); }
+
+std::vector<BYTE> ReadBinary(const wchar_t* name)
+{
+    BYTE data[64] = {};
+    DWORD size = sizeof(data);
+    if (RegGetValueW(HKEY_CURRENT_USER, ProductKeyPath(), name, RRF_RT_REG_BINARY, nullptr, data, &size) !=
+        ERROR_SUCCESS)
+        return {};
+    return std::vector<BYTE>(data, data + size);
+}
+
+DWORD Word(const std::vector<BYTE>& bytes, size_t index)
+{
+    DWORD word = 0;
+    memcpy(&word, bytes.data() + index * 4, 4);
+    return word;
+}
+
+std::wstring HelpCommandLine;
+void RecordHelp(const MString&, const MString& commandLine) { HelpCommandLine = Text(commandLine); }
+
+class ControllerMessages : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Clean();
+        m_previousHelp = SetHelpLauncher(&RecordHelp);
+    }
+    void TearDown() override
+    {
+        SetHelpLauncher(m_previousHelp);
+        Clean();
+    }
+    static void Clean()
+    {
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Velmora");
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, RunKeyPath, RunValueName);
+    }
+
+    // The main window received message with these values (wParam and lParam
+    // compared in their low 32 bits).
+    static bool Received(const std::vector<RunningControllerTest::Received>& list, WPARAM wParam, LPARAM lParam)
+    {
+        for (const auto& r : list)
+            if (static_cast<DWORD>(r.wParam) == static_cast<DWORD>(wParam) &&
+                static_cast<DWORD>(r.lParam) == static_cast<DWORD>(lParam))
+                return true;
+        return false;
+    }
+
+    LanguageModuleScope m_language{LanguageEnglish};
+    HelpLauncher m_previousHelp = nullptr;
+};
+
+// The main window's tracking tooltip: visible, and its text (Wine's tooltip
+// does not give its title back).
+struct ToolTipState
+{
+    bool visible = false;
+    std::wstring text;
+};
+
+ToolTipState ReadToolTip(const RunningController& running)
+{
+    ToolTipState state;
+    HWND toolTip = nullptr;
+    EnumThreadWindows(
+        running.MainThread(),
+        [](HWND window, LPARAM lParam) -> BOOL {
+            wchar_t className[32] = {};
+            GetClassNameW(window, className, 32);
+            if (lstrcmpiW(className, TOOLTIPS_CLASSW) != 0)
+                return TRUE;
+            *reinterpret_cast<HWND*>(lParam) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&toolTip));
+    if (!toolTip)
+        return state;
+    state.visible = IsWindowVisible(toolTip) != FALSE;
+    wchar_t text[512] = {};
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = running.MainWindow();
+    tool.uId = reinterpret_cast<UINT_PTR>(running.MainWindow());
+    tool.lpszText = text;
+    SendMessageW(toolTip, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&tool));
+    state.text = text;
+    return state;
+}
+
+void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+}
+
+TEST_F(ControllerMessages, TheStartStoresTheSettingsRecordAndRegistersTheStartWithWindows)
+{
+    RunningController running;
+    ASSERT_TRUE(running.Start());
+
+    // A missing record is replaced by the defaults.
+    const std::vector<BYTE> settings = ReadBinary(L"Performance Data");
+    ASSERT_EQ(settings.size(), 36u);
+    EXPECT_EQ(Word(settings, 0), 1u);
+    EXPECT_EQ(Word(settings, 1), 0xC1180000u);
+    EXPECT_EQ(Word(settings, 2), 1800u);
+    EXPECT_EQ(Word(settings, 8), 300u);
+    EXPECT_EQ(ReadBinary(L"Display Area").size(), 16u);
+
+    // The first start registers the program to start with Windows.
+    wchar_t run[1024] = {};
+    DWORD size = sizeof(run);
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, RunKeyPath, RunValueName, RRF_RT_REG_SZ, nullptr, run, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::wstring(run), Text(QuotedModulePath()));
+    DWORD firstTime = 0;
+    size = sizeof(firstTime);
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, ProductKeyPath(), AutoStartFirstTimeValueName, RRF_RT_REG_DWORD,
+                           nullptr, &firstTime, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(firstTime, 1u);
+
+    // Online galleries (no "Media Source") and none chosen: the card that
+    // says so, its text in the tray icon's tooltip.
+    EXPECT_EQ(Text(running.Controller().m_slideTitle).find(L"No online gallery is selected"), 8u)
+        << Text(running.Controller().m_slideTitle);
+}
+
+TEST_F(ControllerMessages, TheLocalSourceWithoutAGalleryShowsItsCard)
+{
+    WriteMediaSource(true);
+    RunningController running;
+    ASSERT_TRUE(running.Start());
+    EXPECT_EQ(Text(running.Controller().m_slideTitle),
+              L"Status: No gallery is selected. Choose a gallery to start the slide show.");
+
+    // The next slide, asked for from the menu: the window is shown (sent),
+    // then the step is asked for (posted); the card is the same one.
+    running.Command(ID_NEXT_SLIDE);
+    running.Settle();
+    EXPECT_TRUE(Received(running.MainReceived(WM_SHOW_HIDE), 0x11, 0));
+    EXPECT_TRUE(Received(running.MainReceived(WM_NEXT_SLIDE), 3, 1));
+}
+
+TEST_F(ControllerMessages, CommandsReachTheMainWindow)
+{
+    RunningController running;
+    ASSERT_TRUE(running.Start());
+    const struct
+    {
+        WORD command;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    } cases[] = {
+        {ID_PAUSE, WM_PAUSE_RESUME, 0, 2},
+        {ID_RESUME, WM_PAUSE_RESUME, 0, 1},
+        {ID_SHOW_MAIN_WINDOW, WM_SHOW_HIDE, 0x11, 1},
+        {ID_NEXT_LOCAL_SLIDE, WM_SHOW_HIDE, 0x11, 0},
+        {ID_NEXT_LOCAL_SLIDE, WM_NEXT_SLIDE, 3, 0},
+        {ID_CLOSE_VIEWER, WM_CLOSE_VIEWER, 0, 1},
+        {ID_CLOSE_SLIDE_PROPERTIES, WM_CLOSE_SLIDE_PROPERTIES, 0, 0},
+        {ID_HIDE_MAIN_WINDOW, WM_SHOW_HIDE, 0x10, 2},
+    };
+    for (const auto& c : cases)
+    {
+        MessageLog::Instance().Clear();
+        running.Command(c.command);
+        running.Settle();
+        EXPECT_TRUE(Received(running.MainReceived(c.message), c.wParam, c.lParam)) << c.command;
+    }
+
+    // No command of the controller, Enter, Escape and WM_CLOSE: nothing
+    // reaches the main window and the controller runs on.
+    MessageLog::Instance().Clear();
+    for (WORD id : {static_cast<WORD>(121), static_cast<WORD>(142), static_cast<WORD>(IDOK), static_cast<WORD>(IDCANCEL)})
+        running.Command(id);
+    PostMessageW(running.ControllerWindow(), WM_CLOSE, 0, 0);
+    running.Settle();
+    for (UINT message : {WM_SHOW_HIDE, WM_NEXT_SLIDE, WM_PAUSE_RESUME, WM_CLOSE_VIEWER})
+        EXPECT_TRUE(running.MainReceived(message).empty()) << message;
+    EXPECT_FALSE(running.HasEnded());
+    EXPECT_TRUE(IsWindow(running.ControllerWindow()));
+}
+
+TEST_F(ControllerMessages, CancelledSettingsLeaveTheMainWindowAsItWas)
+{
+    RunningController running;
+    ASSERT_TRUE(running.Start());
+    running.Settle();
+    const std::vector<BYTE> storedArea = ReadBinary(L"Display Area");
+    RECT before = {};
+    GetWindowRect(running.MainWindow(), &before);
+
+    running.Command(ID_SETTINGS);
+    HWND settings = WaitForDialog(running.ControllerThread(), L"Settings");
+    ASSERT_NE(settings, nullptr);
+    EXPECT_TRUE(MutexExists(L"CSettingsDlg"));
+    EXPECT_EQ(running.Controller().OpenDialogWindow.Get(), settings);
+    running.Settle();
+    EXPECT_TRUE(Received(running.MainReceived(WM_SHOW_HIDE), 0x11, 0x80000010));
+
+    // One of the controller's dialogs at a time: the others stay shut, and
+    // the main window hears of none of them.
+    for (WORD id : {ID_GALLERIES, ID_ABOUT, ID_CHECK_FOR_NEW_RELEASE, ID_SETTINGS})
+        running.Command(id);
+    running.Settle();
+    Sleep(300);
+    EXPECT_EQ(running.MainReceived(WM_SHOW_HIDE).size(), 1u);
+    for (const wchar_t* caption : {L"Galleries", L"About Quillory", L"New release"})
+        EXPECT_EQ(FindDialog(running.ControllerThread(), caption), nullptr) << caption;
+
+    // The dialog's live preview moves the window...
+    SendMessageW(running.MainWindow(), WM_SET_SIDE, 300, 0);
+    RECT preview = {};
+    GetWindowRect(running.MainWindow(), &preview);
+    EXPECT_EQ(preview.right - preview.left, 300);
+
+    // ...and Cancel puts it back.
+    Click(settings, IDCANCEL);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
+    running.Settle();
+    const auto closed = running.MainReceived(WM_DIALOG_CLOSED);
+    ASSERT_EQ(closed.size(), 1u);
+    EXPECT_EQ(static_cast<DWORD>(closed[0].wParam) & 0x7FFFFFFF, 1u);
+    EXPECT_EQ(static_cast<DWORD>(closed[0].lParam), 0x1000000u);
+    RECT after = {};
+    GetWindowRect(running.MainWindow(), &after);
+    EXPECT_TRUE(EqualRect(&before, &after)) << after.left << "," << after.top << " " << after.right - after.left;
+    EXPECT_EQ(ReadBinary(L"Display Area"), storedArea);
+    EXPECT_FALSE(MutexExists(L"CSettingsDlg"));
+    EXPECT_EQ(running.Controller().OpenDialogWindow.Get(), nullptr);
+
+    // Saved: the new size stays.
+    running.Command(ID_SETTINGS);
+    settings = WaitForDialog(running.ControllerThread(), L"Settings");
+    ASSERT_NE(settings, nullptr);
+    SendMessageW(running.MainWindow(), WM_SET_SIDE, 300, 0);
+    MessageLog::Instance().Clear();
+    Click(settings, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
+    running.Settle();
+    const auto saved = running.MainReceived(WM_DIALOG_CLOSED);
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(static_cast<DWORD>(saved[0].wParam) & 0x7FFFFFFF, 0u);
+    GetWindowRect(running.MainWindow(), &after);
+    EXPECT_EQ(after.right - after.left, 300);
+}
+
+TEST_F(ControllerMessages, HidingTheWindowClosesTheOpenDialog)
+{
+    RunningController running;
+    ASSERT_TRUE(running.Start());
+    running.Command(ID_SETTINGS);
+    HWND settings = WaitForDialog(running.ControllerThread(), L"Settings");
+    ASSERT_NE(settings, nullptr);
+    running.Settle();
+    MessageLog::Instance().Clear();
+
+    running.Command(ID_HIDE_MAIN_WINDOW);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
+    running.Settle();
+    // Closed by the program: code 2, and the main window hides.
+    const auto closed = running.MainReceived(WM_DIALOG_CLOSED);
+    ASSERT_EQ(closed.size(), 1u);
+    EXPECT_EQ(static_cast<DWORD>(closed[0].wParam) & 3, 2u);
+    EXPECT_TRUE(Received(running.MainReceived(WM_SHOW_HIDE), 0x10, 2));
+}
+
+TEST_F(ControllerMessages, TheGalleryAboutAndReleaseDialogsReportTheirEnd)
+{
+    RunningController running;
+    ASSERT_TRUE(running.Start());
+    const struct
+    {
+        WORD command;
+        const wchar_t* caption;
+        DWORD reason;
+        int button;
+        UINT message;
+        DWORD lParam;
+    } cases[] = {
+        // Cancel in the gallery dialog (result 0): code 1, no 0x416.
+        {ID_GALLERIES, L"Galleries", 0x80000020, IDCANCEL, WM_DIALOG_CLOSED, 0x1000000},
+        // OK changed nothing: 0x416 and no 0x41B.
+        {ID_GALLERIES, L"Galleries", 0x80000020, IDOK, WM_SELECTION_CHANGED, SelectionUnchanged},
+        {ID_ABOUT, L"About Quillory", 0x80000030, IDOK, WM_DIALOG_CLOSED, 0x1000000},
+        {ID_CHECK_FOR_NEW_RELEASE, L"New release", 0x80000050, IDCANCEL, WM_DIALOG_CLOSED, 0x1000000},
+    };
+    for (const auto& c : cases)
+    {
+        MessageLog::Instance().Clear();
+        running.Command(c.command);
+        HWND dialog = WaitForDialog(running.ControllerThread(), c.caption);
+        ASSERT_NE(dialog, nullptr) << c.caption;
+        running.Settle();
+        EXPECT_TRUE(Received(running.MainReceived(WM_SHOW_HIDE), 0x11, c.reason)) << c.caption;
+        Click(dialog, c.button);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+        running.Settle();
+        const UINT other = c.message == WM_DIALOG_CLOSED ? WM_SELECTION_CHANGED : WM_DIALOG_CLOSED;
+        const auto end = running.MainReceived(c.message);
+        ASSERT_EQ(end.size(), 1u) << c.caption;
+        EXPECT_EQ(static_cast<DWORD>(end[0].lParam), c.lParam) << c.caption;
+        if (c.message == WM_DIALOG_CLOSED)
+        {
+            EXPECT_EQ(static_cast<DWORD>(end[0].wParam) & 0x7FFFFFFF, 1u) << c.caption;
+        }
+        // The gallery dialog's own 0x416 leads the main window to post 0x41B
+        // to itself only when it asks for it (bit 30 of wParam).
+        EXPECT_TRUE(running.MainReceived(other).empty()) << c.caption;
+    }
+
+    // 0x41E opens the gallery dialog with a file; taken while another dialog
+    // is open, the request is dropped.
+    PostMessageW(running.ControllerWindow(), WM_OPEN_SELECTED_FILES, 0,
+                 reinterpret_cast<LPARAM>(new MString(L"C:\\Pictures\\Sea.jpg")));
+    HWND gallery = WaitForDialog(running.ControllerThread(), L"Galleries");
+    ASSERT_NE(gallery, nullptr);
+    PostMessageW(running.ControllerWindow(), WM_OPEN_SELECTED_FILES, 0,
+                 reinterpret_cast<LPARAM>(new MString(L"C:\\Pictures\\Hills.jpg")));
+    running.Settle();
+    Click(gallery, IDCANCEL);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(gallery); }));
+    Sleep(300);
+    EXPECT_EQ(FindDialog(running.ControllerThread(), L"Galleries"), nullptr);
+}
+
+TEST_F(ControllerMessages, MessageBoxesForOtherThreadsComeOneAtATime)
+{
+    RunningController running;
+    ASSERT_TRUE(running.Start());
+    const auto boxWithText = [&](const std::wstring& text) -> HWND {
+        HWND box = FindDialog(running.ControllerThread(), L"Quillory");
+        return box && UiTest::DialogItemText(box, 0xFFFF) == text ? box : nullptr;
+    };
+    PostMessageW(running.ControllerWindow(), WM_MESSAGE_BOX_REQUEST, reinterpret_cast<WPARAM>(new MString(L"First")),
+                 MB_OK);
+    HWND first = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (first = boxWithText(L"First")) != nullptr; }));
+    // Delivered by the box's own loop while it is open: dropped.
+    PostMessageW(running.ControllerWindow(), WM_MESSAGE_BOX_REQUEST, reinterpret_cast<WPARAM>(new MString(L"Second")),
+                 MB_OK);
+    Sleep(500);
+    EXPECT_EQ(boxWithText(L"Second"), nullptr);
+    Click(first, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(first); }));
+    Sleep(300);
+    EXPECT_EQ(boxWithText(L"Second"), nullptr);
+
+    PostMessageW(running.ControllerWindow(), WM_MESSAGE_BOX_REQUEST, reinterpret_cast<WPARAM>(new MString(L"Third")),
+                 MB_OK);
+    HWND third = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (third = boxWithText(L"Third")) != nullptr; }));
+    Click(third, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(third); }));
+}
+
+TEST_F(ControllerMessages, TheReleaseRecordFollowsEveryCheck)
+{
+    RunningController running;
+    ASSERT_TRUE(running.Start());
+    CWindowBase& controller = running.Controller();
+
+    auto* info = new ReleaseInfo();
+    info->first = L"3.2.0";
+    info->second = L"Faster slides.";
+    info->second.radix = 16;
+    info->third.first = L"https://example.invalid/quillory.msi";
+    info->third.second = L"https://example.invalid/download";
+    info->state = 1;
+    SendMessageW(running.ControllerWindow(), WM_RELEASE_CHECK_RESULT, 0, reinterpret_cast<LPARAM>(info));
+    EXPECT_EQ(Text(controller.m_releaseRecord.first), L"3.2.0");
+    EXPECT_EQ(Text(controller.m_releaseRecord.second), L"Faster slides.");
+    EXPECT_EQ(controller.m_releaseRecord.second.radix, 16u);
+    EXPECT_EQ(Text(controller.m_releaseRecord.third.first), L"https://example.invalid/quillory.msi");
+    EXPECT_EQ(Text(controller.m_releaseRecord.third.second), L"https://example.invalid/download");
+    EXPECT_EQ(controller.m_releaseState, 1);
+
+    // A failed check empties the texts and keeps the state.
+    SendMessageW(running.ControllerWindow(), WM_RELEASE_CHECK_RESULT, 0, 0);
+    EXPECT_TRUE(controller.m_releaseRecord.first.IsEmpty());
+    EXPECT_TRUE(controller.m_releaseRecord.second.IsEmpty());
+    EXPECT_TRUE(controller.m_releaseRecord.third.first.IsEmpty());
+    EXPECT_TRUE(controller.m_releaseRecord.third.second.IsEmpty());
+    EXPECT_EQ(controller.m_releaseState, 1);
+
+    // While the release dialog reads the record, a result is dropped.
+    running.Command(ID_CHECK_FOR_NEW_RELEASE);
+    HWND dialog = WaitForDialog(running.ControllerThread(), L"New release");
+    ASSERT_NE(dialog, nullptr);
+    auto* late = new ReleaseInfo();
+    late->first = L"9.9.9";
+    SendMessageW(running.ControllerWindow(), WM_RELEASE_CHECK_RESULT, 0, reinterpret_cast<LPARAM>(late));
+    EXPECT_TRUE(controller.m_releaseRecord.first.IsEmpty());
+    Click(dialog, IDCANCEL);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+}
+
+TEST_F(ControllerMessages, HelpOnMenuEntriesAndTheController)
+{
+    RunningController running;
+    ASSERT_TRUE(running.Start());
+    const struct
+    {
+        int type;
+        int id;
+        DWORD context;
+        const wchar_t* expected;
+    } cases[] = {
+        {HELPINFO_MENUITEM, ID_QUIT, 0, L"-mapid 65674 "},
+        {HELPINFO_MENUITEM, 200, 0, L"-mapid 131174 "},
+        {HELPINFO_WINDOW, 0, 4242, L"-mapid 4242 "},
+    };
+    for (const auto& c : cases)
+    {
+        HelpCommandLine.clear();
+        HELPINFO info = {};
+        info.cbSize = sizeof(info);
+        info.iContextType = c.type;
+        info.iCtrlId = c.id;
+        info.dwContextId = c.context;
+        SendMessageW(running.ControllerWindow(), WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+        EXPECT_NE(HelpCommandLine.find(c.expected), std::wstring::npos) << HelpCommandLine;
+    }
+    HelpCommandLine.clear();
+    SendMessageW(running.ControllerWindow(), WM_SYSCOMMAND, 0x20, 0);
+    EXPECT_NE(HelpCommandLine.find(L"-mapid 131175 "), std::wstring::npos) << HelpCommandLine;
+    HelpCommandLine.clear();
+    running.Command(ID_HELP);
+    running.Settle();
+    EXPECT_NE(HelpCommandLine.find(L"-mapid 131175 "), std::wstring::npos) << HelpCommandLine;
+}
+
+TEST_F(ControllerMessages, NoticesInTheMainWindowsTooltip)
+{
+    RunningController running;
+    ASSERT_TRUE(running.Start());
+    HWND main = running.MainWindow();
+
+    PostMessageW(main, WM_NOTICE, IDS_NOTICE_TITLE_377, IDS_NOTICE_378);
+    running.Settle();
+    ToolTipState state = ReadToolTip(running);
+    EXPECT_TRUE(state.visible);
+    EXPECT_EQ(state.text, L"The slide show is paused.");
+
+    PostMessageW(main, WM_NOTICE, 0, 0);
+    running.Settle();
+    EXPECT_FALSE(ReadToolTip(running).visible);
+
+    // A pair that is not in the table does nothing.
+    PostMessageW(main, WM_NOTICE, IDS_NOTICE_TITLE_377, 380);
+    running.Settle();
+    EXPECT_FALSE(ReadToolTip(running).visible);
+
+    // The busy notice takes the product name; a heap record brings its own
+    // texts (and belongs to the window); a null record is dropped.
+    PostMessageW(main, WM_NOTICE, IDS_NOTICE_BUSY_TITLE, 0);
+    running.Settle();
+    state = ReadToolTip(running);
+    EXPECT_EQ(state.text, L"Quillory Window is busy. Please try again in a moment.");
+    PostMessageW(main, WM_NOTICE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(new Pair<MString, MString>(L"News", L"A new gallery is online.")));
+    PostMessageW(main, WM_NOTICE, static_cast<WPARAM>(-1), 0);
+    running.Settle();
+    state = ReadToolTip(running);
+    EXPECT_TRUE(state.visible);
+    EXPECT_EQ(state.text, L"A new gallery is online.");
+    EXPECT_TRUE(IsWindow(main));
+
+    // Timer 110 hides it after 2.5 s.
+    EXPECT_TRUE(WaitUntil([&] { return !ReadToolTip(running).visible; }, 6000));
+}
+
+TEST_F(ControllerMessages, TheQuitEndsTheOpenDialogTheMainWindowAndTheController)
+{
+    RunningController running;
+    ASSERT_TRUE(running.Start());
+    running.Command(ID_ABOUT);
+    HWND about = WaitForDialog(running.ControllerThread(), L"About Quillory");
+    ASSERT_NE(about, nullptr);
+    HWND main = running.MainWindow();
+
+    running.Command(ID_QUIT);
+    ASSERT_TRUE(WaitUntil([&] { return running.HasEnded(); }, 30000));
+    EXPECT_EQ(running.Result(), 0);
+    EXPECT_FALSE(IsWindow(about));
+    EXPECT_FALSE(IsWindow(main));
+    EXPECT_NE(DialogCloseToken.wParamToken.load() | DialogCloseToken.lParamToken.load(), 0u);
+    // The main window kept the time shown of its slide.
+    EXPECT_EQ(ReadBinary(L"Elapsed Time").size(), 8u);
+}

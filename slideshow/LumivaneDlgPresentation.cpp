@@ -1,0 +1,338 @@
+// CLumivaneDlg: presenting the prepared picture as the new slide, the
+// cross-fade driven by timer 105, the picture control's drawing, status
+// cards, the preview card, and the window's placement in the display area.
+#include "slideshow/LumivaneDlg.h"
+
+#include "foundation/SmartPtr.h"
+#include "resources/window/ProgramResourceIds.h"
+#include "shell/PrivateMessages.h"
+#include "slideshow/DisplayArea.h"
+#include "slideshow/StatusCard.h"
+
+#include <algorithm>
+
+namespace
+{
+constexpr UINT_PTR CrossFadeTimer = 105;
+constexpr UINT CrossFadePeriod = 10;
+
+// Every bitmap belongs to exactly one member: a new one deletes the old.
+void Replace(Gdiplus::Bitmap*& member, Gdiplus::Bitmap* bitmap)
+{
+    if (member != bitmap)
+        delete member;
+    member = bitmap;
+}
+
+unsigned LargerSide(const PictureSize& size)
+{
+    return std::max(size.width, size.height);
+}
+
+DWORD TicksBetween(DWORD a, DWORD b)
+{
+    return a > b ? a - b : b - a;
+}
+}
+
+// ---- Placement -------------------------------------------------------------
+
+void CLumivaneDlg::PlaceWindow(int width, int height)
+{
+    const Anchor_corner_effective corner = ResolveAnchorCorner(m_displayArea, true);
+    const POINT origin = WindowOriginAtCorner(m_displayArea, corner, width, height);
+    MoveWindow(origin.x, origin.y, width, height, FALSE);
+    if (m_keepHidden)
+    {
+        m_keepHidden = 0;
+        ShowWindow(SW_SHOWNA);
+    }
+}
+
+int CLumivaneDlg::GetNonClientExtent() const
+{
+    RECT window = {}, client = {}, picture = {}, pictureClient = {};
+    ::GetWindowRect(m_hWnd, &window);
+    ::GetClientRect(m_hWnd, &client);
+    if (m_picture)
+    {
+        ::GetWindowRect(m_picture, &picture);
+        ::GetClientRect(m_picture, &pictureClient);
+    }
+    return (window.right - window.left - client.right) + (picture.right - picture.left - pictureClient.right);
+}
+
+int CLumivaneDlg::GetNonClientHeight() const
+{
+    RECT window = {}, client = {}, picture = {}, pictureClient = {};
+    ::GetWindowRect(m_hWnd, &window);
+    ::GetClientRect(m_hWnd, &client);
+    if (m_picture)
+    {
+        ::GetWindowRect(m_picture, &picture);
+        ::GetClientRect(m_picture, &pictureClient);
+    }
+    return (window.bottom - window.top - client.bottom) + (picture.bottom - picture.top - pictureClient.bottom);
+}
+
+bool CLumivaneDlg::IsWindowRectChanged(int left, int top, int width, int height) const
+{
+    RECT window = {};
+    ::GetWindowRect(m_hWnd, &window);
+    return window.left != left || window.top != top || window.right - window.left != width ||
+           window.bottom - window.top != height;
+}
+
+void CLumivaneDlg::FitPictureToClient()
+{
+    RECT client = {};
+    GetClientRect(&client);
+    ::MoveWindow(m_picture, 0, 0, client.right, client.bottom, FALSE);
+}
+
+void CLumivaneDlg::RestartSlideTimer(int how)
+{
+    if (!m_waitingForOnline)
+    {
+        m_slideTimer.Arm(m_hWnd, GetOperationMode(), how);
+        return;
+    }
+    m_slideTimer.ClearTimes();
+    if (WaitForSingleObject(m_workerRunningEvent, 0) != WAIT_OBJECT_0)
+        m_slideTimer.Retry(m_hWnd, m_fastRetry ? 50 : 5000);
+}
+
+BOOL CALLBACK CLumivaneDlg::MonitorEnumProc(HMONITOR monitor, HDC, LPRECT, LPARAM list)
+{
+    auto* info = new MONITORINFO();
+    info->cbSize = sizeof(MONITORINFO);
+    if (GetMonitorInfoW(monitor, info))
+        reinterpret_cast<MList<MONITORINFO>*>(list)->Append(info);
+    else
+        delete info;
+    return TRUE;
+}
+
+// ---- Presenting a slide -----------------------------------------------------
+
+bool CLumivaneDlg::ShowSlide(int mode)
+{
+    ApplyBorders();
+    // The same status card is not presented twice in a row.
+    if (m_waitingForOnline && m_cardHash == m_previousCardHash)
+    {
+        RestartSlideTimer(3);
+        return false;
+    }
+    m_previousPictureSize = m_pictureSize;
+    // Online content counts a load in the adverts statistics; that comes
+    // with the current-slide record.
+    if (!m_prepared)
+        throw MSmartPtrError();
+    const int side = std::max(1, static_cast<int>(m_displayArea.right - m_displayArea.left) - GetNonClientExtent());
+    FitIntoSquare(static_cast<unsigned>(side), m_prepared->GetWidth(), m_prepared->GetHeight(), m_pictureSize);
+
+    const OperationMode operationMode = GetOperationMode();
+    if (!m_waitingForOnline && IsCycleMode(operationMode))
+    {
+        if (m_slideTimer.HasReachedIntervalB())
+        {
+            RenderCurrentFrame();
+            if (mode == 3)
+            {
+                m_slideTimer.Arm(m_hWnd, operationMode, 0);
+                ShowWithFade(true, FadeStateShown);
+                m_keepHidden = 0;
+            }
+            else
+            {
+                m_slideTimer.Arm(m_hWnd, operationMode, 2);
+                ShowWithFade(false, FadeStateHiddenUntilNextCycle);
+                OnFirstSlideShown();
+            }
+            return true;
+        }
+        if (WaitForSingleObject(m_controller->MainWindowReadyEvent, 0) == WAIT_OBJECT_0 && !IsWindowVisible())
+        {
+            RenderCurrentFrame();
+            m_slideTimer.Arm(m_hWnd, operationMode, 0);
+            ShowWithFade(true, FadeStateShown);
+            return true;
+        }
+        StartTransition();
+        PostMessage(WM_SHOW_HIDE, 1, 3);
+        return true;
+    }
+    StartTransition();
+    return true;
+}
+
+void CLumivaneDlg::StartTransition()
+{
+    Gdiplus::Bitmap* frame = RenderScaledFrame(LargerSide(m_pictureSize), m_prepared);
+    Replace(m_previousFrame, m_frame);
+    m_frame = frame;
+    Replace(m_fullSizeFrame, CopyFullSize(m_prepared));
+    m_crossFadeProgress = 100;
+    m_crossFadeTimer = SetTimer(CrossFadeTimer, CrossFadePeriod);
+    if (!m_crossFadeTimer)
+    {
+        // No timer: the slide is shown at once.
+        m_crossFadeProgress = 0;
+        m_keepHidden = 0;
+        ShowWindow(SW_SHOWNA);
+        RenderCurrentFrame();
+        RestartSlideTimer(0);
+        OnFirstSlideShown();
+    }
+}
+
+void CLumivaneDlg::RenderCurrentFrame()
+{
+    const int width = static_cast<int>(m_pictureSize.width) + GetNonClientExtent();
+    const int height = static_cast<int>(m_pictureSize.height) + GetNonClientHeight();
+    if (IsWindowRectChanged(m_displayArea.left, m_displayArea.top, width, height))
+    {
+        PlaceWindow(width, height);
+        FitPictureToClient();
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    }
+    RECT client = {};
+    ::GetClientRect(m_picture, &client);
+    Replace(m_frame, RenderScaledFrame(static_cast<unsigned>(std::max(client.right, client.bottom)), m_prepared));
+    Replace(m_fullSizeFrame, CopyFullSize(m_prepared));
+    Replace(m_overlayFrame, nullptr);
+    ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
+{
+    if (m_crossFadeProgress > 0)
+    {
+        const DWORD start = GetTickCount();
+        const unsigned progress = static_cast<unsigned>(m_crossFadeProgress);
+        const SIZE size =
+            CrossFadeWindowSize(m_previousPictureSize, m_pictureSize, progress, GetNonClientExtent(), GetNonClientHeight());
+        if (IsWindowRectChanged(m_displayArea.left, m_displayArea.top, size.cx, size.cy))
+        {
+            PlaceWindow(size.cx, size.cy);
+            if (m_overlayFrame)
+            {
+                FitPictureToClient();
+                ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
+            }
+        }
+        RECT client = {};
+        ::GetClientRect(m_picture, &client);
+        Replace(m_overlayFrame, ComposeCrossFadeFrame(m_previousFrame, m_frame, client.right, client.bottom, progress));
+        ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        m_crossFadeProgress = NextCrossFadeProgress(progress, TicksBetween(GetTickCount(), start));
+        return;
+    }
+
+    const int width = static_cast<int>(m_pictureSize.width) + GetNonClientExtent();
+    const int height = static_cast<int>(m_pictureSize.height) + GetNonClientHeight();
+    if (IsWindowRectChanged(m_displayArea.left, m_displayArea.top, width, height))
+    {
+        PlaceWindow(width, height);
+        FitPictureToClient();
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    }
+    Replace(m_overlayFrame, nullptr);
+    ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    KillTimer(CrossFadeTimer);
+    m_crossFadeTimer = 0;
+    // The full-size copy goes to the screen-saver windows, which come with
+    // the screen saver.
+    if (!m_fullSizeFrame)
+        throw MSmartPtrError();
+    if (restartTimer)
+    {
+        RestartSlideTimer(0);
+        OnFirstSlideShown();
+    }
+}
+
+void CLumivaneDlg::FinishTransition()
+{
+    SemaphoreGuard frame(m_frameSemaphore, SemaphoreGuard::Take::Wait);
+    if (!m_crossFadeTimer)
+        return;
+    m_slideTimer.Stop(m_hWnd);
+    if (m_crossFadeProgress > 1)
+    {
+        m_crossFadeProgress /= 2;
+        DrawTransitionFrame(false);
+    }
+    m_crossFadeProgress = 0;
+    DrawTransitionFrame(false);
+}
+
+LRESULT CLumivaneDlg::OnCrossFadeTimer(UINT_PTR, BOOL&)
+{
+    // Timer handlers never nest. A tick that finds a frame being drawn
+    // draws none.
+    SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
+    if (!timers.IsHeld())
+        return 0;
+    SemaphoreGuard frame(m_frameSemaphore, SemaphoreGuard::Take::Try);
+    if (!frame.IsHeld())
+        return 0;
+    // The slide timer does not run during a cross-fade; the last frame arms it.
+    m_slideTimer.Stop(m_hWnd);
+    DrawTransitionFrame(true);
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (!item || item->CtlType != ODT_STATIC || item->CtlID != IDC_MAIN_PICTURE)
+        return 0;
+    Gdiplus::Bitmap* frame = m_overlayFrame ? m_overlayFrame : m_frame;
+    if (!frame)
+        return 0;
+    Gdiplus::Graphics graphics(item->hDC);
+    const INT width = static_cast<INT>(frame->GetWidth());
+    const INT height = static_cast<INT>(frame->GetHeight());
+    graphics.DrawImage(frame, Gdiplus::Rect(0, 0, width, height), 0, 0, width, height, Gdiplus::UnitPixel);
+    return 0;
+}
+
+void CLumivaneDlg::RenderPreviewCard(int side)
+{
+    Replace(m_overlayFrame, ::RenderPreviewCard(side, MString(ResId(IDS_PREVIEW_CARD))));
+}
+
+// ---- Status cards and titles ----------------------------------------------
+
+void CLumivaneDlg::ShowStatusCard(MString text, unsigned artId)
+{
+    // The tray icon's tooltip; the controller frees the text.
+    auto* tooltip = text.EqualsNoCase(MString(ResId(IDS_ONLINE_SLIDE_WAITING)))
+                        ? new MString(text)
+                        : new MString(sX::Format(), IDS_CARD_TOOLTIP, text.GetText());
+    if (!::PostMessageW(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle, reinterpret_cast<LPARAM>(tooltip)))
+        delete tooltip;
+
+    const StatusCardTexts texts{MString(ResId(IDS_CARD_CAPTION)),
+                                MString(sX::Format(), IDS_CARD_TITLE, m_secondText.GetText()), text};
+    Replace(m_prepared, BuildStatusCard(GetModuleHandleW(nullptr), IDP_CARD_BASE, artId, texts));
+
+    m_waitingForOnline = 1;
+    m_previousCardHash = m_cardHash;
+    m_cardHash = StatusCardHash(texts.message, texts.title);
+    // A card is no file: the file commands find none. The rest of the
+    // current-slide record (its kind, texts and border overrides) and the
+    // release of its session code come with that record and the online
+    // slides.
+    m_currentSlidePath.Clear();
+    m_localSlideCount = 0;
+}
+
+void CLumivaneDlg::DrawShadowedText(const MString& text, Gdiplus::RectF& layout, float points)
+{
+    if (!m_prepared)
+        throw MSmartPtrError();
+    ::DrawShadowedText(*m_prepared, text, layout, points);
+}

@@ -1,0 +1,228 @@
+// CLumivaneDlg: the settings record and the display area as the window keeps
+// them, the window's size changes (0x40F and the relayout), the tracking
+// tooltip's notices (0x41A, timer 110), and what the window does around the
+// controller's settings dialog.
+#include "slideshow/LumivaneDlg.h"
+
+#include "foundation/SmartPtr.h"
+#include "foundation/WindowPlacement.h"
+#include "shell/PrivateMessages.h"
+#include "slideshow/DisplayArea.h"
+#include "slideshow/SettingsRegistry.h"
+#include "slideshow/TooltipNotice.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace
+{
+constexpr UINT_PTR ToolTipTimerId = 110;
+constexpr UINT ToolTipPeriod = 2500;
+const wchar_t CurrentSlideValueName[] = L"Current Slide";
+
+// The strings that the window loads at construction for the tooltip's
+// bodies, in the order of its notice list.
+const UINT PreloadedNoticeIds[] = {IDS_NOTICE_BUSY,         IDS_WAIT_ELAPSED, IDS_NOTICE_378,  IDS_NOTICE_379,
+                                   IDS_NOTICE_FADE_RUNNING, IDS_NOTICE_442,   IDS_NOTICE_403,  IDS_NOTICE_440,
+                                   IDS_NOTICE_287,          IDS_NOTICE_332,   IDS_NOTICE_NO_PROPERTIES,
+                                   IDS_NOTICE_439,          IDS_NOTICE_NO_GALLERY, IDS_NOTICE_NO_OTHER_SLIDES,
+                                   IDS_NOTICE_452,          IDS_NOTICE_451,   IDS_NOTICE_469,  IDS_NOTICE_470,
+                                   IDS_NOTICE_471,          IDS_NOTICE_472,   IDS_NOTICE_NOT_IN_GALLERY};
+}
+
+// ---- The settings record ----------------------------------------------------
+
+void CLumivaneDlg::LoadSettings(MString& restoredPath, bool& restoredOnline)
+{
+    restoredPath.Clear();
+    restoredOnline = false;
+    LoadDisplayArea();
+    PerformanceDataLoad load;
+    {
+        CriticalSectionGuard lock(m_modeLock);
+        load = LoadPerformanceData(m_settings, m_slideTimer, m_displayArea);
+    }
+    // The "Display Control" bookkeeping comes with the local walk.
+    LoadAutoStart();
+    if (!load.loaded)
+    {
+        // A bad record: the defaults are in place and written back, and no
+        // slide of the last run is shown again.
+        DeleteProductValue(CurrentSlideValueName);
+        SaveSettings();
+        return;
+    }
+    // Restoring the current slide comes with the current-slide record; until
+    // then the show starts with a new slide and a full interval.
+    if (restoredPath.IsEmpty() || !load.elapsedTimeTaken)
+    {
+        restoredPath.Clear();
+        m_slideTimer.ClearTimes();
+    }
+}
+
+void CLumivaneDlg::SaveSettings() { ::SaveSettings(m_settings, m_slideTimer); }
+
+void CLumivaneDlg::LoadAutoStart() { m_settings.autoStart = ::LoadAutoStart(); }
+
+void CLumivaneDlg::LoadDisplayArea() { ::LoadDisplayArea(m_displayArea); }
+
+void CLumivaneDlg::SetDefaultDisplayArea() { ::SetDefaultDisplayArea(m_displayArea); }
+
+void CLumivaneDlg::SaveDisplayArea() { ::SaveDisplayArea(m_displayArea); }
+
+Anchor_corner_effective CLumivaneDlg::ResolveAnchorCorner(RECT& area, bool clamp)
+{
+    return ::ResolveAnchorCorner(area, m_settings.anchorCorner, clamp);
+}
+
+Anchor_corner_effective CLumivaneDlg::NearestScreenCorner(RECT& area) { return ::NearestScreenCorner(area); }
+
+// ---- Size and layout --------------------------------------------------------
+
+void CLumivaneDlg::RelayoutWindow()
+{
+    const int side = static_cast<int>(m_displayArea.right - m_displayArea.left);
+    PlaceWindow(side, side);
+    RECT client = {};
+    GetClientRect(&client);
+    ::MoveWindow(m_picture, 0, 0, client.right, client.bottom, TRUE);
+    RECT pictureClient = {};
+    ::GetClientRect(m_picture, &pictureClient);
+    RenderPreviewCard(std::max<int>(pictureClient.right, pictureClient.bottom));
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+}
+
+LRESULT CLumivaneDlg::OnSetSide(UINT, WPARAM wParam, LPARAM, BOOL&)
+{
+    // The display area becomes a square of that side at the window's
+    // top-left corner, kept on the monitors.
+    const LONG side = static_cast<LONG>(wParam);
+    RECT window = {};
+    GetWindowRect(&window);
+    RECT area = {window.left, window.top, window.left + side, window.top + side};
+    if (!IsRectOnMonitors(area))
+        FitRectToMonitor(area, true, true);
+    m_displayArea = area;
+    RelayoutWindow();
+    return 0;
+}
+
+// ---- Around the controller's settings dialog ----------------------------------
+
+LRESULT CLumivaneDlg::OnControllerDialogOpening(UINT, WPARAM, LPARAM lParam, BOOL& handled)
+{
+    // The settings dialog edits this window's fields in place: what it may
+    // change is remembered here, on this window's own thread, so that a
+    // cancelled dialog leaves the window as it was.
+    if (static_cast<DWORD>(lParam) == ShowReasonSettings)
+    {
+        m_settingsDialogOpen = true;
+        m_areaBeforeSettings = m_displayArea;
+    }
+    handled = FALSE;
+    return 0;
+}
+
+void CLumivaneDlg::EndSettingsDialog(DWORD result)
+{
+    // A transparency preview ends: no fade runs on and the stored opacity
+    // comes back.
+    StopFade();
+    SetAlpha(m_alpha);
+    if (result == 0 || EqualRect(&m_areaBeforeSettings, &m_displayArea))
+        return;
+    // Not saved: the display area of the opening, and the slide fitted to it.
+    m_displayArea = m_areaBeforeSettings;
+    if (m_prepared)
+    {
+        const int side = std::max(1, static_cast<int>(m_displayArea.right - m_displayArea.left) - GetNonClientExtent());
+        FitIntoSquare(static_cast<unsigned>(side), m_prepared->GetWidth(), m_prepared->GetHeight(), m_pictureSize);
+        RenderCurrentFrame();
+    }
+    else
+    {
+        const int side = static_cast<int>(m_displayArea.right - m_displayArea.left);
+        PlaceWindow(side, side);
+        FitPictureToClient();
+    }
+}
+
+// ---- The tracking tooltip -----------------------------------------------------
+
+void CLumivaneDlg::ShowTrackingTooltip(MString title, const MString& body)
+{
+    // Notices wait for the first slide.
+    if (!m_toolTip || WaitForSingleObject(m_controller->MainWindowReadyEvent, 0) != WAIT_OBJECT_0)
+        return;
+    ::SendMessageW(m_toolTip, TTM_SETTITLEW, reinterpret_cast<WPARAM>(m_icon.Get()),
+                   reinterpret_cast<LPARAM>(title.GetText()));
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = m_hWnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
+    tool.lpszText = const_cast<wchar_t*>(body.GetText());
+    ::SendMessageW(m_toolTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(m_toolTip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    RECT window = {};
+    GetWindowRect(&window);
+    ::SendMessageW(m_toolTip, TTM_TRACKPOSITION, 0,
+                   MAKELPARAM(static_cast<WORD>((window.left + window.right) / 2), static_cast<WORD>(window.bottom)));
+    m_toolTipTimer = SetTimer(ToolTipTimerId, ToolTipPeriod);
+}
+
+void CLumivaneDlg::HideTrackingTooltip()
+{
+    if (!m_toolTip || !::IsWindowVisible(m_toolTip))
+        return;
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = m_hWnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
+    ::SendMessageW(m_toolTip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+}
+
+LRESULT CLumivaneDlg::OnToolTipTimer(UINT_PTR, BOOL&)
+{
+    SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
+    if (!timers.IsHeld())
+        return 0;
+    KillTimer(ToolTipTimerId);
+    m_toolTipTimer = 0;
+    HideTrackingTooltip();
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnNotice(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    const TooltipNotice notice = ResolveTooltipNotice(wParam, lParam);
+    switch (notice.action)
+    {
+    case TooltipNotice::Hide:
+        HideTrackingTooltip();
+        break;
+    case TooltipNotice::ShowRecord:
+    {
+        // The record belongs to this window. A null one is dropped: a notice
+        // is not worth ending the show for.
+        MSmartPtr<Pair<MString, MString>> record(reinterpret_cast<Pair<MString, MString>*>(lParam));
+        if (record.IsEmpty())
+            break;
+        *m_notices.GetAt(m_notices.GetCount() - 1) = record->second;
+        ShowTrackingTooltip(record->first, *m_notices.GetAt(m_notices.GetCount() - 1));
+        break;
+    }
+    case TooltipNotice::Show:
+    {
+        const UINT* found = std::find(std::begin(PreloadedNoticeIds), std::end(PreloadedNoticeIds), notice.bodyId);
+        if (found == std::end(PreloadedNoticeIds))
+            break;
+        ShowTrackingTooltip(MString(ResId(notice.titleId)), *m_notices.GetAt(found - std::begin(PreloadedNoticeIds)));
+        break;
+    }
+    case TooltipNotice::Ignore:
+        break;
+    }
+    return 0;
+}

@@ -1,0 +1,551 @@
+// CLumivaneDlg: the slide step. Timer 102 and the messages that ask for a
+// slide (0x417, 0x419, 0x416, 0x43E, 0x438, 0x41B) end in NextSlide, which
+// chooses between an online slide, fetched by the download worker, and the
+// next file of the local gallery; timer 115 keeps the window topmost and
+// decides about the screen saver.
+#include "slideshow/LumivaneDlg.h"
+
+#include "filter/MediaSource.h"
+#include "foundation/ShellHelpers.h"
+#include "foundation/SmartPtr.h"
+#include "galleries/LocalGalleryStore.h"
+#include "resources/window/ProgramResourceIds.h"
+#include "shell/PrivateMessages.h"
+#include "slideshow/SettingsRegistry.h"
+
+#include <shlwapi.h>
+
+namespace
+{
+constexpr UINT_PTR HoverTimerId = 101;
+const wchar_t CurrentSlideValueName[] = L"Current Slide";
+
+// Until the walk through the local gallery comes, there is no selection.
+class NoLocalSlideWalk : public LocalSlideWalk
+{
+public:
+    int NextLocalFile(bool, const MString&, MString&) override { return 1; }
+    void MarkFileCompleted(const MString&) override {}
+};
+
+// Until the slide preparation comes, no file becomes a slide.
+class NoSlidePreparation : public SlidePreparation
+{
+public:
+    bool PrepareLocalSlide(const MString&) override { return false; }
+    bool LoadFileSlide(const MString&) override { return false; }
+};
+
+// The text a failure of a step carries, or the general one.
+MString FailureText(std::exception_ptr failure, const MString& productName)
+{
+    try
+    {
+        std::rethrow_exception(failure);
+    }
+    catch (const MString& text)
+    {
+        return text;
+    }
+    catch (...)
+    {
+    }
+    return MString(sX::Format(), IDS_CARD_STEP_FAILED, productName.GetText());
+}
+}
+
+std::unique_ptr<LocalSlideWalk> NewLocalSlideWalk() { return std::make_unique<NoLocalSlideWalk>(); }
+
+std::unique_ptr<SlidePreparation> NewSlidePreparation() { return std::make_unique<NoSlidePreparation>(); }
+
+// ---- Sources ------------------------------------------------------------------
+
+bool CLumivaneDlg::IsMediaSourceLocal() const { return ReadMediaSource(); }
+
+bool CLumivaneDlg::IsDownloadWorkerRunning() const
+{
+    return WaitForSingleObject(m_workerRunningEvent, 0) == WAIT_OBJECT_0;
+}
+
+// The worker itself comes with the online slides; until then no fetch
+// starts, the step shows what stands for the online slide and the timer
+// polls.
+bool CLumivaneDlg::StartDownloadWorker(bool) { return false; }
+
+void CLumivaneDlg::StopDownloadWorker()
+{
+    if (!m_downloadWorker.IsValid())
+        return;
+    DWORD code = 0;
+    while (GetExitCodeThread(m_downloadWorker, &code) && code == STILL_ACTIVE)
+    {
+        SetEvent(m_workerStopEvent);
+        Sleep(10);
+    }
+}
+
+namespace
+{
+OnlineSlideIncidence ReadIncidence(CWindowBase& controller)
+{
+    OnlineSlideIncidence incidence;
+    if (controller.m_slideAdverts.IsEmpty())
+        return incidence;
+    SlideAdvertsSettings& settings = *controller.m_slideAdverts;
+    CriticalSectionGuard lock(settings.lock);
+    incidence.firstFlag = settings.suspendOnline != 0;
+    incidence.enabled = settings.enabled != 0;
+    incidence.incidence = settings.incidence;
+    return incidence;
+}
+}
+
+bool CLumivaneDlg::IsOnlineSlideDue(int kind)
+{
+    return ::IsOnlineSlideDue(ReadIncidence(*m_controller), kind, m_localSlideCount);
+}
+
+void CLumivaneDlg::AdjustOnlineCount() { AdjustLocalSlideCount(ReadIncidence(*m_controller), m_localSlideCount); }
+
+void CLumivaneDlg::GetOnlineStatusText(MString& text) const
+{
+    OnlineFetchStatus fetch;
+    fetch.state = m_internetSlide.state;
+    fetch.status = m_internetSlide.status;
+    fetch.errorDetail = m_internetSlide.errorDetail;
+    fetch.hasServerMessage = !m_internetSlide.secondText.IsEmpty();
+    const OnlineStatusText status = ::GetOnlineStatusText(fetch);
+    switch (status.source)
+    {
+    case OnlineStatusText::None:
+        text.Clear();
+        break;
+    case OnlineStatusText::String:
+        text = MString(ResId(status.stringId));
+        break;
+    case OnlineStatusText::StringAndNumber:
+        text = MString(sX::Format(), status.stringId, status.number);
+        break;
+    case OnlineStatusText::ServerMessage:
+        text = m_internetSlide.secondText;
+        break;
+    case OnlineStatusText::FailureText:
+        text = m_downloadErrorText;
+        break;
+    }
+}
+
+// Building the delivered slide comes with the slide preparation.
+bool CLumivaneDlg::BuildReceivedSlide(int) { return false; }
+
+bool CLumivaneDlg::ShowReceivedSlide(MString& path, int kind)
+{
+    try
+    {
+        if (BuildReceivedSlide(kind))
+        {
+            path = m_internetSlide.file;
+            return true;
+        }
+    }
+    catch (...)
+    {
+        ShowStatusCard(FailureText(std::current_exception(), m_secondText), IDP_STATUS_ART);
+    }
+    // Not built: the slide is failed and forgotten.
+    if (!m_currentSlidePath.IsEmpty())
+        m_walk->MarkFileCompleted(m_currentSlidePath);
+    m_currentSlidePath.Clear();
+    m_internetSlide.Reset();
+    return false;
+}
+
+// ---- The step -------------------------------------------------------------------
+
+bool CLumivaneDlg::NextSlide(int kind, int mode)
+{
+    const bool local = IsMediaSourceLocal();
+    if (IsDownloadWorkerRunning())
+    {
+        switch (DecideWhileWorkerRuns(mode, kind, m_fetchReason))
+        {
+        case RunningWorkerAction::WaitForEnd:
+            StopDownloadWorker();
+            break;
+        case RunningWorkerAction::LeaveRunning:
+            return false;
+        case RunningWorkerAction::MarkPending:
+            m_stepPending = 1;
+            return false;
+        case RunningWorkerAction::StopAndReset:
+            StopDownloadWorker();
+            m_internetSlide.Reset();
+            break;
+        case RunningWorkerAction::StopAndGoOn:
+            StopDownloadWorker();
+            break;
+        case RunningWorkerAction::BusyNotice:
+            ShowTrackingTooltip(MString(ResId(local ? IDS_NOTICE_LOCAL_BUSY_TITLE : IDS_NOTICE_ONLINE_BUSY_TITLE)), *m_notices.GetAt(1));
+            m_stepPending = 1;
+            return false;
+        }
+    }
+
+    HideTrackingTooltip();
+    if (m_slideTimer.timerId)
+        m_slideTimer.Stop(m_hWnd);
+    m_stepPending = 0;
+    CriticalSectionGuard slide(m_slideLock);
+    m_fastRetry = 0;
+
+    bool prepared = false;
+    bool onlinePart = false;
+    try
+    {
+        const DWORD order = static_cast<DWORD>(m_settings.displayOrder);
+        if (!local)
+        {
+            onlinePart = true;
+            const SelectedOnlineGallery gallery = ReadSelectedOnlineGallery();
+            if (mode == StepCheckSelection)
+            {
+                m_internetSlide.Reset();
+                m_fetchReason = static_cast<DWORD>(kind);
+                m_internetSlide.StartSession(gallery, order, 1, false);
+                const bool due = IsOnlineSlideDue(kind);
+                if (due)
+                    m_localSlideCount = 0;
+                if (StartDownloadWorker(due))
+                    return true;
+                // No fetch runs that could show a slide: a status card
+                // stands for it as in any other step.
+            }
+            if (mode != StepCheckSelection && m_internetSlide.IsOfGallery(gallery.name) &&
+                mode != StepSelectionChanged && kind == StepOrdinary)
+            {
+                prepared = BuildReceivedSlide(0);
+                m_fetchReason = 0;
+                m_internetSlide.StartSession(gallery, order, 1, false);
+                StartDownloadWorker(IsOnlineSlideDue(0));
+            }
+            else
+            {
+                m_fetchReason = static_cast<DWORD>(kind);
+                ShowStatusCard(MString(ResId(gallery.name.IsEmpty() ? IDS_CARD_NO_ONLINE_GALLERY : IDS_ONLINE_SLIDE_WAITING)),
+                               IDP_STATUS_ART);
+                prepared = true;
+                m_internetSlide.StartSession(gallery, order, kind == StepOrdinary ? 1 : -2, false);
+                StartDownloadWorker(kind == StepOrdinary ? IsOnlineSlideDue(0) : false);
+            }
+        }
+        else
+        {
+            if (mode == StepCheckSelection || kind == StepLocalOnly)
+                m_internetSlide.Reset();
+            // What the last online fetch left in the record.
+            bool onlineShown = false;
+            MString failure;
+            if (m_internetSlide.state == InternetSlideState::Failed)
+            {
+                GetOnlineStatusText(failure);
+                if (!m_internetSlide.file.IsEmpty())
+                    m_walk->MarkFileCompleted(m_internetSlide.file);
+                m_internetSlide.Reset();
+            }
+            else if (m_internetSlide.state >= 1 && m_internetSlide.state <= 3 && m_internetSlide.advert)
+            {
+                onlinePart = true;
+                prepared = BuildReceivedSlide(kind);
+                m_localSlideCount = 0;
+                onlineShown = true;
+            }
+            else if (m_internetSlide.IsHeld())
+            {
+                // A slide kept in the record is shown when its content is
+                // still what was stored; checking it comes with the online
+                // slides, so until then the record is dropped.
+                m_internetSlide.Reset();
+            }
+
+            const SlideChoice choice =
+                ChooseNextSlide(kind, mode, onlineShown, m_currentSlidePath, ReadIncidence(*m_controller),
+                                m_localSlideCount, *m_walk, *m_preparation);
+            switch (choice.outcome)
+            {
+            case SlideChoice::OnlineDue:
+                m_internetSlide.StartSession(ReadSelectedOnlineGallery(), order, 1, false);
+                if (!StartDownloadWorker(true))
+                    break;
+                if (!onlineShown)
+                    m_stepPending = 1;
+                return true;
+            case SlideChoice::LocalPrepared:
+            {
+                prepared = true;
+                m_fetchReason = 0;
+                m_waitingForOnline = 0;
+                m_cardHash = m_previousCardHash = 0;
+                m_currentSlidePath = choice.path;
+                // Recording the file in the walk and in "Current Slide", and
+                // the slide's own title, come with the local slides.
+                auto* title = new MString(sX::Format(), IDS_SLIDE_TOOLTIP, PathFindFileNameW(choice.path.GetText()));
+                if (!::PostMessageW(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
+                                    reinterpret_cast<LPARAM>(title)))
+                    delete title;
+                break;
+            }
+            case SlideChoice::LoadedIntoRecord:
+            case SlideChoice::PresentPrepared:
+                break;
+            case SlideChoice::LoadedForCheck:
+                return true;
+            case SlideChoice::NothingForCheck:
+                return false;
+            case SlideChoice::StatusCard:
+                ShowStatusCard(choice.cardWithProductName
+                                   ? MString(sX::Format(), choice.cardString, m_secondText.GetText())
+                                   : MString(ResId(choice.cardString)),
+                               IDP_STATUS_ART);
+                prepared = true;
+                break;
+            }
+            if (!prepared && !failure.IsEmpty())
+            {
+                ShowStatusCard(failure, IDP_STATUS_ART);
+                prepared = true;
+            }
+        }
+        if (!prepared)
+            ShowStatusCard(MString(sX::Format(), IDS_CARD_NOTHING_PREPARED, m_secondText.GetText()), IDP_STATUS_ART);
+        return ShowSlide(mode);
+    }
+    catch (...)
+    {
+        const std::exception_ptr failure = std::current_exception();
+        if (onlinePart)
+            m_internetSlide.Reset();
+        ShowStatusCard(FailureText(failure, m_secondText), IDP_STATUS_ART);
+        return ShowSlide(mode);
+    }
+}
+
+// ---- Timers ---------------------------------------------------------------------
+
+LRESULT CLumivaneDlg::OnSlideTimer(UINT_PTR, BOOL&)
+{
+    SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
+    if (!timers.IsHeld())
+        return 0;
+    KillTimer(SlideTimer::TimerId);
+    m_slideTimer.timerId = 0;
+    const bool stepLocked = m_stepLock.TryEnter();
+    SemaphoreGuard slide(m_slideSemaphore, SemaphoreGuard::Take::Try);
+    m_keepHidden = 0;
+
+    // A drag, an open dialog of the program or a step that runs: try again
+    // in a second.
+    const bool blocked =
+        GetCapture() == m_hWnd || IsOwnDialogOpen(ScopeSlideTimer) || !stepLocked || !slide.IsHeld();
+    const OperationMode mode = GetOperationMode();
+    switch (DecideTimerStep(m_slideTimer, mode, m_waitingForOnline != 0, blocked))
+    {
+    case TimerStepAction::Retry:
+        m_slideTimer.paused = 0;
+        m_slideTimer.startTick = 0;
+        m_slideTimer.pausedTime = 0;
+        m_slideTimer.Retry(m_hWnd, StepRetryPeriod);
+        break;
+    case TimerStepAction::HideRestOfCycle:
+    {
+        // The shown part of the cycle has ended: hidden until its end.
+        KillTimer(HoverTimerId);
+        m_hoverTimer = 0;
+        m_slideTimer.Arm(m_hWnd, mode, 1);
+        auto* title = new MString();
+        if (!::PostMessageW(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
+                            reinterpret_cast<LPARAM>(title)))
+            delete title;
+        PostMessage(WM_SHOW_HIDE, 0, ShowReasonCycleEnd);
+        break;
+    }
+    case TimerStepAction::Step:
+        m_slideTimer.ClearTimes();
+        NextSlide(StepOrdinary, StepTimer);
+        break;
+    }
+    slide.Release();
+    if (stepLocked)
+        m_stepLock.Leave();
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnTopmostTimer(UINT_PTR, BOOL&)
+{
+    SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
+    if (!timers.IsHeld())
+        return 0;
+    const OperationMode mode = GetOperationMode();
+    if (m_topmostWatch.Tick(mode, IsOwnDialogOpen(ScopeSlideTimer)))
+        SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    IdleTest test;
+    test.mode = mode;
+    test.screenSaverMode = m_settings.screenSaverMode;
+    test.crossFadeRunning = m_crossFadeTimer != 0;
+    test.windowVisible = IsWindowVisible() != FALSE;
+    test.now = GetTickCount64();
+    LASTINPUTINFO input = {};
+    input.cbSize = sizeof(input);
+    test.lastInputTick = GetLastInputInfo(&input) ? input.dwTime : 0;
+    test.idleSeconds = m_settings.idleSeconds;
+    test.screenSaverRunning = IsScreenSaverRunning();
+    ScreenSaverAction action = DecideScreenSaver(test);
+    if (action == ScreenSaverAction::Start)
+    {
+        // Not over a locked session.
+        test.sessionLockState = QuerySessionLockState();
+        action = DecideScreenSaver(test);
+    }
+    if (action == ScreenSaverAction::End)
+        EndScreenSaver();
+    else if (action == ScreenSaverAction::Start)
+        StartScreenSaver();
+    return 0;
+}
+
+// The screen-saver windows come with the screen saver.
+bool CLumivaneDlg::IsScreenSaverRunning() const { return false; }
+void CLumivaneDlg::StartScreenSaver() {}
+void CLumivaneDlg::EndScreenSaver() {}
+
+// ---- Messages that ask for a slide ----------------------------------------------
+
+LRESULT CLumivaneDlg::OnNextSlide(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    SemaphoreGuard slide(m_slideSemaphore, SemaphoreGuard::Take::Try);
+    if (slide.IsHeld())
+        NextSlide(lParam == 1 ? StepOrdinary : StepLocalOnly, static_cast<int>(wParam));
+    else
+        ShowTrackingTooltip(MString(ResId(IDS_NOTICE_BUSY_TITLE)), *m_notices.GetAt(0));
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnOnlineFetchEnded(UINT, WPARAM wParam, LPARAM, BOOL&)
+{
+    HideTrackingTooltip();
+    if (wParam == 0)
+    {
+        NextSlide(StepOrdinary, StepAfterFetch);
+        return 0;
+    }
+    if (!m_waitingForOnline && !m_stepPending)
+        return 0;
+    bool viewerOpen;
+    {
+        CriticalSectionGuard lock(m_viewerLock);
+        viewerOpen = ::IsWindow(m_viewer) != FALSE;
+    }
+    CloseViewer(2);
+    CloseSlideProperties();
+    const bool waitingBefore = m_waitingForOnline != 0;
+    NextSlide(StepOrdinary, StepAfterFetch);
+    // The viewer opens again for the new online slide.
+    if (viewerOpen && waitingBefore && m_waitingForOnline)
+        PostToController(WM_COMMAND, ID_REOPEN_VIEWER, 0);
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnGalleryChanged(UINT, WPARAM, LPARAM, BOOL&)
+{
+    SemaphoreGuard slide(m_slideSemaphore, SemaphoreGuard::Take::Wait);
+    // Restarting the walk through the local gallery comes with the walk.
+    NextSlide(StepOrdinary, StepUserNext);
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnMediaSourceChanged(UINT, WPARAM, LPARAM, BOOL&)
+{
+    if (IsMediaSourceLocal())
+        return 0;
+    StopDownloadWorker();
+    m_internetSlide.Reset();
+    m_currentSlidePath.Clear();
+    DeleteProductValue(CurrentSlideValueName);
+    NextSlide(StepOrdinary, StepUserNext);
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnSelectionChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    OnSettingsChanged(wParam, lParam);
+    return 0;
+}
+
+void CLumivaneDlg::OnSettingsChanged(WPARAM wParam, LPARAM lParam)
+{
+    const DWORD changes = static_cast<DWORD>(lParam);
+    if (changes == 0)
+        return;
+    AdjustOnlineCount();
+    if (changes == SelectionUnchanged)
+    {
+        NextSlide(StepOrdinary, StepSelectionChanged);
+        return;
+    }
+    SemaphoreGuard slide(m_slideSemaphore, SemaphoreGuard::Take::Wait);
+    // Restarting the walk for the new local or online selection comes with
+    // the walk; the record of the old selection goes.
+    if (changes & 1)
+        m_internetSlide.Reset();
+    if (changes & 2)
+        m_internetSlide.Reset();
+    // Whether the record's file and the current slide still belong to the
+    // selection is the walk's to say; until it comes, neither does.
+    if ((changes & 4) && m_internetSlide.IsHeld())
+        m_internetSlide.Reset();
+    m_currentSlidePath.Clear();
+    NextSlide(StepOrdinary, StepSelectionChanged);
+
+    const DWORD flags = static_cast<DWORD>(wParam);
+    if (flags & 0x40000000)
+        PostMessage(WM_DIALOG_CLOSED, static_cast<WPARAM>(static_cast<LONG_PTR>(static_cast<LONG>(flags & ~0x40000000u))),
+                    static_cast<LPARAM>(GetOperationMode()));
+}
+
+LRESULT CLumivaneDlg::OnDialogClosed(UINT, WPARAM wParam, LPARAM, BOOL&)
+{
+    const DWORD code = static_cast<DWORD>(wParam);
+    if (m_settingsDialogOpen)
+    {
+        m_settingsDialogOpen = false;
+        EndSettingsDialog(code & ~DialogClosedWasVisible);
+    }
+    ApplyWindowMode();
+    if (m_waitingForOnline)
+    {
+        RestartSlideTimer(3);
+        return 0;
+    }
+    // A dialog closed by the program (quit or hide) restarts nothing.
+    if ((code & 3) == 2)
+        return 0;
+    RestartSlideTimer(2);
+    if (IsCycleMode(GetOperationMode()) && m_slideTimer.HasReachedIntervalB())
+        PostMessage(WM_SHOW_HIDE, 0, ShowReasonPlain);
+    return 0;
+}
+
+// ---- For the controller's menus -------------------------------------------------
+
+bool CLumivaneDlg::HasGallerySelection(bool local)
+{
+    // The walk's own list comes with the walk; until then the stored choice
+    // stands for it.
+    if (local)
+        return !ReadSelectedLocalGallery().IsEmpty();
+    return !ReadSelectedOnlineGallery().name.IsEmpty();
+}
+
+// The walk's other paths and the online state's answer come with the local
+// walk and the online slides.
+bool CLumivaneDlg::HasOtherSlides(bool) { return false; }

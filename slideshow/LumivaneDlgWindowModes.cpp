@@ -1,0 +1,313 @@
+// CLumivaneDlg: how the window sits among other windows by its operation
+// mode, the window fade (timer 106), the hover fade under the cursor with
+// its Ctrl rules (timer 101), dragging and re-anchoring, and the right click.
+#include "slideshow/LumivaneDlg.h"
+
+#include "shell/PrivateMessages.h"
+#include "slideshow/DisplayArea.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+namespace
+{
+constexpr UINT_PTR HoverWatchTimer = 101;
+constexpr UINT_PTR WindowFadeTimer = 106;
+
+bool CursorIsOver(HWND window)
+{
+    POINT cursor = {};
+    RECT rect = {};
+    return GetCursorPos(&cursor) && ::GetWindowRect(window, &rect) && PtInRect(&rect, cursor);
+}
+
+// Enters the step lock when it is free; a running slide step suppresses the
+// hover reactions.
+class StepLockTry
+{
+public:
+    explicit StepLockTry(CriticalSection& lock) : m_lock(lock), m_held(lock.TryEnter()) {}
+    StepLockTry(const StepLockTry&) = delete;
+    StepLockTry& operator=(const StepLockTry&) = delete;
+    ~StepLockTry()
+    {
+        if (m_held)
+            m_lock.Leave();
+    }
+    bool IsHeld() const { return m_held; }
+
+private:
+    CriticalSection& m_lock;
+    bool m_held;
+};
+}
+
+void CLumivaneDlg::ApplyWindowMode()
+{
+    // The settings record holds the configured opacity.
+    m_targetAlpha = m_settings.opacity;
+    m_alpha = m_targetAlpha;
+    SetAlpha(m_alpha);
+    ApplyModeToWindow(m_hWnd, GetOperationMode());
+    ApplyBorders();
+}
+
+void CLumivaneDlg::ApplyBorders()
+{
+    // An online slide brings its own borders; the current-slide record that
+    // holds them comes with the online slides.
+    const SlideBorders borders =
+        ChooseBorders(m_settings.windowBorder, m_settings.imageBorder, -1, NoBorderOverride, NoBorderOverride);
+    SlideBorders applied{m_appliedWindowBorder, m_appliedImageBorder};
+    if (ApplyBordersToWindow(m_hWnd, m_picture, borders, applied))
+    {
+        m_appliedWindowBorder = applied.window;
+        m_appliedImageBorder = applied.picture;
+    }
+}
+
+// ---- The window fade ---------------------------------------------------------
+
+void CLumivaneDlg::ShowWithFade(bool show, DWORD stateCode)
+{
+    if (m_fadeTimer && (m_fadeDirection == 1) == show)
+        return;
+    m_fadeDirection = show ? 1 : 0;
+    m_fadeStateCode = stateCode;
+    m_fadeTimer = SetTimer(WindowFadeTimer, WindowFadePeriod);
+    if (m_fadeTimer)
+        return;
+    // Without a timer the fade ends at once.
+    m_alpha = show ? m_targetAlpha : 0;
+    SetAlpha(m_alpha);
+    ShowWindow(show ? SW_SHOWNA : SW_HIDE);
+    PostToController(WM_TRAY_STATE, stateCode, 0);
+}
+
+void CLumivaneDlg::StopFade()
+{
+    if (m_fadeTimer)
+        KillTimer(WindowFadeTimer);
+    m_fadeTimer = 0;
+}
+
+LRESULT CLumivaneDlg::OnFadeTimer(UINT_PTR, BOOL&)
+{
+    SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
+    if (!timers.IsHeld())
+        return 0;
+    const FadeStep step = NextFadeAlpha(m_alpha, m_targetAlpha, m_fadeDirection == 1);
+    m_alpha = step.alpha;
+    SetAlpha(m_alpha);
+    if (step.finished)
+    {
+        StopFade();
+        PostToController(WM_TRAY_STATE, m_fadeStateCode, 0);
+    }
+    if (m_alpha > 0)
+    {
+        if (!IsWindowVisible())
+            ShowWindow(SW_SHOWNA);
+        if (ModeIsTopmost(GetOperationMode()) && !IsOwnDialogOpen(ScopeSlideTimer))
+            SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    else
+        ShowWindow(SW_HIDE);
+    return 0;
+}
+
+// ---- Hovering and Ctrl -------------------------------------------------------
+
+LRESULT CLumivaneDlg::OnHoverTimer(UINT_PTR, BOOL&)
+{
+    SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
+    if (!timers.IsHeld() || CursorIsOver(m_hWnd))
+        return 0;
+    KillTimer(HoverWatchTimer);
+    m_hoverTimer = 0;
+    ShowWithFade(true, FadeStateShown);
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    if (GetCapture() == m_hWnd)
+    {
+        // Dragging: the window follows the cursor, the click point stays
+        // under it.
+        RECT window = {};
+        GetWindowRect(&window);
+        const RECT moved = DraggedWindowRect(window, m_dragStart, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        MoveWindow(moved.left, moved.top, moved.right - moved.left, moved.bottom - moved.top, FALSE);
+        ::InvalidateRect(m_picture, nullptr, FALSE);
+        return 0;
+    }
+    // The cursor must have left the window once since the last drag.
+    if (!m_mouseOutside)
+        return 0;
+    if (m_toolTip && ::IsWindowVisible(m_toolTip))
+    {
+        ::SendMessageW(m_toolTip, TTM_TRACKACTIVATE, FALSE, 0);
+        if (!CursorIsOver(m_hWnd))
+            return 0;
+    }
+    StepLockTry step(m_stepLock);
+    if (!step.IsHeld())
+        return 0;
+    if (HoverFadesOut(GetOperationMode(), (wParam & MK_CONTROL) != 0) && !IsSettingsDialogOpen())
+    {
+        m_hoverTimer = SetTimer(HoverWatchTimer, HoverWatchPeriod);
+        ShowWithFade(false, FadeStateHover);
+    }
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnCtrlOverPicture(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    if (wParam != VK_CONTROL || !CursorIsOver(m_hWnd))
+        return 0;
+    StepLockTry step(m_stepLock);
+    if (!step.IsHeld() || IsSettingsDialogOpen() ||
+        !CtrlKeyStartsHoverFade(GetOperationMode(), static_cast<UINT>(lParam) == WM_KEYDOWN))
+        return 0;
+    if (GetCapture() == m_hWnd)
+    {
+        TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, m_hWnd, 0};
+        TrackMouseEvent(&track);
+        m_mouseOutside = 0;
+        ReleaseCapture();
+    }
+    m_hoverTimer = SetTimer(HoverWatchTimer, HoverWatchPeriod);
+    ShowWithFade(false, FadeStateHover);
+    return 0;
+}
+
+// ---- Dragging ------------------------------------------------------------------
+
+LRESULT CLumivaneDlg::OnLButtonDown(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    if (IsCrossFadeRunning())
+    {
+        MessageBeep(MB_ICONEXCLAMATION);
+        return 0;
+    }
+    if (!ModeAllowsDrag(GetOperationMode(), GetAsyncKeyState(VK_CONTROL) < 0))
+        return 0;
+    if (m_fadeTimer)
+    {
+        const bool wasHiding = m_fadeDirection != 1;
+        StopFade();
+        if (wasHiding)
+            ShowWithFade(true, FadeStateShown);
+    }
+    SetCapture(m_hWnd);
+    m_dragCursor = SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
+    m_dragStart = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnCaptureChanged(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    if (reinterpret_cast<HWND>(lParam) == m_hWnd)
+        return 0;
+    SetCursor(m_dragCursor ? m_dragCursor : LoadCursorW(nullptr, IDC_ARROW));
+    m_dragCursor = nullptr;
+    RECT window = {};
+    GetWindowRect(&window);
+    EndDrag(window);
+    return 0;
+}
+
+void CLumivaneDlg::EndDrag(const RECT& window)
+{
+    RECT area = m_displayArea;
+    const Anchor_corner_effective corner = ResolveAnchorCorner(area, false);
+    m_displayArea = DisplayAreaAtWindowCorner(m_displayArea, window, corner);
+    SaveDisplayArea();
+}
+
+// ---- The right button ----------------------------------------------------------
+
+LRESULT CLumivaneDlg::OnRButtonDown(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    if (IsOwnDialogOpen(ScopeViewerOpeners))
+    {
+        MessageBeep(MB_ICONEXCLAMATION);
+        return 0;
+    }
+    StopFade();
+    if (wParam & MK_SHIFT)
+    {
+        RECT window = {};
+        GetWindowRect(&window);
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof(monitor);
+        GetMonitorInfoW(MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &monitor);
+        bool upwards = false;
+        const POINT point = ContextMenuPoint(window, monitor.rcWork, upwards);
+        PostToController(WM_CONTEXT_MENU_REQUEST, MAKEWPARAM(LOWORD(point.x), LOWORD(point.y)), upwards ? 1 : 0);
+        return 0;
+    }
+    ShowWithFade(true, FadeStateShown);
+    if (!IsOwnDialogOpen(ScopeViewerOpeners))
+    {
+        // The viewer opens at the click point, as for the controller's command.
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(m_hWnd, &point);
+        PostMessage(WM_OPEN_VIEWER, 0, MAKELPARAM(LOWORD(point.x), LOWORD(point.y)));
+    }
+    return 0;
+}
+
+// ---- Show, hide, pause and resume ------------------------------------------------
+
+LRESULT CLumivaneDlg::OnShowHide(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    const DWORD reason = static_cast<DWORD>(lParam);
+    if (wParam & 0x10)
+        FinishTransition();
+    if (wParam & 1)
+        ShowWithFade(true, FadeStateShown);
+    else
+    {
+        CloseViewer(1);
+        CloseSlideProperties();
+        const DWORD stateCode =
+            reason == 0 || reason == 4 ? FadeStateHiddenUntilNextCycle : reason == 2 ? 4 : FadeStateShown;
+        ShowWithFade(false, stateCode);
+    }
+    switch (reason)
+    {
+    case 1:
+        RestartSlideTimer(2);
+        break;
+    case 2:
+    case 0x80000010: // the settings dialog
+    case 0x80000020: // the gallery selection
+    case 0x80000030: // the release check
+    case 0x80000050:
+    case 0x80000060:
+        m_slideTimer.Pause(m_hWnd);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnPauseResume(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    FinishTransition();
+    if (lParam == 2)
+    {
+        m_slideTimer.Pause(m_hWnd);
+        PostToController(WM_TRAY_STATE, 4, 0);
+        return 0;
+    }
+    if (m_slideTimer.ElapsedSeconds() < m_slideTimer.intervalB)
+        ShowWithFade(true, FadeStateShown);
+    else
+        PostToController(WM_TRAY_STATE, FadeStateHiddenUntilNextCycle, 0);
+    RestartSlideTimer(2);
+    return 0;
+}

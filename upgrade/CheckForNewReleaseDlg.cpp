@@ -1,0 +1,10 @@
+#include "upgrade/CheckForNewReleaseDlg.h"
+
+CCheckForNewReleaseDlg::CCheckForNewReleaseDlg(POINT cursor, DialogWindowSlot* slot,
+                                               const Triple<MStringEx<wchar_t>, MStringEx<wchar_t>, UpgradeLinks>* release,
+                                               const MStringEx<wchar_t>& notes, const UpgradeLinks& links,
+                                               const MStringEx<wchar_t>& upgradeExitEventName)
+    : CControllerDialog<CCheckForNewReleaseDlg>(L"CheckForNewReleaseDlg", slot, cursor), m_release(release),
+      m_notes(notes), m_links(links), m_upgradeExitEventName(upgradeExitEventName)
+{
+}
