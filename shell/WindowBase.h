@@ -204,7 +204,7 @@ public:
     MHandle NewReleaseEvent;
     // The latest release record and its final value, read and written
     // under ReleaseRecordGuard only.
-    Triple<MString, MString, UpgradeLinks> m_releaseRecord;
+    ReleaseRecord m_releaseRecord;
     __int64 m_releaseState = 3;
 
     // Hot keys: the keys a stored hot key may use, with their names.

@@ -181,14 +181,9 @@ private:
     LRESULT OnShowHide(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPauseResume(UINT, WPARAM, LPARAM, BOOL&);
 
-    // ---- Entry points of the show's later features: handled, no effect yet ----
-    // Timers 101 (hover watch), 102 (slide step), 105 (cross-fade frame), 106
-    // (window fade), 110 (hide the tooltip) and 115 (topmost watch and screen
-    // saver).
-
     // ---- The slide step, the settings record and the notices ----
-    // Every timer of the window, one at a time (LumivaneDlgSlideStep.cpp).
-    LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
+    // Timers 102 (slide step), 110 (hide the tooltip) and 115 (topmost
+    // watch and screen saver); each runs under the timer semaphore.
     LRESULT OnSlideTimer(UINT_PTR, BOOL&);
     LRESULT OnToolTipTimer(UINT_PTR, BOOL&);
     LRESULT OnTopmostTimer(UINT_PTR, BOOL&);
@@ -203,11 +198,13 @@ private:
     LRESULT OnControllerDialogOpening(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnGalleryChanged(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMediaSourceChanged(UINT, WPARAM, LPARAM, BOOL&);
+
+    // ---- Entry points of the show's later features: handled, no effect yet ----
     // Viewers and the slide-properties window.
     LRESULT OnOpenViewer(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnShowSlideProperties(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnCloseSlideProperties(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    // Pause, show and hide, gallery and source changes, re-rendering.
+    // Re-rendering and announcing the current slide.
     LRESULT OnShowSlideFileAgain(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnAnnounceSlide(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     // Display changes and the screen saver.

@@ -116,10 +116,17 @@ LRESULT CLumivaneDlg::OnControllerDialogOpening(UINT, WPARAM, LPARAM lParam, BOO
     // The settings dialog edits this window's fields in place: what it may
     // change is remembered here, on this window's own thread, so that a
     // cancelled dialog leaves the window as it was.
-    if (static_cast<DWORD>(lParam) == ShowReasonSettings)
+    const DWORD reason = static_cast<DWORD>(lParam);
+    if (reason == ShowReasonSettings)
     {
         m_settingsDialogOpen = true;
         m_areaBeforeSettings = m_displayArea;
+    }
+    else if (reason == ShowReasonGalleries || reason == ShowReasonAbout || reason == ShowReasonRelease)
+    {
+        // Another dialog opens: no settings dialog is open any more, even if
+        // its end was never reported.
+        m_settingsDialogOpen = false;
     }
     handled = FALSE;
     return 0;

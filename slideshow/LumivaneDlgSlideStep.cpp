@@ -185,7 +185,8 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
             StopDownloadWorker();
             break;
         case RunningWorkerAction::BusyNotice:
-            ShowTrackingTooltip(MString(ResId(local ? IDS_NOTICE_LOCAL_BUSY_TITLE : IDS_NOTICE_ONLINE_BUSY_TITLE)), *m_notices.GetAt(1));
+            ShowTrackingTooltip(MString(ResId(local ? IDS_NOTICE_LOCAL_BUSY_TITLE : IDS_NOTICE_ONLINE_BUSY_TITLE)),
+                                *m_notices.GetAt(1));
             m_stepPending = 1;
             return false;
         }
@@ -220,8 +221,9 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
                 // No fetch runs that could show a slide: a status card
                 // stands for it as in any other step.
             }
-            if (mode != StepCheckSelection && m_internetSlide.IsOfGallery(gallery.name) &&
-                mode != StepSelectionChanged && kind == StepOrdinary)
+            // A reply of the selected gallery that the worker left is shown.
+            if (mode != StepCheckSelection && mode != StepSelectionChanged && kind == StepOrdinary &&
+                m_internetSlide.IsHeld() && m_internetSlide.IsOfGallery(gallery.name))
             {
                 prepared = BuildReceivedSlide(0);
                 m_fetchReason = 0;
@@ -231,8 +233,8 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
             else
             {
                 m_fetchReason = static_cast<DWORD>(kind);
-                ShowStatusCard(MString(ResId(gallery.name.IsEmpty() ? IDS_CARD_NO_ONLINE_GALLERY : IDS_ONLINE_SLIDE_WAITING)),
-                               IDP_STATUS_ART);
+                const UINT card = gallery.name.IsEmpty() ? IDS_CARD_NO_ONLINE_GALLERY : IDS_ONLINE_SLIDE_WAITING;
+                ShowStatusCard(MString(ResId(card)), IDP_STATUS_ART);
                 prepared = true;
                 m_internetSlide.StartSession(gallery, order, kind == StepOrdinary ? 1 : -2, false);
                 StartDownloadWorker(kind == StepOrdinary ? IsOnlineSlideDue(0) : false);
@@ -508,8 +510,11 @@ void CLumivaneDlg::OnSettingsChanged(WPARAM wParam, LPARAM lParam)
 
     const DWORD flags = static_cast<DWORD>(wParam);
     if (flags & 0x40000000)
-        PostMessage(WM_DIALOG_CLOSED, static_cast<WPARAM>(static_cast<LONG_PTR>(static_cast<LONG>(flags & ~0x40000000u))),
+    {
+        const LONG code = static_cast<LONG>(flags & ~0x40000000u);
+        PostMessage(WM_DIALOG_CLOSED, static_cast<WPARAM>(static_cast<LONG_PTR>(code)),
                     static_cast<LPARAM>(GetOperationMode()));
+    }
 }
 
 LRESULT CLumivaneDlg::OnDialogClosed(UINT, WPARAM wParam, LPARAM, BOOL&)

@@ -1,7 +1,6 @@
 #include "upgrade/CheckForNewReleaseDlg.h"
 
-CCheckForNewReleaseDlg::CCheckForNewReleaseDlg(POINT cursor, DialogWindowSlot* slot,
-                                               const Triple<MStringEx<wchar_t>, MStringEx<wchar_t>, UpgradeLinks>* release,
+CCheckForNewReleaseDlg::CCheckForNewReleaseDlg(POINT cursor, DialogWindowSlot* slot, const ReleaseRecord* release,
                                                const MStringEx<wchar_t>& notes, const UpgradeLinks& links,
                                                const MStringEx<wchar_t>& upgradeExitEventName)
     : CControllerDialog<CCheckForNewReleaseDlg>(L"CheckForNewReleaseDlg", slot, cursor), m_release(release),

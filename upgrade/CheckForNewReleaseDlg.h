@@ -22,15 +22,14 @@ public:
     // release is the controller's stored record (read while the dialog is
     // open, under the controller's release-record guard); notes a copy of
     // its second text.
-    CCheckForNewReleaseDlg(POINT cursor, DialogWindowSlot* slot,
-                           const Triple<MStringEx<wchar_t>, MStringEx<wchar_t>, UpgradeLinks>* release,
+    CCheckForNewReleaseDlg(POINT cursor, DialogWindowSlot* slot, const ReleaseRecord* release,
                            const MStringEx<wchar_t>& notes, const UpgradeLinks& links,
                            const MStringEx<wchar_t>& upgradeExitEventName);
 
     const UpgradeLinks& GetLinks() const { return m_links; }
 
 private:
-    const Triple<MStringEx<wchar_t>, MStringEx<wchar_t>, UpgradeLinks>* m_release;
+    const ReleaseRecord* m_release;
     MStringEx<wchar_t> m_notes;
     UpgradeLinks m_links;
     MStringEx<wchar_t> m_upgradeExitEventName;

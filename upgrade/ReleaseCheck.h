@@ -10,12 +10,15 @@
 
 // The two links of an upgrade: the package that installs itself and the page
 // for a manual download.
-using UpgradeLinks = Pair<contextualize<MStringEx<wchar_t>, sX::Automatic>, contextualize<MStringEx<wchar_t>, sX::Manual>>;
+using UpgradeLinks =
+    Pair<contextualize<MStringEx<wchar_t>, sX::Automatic>, contextualize<MStringEx<wchar_t>, sX::Manual>>;
+// The controller's stored release record: its two texts and the links.
+using ReleaseRecord = Triple<MStringEx<wchar_t>, MStringEx<wchar_t>, UpgradeLinks>;
 
 // The result of one release check, posted to the controller (0x40D) on the
 // heap; the controller copies it and frees it. first and second are the
 // release's two texts, third the upgrade links, state the check's final value.
-class ReleaseInfo : public Triple<MStringEx<wchar_t>, MStringEx<wchar_t>, UpgradeLinks>
+class ReleaseInfo : public ReleaseRecord
 {
 public:
     __int64 state = 0;

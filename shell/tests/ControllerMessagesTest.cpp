@@ -196,8 +196,8 @@ TEST_F(ControllerMessages, CommandsReachTheMainWindow)
     // No command of the controller, Enter, Escape and WM_CLOSE: nothing
     // reaches the main window and the controller runs on.
     MessageLog::Instance().Clear();
-    for (WORD id : {static_cast<WORD>(121), static_cast<WORD>(142), static_cast<WORD>(IDOK), static_cast<WORD>(IDCANCEL)})
-        running.Command(id);
+    for (int id : {121, 142, IDOK, IDCANCEL})
+        running.Command(static_cast<WORD>(id));
     PostMessageW(running.ControllerWindow(), WM_CLOSE, 0, 0);
     running.Settle();
     for (UINT message : {WM_SHOW_HIDE, WM_NEXT_SLIDE, WM_PAUSE_RESUME, WM_CLOSE_VIEWER})
@@ -512,4 +512,28 @@ TEST_F(ControllerMessages, TheQuitEndsTheOpenDialogTheMainWindowAndTheController
     EXPECT_NE(DialogCloseToken.wParamToken.load() | DialogCloseToken.lParamToken.load(), 0u);
     // The main window kept the time shown of its slide.
     EXPECT_EQ(ReadBinary(L"Elapsed Time").size(), 8u);
+}
+
+TEST_F(ControllerMessages, AChangedSelectionStepsAndReportsTheGalleryDialogsEnd)
+{
+    WriteMediaSource(true);
+    RunningController running;
+    ASSERT_TRUE(running.Start());
+    // As the controller posts it after the gallery dialog changed the local
+    // selection while the window was visible: the main window steps and
+    // then hands itself the dialog's end, without bit 30.
+    PostMessageW(running.MainWindow(), WM_SELECTION_CHANGED, static_cast<WPARAM>(static_cast<LONG_PTR>(-0x3FFFFFFF)),
+                 static_cast<LPARAM>(static_cast<LONG_PTR>(static_cast<LONG>(0x80000001u))));
+    running.Settle();
+    const auto closed = running.MainReceived(WM_DIALOG_CLOSED);
+    ASSERT_EQ(closed.size(), 1u);
+    EXPECT_EQ(static_cast<DWORD>(closed[0].wParam), 0x80000001u);
+    EXPECT_EQ(static_cast<DWORD>(closed[0].lParam), 0x1000000u);
+
+    // Nothing changed (0x40000000), or no change bits at all: no 0x41B.
+    MessageLog::Instance().Clear();
+    PostMessageW(running.MainWindow(), WM_SELECTION_CHANGED, 0, SelectionUnchanged);
+    PostMessageW(running.MainWindow(), WM_SELECTION_CHANGED, 0x40000001, 0);
+    running.Settle();
+    EXPECT_TRUE(running.MainReceived(WM_DIALOG_CLOSED).empty());
 }

@@ -11,7 +11,11 @@ namespace
 thread_local CWindowImplRoot* t_creating = nullptr;
 // The innermost modal dialog of this thread, ended when a handler throws.
 thread_local CDialogImplBase* t_modal = nullptr;
-thread_local std::exception_ptr t_pending;
+// The failure a handler raised, kept until DoModal throws it again. Only
+// trivially destructible thread_locals here: with mingw's emulated TLS the
+// destructor of one runs after the thread's TLS block has been freed, which
+// corrupts the heap when the thread ends.
+thread_local std::exception_ptr* t_pending = nullptr;
 
 // Messages whose dialog-procedure answer is the result itself rather than a
 // TRUE with the result in DWLP_MSGRESULT.
@@ -90,7 +94,7 @@ BOOL CWindowImplRoot::RouteMessage(HWND window, UINT message, WPARAM wParam, LPA
     catch (...)
     {
         if (!t_pending)
-            t_pending = std::current_exception();
+            t_pending = new std::exception_ptr(std::current_exception());
         if (t_modal && t_modal->m_hWnd)
             ::EndDialog(t_modal->m_hWnd, -1);
         handled = TRUE;
@@ -110,7 +114,8 @@ void RethrowPendingException()
 {
     if (t_pending)
     {
-        std::exception_ptr pending = t_pending;
+        std::exception_ptr pending = *t_pending;
+        delete t_pending;
         t_pending = nullptr;
         std::rethrow_exception(pending);
     }
