@@ -103,6 +103,9 @@ inline LRESULT CALLBACK SentMessageHook(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// wParam of the WM_NULL markers that Settle posts.
+constexpr WPARAM SettleMarker = 0x5E771E;
+
 inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeout = 10000)
 {
     const ULONGLONG start = GetTickCount64();
@@ -240,13 +243,28 @@ public:
 
     void Command(WORD id) const { PostMessageW(m_controllerWindow, WM_COMMAND, id, 0); }
     // Waits until both threads have handled what was posted to them so far.
+    // A thread takes posted messages in order, so once a marker posted now
+    // has been taken, everything posted before it has been handled; a sent
+    // message would not tell, since sent messages overtake posted ones.
+    // Twice round, for what one side posts to the other meanwhile.
     void Settle() const
     {
         for (int i = 0; i < 2; ++i)
-        {
-            SendMessageTimeoutW(m_controllerWindow, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
-            SendMessageTimeoutW(m_mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
-        }
+            for (HWND window : {m_controllerWindow, m_mainWindow})
+            {
+                static std::atomic<LPARAM> nextCookie{1};
+                const LPARAM cookie = nextCookie++;
+                if (!IsWindow(window) || !PostMessageW(window, WM_NULL, SettleMarker, cookie))
+                    continue;
+                WaitUntil(
+                    [&] {
+                        for (const Received& r : MessageLog::Instance().Of(window, WM_NULL))
+                            if (r.wParam == SettleMarker && r.lParam == cookie)
+                                return true;
+                        return !IsWindow(window);
+                    },
+                    5000);
+            }
     }
 
     std::vector<Received> MainReceived(UINT message) const
