@@ -172,16 +172,20 @@ MemoryPH<unsigned char> MAsymmetric::ExportPublicKey() const
     return blob;
 }
 
+HCRYPTKEY MCryptBase::ImportKeyBlob(const MAtom<unsigned char>& blob) const
+{
+    if (blob.GetCount() > 0xFFFFFFFFull)
+        throw MCryptException(11);
+    HCRYPTKEY key = 0;
+    if (!CryptImportKey(m_provider, blob.GetData(), static_cast<DWORD>(blob.GetCount()), 0, 0, &key))
+        ThrowLastCryptError();
+    return key;
+}
+
 void MAsymmetric::ImportKey(const MAtom<unsigned char>& blob)
 {
     DestroyKey();
-    if (blob.GetCount() > 0xFFFFFFFFull)
-        throw MCryptException(11);
-    if (!CryptImportKey(m_provider, blob.GetData(), static_cast<DWORD>(blob.GetCount()), 0, 0, &m_key))
-    {
-        m_key = 0;
-        ThrowLastCryptError();
-    }
+    m_key = ImportKeyBlob(blob);
     DWORD bits = 0, size = sizeof(bits);
     if (!CryptGetKeyParam(m_key, KP_KEYLEN, reinterpret_cast<BYTE*>(&bits), &size, 0))
         ThrowLastCryptError();

@@ -121,6 +121,9 @@ public:
 protected:
     // Releases the context; for constructors that fail after acquiring it.
     void ReleaseContext();
+    // Imports a key blob into this context: MCryptException 11 for a blob
+    // larger than CryptoAPI takes, the system's error for a refused one.
+    HCRYPTKEY ImportKeyBlob(const MAtom<unsigned char>& blob) const;
 
     HCRYPTPROV m_provider = 0;
     DWORD m_providerType;

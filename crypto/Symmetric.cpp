@@ -59,13 +59,7 @@ void MSymmetric::DestroyKey()
 void MSymmetric::ImportKey(const MAtom<unsigned char>& blob)
 {
     DestroyKey();
-    if (blob.GetCount() > 0xFFFFFFFFull)
-        throw MCryptException(11);
-    if (!CryptImportKey(m_provider, blob.GetData(), static_cast<DWORD>(blob.GetCount()), 0, 0, &m_key))
-    {
-        m_key = 0;
-        ThrowLastCryptError();
-    }
+    m_key = ImportKeyBlob(blob);
 }
 
 void MSymmetric::RestartChain()

@@ -21,6 +21,25 @@ bool IsFileHandle(HANDLE file);
 // Finds and locks a resource; false when it is missing or cannot be loaded.
 bool FindResourceBytes(HMODULE module, const wchar_t* type, unsigned id, const void** bytes, DWORD* size);
 double Checksum(const void* data, unsigned __int64 bytes);
+
+// A module loaded for its resources and freed at scope end, also when the
+// load from it throws.
+class LoadedModule
+{
+public:
+    explicit LoadedModule(const wchar_t* path) : m_module(LoadLibraryW(path)) {}
+    LoadedModule(const LoadedModule&) = delete;
+    LoadedModule& operator=(const LoadedModule&) = delete;
+    ~LoadedModule()
+    {
+        if (m_module)
+            FreeLibrary(m_module);
+    }
+    HMODULE Get() const { return m_module; }
+
+private:
+    HMODULE m_module;
+};
 }
 
 template <class T> MAtom<T>& MAtom<T>::LoadFromResource(HMODULE module, const wchar_t* type, unsigned id)
@@ -37,20 +56,10 @@ template <class T>
 MAtom<T>& MAtom<T>::LoadFromResourceFile(const wchar_t* modulePath, const wchar_t* type, unsigned id)
 {
     // Checked here: some kinds take a null module for the program's own.
-    HMODULE module = LoadLibraryW(modulePath);
-    if (!module)
+    const AtomDetail::LoadedModule module(modulePath);
+    if (!module.Get())
         return Clear();
-    try
-    {
-        LoadFromResource(module, type, id);
-    }
-    catch (...)
-    {
-        FreeLibrary(module);
-        throw;
-    }
-    FreeLibrary(module);
-    return *this;
+    return LoadFromResource(module.Get(), type, id);
 }
 
 template <class T> MAtom<T>& MAtom<T>::LoadFromLanguageResource(const wchar_t* type, unsigned id)

@@ -343,20 +343,10 @@ MMemory<T>& MMemory<T>::LoadFromResourceFile(const wchar_t* modulePath, const wc
 {
     if (!modulePath)
         return LoadFromResource(nullptr, type, id);
-    HMODULE module = LoadLibraryW(modulePath);
-    if (!module)
+    const AtomDetail::LoadedModule module(modulePath);
+    if (!module.Get())
         return Reset();
-    try
-    {
-        LoadFromResource(module, type, id);
-    }
-    catch (...)
-    {
-        FreeLibrary(module);
-        throw;
-    }
-    FreeLibrary(module);
-    return *this;
+    return LoadFromResource(module.Get(), type, id);
 }
 
 template <class T>

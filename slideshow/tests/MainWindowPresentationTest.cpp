@@ -279,8 +279,12 @@ TEST_F(MainWindowPresentation, DragMovesTheDisplayAreaAndShiftRightClickAsksForT
     PumpUntil([&] { return recorder.Received(WM_CONTEXT_MENU_REQUEST, MAKEWPARAM(150, after.bottom + 1)); }, 2000);
     ASSERT_TRUE(recorder.Received(WM_CONTEXT_MENU_REQUEST, MAKEWPARAM(150, after.bottom + 1)));
     for (const ControllerRecorder::Message& m : recorder.messages)
+    {
         if (m.message == WM_CONTEXT_MENU_REQUEST)
+        {
             EXPECT_EQ(m.lParam, 0);
+        }
+    }
 
     // While a dialog of the program is open the right click only beeps.
     HANDLE about = CreateMutexW(nullptr, TRUE, DialogMutexName(L"CAboutBoxDlg").GetText());
