@@ -6,27 +6,8 @@
 #   bench/aes-cbc.sh            (QUILLORY_BUILD_DIR chooses the build folder)
 set -euo pipefail
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${QUILLORY_BUILD_DIR:-$root/build}"
-case "$build" in /*) ;; *) build="$root/$build" ;; esac
-dir="$build/x86_64"
-
-if [ ! -f "$dir/build.ninja" ]; then
-  "$root/scripts/install-deps.sh"
-  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64.cmake" >/dev/null
-fi
-if ! log="$(cmake --build "$dir" --target aes_cbc_bench 2>&1)"; then
-  printf '%s\n' "$log" >&2
-  exit 1
-fi
-
-export WINEPREFIX="$build/wineprefix" HOME="$build/home" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
-if [ ! -d "$WINEPREFIX" ]; then
-  mkdir -p "$HOME"
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
-fi
+source "$(dirname "$0")/common.sh"
+bench_build aes_cbc_bench
 
 ours_line="$(wine "$dir/crypto/aes_cbc_bench.exe" 64 | tr -d '\r')"
 ours="$(printf '%s\n' "$ours_line" | awk '/^bytes_per_second/ {print $2}')"

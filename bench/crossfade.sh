@@ -7,24 +7,8 @@
 #   bench/crossfade.sh            (QUILLORY_BUILD_DIR chooses the build folder)
 set -euo pipefail
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${QUILLORY_BUILD_DIR:-$root/build}"
-case "$build" in /*) ;; *) build="$root/$build" ;; esac
-dir="$build/x86_64"
-
-if [ ! -f "$dir/build.ninja" ]; then
-  "$root/scripts/install-deps.sh"
-  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64.cmake" >/dev/null
-fi
-cmake --build "$dir" --target crossfade_bench >/dev/null
-
-export WINEPREFIX="$build/wineprefix" HOME="$build/home" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
-if [ ! -d "$WINEPREFIX" ]; then
-  mkdir -p "$HOME"
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
-fi
+source "$(dirname "$0")/common.sh"
+bench_build crossfade_bench
 
 out="$(wine "$dir/slideshow/crossfade_bench.exe" 10 | tr -d '\r')"
 frame="$(printf '%s\n' "$out" | awk '/^frame_ms/ {print $2}')"
