@@ -29,12 +29,30 @@ build_all() {
   configure_and_build i686
 }
 
-# A fresh Wine prefix and, without a display, an Xvfb of our own.
+# Debian's wine wrapper always takes the 32-bit loader when it is installed;
+# on a kernel that cannot run 32-bit programs (no IA-32 emulation) that loader
+# fails to start, so wine and wine-stable are pointed at the 64-bit loader.
+# 32-bit Windows programs cannot run there at all.
+host_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+use_wine64_only() {
+  local shim="$build/wine64-only"
+  mkdir -p "$shim"
+  for name in wine wine-stable; do
+    printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$shim/$name"
+    chmod +x "$shim/$name"
+  done
+  export PATH="$shim:$PATH"
+}
+
+# A fresh Wine prefix and, without a display, an Xvfb of our own. Callers set
+# the stop_wine trap first, so that a failed start leaves nothing running.
 xvfb_pid=""
 start_wine() {
   export WINEPREFIX="$build/wineprefix" HOME="$build/home"
   # No Mono or Gecko, and no debugger: a crashing test must end, not wait in winedbg.
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=;winedbg.exe=d"
+  host_runs_32bit || use_wine64_only
   if [ -z "${DISPLAY:-}" ]; then
     local n
     for n in $(seq 90 140); do
@@ -48,7 +66,10 @@ start_wine() {
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX" "$HOME"
   mkdir -p "$HOME"
-  wineboot -i >/dev/null 2>&1
+  if ! wineboot -i >"$build/wineboot.log" 2>&1; then
+    echo "wineboot failed to make a Wine prefix; see $build/wineboot.log" >&2
+    return 1
+  fi
   # No window manager runs on the test display: with Wine's windows managed,
   # every destroyed active window waits 2 s for a state change that never comes.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
@@ -66,15 +87,18 @@ stop_wine() {
 
 run_tests() {
   build_all
-  start_wine
   trap stop_wine EXIT
+  start_wine
   local status=0 arch summary=()
   for arch in x86_64 i686; do
+    if [ "$arch" = i686 ] && ! host_runs_32bit; then
+      summary+=("$arch: not run: this machine's kernel cannot run 32-bit programs, which Wine needs for 32-bit Windows programs (built only)")
+      continue
+    fi
     echo "== tests: $arch"
     local log="$build/$arch/ctest.log"
-    if ctest --test-dir "$build/$arch" --output-on-failure --timeout 900 "$@" 2>&1 | tee "$log"; then :; else status=1; fi
-    [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
-    summary+=("$arch: $(grep -E 'tests passed' "$log" | tail -n 1)")
+    ctest --test-dir "$build/$arch" --output-on-failure --timeout 900 "$@" 2>&1 | tee "$log" || status=1
+    summary+=("$arch: $(grep -E 'tests passed' "$log" | tail -n 1 || echo 'no ctest summary')")
   done
   echo "== summary"
   printf '%s\n' "${summary[@]}"
@@ -89,8 +113,8 @@ run_program() {
     return 0
   fi
   local had_display="${DISPLAY:-}"
-  start_wine
   trap stop_wine EXIT
+  start_wine
   if [ -n "$had_display" ]; then
     wine "$exe"
   else
@@ -101,8 +125,14 @@ run_program() {
     wine reg add "$key" /v Language /t REG_DWORD /d 1033 /f >/dev/null 2>&1 || true
     wine reg add "$key" /v "Display Area" /t REG_BINARY /d 3c0000001c020000e4020000c4040000 /f >/dev/null 2>&1 || true
     wine "$exe" &
-    local pid=$!
-    sleep "${QUILLORY_SHOT_DELAY:-20}"
+    local pid=$! shown=0
+    # Waits for the main window, then a little for its first slide to fade in.
+    for _ in $(seq 120); do
+      if xwininfo -root -tree 2>/dev/null | grep -q '"Quillory'; then shown=1; break; fi
+      sleep 0.5
+    done
+    [ "$shown" -eq 1 ] || echo "Quillory Window did not show a window within 60 s" >&2
+    sleep "${QUILLORY_SHOT_DELAY:-3}"
     import -window root "$root/dist/screenshot.png"
     echo "screenshot saved to dist/screenshot.png"
     kill "$pid" 2>/dev/null || true

@@ -1,8 +1,8 @@
 #include "adverts/Adverts.h"
 
-#include "shell/PrivateMessages.h"
-#include "shell/CrashReport.h"
-#include "shell/ThreadCounter.h"
+#include "shell/core/PrivateMessages.h"
+#include "shell/core/CrashReport.h"
+#include "shell/core/ThreadCounter.h"
 #include "shell/WindowBase.h"
 
 DWORD WINAPI AdvertsAndStatisticsWorker(LPVOID parameter)

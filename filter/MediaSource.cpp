@@ -1,6 +1,6 @@
 #include "filter/MediaSource.h"
 
-#include "shell/Language.h"
+#include "shell/core/Language.h"
 
 #include <string>
 

@@ -8,9 +8,12 @@
 #include "foundation/Contextualize.h"
 
 // A zero divisor or a zero denominator; thrown by value.
-template <class N, int Code> struct NumberException
+template <class N, int ErrorCode> struct NumberException : QuilloryError
 {
     unsigned value = 0;
+
+    unsigned Code() const noexcept override { return ErrorCode; }
+    const char* what() const noexcept override { return "number"; }
 };
 
 // Limbs in an MList, position 0 the least significant. Normal form, which

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "foundation/Atom.h"
+#include "foundation/Error.h"
 
 // Two values; destroyed second first.
 template <class A, class B> class Pair
@@ -51,9 +52,13 @@ struct MNoLock
 
 // Thrown by value. 1: key not found (also any lookup in an empty dictionary);
 // 2: duplicate key.
-struct DictionaryException
+struct DictionaryException : QuilloryError
 {
     unsigned code = 0;
+
+    explicit DictionaryException(unsigned code_) : code(code_) {}
+    unsigned Code() const noexcept override { return code; }
+    const char* what() const noexcept override { return "dictionary"; }
 };
 
 // The key by which MList::InsertSorted orders its elements. A record type

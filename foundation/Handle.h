@@ -49,6 +49,9 @@ public:
     }
 };
 
+// A new unnamed semaphore of count 1: the program's one-at-a-time guard.
+inline HANDLE NewGuard() { return CreateSemaphoreW(nullptr, 1, 1, nullptr); }
+
 // Holds a count-1 semaphore for one action of a kind; a caller that finds it
 // taken drops its request.
 class SemaphoreGuard

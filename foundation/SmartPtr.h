@@ -1,10 +1,15 @@
 // Owning pointer of the library and its failure record.
 #pragma once
 
+#include "foundation/Error.h"
+
 // Thrown when an empty owning pointer is dereferenced.
-struct MSmartPtrError
+struct MSmartPtrError : QuilloryError
 {
     unsigned __int64 value = 0;
+
+    unsigned Code() const noexcept override { return static_cast<unsigned>(value); }
+    const char* what() const noexcept override { return "empty pointer"; }
 };
 
 // Owns one heap object and refuses to be dereferenced when empty.

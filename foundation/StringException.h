@@ -1,9 +1,11 @@
 // Failure record of the string family, thrown by value.
 #pragma once
 
+#include "foundation/Error.h"
+
 #include <windows.h>
 
-struct MStringException
+struct MStringException : QuilloryError
 {
     enum Code : unsigned
     {
@@ -31,4 +33,8 @@ struct MStringException
     DWORD error = 0;
 
     MStringException(unsigned code_, DWORD error_ = 0) : code(code_), error(error_) {}
+
+    unsigned Code() const noexcept override { return code; }
+    DWORD SystemError() const noexcept override { return error; }
+    const char* what() const noexcept override { return "string"; }
 };

@@ -1,10 +1,8 @@
-// Small services several subsystems share: the program's data folder, the
-// text of a Windows error code in the user's language, and the short code by
-// which a failed internet step is shown to the user.
+// Small services several subsystems share: the program's data folder and the
+// text of a Windows error code in the user's language.
 #pragma once
 
 #include "foundation/StringEx.h"
-#include "server/InternetException.h"
 
 // The maker word, product name and major version: they name the settings key
 // ("Software\%s\%s\%d"), the data folder and the event-log source.
@@ -25,7 +23,3 @@ MStringEx<wchar_t> AppDataFolderPath(bool common);
 // language (falling back to the system's choice when that language has no
 // messages), trimmed; "Unknown error code - %d." when there is none.
 MStringEx<wchar_t> FormatSystemError(DWORD code);
-
-// "UE<code>.L<line>.F<step>" for a program code, otherwise
-// "CE<error>.F<kind>.L<line>.F<step>".
-MStringEx<wchar_t> ErrorLocationText(const InternetException& failure);

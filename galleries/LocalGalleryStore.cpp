@@ -1,6 +1,6 @@
 #include "galleries/LocalGalleryStore.h"
 
-#include "shell/Language.h"
+#include "shell/core/Language.h"
 
 #include <windows.h>
 

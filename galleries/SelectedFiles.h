@@ -6,7 +6,7 @@
 
 #include "foundation/StringEx.h"
 #include "resources/languages/LanguageIds.h"
-#include "shell/ControllerDialog.h"
+#include "shell/core/ControllerDialog.h"
 
 class CSelectedFiles : public CControllerDialog<CSelectedFiles>
 {

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "resources/languages/LanguageIds.h"
-#include "shell/ControllerDialog.h"
+#include "shell/core/ControllerDialog.h"
 
 class CAboutBoxDlg : public CControllerDialog<CAboutBoxDlg>
 {

@@ -1,9 +1,9 @@
 #include "settings/IntroductionDlg.h"
 
 #include "foundation/Atom.h"
-#include "shell/Help.h"
-#include "shell/Language.h"
-#include "shell/ProgramObjects.h"
+#include "shell/core/Help.h"
+#include "shell/core/Language.h"
+#include "shell/core/ProgramObjects.h"
 
 #include <objidl.h>
 #include <gdiplus.h>

@@ -1,10 +1,10 @@
 #include "settings/LanguageSelect.h"
 
 #include "foundation/WindowPlacement.h"
-#include "shell/Help.h"
-#include "shell/Language.h"
-#include "shell/MessageBox.h"
-#include "shell/ProgramObjects.h"
+#include "shell/core/Help.h"
+#include "shell/core/Language.h"
+#include "shell/core/MessageBox.h"
+#include "shell/core/ProgramObjects.h"
 #include "settings/WindowsVersion.h"
 
 namespace

@@ -7,7 +7,7 @@
 #include "foundation/Containers.h"
 #include "foundation/StringEx.h"
 #include "resources/languages/LanguageIds.h"
-#include "shell/ControllerDialog.h"
+#include "shell/core/ControllerDialog.h"
 
 class CLumivaneDlg;
 

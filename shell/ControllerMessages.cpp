@@ -7,11 +7,11 @@
 #include "foundation/ShellHelpers.h"
 #include "foundation/SmartPtr.h"
 #include "galleries/LocalGalleryStore.h"
-#include "shell/Help.h"
-#include "shell/MessageBox.h"
-#include "shell/PrivateMessages.h"
+#include "shell/core/Help.h"
+#include "shell/core/MessageBox.h"
+#include "shell/core/PrivateMessages.h"
 #include "slideshow/LumivaneDlg.h"
-#include "slideshow/OwnerDrawMenu.h"
+#include "shell/core/OwnerDrawMenu.h"
 
 namespace
 {

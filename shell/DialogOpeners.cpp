@@ -7,8 +7,8 @@
 #include "galleries/SelectedFiles.h"
 #include "settings/AboutBoxDlg.h"
 #include "settings/SettingsDlg.h"
-#include "shell/DialogEnd.h"
-#include "shell/PrivateMessages.h"
+#include "shell/core/DialogEnd.h"
+#include "shell/core/PrivateMessages.h"
 #include "slideshow/LumivaneDlg.h"
 #include "slideshow/SettingsRegistry.h"
 #include "upgrade/CheckForNewReleaseDlg.h"
@@ -225,7 +225,7 @@ void CWindowBaseBase::RegisterAutoStart()
 
     bool firstRun = true;
     HKEY settingsKey = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, ProductKeyPath(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &settingsKey,
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &settingsKey,
                         nullptr) == ERROR_SUCCESS)
     {
         DWORD value = 0, type = 0, size = sizeof(value);

@@ -1,11 +1,11 @@
 #include "shell/WindowBase.h"
 
-#include "shell/CrashReport.h"
-#include "shell/Language.h"
-#include "shell/MessageBox.h"
-#include "shell/PrivateMessages.h"
-#include "shell/ProgramObjects.h"
-#include "shell/ThreadCounter.h"
+#include "shell/core/CrashReport.h"
+#include "shell/core/Language.h"
+#include "shell/core/MessageBox.h"
+#include "shell/core/PrivateMessages.h"
+#include "shell/core/ProgramObjects.h"
+#include "shell/core/ThreadCounter.h"
 #include "slideshow/LumivaneDlg.h"
 #include "upgrade/ReleaseCheck.h"
 
@@ -581,61 +581,6 @@ MString CWindowBase::BuildTrayToolTip()
 }
 
 // ---- The main-dialog thread ---------------------------------------------
-
-MString CrashMessageText()
-{
-    try
-    {
-        const MString name(L"ProductName", static_cast<HMODULE>(nullptr));
-        const MString version(L"ProductVersion", static_cast<HMODULE>(nullptr));
-        return MString(sX::Format(), IDS_PROGRAM_FAILED, name.GetText(), version.GetText());
-    }
-    catch (...)
-    {
-        return MString(L"Quillory ran into an unexpected problem and has to close.");
-    }
-}
-
-MString DescribeException(std::exception_ptr failure)
-{
-    try
-    {
-        if (failure)
-            std::rethrow_exception(failure);
-    }
-    catch (const MStringException& e)
-    {
-        return MString(sX::Format(), L"String error %u (system error %lu).", e.code, e.error);
-    }
-    catch (const MSmartPtrError&)
-    {
-        return MString(L"Null pointer.");
-    }
-    catch (const std::exception& e)
-    {
-        return MString(sX::Format(), L"%S", e.what());
-    }
-    catch (int code)
-    {
-        return MString(sX::Format(), L"Error code %d.", code);
-    }
-    catch (...)
-    {
-    }
-    return MString();
-}
-
-void ReportWorkerCrash(const char* sourcePath, unsigned line, std::exception_ptr failure)
-{
-    try
-    {
-        const MString text = DescribeException(failure);
-        ReportCrashToEventLog(sourcePath, line, text);
-    }
-    catch (...)
-    {
-    }
-}
 
 namespace
 {

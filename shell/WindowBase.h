@@ -12,10 +12,12 @@
 #include "foundation/Handle.h"
 #include "foundation/SmartPtr.h"
 #include "foundation/StringEx.h"
+#include "foundation/Sync.h"
 #include "resources/languages/LanguageIds.h"
 #include "resources/window/ProgramResourceIds.h"
-#include "shell/DialogWindowSlot.h"
-#include "shell/WaitDlg.h"
+#include "shell/core/CrashReport.h"
+#include "shell/core/DialogWindowSlot.h"
+#include "shell/core/WaitDlg.h"
 #include "standins/atl/AtlWindow.h"
 #include "upgrade/ReleaseCheck.h"
 
@@ -25,23 +27,6 @@
 #include <exception>
 
 class CLumivaneDlg;
-
-// A critical section that lives exactly as long as its owner.
-class CriticalSection
-{
-public:
-    CriticalSection() { InitializeCriticalSection(&m_section); }
-    CriticalSection(const CriticalSection&) = delete;
-    CriticalSection& operator=(const CriticalSection&) = delete;
-    ~CriticalSection() { DeleteCriticalSection(&m_section); }
-
-    operator CRITICAL_SECTION&() { return m_section; }
-    bool TryEnter() { return TryEnterCriticalSection(&m_section) != FALSE; }
-    void Leave() { LeaveCriticalSection(&m_section); }
-
-private:
-    CRITICAL_SECTION m_section;
-};
 
 // The per-run name of the upgrade-exit event (a base of the controller).
 class Upgrade_exit_event_name
@@ -328,11 +313,3 @@ DWORD WINAPI MainDialogThreadProc(LPVOID parameter);
 // thread owns.
 DWORD WINAPI SendMailThreadProc(LPVOID parameter);
 
-// The failure's own text for a crash record (empty for an unknown kind).
-MString DescribeException(std::exception_ptr failure);
-// Writes a crash record with the failure's text; never throws.
-void ReportWorkerCrash(const char* sourcePath, unsigned line, std::exception_ptr failure);
-
-// The text of string 293 with the program's product name and version, shown
-// when a failure ended the program's work.
-MString CrashMessageText();

@@ -3,11 +3,11 @@
 #include "foundation/HandleMemory.h"
 #include "foundation/WindowPlacement.h"
 #include "resources/window/ProgramResourceIds.h"
-#include "shell/Help.h"
-#include "shell/MessageBox.h"
-#include "shell/PrivateMessages.h"
-#include "shell/ProgramObjects.h"
-#include "shell/ThreadCounter.h"
+#include "shell/core/Help.h"
+#include "shell/core/MessageBox.h"
+#include "shell/core/PrivateMessages.h"
+#include "shell/core/ProgramObjects.h"
+#include "shell/core/ThreadCounter.h"
 #include "slideshow/DisplayArea.h"
 
 #include <commctrl.h>

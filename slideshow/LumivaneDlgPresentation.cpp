@@ -5,7 +5,7 @@
 
 #include "foundation/SmartPtr.h"
 #include "resources/window/ProgramResourceIds.h"
-#include "shell/PrivateMessages.h"
+#include "shell/core/PrivateMessages.h"
 #include "slideshow/DisplayArea.h"
 #include "slideshow/StatusCard.h"
 

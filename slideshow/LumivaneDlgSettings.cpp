@@ -6,7 +6,7 @@
 
 #include "foundation/SmartPtr.h"
 #include "foundation/WindowPlacement.h"
-#include "shell/PrivateMessages.h"
+#include "shell/core/PrivateMessages.h"
 #include "slideshow/DisplayArea.h"
 #include "slideshow/SettingsRegistry.h"
 #include "slideshow/TooltipNotice.h"

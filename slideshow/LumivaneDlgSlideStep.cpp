@@ -10,7 +10,7 @@
 #include "foundation/SmartPtr.h"
 #include "galleries/LocalGalleryStore.h"
 #include "resources/window/ProgramResourceIds.h"
-#include "shell/PrivateMessages.h"
+#include "shell/core/PrivateMessages.h"
 #include "slideshow/SettingsRegistry.h"
 
 #include <shlwapi.h>

@@ -3,7 +3,7 @@
 // its Ctrl rules (timer 101), dragging and re-anchoring, and the right click.
 #include "slideshow/LumivaneDlg.h"
 
-#include "shell/PrivateMessages.h"
+#include "shell/core/PrivateMessages.h"
 #include "slideshow/DisplayArea.h"
 
 #include <commctrl.h>

@@ -50,7 +50,7 @@ void Check(bool good, BadRecord code)
 bool DecodeRecord(PerformanceData& settings, SlideTimer& timer, RECT& displayArea, const MonitorProvider& monitors)
 {
     RegistryKey key;
-    Check(key.Open(HKEY_CURRENT_USER, ProductKeyPath(), KEY_QUERY_VALUE), NoProductKey);
+    Check(key.Open(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_QUERY_VALUE), NoProductKey);
     DWORD words[PerformanceData::WordCount] = {};
     DWORD type = REG_NONE;
     DWORD size = sizeof(words);

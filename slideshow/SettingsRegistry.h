@@ -1,14 +1,10 @@
-// Registry access of the slide show. Every access opens its key, reads,
-// writes or deletes one value and closes the key again, so that no handle is
-// held between accesses.
+// The Run value that starts the program with Windows.
 #pragma once
 
+#include "foundation/Registry.h"
 #include "foundation/StringEx.h"
 
 #include <windows.h>
-
-// The program's settings key below HKEY_CURRENT_USER: "Software\Velmora\Quillory\3".
-const wchar_t* ProductKeyPath();
 
 // Start with Windows: a REG_SZ value below HKEY_CURRENT_USER's Run key whose
 // data is the quoted program path.
@@ -16,52 +12,6 @@ extern const wchar_t RunKeyPath[];
 extern const wchar_t RunValueName[];
 // Set to 1 once the program has registered itself to start with Windows.
 extern const wchar_t AutoStartFirstTimeValueName[];
-
-// Owns one open registry key.
-class RegistryKey
-{
-public:
-    RegistryKey() = default;
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    ~RegistryKey() { Close(); }
-
-    // error (optional) receives the system's answer.
-    bool Open(HKEY root, const wchar_t* path, REGSAM access, LONG* error = nullptr);
-    // Opens the key, creating it when missing.
-    bool Create(HKEY root, const wchar_t* path, REGSAM access);
-    void Close();
-
-    HKEY Get() const { return m_key; }
-    bool IsOpen() const { return m_key != nullptr; }
-
-    // RegQueryValueExW: size in is the room, size out what the value holds.
-    LONG Query(const wchar_t* name, DWORD& type, void* data, DWORD& size) const;
-    LONG Set(const wchar_t* name, DWORD type, const void* data, DWORD size) const;
-    LONG Delete(const wchar_t* name) const;
-
-private:
-    HKEY m_key = nullptr;
-};
-
-// Outcome of reading a fixed-size value.
-enum class RegistryRead
-{
-    Ok,
-    Missing,    // no such key or value
-    Unreadable, // any other failure
-    WrongType,
-    WrongSize,
-};
-
-// Reads a value of exactly size bytes and the given type from the product key.
-RegistryRead ReadProductValue(const wchar_t* name, DWORD type, void* data, DWORD size);
-// Same, from a key that is already open.
-RegistryRead ReadFixedValue(const RegistryKey& key, const wchar_t* name, DWORD type, void* data, DWORD size);
-// Writes a value under the product key (created when missing); a failed
-// write deletes the value so that no stale data stays behind.
-bool WriteProductValue(const wchar_t* name, DWORD type, const void* data, DWORD size);
-void DeleteProductValue(const wchar_t* name);
 
 // The program's module path in double quotation marks, as the Run value holds it.
 MString QuotedModulePath();

@@ -1,6 +1,6 @@
 #include "slideshow/WindowModes.h"
 
-#include "shell/ProgramObjects.h"
+#include "shell/core/ProgramObjects.h"
 
 namespace
 {

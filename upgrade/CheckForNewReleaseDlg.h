@@ -5,7 +5,7 @@
 #pragma once
 
 #include "resources/languages/LanguageIds.h"
-#include "shell/ControllerDialog.h"
+#include "shell/core/ControllerDialog.h"
 #include "upgrade/ReleaseCheck.h"
 
 class CCheckForNewReleaseDlg : public CControllerDialog<CCheckForNewReleaseDlg>

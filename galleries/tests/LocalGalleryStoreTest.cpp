@@ -1,6 +1,6 @@
 // The gallery in use and the removal of one entry from a gallery.
 #include "galleries/LocalGalleryStore.h"
-#include "shell/Language.h"
+#include "shell/core/Language.h"
 
 #include <gtest/gtest.h>
 

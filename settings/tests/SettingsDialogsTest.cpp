@@ -1,7 +1,7 @@
 #include "settings/IntroductionDlg.h"
 #include "settings/LanguageSelect.h"
-#include "shell/Language.h"
-#include "shell/ProgramObjects.h"
+#include "shell/core/Language.h"
+#include "shell/core/ProgramObjects.h"
 #include "shell/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>

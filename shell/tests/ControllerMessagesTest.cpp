@@ -4,8 +4,8 @@
 #include "RunningController.h"
 
 #include "filter/MediaSource.h"
-#include "shell/Help.h"
-#include "shell/ProgramObjects.h"
+#include "shell/core/Help.h"
+#include "shell/core/ProgramObjects.h"
 #include "slideshow/SettingsRegistry.h"
 #include "upgrade/ReleaseCheck.h"
 
@@ -26,7 +26,7 @@ std::vector<BYTE> ReadBinary(const wchar_t* name)
 {
     BYTE data[64] = {};
     DWORD size = sizeof(data);
-    if (RegGetValueW(HKEY_CURRENT_USER, ProductKeyPath(), name, RRF_RT_REG_BINARY, nullptr, data, &size) !=
+    if (RegGetValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), name, RRF_RT_REG_BINARY, nullptr, data, &size) !=
         ERROR_SUCCESS)
         return {};
     return std::vector<BYTE>(data, data + size);
@@ -138,7 +138,7 @@ TEST_F(ControllerMessages, TheStartStoresTheSettingsRecordAndRegistersTheStartWi
     EXPECT_EQ(std::wstring(run), Text(QuotedModulePath()));
     DWORD firstTime = 0;
     size = sizeof(firstTime);
-    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, ProductKeyPath(), AutoStartFirstTimeValueName, RRF_RT_REG_DWORD,
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), AutoStartFirstTimeValueName, RRF_RT_REG_DWORD,
                            nullptr, &firstTime, &size),
               ERROR_SUCCESS);
     EXPECT_EQ(firstTime, 1u);

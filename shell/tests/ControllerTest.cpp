@@ -1,7 +1,7 @@
 // The controller object without its window: its named objects and the
 // tooltip of the tray icon.
-#include "shell/ProgramObjects.h"
-#include "shell/ThreadCounter.h"
+#include "shell/core/ProgramObjects.h"
+#include "shell/core/ThreadCounter.h"
 #include "shell/WindowBase.h"
 #include "UiTestSupport.h"
 

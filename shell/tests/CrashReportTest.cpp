@@ -1,4 +1,4 @@
-#include "shell/CrashReport.h"
+#include "shell/core/CrashReport.h"
 
 #include <gtest/gtest.h>
 

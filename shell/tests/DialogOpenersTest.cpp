@@ -1,7 +1,7 @@
 // What the controller tells the main window after its dialogs, and the start
 // with Windows that the hidden parent registers.
-#include "shell/DialogEnd.h"
-#include "shell/PrivateMessages.h"
+#include "shell/core/DialogEnd.h"
+#include "shell/core/PrivateMessages.h"
 #include "shell/WindowBase.h"
 #include "slideshow/SettingsRegistry.h"
 
@@ -61,7 +61,7 @@ protected:
     static void Clean()
     {
         RegDeleteKeyValueW(HKEY_CURRENT_USER, RunKeyPath, RunValueName);
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, ProductKeyPath(), AutoStartFirstTimeValueName);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), AutoStartFirstTimeValueName);
     }
     static void WriteRun(const std::wstring& text)
     {
@@ -82,7 +82,7 @@ protected:
     static DWORD FirstTimeFlag()
     {
         DWORD value = 0, size = sizeof(value);
-        if (RegGetValueW(HKEY_CURRENT_USER, ProductKeyPath(), AutoStartFirstTimeValueName, RRF_RT_REG_DWORD, nullptr,
+        if (RegGetValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), AutoStartFirstTimeValueName, RRF_RT_REG_DWORD, nullptr,
                          &value, &size) != ERROR_SUCCESS)
             return 0xFFFFFFFF;
         return value;
@@ -121,7 +121,7 @@ TEST_F(AutoStartTest, RegisteredOnceAndCorrectedWhenTheProgramMoved)
 TEST_F(AutoStartTest, AFirstTimeFlagOtherThanOneCountsAsTheFirstStart)
 {
     const DWORD two = 2;
-    RegSetKeyValueW(HKEY_CURRENT_USER, ProductKeyPath(), AutoStartFirstTimeValueName, REG_DWORD, &two, sizeof(two));
+    RegSetKeyValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), AutoStartFirstTimeValueName, REG_DWORD, &two, sizeof(two));
     CWindowBaseBase::RegisterAutoStart();
     EXPECT_EQ(Run(), L"\"" + Program() + L"\"");
     EXPECT_EQ(FirstTimeFlag(), 1u);

@@ -1,4 +1,4 @@
-#include "shell/EditContextMenu.h"
+#include "shell/core/EditContextMenu.h"
 #include "shell/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "shell/Help.h"
-#include "shell/ShellStrings.h"
+#include "shell/core/Help.h"
+#include "shell/core/ShellStrings.h"
 #include "shell/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>

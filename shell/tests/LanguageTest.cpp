@@ -1,5 +1,5 @@
-#include "shell/Language.h"
-#include "shell/LumivaneModule.h"
+#include "shell/core/Language.h"
+#include "shell/core/LumivaneModule.h"
 #include "shell/tests/UiTestSupport.h"
 
 #include "resources/languages/LanguageIds.h"

@@ -1,4 +1,4 @@
-#include "shell/MessageBox.h"
+#include "shell/core/MessageBox.h"
 #include "shell/tests/UiTestSupport.h"
 
 #include "resources/languages/LanguageIds.h"

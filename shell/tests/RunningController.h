@@ -5,9 +5,9 @@
 // controller and the main window receive, posted or sent.
 #pragma once
 
-#include "shell/PrivateMessages.h"
-#include "shell/ProgramObjects.h"
-#include "shell/ThreadCounter.h"
+#include "shell/core/PrivateMessages.h"
+#include "shell/core/ProgramObjects.h"
+#include "shell/core/ThreadCounter.h"
 #include "shell/WindowBase.h"
 #include "slideshow/LumivaneDlg.h"
 #include "UiTestSupport.h"

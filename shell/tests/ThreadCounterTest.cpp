@@ -1,4 +1,4 @@
-#include "shell/ThreadCounter.h"
+#include "shell/core/ThreadCounter.h"
 
 #include <gtest/gtest.h>
 

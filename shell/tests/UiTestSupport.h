@@ -5,7 +5,7 @@
 
 #include "foundation/AtomPersistence.h"
 #include "foundation/SystemUtilities.h"
-#include "shell/Language.h"
+#include "shell/core/Language.h"
 #include "standins/atl/AtlModule.h"
 
 #include <objidl.h>

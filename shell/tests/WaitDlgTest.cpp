@@ -1,4 +1,4 @@
-#include "shell/WaitDlg.h"
+#include "shell/core/WaitDlg.h"
 #include "foundation/tests/MonitorTable.h"
 #include "shell/tests/UiTestSupport.h"
 

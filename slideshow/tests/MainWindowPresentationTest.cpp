@@ -4,9 +4,9 @@
 #include "slideshow/LumivaneDlg.h"
 
 #include "ProgramResourceIds.h"
-#include "shell/PrivateMessages.h"
-#include "shell/ProgramObjects.h"
-#include "shell/ThreadCounter.h"
+#include "shell/core/PrivateMessages.h"
+#include "shell/core/ProgramObjects.h"
+#include "shell/core/ThreadCounter.h"
 #include "shell/tests/UiTestSupport.h"
 #include "slideshow/DisplayArea.h"
 #include "slideshow/PerformanceData.h"

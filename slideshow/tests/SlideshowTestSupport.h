@@ -18,7 +18,7 @@ namespace SlideshowTest
 inline void WriteRaw(const wchar_t* name, DWORD type, const void* data, DWORD size)
 {
     RegistryKey key;
-    ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, ProductKeyPath(), KEY_SET_VALUE));
+    ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_SET_VALUE));
     ASSERT_EQ(key.Set(name, type, data, size), ERROR_SUCCESS);
 }
 
@@ -31,7 +31,7 @@ inline void DeleteRaw(const wchar_t* name)
 inline bool ReadRaw(const wchar_t* name, DWORD& type, std::vector<unsigned char>& bytes)
 {
     RegistryKey key;
-    if (!key.Open(HKEY_CURRENT_USER, ProductKeyPath(), KEY_QUERY_VALUE))
+    if (!key.Open(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_QUERY_VALUE))
         return false;
     DWORD size = 0;
     if (key.Query(name, type, nullptr, size) != ERROR_SUCCESS)

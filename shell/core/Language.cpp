@@ -1,7 +1,7 @@
-#include "shell/Language.h"
+#include "shell/core/Language.h"
 
 #include "foundation/SystemUtilities.h"
-#include "shell/MessageBox.h"
+#include "shell/core/MessageBox.h"
 
 #include <clocale>
 
@@ -46,13 +46,6 @@ MStringEx<wchar_t>& ServerBaseAddress()
     // initialisation, before a namespace-scope string would be constructed.
     static MStringEx<wchar_t> address;
     return address;
-}
-
-const wchar_t* ProgramSettingsKeyPath()
-{
-    static const MStringEx<wchar_t> path(sX::Format(), L"Software\\%s\\%s\\%d", MakerWord, ProductName,
-                                         ProductMajorVersion);
-    return path.GetText();
 }
 
 LANGID LoadLanguage()

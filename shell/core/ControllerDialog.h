@@ -9,9 +9,9 @@
 #pragma once
 
 #include "foundation/Handle.h"
-#include "shell/DialogWindowSlot.h"
-#include "shell/PrivateMessages.h"
-#include "shell/ProgramObjects.h"
+#include "shell/core/DialogWindowSlot.h"
+#include "shell/core/PrivateMessages.h"
+#include "shell/core/ProgramObjects.h"
 #include "standins/atl/AtlWindow.h"
 
 template <class T> class CControllerDialog : public ATL::CDialogImpl<T>

@@ -1,4 +1,4 @@
-#include "shell/EditContextMenu.h"
+#include "shell/core/EditContextMenu.h"
 
 #include "resources/languages/LanguageIds.h"
 

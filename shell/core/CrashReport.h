@@ -6,6 +6,8 @@
 #include "foundation/Containers.h"
 #include "foundation/StringEx.h"
 
+#include <exception>
+
 // The event-log call behind ReportCrashToEventLog. Tests replace it with a
 // recorder; the program always uses ReportEventW.
 using ReportEventFunction = BOOL(WINAPI*)(HANDLE eventLog, WORD type, WORD category, DWORD eventId, PSID user,
@@ -28,3 +30,32 @@ void RegisterSourceFileId(const Pair<MStringEx<char>, unsigned long>& entry);
 
 // Adds the program's source files to the table.
 void BuildSourceFileIdTable();
+
+// The failure's own text for a crash record: the family, code and system
+// error of a program failure, the text of a standard one; empty for an
+// unknown kind.
+MStringEx<wchar_t> DescribeException(std::exception_ptr failure);
+// Writes a crash record with the failure's text; never throws.
+void ReportWorkerCrash(const char* sourcePath, unsigned line, std::exception_ptr failure);
+
+// The text of the language module's "program failed" message with the
+// program's product name and version, shown when a failure ended the
+// program's work.
+MStringEx<wchar_t> CrashMessageText();
+
+// Runs work at the edge of a raw callback of the system (a subclass or hook
+// procedure, an enumeration callback, a COM method): no exception may cross
+// into the system's code. A failure is recorded as a crash and fallback is
+// returned.
+template <class R, class F> R NoThrow(R fallback, F&& work) noexcept
+{
+    try
+    {
+        return work();
+    }
+    catch (...)
+    {
+        ReportWorkerCrash(__FILE__, __LINE__, std::current_exception());
+        return fallback;
+    }
+}

@@ -1,7 +1,7 @@
-#include "shell/Help.h"
+#include "shell/core/Help.h"
 
 #include "foundation/SystemUtilities.h"
-#include "shell/Language.h"
+#include "shell/core/Language.h"
 
 namespace
 {

@@ -1,4 +1,4 @@
-#include "shell/ThreadCounter.h"
+#include "shell/core/ThreadCounter.h"
 
 #include "foundation/StringEx.h"
 

@@ -1,9 +1,9 @@
-#include "shell/MessageBox.h"
+#include "shell/core/MessageBox.h"
 
 #include "foundation/StringEx.h"
 #include "foundation/SystemUtilities.h"
 #include "foundation/WindowPlacement.h"
-#include "shell/Language.h"
+#include "shell/core/Language.h"
 
 #include <vector>
 

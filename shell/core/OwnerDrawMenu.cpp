@@ -1,4 +1,4 @@
-#include "slideshow/OwnerDrawMenu.h"
+#include "shell/core/OwnerDrawMenu.h"
 
 #include <objidl.h>
 #include <gdiplus.h>

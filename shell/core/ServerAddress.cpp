@@ -1,4 +1,4 @@
-#include "shell/LumivaneModule.h"
+#include "shell/core/LumivaneModule.h"
 
 #include "crypto/ProtectedTexts.h"
 

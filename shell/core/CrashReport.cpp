@@ -1,6 +1,8 @@
-#include "shell/CrashReport.h"
+#include "shell/core/CrashReport.h"
 
+#include "foundation/Error.h"
 #include "foundation/SystemUtilities.h"
+#include "resources/languages/LanguageIds.h"
 
 ReportEventFunction ReportEventCall = &ReportEventW;
 
@@ -106,4 +108,51 @@ void ReportCrashToEventLog(const char* sourcePath, unsigned line, const MStringE
         throw;
     }
     DeregisterEventSource(eventLog);
+}
+
+MStringEx<wchar_t> DescribeException(std::exception_ptr failure)
+{
+    try
+    {
+        if (failure)
+            std::rethrow_exception(failure);
+    }
+    catch (const QuilloryError& e)
+    {
+        return MStringEx<wchar_t>(sX::Format(), L"%S error %u (system error %lu).", e.what(), e.Code(),
+                                  e.SystemError());
+    }
+    catch (const std::exception& e)
+    {
+        return MStringEx<wchar_t>(sX::Format(), L"%S", e.what());
+    }
+    catch (...)
+    {
+    }
+    return MStringEx<wchar_t>();
+}
+
+void ReportWorkerCrash(const char* sourcePath, unsigned line, std::exception_ptr failure)
+{
+    try
+    {
+        ReportCrashToEventLog(sourcePath, line, DescribeException(failure));
+    }
+    catch (...)
+    {
+    }
+}
+
+MStringEx<wchar_t> CrashMessageText()
+{
+    try
+    {
+        const MStringEx<wchar_t> name(L"ProductName", static_cast<HMODULE>(nullptr));
+        const MStringEx<wchar_t> version(L"ProductVersion", static_cast<HMODULE>(nullptr));
+        return MStringEx<wchar_t>(sX::Format(), IDS_PROGRAM_FAILED, name.GetText(), version.GetText());
+    }
+    catch (...)
+    {
+        return MStringEx<wchar_t>(L"Quillory ran into an unexpected problem and has to close.");
+    }
 }

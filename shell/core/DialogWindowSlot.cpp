@@ -1,6 +1,6 @@
-#include "shell/DialogWindowSlot.h"
+#include "shell/core/DialogWindowSlot.h"
 
-#include "shell/PrivateMessages.h"
+#include "shell/core/PrivateMessages.h"
 
 void DialogWindowSlot::Record(HWND window)
 {

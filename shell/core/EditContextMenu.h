@@ -2,7 +2,7 @@
 // labels of the language module, enabled by the state of the control.
 #pragma once
 
-#include "slideshow/OwnerDrawMenu.h"
+#include "shell/core/OwnerDrawMenu.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "shell/ProgramObjects.h"
+#include "shell/core/ProgramObjects.h"
 
 #include <cstdlib>
 

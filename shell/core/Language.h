@@ -4,6 +4,7 @@
 // (foundation/AtomPersistence.h) are set by the module object at start-up.
 #pragma once
 
+#include "foundation/Registry.h"
 #include "foundation/StringEx.h"
 
 #include <windows.h>
@@ -18,9 +19,6 @@ extern bool AskForLanguage;
 // The server base address that every server page address starts with;
 // filled by the module object from the program's protected texts.
 MStringEx<wchar_t>& ServerBaseAddress();
-
-// "Software\Velmora\Quillory\3" below HKEY_CURRENT_USER.
-const wchar_t* ProgramSettingsKeyPath();
 
 // The stored "Language" (REG_DWORD 1026 or 1033). Anything else is deleted
 // and the keyboard layout of the calling thread decides (Bulgarian or

@@ -1,4 +1,4 @@
-#include "shell/CommandLine.h"
+#include "shell/core/CommandLine.h"
 
 #include <cwchar>
 #include <cwctype>

@@ -1,8 +1,8 @@
-#include "shell/LumivaneModule.h"
+#include "shell/core/LumivaneModule.h"
 
 #include "foundation/AtomPersistence.h"
 #include "foundation/SystemUtilities.h"
-#include "shell/Language.h"
+#include "shell/core/Language.h"
 
 #include <objidl.h>
 #include <gdiplus.h>

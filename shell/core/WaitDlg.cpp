@@ -1,6 +1,6 @@
-#include "shell/WaitDlg.h"
+#include "shell/core/WaitDlg.h"
 
-#include "shell/MessageBox.h"
+#include "shell/core/MessageBox.h"
 
 namespace
 {
