@@ -3,7 +3,11 @@
 // that fetches them and reports the statistics.
 #pragma once
 
+#include "foundation/Sync.h"
+
 #include <windows.h>
+
+struct WorkerContext;
 
 // The menu adverts of the tray menu.
 class Menu_Adverts
@@ -19,12 +23,12 @@ public:
 class Overlay_Adverts
 {
 public:
-    Overlay_Adverts() { InitializeCriticalSection(&lock); }
+    Overlay_Adverts() = default;
     Overlay_Adverts(const Overlay_Adverts&) = delete;
     Overlay_Adverts& operator=(const Overlay_Adverts&) = delete;
-    virtual ~Overlay_Adverts() { DeleteCriticalSection(&lock); }
+    virtual ~Overlay_Adverts() = default;
 
-    CRITICAL_SECTION lock;
+    CriticalSection lock;
 };
 
 // When online slides come among the local ones; read by the main window
@@ -32,18 +36,19 @@ public:
 class SlideAdvertsSettings
 {
 public:
-    SlideAdvertsSettings() { InitializeCriticalSection(&lock); }
+    SlideAdvertsSettings() = default;
     SlideAdvertsSettings(const SlideAdvertsSettings&) = delete;
     SlideAdvertsSettings& operator=(const SlideAdvertsSettings&) = delete;
-    virtual ~SlideAdvertsSettings() { DeleteCriticalSection(&lock); }
+    virtual ~SlideAdvertsSettings() = default;
 
-    CRITICAL_SECTION lock;
+    CriticalSection lock;
     // Set: no online slide is due (also while no adverts settings arrived).
     BYTE suspendOnline = 1;
     BYTE enabled = 0;
     DWORD incidence = 0;
 };
 
-// Started by the controller's constructor with the controller's address;
-// counts itself in the ThreadCounter and ends when ExitEvent is set.
-DWORD WINAPI AdvertsAndStatisticsWorker(LPVOID controller);
+// Started by the controller's constructor; parameter is the controller's
+// WorkerContext. Counts itself in the ThreadCounter and ends when the exit
+// event is set.
+DWORD WINAPI AdvertsAndStatisticsWorker(LPVOID context);

@@ -113,8 +113,7 @@ LRESULT CWindowBase::OnKeyUp(UINT, WPARAM wParam, LPARAM, BOOL&)
     if (wParam == VK_ESCAPE && m_menuLoopCount == 2 && m_menuFromTray)
     {
         m_menuLoopCount = 0;
-        NOTIFYICONDATAW data = IconData();
-        Shell_NotifyIconW(NIM_SETFOCUS, &data);
+        m_trayIcon.GiveFocus();
     }
     return 0;
 }

@@ -116,9 +116,9 @@ LRESULT CWindowBase::OpenSettings()
     {
         // The icon in the notification area follows the saved setting.
         const bool wanted = m_mainDialog->ShowsTrayIcon();
-        if (wanted && !TrayIconPresent)
+        if (wanted && !m_trayIcon.IsPresent())
             UpdateTrayIcon(false);
-        else if (!wanted && TrayIconPresent)
+        else if (!wanted && m_trayIcon.IsPresent())
             DeleteTrayIcon();
     }
     if (result != 3)

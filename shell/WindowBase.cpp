@@ -7,32 +7,26 @@
 #include "shell/core/ProgramObjects.h"
 #include "shell/core/ThreadCounter.h"
 #include "slideshow/LumivaneDlg.h"
+#include "slideshow/MainWindowThread.h"
 #include "upgrade/ReleaseCheck.h"
 
 #include "foundation/SystemUtilities.h"
 
-#include <cstdlib>
 
 namespace
 {
-constexpr UINT TrayIconId = 100;
 constexpr UINT_PTR WaitWindowTimerId = 117;
 constexpr UINT WaitWindowTimerPeriod = 2500;
+constexpr UINT_PTR TrayRetryTimerId = 118;
+constexpr UINT TrayRetryPeriod = 50;
 constexpr int TrayAttemptsBeforeQuestion = 200;
+constexpr DWORD AdvertsThreadStopTimeout = 10000;
 constexpr DWORD ControllerHelpContext = 131175;
 constexpr DWORD HiddenParentHelpContext = 131174;
-
-static_assert(sizeof(NOTIFYICONDATAW) == 976, "the full notification record of Windows Vista and later");
 
 HANDLE NewEvent(const wchar_t* name = nullptr) { return CreateEventW(nullptr, TRUE, FALSE, name); }
 
 HMODULE ProgramModule() { return GetModuleHandleW(nullptr); }
-
-// The text fits the 128-character tooltip field with its terminating NUL.
-void CopyToolTip(NOTIFYICONDATAW& data, const MString& text)
-{
-    lstrcpynW(data.szTip, text.GetText(), ARRAYSIZE(data.szTip));
-}
 }
 
 // ---- CWindowBaseBase ----------------------------------------------------
@@ -87,7 +81,7 @@ LRESULT CWindowBaseBase::OnRegisterAutoStart(UINT, WPARAM, LPARAM, BOOL&)
 
 // ---- CWindowBase: construction ------------------------------------------
 
-CWindowBase::CWindowBase()
+CWindowBase::CWindowBase(LPTHREAD_START_ROUTINE mainWindowThread)
     : m_caption(ResId(IDS_PRODUCT_CAPTION)),
       m_secondText(ResId(IDS_PRODUCT_NAME)),
       ExitEvent(NewEvent()),
@@ -98,12 +92,7 @@ CWindowBase::CWindowBase()
       TrayIconReadyEvent(NewEvent()),
       CheckReleaseNowEvent(NewEvent()),
       MainWindowReadyEvent(NewEvent()),
-      m_iconShown(ProgramModule(), IDI_PROGRAM),
-      m_iconShownNewRelease(ProgramModule(), IDI_SHOWN_NEW_RELEASE),
-      m_iconBusy(ProgramModule(), IDI_BUSY),
-      m_iconBusyNewRelease(ProgramModule(), IDI_BUSY_NEW_RELEASE),
-      m_iconHidden(ProgramModule(), IDI_HIDDEN),
-      m_iconHiddenNewRelease(ProgramModule(), IDI_HIDDEN_NEW_RELEASE),
+      ControllerReadyEvent(NewEvent()),
       StartupWaitWindow(new CWaitDlg(MString(sX::Format(), IDS_WAIT_STARTING, m_caption.GetText()))),
       m_busyText(sX::Format(), IDS_TRAY_STARTING, m_caption.GetText()),
       SlideAdvertsSettledEvent(NewEvent()),
@@ -113,7 +102,23 @@ CWindowBase::CWindowBase()
     m_menuAdverts.Reset(new Menu_Adverts());
     m_overlayAdverts.Reset(new Overlay_Adverts());
     m_slideAdverts.Reset(new SlideAdvertsSettings());
-    m_advertsThread.Attach(CreateThread(nullptr, 0, AdvertsAndStatisticsWorker, this, 0, nullptr));
+    m_workerContext.controllerWindow = &m_controllerWindow;
+    m_workerContext.controllerReady = ControllerReadyEvent;
+    m_workerContext.exitEvent = ExitEvent;
+    m_workerContext.trayIconReady = TrayIconReadyEvent;
+    m_workerContext.releaseCheck = ReleaseCheckEvent;
+    m_workerContext.upgradeExit = UpgradeExitEvent;
+    m_workerContext.checkReleaseNow = CheckReleaseNowEvent;
+    m_workerContext.releaseCheckLock = &ReleaseCheckLock;
+    m_advertsThread.Attach(CreateThread(nullptr, 0, AdvertsAndStatisticsWorker, &m_workerContext, 0, nullptr));
+
+    m_mainWindowThread = mainWindowThread;
+    m_mainWindowLink.controllerWindow = &m_controllerWindow;
+    m_mainWindowLink.exitEvent = ExitEvent;
+    m_mainWindowLink.mainWindowReady = MainWindowReadyEvent;
+    m_mainWindowLink.slideAdvertsSettled = SlideAdvertsSettledEvent;
+    m_mainWindowLink.slideAdverts = m_slideAdverts.Get();
+    m_mainWindowLink.caption = m_caption;
 }
 
 CWindowBase::~CWindowBase()
@@ -136,6 +141,7 @@ const ATL::MessageMap<CWindowBase>& CWindowBase::GetMessageMap()
             .Message(WM_WINDOWPOSCHANGING, &T::OnWindowPosChanging)
             .Message(WM_ENDSESSION, &T::OnEndSession)
             .Timer(WaitWindowTimerId, &T::OnWaitWindowTimer)
+            .Timer(TrayRetryTimerId, &T::OnTrayRetryTimer)
             .Message(WM_DRAWITEM, &T::OnDrawItem)
             .Message(WM_MEASUREITEM, &T::OnMeasureItem)
             .Message(WM_MENUCHAR, &T::OnMenuChar)
@@ -156,6 +162,7 @@ const ATL::MessageMap<CWindowBase>& CWindowBase::GetMessageMap()
             .Message(WM_MAIN_WINDOW_READY, &T::OnMainWindowReady)
             .Message(WM_TRAY_STATE, &T::OnTrayState)
             .Message(WM_OPEN_SELECTED_FILES, &T::OnOpenSelectedFilesMessage)
+            .Message(WM_START_MAIN_WINDOW, &T::OnStartMainWindow)
             .Message(WM_QUIT_PROGRAM, &T::OnQuit)
             .Message(WM_TASKBAR_OR_END_SESSION, &T::OnTaskbarOrEndSession)
             .Message(WM_MENU_ADVERTS, &T::OnMenuAdverts)
@@ -178,13 +185,15 @@ void RegisterStoredHotKeys(CWindowBase&) {}
 LRESULT CWindowBase::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
     m_controllerWindow = m_hWnd;
+    SetEvent(ControllerReadyEvent);
     if (WaitForSingleObject(EndSessionEvent, 0) == WAIT_OBJECT_0)
     {
         EndDialog(0);
         return TRUE;
     }
-    SetIcon(m_iconShown, FALSE);
-    SetIcon(m_iconShown, TRUE);
+    m_trayIcon.SetOwner(m_hWnd);
+    SetIcon(m_trayIcon.Icon(TrayLook::Shown, false), FALSE);
+    SetIcon(m_trayIcon.Icon(TrayLook::Shown, false), TRUE);
     SetWindowContextHelpId(ControllerHelpContext);
 
     if (!StartupWaitWindow->Create(m_hWnd) && StartupWaitWindow->IsWindow())
@@ -192,10 +201,20 @@ LRESULT CWindowBase::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 
     RegisterStoredHotKeys(*this);
 
-    HANDLE thread = CreateThread(nullptr, 0, MainDialogThreadProc, this, 0, nullptr);
+    PostMessage(WM_START_MAIN_WINDOW);
+    return TRUE;
+}
+
+LRESULT CWindowBase::OnStartMainWindow(UINT, WPARAM, LPARAM, BOOL&)
+{
+    if (!m_mainWindowThread)
+        return 0;
+    // A hot-key failure found at the start is the main window's first notice.
+    m_mainWindowLink.startupNotice = m_sharedText;
+    HANDLE thread = CreateThread(nullptr, 0, m_mainWindowThread, &m_mainWindowLink, 0, nullptr);
     if (thread)
         CloseHandle(thread);
-    return TRUE;
+    return 0;
 }
 
 LRESULT CWindowBase::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
@@ -227,6 +246,10 @@ LRESULT CWindowBase::OnEndSession(UINT, WPARAM, LPARAM, BOOL&)
 
 void CWindowBase::EndForSession()
 {
+    // An open dialog of the controller runs its own modal loop on this
+    // thread: the controller's run can only end once that dialog has ended,
+    // as on the quit command.
+    CloseOpenDialog();
     DeleteTrayIcon();
     // The workers end on ExitEvent, and the main window on the close message
     // with this process's tokens; otherwise the exit would wait for them in
@@ -297,7 +320,7 @@ LRESULT CWindowBase::OnMainWindowReady(UINT, WPARAM wParam, LPARAM lParam, BOOL&
         m_registeredMainWindow = m_mainWindow;
         return 0;
     }
-    HANDLE thread = CreateThread(nullptr, 0, ReleaseCheckThreadProc, this, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, ReleaseCheckThreadProc, &m_workerContext, 0, nullptr);
     if (thread)
         CloseHandle(thread);
     return 0;
@@ -305,36 +328,26 @@ LRESULT CWindowBase::OnMainWindowReady(UINT, WPARAM wParam, LPARAM lParam, BOOL&
 
 LRESULT CWindowBase::OnTrayState(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    MSmartPtr<MString> title(reinterpret_cast<MString*>(wParam == TrayStateTitle ? lParam : 0));
+    const TrayState state = static_cast<TrayState>(wParam);
+    MSmartPtr<MString> title(reinterpret_cast<MString*>(state == TrayState::Title ? lParam : 0));
     if (WaitForSingleObject(MainWindowReadyEvent, 0) == WAIT_OBJECT_0 && !StartupWaitWindow.IsEmpty())
         DestroyWaitWindow();
-    if (wParam == TrayStateAdd)
+    if (state == TrayState::Add)
         UpdateTrayIcon(true);
-    else if (wParam == TrayStateTitle)
+    else if (state == TrayState::Title)
     {
         m_slideTitle = title.IsEmpty() ? MString() : *title;
-        NOTIFYICONDATAW data = IconData();
-        data.uFlags = NIF_TIP;
-        CopyToolTip(data, BuildTrayToolTip());
-        Shell_NotifyIconW(NIM_MODIFY, &data);
+        m_trayIcon.ModifyToolTip(BuildTrayToolTip());
     }
     else
-        ModifyTrayIcon(static_cast<int>(wParam));
+        ModifyTrayIcon(state);
     return 0;
 }
 
 LRESULT CWindowBase::OnQuitCommand(WORD, WORD, HWND, BOOL&)
 {
     if (m_mainDialog)
-    {
-        m_toolTipId = m_toolTipClosing;
-        NOTIFYICONDATAW data = IconData();
-        data.uFlags = NIF_ICON | NIF_TIP;
-        data.hIcon = FamilyIcon('B', IsNewReleaseSet());
-        CopyToolTip(data, BuildTrayToolTip());
-        if (Shell_NotifyIconW(NIM_MODIFY, &data))
-            m_currentTrayIcon = data.hIcon;
-    }
+        ModifyTrayIcon(TrayState::Closing);
     CloseOpenDialog();
     m_mainWindow = nullptr;
     PostMessage(WM_QUIT_PROGRAM);
@@ -352,17 +365,11 @@ LRESULT CWindowBase::OnQuit(UINT, WPARAM, LPARAM, BOOL&)
     SetEvent(ExitEvent);
 
     SemaphoreGuard exiting(ExitGuard, SemaphoreGuard::Take::Wait);
-    if (m_advertsThread.IsValid())
-    {
-        DWORD code = 0;
-        while (GetExitCodeThread(m_advertsThread, &code))
-        {
-            SetEvent(ExitEvent);
-            if (code != STILL_ACTIVE)
-                break;
-            Sleep(10);
-        }
-    }
+    // The adverts thread ends on ExitEvent; a thread that does not end in
+    // time is left to the exit wait, which keeps its objects alive.
+    if (m_advertsThread.IsValid() &&
+        WaitForSingleObject(m_advertsThread, AdvertsThreadStopTimeout) == WAIT_TIMEOUT)
+        ReportWorkerCrash(__FILE__, __LINE__, nullptr);
     DeleteTrayIcon();
     EndDialog(0);
     return 0;
@@ -372,12 +379,11 @@ LRESULT CWindowBase::OnTaskbarOrEndSession(UINT, WPARAM wParam, LPARAM, BOOL&)
 {
     if (wParam == 1)
     {
-        if (TrayIconPresent)
+        if (m_trayIcon.IsPresent())
             DeleteTrayIcon();
         // A shell that started anew knows no icon: removing it fails there,
         // and the icon must be added all the same.
-        TrayIconPresent = false;
-        m_currentTrayIcon = nullptr;
+        m_trayIcon.Forget();
         UpdateTrayIcon(false);
     }
     else
@@ -398,28 +404,6 @@ LRESULT CWindowBase::OnAdvertsFailed(UINT, WPARAM, LPARAM, BOOL&)
 
 // ---- CWindowBase: the tray icon -----------------------------------------
 
-NOTIFYICONDATAW CWindowBase::IconData() const
-{
-    NOTIFYICONDATAW data = {};
-    data.cbSize = sizeof(data);
-    data.hWnd = m_hWnd;
-    data.uID = TrayIconId;
-    return data;
-}
-
-HICON CWindowBase::FamilyIcon(char family, bool newRelease) const
-{
-    switch (family)
-    {
-    case 'B':
-        return newRelease ? m_iconBusyNewRelease : m_iconBusy;
-    case 'C':
-        return newRelease ? m_iconHiddenNewRelease : m_iconHidden;
-    default:
-        return newRelease ? m_iconShownNewRelease : m_iconShown;
-    }
-}
-
 void CWindowBase::UpdateTrayIcon(bool start)
 {
     if (!m_mainDialog)
@@ -430,220 +414,123 @@ void CWindowBase::UpdateTrayIcon(bool start)
         SetEvent(TrayIconReadyEvent);
         return;
     }
-    // The question after refused attempts runs a message loop on this thread,
-    // where the critical section would let a second add in.
-    if (m_addingTrayIcon || !TrayLock.TryEnter())
+    // While the retry timer runs (or its question is open) the attempts go
+    // on there. Only this thread touches the icon: no lock is needed.
+    if (m_trayRetry.running)
         return;
-    m_addingTrayIcon = true;
-
-    const bool plainMode = m_mainDialog->HasPlainOperationMode();
-    bool cancelled = false;
-    if (!TrayIconPresent)
-    {
-        int attempts = 0;
-        for (;;)
-        {
-            const bool newRelease = IsNewReleaseSet();
-            NOTIFYICONDATAW data = IconData();
-            data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-            data.uCallbackMessage = WM_TRAY_CALLBACK;
-            if (start)
-            {
-                data.hIcon = m_iconBusy;
-                m_toolTipId = m_toolTipStarting;
-            }
-            else if (::IsWindowVisible(m_mainWindow))
-            {
-                data.hIcon = FamilyIcon('A', newRelease);
-                m_toolTipId = m_toolTipShown;
-            }
-            else if (plainMode)
-            {
-                data.hIcon = FamilyIcon('B', newRelease);
-                m_toolTipId = m_toolTipPaused;
-            }
-            else
-            {
-                data.hIcon = FamilyIcon('C', newRelease);
-                m_toolTipId = m_toolTipHidden;
-            }
-            CopyToolTip(data, BuildTrayToolTip());
-
-            if (Shell_NotifyIconW(NIM_ADD, &data))
-            {
-                TrayIconPresent = true;
-                m_currentTrayIcon = data.hIcon;
-                data.uVersion = NOTIFYICON_VERSION;
-                Shell_NotifyIconW(NIM_SETVERSION, &data);
-                break;
-            }
-            // A stale icon of the same id may be in the way.
-            DeleteTrayIcon();
-            if (attempts == TrayAttemptsBeforeQuestion)
-            {
-                const MString text(sX::Format(), IDS_TRAY_ICON_REFUSED, m_secondText.GetText());
-                if (LocalizedMessageBox(GetDesktopWindow(), text.GetText(), m_caption.GetText(),
-                                        MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY)
-                {
-                    // The user gave up on the icon; "TaskbarCreated" brings it
-                    // back when the shell starts again.
-                    cancelled = true;
-                    break;
-                }
-                attempts = 0;
-            }
-            Sleep(50);
-            ++attempts;
-        }
-    }
-    if (!cancelled)
-        SetEvent(TrayIconReadyEvent);
-    m_addingTrayIcon = false;
-    TrayLock.Leave();
+    m_trayRetry.start = start;
+    m_trayRetry.attempts = 0;
+    if (TryAddTrayIcon())
+        return;
+    m_trayRetry.running = true;
+    SetTimer(TrayRetryTimerId, TrayRetryPeriod);
 }
 
-void CWindowBase::ModifyTrayIcon(int state)
+bool CWindowBase::TryAddTrayIcon()
+{
+    if (m_trayIcon.IsPresent())
+    {
+        SetEvent(TrayIconReadyEvent);
+        return true;
+    }
+    const bool newRelease = IsNewReleaseSet();
+    TrayLook look;
+    if (m_trayRetry.start)
+    {
+        look = TrayLook::Busy;
+        m_trayIcon.SetToolTipId(IDS_TRAY_STARTING);
+    }
+    else if (::IsWindowVisible(m_mainWindow))
+    {
+        look = TrayLook::Shown;
+        m_trayIcon.SetToolTipId(IDS_TRAY_SHOWN);
+    }
+    else if (m_mainDialog && m_mainDialog->HasPlainOperationMode())
+    {
+        look = TrayLook::Busy;
+        m_trayIcon.SetToolTipId(IDS_TRAY_PAUSED);
+    }
+    else
+    {
+        look = TrayLook::Hidden;
+        m_trayIcon.SetToolTipId(IDS_TRAY_HIDDEN);
+    }
+    // The start-up icon has no new-release variant.
+    if (m_trayIcon.Add(look, newRelease && !m_trayRetry.start, BuildTrayToolTip()))
+    {
+        SetEvent(TrayIconReadyEvent);
+        return true;
+    }
+    // A stale icon of the same id may be in the way.
+    m_trayIcon.Remove();
+    return false;
+}
+
+LRESULT CWindowBase::OnTrayRetryTimer(UINT_PTR, BOOL&)
+{
+    if (TryAddTrayIcon())
+    {
+        KillTimer(TrayRetryTimerId);
+        m_trayRetry.running = false;
+        return 0;
+    }
+    if (++m_trayRetry.attempts < TrayAttemptsBeforeQuestion)
+        return 0;
+    // No attempts while the user is asked.
+    KillTimer(TrayRetryTimerId);
+    m_trayRetry.attempts = 0;
+    const MString text(sX::Format(), IDS_TRAY_ICON_REFUSED, m_secondText.GetText());
+    if (LocalizedMessageBox(GetDesktopWindow(), text.GetText(), m_caption.GetText(), MB_RETRYCANCEL | MB_ICONERROR) ==
+        IDRETRY)
+        SetTimer(TrayRetryTimerId, TrayRetryPeriod);
+    else
+        // The user gave up on the icon; "TaskbarCreated" brings it back when
+        // the shell starts again. The release check is not released.
+        m_trayRetry.running = false;
+    return 0;
+}
+
+void CWindowBase::ModifyTrayIcon(TrayState state)
 {
     if (!m_mainDialog)
         return;
-    const bool newRelease = IsNewReleaseSet();
-    HICON icon;
+    TrayLook look;
     switch (state)
     {
-    case 1:
-        icon = FamilyIcon('A', newRelease);
-        m_toolTipId = m_toolTipShown;
+    case TrayState::Shown:
+        look = TrayLook::Shown;
+        m_trayIcon.SetToolTipId(IDS_TRAY_SHOWN);
         break;
-    case 2:
-        icon = FamilyIcon('C', newRelease);
-        m_toolTipId = m_toolTipHidden;
+    case TrayState::Hidden:
+        look = TrayLook::Hidden;
+        m_trayIcon.SetToolTipId(IDS_TRAY_HIDDEN);
         break;
-    case 3:
-        icon = FamilyIcon('B', newRelease);
-        m_toolTipId = m_toolTipWaiting;
+    case TrayState::Waiting:
+        look = TrayLook::Busy;
+        m_trayIcon.SetToolTipId(IDS_TRAY_WAITING);
         break;
-    case 4:
-        icon = FamilyIcon('B', newRelease);
-        m_toolTipId = m_toolTipPaused;
+    case TrayState::Paused:
+        look = TrayLook::Busy;
+        m_trayIcon.SetToolTipId(IDS_TRAY_PAUSED);
         break;
-    case 5:
-        icon = FamilyIcon('B', newRelease);
-        m_toolTipId = m_toolTipClosing;
+    case TrayState::Closing:
+        look = TrayLook::Busy;
+        m_trayIcon.SetToolTipId(IDS_TRAY_CLOSING);
         break;
     default:
         return;
     }
-    NOTIFYICONDATAW data = IconData();
-    data.uFlags = NIF_ICON | NIF_TIP;
-    data.hIcon = icon;
-    CopyToolTip(data, BuildTrayToolTip());
-    Shell_NotifyIconW(NIM_MODIFY, &data);
-    m_currentTrayIcon = icon;
+    m_trayIcon.Modify(look, IsNewReleaseSet(), BuildTrayToolTip());
 }
 
 void CWindowBase::RefreshTrayIcon()
 {
-    const MString toolTip = BuildTrayToolTip();
-    const bool newRelease = IsNewReleaseSet();
-    char family = 'A';
-    if (m_currentTrayIcon && (m_currentTrayIcon == m_iconBusy || m_currentTrayIcon == m_iconBusyNewRelease))
-        family = 'B';
-    else if (m_currentTrayIcon && (m_currentTrayIcon == m_iconHidden || m_currentTrayIcon == m_iconHiddenNewRelease))
-        family = 'C';
-    NOTIFYICONDATAW data = IconData();
-    data.uFlags = NIF_ICON | NIF_TIP;
-    data.hIcon = FamilyIcon(family, newRelease);
-    CopyToolTip(data, toolTip);
-    Shell_NotifyIconW(NIM_MODIFY, &data);
-    m_currentTrayIcon = data.hIcon;
+    m_trayIcon.Modify(m_trayIcon.CurrentLook(), IsNewReleaseSet(), BuildTrayToolTip());
 }
 
-void CWindowBase::DeleteTrayIcon()
-{
-    NOTIFYICONDATAW data = IconData();
-    if (Shell_NotifyIconW(NIM_DELETE, &data))
-    {
-        TrayIconPresent = false;
-        m_currentTrayIcon = nullptr;
-    }
-}
+void CWindowBase::DeleteTrayIcon() { m_trayIcon.Remove(); }
 
 MString CWindowBase::BuildTrayToolTip()
 {
-    MString text(sX::Format(), static_cast<unsigned>(m_toolTipId), m_secondText.GetText());
-    if (IsNewReleaseSet())
-        text += MString(L" - ") + MString(ResId(IDS_TRAY_NEW_RELEASE));
-    if (!m_slideTitle.IsEmpty())
-        text += MString(L"\n") + m_slideTitle;
-    if (text.GetLength() > 127)
-        text = text.Left(126) + L"\u2026";
-    return text;
-}
-
-// ---- The main-dialog thread ---------------------------------------------
-
-namespace
-{
-// Tells the controller (and waits until it knows) that the main window
-// object is about to go.
-void ForgetMainWindow(CWindowBase& controller)
-{
-    HWND window = controller.ControllerWindow();
-    if (window)
-        ::SendMessageW(window, WM_MAIN_WINDOW_READY, 1, 0);
-}
-}
-
-DWORD WINAPI MainDialogThreadProc(LPVOID parameter)
-{
-    auto& controller = *static_cast<CWindowBase*>(parameter);
-    try
-    {
-        WorkerThreadScope counted;
-        const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
-        SetThreadLocale(UiLanguage);
-        std::srand(GetTickCount() * 49);
-        // A program that quits meanwhile does not start its main window.
-        HANDLE waits[] = {controller.ExitEvent, controller.SlideAdvertsSettledEvent};
-        const bool quitting = WaitForMultipleObjects(2, waits, FALSE, 20000) == WAIT_OBJECT_0;
-        MSmartPtr<CLumivaneDlg> mainWindow;
-        bool failed = false;
-        std::exception_ptr failure;
-        try
-        {
-            if (!quitting)
-                mainWindow.Reset(
-                    new CLumivaneDlg(&controller, controller.ControllerWindowHolder(), controller.m_sharedText));
-            if (!mainWindow.IsEmpty())
-                mainWindow->DoModal(GetDesktopWindow());
-        }
-        catch (...)
-        {
-            failed = true;
-            failure = std::current_exception();
-        }
-        ForgetMainWindow(controller);
-        mainWindow.Free();
-        if (failed)
-        {
-            const MString text = CrashMessageText();
-            ReportWorkerCrash(__FILE__, __LINE__, failure);
-            try
-            {
-                LocalizedMessageBox(GetDesktopWindow(), text.GetText(), controller.m_caption.GetText(), MB_ICONERROR);
-            }
-            catch (...)
-            {
-            }
-            if (HWND window = controller.ControllerWindow())
-                ::PostMessageW(window, WM_QUIT_PROGRAM, 0, 0);
-        }
-        if (com)
-            CoUninitialize();
-    }
-    catch (...)
-    {
-        ReportWorkerCrash(__FILE__, __LINE__, std::current_exception());
-    }
-    return 0;
+    return TrayToolTipText(m_trayIcon.ToolTipId(), m_secondText, IsNewReleaseSet(), m_slideTitle);
 }

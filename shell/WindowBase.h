@@ -18,6 +18,10 @@
 #include "shell/core/CrashReport.h"
 #include "shell/core/DialogWindowSlot.h"
 #include "shell/core/WaitDlg.h"
+#include "shell/core/WorkerContext.h"
+#include "shell/core/PrivateMessages.h"
+#include "shell/TrayIcon.h"
+#include "slideshow/MainWindowThread.h"
 #include "standins/atl/AtlWindow.h"
 #include "upgrade/ReleaseCheck.h"
 
@@ -80,8 +84,9 @@ public:
     };
 
     // Makes the events, guards, icons and holders and starts the
-    // adverts-and-statistics thread.
-    CWindowBase();
+    // adverts-and-statistics thread. mainWindowThread runs the main window
+    // (its parameter a ControllerLink); null: no main window is started.
+    explicit CWindowBase(LPTHREAD_START_ROUTINE mainWindowThread = nullptr);
     ~CWindowBase() override;
 
     static const ATL::MessageMap<CWindowBase>& GetMessageMap();
@@ -94,7 +99,7 @@ public:
 
     // Tray icon (called on the controller's thread).
     void UpdateTrayIcon(bool start);
-    void ModifyTrayIcon(int state);
+    void ModifyTrayIcon(TrayState state);
     void RefreshTrayIcon();
     void DeleteTrayIcon();
     MString BuildTrayToolTip();
@@ -124,35 +129,18 @@ public:
     MHandle TrayIconReadyEvent;
     MHandle CheckReleaseNowEvent;
     MHandle MainWindowReadyEvent;
+    // Set once the controller's window exists (the adverts thread waits for it).
+    MHandle ControllerReadyEvent;
 
     MHandle ReleaseRecordGuard;
     MHandle MessageBoxGuard;
     MHandle ContextMenuGuard;
     MHandle TrayClickGuard;
     MHandle MenuBuildGuard;
-    CriticalSection TrayLock;
 
-    // The tray icon's state.
-    DWORD m_toolTipId = IDS_TRAY_STARTING;
-    bool TrayIconPresent = false;
-    HICON m_currentTrayIcon = nullptr;
+    // The tray menu's bookkeeping.
     DWORD m_menuLoopCount = 0;
     bool m_menuFromTray = false;
-
-    // Icon families: shown (A), start-up, busy and closing (B), hidden (C),
-    // each with its new-release variant.
-    MIcon m_iconShown;
-    MIcon m_iconShownNewRelease;
-    MIcon m_iconBusy;
-    MIcon m_iconBusyNewRelease;
-    MIcon m_iconHidden;
-    MIcon m_iconHiddenNewRelease;
-    const DWORD m_toolTipShown = IDS_TRAY_SHOWN;
-    const DWORD m_toolTipStarting = IDS_TRAY_STARTING;
-    const DWORD m_toolTipPaused = IDS_TRAY_PAUSED;
-    const DWORD m_toolTipWaiting = IDS_TRAY_WAITING;
-    const DWORD m_toolTipHidden = IDS_TRAY_HIDDEN;
-    const DWORD m_toolTipClosing = IDS_TRAY_CLOSING;
 
     MSmartPtr<CWaitDlg> StartupWaitWindow;
     UINT_PTR m_waitWindowTimer = 0;
@@ -249,6 +237,7 @@ private:
     LRESULT OnWaitWindowTimer(UINT_PTR, BOOL&);
     LRESULT OnIgnoredCommand(WORD, WORD, HWND, BOOL&) { return 0; }
     LRESULT OnQuitCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnStartMainWindow(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMainWindowReady(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnTrayState(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnQuit(UINT, WPARAM, LPARAM, BOOL&);
@@ -293,20 +282,30 @@ private:
     // Posts the close message with this process's tokens (drawn now unless
     // the quit sequence drew them) to the main window alone.
     void CloseMainWindow();
-    // The icon of a family (A shown, B start-up and busy, C hidden), or its
-    // new-release variant.
-    HICON FamilyIcon(char family, bool newRelease) const;
     bool IsNewReleaseSet() const { return WaitForSingleObject(NewReleaseEvent, 0) == WAIT_OBJECT_0; }
-    NOTIFYICONDATAW IconData() const;
     void DestroyWaitWindow();
 
     std::atomic<HWND> m_controllerWindow{nullptr};
-    bool m_addingTrayIcon = false;
-};
+    // One attempt to add the tray icon in its present look; sets
+    // TrayIconReadyEvent when the icon is there.
+    bool TryAddTrayIcon();
+    LRESULT OnTrayRetryTimer(UINT_PTR, BOOL&);
 
-// The main-dialog thread: runs the slide-show main window modally and ends
-// with it. parameter is the controller.
-DWORD WINAPI MainDialogThreadProc(LPVOID parameter);
+    TrayIcon m_trayIcon;
+    // The tray-icon retry: one attempt per timer tick, the question after
+    // TrayAttemptsBeforeQuestion refusals.
+    struct TrayRetry
+    {
+        bool running = false;
+        bool start = false;
+        int attempts = 0;
+    } m_trayRetry;
+    // What the worker threads get of the controller.
+    WorkerContext m_workerContext;
+    // The main window's thread and what it gets of the controller.
+    LPTHREAD_START_ROUTINE m_mainWindowThread = nullptr;
+    ControllerLink m_mainWindowLink;
+};
 
 // Sends a file by e-mail; parameter is a heap Pair<HWND__*, MString> of the
 // main window (where failures are reported) and the file's path, which the

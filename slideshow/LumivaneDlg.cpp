@@ -64,8 +64,7 @@ bool IsWindows81OrLater()
 }
 }
 
-CLumivaneDlg::CLumivaneDlg(CWindowBase* controller, const std::atomic<HWND>* controllerWindow,
-                           const MString& startupNotice)
+CLumivaneDlg::CLumivaneDlg(const ControllerLink* link)
     : m_closeDialogsMessage(RegisterWindowMessageW(CloseDialogsMessageName)),
       m_quitRunningInstanceMessage(RegisterWindowMessageW(QuitRunningInstanceMessageName)),
       m_taskbarCreatedMessage(RegisterWindowMessageW(L"TaskbarCreated")),
@@ -76,9 +75,9 @@ CLumivaneDlg::CLumivaneDlg(CWindowBase* controller, const std::atomic<HWND>* con
       m_icon(GetModuleHandleW(nullptr), IDI_PROGRAM),
       m_workerRunningEvent(NewManualEvent()),
       m_workerStopEvent(NewManualEvent()),
-      m_controllerWindow(controllerWindow),
-      m_startupNotice(startupNotice),
-      m_controller(controller)
+      m_controllerWindow(link->controllerWindow),
+      m_startupNotice(link->startupNotice),
+      m_link(link)
 {
     m_settings.windowBorder = 0;
     m_settings.imageBorder = 0;
@@ -265,7 +264,7 @@ LRESULT CLumivaneDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 
     ::SendMessageW(m_controllerWindow->load(), WM_MAIN_WINDOW_READY, 1, reinterpret_cast<LPARAM>(this));
     // A controller that quit meanwhile could not record this window.
-    if (WaitForSingleObject(m_controller->ExitEvent, 0) == WAIT_OBJECT_0)
+    if (WaitForSingleObject(m_link->exitEvent, 0) == WAIT_OBJECT_0)
     {
         EndDialog(0);
         return TRUE;
@@ -323,9 +322,9 @@ LRESULT CLumivaneDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
 
 void CLumivaneDlg::OnFirstSlideShown()
 {
-    if (WaitForSingleObject(m_controller->MainWindowReadyEvent, 0) == WAIT_OBJECT_0)
+    if (WaitForSingleObject(m_link->mainWindowReady, 0) == WAIT_OBJECT_0)
         return;
-    SetEvent(m_controller->MainWindowReadyEvent);
+    SetEvent(m_link->mainWindowReady);
     m_topmostTimer = SetTimer(TopmostTimerId, TopmostPeriod);
     PostToController(WM_TRAY_STATE, 1, 0);
     PostToController(WM_MAIN_WINDOW_READY, 0, 0);

@@ -8,7 +8,8 @@
 #include "foundation/Handle.h"
 #include "foundation/StringEx.h"
 #include "resources/languages/LanguageIds.h"
-#include "shell/WindowBase.h"
+#include "foundation/Sync.h"
+#include "slideshow/MainWindowThread.h"
 #include "slideshow/InternetSlideState.h"
 #include "slideshow/PerformanceData.h"
 #include "slideshow/SlideRendering.h"
@@ -41,10 +42,9 @@ public:
         IDD = IDD_MAIN
     };
 
-    // controllerWindow is read at every message sent to the controller;
-    // startupNotice is shown once the first slide is on screen (may be empty).
-    CLumivaneDlg(CWindowBase* controller, const std::atomic<HWND>* controllerWindow,
-                 const MStringEx<wchar_t>& startupNotice);
+    // link outlives the window; its controller window is read at every
+    // message sent to the controller.
+    explicit CLumivaneDlg(const ControllerLink* link);
     ~CLumivaneDlg() override;
 
     static const ATL::MessageMap<CLumivaneDlg>& GetMessageMap();
@@ -364,7 +364,7 @@ private:
     BYTE m_stepPending = 0;
     MStringEx<wchar_t> m_startupNotice;
     // 27. The controller.
-    CWindowBase* m_controller;
+    const ControllerLink* m_link;
 
     std::atomic<bool> m_closing{false};
 

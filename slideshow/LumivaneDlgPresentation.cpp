@@ -152,7 +152,7 @@ bool CLumivaneDlg::ShowSlide(int mode)
             }
             return true;
         }
-        if (WaitForSingleObject(m_controller->MainWindowReadyEvent, 0) == WAIT_OBJECT_0 && !IsWindowVisible())
+        if (WaitForSingleObject(m_link->mainWindowReady, 0) == WAIT_OBJECT_0 && !IsWindowVisible())
         {
             RenderCurrentFrame();
             m_slideTimer.Arm(m_hWnd, operationMode, 0);

@@ -161,7 +161,7 @@ void CLumivaneDlg::EndSettingsDialog(DWORD result)
 void CLumivaneDlg::ShowTrackingTooltip(MString title, const MString& body)
 {
     // Notices wait for the first slide.
-    if (!m_toolTip || WaitForSingleObject(m_controller->MainWindowReadyEvent, 0) != WAIT_OBJECT_0)
+    if (!m_toolTip || WaitForSingleObject(m_link->mainWindowReady, 0) != WAIT_OBJECT_0)
         return;
     ::SendMessageW(m_toolTip, TTM_SETTITLEW, reinterpret_cast<WPARAM>(m_icon.Get()),
                    reinterpret_cast<LPARAM>(title.GetText()));

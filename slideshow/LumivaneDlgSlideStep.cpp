@@ -5,6 +5,7 @@
 // decides about the screen saver.
 #include "slideshow/LumivaneDlg.h"
 
+#include "adverts/Adverts.h"
 #include "filter/MediaSource.h"
 #include "foundation/ShellHelpers.h"
 #include "foundation/SmartPtr.h"
@@ -86,13 +87,13 @@ void CLumivaneDlg::StopDownloadWorker()
 
 namespace
 {
-OnlineSlideIncidence ReadIncidence(CWindowBase& controller)
+OnlineSlideIncidence ReadIncidence(const ControllerLink& link)
 {
     OnlineSlideIncidence incidence;
-    if (controller.m_slideAdverts.IsEmpty())
+    if (!link.slideAdverts)
         return incidence;
-    SlideAdvertsSettings& settings = *controller.m_slideAdverts;
-    CriticalSectionGuard lock(settings.lock);
+    SlideAdvertsSettings& settings = *link.slideAdverts;
+    Lock lock(settings.lock);
     incidence.firstFlag = settings.suspendOnline != 0;
     incidence.enabled = settings.enabled != 0;
     incidence.incidence = settings.incidence;
@@ -102,10 +103,10 @@ OnlineSlideIncidence ReadIncidence(CWindowBase& controller)
 
 bool CLumivaneDlg::IsOnlineSlideDue(int kind)
 {
-    return ::IsOnlineSlideDue(ReadIncidence(*m_controller), kind, m_localSlideCount);
+    return ::IsOnlineSlideDue(ReadIncidence(*m_link), kind, m_localSlideCount);
 }
 
-void CLumivaneDlg::AdjustOnlineCount() { AdjustLocalSlideCount(ReadIncidence(*m_controller), m_localSlideCount); }
+void CLumivaneDlg::AdjustOnlineCount() { AdjustLocalSlideCount(ReadIncidence(*m_link), m_localSlideCount); }
 
 void CLumivaneDlg::GetOnlineStatusText(MString& text) const
 {
@@ -270,7 +271,7 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
             }
 
             const SlideChoice choice =
-                ChooseNextSlide(kind, mode, onlineShown, m_currentSlidePath, ReadIncidence(*m_controller),
+                ChooseNextSlide(kind, mode, onlineShown, m_currentSlidePath, ReadIncidence(*m_link),
                                 m_localSlideCount, *m_walk, *m_preparation);
             switch (choice.outcome)
             {

@@ -3,19 +3,19 @@
 #include "shell/core/CrashReport.h"
 #include "shell/core/PrivateMessages.h"
 #include "shell/core/ThreadCounter.h"
-#include "shell/WindowBase.h"
+#include "shell/core/WorkerContext.h"
 
 namespace
 {
 // One check against the server's release document: comes with the release
 // check itself.
-void CheckForNewRelease(CWindowBase&)
+void CheckForNewRelease(const WorkerContext&)
 {
 }
 
 // Looks for a visible Windows Installer window of the product and quits the
 // program when there is one: comes with the release check itself.
-void QuitForRunningInstaller(CWindowBase&)
+void QuitForRunningInstaller(const WorkerContext&)
 {
 }
 }
@@ -25,20 +25,20 @@ DWORD WINAPI ReleaseCheckThreadProc(LPVOID parameter)
     try
     {
         WorkerThreadScope counted;
-        auto& controller = *static_cast<CWindowBase*>(parameter);
+        const auto& controller = *static_cast<const WorkerContext*>(parameter);
 
         // The first check waits for the tray icon, or for the end: with the
         // icon switched off or refused the event may come late or never.
-        HANDLE start[] = {controller.ExitEvent, controller.TrayIconReadyEvent};
+        HANDLE start[] = {controller.exitEvent, controller.trayIconReady};
         if (WaitForMultipleObjects(2, start, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
             return 0;
 
-        HANDLE events[] = {controller.ExitEvent, controller.ReleaseCheckEvent, controller.UpgradeExitEvent,
-                           controller.CheckReleaseNowEvent};
+        HANDLE events[] = {controller.exitEvent, controller.releaseCheck, controller.upgradeExit,
+                           controller.checkReleaseNow};
         for (;;)
         {
             {
-                CriticalSectionGuard checking(controller.ReleaseCheckLock);
+                Lock checking(*controller.releaseCheckLock);
                 CheckForNewRelease(controller);
             }
             const DWORD woken = WaitForMultipleObjects(4, events, FALSE, 14400000);
@@ -48,7 +48,7 @@ DWORD WINAPI ReleaseCheckThreadProc(LPVOID parameter)
             {
                 // Nothing in the program sets this event; reset it so that one
                 // outside signal leads to one look.
-                ResetEvent(controller.ReleaseCheckEvent);
+                ResetEvent(controller.releaseCheck);
                 QuitForRunningInstaller(controller);
             }
             else if (woken == WAIT_OBJECT_0 + 2)
@@ -56,11 +56,11 @@ DWORD WINAPI ReleaseCheckThreadProc(LPVOID parameter)
                 // The setup program asks this copy to quit; the event stays
                 // set, so only the end is waited for now.
                 PostMessageW(controller.ControllerWindow(), WM_COMMAND, ID_QUIT, 0);
-                WaitForSingleObject(controller.ExitEvent, INFINITE);
+                WaitForSingleObject(controller.exitEvent, INFINITE);
                 return 0;
             }
             else if (woken == WAIT_OBJECT_0 + 3)
-                ResetEvent(controller.CheckReleaseNowEvent);
+                ResetEvent(controller.checkReleaseNow);
         }
     }
     catch (...)

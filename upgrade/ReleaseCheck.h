@@ -24,6 +24,7 @@ public:
     __int64 state = 0;
 };
 
-// The release-check thread; parameter is the controller. Started when the
-// main window has shown its first slide; ends when ExitEvent is set.
-DWORD WINAPI ReleaseCheckThreadProc(LPVOID controller);
+// The release-check thread; parameter is the controller's WorkerContext.
+// Started when the main window has shown its first slide; ends when the exit
+// event is set.
+DWORD WINAPI ReleaseCheckThreadProc(LPVOID context);

@@ -1,5 +1,7 @@
 #include "shell/core/EditContextMenu.h"
 
+#include "shell/core/CrashReport.h"
+
 #include "resources/languages/LanguageIds.h"
 
 namespace
@@ -65,7 +67,6 @@ void ShowEditContextMenu(HWND control, LPARAM lParam)
         TrackPopupMenu(menu.menu, 0, point.x, point.y, 0, control, nullptr);
         // The entries (and their icons) go before the menu.
     }
-    DestroyPopupMenu(menu);
 }
 }
 
@@ -169,8 +170,10 @@ bool HandleEditContextMenu(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 LRESULT CALLBACK EditContextMenuSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // The menu loads texts and allocates: no failure may cross into the
+    // system's window procedure dispatch.
     LRESULT result = 0;
-    if (HandleEditContextMenu(window, message, wParam, lParam, result))
+    if (NoThrow(false, [&] { return HandleEditContextMenu(window, message, wParam, lParam, result); }))
         return result;
     const WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_USERDATA));
     return previous ? CallWindowProcW(previous, window, message, wParam, lParam)

@@ -2,6 +2,7 @@
 
 #include "foundation/SystemUtilities.h"
 #include "shell/core/MessageBox.h"
+#include "resources/languages/LanguageIds.h"
 
 #include <clocale>
 
@@ -93,6 +94,20 @@ bool SaveLanguage(LANGID language)
 MStringEx<wchar_t> GetResourceModuleFileName(LANGID language)
 {
     return MStringEx<wchar_t>(language == LanguageBulgarian ? L"Resources BG BG.dll" : L"Resources EN US.dll");
+}
+
+HMODULE LoadLanguageModule(const wchar_t* path)
+{
+    HMODULE module = LoadLibraryW(path);
+    if (!module)
+        return nullptr;
+    const wchar_t* caption = nullptr;
+    if (LoadStringW(module, IDS_PRODUCT_CAPTION, reinterpret_cast<LPWSTR>(&caption), 0) <= 0)
+    {
+        FreeLibrary(module);
+        return nullptr;
+    }
+    return module;
 }
 
 MStringEx<wchar_t> GetModuleFolder(HMODULE module, const wchar_t* fileName)

@@ -29,6 +29,10 @@ LANGID LoadLanguage();
 bool SaveLanguage(LANGID language);
 // "Resources BG BG.dll" for Bulgarian, "Resources EN US.dll" otherwise.
 MStringEx<wchar_t> GetResourceModuleFileName(LANGID language);
+// Loads the language module at path. Null when it cannot be loaded, or when
+// it loads but holds no language resources (no product caption): the start
+// then shows the built-in message instead of failing at its first text.
+HMODULE LoadLanguageModule(const wchar_t* path);
 // The folder of the module's file joined with fileName by "\".
 MStringEx<wchar_t> GetModuleFolder(HMODULE module, const wchar_t* fileName);
 // The C runtime locale name of a language: English language name, "_" and

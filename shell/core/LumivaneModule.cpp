@@ -12,8 +12,9 @@ CLumivaneModule::CLumivaneModule()
     UiLanguage = LoadLanguage();
     const MStringEx<wchar_t> path =
         GetModuleFolder(GetModuleHandleW(nullptr), GetResourceModuleFileName(UiLanguage).GetText());
-    LanguageModule = LoadLibraryW(path.GetText());
-    // Nothing is reported here when it is missing: wWinMain tells the user.
+    LanguageModule = LoadLanguageModule(path.GetText());
+    // Nothing is reported here when it is missing or empty: wWinMain tells
+    // the user.
     SetResourceInstance(LanguageModule);
 
     // With the background thread suppressed the start-up hands back the

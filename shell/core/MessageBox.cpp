@@ -1,8 +1,10 @@
 #include "shell/core/MessageBox.h"
 
 #include "foundation/StringEx.h"
+#include "resources/languages/LanguageIds.h"
 #include "foundation/SystemUtilities.h"
 #include "foundation/WindowPlacement.h"
+#include "shell/core/CrashReport.h"
 #include "shell/core/Language.h"
 
 #include <vector>
@@ -67,32 +69,27 @@ LRESULT CALLBACK MessageBoxCbtHookProc(int code, WPARAM wParam, LPARAM lParam)
 
 BOOL CALLBACK LocalizeMessageBoxButtons(HWND child, LPARAM lParam)
 {
-    Pair<bool, bool>& state = *reinterpret_cast<Pair<bool, bool>*>(lParam);
-    wchar_t className[101] = {};
-    if (!GetClassNameW(child, className, 101) || lstrcmpiW(className, L"Button") != 0)
+    // No exception may cross the system's enumeration: a caption that cannot
+    // be read or is missing from the language module leaves the button as
+    // it is.
+    return NoThrow(TRUE, [&] {
+        Pair<bool, bool>& state = *reinterpret_cast<Pair<bool, bool>*>(lParam);
+        wchar_t className[101] = {};
+        if (!GetClassNameW(child, className, 101) || lstrcmpiW(className, L"Button") != 0)
+            return TRUE;
+        const int id = GetDlgCtrlID(child);
+        if (!state.first)
+        {
+            state.first = true;
+            std::vector<wchar_t> caption;
+            if (id >= IDOK && id <= IDHELP && UiLanguage != LanguageEnglish && ReadCaption(child, caption))
+            {
+                const wchar_t* english = EnglishCaptions[id - 1];
+                state.second = lstrcmpiW(caption.data(), english) == 0;
+            }
+        }
+        if (state.second && id >= IDOK && id <= IDHELP)
+            SetWindowTextW(child, MStringEx<wchar_t>(ResId(static_cast<unsigned>(IDS_BUTTON_OK + id - IDOK))).GetText());
         return TRUE;
-    const int id = GetDlgCtrlID(child);
-    if (!state.first)
-    {
-        state.first = true;
-        std::vector<wchar_t> caption;
-        if (id >= IDOK && id <= IDHELP && UiLanguage != LanguageEnglish && ReadCaption(child, caption))
-        {
-            const wchar_t* english = EnglishCaptions[id - 1];
-            state.second = lstrcmpiW(caption.data(), english) == 0;
-        }
-    }
-    if (state.second && id >= IDOK && id <= IDHELP)
-    {
-        // No exception may cross the system's enumeration: a caption missing
-        // from the language module leaves that button as it is.
-        try
-        {
-            SetWindowTextW(child, MStringEx<wchar_t>(ResId(static_cast<unsigned>(id) + 257)).GetText());
-        }
-        catch (const MStringException&)
-        {
-        }
-    }
-    return TRUE;
+    });
 }

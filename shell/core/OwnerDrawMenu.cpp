@@ -118,6 +118,8 @@ void TintInterior(HDC dc, HBITMAP target, int w, int h, COLORREF highlight)
 
 bool OwnerDrawMenu::Create()
 {
+    if (menu)
+        DestroyMenu(menu);
     menu = CreatePopupMenu();
     widestLabel = 0;
     widestShortcut = 0;
@@ -392,6 +394,8 @@ bool OwnerDrawMenuItem::OnMenuChar(wchar_t typed, UINT menuFlags, HMENU menu, LR
     }
     return false;
 }
+
+OwnerDrawMenu::~OwnerDrawMenu() { DestroyPopupMenu(*this); }
 
 void DestroyPopupMenu(OwnerDrawMenu& menu)
 {

@@ -12,11 +12,18 @@
 
 // A popup menu and the column widths its entries share. The widths only
 // grow, so that every entry measured later uses the widest label so far.
+// Owns its popup menu: destroyed with the record. The entries' storage must
+// be released before the menu goes.
 struct OwnerDrawMenu
 {
     HMENU menu = nullptr;
     unsigned widestLabel = 0;
     unsigned widestShortcut = 0;
+
+    OwnerDrawMenu() = default;
+    OwnerDrawMenu(const OwnerDrawMenu&) = delete;
+    OwnerDrawMenu& operator=(const OwnerDrawMenu&) = delete;
+    ~OwnerDrawMenu();
 
     // Creates the popup menu (CreatePopupMenu).
     bool Create();
@@ -90,7 +97,7 @@ private:
     bool m_compact = true;
 };
 
-// Destroys the record's menu (nothing for none).
+// Destroys the record's menu before the record goes (nothing for none).
 void DestroyPopupMenu(OwnerDrawMenu& menu);
 // TrackPopupMenu at (x, y), or at the cursor when atPoint is false; true when
 // it answered 1.

@@ -28,6 +28,11 @@ constexpr UINT WM_QUIT_PROGRAM = WM_USER + 34;
 constexpr UINT WM_TASKBAR_OR_END_SESSION = WM_USER + 36;
 // Hidden parent to itself: register the program to start with Windows.
 constexpr UINT WM_REGISTER_AUTO_START = WM_USER + 55;
+// Controller to itself: start the main window's thread. Posted from the
+// controller's WM_INITDIALOG, so it is taken after the hidden parent's
+// WM_REGISTER_AUTO_START (posted earlier on the same thread): the Run value
+// is settled before the main window reads it.
+constexpr UINT WM_START_MAIN_WINDOW = WM_USER + 80;
 // From the adverts-and-statistics thread.
 constexpr UINT WM_MENU_ADVERTS = WM_USER + 65;
 constexpr UINT WM_OVERLAY_ADVERTS = WM_USER + 66;
@@ -35,9 +40,20 @@ constexpr UINT WM_SLIDE_ADVERTS = WM_USER + 67;
 constexpr UINT WM_ADVERTS_FAILED = WM_USER + 68;
 constexpr UINT WM_OVERLAY_ADVERT_PLACED = WM_USER + 69;
 
-// Tray icon states of WM_TRAY_STATE.
-constexpr WPARAM TrayStateAdd = 0;
-constexpr WPARAM TrayStateTitle = 6;
+// The wParam of WM_TRAY_STATE.
+enum class TrayState : WPARAM
+{
+    Add = 0,
+    Shown = 1,
+    Hidden = 2,
+    Waiting = 3,
+    Paused = 4,
+    Closing = 5,
+    // lParam a heap MString: the new slide title.
+    Title = 6,
+};
+constexpr WPARAM TrayStateAdd = static_cast<WPARAM>(TrayState::Add);
+constexpr WPARAM TrayStateTitle = static_cast<WPARAM>(TrayState::Title);
 
 // ---- To the main window (and to the controller's open dialog) ----
 constexpr UINT WM_SHOW_SLIDE_FILE_AGAIN = WM_USER + 6;

@@ -1,6 +1,6 @@
 #include "shell/core/ProgramObjects.h"
 
-#include <cstdlib>
+#include "crypto/CryptBase.h"
 
 #define QUILLORY_PRODUCT_CODE L"{97095852-4142-479B-9DF3-A81B80B19229}"
 
@@ -29,11 +29,16 @@ void DialogCloseTokens::Draw()
 {
     wParamToken = 0;
     lParamToken = 0;
-    // rand() gives 15 bits: bits 15 and 31 of each token stay 0.
-    const DWORD first = static_cast<DWORD>(std::rand()) | (static_cast<DWORD>(std::rand()) << 16);
-    wParamToken = first;
-    const DWORD second = static_cast<DWORD>(std::rand()) | (static_cast<DWORD>(std::rand()) << 16);
-    lParamToken = second;
+    // The system's generator: two copies started at the same moment draw
+    // different tokens. A pair of zeros stands for "not drawn" and is drawn
+    // again.
+    MCryptBase context(PROV_RSA_FULL, EnhancedRsaFullProviderName, CryptContextFlags);
+    DWORD drawn[2] = {0, 0};
+    while (drawn[0] == 0 && drawn[1] == 0)
+        if (!CryptGenRandom(context.GetProvider(), sizeof(drawn), reinterpret_cast<BYTE*>(drawn)))
+            ThrowLastCryptError();
+    wParamToken = drawn[0];
+    lParamToken = drawn[1];
 }
 
 bool DialogCloseTokens::Matches(WPARAM wParam, LPARAM lParam) const

@@ -40,7 +40,8 @@ struct DialogCloseTokens
     std::atomic<DWORD> wParamToken{0};
     std::atomic<DWORD> lParamToken{0};
 
-    // Draws both anew from the C runtime generator, the wParam token first.
+    // Draws both anew from the CryptoAPI generator; MCryptException when
+    // the generator cannot be reached.
     void Draw();
     // Whether a CloseDialogsMessage carries this process's tokens.
     bool Matches(WPARAM wParam, LPARAM lParam) const;

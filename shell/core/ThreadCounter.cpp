@@ -12,17 +12,7 @@ void WaitAndRelease(ThreadCounterSlot& slot)
     if (slot.IsEmpty())
         return;
     ThreadCounter& record = slot.Get();
-    const ULONGLONG start = GetTickCount64();
-    bool finished = false;
-    while (GetTickCount64() - start <= record.exitTimeout)
-    {
-        Sleep(50);
-        if (InterlockedExchange(&record.count, record.count) == 0)
-        {
-            finished = true;
-            break;
-        }
-    }
+    const bool finished = WaitForSingleObject(record.IdleEvent(), record.exitTimeout) == WAIT_OBJECT_0;
     ThreadCounter* detached = slot.Detach();
     // A worker that outlived the wait still holds the record's address and
     // decrements it on its way out, so the record then stays until the
@@ -30,6 +20,26 @@ void WaitAndRelease(ThreadCounterSlot& slot)
     if (finished)
         delete detached;
 }
+}
+
+ThreadCounter::ThreadCounter() : m_idle(CreateEventW(nullptr, TRUE, TRUE, nullptr))
+{
+    if (!m_idle.IsValid())
+        throw MSmartPtrError();
+}
+
+void ThreadCounter::Increment()
+{
+    Lock lock(m_lock);
+    if (++m_count == 1)
+        ResetEvent(m_idle);
+}
+
+void ThreadCounter::Decrement()
+{
+    Lock lock(m_lock);
+    if (--m_count == 0)
+        SetEvent(m_idle);
 }
 
 ThreadCounterSlot::~ThreadCounterSlot() { WaitAndRelease(*this); }
@@ -67,7 +77,7 @@ void RestartProcess()
 
 WorkerThreadScope::WorkerThreadScope() : m_counter(&ThreadCounterHolder.Get())
 {
-    InterlockedIncrement(&m_counter->count);
+    m_counter->Increment();
 }
 
-WorkerThreadScope::~WorkerThreadScope() { InterlockedDecrement(&m_counter->count); }
+WorkerThreadScope::~WorkerThreadScope() { m_counter->Decrement(); }

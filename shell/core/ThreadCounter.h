@@ -4,17 +4,38 @@
 
 #include <windows.h>
 
+#include "foundation/Handle.h"
 #include "foundation/SmartPtr.h"
+#include "foundation/Sync.h"
 
 #include <atomic>
 
-// Changed only by locked increments and decrements, read only by an atomic
-// exchange in WaitForWorkerThreads.
-struct alignas(32) ThreadCounter
+// The number of running workers and an event that is set while none runs:
+// the first worker to count in resets it, the last to count out sets it, and
+// the exit wait blocks on it.
+class alignas(32) ThreadCounter
 {
-    volatile LONG count = 0;
+public:
+    ThreadCounter();
+    ThreadCounter(const ThreadCounter&) = delete;
+    ThreadCounter& operator=(const ThreadCounter&) = delete;
+
+    void Increment();
+    void Decrement();
+    LONG Count() const { return m_count.load(); }
+    // Signalled while no worker runs (manual reset).
+    HANDLE IdleEvent() const { return m_idle; }
+
     // How long the exit waits for the workers, in milliseconds.
     DWORD exitTimeout = 20000;
+
+private:
+    // Increments and decrements run under this lock so that the event always
+    // follows the count (an increment and the last decrement cannot swap
+    // their event calls).
+    CriticalSection m_lock;
+    std::atomic<LONG> m_count{0};
+    MHandle m_idle;
 };
 
 // The owning slot of the one ThreadCounter of the process. Releasing it, also
@@ -43,7 +64,7 @@ private:
 
 extern ThreadCounterSlot ThreadCounterHolder;
 
-// Waits, sleeping 50 ms at a time, until no worker runs or the record's
+// Waits on the record's idle event until no worker runs or the record's
 // time-out has passed, then empties the slot. The record is freed only when
 // the count came down to 0: a worker still running after the time-out keeps
 // decrementing it until the process ends.

@@ -1,6 +1,7 @@
 // The entry of Quillory Window: whether the program runs at all, the
 // preparation of the process, the controller's modal run, and the orderly
-// end in a fixed order.
+// end in a fixed order. The one place that joins the controller and the main
+// window: it hands the main window's thread to the controller.
 #include "foundation/Atom.h"
 #include "foundation/SystemUtilities.h"
 #include "settings/IntroductionDlg.h"
@@ -12,9 +13,9 @@
 #include "shell/core/MessageBox.h"
 #include "shell/core/ProgramObjects.h"
 #include "shell/core/ThreadCounter.h"
-#include "shell/WindowBase.h"
+#include "shell/ControllerRun.h"
+#include "slideshow/MainWindowThread.h"
 
-#include <cstdlib>
 #include <exception>
 
 CLumivaneModule lumivane_module;
@@ -30,6 +31,13 @@ const wchar_t LanguageResourcesMissingEnglish[] =
 void ShowBuiltInMessage(const wchar_t* text)
 {
     LocalizedMessageBox(GetDesktopWindow(), text, L"Quillory", MB_ICONERROR);
+}
+
+// The language module's "program failed" box, for a start that cannot go on.
+void ShowProgramFailed()
+{
+    LocalizedMessageBox(GetDesktopWindow(), CrashMessageText().GetText(), MString(ResId(IDS_PRODUCT_CAPTION)).GetText(),
+                        MB_ICONERROR);
 }
 
 MString UserName()
@@ -85,9 +93,16 @@ int Run(const wchar_t* argument)
     ApplyThreadLocale(UiLanguage);
 
     const MString mutexName(sX::Format(), InstanceMutexNameFormat, UserName().GetText());
-    SetLastError(0);
     MHandle instanceMutex(CreateMutexW(nullptr, TRUE, mutexName.GetText()));
-    if (GetLastError() != 0)
+    const DWORD mutexError = GetLastError();
+    // No mutex at all (another object of that name, no rights) is a failure
+    // of its own, not a sign that another copy runs.
+    if (!instanceMutex.IsValid())
+    {
+        ShowProgramFailed();
+        return 1;
+    }
+    if (mutexError == ERROR_ALREADY_EXISTS)
     {
         const MString caption(ResId(IDS_PRODUCT_CAPTION));
         const MString productName(ResId(IDS_PRODUCT_NAME));
@@ -125,35 +140,14 @@ int Run(const wchar_t* argument)
         }
     }
 
-    std::srand(GetTickCount());
-
+    try
     {
-        CWindowBase controller;
-        CWindowBaseBase parent(&controller.m_hWnd, &controller.EndSessionEvent);
-        if (!parent.Create(GetDesktopWindow()) && parent.IsWindow())
-            parent.DestroyWindow();
-
-        // A failure that ends the modal run must still end the workers before
-        // the objects they use go.
-        std::exception_ptr failure;
-        try
-        {
-            controller.DoModal(parent.m_hWnd);
-        }
-        catch (...)
-        {
-            failure = std::current_exception();
-        }
-        controller.EndWorkers();
-
-        if (parent.IsWindow())
-            parent.DestroyWindow();
-        WaitForWorkerThreads();
-        if (failure)
-        {
-            CoUninitialize();
-            std::rethrow_exception(failure);
-        }
+        RunController(&MainDialogThreadProc);
+    }
+    catch (...)
+    {
+        CoUninitialize();
+        throw;
     }
     CoUninitialize();
     return EndRun(instanceMutex);

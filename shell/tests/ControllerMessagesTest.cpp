@@ -116,6 +116,31 @@ ToolTipState ReadToolTip(const RunningController& running)
 void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 }
 
+// A Run value that names another path, after the first start: the hidden
+// parent corrects it before the main window reads it, so the main window
+// finds it its own and leaves it (read the other way round, the value would
+// be deleted and start with Windows lost).
+TEST_F(ControllerMessages, ARunValueOfAnotherPathIsCorrectedBeforeTheMainWindowReadsIt)
+{
+    const DWORD one = 1;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), AutoStartFirstTimeValueName, REG_DWORD,
+                              &one, sizeof(one)),
+              ERROR_SUCCESS);
+    const wchar_t other[] = L"\"C:\\Elsewhere\\Quillory Window.exe\"";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, RunKeyPath, RunValueName, REG_SZ, other, sizeof(other)),
+              ERROR_SUCCESS);
+    {
+        RunningController running;
+        ASSERT_TRUE(running.Start());
+        running.Settle();
+    }
+    wchar_t run[1024] = {};
+    DWORD size = sizeof(run);
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, RunKeyPath, RunValueName, RRF_RT_REG_SZ, nullptr, run, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::wstring(run), Text(QuotedModulePath()));
+}
+
 TEST_F(ControllerMessages, TheStartStoresTheSettingsRecordAndRegistersTheStartWithWindows)
 {
     RunningController running;

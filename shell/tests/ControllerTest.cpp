@@ -2,11 +2,13 @@
 // tooltip of the tray icon.
 #include "shell/core/ProgramObjects.h"
 #include "shell/core/ThreadCounter.h"
+#include "shell/TrayIcon.h"
 #include "shell/WindowBase.h"
 #include "UiTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 namespace
@@ -63,32 +65,31 @@ TEST(Controller, NamedObjectsLiveWithTheController)
 
 TEST(Controller, TrayToolTip)
 {
-    ControllerScope scope;
-    CWindowBase& controller = scope.controller;
-    EXPECT_EQ(Text(controller.BuildTrayToolTip()), L"Quillory Window is starting...");
+    {
+        ControllerScope scope;
+        EXPECT_EQ(Text(scope.controller.BuildTrayToolTip()), L"Quillory Window is starting...");
+    }
 
-    controller.m_toolTipId = IDS_TRAY_HIDDEN;
-    controller.m_slideTitle = L"Water Lilies";
-    EXPECT_EQ(Text(controller.BuildTrayToolTip()), L"Quillory Window - hidden until the next slide\nWater Lilies");
-
-    SetEvent(controller.NewReleaseEvent);
-    EXPECT_EQ(Text(controller.BuildTrayToolTip()),
+    LanguageModuleScope language{LanguageEnglish};
+    const MString product(L"Quillory Window");
+    const MString lilies(L"Water Lilies");
+    EXPECT_EQ(Text(TrayToolTipText(IDS_TRAY_HIDDEN, product, false, lilies)),
+              L"Quillory Window - hidden until the next slide\nWater Lilies");
+    EXPECT_EQ(Text(TrayToolTipText(IDS_TRAY_HIDDEN, product, true, lilies)),
               L"Quillory Window - hidden until the next slide - a new release is available\nWater Lilies");
 
     // Cut to fit the 128-character field of the icon: 126 characters and an
     // ellipsis.
-    ResetEvent(controller.NewReleaseEvent);
-    controller.m_toolTipId = IDS_TRAY_SHOWN;
-    controller.m_slideTitle = MString(std::wstring(130, L'x').c_str());
-    const std::wstring cut = Text(controller.BuildTrayToolTip());
+    const std::wstring cut =
+        Text(TrayToolTipText(IDS_TRAY_SHOWN, product, false, MString(std::wstring(130, L'x').c_str())));
     ASSERT_EQ(cut.size(), 127u);
     EXPECT_EQ(cut.substr(0, 24), L"Quillory Window - slide ");
     EXPECT_EQ(cut[125], L'x');
     EXPECT_EQ(cut[126], L'\u2026');
 
     // "Quillory Window - slide show", a line feed and 98 characters fit.
-    controller.m_slideTitle = MString(std::wstring(98, L'y').c_str());
-    const std::wstring fits = Text(controller.BuildTrayToolTip());
+    const std::wstring fits =
+        Text(TrayToolTipText(IDS_TRAY_SHOWN, product, false, MString(std::wstring(98, L'y').c_str())));
     EXPECT_EQ(fits.size(), 127u);
     EXPECT_EQ(fits.back(), L'y');
 }
@@ -100,11 +101,28 @@ TEST(Controller, CloseTokens)
     EXPECT_FALSE(tokens.Matches(0, 0));
     tokens.Draw();
     const DWORD first = tokens.wParamToken, second = tokens.lParamToken;
-    EXPECT_EQ(first & 0x80008000u, 0u);
-    EXPECT_EQ(second & 0x80008000u, 0u);
     EXPECT_TRUE(tokens.Matches(first, second));
-    EXPECT_FALSE(tokens.Matches(second, first) && first != second);
     EXPECT_FALSE(tokens.Matches(first + 1, second));
+    EXPECT_FALSE(tokens.Matches(first, second + 1));
+    // The order counts.
+    tokens.wParamToken = 1;
+    tokens.lParamToken = 2;
+    EXPECT_FALSE(tokens.Matches(2, 1));
+    EXPECT_TRUE(tokens.Matches(1, 2));
+
+    // Full 32-bit draws, different every time: two copies drawing at the
+    // same moment do not share tokens.
+    std::set<unsigned long long> seen;
+    DWORD highBits = 0;
+    for (int i = 0; i < 64; ++i)
+    {
+        DialogCloseTokens drawn;
+        drawn.Draw();
+        seen.insert((static_cast<unsigned long long>(drawn.wParamToken) << 32) | drawn.lParamToken);
+        highBits |= (drawn.wParamToken | drawn.lParamToken) & 0x80008000u;
+    }
+    EXPECT_EQ(seen.size(), 64u);
+    EXPECT_EQ(highBits, 0x80008000u);
     EXPECT_EQ(Text(DialogMutexName(L"VIEWER_CShow Large PhotoDlg")),
               L"{97095852-4142-479B-9DF3-A81B80B19229}LV_VIEWER_CShowLargePhotoDlg_{F8D49EB9-D8B6-4646-9E08-EF2B280CD755}");
 }

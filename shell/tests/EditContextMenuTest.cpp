@@ -65,7 +65,6 @@ std::wstring EnabledCommands(HWND edit)
             if (!(GetMenuState(menu.menu, command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)))
                 enabled += names[command - EditMenuUndo];
     }
-    DestroyPopupMenu(menu);
     return enabled;
 }
 

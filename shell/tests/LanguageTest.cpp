@@ -114,6 +114,21 @@ TEST(Language, ModuleFileNamesAndFolder)
     EXPECT_EQ(expected, GetModuleFolder(nullptr, L"x.dll").GetText());
 }
 
+TEST(Language, ALanguageModuleMustHoldTheLanguageResources)
+{
+    // The real modules load; a module without them, or no file, gives none.
+    for (LANGID language : {LanguageEnglish, LanguageBulgarian})
+    {
+        HMODULE module =
+            LoadLanguageModule(GetModuleFolder(nullptr, GetResourceModuleFileName(language).GetText()).GetText());
+        EXPECT_NE(module, nullptr) << language;
+        if (module)
+            FreeLibrary(module);
+    }
+    EXPECT_EQ(LoadLanguageModule(GetModuleFolder(nullptr, L"EmptyLanguageModule.dll").GetText()), nullptr);
+    EXPECT_EQ(LoadLanguageModule(GetModuleFolder(nullptr, L"No Such Module.dll").GetText()), nullptr);
+}
+
 TEST(Language, ThreadAndRuntimeLocaleForBulgarian)
 {
     EXPECT_STREQ(L"Bulgarian_Bulgaria.1251", BuildCrtLocaleName(1026).GetText());

@@ -418,6 +418,20 @@ TEST_F(ProgramTest, WithoutLanguageModuleItShowsTheBuiltInMessagesAndEndsWithOne
     }
 }
 
+TEST_F(ProgramTest, ALanguageModuleWithoutItsResourcesShowsTheBuiltInMessage)
+{
+    ASSERT_TRUE(CopyFileW((TestFolder() + L"\\EmptyLanguageModule.dll").c_str(),
+                          (m_folder + L"\\Resources EN US.dll").c_str(), FALSE));
+    Program program;
+    ASSERT_TRUE(program.Start(m_program));
+    HWND box = program.WaitForDialog();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ItemText(box, 0xFFFF), L"The system could not load the app language resources. Reinstalling the "
+                                     L"software should fix the problem.");
+    Click(box, IDOK);
+    EXPECT_EQ(program.Wait(15000), 1u);
+}
+
 TEST_F(RunningProgramTest, RunsWithItsObjectsAndTrayIconAndQuitsWithZero)
 {
     Program program;
@@ -492,6 +506,38 @@ TEST_F(RunningProgramTest, TheSessionEndEndsTheProgramWithoutTheExitWaitRunningO
         EXPECT_EQ(program.Wait(15000), 0u) << byParent;
         EXPECT_LT(GetTickCount64() - start, 8000u) << byParent;
         EXPECT_FALSE(TrayIconExists(controller));
+    }
+}
+
+TEST_F(RunningProgramTest, TheSessionEndWithADialogOpenClosesItAndEndsTheProgram)
+{
+    for (UINT command : {static_cast<UINT>(ID_ABOUT), static_cast<UINT>(ID_SETTINGS)})
+    {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, ProductKey, L"Elapsed Time");
+        Program program;
+        ASSERT_TRUE(program.Start(m_program));
+        HWND controller = program.WaitForController();
+        ASSERT_NE(controller, nullptr);
+        PostMessageW(controller, WM_COMMAND, command, 0);
+        const std::wstring caption = command == ID_ABOUT ? L"About Quillory" : L"Settings";
+        HWND dialog = nullptr;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                for (HWND window : TopLevelWindows(program.Id()))
+                    if (IsDialog(window) && IsWindowVisible(window) && UiTest::WindowText(window) == caption)
+                        dialog = window;
+                return dialog != nullptr;
+            },
+            15000))
+            << caption;
+
+        // As Windows ends the session: asked first, then told.
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(controller, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, &answer);
+        PostMessageW(controller, WM_ENDSESSION, TRUE, 0);
+        EXPECT_EQ(program.Wait(60000), 0u) << caption;
+        EXPECT_FALSE(IsWindow(dialog));
+        EXPECT_TRUE(ValueExists(L"Elapsed Time")) << caption;
     }
 }
 
@@ -574,6 +620,30 @@ TEST_F(RunningProgramTest, OneCopyPerUserAndYesRestartsTheRunningCopy)
     ASSERT_NE(restarted.WaitForController(), nullptr);
     EXPECT_TRUE(EventExists(RunningEventName));
     EXPECT_EQ(restarted.Quit(), 0u);
+}
+
+TEST_F(RunningProgramTest, AnInstanceMutexThatCannotBeMadeIsAFailureNotAnotherCopy)
+{
+    // An event under the mutex's name: CreateMutexW returns no handle.
+    wchar_t user[256] = {};
+    DWORD size = 256;
+    ASSERT_TRUE(GetUserNameW(user, &size));
+    wchar_t name[512] = {};
+    wsprintfW(name, InstanceMutexNameFormat, user);
+    HANDLE squatter = CreateEventW(nullptr, TRUE, FALSE, name);
+    ASSERT_NE(squatter, nullptr);
+
+    Program program;
+    ASSERT_TRUE(program.Start(m_program));
+    HWND box = program.WaitForDialog();
+    ASSERT_NE(box, nullptr);
+    const std::wstring text = ItemText(box, 0xFFFF);
+    EXPECT_EQ(text.find(L"already running"), std::wstring::npos) << text;
+    EXPECT_NE(text.find(L"unexpected problem"), std::wstring::npos) << text;
+    Click(box, IDOK);
+    EXPECT_EQ(program.Wait(15000), 1u);
+    EXPECT_FALSE(EventExists(RunningEventName));
+    CloseHandle(squatter);
 }
 
 TEST_F(RunningProgramTest, WithoutAStoredLanguageTheLanguageDialogAsksAndTheProgramStartsAgain)

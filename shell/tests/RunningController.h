@@ -8,8 +8,9 @@
 #include "shell/core/PrivateMessages.h"
 #include "shell/core/ProgramObjects.h"
 #include "shell/core/ThreadCounter.h"
-#include "shell/WindowBase.h"
+#include "shell/ControllerRun.h"
 #include "slideshow/LumivaneDlg.h"
+#include "slideshow/MainWindowThread.h"
 #include "UiTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -214,9 +215,7 @@ public:
             m_hooks.push_back(SetWindowsHookExW(WH_CALLWNDPROC, &SentMessageHook, nullptr, thread));
         }
         // Let the start's own messages pass before a test looks.
-        Sleep(500);
-        SendMessageW(m_mainWindow, WM_NULL, 0, 0);
-        SendMessageW(m_controllerWindow, WM_NULL, 0, 0);
+        Settle();
         MessageLog::Instance().Clear();
         return true;
     }
@@ -279,25 +278,15 @@ public:
 private:
     void Run()
     {
+        try
         {
-            CWindowBase controller;
-            CWindowBaseBase parent(&controller.m_hWnd, &controller.EndSessionEvent);
-            parent.Create(GetDesktopWindow());
-            m_controller = &controller;
-            try
-            {
-                m_result = controller.DoModal(parent.m_hWnd);
-            }
-            catch (...)
-            {
-                m_result = -2;
-            }
-            controller.EndWorkers();
-            if (parent.IsWindow())
-                parent.DestroyWindow();
-            WaitForWorkerThreads();
-            m_controller = nullptr;
+            m_result = RunController(&MainDialogThreadProc, [this](CWindowBase& controller) { m_controller = &controller; });
         }
+        catch (...)
+        {
+            m_result = -2;
+        }
+        m_controller = nullptr;
         m_ended = true;
     }
 

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 namespace
 {
@@ -24,17 +25,16 @@ TEST(ThreadCounter, WorkersCountThemselvesInAndOut)
     {
         WorkerThreadScope first;
         WorkerThreadScope second;
-        EXPECT_EQ(ThreadCounterHolder.Get().count, 2);
+        EXPECT_EQ(ThreadCounterHolder.Get().Count(), 2);
+        EXPECT_EQ(WaitForSingleObject(ThreadCounterHolder.Get().IdleEvent(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     }
-    EXPECT_EQ(ThreadCounterHolder.Get().count, 0);
+    EXPECT_EQ(ThreadCounterHolder.Get().Count(), 0);
+    EXPECT_EQ(WaitForSingleObject(ThreadCounterHolder.Get().IdleEvent(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_EQ(ThreadCounterHolder.Get().exitTimeout, 20000u);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(&ThreadCounterHolder.Get()) % 32, 0u);
 
-    const unsigned long long start = NowMs();
+    // No worker runs: the wait ends at once (the idle event is set).
     WaitForWorkerThreads();
-    const unsigned long long waited = NowMs() - start;
-    EXPECT_GE(waited, 45u);
-    EXPECT_LT(waited, 2000u);
     EXPECT_TRUE(ThreadCounterHolder.IsEmpty());
     // A second wait on the empty slot returns at once.
     WaitForWorkerThreads();
@@ -50,16 +50,17 @@ TEST(ThreadCounter, AWorkerWithoutACounterThrowsBeforeCounting)
 TEST(ThreadCounter, TheExitWaitsForRunningWorkers)
 {
     ThreadCounterHolder.Create();
-    std::thread worker([] {
+    MHandle entered(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread worker([&] {
         WorkerThreadScope scope;
+        SetEvent(entered);
         Sleep(500);
     });
-    Sleep(50);
+    ASSERT_EQ(WaitForSingleObject(entered, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
     const unsigned long long start = NowMs();
     WaitForWorkerThreads();
-    const unsigned long long waited = NowMs() - start;
-    EXPECT_GE(waited, 350u);
-    EXPECT_LT(waited, 5000u);
+    EXPECT_GE(NowMs() - start, 300u);
+    EXPECT_TRUE(ThreadCounterHolder.IsEmpty());
     worker.join();
 }
 
@@ -67,32 +68,57 @@ TEST(ThreadCounter, AWorkerThatOutlivesTheTimeOutStillFindsItsRecord)
 {
     ThreadCounterHolder.Create();
     ThreadCounterHolder.Get().exitTimeout = 200;
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    MHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    MHandle entered(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::atomic<ThreadCounter*> seen{nullptr};
     std::thread worker([&] {
         WorkerThreadScope scope;
         seen = &ThreadCounterHolder.Get();
+        SetEvent(entered);
         WaitForSingleObject(release, INFINITE);
         // The scope's decrement runs after the exit wait gave up; the record
         // must still be valid memory then.
     });
-    while (!seen)
-        Sleep(10);
+    ASSERT_EQ(WaitForSingleObject(entered, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
     const unsigned long long start = NowMs();
     WaitForWorkerThreads();
     EXPECT_GE(NowMs() - start, 180u);  // the wait itself counts in ticks of ~16 ms
     EXPECT_TRUE(ThreadCounterHolder.IsEmpty());
     SetEvent(release);
     worker.join();
-    EXPECT_EQ(seen.load()->count, 0);
-    CloseHandle(release);
+    EXPECT_EQ(seen.load()->Count(), 0);
 }
 
 TEST(ThreadCounter, CreatingAgainReleasesTheOldRecordFirst)
 {
     ThreadCounterHolder.Create();
-    ThreadCounterHolder.Get().count = 0;
+    ThreadCounter* first = &ThreadCounterHolder.Get();
     ThreadCounterHolder.Create();
-    EXPECT_EQ(ThreadCounterHolder.Get().count, 0);
+    EXPECT_NE(&ThreadCounterHolder.Get(), first);
+    EXPECT_EQ(ThreadCounterHolder.Get().Count(), 0);
     WaitForWorkerThreads();
+}
+
+// Many workers counting in and out at once: no update is lost, so the exit
+// wait ends as soon as the last one has left instead of running into its
+// time-out.
+TEST(ThreadCounter, ConcurrentWorkersLoseNoUpdate)
+{
+    ThreadCounterHolder.Create();
+    ThreadCounterHolder.Get().exitTimeout = 60000;
+    MHandle go(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::vector<std::thread> workers;
+    for (int i = 0; i < 8; ++i)
+        workers.emplace_back([&] {
+            WaitForSingleObject(go, INFINITE);
+            for (int round = 0; round < 2000; ++round)
+                WorkerThreadScope scope;
+        });
+    SetEvent(go);
+    for (std::thread& worker : workers)
+        worker.join();
+    EXPECT_EQ(ThreadCounterHolder.Get().Count(), 0);
+    EXPECT_EQ(WaitForSingleObject(ThreadCounterHolder.Get().IdleEvent(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    WaitForWorkerThreads();
+    EXPECT_TRUE(ThreadCounterHolder.IsEmpty());
 }

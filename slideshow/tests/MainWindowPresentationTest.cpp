@@ -136,19 +136,28 @@ protected:
         recorder.Clear();
         for (const wchar_t* name : {DisplayAreaValueName, PerformanceDataValueName, ElapsedTimeValueName})
             SlideshowTest::DeleteRaw(name);
-        SetEvent(controller.ExitEvent);
+        SetEvent(exitEvent);
         WaitForWorkerThreads();
     }
 
     LanguageModuleScope language{LanguageEnglish};
     GdiplusScope gdiplus;
-    CWindowBase controller;
     ControllerRecorder recorder;
+    MHandle exitEvent{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    MHandle mainWindowReady{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    // What the controller gives the main window.
+    ControllerLink link = [this] {
+        ControllerLink made;
+        made.controllerWindow = &recorder.holder;
+        made.exitEvent = exitEvent;
+        made.mainWindowReady = mainWindowReady;
+        return made;
+    }();
 };
 
 TEST_F(MainWindowPresentation, StatusCardCrossFadesInByItsOwnTimer)
 {
-    CLumivaneDlg window(&controller, &recorder.holder, MString());
+    CLumivaneDlg window(&link);
     ASSERT_NE(window.Create(nullptr), nullptr);
     DropFirstStep(window);
     EXPECT_TRUE(recorder.Received(WM_MAIN_WINDOW_READY, 1));
@@ -187,7 +196,7 @@ TEST_F(MainWindowPresentation, StatusCardCrossFadesInByItsOwnTimer)
     EXPECT_TRUE(recorder.Received(WM_TRAY_STATE, 1));
     EXPECT_TRUE(recorder.Received(WM_MAIN_WINDOW_READY, 0));
     EXPECT_EQ(std::wstring(recorder.LastTooltip().GetText()), L"Status: No gallery is selected.");
-    EXPECT_EQ(WaitForSingleObject(controller.MainWindowReadyEvent, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(WaitForSingleObject(mainWindowReady, 0), static_cast<DWORD>(WAIT_OBJECT_0));
 
     // The same card again is not presented: no cross-fade starts.
     window.ShowStatusCard(message, IDP_STATUS_ART);
@@ -204,7 +213,7 @@ TEST_F(MainWindowPresentation, StatusCardCrossFadesInByItsOwnTimer)
 
 TEST_F(MainWindowPresentation, WindowFadesOutAndInAndReportsItsStateCodes)
 {
-    CLumivaneDlg window(&controller, &recorder.holder, MString());
+    CLumivaneDlg window(&link);
     ASSERT_NE(window.Create(nullptr), nullptr);
     DropFirstStep(window);
     window.ShowStatusCard(MString(L"Fading."), IDP_STATUS_ART);
@@ -236,7 +245,7 @@ TEST_F(MainWindowPresentation, WindowFadesOutAndInAndReportsItsStateCodes)
 
 TEST_F(MainWindowPresentation, DragMovesTheDisplayAreaAndShiftRightClickAsksForTheMenu)
 {
-    CLumivaneDlg window(&controller, &recorder.holder, MString());
+    CLumivaneDlg window(&link);
     ASSERT_NE(window.Create(nullptr), nullptr);
     DropFirstStep(window);
     window.ShowStatusCard(MString(L"Drag me."), IDP_STATUS_ART);

@@ -1,0 +1,70 @@
+#include "slideshow/MainWindowThread.h"
+
+#include "foundation/SmartPtr.h"
+#include "shell/core/CrashReport.h"
+#include "shell/core/MessageBox.h"
+#include "shell/core/PrivateMessages.h"
+#include "shell/core/ThreadCounter.h"
+#include "slideshow/LumivaneDlg.h"
+
+#include <exception>
+
+namespace
+{
+// The longest wait for the first round of slide adverts before the main
+// window starts all the same.
+constexpr DWORD SlideAdvertsStartWait = 20000;
+
+// Tells the controller (and waits until it knows) that the main window
+// object is about to go.
+void ForgetMainWindow(const ControllerLink& link)
+{
+    if (HWND window = link.controllerWindow->load())
+        ::SendMessageW(window, WM_MAIN_WINDOW_READY, 1, 0);
+}
+}
+
+DWORD WINAPI MainDialogThreadProc(LPVOID parameter)
+{
+    const auto& link = *static_cast<const ControllerLink*>(parameter);
+    try
+    {
+        WorkerThreadScope counted;
+        const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+        SetThreadLocale(UiLanguage);
+        // A program that quits meanwhile does not start its main window.
+        HANDLE waits[] = {link.exitEvent, link.slideAdvertsSettled};
+        const bool quitting = WaitForMultipleObjects(2, waits, FALSE, SlideAdvertsStartWait) == WAIT_OBJECT_0;
+        MSmartPtr<CLumivaneDlg> mainWindow;
+        std::exception_ptr failure;
+        try
+        {
+            if (!quitting)
+                mainWindow.Reset(new CLumivaneDlg(&link));
+            if (!mainWindow.IsEmpty())
+                mainWindow->DoModal(GetDesktopWindow());
+        }
+        catch (...)
+        {
+            failure = std::current_exception();
+        }
+        ForgetMainWindow(link);
+        mainWindow.Free();
+        if (failure)
+        {
+            const MString text = CrashMessageText();
+            ReportWorkerCrash(__FILE__, __LINE__, failure);
+            NoThrow(0, [&] { return LocalizedMessageBox(GetDesktopWindow(), text.GetText(), link.caption.GetText(),
+                                                        MB_ICONERROR); });
+            if (HWND window = link.controllerWindow->load())
+                ::PostMessageW(window, WM_QUIT_PROGRAM, 0, 0);
+        }
+        if (com)
+            CoUninitialize();
+    }
+    catch (...)
+    {
+        ReportWorkerCrash(__FILE__, __LINE__, std::current_exception());
+    }
+    return 0;
+}
