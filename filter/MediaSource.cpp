@@ -1,5 +1,6 @@
 #include "filter/MediaSource.h"
 
+#include "foundation/Registry.h"
 #include "shell/core/Language.h"
 
 #include <string>
@@ -11,29 +12,6 @@ namespace
 {
 constexpr DWORD SelectedGalleryBufferBytes = 40000;
 constexpr DWORD DefaultGalleryLanguage = 1033;
-
-// The settings key, opened (created when missing) for one access.
-class SettingsKey
-{
-public:
-    explicit SettingsKey(REGSAM access)
-    {
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), 0, nullptr, 0, access, nullptr, &m_key,
-                            nullptr) != ERROR_SUCCESS)
-            m_key = nullptr;
-    }
-    SettingsKey(const SettingsKey&) = delete;
-    SettingsKey& operator=(const SettingsKey&) = delete;
-    ~SettingsKey()
-    {
-        if (m_key)
-            RegCloseKey(m_key);
-    }
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
 
 // The leading decimal digits of the text; parsing stops at the first other
 // character.
@@ -52,7 +30,8 @@ DWORD LeadingNumber(const wchar_t* text, size_t length)
 
 bool ReadMediaSource()
 {
-    SettingsKey key(KEY_ALL_ACCESS);
+    RegistryKey key;
+    key.Create(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_ALL_ACCESS);
     if (!key.Get())
         return false;
     DWORD word = 0, type = 0, size = sizeof(word);
@@ -66,7 +45,8 @@ bool ReadMediaSource()
 
 void WriteMediaSource(bool local)
 {
-    SettingsKey key(KEY_SET_VALUE);
+    RegistryKey key;
+    key.Create(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_SET_VALUE);
     if (!key.Get())
         return;
     const DWORD word = local ? 0x80000000u : 0;
@@ -78,7 +58,8 @@ void WriteMediaSource(bool local)
 SelectedOnlineGallery ReadSelectedOnlineGallery()
 {
     SelectedOnlineGallery gallery;
-    SettingsKey key(KEY_ALL_ACCESS);
+    RegistryKey key;
+    key.Create(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_ALL_ACCESS);
     if (!key.Get())
         return gallery;
     MemoryPH<BYTE> buffer{ElementCount(SelectedGalleryBufferBytes)};

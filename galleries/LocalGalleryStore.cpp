@@ -1,5 +1,6 @@
 #include "galleries/LocalGalleryStore.h"
 
+#include "foundation/Registry.h"
 #include "shell/core/Language.h"
 
 #include <windows.h>
@@ -12,28 +13,6 @@ const wchar_t SelectedLocalGalleryValueName[] = L"Selected Local Gallery";
 constexpr DWORD SelectedGalleryBytes = 510;
 constexpr DWORD EntryBytes = 520;
 constexpr DWORD ValueNameUnits = 32766;
-
-class Key
-{
-public:
-    Key(const MStringEx<wchar_t>& path, REGSAM access)
-    {
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, path.GetText(), 0, nullptr, 0, access, nullptr, &m_key, nullptr) !=
-            ERROR_SUCCESS)
-            m_key = nullptr;
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    ~Key()
-    {
-        if (m_key)
-            RegCloseKey(m_key);
-    }
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
 
 MStringEx<wchar_t> GalleriesKeyPath()
 {
@@ -59,7 +38,8 @@ MStringEx<wchar_t> TextOf(const wchar_t* data, DWORD size)
 
 MStringEx<wchar_t> ReadSelectedLocalGallery()
 {
-    Key key(GalleriesKeyPath(), KEY_ALL_ACCESS);
+    RegistryKey key;
+    key.Create(HKEY_CURRENT_USER, GalleriesKeyPath().GetText(), KEY_ALL_ACCESS);
     if (!key.Get())
         return MStringEx<wchar_t>();
     wchar_t data[SelectedGalleryBytes / sizeof(wchar_t)] = {};
@@ -78,8 +58,10 @@ MStringEx<wchar_t> ReadSelectedLocalGallery()
 
 bool RemoveFileFromLocalGallery(const MStringEx<wchar_t>& name, const MStringEx<wchar_t>& path)
 {
-    Key key(MStringEx<wchar_t>(sX::Format(), L"%s\\%s", GalleriesKeyPath().GetText(), name.GetText()),
-            KEY_ALL_ACCESS);
+    RegistryKey key;
+    key.Create(HKEY_CURRENT_USER,
+               MStringEx<wchar_t>(sX::Format(), L"%s\\%s", GalleriesKeyPath().GetText(), name.GetText()).GetText(),
+               KEY_ALL_ACCESS);
     if (!key.Get())
         return false;
     MemoryPH<wchar_t> valueName{ElementCount(ValueNameUnits + 1)};

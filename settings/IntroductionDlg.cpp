@@ -1,7 +1,9 @@
 #include "settings/IntroductionDlg.h"
 
 #include "foundation/Atom.h"
+#include "foundation/Registry.h"
 #include "shell/core/Help.h"
+#include "shell/core/HelpContexts.h"
 #include "shell/core/Language.h"
 #include "shell/core/ProgramObjects.h"
 
@@ -60,13 +62,12 @@ LRESULT Transparent(WPARAM dc, COLORREF text, HBRUSH brush)
 
 bool HasRunBefore()
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    RegistryKey key;
+    if (!key.Open(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_READ))
         return false;
     DWORD type = 0;
     DWORD size = 0;
-    const LONG read = RegQueryValueExW(key, L"Display Area", nullptr, &type, nullptr, &size);
-    RegCloseKey(key);
+    const LONG read = key.Query(L"Display Area", type, nullptr, size);
     return read == ERROR_SUCCESS && type == REG_BINARY && size != 0;
 }
 
@@ -108,10 +109,10 @@ LRESULT CIntroductionDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     SetIcon(m_icon, TRUE);
     SetIcon(m_icon, FALSE);
     SetWindowText(m_caption.GetText());
-    SetWindowContextHelpId(0x20000 + IDD_INTRODUCTION);
+    SetWindowContextHelpId(DialogHelpBase + IDD_INTRODUCTION);
     for (int id = IDC_INTRO_BACKGROUND; id <= IDC_INTRO_CONTINUE; ++id)
         if (HWND control = GetDlgItem(id))
-            ::SetWindowContextHelpId(control, 0x20000 + id);
+            ::SetWindowContextHelpId(control, DialogHelpBase + id);
 
     ApplyDerivedWindowFont(m_titleFont, GetDlgItem(IDC_INTRO_TITLE), 4, 700, false, true);
     ApplyDerivedWindowFont(m_subtitleFont, GetDlgItem(IDC_INTRO_SUBTITLE), 2, 700, false, true);
@@ -186,7 +187,7 @@ LRESULT CIntroductionDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handle
         handled = FALSE;
         return 0;
     }
-    ShowHelpContext(0x20000 + IDD_INTRODUCTION);
+    ShowHelpContext(DialogHelpBase + IDD_INTRODUCTION);
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "foundation/WindowPlacement.h"
 #include "shell/core/Help.h"
+#include "shell/core/HelpContexts.h"
 #include "shell/core/Language.h"
 #include "shell/core/MessageBox.h"
 #include "shell/core/ProgramObjects.h"
@@ -56,9 +57,9 @@ LRESULT CLanguageSelect::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     const MStringEx<wchar_t>& titleName = IsWindows8Family() ? m_productName : m_caption;
     SetWindowText(MStringEx<wchar_t>(sX::Format(), IDS_LANGUAGE_TITLE, titleName.GetText()).GetText());
 
-    SetWindowContextHelpId(0x20000 + IDD_LANGUAGE);
+    SetWindowContextHelpId(DialogHelpBase + IDD_LANGUAGE);
     for (int id = IDC_LANGUAGE_LABEL; id <= IDC_LANGUAGE_FOCUS; ++id)
-        ::SetWindowContextHelpId(GetDlgItem(id), 0x20000 + id);
+        ::SetWindowContextHelpId(GetDlgItem(id), DialogHelpBase + id);
 
     m_list = GetDlgItem(IDC_LANGUAGE_LIST);
     m_okButton = GetDlgItem(IDC_LANGUAGE_OK);
@@ -181,7 +182,7 @@ LRESULT CLanguageSelect::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled
         handled = FALSE;
         return 0;
     }
-    ShowHelpContext(0x20000 + IDD_LANGUAGE);
+    ShowHelpContext(DialogHelpBase + IDD_LANGUAGE);
     return 0;
 }
 

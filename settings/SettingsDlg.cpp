@@ -1,15 +1,5 @@
 #include "settings/SettingsDlg.h"
 
-namespace
-{
-POINT CursorPosition()
-{
-    POINT cursor = {};
-    GetCursorPos(&cursor);
-    return cursor;
-}
-}
-
 CSettingsDlg::CSettingsDlg(HWND mainWindow, DialogWindowSlot* slot, CLumivaneDlg* mainDialog, HWND controllerWindow,
                            const Dictionary<unsigned char, MStringEx<wchar_t>>* allowedKeys,
                            Pair<unsigned char, bool>* hotKeys)

@@ -3,22 +3,23 @@
 // the shell.
 #include "shell/WindowBase.h"
 
+
 #include "foundation/DefaultBrowser.h"
+#include "foundation/PostOwned.h"
 #include "foundation/ShellHelpers.h"
 #include "foundation/SmartPtr.h"
 #include "galleries/LocalGalleryStore.h"
 #include "shell/core/Help.h"
+#include "shell/core/HelpContexts.h"
 #include "shell/core/MessageBox.h"
+#include "shell/core/OwnerDrawMenu.h"
 #include "shell/core/PrivateMessages.h"
 #include "slideshow/LumivaneDlg.h"
-#include "shell/core/OwnerDrawMenu.h"
+
+#include <memory>
 
 namespace
 {
-constexpr DWORD ControllerHelpContext = 131175;
-constexpr DWORD HiddenParentHelpContext = 131174;
-// Help on a tray-menu entry: this plus the command id.
-constexpr DWORD MenuEntryHelpBase = 65536;
 // The keyboard selection of the notification-area icon (NIN_SELECT | NINF_KEY).
 constexpr UINT TrayKeySelect = 0x401;
 
@@ -152,12 +153,7 @@ LRESULT CWindowBase::OnHotKeyMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 
 LRESULT CWindowBase::OnMessageBoxRequest(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    MSmartPtr<MString> text(reinterpret_cast<MString*>(wParam));
-    // One such box at a time: a request that arrives while one is open (the
-    // box's own loop delivers it) is dropped.
-    SemaphoreGuard box(MessageBoxGuard, SemaphoreGuard::Take::Try);
-    if (box.IsHeld() && !text.IsEmpty())
-        LocalizedMessageBox(GetDesktopWindow(), text->GetText(), m_caption.GetText(), static_cast<UINT>(lParam));
+    ShowRequestedMessageBox(MessageBoxGuard, m_caption.GetText(), wParam, lParam);
     return 0;
 }
 
@@ -180,7 +176,6 @@ LRESULT CWindowBase::OnContextMenuRequest(UINT, WPARAM wParam, LPARAM lParam, BO
 {
     if (!m_mainDialog)
         return 0;
-    CriticalSectionGuard menu(m_mainDialog->m_menuLock);
     SemaphoreGuard guard(ContextMenuGuard, SemaphoreGuard::Take::Try);
     if (!guard.IsHeld())
     {
@@ -309,28 +304,13 @@ LRESULT CWindowBase::OnCommand(WORD, WORD id, HWND, BOOL& handled)
     case ID_PRINT_FILE:
     case ID_CLEAR_READ_ONLY:
     case ID_SEND_FILE:
-    {
-        SlideLock lock;
-        if (m_mainDialog)
-        {
-            lock.lock = &static_cast<CRITICAL_SECTION&>(m_mainDialog->m_slideLock);
-            lock.held = TryEnterCriticalSection(lock.lock) != FALSE;
-        }
-        if (IsCommandTargetCurrent(lock))
-            RunTargetTested(id);
-        lock.Release();
+        RunOnCurrentSlide(id, false);
         return 0;
-    }
     // These accept an online slide by its link as well.
     case ID_REOPEN_VIEWER:
     case ID_SLIDE_PROPERTIES:
-    {
-        SlideLock lock = LockCurrentSlide();
-        if (lock.targetOk)
-            RunTargetTested(id);
-        lock.Release();
+        RunOnCurrentSlide(id, true);
         return 0;
-    }
     default:
         if (id >= ID_FIRST_MENU_ADVERT && id <= ID_LAST_MENU_ADVERT)
             return OpenMenuAdvert(id);
@@ -376,9 +356,7 @@ void CWindowBase::RunTargetTested(WORD id)
     }
     case ID_SHOW_IN_GALLERY:
     {
-        auto* path = new MString(file);
-        if (!PostMessage(WM_OPEN_SELECTED_FILES, 0, reinterpret_cast<LPARAM>(path)))
-            delete path;
+        PostOwned(m_hWnd, WM_OPEN_SELECTED_FILES, 0, std::make_unique<MString>(file));
         break;
     }
     case ID_CLEAR_READ_ONLY:
@@ -390,12 +368,14 @@ void CWindowBase::RunTargetTested(WORD id)
     }
     case ID_SEND_FILE:
     {
-        auto* mail = new Pair<HWND__*, MString>(m_mainWindow, file);
-        HANDLE thread = CreateThread(nullptr, 0, SendMailThreadProc, mail, 0, nullptr);
+        auto mail = std::make_unique<Pair<HWND__*, MString>>(m_mainWindow, file);
+        HANDLE thread = CreateThread(nullptr, 0, SendMailThreadProc, mail.get(), 0, nullptr);
         if (thread)
+        {
+            // The thread owns its parameter now.
+            mail.release();
             CloseHandle(thread);
-        else
-            delete mail;
+        }
         break;
     }
     case ID_REOPEN_VIEWER:
@@ -418,11 +398,13 @@ void CWindowBase::RunTargetTested(WORD id)
 
 // ---- Entry points of later features ---------------------------------------
 
-void CWindowBase::SlideLock::Release()
+void CWindowBase::RunOnCurrentSlide(WORD id, bool online)
 {
-    if (held && lock)
-        LeaveCriticalSection(lock);
-    held = false;
+    if (!m_mainDialog)
+        return;
+    TryLock slide(m_mainDialog->m_slideLock);
+    if (IsCommandTargetCurrent(slide.IsHeld(), online))
+        RunTargetTested(id);
 }
 
 // The tray menu and the context menu: come with the tray menu.
@@ -434,18 +416,7 @@ void CWindowBase::OnHotKey(WPARAM, LPARAM) {}
 // The comparison of the captured command target with the current-slide
 // record comes with the commands on the current file; until then no
 // command acts on a slide.
-bool CWindowBase::IsCommandTargetCurrent(SlideLock&) { return false; }
-
-CWindowBase::SlideLock CWindowBase::LockCurrentSlide()
-{
-    SlideLock lock;
-    if (m_mainDialog)
-    {
-        lock.lock = &static_cast<CRITICAL_SECTION&>(m_mainDialog->m_slideLock);
-        lock.held = TryEnterCriticalSection(lock.lock) != FALSE;
-    }
-    return lock;
-}
+bool CWindowBase::IsCommandTargetCurrent(bool, bool) { return false; }
 
 // The file commands: come with the commands on the current file.
 void CWindowBase::ShellVerb(int) {}

@@ -3,6 +3,7 @@
 // parent's start with Windows.
 #include "shell/WindowBase.h"
 
+#include "foundation/Registry.h"
 #include "foundation/SmartPtr.h"
 #include "galleries/SelectedFiles.h"
 #include "settings/AboutBoxDlg.h"
@@ -18,13 +19,6 @@ namespace
 constexpr DWORD RunValueBytes = 80000;
 
 WPARAM SignExtended(DWORD value) { return static_cast<WPARAM>(static_cast<LONG_PTR>(static_cast<LONG>(value))); }
-
-POINT CursorPosition()
-{
-    POINT cursor = {};
-    GetCursorPos(&cursor);
-    return cursor;
-}
 
 // The main window as a dialog found it when it opened.
 struct Opening
@@ -52,11 +46,11 @@ void Post(const Opening& opening, const DialogEndMessage& end)
 
 // The text of a registry value read into a buffer of size bytes, without
 // the terminating NULs; empty when it cannot be read.
-MString ReadText(HKEY key, const wchar_t* name, DWORD bufferBytes)
+MString ReadText(const RegistryKey& key, const wchar_t* name, DWORD bufferBytes)
 {
     MemoryPH<BYTE> buffer{ElementCount(bufferBytes)};
     DWORD type = 0, size = bufferBytes;
-    if (RegQueryValueExW(key, name, nullptr, &type, buffer.GetData(), &size) != ERROR_SUCCESS)
+    if (key.Query(name, type, buffer.GetData(), size) != ERROR_SUCCESS)
         return MString();
     const auto* text = reinterpret_cast<const wchar_t*>(buffer.GetData());
     DWORD length = size / sizeof(wchar_t);
@@ -99,7 +93,7 @@ LRESULT CWindowBase::OpenSettings()
         return 0;
     const Opening opening = RecordOpening(m_mainWindow, m_mainDialog);
     // While it handles this message the main window ends its cross-fade and
-    // keeps its display area; after the dialog, on 0x41B, it ends a preview
+    // keeps its display area; after the dialog, on WM_DIALOG_CLOSED, it ends a preview
     // fade, takes its opacity back and, unless the settings were saved, its
     // display area. Its own thread changes its fields: the controller's
     // thread shares no lock with it.
@@ -121,8 +115,7 @@ LRESULT CWindowBase::OpenSettings()
         else if (!wanted && m_trayIcon.IsPresent())
             DeleteTrayIcon();
     }
-    if (result != 3)
-        Post(opening, DialogClosedMessage(result, opening.wasVisible, opening.operationMode));
+    Post(opening, DialogClosedMessage(result, opening.wasVisible, opening.operationMode));
     return 0;
 }
 
@@ -148,7 +141,7 @@ LRESULT CWindowBase::OpenSelectedFiles(MString* path)
 LRESULT CWindowBase::OpenCheckForNewRelease()
 {
     // The dialog reads the stored record for its whole run.
-    SemaphoreGuard record(ReleaseRecordGuard, SemaphoreGuard::Take::Try);
+    SemaphoreGuard record(m_release.RecordGuard(), SemaphoreGuard::Take::Try);
     if (!record.IsHeld())
         return 0;
     SemaphoreGuard dialogs(DialogGuard, SemaphoreGuard::Take::Try);
@@ -157,9 +150,10 @@ LRESULT CWindowBase::OpenCheckForNewRelease()
     const Opening opening = RecordOpening(m_mainWindow, m_mainDialog);
     SendToMainWindow(WM_SHOW_HIDE, ShowFlagShow | ShowFlagFinishCrossFade, ShowReasonRelease);
     {
-        const UpgradeLinks links(m_releaseRecord.third);
-        const MString notes(m_releaseRecord.second);
-        CCheckForNewReleaseDlg dialog(CursorPosition(), &OpenDialogWindow, &m_releaseRecord, notes, links,
+        const ReleaseRecord& release = m_release.Record();
+        const UpgradeLinks links(release.links);
+        const MString notes(release.notes);
+        CCheckForNewReleaseDlg dialog(CursorPosition(), &OpenDialogWindow, &release, notes, links,
                                       GetUpgradeExitEventName());
         dialog.DoModal(GetDesktopWindow());
     }
@@ -190,26 +184,8 @@ LRESULT CWindowBase::OnReleaseCheckResult(ReleaseInfo* record)
     MSmartPtr<ReleaseInfo> result(record);
     // A result that arrives while the release dialog reads the record is
     // dropped.
-    SemaphoreGuard guard(ReleaseRecordGuard, SemaphoreGuard::Take::Try);
-    if (!guard.IsHeld())
-        return 0;
-    if (!result.IsEmpty())
-    {
-        m_releaseRecord.first = result->first;
-        m_releaseRecord.second = result->second;
-        m_releaseRecord.third.first = result->third.first;
-        m_releaseRecord.third.second = result->third.second;
-        m_releaseState = result->state;
-    }
-    else
-    {
-        // The check failed: nothing is known of a release now.
-        m_releaseRecord.first.Clear();
-        m_releaseRecord.second.Clear();
-        m_releaseRecord.third.first.Clear();
-        m_releaseRecord.third.second.Clear();
-    }
-    RefreshTrayIcon();
+    if (m_release.Take(result.IsEmpty() ? nullptr : result.Get()))
+        RefreshTrayIcon();
     return 0;
 }
 
@@ -217,40 +193,33 @@ LRESULT CWindowBase::OnReleaseCheckResult(ReleaseInfo* record)
 
 void CWindowBaseBase::RegisterAutoStart()
 {
-    HKEY runKey = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, RunKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &runKey, nullptr) !=
-        ERROR_SUCCESS)
-        runKey = nullptr;
-    const MString current = runKey ? ReadText(runKey, RunValueName, RunValueBytes) : MString();
+    RegistryKey runKey;
+    runKey.Create(HKEY_CURRENT_USER, RunKeyPath, KEY_ALL_ACCESS);
+    const MString current = runKey.IsOpen() ? ReadText(runKey, RunValueName, RunValueBytes) : MString();
 
     bool firstRun = true;
-    HKEY settingsKey = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &settingsKey,
-                        nullptr) == ERROR_SUCCESS)
+    RegistryKey settingsKey;
+    if (settingsKey.Create(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_ALL_ACCESS))
     {
         DWORD value = 0, type = 0, size = sizeof(value);
-        if (RegQueryValueExW(settingsKey, AutoStartFirstTimeValueName, nullptr, &type,
-                             reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
+        if (settingsKey.Query(AutoStartFirstTimeValueName, type, &value, size) == ERROR_SUCCESS &&
             size == sizeof(value) && value == 1)
             firstRun = false;
         else
         {
             const DWORD one = 1;
-            RegSetValueExW(settingsKey, AutoStartFirstTimeValueName, 0, REG_DWORD,
-                           reinterpret_cast<const BYTE*>(&one), sizeof(one));
+            settingsKey.Set(AutoStartFirstTimeValueName, REG_DWORD, &one, sizeof(one));
         }
-        RegCloseKey(settingsKey);
     }
 
-    if (runKey)
+    if (runKey.IsOpen())
     {
         const MString wanted = QuotedModulePath();
         // An entry the user removed stays removed; one that names another
         // path (the program moved) is corrected.
         const bool write = current.IsEmpty() ? firstRun : !current.EqualsNoCase(wanted);
         if (write)
-            RegSetValueExW(runKey, RunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(wanted.GetText()),
-                           static_cast<DWORD>((wanted.GetLength() + 1) * sizeof(wchar_t)));
-        RegCloseKey(runKey);
+            runKey.Set(RunValueName, REG_SZ, wanted.GetText(),
+                       static_cast<DWORD>((wanted.GetLength() + 1) * sizeof(wchar_t)));
     }
 }

@@ -1,6 +1,7 @@
 #include "shell/WindowBase.h"
 
 #include "shell/core/CrashReport.h"
+#include "shell/core/HelpContexts.h"
 #include "shell/core/Language.h"
 #include "shell/core/MessageBox.h"
 #include "shell/core/PrivateMessages.h"
@@ -21,8 +22,6 @@ constexpr UINT_PTR TrayRetryTimerId = 118;
 constexpr UINT TrayRetryPeriod = 50;
 constexpr int TrayAttemptsBeforeQuestion = 200;
 constexpr DWORD AdvertsThreadStopTimeout = 10000;
-constexpr DWORD ControllerHelpContext = 131175;
-constexpr DWORD HiddenParentHelpContext = 131174;
 
 HANDLE NewEvent(const wchar_t* name = nullptr) { return CreateEventW(nullptr, TRUE, FALSE, name); }
 
@@ -43,7 +42,6 @@ const ATL::MessageMap<CWindowBaseBase>& CWindowBaseBase::GetMessageMap()
     static const ATL::MessageMap<CWindowBaseBase> map =
         ATL::MessageMap<CWindowBaseBase>()
             .Message(WM_INITDIALOG, &CWindowBaseBase::OnInitDialog)
-            .Message(WM_DESTROY, &CWindowBaseBase::OnDestroy)
             .Message(WM_ENDSESSION, &CWindowBaseBase::OnEndSession)
             .Message(WM_REGISTER_AUTO_START, &CWindowBaseBase::OnRegisterAutoStart);
     return map;
@@ -96,7 +94,6 @@ CWindowBase::CWindowBase(LPTHREAD_START_ROUTINE mainWindowThread)
       StartupWaitWindow(new CWaitDlg(MString(sX::Format(), IDS_WAIT_STARTING, m_caption.GetText()))),
       m_busyText(sX::Format(), IDS_TRAY_STARTING, m_caption.GetText()),
       SlideAdvertsSettledEvent(NewEvent()),
-      NewReleaseEvent(NewEvent()),
       m_lastHotKeyTick(GetTickCount() - 1000)
 {
     m_menuAdverts.Reset(new Menu_Adverts());
@@ -356,8 +353,6 @@ LRESULT CWindowBase::OnQuitCommand(WORD, WORD, HWND, BOOL&)
 
 LRESULT CWindowBase::OnQuit(UINT, WPARAM, LPARAM, BOOL&)
 {
-    if (m_mainDialog)
-        m_mainDialog->SetClosing();
     DialogCloseToken.Draw();
     ::PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(CloseDialogsMessageName), DialogCloseToken.wParamToken,
                    DialogCloseToken.lParamToken);

@@ -20,6 +20,7 @@
 #include "shell/core/WaitDlg.h"
 #include "shell/core/WorkerContext.h"
 #include "shell/core/PrivateMessages.h"
+#include "shell/ReleaseState.h"
 #include "shell/TrayIcon.h"
 #include "slideshow/MainWindowThread.h"
 #include "standins/atl/AtlWindow.h"
@@ -66,7 +67,6 @@ public:
 
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnEndSession(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnRegisterAutoStart(UINT, WPARAM, LPARAM, BOOL&);
 
@@ -110,16 +110,16 @@ public:
     // ending.
     void EndWorkers();
 
-    // 1 to 9: texts of the controller's message boxes and of the tooltip.
-    MString m_caption;    // string 70
-    MString m_secondText; // string 71
+    // Texts of the controller's message boxes and of the tooltip.
+    MString m_caption;    // IDS_PRODUCT_CAPTION
+    MString m_secondText; // IDS_PRODUCT_NAME
     MString m_slideTitle; // last slide title of the main window
 
     // The open controller dialog's window, and the lock around it.
     DialogWindowSlot OpenDialogWindow;
     // One of the controller's dialogs (settings, gallery, release, about
     // box) at a time.
-    MHandle DialogGuard;
+    MHandle DialogGuard{NewGuard()};
 
     MHandle ExitEvent;
     MHandle ReleaseCheckEvent;
@@ -132,11 +132,10 @@ public:
     // Set once the controller's window exists (the adverts thread waits for it).
     MHandle ControllerReadyEvent;
 
-    MHandle ReleaseRecordGuard;
-    MHandle MessageBoxGuard;
-    MHandle ContextMenuGuard;
-    MHandle TrayClickGuard;
-    MHandle MenuBuildGuard;
+    MHandle MessageBoxGuard{NewGuard()};
+    MHandle ContextMenuGuard{NewGuard()};
+    MHandle TrayClickGuard{NewGuard()};
+    MHandle MenuBuildGuard{NewGuard()};
 
     // The tray menu's bookkeeping.
     DWORD m_menuLoopCount = 0;
@@ -145,7 +144,7 @@ public:
     MSmartPtr<CWaitDlg> StartupWaitWindow;
     UINT_PTR m_waitWindowTimer = 0;
 
-    MString m_busyText;   // string 340 formatted with string 70
+    MString m_busyText;   // IDS_TRAY_STARTING with the caption
     MString m_sharedText; // hot-key registration failure; the main window's start-up notice
 
     // The command target captured when the tray menu opened or a hot key was
@@ -174,30 +173,27 @@ public:
 
     // The release check.
     CriticalSection ReleaseCheckLock;
-    MHandle NewReleaseEvent;
-    // The latest release record and its final value, read and written
-    // under ReleaseRecordGuard only.
-    ReleaseRecord m_releaseRecord;
-    __int64 m_releaseState = 3;
+    ReleaseState& Release() { return m_release; }
 
     // Hot keys: the keys a stored hot key may use, with their names.
     Dictionary<unsigned char, MString> m_allowedHotKeys;
     DWORD m_lastHotKeyTick;
-    MHandle HotKeyGuard;
+    MHandle HotKeyGuard{NewGuard()};
     Pair<unsigned char, bool> m_hotKeys[9];
 
-    MHandle ExitGuard;
+    MHandle ExitGuard{NewGuard()};
 
     // ---- The controller's dialogs (opened on this thread) ----
     // Each takes DialogGuard without waiting and returns quietly when another
     // of them is open; around the modal run the main window is told that a
-    // dialog opens (0x41C) and how it ended (0x41B or 0x416).
+    // dialog opens (WM_SHOW_HIDE) and how it ended (WM_DIALOG_CLOSED or
+    // WM_SELECTION_CHANGED).
     LRESULT OpenSettings();
     // path: a heap string of the file to show, or null; freed on every path.
     LRESULT OpenSelectedFiles(MString* path);
     LRESULT OpenCheckForNewRelease();
     void OpenAboutBox();
-    // 0x40D: record is a heap ReleaseInfo or null; freed on every path.
+    // WM_RELEASE_CHECK_RESULT: record is a heap ReleaseInfo or null; freed on every path.
     LRESULT OnReleaseCheckResult(ReleaseInfo* record);
 
     // ---- Entry points of later features: no effect yet ----
@@ -206,17 +202,13 @@ public:
     // The hot keys.
     void OnHotKey(WPARAM wParam, LPARAM lParam);
     // The commands on the current file: the test that the captured command
-    // target is still the slide on screen, and the file commands.
-    struct SlideLock
-    {
-        CRITICAL_SECTION* lock = nullptr;
-        bool held = false;
-        bool targetOk = false;
-        // Leaves the slide lock when it is held.
-        void Release();
-    };
-    bool IsCommandTargetCurrent(SlideLock& lock);
-    SlideLock LockCurrentSlide();
+    // target is still the slide on screen (slideLockHeld: the main window's
+    // slide lock is held; online: a slide named by its link counts too), and
+    // the file commands.
+    bool IsCommandTargetCurrent(bool slideLockHeld, bool online);
+    // Runs the command under the main window's slide lock, taken without
+    // waiting, when the captured target is still the current slide.
+    void RunOnCurrentSlide(WORD id, bool online);
     void ShellVerb(int verb);
     void RecycleCurrentFile();
     void WipeCurrentFile();
@@ -282,7 +274,7 @@ private:
     // Posts the close message with this process's tokens (drawn now unless
     // the quit sequence drew them) to the main window alone.
     void CloseMainWindow();
-    bool IsNewReleaseSet() const { return WaitForSingleObject(NewReleaseEvent, 0) == WAIT_OBJECT_0; }
+    bool IsNewReleaseSet() const { return m_release.IsNewReleaseKnown(); }
     void DestroyWaitWindow();
 
     std::atomic<HWND> m_controllerWindow{nullptr};
@@ -292,6 +284,7 @@ private:
     LRESULT OnTrayRetryTimer(UINT_PTR, BOOL&);
 
     TrayIcon m_trayIcon;
+    ReleaseState m_release;
     // The tray-icon retry: one attempt per timer tick, the question after
     // TrayAttemptsBeforeQuestion refusals.
     struct TrayRetry

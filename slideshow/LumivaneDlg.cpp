@@ -423,10 +423,7 @@ LRESULT CLumivaneDlg::OnSetAlpha(UINT, WPARAM wParam, LPARAM, BOOL&)
 
 LRESULT CLumivaneDlg::OnMessageBoxRequest(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    MSmartPtr<MString> text(reinterpret_cast<MString*>(wParam));
-    SemaphoreGuard box(m_messageBoxSemaphore, SemaphoreGuard::Take::Try);
-    if (box.IsHeld() && !text.IsEmpty())
-        LocalizedMessageBox(GetDesktopWindow(), text->GetText(), m_title.GetText(), static_cast<UINT>(lParam));
+    ShowRequestedMessageBox(m_messageBoxSemaphore, m_title.GetText(), wParam, lParam);
     return 0;
 }
 

@@ -50,9 +50,6 @@ public:
     static const ATL::MessageMap<CLumivaneDlg>& GetMessageMap();
 
     // ---- State the controller reads or writes (under the named locks) ----
-    // Set by the controller's quit sequence.
-    void SetClosing() { m_closing = true; }
-    bool IsClosing() const { return m_closing; }
     OperationMode GetOperationMode();
     // No mode bits other than 0x01000000 and 0x04000000.
     bool HasPlainOperationMode();
@@ -135,11 +132,10 @@ public:
     bool HasOtherSlides(bool local);
 
     // Locks of the window, in declaration order: a slide step holds the step
-    // and slide locks; the controller enters the menu lock while its context
-    // menu is open and reads the mode under the mode lock.
+    // and slide locks; the controller's file commands take the slide lock
+    // without waiting.
     CriticalSection m_stepLock;
     CriticalSection m_slideLock;
-    CriticalSection m_menuLock;
 
 private:
     // ---- Message handlers: this window's own rows of the table ----
@@ -366,7 +362,6 @@ private:
     // 27. The controller.
     const ControllerLink* m_link;
 
-    std::atomic<bool> m_closing{false};
 
     // The slide sources: the walk through the local gallery and the
     // preparation of a file as a slide (both come with the local slides).

@@ -1,6 +1,7 @@
 #include "slideshow/MainWindowThread.h"
 
 #include "foundation/SmartPtr.h"
+#include "foundation/SystemUtilities.h"
 #include "shell/core/CrashReport.h"
 #include "shell/core/MessageBox.h"
 #include "shell/core/PrivateMessages.h"

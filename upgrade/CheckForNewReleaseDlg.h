@@ -21,7 +21,7 @@ public:
 
     // release is the controller's stored record (read while the dialog is
     // open, under the controller's release-record guard); notes a copy of
-    // its second text.
+    // its notes.
     CCheckForNewReleaseDlg(POINT cursor, DialogWindowSlot* slot, const ReleaseRecord* release,
                            const MStringEx<wchar_t>& notes, const UpgradeLinks& links,
                            const MStringEx<wchar_t>& upgradeExitEventName);

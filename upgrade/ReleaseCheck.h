@@ -12,15 +12,29 @@
 // for a manual download.
 using UpgradeLinks =
     Pair<contextualize<MStringEx<wchar_t>, sX::Automatic>, contextualize<MStringEx<wchar_t>, sX::Manual>>;
-// The controller's stored release record: its two texts and the links.
-using ReleaseRecord = Triple<MStringEx<wchar_t>, MStringEx<wchar_t>, UpgradeLinks>;
-
-// The result of one release check, posted to the controller (0x40D) on the
-// heap; the controller copies it and frees it. first and second are the
-// release's two texts, third the upgrade links, state the check's final value.
-class ReleaseInfo : public ReleaseRecord
+// A release as the server describes it: its version, its notes and the
+// upgrade links.
+struct ReleaseRecord
 {
-public:
+    MStringEx<wchar_t> version;
+    MStringEx<wchar_t> notes;
+    UpgradeLinks links;
+
+    void Clear()
+    {
+        version.Clear();
+        notes.Clear();
+        links.first.Clear();
+        links.second.Clear();
+    }
+};
+
+// The result of one release check, posted to the controller
+// (WM_RELEASE_CHECK_RESULT) on the heap; the controller copies it and frees
+// it. state is the check's final value.
+struct ReleaseInfo
+{
+    ReleaseRecord record;
     __int64 state = 0;
 };
 

@@ -2,7 +2,7 @@
 #include "settings/LanguageSelect.h"
 #include "shell/core/Language.h"
 #include "shell/core/ProgramObjects.h"
-#include "shell/tests/UiTestSupport.h"
+#include "shell/core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -14,6 +14,15 @@
 #include "shell/core/ProgramObjects.h"
 #include "standins/atl/AtlWindow.h"
 
+// The cursor position in screen coordinates: where the controller's dialogs
+// open.
+inline POINT CursorPosition()
+{
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    return cursor;
+}
+
 template <class T> class CControllerDialog : public ATL::CDialogImpl<T>
 {
 public:

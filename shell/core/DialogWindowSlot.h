@@ -26,7 +26,7 @@ public:
 
     // Held only for the instant of a read or write, and while the close
     // request is sent; waited for without a time limit.
-    MHandle OpenDialogWindowLock;
+    MHandle OpenDialogWindowLock{NewGuard()};
 
 private:
     HWND m_window = nullptr;

@@ -1,6 +1,7 @@
 #include "shell/core/EditContextMenu.h"
 
 #include "shell/core/CrashReport.h"
+#include "shell/core/HelpContexts.h"
 
 #include "resources/languages/LanguageIds.h"
 
@@ -26,7 +27,6 @@ const EditMenuEntry Entries[] = {
 };
 
 // The menu's help context id.
-const DWORD EditMenuHelpId = 16;
 
 bool IsEntryEnabled(HWND control, UINT command)
 {
@@ -72,7 +72,7 @@ void ShowEditContextMenu(HWND control, LPARAM lParam)
 
 void BuildEditContextMenu(HWND control, OwnerDrawMenu& menu, OwnerDrawMenuItem::Storage& items)
 {
-    SetMenuContextHelpId(menu.menu, EditMenuHelpId);
+    SetMenuContextHelpId(menu.menu, EditMenuHelpContext);
     for (const EditMenuEntry& entry : Entries)
     {
         if (entry.command == 0)

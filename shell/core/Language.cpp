@@ -51,9 +51,8 @@ MStringEx<wchar_t>& ServerBaseAddress()
 
 LANGID LoadLanguage()
 {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+    RegistryKey key;
+    if (!key.Create(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_ALL_ACCESS))
     {
         ShowRegistryFailure();
         return LanguageEnglish;
@@ -62,32 +61,25 @@ LANGID LoadLanguage()
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof(value);
-    const LONG read = RegQueryValueExW(key, LanguageValueName, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    const LONG read = key.Query(LanguageValueName, type, &value, size);
     if (read == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(value) &&
         (value == LanguageBulgarian || value == LanguageEnglish))
-    {
-        RegCloseKey(key);
         return static_cast<LANGID>(value);
-    }
     AskForLanguage = true;
-    RegDeleteValueW(key, LanguageValueName);
-    RegCloseKey(key);
+    key.Delete(LanguageValueName);
     const LANGID layout = LOWORD(reinterpret_cast<ULONG_PTR>(g_keyboardLayout(0)));
     return layout == LanguageBulgarian || layout == LanguageEnglish ? layout : LanguageEnglish;
 }
 
 bool SaveLanguage(LANGID language)
 {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+    RegistryKey key;
+    if (!key.Create(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_SET_VALUE))
         return false;
     const DWORD value = language;
-    const bool written = RegSetValueExW(key, LanguageValueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                                        sizeof(value)) == ERROR_SUCCESS;
+    const bool written = key.Set(LanguageValueName, REG_DWORD, &value, sizeof(value)) == ERROR_SUCCESS;
     if (!written)
-        RegDeleteValueW(key, LanguageValueName);
-    RegCloseKey(key);
+        key.Delete(LanguageValueName);
     return written;
 }
 

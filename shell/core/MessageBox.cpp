@@ -1,5 +1,6 @@
 #include "shell/core/MessageBox.h"
 
+#include "foundation/SmartPtr.h"
 #include "foundation/StringEx.h"
 #include "resources/languages/LanguageIds.h"
 #include "foundation/SystemUtilities.h"
@@ -50,6 +51,14 @@ int LocalizedMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption,
     }
     SetCursor(previous);
     return result;
+}
+
+void ShowRequestedMessageBox(MHandle& guard, const wchar_t* caption, WPARAM wParam, LPARAM lParam)
+{
+    MSmartPtr<MString> text(reinterpret_cast<MString*>(wParam));
+    SemaphoreGuard box(guard, SemaphoreGuard::Take::Try);
+    if (box.IsHeld() && !text.IsEmpty())
+        LocalizedMessageBox(GetDesktopWindow(), text->GetText(), caption, static_cast<UINT>(lParam));
 }
 
 LRESULT CALLBACK MessageBoxCbtHookProc(int code, WPARAM wParam, LPARAM lParam)

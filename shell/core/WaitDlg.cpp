@@ -1,5 +1,6 @@
 #include "shell/core/WaitDlg.h"
 
+#include "shell/core/HelpContexts.h"
 #include "shell/core/MessageBox.h"
 
 namespace
@@ -58,15 +59,15 @@ const ATL::MessageMap<CWaitDlg>& CWaitDlg::GetMessageMap()
 LRESULT CWaitDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
     // Template 105 hosts no ActiveX controls: nothing to create first.
-    SetWindowContextHelpId(0x20000 + IDD_WAIT);
+    SetWindowContextHelpId(DialogHelpBase + IDD_WAIT);
     m_iconControl = GetDlgItem(IDC_WAIT_ICON);
     m_elapsedText = GetDlgItem(IDC_WAIT_ELAPSED);
     m_messageText = GetDlgItem(IDC_WAIT_MESSAGE);
     m_cancelButton = GetDlgItem(IDC_WAIT_CANCEL);
-    ::SetWindowContextHelpId(m_iconControl, 131562);
-    ::SetWindowContextHelpId(m_elapsedText, 131563);
-    ::SetWindowContextHelpId(m_messageText, 131564);
-    ::SetWindowContextHelpId(m_cancelButton, 131565);
+    ::SetWindowContextHelpId(m_iconControl, WaitIconHelpContext);
+    ::SetWindowContextHelpId(m_elapsedText, WaitElapsedHelpContext);
+    ::SetWindowContextHelpId(m_messageText, WaitMessageHelpContext);
+    ::SetWindowContextHelpId(m_cancelButton, WaitCancelHelpContext);
     ::SendMessageW(m_iconControl, STM_SETICON, reinterpret_cast<WPARAM>(m_icon.Get()), 0);
 
     ::ShowWindow(m_cancelButton, SW_HIDE);

@@ -113,7 +113,7 @@ ToolTipState ReadToolTip(const RunningController& running)
     return state;
 }
 
-void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+using UiTest::Click;
 }
 
 // A Run value that names another path, after the first start: the hidden
@@ -139,6 +139,25 @@ TEST_F(ControllerMessages, ARunValueOfAnotherPathIsCorrectedBeforeTheMainWindowR
     ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, RunKeyPath, RunValueName, RRF_RT_REG_SZ, nullptr, run, &size),
               ERROR_SUCCESS);
     EXPECT_EQ(std::wstring(run), Text(QuotedModulePath()));
+}
+
+TEST_F(ControllerMessages, WithTheTrayIconOffNoIconIsAddedAndTheReleaseCheckDoesNotWaitForIt)
+{
+    // "Performance Data" with the tray-icon flag (bit 30 of word 1) clear.
+    const BYTE record[] = {1, 0, 0, 0, 0, 0, 0x18, 0x81, 0x08, 0x07, 0, 0, 0x3C, 0, 0, 0, 2, 0, 0, 0,
+                           0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x2C, 1, 0, 0};
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), L"Performance Data", REG_BINARY, record,
+                              sizeof(record)),
+              ERROR_SUCCESS);
+    RunningController running;
+    ASSERT_TRUE(running.Start());
+    running.Settle();
+    EXPECT_EQ(WaitForSingleObject(running.Controller().TrayIconReadyEvent, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    NOTIFYICONDATAW data = {};
+    data.cbSize = sizeof(data);
+    data.hWnd = running.ControllerWindow();
+    data.uID = 100;
+    EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &data));
 }
 
 TEST_F(ControllerMessages, TheStartStoresTheSettingsRecordAndRegistersTheStartWithWindows)
@@ -253,7 +272,6 @@ TEST_F(ControllerMessages, CancelledSettingsLeaveTheMainWindowAsItWas)
     for (WORD id : {ID_GALLERIES, ID_ABOUT, ID_CHECK_FOR_NEW_RELEASE, ID_SETTINGS})
         running.Command(id);
     running.Settle();
-    Sleep(300);
     EXPECT_EQ(running.MainReceived(WM_SHOW_HIDE).size(), 1u);
     for (const wchar_t* caption : {L"Galleries", L"About Quillory", L"New release"})
         EXPECT_EQ(FindDialog(running.ControllerThread(), caption), nullptr) << caption;
@@ -370,7 +388,7 @@ TEST_F(ControllerMessages, TheGalleryAboutAndReleaseDialogsReportTheirEnd)
     running.Settle();
     Click(gallery, IDCANCEL);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(gallery); }));
-    Sleep(300);
+    running.Settle();
     EXPECT_EQ(FindDialog(running.ControllerThread(), L"Galleries"), nullptr);
 }
 
@@ -389,11 +407,11 @@ TEST_F(ControllerMessages, MessageBoxesForOtherThreadsComeOneAtATime)
     // Delivered by the box's own loop while it is open: dropped.
     PostMessageW(running.ControllerWindow(), WM_MESSAGE_BOX_REQUEST, reinterpret_cast<WPARAM>(new MString(L"Second")),
                  MB_OK);
-    Sleep(500);
+    running.Settle();
     EXPECT_EQ(boxWithText(L"Second"), nullptr);
     Click(first, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(first); }));
-    Sleep(300);
+    running.Settle();
     EXPECT_EQ(boxWithText(L"Second"), nullptr);
 
     PostMessageW(running.ControllerWindow(), WM_MESSAGE_BOX_REQUEST, reinterpret_cast<WPARAM>(new MString(L"Third")),
@@ -410,37 +428,39 @@ TEST_F(ControllerMessages, TheReleaseRecordFollowsEveryCheck)
     ASSERT_TRUE(running.Start());
     CWindowBase& controller = running.Controller();
 
+    const ReleaseState& release = controller.Release();
+
     auto* info = new ReleaseInfo();
-    info->first = L"3.2.0";
-    info->second = L"Faster slides.";
-    info->second.radix = 16;
-    info->third.first = L"https://example.invalid/quillory.msi";
-    info->third.second = L"https://example.invalid/download";
+    info->record.version = L"3.2.0";
+    info->record.notes = L"Faster slides.";
+    info->record.notes.radix = 16;
+    info->record.links.first = L"https://example.invalid/quillory.msi";
+    info->record.links.second = L"https://example.invalid/download";
     info->state = 1;
     SendMessageW(running.ControllerWindow(), WM_RELEASE_CHECK_RESULT, 0, reinterpret_cast<LPARAM>(info));
-    EXPECT_EQ(Text(controller.m_releaseRecord.first), L"3.2.0");
-    EXPECT_EQ(Text(controller.m_releaseRecord.second), L"Faster slides.");
-    EXPECT_EQ(controller.m_releaseRecord.second.radix, 16u);
-    EXPECT_EQ(Text(controller.m_releaseRecord.third.first), L"https://example.invalid/quillory.msi");
-    EXPECT_EQ(Text(controller.m_releaseRecord.third.second), L"https://example.invalid/download");
-    EXPECT_EQ(controller.m_releaseState, 1);
+    EXPECT_EQ(Text(release.Record().version), L"3.2.0");
+    EXPECT_EQ(Text(release.Record().notes), L"Faster slides.");
+    EXPECT_EQ(release.Record().notes.radix, 16u);
+    EXPECT_EQ(Text(release.Record().links.first), L"https://example.invalid/quillory.msi");
+    EXPECT_EQ(Text(release.Record().links.second), L"https://example.invalid/download");
+    EXPECT_EQ(release.State(), 1);
 
     // A failed check empties the texts and keeps the state.
     SendMessageW(running.ControllerWindow(), WM_RELEASE_CHECK_RESULT, 0, 0);
-    EXPECT_TRUE(controller.m_releaseRecord.first.IsEmpty());
-    EXPECT_TRUE(controller.m_releaseRecord.second.IsEmpty());
-    EXPECT_TRUE(controller.m_releaseRecord.third.first.IsEmpty());
-    EXPECT_TRUE(controller.m_releaseRecord.third.second.IsEmpty());
-    EXPECT_EQ(controller.m_releaseState, 1);
+    EXPECT_TRUE(release.Record().version.IsEmpty());
+    EXPECT_TRUE(release.Record().notes.IsEmpty());
+    EXPECT_TRUE(release.Record().links.first.IsEmpty());
+    EXPECT_TRUE(release.Record().links.second.IsEmpty());
+    EXPECT_EQ(release.State(), 1);
 
     // While the release dialog reads the record, a result is dropped.
     running.Command(ID_CHECK_FOR_NEW_RELEASE);
     HWND dialog = WaitForDialog(running.ControllerThread(), L"New release");
     ASSERT_NE(dialog, nullptr);
     auto* late = new ReleaseInfo();
-    late->first = L"9.9.9";
+    late->record.version = L"9.9.9";
     SendMessageW(running.ControllerWindow(), WM_RELEASE_CHECK_RESULT, 0, reinterpret_cast<LPARAM>(late));
-    EXPECT_TRUE(controller.m_releaseRecord.first.IsEmpty());
+    EXPECT_TRUE(release.Record().version.IsEmpty());
     Click(dialog, IDCANCEL);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
 }

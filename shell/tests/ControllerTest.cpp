@@ -4,7 +4,7 @@
 #include "shell/core/ThreadCounter.h"
 #include "shell/TrayIcon.h"
 #include "shell/WindowBase.h"
-#include "UiTestSupport.h"
+#include "shell/core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,13 +15,7 @@ namespace
 {
 std::wstring Text(const MString& s) { return std::wstring(s.GetText(), static_cast<size_t>(s.GetLength())); }
 
-bool EventExists(const wchar_t* name)
-{
-    HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, name);
-    if (event)
-        CloseHandle(event);
-    return event != nullptr;
-}
+using UiTest::EventExists;
 
 // A controller for one test: its adverts thread is counted and ended before
 // the object goes.
@@ -52,7 +46,7 @@ TEST(Controller, NamedObjectsLiveWithTheController)
         EXPECT_TRUE(EventExists(upgradeExitName.c_str()));
         // Every event starts unset.
         for (HANDLE event : {scope.controller.ExitEvent.Get(), scope.controller.MainWindowReadyEvent.Get(),
-                             scope.controller.TrayIconReadyEvent.Get(), scope.controller.NewReleaseEvent.Get()})
+                             scope.controller.TrayIconReadyEvent.Get(), scope.controller.Release().NewReleaseEvent()})
             EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     }
     EXPECT_FALSE(EventExists(RunningEventName));

@@ -1,5 +1,5 @@
 #include "shell/core/EditContextMenu.h"
-#include "shell/tests/UiTestSupport.h"
+#include "shell/core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "shell/core/Help.h"
 #include "shell/core/ShellStrings.h"
-#include "shell/tests/UiTestSupport.h"
+#include "shell/core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include "shell/ControllerRun.h"
 #include "slideshow/LumivaneDlg.h"
 #include "slideshow/MainWindowThread.h"
-#include "UiTestSupport.h"
+#include "shell/core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -107,17 +107,7 @@ inline LRESULT CALLBACK SentMessageHook(int code, WPARAM wParam, LPARAM lParam)
 // wParam of the WM_NULL markers that Settle posts.
 constexpr WPARAM SettleMarker = 0x5E771E;
 
-inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeout = 10000)
-{
-    const ULONGLONG start = GetTickCount64();
-    do
-    {
-        if (condition())
-            return true;
-        Sleep(20);
-    } while (GetTickCount64() - start < timeout);
-    return condition();
-}
+using UiTest::WaitUntil;
 
 // A visible dialog of the thread with that caption.
 inline HWND FindDialog(DWORD threadId, const std::wstring& caption)

@@ -1,6 +1,6 @@
 #include "shell/core/WaitDlg.h"
 #include "foundation/tests/MonitorTable.h"
-#include "shell/tests/UiTestSupport.h"
+#include "shell/core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

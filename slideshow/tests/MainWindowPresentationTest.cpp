@@ -7,7 +7,7 @@
 #include "shell/core/PrivateMessages.h"
 #include "shell/core/ProgramObjects.h"
 #include "shell/core/ThreadCounter.h"
-#include "shell/tests/UiTestSupport.h"
+#include "shell/core/tests/UiTestSupport.h"
 #include "slideshow/DisplayArea.h"
 #include "slideshow/PerformanceData.h"
 #include "slideshow/tests/SlideshowTestSupport.h"

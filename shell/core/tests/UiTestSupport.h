@@ -65,6 +65,31 @@ private:
 
 namespace UiTest
 {
+// Asks condition every 20 ms until it holds or timeout ms have passed; the
+// last answer.
+inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeout = 10000)
+{
+    const ULONGLONG start = GetTickCount64();
+    do
+    {
+        if (condition())
+            return true;
+        Sleep(20);
+    } while (GetTickCount64() - start < timeout);
+    return condition();
+}
+
+inline void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+// Whether a named event exists (in this session).
+inline bool EventExists(const wchar_t* name)
+{
+    HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, name);
+    if (event)
+        CloseHandle(event);
+    return event != nullptr;
+}
+
 struct FindState
 {
     HWND owner;

@@ -1,0 +1,20 @@
+// The help contexts of the program's windows, menus and controls: the help
+// file's topics are keyed by these numbers.
+#pragma once
+
+#include <windows.h>
+
+// The hidden top-level parent and the controller.
+constexpr DWORD HiddenParentHelpContext = 131174;
+constexpr DWORD ControllerHelpContext = 131175;
+// A controller command's menu entry: this base plus the command id.
+constexpr DWORD MenuEntryHelpBase = 65536;
+// A dialog template or a control of one: this base plus its id.
+constexpr DWORD DialogHelpBase = 0x20000;
+// The context menu of edit boxes.
+constexpr DWORD EditMenuHelpContext = 16;
+// The controls of the wait window.
+constexpr DWORD WaitIconHelpContext = 131562;
+constexpr DWORD WaitElapsedHelpContext = 131563;
+constexpr DWORD WaitMessageHelpContext = 131564;
+constexpr DWORD WaitCancelHelpContext = 131565;
