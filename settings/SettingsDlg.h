@@ -9,7 +9,7 @@
 #include "resources/languages/LanguageIds.h"
 #include "shell/core/ControllerDialog.h"
 
-class CLumivaneDlg;
+struct SettingsCopy;
 
 class CSettingsDlg : public CControllerDialog<CSettingsDlg>
 {
@@ -25,15 +25,17 @@ public:
         ClosedResult = ClosedByProgram,
     };
 
-    // The main window and its object are edited in place; the hot-key
-    // tables are the controller's.
-    CSettingsDlg(HWND mainWindow, DialogWindowSlot* slot, CLumivaneDlg* mainDialog, HWND controllerWindow,
+    // settings is the copy of the main window's record and display area that
+    // the dialog edits (the controller hands a saved copy back to the main
+    // window); mainWindow gets the live previews; the hot-key tables are the
+    // controller's.
+    CSettingsDlg(HWND mainWindow, DialogWindowSlot* slot, SettingsCopy* settings, HWND controllerWindow,
                  const Dictionary<unsigned char, MStringEx<wchar_t>>* allowedKeys,
                  Pair<unsigned char, bool>* hotKeys);
 
 private:
     HWND m_mainWindow;
-    CLumivaneDlg* m_mainDialog;
+    SettingsCopy* m_settings;
     HWND m_controllerWindow;
     const Dictionary<unsigned char, MStringEx<wchar_t>>* m_allowedKeys;
     Pair<unsigned char, bool>* m_hotKeys;

@@ -14,7 +14,6 @@
 #include "shell/core/MessageBox.h"
 #include "shell/core/OwnerDrawMenu.h"
 #include "shell/core/PrivateMessages.h"
-#include "slideshow/LumivaneDlg.h"
 
 #include <memory>
 
@@ -174,7 +173,7 @@ LRESULT CWindowBase::OnTrayCallback(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 LRESULT CWindowBase::OnContextMenuRequest(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    if (!m_mainDialog)
+    if (!IsMainWindowRegistered())
         return 0;
     SemaphoreGuard guard(ContextMenuGuard, SemaphoreGuard::Take::Try);
     if (!guard.IsHeld())
@@ -400,9 +399,9 @@ void CWindowBase::RunTargetTested(WORD id)
 
 void CWindowBase::RunOnCurrentSlide(WORD id, bool online)
 {
-    if (!m_mainDialog)
+    if (!IsMainWindowRegistered())
         return;
-    TryLock slide(m_mainDialog->m_slideLock);
+    TryLock slide(m_slideLock);
     if (IsCommandTargetCurrent(slide.IsHeld(), online))
         RunTargetTested(id);
 }

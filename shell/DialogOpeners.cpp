@@ -3,6 +3,7 @@
 // parent's start with Windows.
 #include "shell/WindowBase.h"
 
+#include "foundation/PostOwned.h"
 #include "foundation/Registry.h"
 #include "foundation/SmartPtr.h"
 #include "galleries/SelectedFiles.h"
@@ -10,9 +11,11 @@
 #include "settings/SettingsDlg.h"
 #include "shell/core/DialogEnd.h"
 #include "shell/core/PrivateMessages.h"
-#include "slideshow/LumivaneDlg.h"
+#include "slideshow/MainWindowThread.h"
 #include "slideshow/SettingsRegistry.h"
 #include "upgrade/CheckForNewReleaseDlg.h"
+
+#include <memory>
 
 namespace
 {
@@ -28,13 +31,13 @@ struct Opening
     DWORD operationMode = 0;
 };
 
-Opening RecordOpening(HWND mainWindow, CLumivaneDlg* mainDialog)
+Opening RecordOpening(HWND mainWindow, const MainWindowSnapshot& state)
 {
     Opening opening;
     opening.mainWindow = mainWindow;
     opening.wasVisible = mainWindow && ::IsWindowVisible(mainWindow) == 1;
-    if (mainDialog)
-        opening.operationMode = static_cast<DWORD>(mainDialog->GetOperationMode());
+    if (mainWindow)
+        opening.operationMode = state.operationMode;
     return opening;
 }
 
@@ -91,27 +94,32 @@ LRESULT CWindowBase::OpenSettings()
     SemaphoreGuard dialogs(DialogGuard, SemaphoreGuard::Take::Try);
     if (!dialogs.IsHeld())
         return 0;
-    const Opening opening = RecordOpening(m_mainWindow, m_mainDialog);
+    const Opening opening = RecordOpening(m_mainWindow, MainWindowState());
     // While it handles this message the main window ends its cross-fade and
-    // keeps its display area; after the dialog, on WM_DIALOG_CLOSED, it ends a preview
-    // fade, takes its opacity back and, unless the settings were saved, its
-    // display area. Its own thread changes its fields: the controller's
-    // thread shares no lock with it.
+    // keeps its display area; after the dialog, on WM_DIALOG_CLOSED, it ends
+    // a preview fade, takes its opacity back and, unless the settings were
+    // saved, its display area.
     SendToMainWindow(WM_SHOW_HIDE, ShowFlagShow | ShowFlagFinishCrossFade, ShowReasonSettings);
+    // The dialog edits a copy that the main window takes on its own thread;
+    // a saved copy goes back to it by message. The controller's thread
+    // never touches the main window's fields.
+    auto settings = std::make_unique<SettingsCopy>();
+    const bool copied = SendToMainWindow(WM_COPY_SETTINGS, 0, reinterpret_cast<LPARAM>(settings.get())) != 0;
 
     INT_PTR result;
     {
-        MSmartPtr<CSettingsDlg> dialog(new CSettingsDlg(m_mainWindow, &OpenDialogWindow, m_mainDialog, m_hWnd,
+        MSmartPtr<CSettingsDlg> dialog(new CSettingsDlg(m_mainWindow, &OpenDialogWindow, settings.get(), m_hWnd,
                                                         &m_allowedHotKeys, m_hotKeys));
         result = dialog->DoModal(GetDesktopWindow());
     }
 
-    if (result == CSettingsDlg::Saved && m_mainDialog)
+    if (result == CSettingsDlg::Saved && copied && IsMainWindowRegistered())
     {
         // The icon in the notification area follows the saved setting.
-        const bool wanted = m_mainDialog->ShowsTrayIcon();
+        const bool wanted = settings->settings.trayIcon;
+        PostOwned(m_registeredMainWindow, WM_APPLY_SETTINGS, 0, std::move(settings));
         if (wanted && !m_trayIcon.IsPresent())
-            UpdateTrayIcon(false);
+            AddTrayIcon(false);
         else if (!wanted && m_trayIcon.IsPresent())
             DeleteTrayIcon();
     }
@@ -125,7 +133,7 @@ LRESULT CWindowBase::OpenSelectedFiles(MString* path)
     SemaphoreGuard dialogs(DialogGuard, SemaphoreGuard::Take::Try);
     if (!dialogs.IsHeld())
         return 0;
-    const Opening opening = RecordOpening(m_mainWindow, m_mainDialog);
+    const Opening opening = RecordOpening(m_mainWindow, MainWindowState());
     SendToMainWindow(WM_SHOW_HIDE, ShowFlagShow | ShowFlagFinishCrossFade, ShowReasonGalleries);
 
     INT_PTR result;
@@ -147,7 +155,7 @@ LRESULT CWindowBase::OpenCheckForNewRelease()
     SemaphoreGuard dialogs(DialogGuard, SemaphoreGuard::Take::Try);
     if (!dialogs.IsHeld())
         return 0;
-    const Opening opening = RecordOpening(m_mainWindow, m_mainDialog);
+    const Opening opening = RecordOpening(m_mainWindow, MainWindowState());
     SendToMainWindow(WM_SHOW_HIDE, ShowFlagShow | ShowFlagFinishCrossFade, ShowReasonRelease);
     {
         const ReleaseRecord& release = m_release.Record();
@@ -168,7 +176,7 @@ void CWindowBase::OpenAboutBox()
     SemaphoreGuard dialogs(DialogGuard, SemaphoreGuard::Take::Try);
     if (!dialogs.IsHeld())
         return;
-    const Opening opening = RecordOpening(m_mainWindow, m_mainDialog);
+    const Opening opening = RecordOpening(m_mainWindow, MainWindowState());
     SendToMainWindow(WM_SHOW_HIDE, ShowFlagShow | ShowFlagFinishCrossFade, ShowReasonAbout);
     {
         CAboutBoxDlg dialog(CursorPosition(), &OpenDialogWindow, m_hWnd, m_mainWindow);

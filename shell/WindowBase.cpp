@@ -7,7 +7,6 @@
 #include "shell/core/PrivateMessages.h"
 #include "shell/core/ProgramObjects.h"
 #include "shell/core/ThreadCounter.h"
-#include "slideshow/LumivaneDlg.h"
 #include "slideshow/MainWindowThread.h"
 #include "upgrade/ReleaseCheck.h"
 
@@ -115,6 +114,8 @@ CWindowBase::CWindowBase(LPTHREAD_START_ROUTINE mainWindowThread)
     m_mainWindowLink.mainWindowReady = MainWindowReadyEvent;
     m_mainWindowLink.slideAdvertsSettled = SlideAdvertsSettledEvent;
     m_mainWindowLink.slideAdverts = m_slideAdverts.Get();
+    m_mainWindowLink.snapshot = &m_mainWindowSnapshot;
+    m_mainWindowLink.slideLock = &m_slideLock;
     m_mainWindowLink.caption = m_caption;
 }
 
@@ -311,9 +312,8 @@ LRESULT CWindowBase::OnMainWindowReady(UINT, WPARAM wParam, LPARAM lParam, BOOL&
 {
     if (wParam == 1)
     {
-        // A null object: the main window has ended and its object goes.
-        m_mainDialog = reinterpret_cast<CLumivaneDlg*>(lParam);
-        m_mainWindow = m_mainDialog ? m_mainDialog->m_hWnd : nullptr;
+        // Null: the main window has ended and its object goes.
+        m_mainWindow = reinterpret_cast<HWND>(lParam);
         m_registeredMainWindow = m_mainWindow;
         return 0;
     }
@@ -343,7 +343,7 @@ LRESULT CWindowBase::OnTrayState(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 
 LRESULT CWindowBase::OnQuitCommand(WORD, WORD, HWND, BOOL&)
 {
-    if (m_mainDialog)
+    if (IsMainWindowRegistered())
         ModifyTrayIcon(TrayState::Closing);
     CloseOpenDialog();
     m_mainWindow = nullptr;
@@ -401,14 +401,19 @@ LRESULT CWindowBase::OnAdvertsFailed(UINT, WPARAM, LPARAM, BOOL&)
 
 void CWindowBase::UpdateTrayIcon(bool start)
 {
-    if (!m_mainDialog)
+    if (!IsMainWindowRegistered())
         return;
-    if (!m_mainDialog->ShowsTrayIcon())
+    if (!MainWindowState().showsTrayIcon)
     {
         // Without the icon the release check must not wait for it.
         SetEvent(TrayIconReadyEvent);
         return;
     }
+    AddTrayIcon(start);
+}
+
+void CWindowBase::AddTrayIcon(bool start)
+{
     // While the retry timer runs (or its question is open) the attempts go
     // on there. Only this thread touches the icon: no lock is needed.
     if (m_trayRetry.running)
@@ -440,7 +445,7 @@ bool CWindowBase::TryAddTrayIcon()
         look = TrayLook::Shown;
         m_trayIcon.SetToolTipId(IDS_TRAY_SHOWN);
     }
-    else if (m_mainDialog && m_mainDialog->HasPlainOperationMode())
+    else if (MainWindowState().HasPlainOperationMode())
     {
         look = TrayLook::Busy;
         m_trayIcon.SetToolTipId(IDS_TRAY_PAUSED);
@@ -487,7 +492,7 @@ LRESULT CWindowBase::OnTrayRetryTimer(UINT_PTR, BOOL&)
 
 void CWindowBase::ModifyTrayIcon(TrayState state)
 {
-    if (!m_mainDialog)
+    if (!IsMainWindowRegistered())
         return;
     TrayLook look;
     switch (state)

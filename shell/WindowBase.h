@@ -31,7 +31,6 @@
 #include <atomic>
 #include <exception>
 
-class CLumivaneDlg;
 
 // The per-run name of the upgrade-exit event (a base of the controller).
 class Upgrade_exit_event_name
@@ -156,9 +155,8 @@ public:
 
     // The main window, recorded when it registers itself.
     HWND m_mainWindow = nullptr;
-    CLumivaneDlg* m_mainDialog = nullptr;
-    // The main window as registered, kept when the quit command clears
-    // m_mainWindow; only ever posted to.
+    // The main window as registered (null before and after it runs), kept
+    // when the quit command clears m_mainWindow; only ever posted to.
     HWND m_registeredMainWindow = nullptr;
 
     MHandle SlideAdvertsSettledEvent;
@@ -281,6 +279,9 @@ private:
     // One attempt to add the tray icon in its present look; sets
     // TrayIconReadyEvent when the icon is there.
     bool TryAddTrayIcon();
+    // Adds the icon whatever the main window's setting says (retried by the
+    // timer while the shell refuses).
+    void AddTrayIcon(bool start);
     LRESULT OnTrayRetryTimer(UINT_PTR, BOOL&);
 
     TrayIcon m_trayIcon;
@@ -298,6 +299,12 @@ private:
     // The main window's thread and what it gets of the controller.
     LPTHREAD_START_ROUTINE m_mainWindowThread = nullptr;
     ControllerLink m_mainWindowLink;
+    // What the main window publishes of its state (only it writes there),
+    // and the slide lock that both threads take.
+    MainWindowSnapshot m_mainWindowSnapshot;
+    CriticalSection m_slideLock;
+    const MainWindowSnapshot& MainWindowState() const { return m_mainWindowSnapshot; }
+    bool IsMainWindowRegistered() const { return m_registeredMainWindow != nullptr; }
 };
 
 // Sends a file by e-mail; parameter is a heap Pair<HWND__*, MString> of the

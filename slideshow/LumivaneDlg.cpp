@@ -25,7 +25,6 @@ constexpr UINT OpaqueFlashPeriod = 2000;
 constexpr UINT TopmostPeriod = 300;
 constexpr DWORD MainWindowHelpContext = 0x2006D;
 constexpr DWORD PictureHelpContext = 0x200BE;
-constexpr DWORD PlainModeBits = 0x01000000 | 0x04000000;
 
 HANDLE NewManualEvent() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
 
@@ -65,7 +64,8 @@ bool IsWindows81OrLater()
 }
 
 CLumivaneDlg::CLumivaneDlg(const ControllerLink* link)
-    : m_closeDialogsMessage(RegisterWindowMessageW(CloseDialogsMessageName)),
+    : m_slideLock(*link->slideLock),
+      m_closeDialogsMessage(RegisterWindowMessageW(CloseDialogsMessageName)),
       m_quitRunningInstanceMessage(RegisterWindowMessageW(QuitRunningInstanceMessageName)),
       m_taskbarCreatedMessage(RegisterWindowMessageW(L"TaskbarCreated")),
       m_title(ResId(IDS_PRODUCT_CAPTION)),
@@ -190,6 +190,8 @@ const ATL::MessageMap<CLumivaneDlg>& CLumivaneDlg::GetMessageMap()
             .Message(WM_BRING_TO_FRONT, &T::OnBringToFront)
             .Message(WM_PAUSE_RESUME, &T::OnPauseResume)
             .Message(WM_SHOW_HIDE, &T::OnControllerDialogOpening)
+            .Message(WM_COPY_SETTINGS, &T::OnCopySettings)
+            .Message(WM_APPLY_SETTINGS, &T::OnApplySettings)
             .Message(WM_SHOW_HIDE, &T::OnShowHide)
             .Message(WM_GALLERY_CHANGED, &T::OnGalleryChanged)
             .Message(WM_CLOSE_PHOTO_VIEWER, &T::OnClosePhotoViewer)
@@ -220,7 +222,7 @@ OperationMode CLumivaneDlg::GetOperationMode()
 
 bool CLumivaneDlg::HasPlainOperationMode()
 {
-    return (static_cast<DWORD>(GetOperationMode()) & ~PlainModeBits) == 0;
+    return (static_cast<DWORD>(GetOperationMode()) & ~PlainOperationModeBits) == 0;
 }
 
 void CLumivaneDlg::PostToController(UINT message, WPARAM wParam, LPARAM lParam) const
@@ -261,8 +263,9 @@ LRESULT CLumivaneDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     MString restoredPath;
     bool restoredOnline = false;
     LoadSettings(restoredPath, restoredOnline);
+    PublishState();
 
-    ::SendMessageW(m_controllerWindow->load(), WM_MAIN_WINDOW_READY, 1, reinterpret_cast<LPARAM>(this));
+    ::SendMessageW(m_controllerWindow->load(), WM_MAIN_WINDOW_READY, 1, reinterpret_cast<LPARAM>(m_hWnd));
     // A controller that quit meanwhile could not record this window.
     if (WaitForSingleObject(m_link->exitEvent, 0) == WAIT_OBJECT_0)
     {

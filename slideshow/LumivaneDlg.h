@@ -53,8 +53,6 @@ public:
     OperationMode GetOperationMode();
     // No mode bits other than 0x01000000 and 0x04000000.
     bool HasPlainOperationMode();
-    // The settings record's choice of an icon in the notification area.
-    bool ShowsTrayIcon() const { return m_settings.trayIcon; }
 
     // Called each time a slide is shown; acts once per process.
     void OnFirstSlideShown();
@@ -135,7 +133,8 @@ public:
     // and slide locks; the controller's file commands take the slide lock
     // without waiting.
     CriticalSection m_stepLock;
-    CriticalSection m_slideLock;
+    // The controller's, given with the link: both threads take it.
+    CriticalSection& m_slideLock;
 
 private:
     // ---- Message handlers: this window's own rows of the table ----
@@ -192,6 +191,12 @@ private:
     // A controller dialog opens (0x41C with its reason): runs before the
     // show-and-hide handler and lets it go on.
     LRESULT OnControllerDialogOpening(UINT, WPARAM, LPARAM, BOOL&);
+    // The settings dialog's copy, taken and given back on this thread.
+    LRESULT OnCopySettings(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnApplySettings(UINT, WPARAM, LPARAM, BOOL&);
+    // Writes what the controller reads of this window into the link's
+    // snapshot; called on this thread whenever the settings record changes.
+    void PublishState();
     LRESULT OnGalleryChanged(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMediaSourceChanged(UINT, WPARAM, LPARAM, BOOL&);
 

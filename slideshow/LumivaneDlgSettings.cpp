@@ -4,6 +4,7 @@
 // controller's settings dialog.
 #include "slideshow/LumivaneDlg.h"
 
+#include "foundation/PostOwned.h"
 #include "foundation/SmartPtr.h"
 #include "foundation/WindowPlacement.h"
 #include "shell/core/PrivateMessages.h"
@@ -14,6 +15,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace
 {
@@ -110,6 +112,39 @@ LRESULT CLumivaneDlg::OnSetSide(UINT, WPARAM wParam, LPARAM, BOOL&)
 }
 
 // ---- Around the controller's settings dialog ----------------------------------
+
+void CLumivaneDlg::PublishState()
+{
+    m_link->snapshot->operationMode = static_cast<DWORD>(GetOperationMode());
+    m_link->snapshot->showsTrayIcon = m_settings.trayIcon;
+}
+
+LRESULT CLumivaneDlg::OnCopySettings(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    auto* copy = reinterpret_cast<SettingsCopy*>(lParam);
+    if (!copy)
+        return 0;
+    {
+        Lock lock(m_modeLock);
+        copy->settings = m_settings;
+    }
+    copy->displayArea = m_displayArea;
+    return 1;
+}
+
+LRESULT CLumivaneDlg::OnApplySettings(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    const std::unique_ptr<SettingsCopy> saved = TakeOwned<SettingsCopy>(lParam);
+    {
+        Lock lock(m_modeLock);
+        m_settings = saved->settings;
+    }
+    // The display area is not taken back: the dialog's previews have changed
+    // it on this thread already, and the dialog's end keeps or restores it.
+    SaveSettings();
+    PublishState();
+    return 0;
+}
 
 LRESULT CLumivaneDlg::OnControllerDialogOpening(UINT, WPARAM, LPARAM lParam, BOOL& handled)
 {

@@ -25,6 +25,11 @@ void ForgetMainWindow(const ControllerLink& link)
 }
 }
 
+bool MainWindowSnapshot::HasPlainOperationMode() const
+{
+    return (operationMode.load() & ~PlainOperationModeBits) == 0;
+}
+
 DWORD WINAPI MainDialogThreadProc(LPVOID parameter)
 {
     const auto& link = *static_cast<const ControllerLink*>(parameter);

@@ -5,12 +5,37 @@
 #pragma once
 
 #include "foundation/StringEx.h"
+#include "foundation/Sync.h"
+#include "slideshow/PerformanceData.h"
 
 #include <windows.h>
 
 #include <atomic>
 
 class SlideAdvertsSettings;
+
+// The main window's state as the controller reads it. Only the main window's
+// thread writes it (when its settings record is loaded or applied); the
+// controller holds it and reads it at any time.
+struct MainWindowSnapshot
+{
+    std::atomic<DWORD> operationMode{0};
+    std::atomic<bool> showsTrayIcon{true};
+
+    // No mode bits other than the plain window's.
+    bool HasPlainOperationMode() const;
+};
+
+// What the settings dialog edits on the controller's thread: a copy of the
+// main window's settings record, taken by the main window on its own thread
+// (WM_COPY_SETTINGS) and handed back to it when saved (WM_APPLY_SETTINGS).
+// The display area comes along for the dialog to read; its live previews
+// change the main window's own area by message (WM_SET_SIDE).
+struct SettingsCopy
+{
+    PerformanceData settings;
+    RECT displayArea = {};
+};
 
 struct ControllerLink
 {
@@ -27,6 +52,11 @@ struct ControllerLink
     // When online slides come among the local ones (read under its lock);
     // may be null.
     SlideAdvertsSettings* slideAdverts = nullptr;
+    // Where the main window publishes its state.
+    MainWindowSnapshot* snapshot = nullptr;
+    // The lock around the current slide: the main window's slide step and
+    // the controller's file commands take it.
+    CriticalSection* slideLock = nullptr;
     // The caption of the controller's message boxes.
     MString caption;
     // Shown once the first slide is on screen (may be empty).

@@ -17,6 +17,9 @@ enum class OperationMode : DWORD
 };
 
 constexpr DWORD OperationModeMask = 0x7000000;
+// The mode bits of the plain modes (fade with Ctrl, application window): a
+// mode without other bits counts as plain.
+constexpr DWORD PlainOperationModeBits = 0x01000000 | 0x04000000;
 
 // The modes in which each slide stays for interval A.
 inline bool IsSingleIntervalMode(OperationMode mode)

@@ -14,8 +14,8 @@ constexpr UINT WM_TRAY_CALLBACK = WM_USER + 10;
 constexpr UINT WM_CONTEXT_MENU_REQUEST = WM_USER + 11;
 // Result of a release check: lParam a heap ReleaseInfo or 0.
 constexpr UINT WM_RELEASE_CHECK_RESULT = WM_USER + 13;
-// wParam 1: the main window registers itself (lParam the object);
-// otherwise: its first slide is shown, the release check starts.
+// wParam 1: the main window registers itself (lParam its window; 0 when it
+// goes); otherwise: its first slide is shown, the release check starts.
 constexpr UINT WM_MAIN_WINDOW_READY = WM_USER + 21;
 // Tray state: wParam 0 add the icon, 1 to 5 its state, 6 a new slide title
 // (lParam a heap MString, freed by the receiver).
@@ -81,6 +81,12 @@ constexpr UINT WM_PAUSE_RESUME = WM_USER + 60;
 constexpr UINT WM_RESTORE_TO_FRONT = WM_USER + 61;
 constexpr UINT WM_GALLERY_CHANGED = WM_USER + 62;
 constexpr UINT WM_CLOSE_SLIDE_PROPERTIES = WM_USER + 63;
+// Sent by the controller before its settings dialog opens: lParam a
+// SettingsCopy that the main window fills with its record and display area.
+constexpr UINT WM_COPY_SETTINGS = WM_USER + 81;
+// The settings dialog's saved copy: lParam a heap SettingsCopy (PostOwned),
+// applied and stored by the main window on its own thread.
+constexpr UINT WM_APPLY_SETTINGS = WM_USER + 82;
 
 // ---- Controller commands (WM_COMMAND ids) ----
 // The tray menu, the main window's context menu and the hot keys send them;

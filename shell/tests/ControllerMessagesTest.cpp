@@ -309,6 +309,8 @@ TEST_F(ControllerMessages, CancelledSettingsLeaveTheMainWindowAsItWas)
     const auto saved = running.MainReceived(WM_DIALOG_CLOSED);
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(static_cast<DWORD>(saved[0].wParam) & 0x7FFFFFFF, 0u);
+    // The saved copy went back to the main window.
+    EXPECT_EQ(running.MainReceived(WM_APPLY_SETTINGS).size(), 1u);
     GetWindowRect(running.MainWindow(), &after);
     EXPECT_EQ(after.right - after.left, 300);
 }
@@ -346,9 +348,9 @@ TEST_F(ControllerMessages, TheGalleryAboutAndReleaseDialogsReportTheirEnd)
         UINT message;
         DWORD lParam;
     } cases[] = {
-        // Cancel in the gallery dialog (result 0): code 1, no 0x416.
+        // Cancel in the gallery dialog (result 0): code 1, no WM_SELECTION_CHANGED.
         {ID_GALLERIES, L"Galleries", 0x80000020, IDCANCEL, WM_DIALOG_CLOSED, 0x1000000},
-        // OK changed nothing: 0x416 and no 0x41B.
+        // OK changed nothing: WM_SELECTION_CHANGED and no WM_DIALOG_CLOSED.
         {ID_GALLERIES, L"Galleries", 0x80000020, IDOK, WM_SELECTION_CHANGED, SelectionUnchanged},
         {ID_ABOUT, L"About Quillory", 0x80000030, IDOK, WM_DIALOG_CLOSED, 0x1000000},
         {ID_CHECK_FOR_NEW_RELEASE, L"New release", 0x80000050, IDCANCEL, WM_DIALOG_CLOSED, 0x1000000},
@@ -372,12 +374,12 @@ TEST_F(ControllerMessages, TheGalleryAboutAndReleaseDialogsReportTheirEnd)
         {
             EXPECT_EQ(static_cast<DWORD>(end[0].wParam) & 0x7FFFFFFF, 1u) << c.caption;
         }
-        // The gallery dialog's own 0x416 leads the main window to post 0x41B
+        // The gallery dialog's own WM_SELECTION_CHANGED leads the main window to post WM_DIALOG_CLOSED
         // to itself only when it asks for it (bit 30 of wParam).
         EXPECT_TRUE(running.MainReceived(other).empty()) << c.caption;
     }
 
-    // 0x41E opens the gallery dialog with a file; taken while another dialog
+    // WM_OPEN_SELECTED_FILES opens the gallery dialog with a file; taken while another dialog
     // is open, the request is dropped.
     PostMessageW(running.ControllerWindow(), WM_OPEN_SELECTED_FILES, 0,
                  reinterpret_cast<LPARAM>(new MString(L"C:\\Pictures\\Sea.jpg")));
@@ -575,7 +577,7 @@ TEST_F(ControllerMessages, AChangedSelectionStepsAndReportsTheGalleryDialogsEnd)
     EXPECT_EQ(static_cast<DWORD>(closed[0].wParam), 0x80000001u);
     EXPECT_EQ(static_cast<DWORD>(closed[0].lParam), 0x1000000u);
 
-    // Nothing changed (0x40000000), or no change bits at all: no 0x41B.
+    // Nothing changed (0x40000000), or no change bits at all: no WM_DIALOG_CLOSED.
     MessageLog::Instance().Clear();
     PostMessageW(running.MainWindow(), WM_SELECTION_CHANGED, 0, SelectionUnchanged);
     PostMessageW(running.MainWindow(), WM_SELECTION_CHANGED, 0x40000001, 0);

@@ -30,7 +30,7 @@ struct Received
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
-    // The heap text of 0x41D with wParam 6, read before its receiver frees it.
+    // The heap text of WM_TRAY_STATE with TrayState::Title, read before its receiver frees it.
     std::wstring text;
 };
 

@@ -145,12 +145,16 @@ protected:
     ControllerRecorder recorder;
     MHandle exitEvent{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     MHandle mainWindowReady{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    MainWindowSnapshot snapshot;
+    CriticalSection slideLock;
     // What the controller gives the main window.
     ControllerLink link = [this] {
         ControllerLink made;
         made.controllerWindow = &recorder.holder;
         made.exitEvent = exitEvent;
         made.mainWindowReady = mainWindowReady;
+        made.snapshot = &snapshot;
+        made.slideLock = &slideLock;
         return made;
     }();
 };
