@@ -7,7 +7,7 @@
 INT_PTR RunController(LPTHREAD_START_ROUTINE mainWindowThread, const std::function<void(CWindowBase&)>& running)
 {
     CWindowBase controller(mainWindowThread);
-    CWindowBaseBase parent(&controller.m_hWnd, &controller.EndSessionEvent);
+    CWindowBaseBase parent(&controller.m_hWnd, controller.Events().EndSessionEvent);
     if (!parent.Create(GetDesktopWindow()) && parent.IsWindow())
         parent.DestroyWindow();
     if (running)

@@ -166,7 +166,7 @@ LRESULT CWindowBase::OpenCheckForNewRelease()
         dialog.DoModal(GetDesktopWindow());
     }
     // The release check looks again at once.
-    SetEvent(CheckReleaseNowEvent);
+    SetEvent(m_events.CheckReleaseNowEvent);
     Post(opening, DialogClosedMessage(1, opening.wasVisible, opening.operationMode));
     return 0;
 }

@@ -6,7 +6,6 @@
 
 namespace
 {
-constexpr UINT TrayIconId = 100;
 constexpr int ToolTipRoom = 127;
 
 static_assert(sizeof(NOTIFYICONDATAW) == 976, "the full notification record of Windows Vista and later");

@@ -8,6 +8,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+// The id of the controller's one icon in the notification area.
+constexpr UINT TrayIconId = 100;
+
 // The icon families: shown; start-up, busy, waiting, paused and closing;
 // hidden until the next slide.
 enum class TrayLook

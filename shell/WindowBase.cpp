@@ -22,8 +22,6 @@ constexpr UINT TrayRetryPeriod = 50;
 constexpr int TrayAttemptsBeforeQuestion = 200;
 constexpr DWORD AdvertsThreadStopTimeout = 10000;
 
-HANDLE NewEvent(const wchar_t* name = nullptr) { return CreateEventW(nullptr, TRUE, FALSE, name); }
-
 HMODULE ProgramModule() { return GetModuleHandleW(nullptr); }
 }
 
@@ -31,7 +29,7 @@ HMODULE ProgramModule() { return GetModuleHandleW(nullptr); }
 
 Upgrade_exit_event_name::Upgrade_exit_event_name() : m_upgradeExitEventName(NewUpgradeExitEventName()) {}
 
-CWindowBaseBase::CWindowBaseBase(HWND* controllerWindow, MHandle* endSessionEvent)
+CWindowBaseBase::CWindowBaseBase(HWND* controllerWindow, HANDLE endSessionEvent)
     : m_icon(ProgramModule(), IDI_PROGRAM), m_controllerWindow(controllerWindow), m_endSessionEvent(endSessionEvent)
 {
 }
@@ -65,7 +63,7 @@ LRESULT CWindowBaseBase::OnEndSession(UINT, WPARAM wParam, LPARAM, BOOL&)
     {
         if (::IsWindow(*m_controllerWindow))
             ::PostMessageW(*m_controllerWindow, WM_TASKBAR_OR_END_SESSION, 0, 0);
-        SetEvent(*m_endSessionEvent);
+        SetEvent(m_endSessionEvent);
     }
     return 0;
 }
@@ -81,38 +79,29 @@ LRESULT CWindowBaseBase::OnRegisterAutoStart(UINT, WPARAM, LPARAM, BOOL&)
 CWindowBase::CWindowBase(LPTHREAD_START_ROUTINE mainWindowThread)
     : m_caption(ResId(IDS_PRODUCT_CAPTION)),
       m_secondText(ResId(IDS_PRODUCT_NAME)),
-      ExitEvent(NewEvent()),
-      ReleaseCheckEvent(NewEvent(ReleaseCheckEventName)),
-      UpgradeExitEvent(NewEvent(GetUpgradeExitEventName().GetText())),
-      RunningEvent(NewEvent(RunningEventName)),
-      EndSessionEvent(NewEvent()),
-      TrayIconReadyEvent(NewEvent()),
-      CheckReleaseNowEvent(NewEvent()),
-      MainWindowReadyEvent(NewEvent()),
-      ControllerReadyEvent(NewEvent()),
       StartupWaitWindow(new CWaitDlg(MString(sX::Format(), IDS_WAIT_STARTING, m_caption.GetText()))),
       m_busyText(sX::Format(), IDS_TRAY_STARTING, m_caption.GetText()),
-      SlideAdvertsSettledEvent(NewEvent()),
-      m_lastHotKeyTick(GetTickCount() - 1000)
+      m_lastHotKeyTick(GetTickCount() - 1000),
+      m_events(GetUpgradeExitEventName())
 {
     m_menuAdverts.Reset(new Menu_Adverts());
     m_overlayAdverts.Reset(new Overlay_Adverts());
     m_slideAdverts.Reset(new SlideAdvertsSettings());
     m_workerContext.controllerWindow = &m_controllerWindow;
-    m_workerContext.controllerReady = ControllerReadyEvent;
-    m_workerContext.exitEvent = ExitEvent;
-    m_workerContext.trayIconReady = TrayIconReadyEvent;
-    m_workerContext.releaseCheck = ReleaseCheckEvent;
-    m_workerContext.upgradeExit = UpgradeExitEvent;
-    m_workerContext.checkReleaseNow = CheckReleaseNowEvent;
+    m_workerContext.controllerReady = m_events.ControllerReadyEvent;
+    m_workerContext.exitEvent = m_events.ExitEvent;
+    m_workerContext.trayIconReady = m_events.TrayIconReadyEvent;
+    m_workerContext.releaseCheck = m_events.ReleaseCheckEvent;
+    m_workerContext.upgradeExit = m_events.UpgradeExitEvent;
+    m_workerContext.checkReleaseNow = m_events.CheckReleaseNowEvent;
     m_workerContext.releaseCheckLock = &ReleaseCheckLock;
     m_advertsThread.Attach(CreateThread(nullptr, 0, AdvertsAndStatisticsWorker, &m_workerContext, 0, nullptr));
 
     m_mainWindowThread = mainWindowThread;
     m_mainWindowLink.controllerWindow = &m_controllerWindow;
-    m_mainWindowLink.exitEvent = ExitEvent;
-    m_mainWindowLink.mainWindowReady = MainWindowReadyEvent;
-    m_mainWindowLink.slideAdvertsSettled = SlideAdvertsSettledEvent;
+    m_mainWindowLink.exitEvent = m_events.ExitEvent;
+    m_mainWindowLink.mainWindowReady = m_events.MainWindowReadyEvent;
+    m_mainWindowLink.slideAdvertsSettled = m_events.SlideAdvertsSettledEvent;
     m_mainWindowLink.slideAdverts = m_slideAdverts.Get();
     m_mainWindowLink.snapshot = &m_mainWindowSnapshot;
     m_mainWindowLink.slideLock = &m_slideLock;
@@ -123,7 +112,7 @@ CWindowBase::~CWindowBase()
 {
     // Normally set by the quit sequence already; a run that never reached it
     // must still release the threads that use this object.
-    SetEvent(ExitEvent);
+    SetEvent(m_events.ExitEvent);
 }
 
 // The message table of the controller; the handlers of the menus, the
@@ -183,8 +172,8 @@ void RegisterStoredHotKeys(CWindowBase&) {}
 LRESULT CWindowBase::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
     m_controllerWindow = m_hWnd;
-    SetEvent(ControllerReadyEvent);
-    if (WaitForSingleObject(EndSessionEvent, 0) == WAIT_OBJECT_0)
+    SetEvent(m_events.ControllerReadyEvent);
+    if (WaitForSingleObject(m_events.EndSessionEvent, 0) == WAIT_OBJECT_0)
     {
         EndDialog(0);
         return TRUE;
@@ -252,7 +241,7 @@ void CWindowBase::EndForSession()
     // The workers end on ExitEvent, and the main window on the close message
     // with this process's tokens; otherwise the exit would wait for them in
     // vain while the session ends.
-    SetEvent(ExitEvent);
+    SetEvent(m_events.ExitEvent);
     CloseMainWindow();
     EndDialog(0);
 }
@@ -269,7 +258,7 @@ void CWindowBase::CloseMainWindow()
 
 void CWindowBase::EndWorkers()
 {
-    SetEvent(ExitEvent);
+    SetEvent(m_events.ExitEvent);
     CloseMainWindow();
 }
 
@@ -327,7 +316,7 @@ LRESULT CWindowBase::OnTrayState(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     const TrayState state = static_cast<TrayState>(wParam);
     MSmartPtr<MString> title(reinterpret_cast<MString*>(state == TrayState::Title ? lParam : 0));
-    if (WaitForSingleObject(MainWindowReadyEvent, 0) == WAIT_OBJECT_0 && !StartupWaitWindow.IsEmpty())
+    if (WaitForSingleObject(m_events.MainWindowReadyEvent, 0) == WAIT_OBJECT_0 && !StartupWaitWindow.IsEmpty())
         DestroyWaitWindow();
     if (state == TrayState::Add)
         UpdateTrayIcon(true);
@@ -357,7 +346,7 @@ LRESULT CWindowBase::OnQuit(UINT, WPARAM, LPARAM, BOOL&)
     ::PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(CloseDialogsMessageName), DialogCloseToken.wParamToken,
                    DialogCloseToken.lParamToken);
     PostQuitMessage(0);
-    SetEvent(ExitEvent);
+    SetEvent(m_events.ExitEvent);
 
     SemaphoreGuard exiting(ExitGuard, SemaphoreGuard::Take::Wait);
     // The adverts thread ends on ExitEvent; a thread that does not end in
@@ -390,10 +379,10 @@ LRESULT CWindowBase::OnAdvertsFailed(UINT, WPARAM, LPARAM, BOOL&)
 {
     if (!m_slideAdverts.IsEmpty())
     {
-        CriticalSectionGuard lock(m_slideAdverts->lock);
+        Lock lock(m_slideAdverts->lock);
         m_slideAdverts->suspendOnline = 1;
     }
-    SetEvent(SlideAdvertsSettledEvent);
+    SetEvent(m_events.SlideAdvertsSettledEvent);
     return 0;
 }
 
@@ -406,7 +395,7 @@ void CWindowBase::UpdateTrayIcon(bool start)
     if (!MainWindowState().showsTrayIcon)
     {
         // Without the icon the release check must not wait for it.
-        SetEvent(TrayIconReadyEvent);
+        SetEvent(m_events.TrayIconReadyEvent);
         return;
     }
     AddTrayIcon(start);
@@ -430,7 +419,7 @@ bool CWindowBase::TryAddTrayIcon()
 {
     if (m_trayIcon.IsPresent())
     {
-        SetEvent(TrayIconReadyEvent);
+        SetEvent(m_events.TrayIconReadyEvent);
         return true;
     }
     const bool newRelease = IsNewReleaseSet();
@@ -458,7 +447,7 @@ bool CWindowBase::TryAddTrayIcon()
     // The start-up icon has no new-release variant.
     if (m_trayIcon.Add(look, newRelease && !m_trayRetry.start, BuildTrayToolTip()))
     {
-        SetEvent(TrayIconReadyEvent);
+        SetEvent(m_events.TrayIconReadyEvent);
         return true;
     }
     // A stale icon of the same id may be in the way.

@@ -20,6 +20,7 @@
 #include "shell/core/WaitDlg.h"
 #include "shell/core/WorkerContext.h"
 #include "shell/core/PrivateMessages.h"
+#include "shell/ControllerEvents.h"
 #include "shell/ReleaseState.h"
 #include "shell/TrayIcon.h"
 #include "slideshow/MainWindowThread.h"
@@ -55,7 +56,7 @@ public:
 
     // controllerWindow and endSessionEvent belong to the controller, which
     // outlives this window.
-    CWindowBaseBase(HWND* controllerWindow, MHandle* endSessionEvent);
+    CWindowBaseBase(HWND* controllerWindow, HANDLE endSessionEvent);
 
     static const ATL::MessageMap<CWindowBaseBase>& GetMessageMap();
 
@@ -71,7 +72,7 @@ private:
 
     MIcon m_icon;
     HWND* m_controllerWindow;
-    MHandle* m_endSessionEvent;
+    HANDLE m_endSessionEvent;
 };
 
 class CWindowBase : public ATL::CDialogImpl<CWindowBase>, public Upgrade_exit_event_name
@@ -93,6 +94,10 @@ public:
     // The controller's window as other threads read it (null until the
     // controller's dialog exists and after it ended).
     HWND ControllerWindow() const { return m_controllerWindow.load(); }
+    // The main window as it registered itself (null before and after it runs).
+    HWND RegisteredMainWindow() const { return m_registeredMainWindow; }
+    // The controller's events (see ControllerEvents).
+    const ControllerEvents& Events() const { return m_events; }
     // Where other threads read the controller's window at the moment of sending.
     const std::atomic<HWND>* ControllerWindowHolder() const { return &m_controllerWindow; }
 
@@ -112,7 +117,9 @@ public:
     // Texts of the controller's message boxes and of the tooltip.
     MString m_caption;    // IDS_PRODUCT_CAPTION
     MString m_secondText; // IDS_PRODUCT_NAME
-    MString m_slideTitle; // last slide title of the main window
+    // The last slide title the main window reported (the tray tooltip's
+    // second line).
+    const MString& SlideTitle() const { return m_slideTitle; }
 
     // The open controller dialog's window, and the lock around it.
     DialogWindowSlot OpenDialogWindow;
@@ -120,16 +127,6 @@ public:
     // box) at a time.
     MHandle DialogGuard{NewGuard()};
 
-    MHandle ExitEvent;
-    MHandle ReleaseCheckEvent;
-    MHandle UpgradeExitEvent;
-    MHandle RunningEvent;
-    MHandle EndSessionEvent;
-    MHandle TrayIconReadyEvent;
-    MHandle CheckReleaseNowEvent;
-    MHandle MainWindowReadyEvent;
-    // Set once the controller's window exists (the adverts thread waits for it).
-    MHandle ControllerReadyEvent;
 
     MHandle MessageBoxGuard{NewGuard()};
     MHandle ContextMenuGuard{NewGuard()};
@@ -159,7 +156,6 @@ public:
     // when the quit command clears m_mainWindow; only ever posted to.
     HWND m_registeredMainWindow = nullptr;
 
-    MHandle SlideAdvertsSettledEvent;
     MString m_advertLink;
 
     // Adverts and statistics (filled by the adverts-and-statistics thread).
@@ -275,6 +271,8 @@ private:
     bool IsNewReleaseSet() const { return m_release.IsNewReleaseKnown(); }
     void DestroyWaitWindow();
 
+    ControllerEvents m_events;
+    MString m_slideTitle;
     std::atomic<HWND> m_controllerWindow{nullptr};
     // One attempt to add the tray icon in its present look; sets
     // TrayIconReadyEvent when the icon is there.

@@ -15,18 +15,26 @@ struct EditMenuEntry
     int icon;
 };
 
+// The entries' icons among the program's own icon resources (a missing icon
+// leaves its entry without one).
+constexpr int EditIconCut = 118;
+constexpr int EditIconCopy = 119;
+constexpr int EditIconPaste = 120;
+constexpr int EditIconDelete = 121;
+constexpr int EditIconUndo = 122;
+constexpr int EditIconSelectAll = 123;
+
 const EditMenuEntry Entries[] = {
-    {EditMenuUndo, IDS_EDIT_UNDO, IDS_EDIT_UNDO_SHORTCUT, 122},
+    {EditMenuUndo, IDS_EDIT_UNDO, IDS_EDIT_UNDO_SHORTCUT, EditIconUndo},
     {0, 0, 0, 0},
-    {EditMenuCut, IDS_EDIT_CUT, IDS_EDIT_CUT_SHORTCUT, 118},
-    {EditMenuCopy, IDS_EDIT_COPY, IDS_EDIT_COPY_SHORTCUT, 119},
-    {EditMenuPaste, IDS_EDIT_PASTE, IDS_EDIT_PASTE_SHORTCUT, 120},
-    {EditMenuDelete, IDS_EDIT_DELETE, IDS_EDIT_DELETE_SHORTCUT, 121},
+    {EditMenuCut, IDS_EDIT_CUT, IDS_EDIT_CUT_SHORTCUT, EditIconCut},
+    {EditMenuCopy, IDS_EDIT_COPY, IDS_EDIT_COPY_SHORTCUT, EditIconCopy},
+    {EditMenuPaste, IDS_EDIT_PASTE, IDS_EDIT_PASTE_SHORTCUT, EditIconPaste},
+    {EditMenuDelete, IDS_EDIT_DELETE, IDS_EDIT_DELETE_SHORTCUT, EditIconDelete},
     {0, 0, 0, 0},
-    {EditMenuSelectAll, IDS_EDIT_SELECT_ALL, IDS_EDIT_SELECT_ALL_SHORTCUT, 123},
+    {EditMenuSelectAll, IDS_EDIT_SELECT_ALL, IDS_EDIT_SELECT_ALL_SHORTCUT, EditIconSelectAll},
 };
 
-// The menu's help context id.
 
 bool IsEntryEnabled(HWND control, UINT command)
 {

@@ -152,11 +152,11 @@ TEST_F(ControllerMessages, WithTheTrayIconOffNoIconIsAddedAndTheReleaseCheckDoes
     RunningController running;
     ASSERT_TRUE(running.Start());
     running.Settle();
-    EXPECT_EQ(WaitForSingleObject(running.Controller().TrayIconReadyEvent, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(WaitForSingleObject(running.Controller().Events().TrayIconReadyEvent, 0), static_cast<DWORD>(WAIT_OBJECT_0));
     NOTIFYICONDATAW data = {};
     data.cbSize = sizeof(data);
     data.hWnd = running.ControllerWindow();
-    data.uID = 100;
+    data.uID = TrayIconId;
     EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &data));
 }
 
@@ -189,8 +189,8 @@ TEST_F(ControllerMessages, TheStartStoresTheSettingsRecordAndRegistersTheStartWi
 
     // Online galleries (no "Media Source") and none chosen: the card that
     // says so, its text in the tray icon's tooltip.
-    EXPECT_EQ(Text(running.Controller().m_slideTitle).find(L"No online gallery is selected"), 8u)
-        << Text(running.Controller().m_slideTitle);
+    const std::wstring title = Text(running.Controller().SlideTitle());
+    EXPECT_EQ(title.rfind(L"Status: No online gallery is selected", 0), 0u) << title;
 }
 
 TEST_F(ControllerMessages, TheLocalSourceWithoutAGalleryShowsItsCard)
@@ -198,7 +198,7 @@ TEST_F(ControllerMessages, TheLocalSourceWithoutAGalleryShowsItsCard)
     WriteMediaSource(true);
     RunningController running;
     ASSERT_TRUE(running.Start());
-    EXPECT_EQ(Text(running.Controller().m_slideTitle),
+    EXPECT_EQ(Text(running.Controller().SlideTitle()),
               L"Status: No gallery is selected. Choose a gallery to start the slide show.");
 
     // The next slide, asked for from the menu: the window is shown (sent),

@@ -25,7 +25,7 @@ public:
     ControllerScope() { ThreadCounterHolder.Create(); }
     ~ControllerScope()
     {
-        SetEvent(controller.ExitEvent);
+        SetEvent(controller.Events().ExitEvent);
         WaitForWorkerThreads();
     }
     LanguageModuleScope language{LanguageEnglish};
@@ -45,8 +45,8 @@ TEST(Controller, NamedObjectsLiveWithTheController)
                   0u);
         EXPECT_TRUE(EventExists(upgradeExitName.c_str()));
         // Every event starts unset.
-        for (HANDLE event : {scope.controller.ExitEvent.Get(), scope.controller.MainWindowReadyEvent.Get(),
-                             scope.controller.TrayIconReadyEvent.Get(), scope.controller.Release().NewReleaseEvent()})
+        for (HANDLE event : {scope.controller.Events().ExitEvent.Get(), scope.controller.Events().MainWindowReadyEvent.Get(),
+                             scope.controller.Events().TrayIconReadyEvent.Get(), scope.controller.Release().NewReleaseEvent()})
             EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     }
     EXPECT_FALSE(EventExists(RunningEventName));

@@ -120,7 +120,7 @@ bool TrayIconExists(HWND controller)
     NOTIFYICONDATAW data = {};
     data.cbSize = sizeof(data);
     data.hWnd = controller;
-    data.uID = 100;
+    data.uID = TrayIconId;
     return controller && Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
@@ -568,7 +568,7 @@ TEST_F(RunningProgramTest, TheTrayIconComesBackWhenTheTaskBarIsCreatedAnew)
     NOTIFYICONDATAW data = {};
     data.cbSize = sizeof(data);
     data.hWnd = controller;
-    data.uID = 100;
+    data.uID = TrayIconId;
     ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &data));
     ASSERT_FALSE(TrayIconExists(controller));
     PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);

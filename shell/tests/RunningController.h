@@ -189,11 +189,11 @@ public:
         CWindowBase& controller = *m_controller.load();
         m_controllerWindow = controller.ControllerWindow();
         m_controllerThread = GetWindowThreadProcessId(m_controllerWindow, nullptr);
-        if (WaitForSingleObject(controller.MainWindowReadyEvent, 30000) != WAIT_OBJECT_0)
+        if (WaitForSingleObject(controller.Events().MainWindowReadyEvent, 30000) != WAIT_OBJECT_0)
             return false;
         // Registered: the main window's handle through the controller.
         SendMessageW(m_controllerWindow, WM_NULL, 0, 0);
-        m_mainWindow = controller.m_mainWindow;
+        m_mainWindow = controller.RegisteredMainWindow();
         if (!m_mainWindow)
             return false;
         m_mainThread = GetWindowThreadProcessId(m_mainWindow, nullptr);
