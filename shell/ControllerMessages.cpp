@@ -66,11 +66,7 @@ LPARAM CWindowBase::CursorPositionParam()
 
 void CWindowBase::CloseOpenDialog()
 {
-    // Free guard: no dialog is open, and none opens while this handler runs
-    // on the controller's thread.
-    SemaphoreGuard dialogs(DialogGuard, SemaphoreGuard::Take::Try);
-    if (!dialogs.IsHeld())
-        OpenDialogWindow.SendCloseRequest();
+    m_dialogs.CloseOpen();
 }
 
 // ---- Menus, help and hot keys ---------------------------------------------

@@ -89,60 +89,58 @@ DialogEndMessage GalleryDialogEndMessage(INT_PTR result, bool wasVisible, DWORD 
 
 // ---- The four dialogs -----------------------------------------------------
 
+template <class Run> void CWindowBase::RunControllerDialog(DWORD reason, Run&& run)
+{
+    m_dialogs.RunOne([&] {
+        const Opening opening = RecordOpening(m_mainWindow, MainWindowState());
+        // While it handles this message the main window ends its cross-fade
+        // (and, for the settings, remembers its display area).
+        SendToMainWindow(WM_SHOW_HIDE, ShowFlagShow | ShowFlagFinishCrossFade, reason);
+        const DialogEndMessage end = run(opening);
+        Post(opening, end);
+    });
+}
+
 LRESULT CWindowBase::OpenSettings()
 {
-    SemaphoreGuard dialogs(DialogGuard, SemaphoreGuard::Take::Try);
-    if (!dialogs.IsHeld())
-        return 0;
-    const Opening opening = RecordOpening(m_mainWindow, MainWindowState());
-    // While it handles this message the main window ends its cross-fade and
-    // keeps its display area; after the dialog, on WM_DIALOG_CLOSED, it ends
-    // a preview fade, takes its opacity back and, unless the settings were
-    // saved, its display area.
-    SendToMainWindow(WM_SHOW_HIDE, ShowFlagShow | ShowFlagFinishCrossFade, ShowReasonSettings);
-    // The dialog edits a copy that the main window takes on its own thread;
-    // a saved copy goes back to it by message. The controller's thread
-    // never touches the main window's fields.
-    auto settings = std::make_unique<SettingsCopy>();
-    const bool copied = SendToMainWindow(WM_COPY_SETTINGS, 0, reinterpret_cast<LPARAM>(settings.get())) != 0;
-
-    INT_PTR result;
-    {
-        MSmartPtr<CSettingsDlg> dialog(new CSettingsDlg(m_mainWindow, &OpenDialogWindow, settings.get(), m_hWnd,
-                                                        &m_allowedHotKeys, m_hotKeys));
-        result = dialog->DoModal(GetDesktopWindow());
-    }
-
-    if (result == CSettingsDlg::Saved && copied && IsMainWindowRegistered())
-    {
-        // The icon in the notification area follows the saved setting.
-        const bool wanted = settings->settings.trayIcon;
-        PostOwned(m_registeredMainWindow, WM_APPLY_SETTINGS, 0, std::move(settings));
-        if (wanted && !m_trayIcon.IsPresent())
-            AddTrayIcon(false);
-        else if (!wanted && m_trayIcon.IsPresent())
-            DeleteTrayIcon();
-    }
-    Post(opening, DialogClosedMessage(result, opening.wasVisible, opening.operationMode));
+    RunControllerDialog(ShowReasonSettings, [&](const Opening& opening) {
+        // The dialog edits a copy that the main window takes on its own
+        // thread; a saved copy goes back to it by message. The controller's
+        // thread never touches the main window's fields. After the dialog,
+        // on WM_DIALOG_CLOSED, the main window ends a preview fade, takes its
+        // opacity back and, unless the settings were saved, its display area.
+        auto settings = std::make_unique<SettingsCopy>();
+        const bool copied = SendToMainWindow(WM_COPY_SETTINGS, 0, reinterpret_cast<LPARAM>(settings.get())) != 0;
+        INT_PTR result;
+        {
+            MSmartPtr<CSettingsDlg> dialog(new CSettingsDlg(m_mainWindow, m_dialogs.Slot(), settings.get(), m_hWnd,
+                                                            &m_allowedHotKeys, m_hotKeys));
+            result = dialog->DoModal(GetDesktopWindow());
+        }
+        if (result == CSettingsDlg::Saved && copied && IsMainWindowRegistered())
+        {
+            // The icon in the notification area follows the saved setting.
+            const bool wanted = settings->settings.trayIcon;
+            PostOwned(m_registeredMainWindow, WM_APPLY_SETTINGS, 0, std::move(settings));
+            if (wanted && !m_trayIcon.IsPresent())
+                AddTrayIcon(false);
+            else if (!wanted && m_trayIcon.IsPresent())
+                DeleteTrayIcon();
+        }
+        return DialogClosedMessage(result, opening.wasVisible, opening.operationMode);
+    });
     return 0;
 }
 
 LRESULT CWindowBase::OpenSelectedFiles(MString* path)
 {
     MSmartPtr<MString> file(path);
-    SemaphoreGuard dialogs(DialogGuard, SemaphoreGuard::Take::Try);
-    if (!dialogs.IsHeld())
-        return 0;
-    const Opening opening = RecordOpening(m_mainWindow, MainWindowState());
-    SendToMainWindow(WM_SHOW_HIDE, ShowFlagShow | ShowFlagFinishCrossFade, ShowReasonGalleries);
-
-    INT_PTR result;
-    {
-        CSelectedFiles dialog(CursorPosition(), &OpenDialogWindow, m_mainWindow,
+    RunControllerDialog(ShowReasonGalleries, [&](const Opening& opening) {
+        CSelectedFiles dialog(CursorPosition(), m_dialogs.Slot(), m_mainWindow,
                               file.IsEmpty() ? MString() : MString(*file));
-        result = dialog.DoModal(GetDesktopWindow());
-    }
-    Post(opening, GalleryDialogEndMessage(result, opening.wasVisible, opening.operationMode));
+        const INT_PTR result = dialog.DoModal(GetDesktopWindow());
+        return GalleryDialogEndMessage(result, opening.wasVisible, opening.operationMode);
+    });
     return 0;
 }
 
@@ -152,37 +150,31 @@ LRESULT CWindowBase::OpenCheckForNewRelease()
     SemaphoreGuard record(m_release.RecordGuard(), SemaphoreGuard::Take::Try);
     if (!record.IsHeld())
         return 0;
-    SemaphoreGuard dialogs(DialogGuard, SemaphoreGuard::Take::Try);
-    if (!dialogs.IsHeld())
-        return 0;
-    const Opening opening = RecordOpening(m_mainWindow, MainWindowState());
-    SendToMainWindow(WM_SHOW_HIDE, ShowFlagShow | ShowFlagFinishCrossFade, ShowReasonRelease);
-    {
-        const ReleaseRecord& release = m_release.Record();
-        const UpgradeLinks links(release.links);
-        const MString notes(release.notes);
-        CCheckForNewReleaseDlg dialog(CursorPosition(), &OpenDialogWindow, &release, notes, links,
-                                      GetUpgradeExitEventName());
-        dialog.DoModal(GetDesktopWindow());
-    }
-    // The release check looks again at once.
-    SetEvent(m_events.CheckReleaseNowEvent);
-    Post(opening, DialogClosedMessage(1, opening.wasVisible, opening.operationMode));
+    RunControllerDialog(ShowReasonRelease, [&](const Opening& opening) {
+        {
+            const ReleaseRecord& release = m_release.Record();
+            const UpgradeLinks links(release.links);
+            const MString notes(release.notes);
+            CCheckForNewReleaseDlg dialog(CursorPosition(), m_dialogs.Slot(), &release, notes, links,
+                                          GetUpgradeExitEventName());
+            dialog.DoModal(GetDesktopWindow());
+        }
+        // The release check looks again at once.
+        SetEvent(m_events.CheckReleaseNowEvent);
+        return DialogClosedMessage(1, opening.wasVisible, opening.operationMode);
+    });
     return 0;
 }
 
 void CWindowBase::OpenAboutBox()
 {
-    SemaphoreGuard dialogs(DialogGuard, SemaphoreGuard::Take::Try);
-    if (!dialogs.IsHeld())
-        return;
-    const Opening opening = RecordOpening(m_mainWindow, MainWindowState());
-    SendToMainWindow(WM_SHOW_HIDE, ShowFlagShow | ShowFlagFinishCrossFade, ShowReasonAbout);
-    {
-        CAboutBoxDlg dialog(CursorPosition(), &OpenDialogWindow, m_hWnd, m_mainWindow);
-        dialog.DoModal(GetDesktopWindow());
-    }
-    Post(opening, DialogClosedMessage(1, opening.wasVisible, opening.operationMode));
+    RunControllerDialog(ShowReasonAbout, [&](const Opening& opening) {
+        {
+            CAboutBoxDlg dialog(CursorPosition(), m_dialogs.Slot(), m_hWnd, m_mainWindow);
+            dialog.DoModal(GetDesktopWindow());
+        }
+        return DialogClosedMessage(1, opening.wasVisible, opening.operationMode);
+    });
 }
 
 // ---- The stored release record --------------------------------------------

@@ -16,11 +16,11 @@
 #include "resources/languages/LanguageIds.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "shell/core/CrashReport.h"
-#include "shell/core/DialogWindowSlot.h"
 #include "shell/core/WaitDlg.h"
 #include "shell/core/WorkerContext.h"
 #include "shell/core/PrivateMessages.h"
 #include "shell/ControllerEvents.h"
+#include "shell/DialogRunner.h"
 #include "shell/ReleaseState.h"
 #include "shell/TrayIcon.h"
 #include "slideshow/MainWindowThread.h"
@@ -121,12 +121,9 @@ public:
     // second line).
     const MString& SlideTitle() const { return m_slideTitle; }
 
-    // The open controller dialog's window, and the lock around it.
-    DialogWindowSlot OpenDialogWindow;
-    // One of the controller's dialogs (settings, gallery, release, about
-    // box) at a time.
-    MHandle DialogGuard{NewGuard()};
-
+    // The controller's dialogs (settings, gallery, release, about box), one
+    // at a time.
+    DialogRunner& Dialogs() { return m_dialogs; }
 
     MHandle MessageBoxGuard{NewGuard()};
     MHandle ContextMenuGuard{NewGuard()};
@@ -178,10 +175,9 @@ public:
     MHandle ExitGuard{NewGuard()};
 
     // ---- The controller's dialogs (opened on this thread) ----
-    // Each takes DialogGuard without waiting and returns quietly when another
-    // of them is open; around the modal run the main window is told that a
-    // dialog opens (WM_SHOW_HIDE) and how it ended (WM_DIALOG_CLOSED or
-    // WM_SELECTION_CHANGED).
+    // Each returns quietly when another of them is open; around the modal
+    // run the main window is told that a dialog opens (WM_SHOW_HIDE) and how
+    // it ended (WM_DIALOG_CLOSED or WM_SELECTION_CHANGED).
     LRESULT OpenSettings();
     // path: a heap string of the file to show, or null; freed on every path.
     LRESULT OpenSelectedFiles(MString* path);
@@ -272,6 +268,11 @@ private:
     void DestroyWaitWindow();
 
     ControllerEvents m_events;
+    DialogRunner m_dialogs;
+    // The one shape of the four dialog openers: run opens the dialog
+    // modally and answers the message that tells the main window how it
+    // ended; nothing runs while another of the dialogs is open.
+    template <class Run> void RunControllerDialog(DWORD reason, Run&& run);
     MString m_slideTitle;
     std::atomic<HWND> m_controllerWindow{nullptr};
     // One attempt to add the tray icon in its present look; sets

@@ -263,7 +263,7 @@ TEST_F(ControllerMessages, CancelledSettingsLeaveTheMainWindowAsItWas)
     HWND settings = WaitForDialog(running.ControllerThread(), L"Settings");
     ASSERT_NE(settings, nullptr);
     EXPECT_TRUE(MutexExists(L"CSettingsDlg"));
-    EXPECT_EQ(running.Controller().OpenDialogWindow.Get(), settings);
+    EXPECT_EQ(running.Controller().Dialogs().OpenWindow(), settings);
     running.Settle();
     EXPECT_TRUE(Received(running.MainReceived(WM_SHOW_HIDE), 0x11, 0x80000010));
 
@@ -295,7 +295,7 @@ TEST_F(ControllerMessages, CancelledSettingsLeaveTheMainWindowAsItWas)
     EXPECT_TRUE(EqualRect(&before, &after)) << after.left << "," << after.top << " " << after.right - after.left;
     EXPECT_EQ(ReadBinary(L"Display Area"), storedArea);
     EXPECT_FALSE(MutexExists(L"CSettingsDlg"));
-    EXPECT_EQ(running.Controller().OpenDialogWindow.Get(), nullptr);
+    EXPECT_EQ(running.Controller().Dialogs().OpenWindow(), nullptr);
 
     // Saved: the new size stays.
     running.Command(ID_SETTINGS);
