@@ -3,6 +3,7 @@
 #include "foundation/HandleMemory.h"
 #include "foundation/WindowPlacement.h"
 #include "resources/window/ProgramResourceIds.h"
+#include "shell/core/CrashReport.h"
 #include "shell/core/Help.h"
 #include "shell/core/MessageBox.h"
 #include "shell/core/PrivateMessages.h"
@@ -23,11 +24,12 @@ constexpr UINT_PTR OpaqueFlashTimerId = 114;
 constexpr UINT_PTR TopmostTimerId = 115;
 constexpr UINT OpaqueFlashPeriod = 2000;
 constexpr UINT TopmostPeriod = 300;
+// The fade-out when the program quits: 60 alpha steps every 25 ms.
+constexpr UINT CloseFadePeriod = 25;
+constexpr BYTE CloseFadeStep = 60;
 constexpr DWORD MainWindowHelpContext = 0x2006D;
 constexpr DWORD PictureHelpContext = 0x200BE;
 constexpr DWORD PlainModeBits = 0x01000000 | 0x04000000;
-
-HANDLE NewManualEvent() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
 
 // A PNG of the program's own resources as a GDI+ bitmap; null when missing.
 Gdiplus::Bitmap* LoadPngResource(unsigned id)
@@ -74,8 +76,6 @@ CLumivaneDlg::CLumivaneDlg(CWindowBase* controller, const std::atomic<HWND>* con
       m_secondText(ResId(IDS_PRODUCT_NAME)),
       m_productVersion(L"ProductVersion", static_cast<HMODULE>(nullptr)),
       m_icon(GetModuleHandleW(nullptr), IDI_PROGRAM),
-      m_workerRunningEvent(NewManualEvent()),
-      m_workerStopEvent(NewManualEvent()),
       m_controllerWindow(controllerWindow),
       m_startupNotice(startupNotice),
       m_controller(controller)
@@ -317,7 +317,7 @@ LRESULT CLumivaneDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
     KillTimer(FadeTimerId);
     KillTimer(TopmostTimerId);
     KillTimer(OpaqueFlashTimerId);
-    StopDownloadWorker();
+    m_downloadWorker.Stop();
     return 0;
 }
 
@@ -342,10 +342,13 @@ void CLumivaneDlg::OnFirstSlideShown()
 
 LRESULT CALLBACK CLumivaneDlg::PictureSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* dialog = reinterpret_cast<CLumivaneDlg*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if ((message == WM_KEYDOWN || message == WM_KEYUP) && wParam == VK_CONTROL)
-        ::SendMessageW(::GetParent(window), WM_CTRL_OVER_PICTURE, VK_CONTROL, message);
-    return CallWindowProcW(dialog->m_pictureProc, window, message, wParam, lParam);
+    // A raw subclass procedure: nothing may be thrown into the system's code.
+    return NoThrow<LRESULT>(0, [&] {
+        auto* dialog = reinterpret_cast<CLumivaneDlg*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        if ((message == WM_KEYDOWN || message == WM_KEYUP) && wParam == VK_CONTROL)
+            ::SendMessageW(::GetParent(window), WM_CTRL_OVER_PICTURE, VK_CONTROL, message);
+        return CallWindowProcW(dialog->m_pictureProc, window, message, wParam, lParam);
+    });
 }
 
 // ---- Messages -------------------------------------------------------------
@@ -373,19 +376,38 @@ LRESULT CLumivaneDlg::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&)
 LRESULT CLumivaneDlg::OnCloseDialogs(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     // Another copy of the program quits with other tokens.
-    if (!DialogCloseToken.Matches(wParam, lParam))
+    if (!DialogCloseToken.Matches(wParam, lParam) || m_closeFade)
         return 0;
     PostToController(WM_COMMAND, IDOK, 0);
     CloseViewer(2);
     CloseSlideProperties();
-    for (int alpha = m_alpha; alpha > 0; alpha -= 60)
+    // No slide step starts while the window fades out; the shown time stays
+    // counted for "Elapsed Time".
+    KillTimer(SlideTimer::TimerId);
+    m_slideTimer.timerId = 0;
+    StopFade();
+    m_closeFade = true;
+    m_fadeTimer = SetTimer(FadeTimerId, CloseFadePeriod);
+    if (!m_fadeTimer)
     {
-        SetAlpha(static_cast<BYTE>(alpha));
-        Sleep(25);
+        m_alpha = 0;
+        StepCloseFade();
     }
+    return 0;
+}
+
+void CLumivaneDlg::StepCloseFade()
+{
+    if (m_alpha > CloseFadeStep)
+    {
+        m_alpha = static_cast<BYTE>(m_alpha - CloseFadeStep);
+        SetAlpha(m_alpha);
+        return;
+    }
+    KillTimer(FadeTimerId);
+    m_fadeTimer = 0;
     PostQuitMessage(0);
     EndDialog(0);
-    return 0;
 }
 
 LRESULT CLumivaneDlg::OnQuitRunningInstance(UINT, WPARAM, LPARAM, BOOL&)

@@ -7,8 +7,10 @@
 #include "foundation/GdiOwners.h"
 #include "foundation/Handle.h"
 #include "foundation/StringEx.h"
+#include "foundation/Sync.h"
 #include "resources/languages/LanguageIds.h"
 #include "shell/WindowBase.h"
+#include "slideshow/DownloadWorker.h"
 #include "slideshow/InternetSlideState.h"
 #include "slideshow/PerformanceData.h"
 #include "slideshow/SlideRendering.h"
@@ -238,12 +240,8 @@ private:
     void EndDrag(const RECT& window);
     // Ends a running window fade (timer 106).
     void StopFade();
-    // Ends a running download worker through its stop event and waits.
-    void StopDownloadWorker();
-    bool IsDownloadWorkerRunning() const;
-    // Starts the download worker for the record; false when none could be
-    // started (the worker comes with the online slides).
-    bool StartDownloadWorker(bool advertDue);
+    // One tick of the fade that ends the dialog when the program quits.
+    void StepCloseFade();
     // Whether the stored media source is the local galleries.
     bool IsMediaSourceLocal() const;
     // The adverts' rule for an online slide among local ones (kind 1 lowers
@@ -335,11 +333,12 @@ private:
     UINT_PTR m_fadeTimer = 0;
     int m_fadeDirection = 1;
     DWORD m_fadeStateCode = 1;
+    // The program quits: the fade timer fades the window out quickly and its
+    // last tick ends the dialog.
+    bool m_closeFade = false;
     UINT_PTR m_opaqueFlashTimer = 0;
     // 18. The download worker and the cross-fade.
-    MHandle m_downloadWorker{INVALID_HANDLE_VALUE};
-    MHandle m_workerRunningEvent;
-    MHandle m_workerStopEvent;
+    DownloadWorker m_downloadWorker;
     UINT_PTR m_crossFadeTimer = 0;
     unsigned __int64 m_crossFadeProgress = 0;
     // 19. Waiting for an online slide; status-card hashes; fast retry.

@@ -98,7 +98,7 @@ void CLumivaneDlg::RestartSlideTimer(int how)
         return;
     }
     m_slideTimer.ClearTimes();
-    if (WaitForSingleObject(m_workerRunningEvent, 0) != WAIT_OBJECT_0)
+    if (!m_downloadWorker.IsRunning())
         m_slideTimer.Retry(m_hWnd, m_fastRetry ? 50 : 5000);
 }
 

@@ -62,28 +62,6 @@ std::unique_ptr<SlidePreparation> NewSlidePreparation() { return std::make_uniqu
 
 bool CLumivaneDlg::IsMediaSourceLocal() const { return ReadMediaSource(); }
 
-bool CLumivaneDlg::IsDownloadWorkerRunning() const
-{
-    return WaitForSingleObject(m_workerRunningEvent, 0) == WAIT_OBJECT_0;
-}
-
-// The worker itself comes with the online slides; until then no fetch
-// starts, the step shows what stands for the online slide and the timer
-// polls.
-bool CLumivaneDlg::StartDownloadWorker(bool) { return false; }
-
-void CLumivaneDlg::StopDownloadWorker()
-{
-    if (!m_downloadWorker.IsValid())
-        return;
-    DWORD code = 0;
-    while (GetExitCodeThread(m_downloadWorker, &code) && code == STILL_ACTIVE)
-    {
-        SetEvent(m_workerStopEvent);
-        Sleep(10);
-    }
-}
-
 namespace
 {
 OnlineSlideIncidence ReadIncidence(CWindowBase& controller)
@@ -165,12 +143,12 @@ bool CLumivaneDlg::ShowReceivedSlide(MString& path, int kind)
 bool CLumivaneDlg::NextSlide(int kind, int mode)
 {
     const bool local = IsMediaSourceLocal();
-    if (IsDownloadWorkerRunning())
+    if (m_downloadWorker.IsRunning())
     {
         switch (DecideWhileWorkerRuns(mode, kind, m_fetchReason))
         {
         case RunningWorkerAction::WaitForEnd:
-            StopDownloadWorker();
+            m_downloadWorker.Stop();
             break;
         case RunningWorkerAction::LeaveRunning:
             return false;
@@ -178,11 +156,11 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
             m_stepPending = 1;
             return false;
         case RunningWorkerAction::StopAndReset:
-            StopDownloadWorker();
+            m_downloadWorker.Stop();
             m_internetSlide.Reset();
             break;
         case RunningWorkerAction::StopAndGoOn:
-            StopDownloadWorker();
+            m_downloadWorker.Stop();
             break;
         case RunningWorkerAction::BusyNotice:
             ShowTrackingTooltip(MString(ResId(local ? IDS_NOTICE_LOCAL_BUSY_TITLE : IDS_NOTICE_ONLINE_BUSY_TITLE)),
@@ -216,7 +194,7 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
                 const bool due = IsOnlineSlideDue(kind);
                 if (due)
                     m_localSlideCount = 0;
-                if (StartDownloadWorker(due))
+                if (m_downloadWorker.Start(due))
                     return true;
                 // No fetch runs that could show a slide: a status card
                 // stands for it as in any other step.
@@ -228,7 +206,7 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
                 prepared = BuildReceivedSlide(0);
                 m_fetchReason = 0;
                 m_internetSlide.StartSession(gallery, order, 1, false);
-                StartDownloadWorker(IsOnlineSlideDue(0));
+                m_downloadWorker.Start(IsOnlineSlideDue(0));
             }
             else
             {
@@ -237,7 +215,7 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
                 ShowStatusCard(MString(ResId(card)), IDP_STATUS_ART);
                 prepared = true;
                 m_internetSlide.StartSession(gallery, order, kind == StepOrdinary ? 1 : -2, false);
-                StartDownloadWorker(kind == StepOrdinary ? IsOnlineSlideDue(0) : false);
+                m_downloadWorker.Start(kind == StepOrdinary ? IsOnlineSlideDue(0) : false);
             }
         }
         else
@@ -276,7 +254,7 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
             {
             case SlideChoice::OnlineDue:
                 m_internetSlide.StartSession(ReadSelectedOnlineGallery(), order, 1, false);
-                if (!StartDownloadWorker(true))
+                if (!m_downloadWorker.Start(true))
                     break;
                 if (!onlineShown)
                     m_stepPending = 1;
@@ -340,14 +318,14 @@ LRESULT CLumivaneDlg::OnSlideTimer(UINT_PTR, BOOL&)
         return 0;
     KillTimer(SlideTimer::TimerId);
     m_slideTimer.timerId = 0;
-    const bool stepLocked = m_stepLock.TryEnter();
+    TryLock step(m_stepLock);
     SemaphoreGuard slide(m_slideSemaphore, SemaphoreGuard::Take::Try);
     m_keepHidden = 0;
 
     // A drag, an open dialog of the program or a step that runs: try again
     // in a second.
     const bool blocked =
-        GetCapture() == m_hWnd || IsOwnDialogOpen(ScopeSlideTimer) || !stepLocked || !slide.IsHeld();
+        GetCapture() == m_hWnd || IsOwnDialogOpen(ScopeSlideTimer) || !step.IsHeld() || !slide.IsHeld();
     const OperationMode mode = GetOperationMode();
     switch (DecideTimerStep(m_slideTimer, mode, m_waitingForOnline != 0, blocked))
     {
@@ -375,9 +353,6 @@ LRESULT CLumivaneDlg::OnSlideTimer(UINT_PTR, BOOL&)
         NextSlide(StepOrdinary, StepTimer);
         break;
     }
-    slide.Release();
-    if (stepLocked)
-        m_stepLock.Leave();
     return 0;
 }
 
@@ -469,7 +444,7 @@ LRESULT CLumivaneDlg::OnMediaSourceChanged(UINT, WPARAM, LPARAM, BOOL&)
 {
     if (IsMediaSourceLocal())
         return 0;
-    StopDownloadWorker();
+    m_downloadWorker.Stop();
     m_internetSlide.Reset();
     m_currentSlidePath.Clear();
     DeleteProductValue(CurrentSlideValueName);

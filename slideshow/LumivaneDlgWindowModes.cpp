@@ -21,25 +21,6 @@ bool CursorIsOver(HWND window)
     return GetCursorPos(&cursor) && ::GetWindowRect(window, &rect) && PtInRect(&rect, cursor);
 }
 
-// Enters the step lock when it is free; a running slide step suppresses the
-// hover reactions.
-class StepLockTry
-{
-public:
-    explicit StepLockTry(CriticalSection& lock) : m_lock(lock), m_held(lock.TryEnter()) {}
-    StepLockTry(const StepLockTry&) = delete;
-    StepLockTry& operator=(const StepLockTry&) = delete;
-    ~StepLockTry()
-    {
-        if (m_held)
-            m_lock.Leave();
-    }
-    bool IsHeld() const { return m_held; }
-
-private:
-    CriticalSection& m_lock;
-    bool m_held;
-};
 }
 
 void CLumivaneDlg::ApplyWindowMode()
@@ -70,6 +51,9 @@ void CLumivaneDlg::ApplyBorders()
 
 void CLumivaneDlg::ShowWithFade(bool show, DWORD stateCode)
 {
+    // The fade of the quit runs to its end.
+    if (m_closeFade)
+        return;
     if (m_fadeTimer && (m_fadeDirection == 1) == show)
         return;
     m_fadeDirection = show ? 1 : 0;
@@ -86,6 +70,8 @@ void CLumivaneDlg::ShowWithFade(bool show, DWORD stateCode)
 
 void CLumivaneDlg::StopFade()
 {
+    if (m_closeFade)
+        return;
     if (m_fadeTimer)
         KillTimer(WindowFadeTimer);
     m_fadeTimer = 0;
@@ -96,6 +82,11 @@ LRESULT CLumivaneDlg::OnFadeTimer(UINT_PTR, BOOL&)
     SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
     if (!timers.IsHeld())
         return 0;
+    if (m_closeFade)
+    {
+        StepCloseFade();
+        return 0;
+    }
     const FadeStep step = NextFadeAlpha(m_alpha, m_targetAlpha, m_fadeDirection == 1);
     m_alpha = step.alpha;
     SetAlpha(m_alpha);
@@ -151,7 +142,8 @@ LRESULT CLumivaneDlg::OnMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
         if (!CursorIsOver(m_hWnd))
             return 0;
     }
-    StepLockTry step(m_stepLock);
+    // A running slide step suppresses the hover reactions.
+    TryLock step(m_stepLock);
     if (!step.IsHeld())
         return 0;
     if (HoverFadesOut(GetOperationMode(), (wParam & MK_CONTROL) != 0) && !IsSettingsDialogOpen())
@@ -166,7 +158,8 @@ LRESULT CLumivaneDlg::OnCtrlOverPicture(UINT, WPARAM wParam, LPARAM lParam, BOOL
 {
     if (wParam != VK_CONTROL || !CursorIsOver(m_hWnd))
         return 0;
-    StepLockTry step(m_stepLock);
+    // A running slide step suppresses the hover reactions.
+    TryLock step(m_stepLock);
     if (!step.IsHeld() || IsSettingsDialogOpen() ||
         !CtrlKeyStartsHoverFade(GetOperationMode(), static_cast<UINT>(lParam) == WM_KEYDOWN))
         return 0;
