@@ -73,7 +73,7 @@ public:
     // Makes a status card of the text over the art (a PNG of the program)
     // the prepared picture; ShowSlide presents it.
     void ShowStatusCard(MStringEx<wchar_t> text, unsigned artId);
-    // A slide title on the prepared picture (MSmartPtrError without one);
+    // A slide title on the prepared picture (nothing without one);
     // the rectangle is left moved.
     void DrawShadowedText(const MStringEx<wchar_t>& text, Gdiplus::RectF& layout, float points);
     // The card shown while the display area is being changed.

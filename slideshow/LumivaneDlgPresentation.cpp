@@ -10,6 +10,7 @@
 #include "slideshow/StatusCard.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace
 {
@@ -126,9 +127,11 @@ bool CLumivaneDlg::ShowSlide(int mode)
     }
     m_previousPictureSize = m_pictureSize;
     // Online content counts a load in the adverts statistics; that comes
-    // with the current-slide record.
+    // with the current-slide record. Every step prepares a picture or a card
+    // before it presents.
+    assert(m_prepared);
     if (!m_prepared)
-        throw MSmartPtrError();
+        return false;
     const int side = std::max(1, static_cast<int>(m_displayArea.right - m_displayArea.left) - GetNonClientExtent());
     FitIntoSquare(static_cast<unsigned>(side), m_prepared->GetWidth(), m_prepared->GetHeight(), m_pictureSize);
 
@@ -244,8 +247,6 @@ void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
     m_crossFadeTimer = 0;
     // The full-size copy goes to the screen-saver windows, which come with
     // the screen saver.
-    if (!m_fullSizeFrame)
-        throw MSmartPtrError();
     if (restartTimer)
     {
         RestartSlideTimer(0);
@@ -332,7 +333,8 @@ void CLumivaneDlg::ShowStatusCard(MString text, unsigned artId)
 
 void CLumivaneDlg::DrawShadowedText(const MString& text, Gdiplus::RectF& layout, float points)
 {
+    assert(m_prepared);
     if (!m_prepared)
-        throw MSmartPtrError();
+        return;
     ::DrawShadowedText(*m_prepared, text, layout, points);
 }

@@ -43,9 +43,9 @@ MString FailureText(std::exception_ptr failure, const MString& productName)
     {
         std::rethrow_exception(failure);
     }
-    catch (const MString& text)
+    catch (const StepFailure& failure)
     {
-        return text;
+        return failure.Text();
     }
     catch (...)
     {

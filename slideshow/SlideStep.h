@@ -5,11 +5,28 @@
 // topmost watch of timer 115. The main window carries them out.
 #pragma once
 
+#include "foundation/Error.h"
 #include "foundation/StringEx.h"
 #include "slideshow/SettingsTypes.h"
 #include "slideshow/SlideTimer.h"
 
 #include <windows.h>
+
+#include <utility>
+
+// A step that failed with a text for the user: the step shows it on a
+// status card in place of the general failure card.
+class StepFailure : public QuilloryError
+{
+public:
+    explicit StepFailure(MStringEx<wchar_t> text) : m_text(std::move(text)) {}
+    const MStringEx<wchar_t>& Text() const noexcept { return m_text; }
+    unsigned Code() const noexcept override { return 0; }
+    const char* what() const noexcept override { return "slide step"; }
+
+private:
+    MStringEx<wchar_t> m_text;
+};
 
 // Kind of a step: an ordinary step, or one the user asked for that must
 // show a local slide.

@@ -23,18 +23,26 @@ const TickClock& SystemTickClock();
 
 extern const wchar_t ElapsedTimeValueName[];
 
-// Load failures, thrown as plain codes; the settings loader takes any of
-// them as a bad record.
-enum SlideTimerLoadError : int
+// Why the timer fields of a record or "Elapsed Time" were refused; the
+// settings loader takes any of them as a bad record.
+enum class SlideTimerLoadError
 {
-    BadIntervalA = 9,
-    IntervalANotWholeMinutes = 10,
-    BadIntervalB = 11,
-    IntervalBNotWholeMinutes = 12,
-    CycleNotLongerThanShownPart = 13,
-    ElapsedTimeUnreadable = 14,
-    ElapsedTimeWrongType = 15,
-    ElapsedTimeWrongSize = 16,
+    None,
+    BadIntervalA,
+    IntervalANotWholeMinutes,
+    BadIntervalB,
+    IntervalBNotWholeMinutes,
+    CycleNotLongerThanShownPart,
+    ElapsedTimeUnreadable,
+    ElapsedTimeWrongType,
+    ElapsedTimeWrongSize,
+};
+
+struct SlideTimerLoad
+{
+    SlideTimerLoadError error = SlideTimerLoadError::None;
+    // Whether a shown time was taken over from "Elapsed Time".
+    bool elapsedTimeTaken = false;
 };
 
 class SlideTimer
@@ -68,9 +76,10 @@ public:
     void SetDefaults();
 
     // Takes the timer fields from the nine words of "Performance Data" and
-    // the restored time from "Elapsed Time" of the open product key; throws a
-    // SlideTimerLoadError. Returns whether a shown time was taken over.
-    bool Load(const DWORD (&words)[9], const RegistryKey& productKey, OperationMode mode);
+    // the restored time from "Elapsed Time" of the open product key. A field
+    // that fails its check is named in the result; the fields are then left
+    // half taken and the caller drops the record.
+    SlideTimerLoad Load(const DWORD (&words)[9], const RegistryKey& productKey, OperationMode mode);
     // The restored-time rule alone, for a stored value of elapsed milliseconds.
     bool TakeElapsedTime(unsigned __int64 elapsed, OperationMode mode);
 
