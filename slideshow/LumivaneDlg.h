@@ -89,9 +89,6 @@ public:
     // Whether one of the program's own dialogs (or, for scopes 0 and 1,
     // viewers) is open.
     static bool IsOwnDialogOpen(int scope) { return ::IsOwnDialogOpen(scope); }
-    // Appends the monitor's MONITORINFO to the list (lParam: an
-    // MList<MONITORINFO>); goes on with the enumeration.
-    static BOOL CALLBACK MonitorEnumProc(HMONITOR monitor, HDC, LPRECT, LPARAM list);
     // Whether the window's rectangle differs from the given one.
     bool IsWindowRectChanged(int left, int top, int width, int height) const;
     bool IsCrossFadeRunning() const { return m_crossFadeProgress != 0 && m_crossFadeTimer != 0; }
@@ -101,8 +98,7 @@ public:
     // Window minus client size of the main window plus the same of the
     // picture control, across and down: a picture size plus these gives the
     // window size.
-    int GetNonClientExtent() const;
-    int GetNonClientHeight() const;
+    SIZE NonClientSize() const;
 
     // ---- The settings record and the display area (the settings dialog
     // edits the fields in place and stores them through these) ----
@@ -234,6 +230,8 @@ private:
     void RenderCurrentFrame();
     // Places the picture control over the whole client area, without repainting.
     void FitPictureToClient();
+    // The prepared picture's size fitted into the display area's square.
+    void FitPreparedPicture();
     // The borders of the settings, or of the online slide that brings its own.
     void ApplyBorders();
     // The end of a window drag: the display area follows the window.

@@ -50,7 +50,7 @@ void CLumivaneDlg::PlaceWindow(int width, int height)
     }
 }
 
-int CLumivaneDlg::GetNonClientExtent() const
+SIZE CLumivaneDlg::NonClientSize() const
 {
     RECT window = {}, client = {}, picture = {}, pictureClient = {};
     ::GetWindowRect(m_hWnd, &window);
@@ -60,20 +60,14 @@ int CLumivaneDlg::GetNonClientExtent() const
         ::GetWindowRect(m_picture, &picture);
         ::GetClientRect(m_picture, &pictureClient);
     }
-    return (window.right - window.left - client.right) + (picture.right - picture.left - pictureClient.right);
+    return SIZE{(window.right - window.left - client.right) + (picture.right - picture.left - pictureClient.right),
+                (window.bottom - window.top - client.bottom) + (picture.bottom - picture.top - pictureClient.bottom)};
 }
 
-int CLumivaneDlg::GetNonClientHeight() const
+void CLumivaneDlg::FitPreparedPicture()
 {
-    RECT window = {}, client = {}, picture = {}, pictureClient = {};
-    ::GetWindowRect(m_hWnd, &window);
-    ::GetClientRect(m_hWnd, &client);
-    if (m_picture)
-    {
-        ::GetWindowRect(m_picture, &picture);
-        ::GetClientRect(m_picture, &pictureClient);
-    }
-    return (window.bottom - window.top - client.bottom) + (picture.bottom - picture.top - pictureClient.bottom);
+    const LONG side = std::max<LONG>(1, m_displayArea.right - m_displayArea.left - NonClientSize().cx);
+    FitIntoSquare(static_cast<unsigned>(side), m_prepared->GetWidth(), m_prepared->GetHeight(), m_pictureSize);
 }
 
 bool CLumivaneDlg::IsWindowRectChanged(int left, int top, int width, int height) const
@@ -100,18 +94,7 @@ void CLumivaneDlg::RestartSlideTimer(int how)
     }
     m_slideTimer.ClearTimes();
     if (!m_downloadWorker.IsRunning())
-        m_slideTimer.Retry(m_hWnd, m_fastRetry ? 50 : 5000);
-}
-
-BOOL CALLBACK CLumivaneDlg::MonitorEnumProc(HMONITOR monitor, HDC, LPRECT, LPARAM list)
-{
-    auto* info = new MONITORINFO();
-    info->cbSize = sizeof(MONITORINFO);
-    if (GetMonitorInfoW(monitor, info))
-        reinterpret_cast<MList<MONITORINFO>*>(list)->Append(info);
-    else
-        delete info;
-    return TRUE;
+        m_slideTimer.Retry(m_hWnd, OnlinePollPeriod(m_fastRetry != 0));
 }
 
 // ---- Presenting a slide -----------------------------------------------------
@@ -132,8 +115,7 @@ bool CLumivaneDlg::ShowSlide(int mode)
     assert(m_prepared);
     if (!m_prepared)
         return false;
-    const int side = std::max(1, static_cast<int>(m_displayArea.right - m_displayArea.left) - GetNonClientExtent());
-    FitIntoSquare(static_cast<unsigned>(side), m_prepared->GetWidth(), m_prepared->GetHeight(), m_pictureSize);
+    FitPreparedPicture();
 
     const OperationMode operationMode = GetOperationMode();
     if (!m_waitingForOnline && IsCycleMode(operationMode))
@@ -192,8 +174,9 @@ void CLumivaneDlg::StartTransition()
 
 void CLumivaneDlg::RenderCurrentFrame()
 {
-    const int width = static_cast<int>(m_pictureSize.width) + GetNonClientExtent();
-    const int height = static_cast<int>(m_pictureSize.height) + GetNonClientHeight();
+    const SIZE nonClient = NonClientSize();
+    const int width = static_cast<int>(m_pictureSize.width) + nonClient.cx;
+    const int height = static_cast<int>(m_pictureSize.height) + nonClient.cy;
     if (IsWindowRectChanged(m_displayArea.left, m_displayArea.top, width, height))
     {
         PlaceWindow(width, height);
@@ -214,8 +197,8 @@ void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
     {
         const DWORD start = GetTickCount();
         const unsigned progress = static_cast<unsigned>(m_crossFadeProgress);
-        const SIZE size =
-            CrossFadeWindowSize(m_previousPictureSize, m_pictureSize, progress, GetNonClientExtent(), GetNonClientHeight());
+        const SIZE nonClient = NonClientSize();
+        const SIZE size = CrossFadeWindowSize(m_previousPictureSize, m_pictureSize, progress, nonClient.cx, nonClient.cy);
         if (IsWindowRectChanged(m_displayArea.left, m_displayArea.top, size.cx, size.cy))
         {
             PlaceWindow(size.cx, size.cy);
@@ -233,8 +216,9 @@ void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
         return;
     }
 
-    const int width = static_cast<int>(m_pictureSize.width) + GetNonClientExtent();
-    const int height = static_cast<int>(m_pictureSize.height) + GetNonClientHeight();
+    const SIZE nonClient = NonClientSize();
+    const int width = static_cast<int>(m_pictureSize.width) + nonClient.cx;
+    const int height = static_cast<int>(m_pictureSize.height) + nonClient.cy;
     if (IsWindowRectChanged(m_displayArea.left, m_displayArea.top, width, height))
     {
         PlaceWindow(width, height);

@@ -144,8 +144,7 @@ void CLumivaneDlg::EndSettingsDialog(DWORD result)
     m_displayArea = m_areaBeforeSettings;
     if (m_prepared)
     {
-        const int side = std::max(1, static_cast<int>(m_displayArea.right - m_displayArea.left) - GetNonClientExtent());
-        FitIntoSquare(static_cast<unsigned>(side), m_prepared->GetWidth(), m_prepared->GetHeight(), m_pictureSize);
+        FitPreparedPicture();
         RenderCurrentFrame();
     }
     else

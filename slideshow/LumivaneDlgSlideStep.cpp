@@ -472,21 +472,19 @@ void CLumivaneDlg::OnSettingsChanged(WPARAM wParam, LPARAM lParam)
     SemaphoreGuard slide(m_slideSemaphore, SemaphoreGuard::Take::Wait);
     // Restarting the walk for the new local or online selection comes with
     // the walk; the record of the old selection goes.
-    if (changes & 1)
-        m_internetSlide.Reset();
-    if (changes & 2)
+    if (changes & (SelectionChangedLocal | SelectionChangedOnline))
         m_internetSlide.Reset();
     // Whether the record's file and the current slide still belong to the
     // selection is the walk's to say; until it comes, neither does.
-    if ((changes & 4) && m_internetSlide.IsHeld())
+    if ((changes & SelectionChangedContent) && m_internetSlide.IsHeld())
         m_internetSlide.Reset();
     m_currentSlidePath.Clear();
     NextSlide(StepOrdinary, StepSelectionChanged);
 
     const DWORD flags = static_cast<DWORD>(wParam);
-    if (flags & 0x40000000)
+    if (flags & SelectionThenDialogClosed)
     {
-        const LONG code = static_cast<LONG>(flags & ~0x40000000u);
+        const LONG code = static_cast<LONG>(flags & ~SelectionThenDialogClosed);
         PostMessage(WM_DIALOG_CLOSED, static_cast<WPARAM>(static_cast<LONG_PTR>(code)),
                     static_cast<LPARAM>(GetOperationMode()));
     }

@@ -176,11 +176,11 @@ TEST_F(MainWindowPresentation, StatusCardCrossFadesInByItsOwnTimer)
     RECT rect = {};
     window.GetWindowRect(&rect);
     // A 560 x 420 card in a 320-pixel area, less the window's frame.
-    const int side = 320 - window.GetNonClientExtent();
+    const int side = 320 - window.NonClientSize().cx;
     PictureSize expected;
     FitIntoSquare(static_cast<unsigned>(side), 560, 420, expected);
-    EXPECT_EQ(rect.right - rect.left, static_cast<LONG>(expected.width) + window.GetNonClientExtent());
-    EXPECT_EQ(rect.bottom - rect.top, static_cast<LONG>(expected.height) + window.GetNonClientHeight());
+    EXPECT_EQ(rect.right - rect.left, static_cast<LONG>(expected.width) + window.NonClientSize().cx);
+    EXPECT_EQ(rect.bottom - rect.top, static_cast<LONG>(expected.height) + window.NonClientSize().cy);
     EXPECT_TRUE(window.IsWindowVisible());
 
     // The controller heard of the card, of the first slide and of its tooltip.
