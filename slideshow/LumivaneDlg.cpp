@@ -10,18 +10,13 @@
 #include "shell/core/ProgramObjects.h"
 #include "shell/core/ThreadCounter.h"
 #include "slideshow/DisplayArea.h"
+#include "slideshow/MainWindowIds.h"
 
 #include <commctrl.h>
 #include <wmp.h>
 
 namespace
 {
-constexpr UINT_PTR HoverTimerId = 101;
-constexpr UINT_PTR CrossFadeTimerId = 105;
-constexpr UINT_PTR FadeTimerId = 106;
-constexpr UINT_PTR ToolTipTimerId = 110;
-constexpr UINT_PTR OpaqueFlashTimerId = 114;
-constexpr UINT_PTR TopmostTimerId = 115;
 constexpr UINT OpaqueFlashPeriod = 2000;
 constexpr UINT TopmostPeriod = 300;
 // The fade-out when the program quits: 60 alpha steps every 25 ms.
@@ -327,7 +322,7 @@ void CLumivaneDlg::OnFirstSlideShown()
         return;
     SetEvent(m_controller->MainWindowReadyEvent);
     m_topmostTimer = SetTimer(TopmostTimerId, TopmostPeriod);
-    PostToController(WM_TRAY_STATE, 1, 0);
+    PostToController(WM_TRAY_STATE, TrayStateShown, 0);
     PostToController(WM_MAIN_WINDOW_READY, 0, 0);
     if (!m_startupNotice.IsEmpty())
     {

@@ -65,10 +65,11 @@ public:
     void OnFirstSlideShown();
 
     // ---- Presenting slides ----
-    // Presents the prepared picture as the new slide with a cross-fade (mode
-    // 3: the same slide again, after a rotation). False only when nothing is
-    // presented because the show waits for an online slide and the same
-    // status card stands already.
+    // Presents the prepared picture as the new slide with a cross-fade; mode
+    // is the step's SlideStepMode (in the cycle modes a step the user asked
+    // for shows the window at once). False only when nothing is presented
+    // because the show waits for an online slide and the same status card
+    // stands already.
     bool ShowSlide(int mode);
     // Makes a status card of the text over the art (a PNG of the program)
     // the prepared picture; ShowSlide presents it.
@@ -175,12 +176,12 @@ private:
     LRESULT OnCaptureChanged(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCtrlOverPicture(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnRButtonDown(UINT, WPARAM, LPARAM, BOOL&);
-    // Show or hide with a fade (0x41C), pause or resume (0x43C).
+    // Show or hide with a fade (WM_SHOW_HIDE), pause or resume (WM_PAUSE_RESUME).
     LRESULT OnShowHide(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPauseResume(UINT, WPARAM, LPARAM, BOOL&);
 
     // ---- The slide step, the settings record and the notices ----
-    // Timers 102 (slide step), 110 (hide the tooltip) and 115 (topmost
+    // The slide timer, the tooltip timer and the topmost timer (topmost
     // watch and screen saver); each runs under the timer semaphore.
     LRESULT OnSlideTimer(UINT_PTR, BOOL&);
     LRESULT OnToolTipTimer(UINT_PTR, BOOL&);
@@ -191,7 +192,7 @@ private:
     LRESULT OnOnlineFetchEnded(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDialogClosed(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnNotice(UINT, WPARAM, LPARAM, BOOL&);
-    // A controller dialog opens (0x41C with its reason): runs before the
+    // A controller dialog opens (WM_SHOW_HIDE with its reason): runs before the
     // show-and-hide handler and lets it go on.
     LRESULT OnControllerDialogOpening(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnGalleryChanged(UINT, WPARAM, LPARAM, BOOL&);
@@ -216,14 +217,14 @@ private:
     void LoadSettings(MStringEx<wchar_t>& restoredPath, bool& restoredOnline);
     void CreateMediaPlayer();
     void CreateTrackingToolTip();
-    // Under the viewer lock: 0x40E with value to the open viewer.
+    // Under the viewer lock: WM_CLOSE_REQUEST with value to the open viewer.
     void CloseViewer(WPARAM value);
     // Closes and deletes the slide-properties window when one is open; comes
     // with the viewers.
     void CloseSlideProperties() {}
     // Arms the slide timer, or while the show waits for an online slide,
     // polls for it.
-    void RestartSlideTimer(int how);
+    void RestartSlideTimer(SlideTimer::ArmFor how);
     // Steps of presenting a slide (LumivaneDlgPresentation.cpp).
     void StartTransition();
     void DrawTransitionFrame(bool restartTimer);
@@ -236,7 +237,7 @@ private:
     void ApplyBorders();
     // The end of a window drag: the display area follows the window.
     void EndDrag(const RECT& window);
-    // Ends a running window fade (timer 106).
+    // Ends a running window fade.
     void StopFade();
     // One tick of the fade that ends the dialog when the program quits.
     void StepCloseFade();
@@ -252,7 +253,7 @@ private:
     // slide preparation.
     bool BuildReceivedSlide(int kind);
     bool ShowReceivedSlide(MStringEx<wchar_t>& path, int kind);
-    // 0x416: the gallery dialog ended with changes (or none).
+    // WM_SELECTION_CHANGED: the gallery dialog ended with changes (or none).
     void OnSettingsChanged(WPARAM wParam, LPARAM lParam);
     // The settings dialog ended: its preview is undone, and the display area
     // too unless the settings were saved.

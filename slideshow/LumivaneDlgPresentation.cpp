@@ -1,5 +1,5 @@
 // CLumivaneDlg: presenting the prepared picture as the new slide, the
-// cross-fade driven by timer 105, the picture control's drawing, status
+// cross-fade driven by its timer, the picture control's drawing, status
 // cards, the preview card, and the window's placement in the display area.
 #include "slideshow/LumivaneDlg.h"
 
@@ -7,6 +7,7 @@
 #include "resources/window/ProgramResourceIds.h"
 #include "shell/core/PrivateMessages.h"
 #include "slideshow/DisplayArea.h"
+#include "slideshow/MainWindowIds.h"
 #include "slideshow/StatusCard.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@
 
 namespace
 {
-constexpr UINT_PTR CrossFadeTimer = 105;
 constexpr UINT CrossFadePeriod = 10;
 
 // Every bitmap belongs to exactly one member: a new one deletes the old.
@@ -85,7 +85,7 @@ void CLumivaneDlg::FitPictureToClient()
     ::MoveWindow(m_picture, 0, 0, client.right, client.bottom, FALSE);
 }
 
-void CLumivaneDlg::RestartSlideTimer(int how)
+void CLumivaneDlg::RestartSlideTimer(SlideTimer::ArmFor how)
 {
     if (!m_waitingForOnline)
     {
@@ -105,7 +105,7 @@ bool CLumivaneDlg::ShowSlide(int mode)
     // The same status card is not presented twice in a row.
     if (m_waitingForOnline && m_cardHash == m_previousCardHash)
     {
-        RestartSlideTimer(3);
+        RestartSlideTimer(SlideTimer::ArmFor::RestAfterPause);
         return false;
     }
     m_previousPictureSize = m_pictureSize;
@@ -123,15 +123,15 @@ bool CLumivaneDlg::ShowSlide(int mode)
         if (m_slideTimer.HasReachedIntervalB())
         {
             RenderCurrentFrame();
-            if (mode == 3)
+            if (mode == StepUserNext)
             {
-                m_slideTimer.Arm(m_hWnd, operationMode, 0);
+                m_slideTimer.Arm(m_hWnd, operationMode, SlideTimer::ArmFor::FullInterval);
                 ShowWithFade(true, FadeStateShown);
                 m_keepHidden = 0;
             }
             else
             {
-                m_slideTimer.Arm(m_hWnd, operationMode, 2);
+                m_slideTimer.Arm(m_hWnd, operationMode, SlideTimer::ArmFor::RestAfterPause);
                 ShowWithFade(false, FadeStateHiddenUntilNextCycle);
                 OnFirstSlideShown();
             }
@@ -140,12 +140,12 @@ bool CLumivaneDlg::ShowSlide(int mode)
         if (WaitForSingleObject(m_controller->MainWindowReadyEvent, 0) == WAIT_OBJECT_0 && !IsWindowVisible())
         {
             RenderCurrentFrame();
-            m_slideTimer.Arm(m_hWnd, operationMode, 0);
+            m_slideTimer.Arm(m_hWnd, operationMode, SlideTimer::ArmFor::FullInterval);
             ShowWithFade(true, FadeStateShown);
             return true;
         }
         StartTransition();
-        PostMessage(WM_SHOW_HIDE, 1, 3);
+        PostMessage(WM_SHOW_HIDE, ShowFlagShow, ShowReasonPresentation);
         return true;
     }
     StartTransition();
@@ -159,7 +159,7 @@ void CLumivaneDlg::StartTransition()
     m_frame = frame;
     Replace(m_fullSizeFrame, CopyFullSize(m_prepared));
     m_crossFadeProgress = 100;
-    m_crossFadeTimer = SetTimer(CrossFadeTimer, CrossFadePeriod);
+    m_crossFadeTimer = SetTimer(CrossFadeTimerId, CrossFadePeriod);
     if (!m_crossFadeTimer)
     {
         // No timer: the slide is shown at once.
@@ -167,7 +167,7 @@ void CLumivaneDlg::StartTransition()
         m_keepHidden = 0;
         ShowWindow(SW_SHOWNA);
         RenderCurrentFrame();
-        RestartSlideTimer(0);
+        RestartSlideTimer(SlideTimer::ArmFor::FullInterval);
         OnFirstSlideShown();
     }
 }
@@ -227,13 +227,13 @@ void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
     }
     Replace(m_overlayFrame, nullptr);
     ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    KillTimer(CrossFadeTimer);
+    KillTimer(CrossFadeTimerId);
     m_crossFadeTimer = 0;
     // The full-size copy goes to the screen-saver windows, which come with
     // the screen saver.
     if (restartTimer)
     {
-        RestartSlideTimer(0);
+        RestartSlideTimer(SlideTimer::ArmFor::FullInterval);
         OnFirstSlideShown();
     }
 }

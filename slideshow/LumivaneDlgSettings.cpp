@@ -1,6 +1,6 @@
 // CLumivaneDlg: the settings record and the display area as the window keeps
-// them, the window's size changes (0x40F and the relayout), the tracking
-// tooltip's notices (0x41A, timer 110), and what the window does around the
+// them, the window's size changes (WM_SET_SIDE and the relayout), the
+// tracking tooltip's notices (WM_NOTICE), and what the window does around the
 // controller's settings dialog.
 #include "slideshow/LumivaneDlg.h"
 
@@ -8,6 +8,7 @@
 #include "foundation/WindowPlacement.h"
 #include "shell/core/PrivateMessages.h"
 #include "slideshow/DisplayArea.h"
+#include "slideshow/MainWindowIds.h"
 #include "slideshow/SettingsRegistry.h"
 #include "slideshow/TooltipNotice.h"
 
@@ -17,9 +18,7 @@
 
 namespace
 {
-constexpr UINT_PTR ToolTipTimerId = 110;
 constexpr UINT ToolTipPeriod = 2500;
-const wchar_t CurrentSlideValueName[] = L"Current Slide";
 
 // The strings that the window loads at construction for the tooltip's
 // bodies, in the order of its notice list.

@@ -1,8 +1,9 @@
-// CLumivaneDlg: the slide step. Timer 102 and the messages that ask for a
-// slide (0x417, 0x419, 0x416, 0x43E, 0x438, 0x41B) end in NextSlide, which
-// chooses between an online slide, fetched by the download worker, and the
-// next file of the local gallery; timer 115 keeps the window topmost and
-// decides about the screen saver.
+// CLumivaneDlg: the slide step. The slide timer and the messages that ask
+// for a slide (WM_NEXT_SLIDE, WM_ONLINE_FETCH_ENDED, WM_SELECTION_CHANGED,
+// WM_GALLERY_CHANGED, WM_MEDIA_SOURCE_CHANGED, WM_DIALOG_CLOSED) end in
+// NextSlide, which chooses between an online slide, fetched by the download
+// worker, and the next file of the local gallery; the topmost timer keeps
+// the window topmost and decides about the screen saver.
 #include "slideshow/LumivaneDlg.h"
 
 #include "filter/MediaSource.h"
@@ -11,14 +12,13 @@
 #include "galleries/LocalGalleryStore.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "shell/core/PrivateMessages.h"
+#include "slideshow/MainWindowIds.h"
 #include "slideshow/SettingsRegistry.h"
 
 #include <shlwapi.h>
 
 namespace
 {
-constexpr UINT_PTR HoverTimerId = 101;
-const wchar_t CurrentSlideValueName[] = L"Current Slide";
 
 // Until the walk through the local gallery comes, there is no selection.
 class NoLocalSlideWalk : public LocalSlideWalk
@@ -340,7 +340,7 @@ LRESULT CLumivaneDlg::OnSlideTimer(UINT_PTR, BOOL&)
         // The shown part of the cycle has ended: hidden until its end.
         KillTimer(HoverTimerId);
         m_hoverTimer = 0;
-        m_slideTimer.Arm(m_hWnd, mode, 1);
+        m_slideTimer.Arm(m_hWnd, mode, SlideTimer::ArmFor::HiddenRestOfCycle);
         auto* title = new MString();
         if (!::PostMessageW(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
                             reinterpret_cast<LPARAM>(title)))
@@ -501,13 +501,13 @@ LRESULT CLumivaneDlg::OnDialogClosed(UINT, WPARAM wParam, LPARAM, BOOL&)
     ApplyWindowMode();
     if (m_waitingForOnline)
     {
-        RestartSlideTimer(3);
+        RestartSlideTimer(SlideTimer::ArmFor::RestAfterPause);
         return 0;
     }
     // A dialog closed by the program (quit or hide) restarts nothing.
     if ((code & 3) == 2)
         return 0;
-    RestartSlideTimer(2);
+    RestartSlideTimer(SlideTimer::ArmFor::RestAfterPause);
     if (IsCycleMode(GetOperationMode()) && m_slideTimer.HasReachedIntervalB())
         PostMessage(WM_SHOW_HIDE, 0, ShowReasonPlain);
     return 0;

@@ -108,7 +108,7 @@ UINT SlideTimer::RemainingPeriod(OperationMode mode, unsigned __int64 shown) con
     return static_cast<UINT>(std::max<unsigned __int64>(rest, ShortestPeriod));
 }
 
-UINT SlideTimer::Arm(HWND window, OperationMode mode, int how)
+UINT SlideTimer::Arm(HWND window, OperationMode mode, ArmFor how)
 {
     retrying = 0;
     // Arming ends a pause, so the controller's menu offers pause again.
@@ -133,13 +133,13 @@ UINT SlideTimer::Arm(HWND window, OperationMode mode, int how)
         restoredTime = 0;
         pausedTime = 0;
     }
-    else if (how == 0)
+    else if (how == ArmFor::FullInterval)
     {
         period = static_cast<UINT>(IsSingleIntervalMode(mode) ? a : b);
         startTick = now;
         pausedTime = 0;
     }
-    else if (how == 1)
+    else if (how == ArmFor::HiddenRestOfCycle)
     {
         // The cycle goes on counting from its start.
         period = static_cast<UINT>(a > b ? a - b : ShortestPeriod);

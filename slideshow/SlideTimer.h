@@ -1,4 +1,4 @@
-// The slide timer (timer 102 of the main window) and the time a slide has
+// The slide timer (the main window's slide-step timer) and the time a slide has
 // been shown: intervals from the settings record, the start, pause and
 // restore of the shown time, and arming the window timer for what is left.
 #pragma once
@@ -83,15 +83,23 @@ public:
     // The restored-time rule alone, for a stored value of elapsed milliseconds.
     bool TakeElapsedTime(unsigned __int64 elapsed, OperationMode mode);
 
-    // Sets timer 102 on the window. how 0: a full interval; 1: the hidden
-    // rest of a cycle; other values: the rest after a pause. Returns the
-    // period in milliseconds, 0 when no timer was set.
-    UINT Arm(HWND window, OperationMode mode, int how);
+    // What Arm counts: a full interval (of a slide, or of the shown part of
+    // a cycle); the hidden rest of a cycle; the rest after a pause.
+    enum class ArmFor
+    {
+        FullInterval,
+        HiddenRestOfCycle,
+        RestAfterPause,
+    };
+
+    // Sets the slide timer on the window; a restored time always counts
+    // its rest. Returns the period in milliseconds, 0 when no timer was set.
+    UINT Arm(HWND window, OperationMode mode, ArmFor how);
     // Stops counting and keeps the time shown so far.
     void Pause(HWND window);
-    // Sets timer 102 for a retry or a poll of the download worker.
+    // Sets the timer for a retry or a poll of the download worker.
     void Retry(HWND window, UINT period);
-    // Kills timer 102 when it is set and clears start, paused and restored time.
+    // Kills the timer when it is set and clears start, paused and restored time.
     void Stop(HWND window);
     void ClearTimes() { startTick = pausedTime = restoredTime = 0; }
 

@@ -37,6 +37,13 @@ constexpr UINT WM_OVERLAY_ADVERT_PLACED = WM_USER + 69;
 
 // Tray icon states of WM_TRAY_STATE.
 constexpr WPARAM TrayStateAdd = 0;
+// The main window is shown; hidden until the next cycle; faded out under the
+// cursor (waiting); paused; the program closes.
+constexpr WPARAM TrayStateShown = 1;
+constexpr WPARAM TrayStateHidden = 2;
+constexpr WPARAM TrayStateWaiting = 3;
+constexpr WPARAM TrayStatePaused = 4;
+constexpr WPARAM TrayStateClosing = 5;
 constexpr WPARAM TrayStateTitle = 6;
 
 // ---- To the main window (and to the controller's open dialog) ----
