@@ -71,6 +71,7 @@ CLumivaneDlg::CLumivaneDlg(CWindowBase* controller, const std::atomic<HWND>* con
       m_secondText(ResId(IDS_PRODUCT_NAME)),
       m_productVersion(L"ProductVersion", static_cast<HMODULE>(nullptr)),
       m_icon(GetModuleHandleW(nullptr), IDI_PROGRAM),
+      m_notices(m_secondText),
       m_controllerWindow(controllerWindow),
       m_startupNotice(startupNotice),
       m_controller(controller)
@@ -85,19 +86,6 @@ CLumivaneDlg::CLumivaneDlg(CWindowBase* controller, const std::atomic<HWND>* con
     if (block && FAILED(CreateStreamOnHGlobal(block, TRUE, &m_emptyStream)))
         GlobalFree(block);
 
-    const MString product(m_secondText);
-    for (const unsigned id : {IDS_NOTICE_BUSY, IDS_WAIT_ELAPSED, IDS_NOTICE_378, IDS_NOTICE_379,
-                              IDS_NOTICE_FADE_RUNNING, IDS_NOTICE_442, IDS_NOTICE_403, IDS_NOTICE_440, IDS_NOTICE_287,
-                              IDS_NOTICE_332, IDS_NOTICE_NO_PROPERTIES, IDS_NOTICE_439, IDS_NOTICE_NO_GALLERY,
-                              IDS_NOTICE_NO_OTHER_SLIDES, IDS_NOTICE_452, IDS_NOTICE_451, IDS_NOTICE_469,
-                              IDS_NOTICE_470, IDS_NOTICE_471, IDS_NOTICE_472, IDS_NOTICE_NOT_IN_GALLERY})
-    {
-        if (id == IDS_NOTICE_BUSY || id == IDS_NOTICE_NO_PROPERTIES)
-            m_notices.Append(new MString(sX::Format(), id, product.GetText()));
-        else
-            m_notices.Append(new MString(ResId(id)));
-    }
-    m_notices.Append(new MString());
 }
 
 CLumivaneDlg::~CLumivaneDlg()
@@ -252,7 +240,7 @@ LRESULT CLumivaneDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
             ::SetWindowLongPtrW(m_picture, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PictureSubclassProc)));
     }
 
-    CreateTrackingToolTip();
+    m_notices.Create(m_hWnd, m_icon.Get(), ToolTipTimerId);
 
     MString restoredPath;
     bool restoredOnline = false;
@@ -278,25 +266,6 @@ LRESULT CLumivaneDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     // The first slide: restoring a slide comes with the current-slide record.
     PostMessage(WM_NEXT_SLIDE, IsMediaSourceLocal() ? 3 : 4, 1);
     return TRUE;
-}
-
-void CLumivaneDlg::CreateTrackingToolTip()
-{
-    m_toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_BALLOON,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-    if (!m_toolTip)
-        return;
-    TOOLINFOW tool = {};
-    tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_CENTERTIP | TTF_SUBCLASS | TTF_TRACK | TTF_TRANSPARENT;
-    tool.hwnd = m_hWnd;
-    tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
-    tool.lpszText = const_cast<wchar_t*>(m_notices.GetAt(0)->GetText());
-    ::SendMessageW(m_toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    const MString title(ResId(IDS_NOTICE_BUSY_TITLE));
-    ::SendMessageW(m_toolTip, TTM_SETTITLEW, reinterpret_cast<WPARAM>(m_icon.Get()),
-                   reinterpret_cast<LPARAM>(title.GetText()));
 }
 
 LRESULT CLumivaneDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)

@@ -16,6 +16,7 @@
 #include "slideshow/SlideRendering.h"
 #include "slideshow/SlideStep.h"
 #include "slideshow/SlideTimer.h"
+#include "slideshow/TooltipNotices.h"
 #include "slideshow/WindowModes.h"
 #include "standins/atl/AtlWindow.h"
 
@@ -216,7 +217,6 @@ private:
     // none).
     void LoadSettings(MStringEx<wchar_t>& restoredPath, bool& restoredOnline);
     void CreateMediaPlayer();
-    void CreateTrackingToolTip();
     // Under the viewer lock: WM_CLOSE_REQUEST with value to the open viewer.
     void CloseViewer(WPARAM value);
     // Closes and deletes the slide-properties window when one is open; comes
@@ -290,6 +290,8 @@ private:
     DWORD m_appliedImageBorder = ~0u;
     // 8. The window icon.
     MIcon m_icon;
+    // The tracking tooltip and its notices.
+    TooltipNotices m_notices;
     // 9. The picture control, timer 115.
     HWND m_picture = nullptr;
     WNDPROC m_pictureProc = nullptr;
@@ -352,13 +354,7 @@ private:
     // 22. The prepared picture of the current slide and an empty stream.
     Gdiplus::Bitmap* m_prepared = nullptr;
     IStream* m_emptyStream = nullptr;
-    // 24. The tracking tooltip.
-    HWND m_toolTip = nullptr;
-    // 25. Texts loaded at construction for the tooltip notices, and one empty
-    // text.
-    MList<MStringEx<wchar_t>> m_notices;
-    // 26. Timer 110, the step-pending flag, the start-up notice.
-    UINT_PTR m_toolTipTimer = 0;
+    // 26. The step-pending flag, the start-up notice.
     BYTE m_stepPending = 0;
     MStringEx<wchar_t> m_startupNotice;
     // 27. The controller.

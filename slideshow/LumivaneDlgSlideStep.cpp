@@ -164,7 +164,7 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
             break;
         case RunningWorkerAction::BusyNotice:
             ShowTrackingTooltip(MString(ResId(local ? IDS_NOTICE_LOCAL_BUSY_TITLE : IDS_NOTICE_ONLINE_BUSY_TITLE)),
-                                *m_notices.GetAt(1));
+                                m_notices.Text(Notice::WaitElapsed));
             m_stepPending = 1;
             return false;
         }
@@ -403,7 +403,7 @@ LRESULT CLumivaneDlg::OnNextSlide(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     if (slide.IsHeld())
         NextSlide(lParam == 1 ? StepOrdinary : StepLocalOnly, static_cast<int>(wParam));
     else
-        ShowTrackingTooltip(MString(ResId(IDS_NOTICE_BUSY_TITLE)), *m_notices.GetAt(0));
+        ShowTrackingTooltip(MString(ResId(IDS_NOTICE_BUSY_TITLE)), m_notices.Text(Notice::Busy));
     return 0;
 }
 

@@ -135,9 +135,9 @@ LRESULT CLumivaneDlg::OnMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     // The cursor must have left the window once since the last drag.
     if (!m_mouseOutside)
         return 0;
-    if (m_toolTip && ::IsWindowVisible(m_toolTip))
+    if (m_notices.IsVisible())
     {
-        ::SendMessageW(m_toolTip, TTM_TRACKACTIVATE, FALSE, 0);
+        m_notices.Hide();
         if (!CursorIsOver(m_hWnd))
             return 0;
     }
