@@ -1,6 +1,6 @@
 #include "slideshow/LumivaneDlg.h"
 
-#include "foundation/HandleMemory.h"
+#include "foundation/PostOwned.h"
 #include "foundation/WindowPlacement.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "shell/core/CrashReport.h"
@@ -11,6 +11,7 @@
 #include "shell/core/ThreadCounter.h"
 #include "slideshow/DisplayArea.h"
 #include "slideshow/MainWindowIds.h"
+#include "slideshow/StatusCard.h"
 
 #include <commctrl.h>
 #include <wmp.h>
@@ -25,25 +26,6 @@ constexpr BYTE CloseFadeStep = 60;
 constexpr DWORD MainWindowHelpContext = 0x2006D;
 constexpr DWORD PictureHelpContext = 0x200BE;
 constexpr DWORD PlainModeBits = 0x01000000 | 0x04000000;
-
-// A PNG of the program's own resources as a GDI+ bitmap; null when missing.
-Gdiplus::Bitmap* LoadPngResource(unsigned id)
-{
-    HandleMemory<unsigned char> bytes;
-    bytes.LoadFromResource(GetModuleHandleW(nullptr), L"PNG", id);
-    if (!bytes.GetStream())
-        return nullptr;
-    auto* bitmap = new Gdiplus::Bitmap(bytes.GetStream());
-    if (bitmap->GetLastStatus() != Gdiplus::Ok)
-    {
-        delete bitmap;
-        return nullptr;
-    }
-    // GDI+ decodes lazily from the stream; a copy owns its pixels.
-    Gdiplus::Bitmap* copy = bitmap->Clone(0, 0, bitmap->GetWidth(), bitmap->GetHeight(), PixelFormat32bppARGB);
-    delete bitmap;
-    return copy;
-}
 
 // Windows 8.1 or later: major version above 6, or 6 with minor at least 3.
 bool IsWindows81OrLater()
@@ -79,8 +61,8 @@ CLumivaneDlg::CLumivaneDlg(CWindowBase* controller, const std::atomic<HWND>* con
     m_settings.windowBorder = 0;
     m_settings.imageBorder = 0;
     CreateMediaPlayer();
-    m_mediaCard = LoadPngResource(IDP_MEDIA_CARD);
-    m_textCard = LoadPngResource(IDP_TEXT_CARD);
+    m_mediaCard = LoadPngBitmap(GetModuleHandleW(nullptr), IDP_MEDIA_CARD);
+    m_textCard = LoadPngBitmap(GetModuleHandleW(nullptr), IDP_TEXT_CARD);
 
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 1);
     if (block && FAILED(CreateStreamOnHGlobal(block, TRUE, &m_emptyStream)))
@@ -88,23 +70,7 @@ CLumivaneDlg::CLumivaneDlg(CWindowBase* controller, const std::atomic<HWND>* con
 
 }
 
-CLumivaneDlg::~CLumivaneDlg()
-{
-    CloseSlideProperties();
-    if (m_emptyStream)
-        m_emptyStream->Release();
-    delete m_prepared;
-    delete m_textCard;
-    delete m_mediaCard;
-    if (m_playerCore)
-        m_playerCore->Release();
-    if (m_player)
-        m_player->Release();
-    delete m_overlayFrame;
-    delete m_previousFrame;
-    delete m_fullSizeFrame;
-    delete m_frame;
-}
+CLumivaneDlg::~CLumivaneDlg() { CloseSlideProperties(); }
 
 void CLumivaneDlg::CreateMediaPlayer()
 {
@@ -112,14 +78,14 @@ void CLumivaneDlg::CreateMediaPlayer()
                                 reinterpret_cast<void**>(&m_player))) ||
         !m_player)
     {
-        m_player = nullptr;
+        m_player.Reset();
         return;
     }
     BSTR invisible = SysAllocString(L"invisible");
     m_player->put_uiMode(invisible);
     SysFreeString(invisible);
     m_player->put_enableContextMenu(VARIANT_FALSE);
-    IWMPSettings* settings = nullptr;
+    ComPtr<IWMPSettings> settings;
     if (SUCCEEDED(m_player->get_settings(&settings)) && settings)
     {
         settings->put_enableErrorDialogs(VARIANT_FALSE);
@@ -128,10 +94,9 @@ void CLumivaneDlg::CreateMediaPlayer()
         settings->put_playCount(1);
         if (IsWindows81OrLater())
             settings->put_mute(VARIANT_TRUE);
-        settings->Release();
     }
     if (FAILED(m_player->QueryInterface(__uuidof(IWMPCore3), reinterpret_cast<void**>(&m_playerCore))))
-        m_playerCore = nullptr;
+        m_playerCore.Reset();
 }
 
 const ATL::MessageMap<CLumivaneDlg>& CLumivaneDlg::GetMessageMap()
@@ -258,8 +223,8 @@ LRESULT CLumivaneDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     if (!IsRectOnMonitors(m_displayArea))
         FitRectToMonitor(m_displayArea, true, true);
 
-    m_frame = new Gdiplus::Bitmap(1, 1, PixelFormat32bppARGB);
-    m_fullSizeFrame = new Gdiplus::Bitmap(1, 1, PixelFormat32bppARGB);
+    m_frame = std::make_unique<Gdiplus::Bitmap>(1, 1, PixelFormat32bppARGB);
+    m_fullSizeFrame = std::make_unique<Gdiplus::Bitmap>(1, 1, PixelFormat32bppARGB);
     ApplyWindowMode();
     MoveWindow(0, 0, 10, 10, FALSE);
 
@@ -295,11 +260,9 @@ void CLumivaneDlg::OnFirstSlideShown()
     PostToController(WM_MAIN_WINDOW_READY, 0, 0);
     if (!m_startupNotice.IsEmpty())
     {
-        auto* notice = new Pair<MString, MString>(MString(sX::Format(), IDS_STARTUP_NOTICE_TITLE,
-                                                          m_productName.GetText()),
-                                                  m_startupNotice);
-        if (!PostMessage(WM_NOTICE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(notice)))
-            delete notice;
+        PostOwned(m_hWnd, WM_NOTICE, static_cast<WPARAM>(-1),
+                  std::make_unique<Pair<MString, MString>>(
+                      MString(sX::Format(), IDS_STARTUP_NOTICE_TITLE, m_productName.GetText()), m_startupNotice));
         m_startupNotice.Clear();
     }
 }

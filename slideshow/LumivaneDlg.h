@@ -4,6 +4,7 @@
 // reports its state to the controller by posted messages.
 #pragma once
 
+#include "foundation/ComPtr.h"
 #include "foundation/GdiOwners.h"
 #include "foundation/Handle.h"
 #include "foundation/StringEx.h"
@@ -315,19 +316,19 @@ private:
     // 14. The current frame and the full-size copy of the prepared picture;
     // the frame of the slide before, and the overlay drawn instead of the
     // current frame while it exists (a cross-fade frame or the preview card).
-    Gdiplus::Bitmap* m_frame = nullptr;
-    Gdiplus::Bitmap* m_fullSizeFrame = nullptr;
-    Gdiplus::Bitmap* m_previousFrame = nullptr;
-    Gdiplus::Bitmap* m_overlayFrame = nullptr;
+    BitmapPtr m_frame;
+    BitmapPtr m_fullSizeFrame;
+    BitmapPtr m_previousFrame;
+    BitmapPtr m_overlayFrame;
     // The prepared picture fitted into the display area, now and before.
     PictureSize m_pictureSize;
     PictureSize m_previousPictureSize;
     // 15. The invisible Windows Media Player.
-    IWMPPlayer* m_player = nullptr;
-    IWMPCore3* m_playerCore = nullptr;
+    ComPtr<IWMPPlayer> m_player;
+    ComPtr<IWMPCore3> m_playerCore;
     // 16. Card artwork.
-    Gdiplus::Bitmap* m_mediaCard = nullptr;
-    Gdiplus::Bitmap* m_textCard = nullptr;
+    BitmapPtr m_mediaCard;
+    BitmapPtr m_textCard;
     // 17. Window fade.
     BYTE m_alpha = 0;
     BYTE m_targetAlpha = 255;
@@ -352,8 +353,8 @@ private:
     // 21. Local slides shown since the last online slide.
     DWORD m_localSlideCount = 0;
     // 22. The prepared picture of the current slide and an empty stream.
-    Gdiplus::Bitmap* m_prepared = nullptr;
-    IStream* m_emptyStream = nullptr;
+    BitmapPtr m_prepared;
+    ComPtr<IStream> m_emptyStream;
     // 26. The step-pending flag, the start-up notice.
     BYTE m_stepPending = 0;
     MStringEx<wchar_t> m_startupNotice;

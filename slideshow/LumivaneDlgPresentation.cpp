@@ -3,7 +3,7 @@
 // cards, the preview card, and the window's placement in the display area.
 #include "slideshow/LumivaneDlg.h"
 
-#include "foundation/SmartPtr.h"
+#include "foundation/PostOwned.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "shell/core/PrivateMessages.h"
 #include "slideshow/DisplayArea.h"
@@ -16,14 +16,6 @@
 namespace
 {
 constexpr UINT CrossFadePeriod = 10;
-
-// Every bitmap belongs to exactly one member: a new one deletes the old.
-void Replace(Gdiplus::Bitmap*& member, Gdiplus::Bitmap* bitmap)
-{
-    if (member != bitmap)
-        delete member;
-    member = bitmap;
-}
 
 unsigned LargerSide(const PictureSize& size)
 {
@@ -154,10 +146,10 @@ bool CLumivaneDlg::ShowSlide(int mode)
 
 void CLumivaneDlg::StartTransition()
 {
-    Gdiplus::Bitmap* frame = RenderScaledFrame(LargerSide(m_pictureSize), m_prepared);
-    Replace(m_previousFrame, m_frame);
-    m_frame = frame;
-    Replace(m_fullSizeFrame, CopyFullSize(m_prepared));
+    BitmapPtr frame = RenderScaledFrame(LargerSide(m_pictureSize), m_prepared.get());
+    m_previousFrame = std::move(m_frame);
+    m_frame = std::move(frame);
+    m_fullSizeFrame = CopyFullSize(m_prepared.get());
     m_crossFadeProgress = 100;
     m_crossFadeTimer = SetTimer(CrossFadeTimerId, CrossFadePeriod);
     if (!m_crossFadeTimer)
@@ -185,9 +177,9 @@ void CLumivaneDlg::RenderCurrentFrame()
     }
     RECT client = {};
     ::GetClientRect(m_picture, &client);
-    Replace(m_frame, RenderScaledFrame(static_cast<unsigned>(std::max(client.right, client.bottom)), m_prepared));
-    Replace(m_fullSizeFrame, CopyFullSize(m_prepared));
-    Replace(m_overlayFrame, nullptr);
+    m_frame = RenderScaledFrame(static_cast<unsigned>(std::max(client.right, client.bottom)), m_prepared.get());
+    m_fullSizeFrame = CopyFullSize(m_prepared.get());
+    m_overlayFrame.reset();
     ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
@@ -210,7 +202,8 @@ void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
         }
         RECT client = {};
         ::GetClientRect(m_picture, &client);
-        Replace(m_overlayFrame, ComposeCrossFadeFrame(m_previousFrame, m_frame, client.right, client.bottom, progress));
+        m_overlayFrame =
+            ComposeCrossFadeFrame(m_previousFrame.get(), m_frame.get(), client.right, client.bottom, progress);
         ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         m_crossFadeProgress = NextCrossFadeProgress(progress, TicksBetween(GetTickCount(), start));
         return;
@@ -225,7 +218,7 @@ void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
         FitPictureToClient();
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
     }
-    Replace(m_overlayFrame, nullptr);
+    m_overlayFrame.reset();
     ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     KillTimer(CrossFadeTimerId);
     m_crossFadeTimer = 0;
@@ -274,7 +267,7 @@ LRESULT CLumivaneDlg::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL&)
     const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
     if (!item || item->CtlType != ODT_STATIC || item->CtlID != IDC_MAIN_PICTURE)
         return 0;
-    Gdiplus::Bitmap* frame = m_overlayFrame ? m_overlayFrame : m_frame;
+    Gdiplus::Bitmap* frame = m_overlayFrame ? m_overlayFrame.get() : m_frame.get();
     if (!frame)
         return 0;
     Gdiplus::Graphics graphics(item->hDC);
@@ -286,7 +279,7 @@ LRESULT CLumivaneDlg::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 void CLumivaneDlg::RenderPreviewCard(int side)
 {
-    Replace(m_overlayFrame, ::RenderPreviewCard(side, MString(ResId(IDS_PREVIEW_CARD))));
+    m_overlayFrame = ::RenderPreviewCard(side, MString(ResId(IDS_PREVIEW_CARD)));
 }
 
 // ---- Status cards and titles ----------------------------------------------
@@ -294,15 +287,14 @@ void CLumivaneDlg::RenderPreviewCard(int side)
 void CLumivaneDlg::ShowStatusCard(MString text, unsigned artId)
 {
     // The tray icon's tooltip; the controller frees the text.
-    auto* tooltip = text.EqualsNoCase(MString(ResId(IDS_ONLINE_SLIDE_WAITING)))
-                        ? new MString(text)
-                        : new MString(sX::Format(), IDS_CARD_TOOLTIP, text.GetText());
-    if (!::PostMessageW(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle, reinterpret_cast<LPARAM>(tooltip)))
-        delete tooltip;
+    PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
+              text.EqualsNoCase(MString(ResId(IDS_ONLINE_SLIDE_WAITING)))
+                  ? std::make_unique<MString>(text)
+                  : std::make_unique<MString>(sX::Format(), IDS_CARD_TOOLTIP, text.GetText()));
 
     const StatusCardTexts texts{MString(ResId(IDS_CARD_CAPTION)),
                                 MString(sX::Format(), IDS_CARD_TITLE, m_secondText.GetText()), text};
-    Replace(m_prepared, BuildStatusCard(GetModuleHandleW(nullptr), IDP_CARD_BASE, artId, texts));
+    m_prepared = BuildStatusCard(GetModuleHandleW(nullptr), IDP_CARD_BASE, artId, texts);
 
     m_waitingForOnline = 1;
     m_previousCardHash = m_cardHash;

@@ -4,7 +4,7 @@
 // controller's settings dialog.
 #include "slideshow/LumivaneDlg.h"
 
-#include "foundation/SmartPtr.h"
+#include "foundation/PostOwned.h"
 #include "foundation/WindowPlacement.h"
 #include "shell/core/PrivateMessages.h"
 #include "slideshow/DisplayArea.h"
@@ -178,8 +178,8 @@ LRESULT CLumivaneDlg::OnNotice(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     {
         // The record belongs to this window. A null one is dropped: a notice
         // is not worth ending the show for.
-        MSmartPtr<Pair<MString, MString>> record(reinterpret_cast<Pair<MString, MString>*>(lParam));
-        if (record.IsEmpty())
+        const auto record = TakeOwned<Pair<MString, MString>>(lParam);
+        if (!record)
             break;
         ShowTrackingTooltip(record->first, record->second);
         break;

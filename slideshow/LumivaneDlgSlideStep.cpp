@@ -7,6 +7,7 @@
 #include "slideshow/LumivaneDlg.h"
 
 #include "filter/MediaSource.h"
+#include "foundation/PostOwned.h"
 #include "foundation/ShellHelpers.h"
 #include "foundation/SmartPtr.h"
 #include "galleries/LocalGalleryStore.h"
@@ -268,10 +269,9 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
                 m_currentSlidePath = choice.path;
                 // Recording the file in the walk and in "Current Slide", and
                 // the slide's own title, come with the local slides.
-                auto* title = new MString(sX::Format(), IDS_SLIDE_TOOLTIP, PathFindFileNameW(choice.path.GetText()));
-                if (!::PostMessageW(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
-                                    reinterpret_cast<LPARAM>(title)))
-                    delete title;
+                PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
+                          std::make_unique<MString>(sX::Format(), IDS_SLIDE_TOOLTIP,
+                                                    PathFindFileNameW(choice.path.GetText())));
                 break;
             }
             case SlideChoice::LoadedIntoRecord:
@@ -341,10 +341,7 @@ LRESULT CLumivaneDlg::OnSlideTimer(UINT_PTR, BOOL&)
         KillTimer(HoverTimerId);
         m_hoverTimer = 0;
         m_slideTimer.Arm(m_hWnd, mode, SlideTimer::ArmFor::HiddenRestOfCycle);
-        auto* title = new MString();
-        if (!::PostMessageW(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
-                            reinterpret_cast<LPARAM>(title)))
-            delete title;
+        PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle, std::make_unique<MString>());
         PostMessage(WM_SHOW_HIDE, 0, ShowReasonCycleEnd);
         break;
     }
