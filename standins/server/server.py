@@ -332,6 +332,8 @@ class Handler(BaseHTTPRequestHandler):
             release.wait(120)
             with self.standin.lock:
                 self.standin.held = False
+        if fault == "oversize":
+            return self.send(200, reply)  # refused by its size before anything else
         try:
             scrambled = q.scramble_bytes(reply, key.encode("utf-8"))
         except ValueError:
