@@ -40,7 +40,9 @@ constexpr UINT WM_SLIDE_ADVERTS = WM_USER + 67;
 constexpr UINT WM_ADVERTS_FAILED = WM_USER + 68;
 constexpr UINT WM_OVERLAY_ADVERT_PLACED = WM_USER + 69;
 
-// The wParam of WM_TRAY_STATE.
+// The wParam of WM_TRAY_STATE: add the icon; the main window is shown,
+// hidden until the next cycle, faded out under the cursor (waiting), paused;
+// the program closes; a new slide title.
 enum class TrayState : WPARAM
 {
     Add = 0,
@@ -53,6 +55,11 @@ enum class TrayState : WPARAM
     Title = 6,
 };
 constexpr WPARAM TrayStateAdd = static_cast<WPARAM>(TrayState::Add);
+constexpr WPARAM TrayStateShown = static_cast<WPARAM>(TrayState::Shown);
+constexpr WPARAM TrayStateHidden = static_cast<WPARAM>(TrayState::Hidden);
+constexpr WPARAM TrayStateWaiting = static_cast<WPARAM>(TrayState::Waiting);
+constexpr WPARAM TrayStatePaused = static_cast<WPARAM>(TrayState::Paused);
+constexpr WPARAM TrayStateClosing = static_cast<WPARAM>(TrayState::Closing);
 constexpr WPARAM TrayStateTitle = static_cast<WPARAM>(TrayState::Title);
 
 // ---- To the main window (and to the controller's open dialog) ----
@@ -158,3 +165,11 @@ constexpr WPARAM ShowFlagFinishCrossFade = 0x10;
 constexpr DWORD DialogClosedWasVisible = 0x80000000;
 // lParam of WM_SELECTION_CHANGED when the gallery dialog changed nothing.
 constexpr DWORD SelectionUnchanged = 0x40000000;
+// Otherwise its change bits: the local selection, the online selection, and
+// the content of a selected gallery.
+constexpr DWORD SelectionChangedLocal = 0x1;
+constexpr DWORD SelectionChangedOnline = 0x2;
+constexpr DWORD SelectionChangedContent = 0x4;
+// wParam of WM_SELECTION_CHANGED: with this bit the main window posts itself
+// WM_DIALOG_CLOSED with the code in the other bits once the step is done.
+constexpr DWORD SelectionThenDialogClosed = 0x40000000;
