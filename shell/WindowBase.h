@@ -114,16 +114,56 @@ public:
     // ending.
     void EndWorkers();
 
-    // Texts of the controller's message boxes and of the tooltip.
-    MString m_caption;    // IDS_PRODUCT_CAPTION
-    MString m_secondText; // IDS_PRODUCT_NAME
     // The last slide title the main window reported (the tray tooltip's
     // second line).
     const MString& SlideTitle() const { return m_slideTitle; }
-
     // The controller's dialogs (settings, gallery, release, about box), one
     // at a time.
     DialogRunner& Dialogs() { return m_dialogs; }
+    // What the controller knows of the latest release.
+    ReleaseState& Release() { return m_release; }
+
+    // ---- The controller's dialogs (opened on this thread) ----
+    // Each returns quietly when another of them is open; around the modal
+    // run the main window is told that a dialog opens (WM_SHOW_HIDE) and how
+    // it ended (WM_DIALOG_CLOSED or WM_SELECTION_CHANGED).
+    LRESULT OpenSettings();
+    // path: a heap string of the file to show, or null; freed on every path.
+    LRESULT OpenSelectedFiles(MString* path);
+    LRESULT OpenCheckForNewRelease();
+    void OpenAboutBox();
+    // WM_RELEASE_CHECK_RESULT: record is a heap ReleaseInfo or null; freed on every path.
+    LRESULT OnReleaseCheckResult(ReleaseInfo* record);
+
+    // ---- Entry points of later features: no effect yet ----
+    // The tray menu and the context menu.
+    void ShowTrayMenu(bool fromTray, bool atPoint, int x, int y, UINT trackFlags);
+    // The hot keys.
+    void OnHotKey(WPARAM wParam, LPARAM lParam);
+    // The commands on the current file: the test that the captured command
+    // target is still the slide on screen (slideLockHeld: the main window's
+    // slide lock is held; online: a slide named by its link counts too), and
+    // the file commands.
+    bool IsCommandTargetCurrent(bool slideLockHeld, bool online);
+    // Runs the command under the main window's slide lock, taken without
+    // waiting, when the captured target is still the current slide.
+    void RunOnCurrentSlide(WORD id, bool online);
+    void ShellVerb(int verb);
+    void RecycleCurrentFile();
+    void WipeCurrentFile();
+    void OpenWith();
+    void RunFileWorker(int rotation);
+    // The adverts of the tray menu, of the photo viewer and of the slides.
+    LRESULT OpenMenuAdvert(WORD id);
+    LRESULT OpenOverlayAdvert();
+    LRESULT OpenSlideAdvert();
+    LRESULT OnSlideAdverts(WPARAM wParam, LPARAM lParam);
+
+private:
+    // Texts of the controller's message boxes and of the tooltip.
+    MString m_caption;    // IDS_PRODUCT_CAPTION
+    MString m_secondText; // IDS_PRODUCT_NAME
+
 
     MHandle MessageBoxGuard{NewGuard()};
     MHandle ContextMenuGuard{NewGuard()};
@@ -164,7 +204,6 @@ public:
 
     // The release check.
     CriticalSection ReleaseCheckLock;
-    ReleaseState& Release() { return m_release; }
 
     // Hot keys: the keys a stored hot key may use, with their names.
     Dictionary<unsigned char, MString> m_allowedHotKeys;
@@ -174,43 +213,6 @@ public:
 
     MHandle ExitGuard{NewGuard()};
 
-    // ---- The controller's dialogs (opened on this thread) ----
-    // Each returns quietly when another of them is open; around the modal
-    // run the main window is told that a dialog opens (WM_SHOW_HIDE) and how
-    // it ended (WM_DIALOG_CLOSED or WM_SELECTION_CHANGED).
-    LRESULT OpenSettings();
-    // path: a heap string of the file to show, or null; freed on every path.
-    LRESULT OpenSelectedFiles(MString* path);
-    LRESULT OpenCheckForNewRelease();
-    void OpenAboutBox();
-    // WM_RELEASE_CHECK_RESULT: record is a heap ReleaseInfo or null; freed on every path.
-    LRESULT OnReleaseCheckResult(ReleaseInfo* record);
-
-    // ---- Entry points of later features: no effect yet ----
-    // The tray menu and the context menu.
-    void ShowTrayMenu(bool fromTray, bool atPoint, int x, int y, UINT trackFlags);
-    // The hot keys.
-    void OnHotKey(WPARAM wParam, LPARAM lParam);
-    // The commands on the current file: the test that the captured command
-    // target is still the slide on screen (slideLockHeld: the main window's
-    // slide lock is held; online: a slide named by its link counts too), and
-    // the file commands.
-    bool IsCommandTargetCurrent(bool slideLockHeld, bool online);
-    // Runs the command under the main window's slide lock, taken without
-    // waiting, when the captured target is still the current slide.
-    void RunOnCurrentSlide(WORD id, bool online);
-    void ShellVerb(int verb);
-    void RecycleCurrentFile();
-    void WipeCurrentFile();
-    void OpenWith();
-    void RunFileWorker(int rotation);
-    // The adverts of the tray menu, of the photo viewer and of the slides.
-    LRESULT OpenMenuAdvert(WORD id);
-    LRESULT OpenOverlayAdvert();
-    LRESULT OpenSlideAdvert();
-    LRESULT OnSlideAdverts(WPARAM wParam, LPARAM lParam);
-
-private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
