@@ -68,9 +68,14 @@ LRESULT CALLBACK MessageBoxCbtHookProc(int code, WPARAM wParam, LPARAM lParam)
     if (code != HCBT_ACTIVATE)
         return 0;
     HWND box = reinterpret_cast<HWND>(wParam);
-    CenterWindowOnParent(box);
-    Pair<bool, bool> state(false, false);
-    EnumChildWindows(box, &LocalizeMessageBoxButtons, reinterpret_cast<LPARAM>(&state));
+    // No exception may cross into the system's hook chain: a box that cannot
+    // be placed or relabelled stays as the system made it.
+    NoThrow(0, [&] {
+        CenterWindowOnParent(box);
+        Pair<bool, bool> state(false, false);
+        EnumChildWindows(box, &LocalizeMessageBoxButtons, reinterpret_cast<LPARAM>(&state));
+        return 0;
+    });
     UnhookWindowsHookEx(t_hook);
     t_hook = nullptr;
     return 0;
