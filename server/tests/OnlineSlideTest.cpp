@@ -221,9 +221,13 @@ TEST_F(OnlineSlide, MalformedRepliesEndAsFailuresWithNothingChanged)
         EXPECT_TRUE(m_record.authCode.Equals(heldCode)) << c.fault << ": the held code stays";
         EXPECT_TRUE(m_record.content.IsEmpty()) << c.fault;
         if (cacheBefore)
+        {
             EXPECT_EQ(m_cache.HasInternetSlideState() == 1, c.cacheKept) << c.fault;
+        }
         if (std::string(c.fault) == "message")
+        {
             EXPECT_FALSE(m_record.secondText.IsEmpty());
+        }
         // Put the cache back for the next case (the stand-in knows it).
         if (!c.cacheKept)
         {
