@@ -9,6 +9,8 @@ set -euo pipefail
 
 source "$(dirname "$0")/common.sh"
 bench_build online_slide_bench
+# Where only 64-bit Wine starts, the shim that quillory.sh made.
+[ -x "$build/wine64-only/wine" ] && export PATH="$build/wine64-only:$PATH"
 
 gallery="$build/bench-gallery"
 state="$build/bench-standin"
