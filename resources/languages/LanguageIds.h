@@ -144,6 +144,12 @@
 #define IDS_ONLINE_UPGRADE_NEEDED 356
 #define IDS_ONLINE_PREPARING 453
 
+// ---- Document viewers ---------------------------------------------------
+
+// Reading a document file.
+#define IDS_DOCUMENT_TOO_LARGE 301
+#define IDS_DOCUMENT_UNREADABLE 302
+
 // ---- Gallery selection --------------------------------------------------
 
 #define IDD_SELECTED_FILES 111
