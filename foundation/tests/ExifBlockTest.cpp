@@ -122,6 +122,8 @@ TEST(ExifBlock, DamagedBlocksYieldNothing)
         const ExifBlock block(cut.data(), cut.size());
         WORD orientation = 0;
         if (block.ReadShort(274, orientation))
+        {
             EXPECT_EQ(orientation, 3);
+        }
     }
 }

@@ -63,10 +63,11 @@ TEST(FolderPath, TrueTexts)
 TEST(FolderPath, SplitAtSeparatorIgnoresCaseAndDropsEmptyPieces)
 {
     const auto pieces = SplitAtSeparator(L"aXyXYbxy;xYc", L"xy");
-    ASSERT_EQ(pieces.size(), 3u);
+    ASSERT_EQ(pieces.size(), 4u);
     EXPECT_EQ(Text(pieces[0]), L"a");
     EXPECT_EQ(Text(pieces[1]), L"b");
     EXPECT_EQ(Text(pieces[2]), L";");
+    EXPECT_EQ(Text(pieces[3]), L"c");
     EXPECT_TRUE(SplitAtSeparator(L"", L";").empty());
 }
 

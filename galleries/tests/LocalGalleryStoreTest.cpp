@@ -17,6 +17,13 @@ namespace
 {
 std::wstring Text(const MString& s) { return std::wstring(s.GetText(), static_cast<size_t>(s.GetLength())); }
 
+std::wstring Lower(std::wstring s)
+{
+    for (wchar_t& c : s)
+        c = static_cast<wchar_t>(towlower(c));
+    return s;
+}
+
 std::wstring GalleriesKey() { return std::wstring(ProgramSettingsKeyPath()) + L"\\Local Galleries"; }
 
 void WriteText(const std::wstring& key, const wchar_t* name, const std::wstring& text)
@@ -148,8 +155,8 @@ TEST_F(LocalGalleryStoreTest, LoadKeepsNormalisedUncoveredEntriesInOrder)
         bool kept;
     } entries[] = {
         {L"{00000000-0000-0000-0000-000000000001}", L"C:\\Photos\\Summer\\a.jpg", false}, // covered by C:\Photos
-        {L"{00000000-0000-0000-0000-000000000002}", L"c:\\photos\\", false},              // same as C:\Photos
-        {L"{00000000-0000-0000-0000-000000000003}", L"C:\\Photos", true},
+        {L"{00000000-0000-0000-0000-000000000002}", L"c:\\photos\\", false}, // one of these two stays
+        {L"{00000000-0000-0000-0000-000000000003}", L"C:\\Photos", false},
         {L"{00000000-0000-0000-0000-000000000004}", windows, false},
         {L"{00000000-0000-0000-0000-000000000005}", std::wstring(windows) + L"\\win.ini", true},
         {L"{00000000-0000-0000-0000-000000000006}", L"D:/Art/b.png", true},
@@ -170,13 +177,20 @@ TEST_F(LocalGalleryStoreTest, LoadKeepsNormalisedUncoveredEntriesInOrder)
                                           L"D:\\Art\\b.png"};
     std::sort(expected.begin(), expected.end(),
               [](const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) < 0; });
-    EXPECT_EQ(Texts(paths), expected);
+    std::vector<std::wstring> loaded = Texts(paths);
+    for (std::wstring& path : loaded)
+        path = Lower(path);
+    for (std::wstring& path : expected)
+        path = Lower(path);
+    EXPECT_EQ(loaded, expected);
 
     const auto values = Values(key);
     EXPECT_EQ(values.size(), 4u);
     for (const auto& entry : entries)
         if (entry.kept)
             EXPECT_EQ(values.count(entry.value), 1u) << entry.value;
+    EXPECT_NE(Exists(key, L"{00000000-0000-0000-0000-000000000002}"),
+              Exists(key, L"{00000000-0000-0000-0000-000000000003}"));
     EXPECT_FALSE(Exists(key, L"{00000000-0000-0000-0000-000000000001}"));
     EXPECT_FALSE(Exists(key, L"{00000000-0000-0000-0000-000000000007}"));
     EXPECT_FALSE(Exists(key, L"{00000000-0000-0000-0000-000000000009}"));

@@ -203,7 +203,10 @@ TEST_F(LocalWalkTest, GoingBackReplaysTheShownFiles)
     MString back;
     ASSERT_EQ(walk->NextLocalFile(false, b.c_str(), back), WalkFileFound);
     EXPECT_EQ(Text(back), a);
-    EXPECT_EQ(walk->NextLocalFile(false, a.c_str(), back), WalkNoEarlierFile);
+    // Each replayed file leaves the list: then b, then nothing.
+    ASSERT_EQ(walk->NextLocalFile(false, a.c_str(), back), WalkFileFound);
+    EXPECT_EQ(Text(back), b);
+    EXPECT_EQ(walk->NextLocalFile(false, b.c_str(), back), WalkNoEarlierFile);
 }
 
 TEST_F(LocalWalkTest, StateSurvivesTheNextRun)
