@@ -58,7 +58,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < files; ++i)
     {
         wchar_t name[64];
-        swprintf(name, 64, L"\\picture %05d.%s", i, extensions[i % 5]);
+        swprintf(name, 64, L"\\picture %05d.%ls", i, extensions[i % 5]);
         HANDLE file = CreateFileW((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         CloseHandle(file);
     }
