@@ -64,7 +64,7 @@ int main(int argc, char** argv)
     }
 
     srand(1);
-    DWORD order = 0; // random, as most shows run
+    Display_order order = Display_order::Random; // as most shows run
     LocalWalk walk(&order, [&folder] { return std::vector<MString>{MString(folder.c_str())}; });
     walk.RestartLocalWalk(true, false);
 

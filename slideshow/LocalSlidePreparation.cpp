@@ -162,19 +162,26 @@ SlideKind LocalSlidePreparation::ClassifyDocument(const MString& path, unsigned&
     return SlideNone;
 }
 
+std::unique_ptr<PreparedSlide> LocalSlidePreparation::TakePrepared()
+{
+    std::unique_ptr<PreparedSlide> taken = std::move(m_prepared);
+    m_prepared = std::make_unique<PreparedSlide>();
+    return taken;
+}
+
 bool LocalSlidePreparation::PrepareLocalSlide(const MString& path)
 {
-    m_prepared.picture.reset();
-    m_prepared.content.ReadWholeFile(path.GetText());
-    m_prepared.picture = Decode(m_prepared.content);
-    if (m_prepared.picture)
+    m_prepared->picture.reset();
+    m_prepared->content.ReadWholeFile(path.GetText());
+    m_prepared->picture = Decode(m_prepared->content);
+    if (m_prepared->picture)
     {
-        if (TooSmall(*m_prepared.picture))
+        if (TooSmall(*m_prepared->picture))
             return false;
-        m_prepared.title = GetSlideTitle(path, *m_prepared.picture, m_prepared.content);
-        ApplyExifOrientation(*m_prepared.picture, m_prepared.content.GetData(),
-                             static_cast<size_t>(m_prepared.content.GetCount()));
-        m_prepared.kind = FilePicture;
+        m_prepared->title = GetSlideTitle(path, *m_prepared->picture, m_prepared->content);
+        ApplyExifOrientation(*m_prepared->picture, m_prepared->content.GetData(),
+                             static_cast<size_t>(m_prepared->content.GetCount()));
+        m_prepared->kind = FilePicture;
         return true;
     }
 
@@ -183,14 +190,14 @@ bool LocalSlidePreparation::PrepareLocalSlide(const MString& path)
     const SlideKind kind = ClassifyDocument(path, card, title);
     if (kind == SlideNone)
         return false;
-    m_prepared.content.Clear();
-    m_prepared.picture = LoadCard(card);
-    if (!m_prepared.picture)
+    m_prepared->content.Clear();
+    m_prepared->picture = LoadCard(card);
+    if (!m_prepared->picture)
         return false;
-    m_prepared.kind = kind;
-    m_prepared.title = title;
-    Gdiplus::RectF box = TitleBox(kind, *m_prepared.picture);
-    DrawShadowedText(*m_prepared.picture, title, box, CardTitlePoints);
+    m_prepared->kind = kind;
+    m_prepared->title = title;
+    Gdiplus::RectF box = TitleBox(kind, *m_prepared->picture);
+    DrawShadowedText(*m_prepared->picture, title, box, CardTitlePoints);
     return true;
 }
 

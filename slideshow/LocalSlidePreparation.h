@@ -53,7 +53,8 @@ std::vector<MString> ExtensionPatternList(const wchar_t* patterns);
 bool ExtensionListMatches(const std::vector<MString>& patterns, size_t first, size_t last, size_t skip,
                           const MString& extension);
 
-// The slide prepared last.
+// The slide prepared last. A decoded picture reads from content's stream,
+// so the two are handed on together.
 struct PreparedSlide
 {
     SlideKind kind = SlideNone;
@@ -74,7 +75,10 @@ public:
     bool PrepareLocalSlide(const MString& path) override;
     bool LoadFileSlide(const MString& path) override;
 
-    PreparedSlide& Prepared() { return m_prepared; }
+    const PreparedSlide& Prepared() const { return *m_prepared; }
+    // Hands the prepared slide (picture and the bytes it reads from) to the
+    // caller; the next preparation starts with an empty one.
+    std::unique_ptr<PreparedSlide> TakePrepared();
 
     // True when the file is playable media of non-zero duration; its title,
     // or the unique slide name when it has none or only its file name.
@@ -95,5 +99,5 @@ private:
     InternetSlideState& m_record;
     HMODULE m_artModule;
     std::vector<MString> m_webPatterns;
-    PreparedSlide m_prepared;
+    std::unique_ptr<PreparedSlide> m_prepared = std::make_unique<PreparedSlide>();
 };

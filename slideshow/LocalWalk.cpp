@@ -156,14 +156,14 @@ std::vector<MString> ReadLocalGallerySelection()
 
 // ---- LocalWalk ------------------------------------------------------------------
 
-LocalWalk::LocalWalk(const DWORD* displayOrder, SelectionReader readSelection)
+LocalWalk::LocalWalk(const Display_order* displayOrder, SelectionReader readSelection)
     : m_displayOrder(displayOrder), m_readSelection(std::move(readSelection)), m_orderSeen(*displayOrder)
 {
 }
 
 size_t LocalWalk::RandomIndex(size_t count) const
 {
-    if (*m_displayOrder != 0 || count == 0)
+    if (*m_displayOrder != Display_order::Random || count == 0)
         return 0;
     return (count * static_cast<size_t>(rand() & 0x7FFF)) >> 15;
 }

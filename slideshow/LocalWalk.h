@@ -10,6 +10,7 @@
 
 #include "foundation/StringEx.h"
 #include "foundation/Sync.h"
+#include "slideshow/SettingsTypes.h"
 #include "slideshow/SlideStep.h"
 
 #include <windows.h>
@@ -112,9 +113,10 @@ class LocalWalk : public LocalSlideWalk
 public:
     using SelectionReader = std::function<std::vector<MString>()>;
 
-    // displayOrder: the settings word that holds Display_order (0: random),
-    // read at every choice; it must outlive the walk.
-    explicit LocalWalk(const DWORD* displayOrder, SelectionReader readSelection = ReadLocalGallerySelection);
+    // displayOrder: the settings field, read at every choice; it must
+    // outlive the walk.
+    explicit LocalWalk(const Display_order* displayOrder,
+                       SelectionReader readSelection = ReadLocalGallerySelection);
 
     int NextLocalFile(bool advance, const MString& currentPath, MString& nextPath) override;
     void MarkFileCompleted(const MString& path) override;
@@ -152,11 +154,11 @@ private:
     size_t RandomIndex(size_t count) const;
     void IndexUniqueNames();
 
-    const DWORD* m_displayOrder;
+    const Display_order* m_displayOrder;
     SelectionReader m_readSelection;
     CriticalSection m_lock;
     std::vector<MString> m_selection;
-    DWORD m_orderSeen = 0;
+    Display_order m_orderSeen;
     LocalWalkState m_state;
     // The file that ended the previous loop while the new one has shown nothing.
     MString m_carriedPath;

@@ -71,11 +71,11 @@ protected:
     }
 
     bool Prepare(const std::wstring& path) { return m_preparation.PrepareLocalSlide(path.c_str()); }
-    PreparedSlide& Prepared() { return m_preparation.Prepared(); }
+    const PreparedSlide& Prepared() const { return m_preparation.Prepared(); }
 
     GalleryTest::GdiplusScope m_gdiplus;
     GalleryTest::TempTree m_tree;
-    DWORD m_order = 1;
+    Display_order m_order = Display_order::ByName;
     LocalWalk m_walk;
     FakeMedia m_media;
     InternetSlideState m_record;
@@ -156,6 +156,12 @@ TEST_F(LocalSlidePreparationTest, MediaFilesNeedADuration)
     ASSERT_TRUE(Prepare(song));
     EXPECT_EQ(Text(Prepared().title), L"Opening night");
     EXPECT_EQ(Prepared().picture->GetWidth(), 256u);
+
+    // The caller takes the slide; the next preparation starts empty.
+    const std::unique_ptr<PreparedSlide> taken = m_preparation.TakePrepared();
+    EXPECT_EQ(taken->kind, FileMedia);
+    EXPECT_EQ(Prepared().kind, SlideNone);
+    EXPECT_FALSE(Prepared().picture);
 }
 
 TEST_F(LocalSlidePreparationTest, DocumentsBecomeCardsWithTheirTitles)

@@ -79,7 +79,7 @@ protected:
         return shown;
     }
 
-    DWORD m_order = 1; // name order
+    Display_order m_order = Display_order::ByName;
     MString m_current;
     GalleryTest::TempTree m_tree;
 };
@@ -135,7 +135,7 @@ TEST_F(LocalWalkTest, SelectedFilesOfAnyKindAndFolderFilesInNameOrder)
 
 TEST_F(LocalWalkTest, EveryLoopShowsEachFileOnceAndNeverStartsWithTheLastFile)
 {
-    m_order = 0; // random
+    m_order = Display_order::Random;
     const std::wstring folder = m_tree.Folder(L"mix");
     std::set<std::wstring> all;
     for (const wchar_t* name : {L"a.jpg", L"b.jpg", L"c.png", L"d.gif", L"sub\\e.jpg", L"sub\\deep\\f.jpg"})
@@ -223,7 +223,7 @@ TEST_F(LocalWalkTest, StateSurvivesTheNextRun)
     {
         auto walk = Walk({top});
         // a, b, c, d, e in name order: completed items on every level.
-        m_order = 1;
+        m_order = Display_order::ByName;
         first = Show(*walk, 5);
         ASSERT_EQ(first.size(), 5u);
         nameOfE = walk->GetUniqueSlideName(first.back().c_str());
