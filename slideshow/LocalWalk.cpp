@@ -479,6 +479,12 @@ void LocalWalk::IndexUniqueNames()
     }
 }
 
+bool LocalWalk::HasSelection()
+{
+    Lock lock(m_lock);
+    return !m_selection.empty();
+}
+
 bool LocalWalk::HasOtherShownFile(const MString& currentPath)
 {
     Lock lock(m_lock);

@@ -131,6 +131,8 @@ public:
     // The file name without extension, made unique within the loop with
     // " *2*", " *3*" ...
     MString GetUniqueSlideName(const MString& path);
+    // The selected gallery holds entries.
+    bool HasSelection();
     // A path in the shown lists other than the current one exists.
     bool HasOtherShownFile(const MString& currentPath);
 

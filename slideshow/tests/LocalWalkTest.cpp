@@ -93,9 +93,13 @@ TEST_F(LocalWalkTest, OneFileIsShownThenItIsTheOnlyOne)
     EXPECT_EQ(Show(*walk, 1, &last), std::vector<std::wstring>{file});
     EXPECT_TRUE(Show(*walk, 1, &last).empty());
     EXPECT_EQ(last, WalkOnlyCurrentFile);
+    EXPECT_TRUE(walk->HasSelection());
+    EXPECT_FALSE(walk->HasOtherShownFile(file.c_str()));
 
     MString next;
-    EXPECT_EQ(Walk({})->NextLocalFile(true, MString(), next), WalkSelectionEmpty);
+    auto empty = Walk({});
+    EXPECT_EQ(empty->NextLocalFile(true, MString(), next), WalkSelectionEmpty);
+    EXPECT_FALSE(empty->HasSelection());
 }
 
 TEST_F(LocalWalkTest, NothingToShow)
@@ -200,6 +204,7 @@ TEST_F(LocalWalkTest, GoingBackReplaysTheShownFiles)
     const std::wstring a = m_tree.File(L"f\\a.jpg"), b = m_tree.File(L"f\\b.jpg");
     auto walk = Walk({folder});
     Show(*walk, 2);
+    EXPECT_TRUE(walk->HasOtherShownFile(b.c_str()));
     MString back;
     ASSERT_EQ(walk->NextLocalFile(false, b.c_str(), back), WalkFileFound);
     EXPECT_EQ(Text(back), a);

@@ -16,7 +16,7 @@ const wchar_t Close[] = L"Document_display_parameters{00199933-6F84-48C8-91F7-1C
 
 std::vector<MString> Block(const std::wstring& lines)
 {
-    return ExtractDisplayParameters(MString((L"<html><!-- " + std::wstring(Open) + L"\r\n" + lines + Close +
+    return ExtractDisplayParameters(MString((L"<html><!-- " + std::wstring(Open) + L"\n" + lines + Close +
                                              L" --></html>")
                                                 .c_str()));
 }
@@ -84,7 +84,7 @@ TEST(DocumentDisplayParameters, BlockNeedsBothMarkers)
 {
     // Cut at "\n" only: a lone "\r" is a line of its own, normalised away later.
     EXPECT_EQ(Block(L"a=1\n\nb=2\n").size(), 2u);
-    EXPECT_EQ(Block(L"a=1\r\n\r\nb=2\r\n").size(), 4u);
+    EXPECT_EQ(Block(L"a=1\r\n\r\nb=2\r\n").size(), 3u);
     EXPECT_TRUE(ExtractDisplayParameters(MString((std::wstring(Open) + L"\na=1\n").c_str())).empty());
     EXPECT_TRUE(ExtractDisplayParameters(MString(L"a=1\n")).empty());
 }
