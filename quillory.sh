@@ -6,6 +6,7 @@
 #   ./quillory.sh run     install, build, start Quillory Window
 #   ./quillory.sh run --local DIR   the same, with the pictures of DIR as the
 #                                   selected local gallery
+#   ./quillory.sh fuzz [TARGET] [--runs N] [--seconds S]   the fuzz driver
 # QUILLORY_BUILD_DIR chooses the build folder (default: build).
 set -euo pipefail
 
@@ -159,9 +160,21 @@ run_program() {
   fi
 }
 
+# The fuzz driver under Wine: every target (or the one named), each for
+# --runs inputs (default 1000) or --seconds, from the seeds in fuzz/seeds.
+run_fuzz() {
+  build_all
+  cmake --build "$build/x86_64" --target quillory_fuzz --parallel "$jobs"
+  trap stop_wine EXIT
+  start_wine
+  local exe="$build/x86_64/fuzz/quillory_fuzz.exe"
+  (cd "$build/x86_64/fuzz" && wine "$exe" --seeds "$(winepath -w "$root/fuzz/seeds")" "$@")
+}
+
 case "${1:-}" in
   build) build_all ;;
   test) shift; run_tests "$@" ;;
   run) shift; run_program "$@" ;;
-  *) echo "usage: $0 build|test|run [--local DIR]" >&2; exit 2 ;;
+  fuzz) shift; run_fuzz "$@" ;;
+  *) echo "usage: $0 build|test|run [--local DIR]|fuzz" >&2; exit 2 ;;
 esac

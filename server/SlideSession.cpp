@@ -126,46 +126,6 @@ private:
     unsigned __int64 m_position = 0;
 };
 
-// Where a framed reply of one step reports itself malformed.
-struct ReplyChecks
-{
-    unsigned wrongKind, wrongKindAt;
-    unsigned shortReply, shortReplyAt;
-};
-
-// Unscrambles a framed reply with the request id its request carried,
-// throws the server's refusal or a wrong kind, decrypts kind 0 with the
-// client key and reads exactly fieldCount fields.
-void OpenFramedReply(Bytes& reply, const MStringEx<wchar_t>& requestId, const MACrypt& clientKey,
-                     const ReplyChecks& checks, SecureBytes* fields, unsigned fieldCount)
-{
-    if (!UnscrambleBytes(reply, Utf8Bytes(requestId)))
-        throw MCryptException(3);
-    if (reply[0] == KindRefusal)
-    {
-        const unsigned __int64 units = (reply.GetCount() - 1) / 2;
-        MStringEx<wchar_t> message{ElementCount(units)};
-        if (units)
-            std::memcpy(message.GetData(), reply.GetData() + 1, static_cast<size_t>(units * 2));
-        throw ServerReplyError::Refusal(message);
-    }
-    if (reply[0] != KindSessionData)
-        throw ServerReplyError::Malformed(checks.wrongKind, checks.wrongKindAt);
-
-    const ShellMemory<unsigned char> blocks = reply.SubView(1, reply.GetCount() - 1);
-    const unsigned blockBytes = clientKey.GetKeyLength().Bits() / 8u;
-    if (blocks.GetCount() == 0 || blocks.GetCount() % blockBytes != 0)
-        throw ServerReplyError::Malformed(checks.shortReply, checks.shortReplyAt);
-    SecureBytes plain;
-    clientKey.DecryptBuffer(blocks, plain, nullptr);
-    FieldReader reader(plain);
-    for (unsigned i = 0; i < fieldCount; ++i)
-        if (!reader.Next(fields[i]))
-            throw ServerReplyError::Malformed(checks.shortReply, checks.shortReplyAt);
-    if (!reader.AtEnd())
-        throw ServerReplyError::Malformed(checks.shortReply, checks.shortReplyAt);
-}
-
 // One GET of the exchange, its reply capped at SessionReplyLimit.
 Bytes Request(const MStringEx<wchar_t>& url, const HeaderList& headers, const MStringEx<wchar_t>& agent,
               HANDLE cancelEvent)
@@ -246,6 +206,36 @@ const char* NodeText(const pugi::xml_node& node)
     return "";
 }
 } // namespace
+
+void OpenFramedReply(Bytes& reply, const MStringEx<wchar_t>& requestId, const MACrypt& clientKey,
+                     const ReplyChecks& checks, SecureBytes* fields, unsigned fieldCount)
+{
+    if (!UnscrambleBytes(reply, Utf8Bytes(requestId)))
+        throw MCryptException(3);
+    if (reply[0] == KindRefusal)
+    {
+        const unsigned __int64 units = (reply.GetCount() - 1) / 2;
+        MStringEx<wchar_t> message{ElementCount(units)};
+        if (units)
+            std::memcpy(message.GetData(), reply.GetData() + 1, static_cast<size_t>(units * 2));
+        throw ServerReplyError::Refusal(message);
+    }
+    if (reply[0] != KindSessionData)
+        throw ServerReplyError::Malformed(checks.wrongKind, checks.wrongKindAt);
+
+    const ShellMemory<unsigned char> blocks = reply.SubView(1, reply.GetCount() - 1);
+    const unsigned blockBytes = clientKey.GetKeyLength().Bits() / 8u;
+    if (blocks.GetCount() == 0 || blocks.GetCount() % blockBytes != 0)
+        throw ServerReplyError::Malformed(checks.shortReply, checks.shortReplyAt);
+    SecureBytes plain;
+    clientKey.DecryptBuffer(blocks, plain, nullptr);
+    FieldReader reader(plain);
+    for (unsigned i = 0; i < fieldCount; ++i)
+        if (!reader.Next(fields[i]))
+            throw ServerReplyError::Malformed(checks.shortReply, checks.shortReplyAt);
+    if (!reader.AtEnd())
+        throw ServerReplyError::Malformed(checks.shortReply, checks.shortReplyAt);
+}
 
 void ParseServerKeyReply(const MAtom<unsigned char>& reply, MAtom<unsigned char>& keyBlob,
                          MStringEx<wchar_t>& sessionText)

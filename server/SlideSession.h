@@ -5,7 +5,7 @@
 // How the fields become header values is written in docs/protocol.md.
 #pragma once
 
-#include "crypto/Authenticator.h"
+#include "crypto/ACrypt.h"
 #include "server/HeaderList.h"
 
 // The largest reply of the exchange that is read (docs/protocol.md): far
@@ -18,6 +18,19 @@ constexpr unsigned __int64 SessionReplyLimit = 1024 * 1024;
 // are emptied first and filled only on success. Throws InternetException,
 // MCryptException and ServerReplyError.
 bool EstablishSlideSession(HeaderList& sessionHeaders, MAtom<unsigned char>& serverKeyBlob, HANDLE cancelEvent);
+
+// Where a framed reply of one step reports itself malformed.
+struct ReplyChecks
+{
+    unsigned wrongKind, wrongKindAt;
+    unsigned shortReply, shortReplyAt;
+};
+
+// Unscrambles a framed reply with the request id its request carried,
+// throws the server's refusal or a wrong kind, decrypts kind 0 with the
+// client key and reads exactly fieldCount length-prefixed fields.
+void OpenFramedReply(MemoryPH<unsigned char>& reply, const MStringEx<wchar_t>& requestId, const MACrypt& clientKey,
+                     const ReplyChecks& checks, SecureBytes* fields, unsigned fieldCount);
 
 // Reads the unscrambled "get-pk.aspx" reply: the key blob (decoded from its
 // hexadecimal text) and the session text. ServerReplyError 5901 to 5906.

@@ -5,6 +5,7 @@
 #include "foundation/AtomPersistence.h"
 #include "foundation/SystemUtilities.h"
 #include "shell/core/Language.h"
+#include "shell/core/ThreadCounter.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,8 @@ public:
         LanguageModule = m_module;
         UiLanguage = LanguageEnglish;
         ServerBaseAddress() = StoredServerBaseAddress();
+        // Clean Up requests count themselves as worker threads.
+        ThreadCounterHolder.Create();
     }
     void TearDown() override
     {

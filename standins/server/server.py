@@ -17,6 +17,9 @@ Control pages (never recorded):
     /_control/set?NAME=VALUE&.. change settings (see SETTINGS)
     /_control/requests          the recorded requests (see Recorder.text)
     /_control/sessions          "<Q> <R> <I>" of every finished session
+    /_control/codes             the session codes handed out (hex), one a line
+    /_control/cleaned           the codes given back by Clean Up ("<hex>[ unknown]")
+    /_control/slides            "<kind> <entry>" of every slide served
     /_control/held              "1" while a request is held, else "0"
     /_control/release           lets a held request go on
 Test pages:
@@ -59,13 +62,43 @@ SETTINGS = {
     "message": "The server does not serve this program now.",  # refuse
     "version": "2",       # xml_bad_version: the version text sent
     "delay_ms": "2000",   # slow
+    # The slide POST on get-slide.aspx (at=slide): the gallery served, how
+    # its entries are sent, and the reply's flag byte.
+    "gallery": "",        # a folder of pictures; empty: the demo gallery
+    "kind": "auto",       # auto (by extension), picture, media or document
+    "flag": "128",        # the reply's flag byte: 0 or 128
+    "advert_check": "",   # when set, the Content-Type the request must carry
 }
+# Faults of the slide POST (at=slide): wrong_framing (a field claims one byte
+# more than the reply has), trailing_byte, bad_padding (the outer AES layer's
+# padding is broken), short_field (the reply loses its last 3 bytes),
+# prefix_overrun (the outer layer is shorter than the request number N),
+# wrong_kind, message (a server message in place of a slide), bad_flag,
+# empty_payload, slow, hold, drop.
 
 # The permutations of the version texts that rounds 0, 1 and 2 open the
 # session secret with (docs/protocol.md).
 ROUND_ORDERS = ((0, 1, 2, 3, 4, 5, 6, 7), (7, 6, 5, 4, 3, 2, 1, 0), (1, 0, 3, 2, 5, 4, 7, 6))
 # Largest reply the client reads during the exchange; "oversize" passes it.
 SESSION_REPLY_LIMIT = 1024 * 1024
+DEMO_GALLERY = os.path.join(HERE, "..", "..", "resources", "window", "art")
+PICTURE_EXTENSIONS = (".png", ".jpg", ".jpeg", ".gif", ".bmp")
+MEDIA_EXTENSIONS = (".mp3", ".wav", ".wma", ".mp4", ".avi", ".wmv")
+DOCUMENT_EXTENSIONS = (".htm", ".html", ".txt", ".rtf")
+PROPERTIES_MARKER = "{777B6D94-4B2A-4680-B84A-F5DE4095E85C}"
+SECOND_MARKER = "{1939262F-407E-4076-9543-FF9A0AEE4CFC}"
+THIRD_MARKER = "{7413A384-90EC-4B07-95CD-F2EF2D1834FA}"
+ITEM_SEPARATOR = "|KVP-separator:{254A6755-B4FC-47B4-AE04-E383B8AC4DB3}|"
+CACHE_MAGIC = b"QSC1"
+# The request headers of the slide POST, in the order the client sends them
+# (the gallery pair only with a gallery; the session's V, R, I, Q after them).
+SLIDE_HEADERS = ("Velmora-LV-Internet-Get-Slide-Version", "Velmora-LV-Client-PC-PK",
+                 "Velmora-LV-Client-OS-Major-Version", "Velmora-LV-Client-OS-Minor-Version",
+                 "Velmora-LV-Client-OS-Build-Number", "Velmora-LV-Client-OS-Platform-Id",
+                 "Velmora-LV-Client-OS-Service-Pack-Major", "Velmora-LV-Client-OS-Service-Pack-Minor",
+                 "Velmora-LV-Product-Name", "Velmora-LV-Product-Version", "Velmora-LV-UI-Language",
+                 "Velmora-LV-Content-Type", "Velmora-LV-Item-Enumeration-Session-Start",
+                 "Velmora-LV-Item-Enumeration-Forward-Level", "Velmora-LV-Item-Enumeration-Type")
 PAGES = ("get-slide.aspx", "get-galleries.aspx", "get-cv.aspx", "get-ip.aspx", "get-am.aspx",
          "wnd-properties.css", "set-cd.aspx", "get-pk.aspx")
 STYLE_SHEET = b"body { font-family: Tahoma, sans-serif; margin: 8px; }\n"
@@ -116,6 +149,10 @@ class StandIn:
             self.records = []
             self.sessions = {}
             self.held = False
+            self.caches = set()      # cache payloads handed out
+            self.codes = set()       # session codes handed out (hex)
+            self.cleaned = []        # session codes given back by Clean Up (hex)
+            self.slides = []         # "<kind> <entry>" of every slide served
             self.release.set()
             self.release = threading.Event()
 
@@ -274,6 +311,207 @@ def slide_exchange_reply(standin, headers):
     return step, reply
 
 
+# ---- the slide request ---------------------------------------------------------------
+
+
+def be32(n):
+    return n.to_bytes(4, "big")
+
+
+def gallery_entries(folder):
+    try:
+        names = sorted(os.listdir(folder))
+    except OSError:
+        return []
+    return [os.path.join(folder, n) for n in names
+            if n.lower().endswith(PICTURE_EXTENSIONS + MEDIA_EXTENSIONS + DOCUMENT_EXTENSIONS)]
+
+
+def entry_kind(path, forced):
+    if forced in ("picture", "media", "document"):
+        return {"picture": 1, "media": 2, "document": 3}[forced]
+    name = path.lower()
+    return 2 if name.endswith(MEDIA_EXTENSIONS) else 3 if name.endswith(DOCUMENT_EXTENSIONS) else 1
+
+
+def session_code_key():
+    """The key the client protects session codes with on the wire
+    (docs/protocol.md, "The session-code key")."""
+    text = ("Quillory" + "QUILLORY" + "quillory").encode("utf-16-le") + b"\0\0"
+    first = hashlib.sha512(text).digest()[::-1]
+    return hashlib.sha512(first + hashlib.md5(text).digest()).digest()
+
+
+def check_slide_headers(standin, headers):
+    """Refuses (Refusal) a slide request whose headers break the protocol;
+    answers the session, the client key blob and the request number N."""
+    names = [name for name, _ in headers.items()]
+    expected = list(SLIDE_HEADERS)
+    if "Velmora-LV-Gallery-Name" in names:
+        expected += ["Velmora-LV-Gallery-Name", "Velmora-LV-Gallery-Language"]
+    expected += ["V", "R", "I", "Q"]
+    ours = [n for n in names if n.startswith("Velmora-LV-") or n in ("V", "R", "I", "Q")]
+    ours = [n for n in ours if n != "Velmora-LV-CDPAC-D329E58D-87BE-497F-AC5B-706BF6F5D999"]
+    if ours != expected:
+        raise Refusal("The request headers are not in order: %s" % ",".join(ours))
+    get = headers.get
+    if get("Velmora-LV-Internet-Get-Slide-Version") != "5" or get("V") != "1":
+        raise Refusal("The request version is wrong.")
+    if bytes.fromhex(get("Velmora-LV-Product-Name", "")).decode("utf-16-le") != "Quillory":
+        raise Refusal("The product name is wrong.")
+    if get("Velmora-LV-Content-Type") not in ("Advert", "Information"):
+        raise Refusal("The content type is wrong.")
+    wanted = standin.setting("advert_check")
+    if wanted and get("Velmora-LV-Content-Type") != wanted:
+        raise Refusal("The content type is not %s." % wanted)
+    if get("Velmora-LV-Item-Enumeration-Session-Start") not in ("TRUE", "FALSE"):
+        raise Refusal("The session start is wrong.")
+    if get("Velmora-LV-Item-Enumeration-Type") not in ("ordered", "random"):
+        raise Refusal("The enumeration type is wrong.")
+    int(get("Velmora-LV-Item-Enumeration-Forward-Level", "x"))
+    for name in SLIDE_HEADERS[2:8] + ("Velmora-LV-UI-Language",):
+        if not get(name, "").isdigit():
+            raise Refusal("The value of %s is not a number." % name)
+    with standin.lock:
+        session = standin.sessions.get(get("Q", ""))
+    if session is None or session.final is None or (get("R"), get("I")) != session.final:
+        raise Refusal("The session is unknown or unfinished.")
+    key_text = get("Velmora-LV-Client-PC-PK", "")
+    blob, digits = bytes.fromhex(key_text[:-6]), bytes.fromhex(key_text[-6:])
+    if not digits.isdigit() or not 10 <= int(digits) <= 25:
+        raise Refusal("The request number is wrong.")
+    q.load_public_key_blob(blob)
+    return session, blob, int(digits)
+
+
+def read_slide_body(standin, body):
+    """The cache contents A and the filter blob B of the body; the cache must
+    be empty or one this server handed out."""
+    if len(body) < 8:
+        raise Refusal("The body is short.")
+    a = int.from_bytes(body[0:4], "big")
+    if 4 + a + 4 > len(body):
+        raise Refusal("The cache length runs past the body.")
+    cache = body[4:4 + a]
+    b = int.from_bytes(body[4 + a:8 + a], "big")
+    if 8 + a + b != len(body):
+        raise Refusal("The filter length does not end the body.")
+    with standin.lock:
+        known = cache in standin.caches
+    if cache and not known:
+        raise Refusal("The cache is not one this server handed out.")
+    return cache, body[8 + a:]
+
+
+def slide_reply_plain(standin, headers, cache, fault):
+    """The plaintext reply: a slide of the gallery (or what the fault asks for)."""
+    if fault == "message":
+        return bytes([130]) + be32(len(standin.setting("message").encode("utf-16-le"))) + \
+            standin.setting("message").encode("utf-16-le")
+    folder = standin.setting("gallery") or DEMO_GALLERY
+    entries = gallery_entries(folder)
+    if not entries:
+        text = "The gallery is empty.".encode("utf-16-le")
+        return bytes([131]) + be32(len(text)) + text
+    ordered = headers.get("Velmora-LV-Item-Enumeration-Type") == "ordered"
+    last = int.from_bytes(cache[4:8], "big") if cache[:4] == CACHE_MAGIC else -1
+    if headers.get("Velmora-LV-Item-Enumeration-Session-Start") == "TRUE":
+        last = -1
+    index = (last + 1) % len(entries) if ordered else secrets.randbelow(len(entries))
+    path = entries[index]
+    with open(path, "rb") as entry_file:
+        content = entry_file.read()
+    kind = entry_kind(path, standin.setting("kind"))
+    name = os.path.basename(path)
+    properties = ITEM_SEPARATOR.join(["id=%d" % index, "title=%s" % name, "description=From the stand-in",
+                                      "categories=demo", "border_window=frame", "border_picture=border",
+                                      "associated_url=http://127.0.0.1/?slide=%d" % index,
+                                      "creator=Stand-in", "editor=Tests", "approver=Nobody"])
+    second = (PROPERTIES_MARKER + properties + PROPERTIES_MARKER + SECOND_MARKER + "gallery=" + folder +
+              SECOND_MARKER + THIRD_MARKER + THIRD_MARKER).encode("utf-16-le")
+    new_cache = CACHE_MAGIC + be32(index) + secrets.token_bytes(8)
+    if fault == "empty_payload":
+        new_cache = b""
+    with standin.lock:
+        standin.caches.add(new_cache)
+        standin.slides.append("%d %s" % (kind, name))
+    flag = 0x01 if fault == "bad_flag" else int(standin.setting("flag"))
+    if kind == 1:
+        fields = be32(len(content)) + content + be32(0)
+    else:
+        title = name.encode("utf-16-le")
+        fields = be32(len(title)) + title + be32(len(content)) + content
+    plain = bytes([5 if fault == "wrong_kind" else kind]) + fields + be32(len(second)) + second + bytes([flag])
+    if fault == "wrong_framing":
+        plain += be32(len(new_cache) + 1) + new_cache
+    else:
+        plain += be32(len(new_cache)) + new_cache
+    return plain, kind
+
+
+def wrap_slide_reply(plain, blob, n, fault):
+    """The three layers: AES over the reply, its first 256 x N bytes
+    RSA-encrypted for the client behind N bytes of prefix, AES over all."""
+    cipher = q.AesCbc.from_secret(blob)
+    inner = cipher.encrypt(plain)
+    block = (q.load_public_key_blob(blob).key_size + 7) // 8
+    head, tail = inner[:block * n], inner[block * n:]
+    rsa_part = q.rsa_encrypt(q.load_public_key_blob(blob), head, seed_blob=blob)
+    middle = secrets.token_bytes(n) + rsa_part + tail
+    if fault == "prefix_overrun":
+        middle = secrets.token_bytes(n - 1)
+    outer = cipher.encrypt(middle)
+    if fault == "bad_padding":
+        # The last block decrypts to a pad byte of 0.
+        last = cipher.decrypt(outer, strip=False)[:-1] + b"\0"
+        outer = q.AesCbc(cipher.key, cipher.iv).encrypt(last)[:len(last)]
+    return outer
+
+
+def slide_post_reply(standin, headers, body):
+    fault = standin.fault_at("slide")
+    try:
+        session, blob, n = check_slide_headers(standin, headers)
+    except (Refusal, ValueError, IndexError) as refusal:
+        return None, str(refusal)
+    try:
+        cache, _ = read_slide_body(standin, body)
+        made = slide_reply_plain(standin, headers, cache, fault)
+    except Refusal as refusal:
+        text = str(refusal).encode("utf-16-le")
+        made = bytes([129]) + be32(len(text)) + text
+    if isinstance(made, tuple):
+        plain, kind = made
+        if kind in (2, 3):
+            code = secrets.token_bytes(16)
+            with standin.lock:
+                standin.codes.add(code.hex().upper())
+            encrypted = q.rsa_encrypt(q.load_public_key_blob(blob), code, seed_blob=blob)
+            plain += be32(len(encrypted)) + encrypted
+    else:
+        plain = made
+    if fault == "trailing_byte":
+        plain += b"\0"
+    if fault == "short_field":
+        plain = plain[:-3]
+    return wrap_slide_reply(plain, blob, n, fault), None
+
+
+def clean_up(standin, headers):
+    """set-cd.aspx: a session code given back; recorded when it is one this
+    server handed out."""
+    if headers.get("Velmora-LV-DB-Task-Name") != "Clean Up" or headers.get("Velmora-LV-DB-Task-Version") != "1":
+        return b"refused"
+    try:
+        code = q.AesCbc.from_secret(session_code_key()).decrypt(bytes.fromhex(headers.get("Velmora-LV-Auth-Code", "")))
+    except ValueError:
+        return b"refused"
+    with standin.lock:
+        known = code.hex().upper() in standin.codes
+        standin.cleaned.append(code.hex().upper() + ("" if known else " unknown"))
+    return b"ok" if known else b"unknown"
+
+
 # ---- HTTP ------------------------------------------------------------------------------
 
 
@@ -304,6 +542,10 @@ class Handler(BaseHTTPRequestHandler):
             return self.exchange("pk", key_reply(self.standin, self.headers))
         if page == "get-slide.aspx" and method == "GET":
             return self.exchange(*slide_exchange_reply(self.standin, self.headers))
+        if page == "get-slide.aspx" and method == "POST":
+            return self.slide_post(body)
+        if page == "set-cd.aspx":
+            return self.send(200, clean_up(self.standin, self.headers))
         if page == "wnd-properties.css":
             return self.send(200, STYLE_SHEET, "text/css")
         if page in PAGES:
@@ -340,6 +582,28 @@ class Handler(BaseHTTPRequestHandler):
             scrambled = reply  # a key under 7 bytes: the client cannot unscramble anyway
         self.send(200, scrambled)
 
+    def slide_post(self, body):
+        fault = self.standin.fault_at("slide")
+        if fault == "drop":
+            self.close_connection = True
+            self.connection.shutdown(socket.SHUT_RDWR)
+            self.log_line(0, 0, "dropped")
+            return
+        if fault == "slow":
+            time.sleep(int(self.standin.setting("delay_ms")) / 1000.0)
+        if fault == "hold":
+            with self.standin.lock:
+                self.standin.held = True
+                release = self.standin.release
+            release.wait(120)
+            with self.standin.lock:
+                self.standin.held = False
+        reply, refusal = slide_post_reply(self.standin, self.headers, body)
+        if reply is None:
+            # Without a usable client key nothing can be encrypted for it.
+            return self.send(400, refusal.encode("utf-8"))
+        self.send(200, reply)
+
     def test_page(self, page, query, body):
         if page == "bytes":
             count = int(query.get("count", "0"))
@@ -369,6 +633,10 @@ class Handler(BaseHTTPRequestHandler):
         elif page == "sessions":
             with standin.lock:
                 lines = ["%s %s %s" % (s.text, *s.final) for s in standin.sessions.values() if s.final]
+            return self.send(200, ("\n".join(lines) + "\n").encode(), log=False)
+        elif page in ("codes", "cleaned", "slides"):
+            with standin.lock:
+                lines = sorted(standin.codes) if page == "codes" else list(getattr(standin, page))
             return self.send(200, ("\n".join(lines) + "\n").encode(), log=False)
         elif page == "held":
             with standin.lock:

@@ -1,4 +1,4 @@
-#include "slideshow/PrimeTableHash.h"
+#include "foundation/PrimeTableHash.h"
 
 #include <vector>
 
