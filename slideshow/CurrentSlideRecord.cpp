@@ -4,13 +4,12 @@
 #include "filter/MediaSource.h"
 #include "foundation/Handle.h"
 #include "foundation/Registry.h"
+#include "slideshow/MainWindowIds.h"
 #include "slideshow/PrimeTableHash.h"
 
 #include <wincrypt.h>
 
 #include <cstring>
-
-const wchar_t CurrentSlideValueName[] = L"Current Slide";
 
 namespace
 {

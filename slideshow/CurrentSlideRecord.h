@@ -7,14 +7,13 @@
 //      NUL) or "slide" for an online slide
 //   local only: 16 + L  D, the digest's length (64) | 24 + L the digest
 //   E  the record's total length | E + 8 PrimeTableHash of bytes 0 .. E + 7
+// The value's name is CurrentSlideValueName of slideshow/MainWindowIds.h.
 #pragma once
 
 #include "foundation/StringEx.h"
 
 #include <functional>
 #include <vector>
-
-extern const wchar_t CurrentSlideValueName[];
 
 // The SHA-512 digest of the file's content; false when the file cannot be
 // read or hashed.

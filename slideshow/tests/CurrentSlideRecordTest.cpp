@@ -3,6 +3,7 @@
 
 #include "filter/MediaSource.h"
 #include "galleries/tests/GalleryTestFiles.h"
+#include "slideshow/MainWindowIds.h"
 #include "slideshow/tests/SlideshowTestSupport.h"
 
 #include <gtest/gtest.h>
