@@ -4,6 +4,8 @@
 #   ./quillory.sh build   install and build only
 #   ./quillory.sh test    install, build, run every test of both builds
 #   ./quillory.sh run     install, build, start Quillory Window
+#   ./quillory.sh run --local DIR   the same, with the pictures of DIR as the
+#                                   selected local gallery
 #   ./quillory.sh fuzz [TARGET] [--runs N] [--seconds S]   the fuzz driver
 # QUILLORY_BUILD_DIR chooses the build folder (default: build).
 set -euo pipefail
@@ -106,7 +108,24 @@ run_tests() {
   return "$status"
 }
 
+# Stores DIR as the one entry of the local gallery "Local" and selects it,
+# as the gallery dialog stores a gallery, and makes the local galleries the
+# media source.
+store_local_gallery() {
+  local folder key='HKCU\Software\Velmora\Quillory\3'
+  folder="$(winepath -w "$(cd "$1" && pwd)")"
+  wine reg add "$key\Local Galleries" /v "Selected Local Gallery" /t REG_SZ /d Local /f >/dev/null 2>&1
+  wine reg add "$key\Local Galleries\Local" /v "{6C0CA1D4-5E51-4C1B-9F7E-0D6F1A3B2C01}" /t REG_SZ \
+    /d "$folder" /f >/dev/null 2>&1
+  wine reg add "$key" /v "Media Source" /t REG_BINARY /d 00000080 /f >/dev/null 2>&1
+}
+
 run_program() {
+  local local_dir=""
+  if [ "${1:-}" = "--local" ]; then
+    [ -d "${2:-}" ] || { echo "usage: $0 run [--local DIR]" >&2; return 2; }
+    local_dir="$2"
+  fi
   build_all
   local exe="$root/dist/Quillory Window.exe"
   if [ ! -f "$exe" ]; then
@@ -116,6 +135,7 @@ run_program() {
   local had_display="${DISPLAY:-}"
   trap stop_wine EXIT
   start_wine
+  [ -z "$local_dir" ] || store_local_gallery "$local_dir"
   if [ -n "$had_display" ]; then
     wine "$exe"
   else
@@ -154,7 +174,7 @@ run_fuzz() {
 case "${1:-}" in
   build) build_all ;;
   test) shift; run_tests "$@" ;;
-  run) run_program ;;
+  run) shift; run_program "$@" ;;
   fuzz) shift; run_fuzz "$@" ;;
-  *) echo "usage: $0 build|test|run|fuzz" >&2; exit 2 ;;
+  *) echo "usage: $0 build|test|run [--local DIR]|fuzz" >&2; exit 2 ;;
 esac

@@ -17,6 +17,17 @@ bench_build() {
     printf '%s\n' "$log" >&2
     exit 1
   fi
+  # As in quillory.sh: where the kernel cannot run 32-bit programs, wine is
+  # pointed at the 64-bit loader.
+  if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    local shim="$build/wine64-only" name
+    mkdir -p "$shim"
+    for name in wine wine-stable; do
+      printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$shim/$name"
+      chmod +x "$shim/$name"
+    done
+    export PATH="$shim:$PATH"
+  fi
   export WINEPREFIX="$build/wineprefix" HOME="$build/home" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
   if [ ! -d "$WINEPREFIX" ]; then
     mkdir -p "$HOME"

@@ -23,12 +23,15 @@ bool RegistryKey::Open(HKEY root, const wchar_t* path, REGSAM access, LONG* erro
     return true;
 }
 
-bool RegistryKey::Create(HKEY root, const wchar_t* path, REGSAM access)
+bool RegistryKey::Create(HKEY root, const wchar_t* path, REGSAM access, LONG* error)
 {
     Close();
     HKEY key = nullptr;
-    if (RegCreateKeyExW(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
+    const LONG result =
+        RegCreateKeyExW(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr);
+    if (error)
+        *error = result;
+    if (result != ERROR_SUCCESS)
         return false;
     m_key = key;
     return true;

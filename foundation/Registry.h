@@ -18,8 +18,9 @@ public:
 
     // error (optional) receives the system's answer.
     bool Open(HKEY root, const wchar_t* path, REGSAM access, LONG* error = nullptr);
-    // Opens the key, creating it when missing.
-    bool Create(HKEY root, const wchar_t* path, REGSAM access);
+    // Opens the key, creating it when missing; error (optional) receives
+    // the system's answer.
+    bool Create(HKEY root, const wchar_t* path, REGSAM access, LONG* error = nullptr);
     void Close();
 
     HKEY Get() const { return m_key; }

@@ -166,9 +166,32 @@
 #define IDS_CONTENT_VALUE_OMITTED 755
 #define IDS_CONTENT_VALUE_DISABLED 756
 
+// ---- Document viewers ---------------------------------------------------
+
+// Reading a document file.
+#define IDS_DOCUMENT_TOO_LARGE 301
+#define IDS_DOCUMENT_UNREADABLE 302
+
 // ---- Gallery selection --------------------------------------------------
 
 #define IDD_SELECTED_FILES 111
+
+// Saving a gallery and choosing the gallery in use.
+#define IDS_GALLERY_NO_NAME 560
+#define IDS_GALLERY_SAVE_FAILED 561
+#define IDS_GALLERY_EMPTY 283
+#define IDS_GALLERY_ONLY_ENTRY_FAILED 217
+#define IDS_GALLERY_ALL_ENTRIES_FAILED 331
+#define IDS_GALLERY_ONE_ENTRY_FAILED 290
+#define IDS_GALLERY_SOME_ENTRIES_FAILED 289
+
+// Why a gallery entry is refused.
+#define IDS_SCAN_NOT_FOUND 133
+#define IDS_SCAN_UNSUPPORTED 138
+#define IDS_SCAN_TOO_SMALL 288
+#define IDS_SCAN_WINDOWS_FOLDER 322
+#define IDS_SCAN_PROGRAMS_FOLDER 324
+#define IDS_SCAN_HIDDEN 333
 
 // ---- Settings dialogs ---------------------------------------------------
 

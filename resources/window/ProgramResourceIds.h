@@ -17,3 +17,4 @@
 #define IDP_STATUS_ART 130
 #define IDP_TEXT_CARD 133
 #define IDP_MEDIA_CARD 134
+#define IDP_WEB_CARD 138

@@ -65,6 +65,15 @@ convert -size 256x256 xc:none \
   -fill '#4aa35a' -draw "circle 128,128 128,72" \
   -fill white -draw "polygon 110,98 110,158 162,128" \
   media-card.png
+# The web-document card: a page with a globe and a chain link.
+convert -size 256x256 xc:none \
+  -fill white -stroke '#8a8a8a' -strokewidth 3 -draw "roundrectangle 48,24 200,232 10,10" \
+  -fill '#3a86c8' -stroke '#1d4f7a' -strokewidth 4 -draw "circle 124,110 124,54" \
+  -fill none -stroke '#e8f1fa' -strokewidth 4 -draw "ellipse 124,110 24,56 0,360" \
+  -draw "line 68,110 180,110" -draw "line 76,80 172,80" -draw "line 76,140 172,140" \
+  -stroke '#555555' -strokewidth 8 -draw "roundrectangle 84,184 132,212 12,12" \
+  -draw "roundrectangle 118,184 166,212 12,12" \
+  web-card.png
 # Status cards: the card base (560 x 420, a blue-green gradient in a gold
 # frame with two light curves) and the art of the status card (a picture
 # with a red exclamation mark, 64 x 64). 96 DPI, so that point sizes of the
