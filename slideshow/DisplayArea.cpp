@@ -90,6 +90,33 @@ void SaveDisplayArea(const RECT& area)
     WriteProductValue(DisplayAreaValueName, REG_BINARY, &blob, sizeof(blob));
 }
 
+namespace
+{
+// Moves the span [low, high) of an area, keeping its length, so that its
+// anchored end (low when anchoredLow, else high) comes back onto the
+// screens' span [min, max).
+void ClampSpan(LONG& low, LONG& high, LONG min, LONG max, bool anchoredLow)
+{
+    const LONG length = high - low;
+    if (anchoredLow)
+    {
+        if (low < min)
+            low = min;
+        else if (low >= max)
+            low = max - length;
+        high = low + length;
+    }
+    else
+    {
+        if (high <= min)
+            high = min + length;
+        else
+            high = std::min(max, high);
+        low = high - length;
+    }
+}
+}
+
 Anchor_corner_effective ResolveAnchorCorner(RECT& area, Anchor_corner corner, bool clamp,
                                             const MonitorProvider& monitors)
 {
@@ -109,40 +136,8 @@ Anchor_corner_effective ResolveAnchorCorner(RECT& area, Anchor_corner corner, bo
     if (PtInRect(&screens, CornerPixel(area, anchored)))
         return anchored;
 
-    const LONG width = area.right - area.left;
-    const LONG height = area.bottom - area.top;
-    if (IsTopCorner(anchored))
-    {
-        if (area.top < screens.top)
-            area.top = screens.top;
-        else if (area.top >= screens.bottom)
-            area.top = screens.bottom - height;
-        area.bottom = area.top + height;
-    }
-    else
-    {
-        if (area.bottom <= screens.top)
-            area.bottom = screens.top + height;
-        else
-            area.bottom = std::min(screens.bottom, area.bottom);
-        area.top = area.bottom - height;
-    }
-    if (IsLeftCorner(anchored))
-    {
-        if (area.left < screens.left)
-            area.left = screens.left;
-        else if (area.left >= screens.right)
-            area.left = screens.right - width;
-        area.right = area.left + width;
-    }
-    else
-    {
-        if (area.right <= screens.left)
-            area.right = screens.left + width;
-        else
-            area.right = std::min(screens.right, area.right);
-        area.left = area.right - width;
-    }
+    ClampSpan(area.top, area.bottom, screens.top, screens.bottom, IsTopCorner(anchored));
+    ClampSpan(area.left, area.right, screens.left, screens.right, IsLeftCorner(anchored));
     return anchored;
 }
 

@@ -1,6 +1,6 @@
 // The record of one online slide request, owned by the main window: the
 // download worker fills it and the main window reads it when the worker has
-// reported (0x419). Its reset and the texts of its states belong to the
+// reported (WM_ONLINE_FETCH_ENDED). Its reset and the texts of its states belong to the
 // slide step; the worker, the reply and the session code come with the
 // online slides.
 #pragma once

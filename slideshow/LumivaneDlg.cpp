@@ -1,52 +1,31 @@
 #include "slideshow/LumivaneDlg.h"
 
-#include "foundation/HandleMemory.h"
+#include "foundation/PostOwned.h"
 #include "foundation/WindowPlacement.h"
 #include "resources/window/ProgramResourceIds.h"
+#include "shell/core/CrashReport.h"
 #include "shell/core/Help.h"
 #include "shell/core/MessageBox.h"
 #include "shell/core/PrivateMessages.h"
 #include "shell/core/ProgramObjects.h"
 #include "shell/core/ThreadCounter.h"
 #include "slideshow/DisplayArea.h"
+#include "slideshow/MainWindowIds.h"
+#include "slideshow/StatusCard.h"
 
 #include <commctrl.h>
 #include <wmp.h>
 
 namespace
 {
-constexpr UINT_PTR HoverTimerId = 101;
-constexpr UINT_PTR CrossFadeTimerId = 105;
-constexpr UINT_PTR FadeTimerId = 106;
-constexpr UINT_PTR ToolTipTimerId = 110;
-constexpr UINT_PTR OpaqueFlashTimerId = 114;
-constexpr UINT_PTR TopmostTimerId = 115;
 constexpr UINT OpaqueFlashPeriod = 2000;
 constexpr UINT TopmostPeriod = 300;
+// The fade-out when the program quits: 60 alpha steps every 25 ms.
+constexpr UINT CloseFadePeriod = 25;
+constexpr BYTE CloseFadeStep = 60;
 constexpr DWORD MainWindowHelpContext = 0x2006D;
 constexpr DWORD PictureHelpContext = 0x200BE;
 constexpr DWORD PlainModeBits = 0x01000000 | 0x04000000;
-
-HANDLE NewManualEvent() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
-
-// A PNG of the program's own resources as a GDI+ bitmap; null when missing.
-Gdiplus::Bitmap* LoadPngResource(unsigned id)
-{
-    HandleMemory<unsigned char> bytes;
-    bytes.LoadFromResource(GetModuleHandleW(nullptr), L"PNG", id);
-    if (!bytes.GetStream())
-        return nullptr;
-    auto* bitmap = new Gdiplus::Bitmap(bytes.GetStream());
-    if (bitmap->GetLastStatus() != Gdiplus::Ok)
-    {
-        delete bitmap;
-        return nullptr;
-    }
-    // GDI+ decodes lazily from the stream; a copy owns its pixels.
-    Gdiplus::Bitmap* copy = bitmap->Clone(0, 0, bitmap->GetWidth(), bitmap->GetHeight(), PixelFormat32bppARGB);
-    delete bitmap;
-    return copy;
-}
 
 // Windows 8.1 or later: major version above 6, or 6 with minor at least 3.
 bool IsWindows81OrLater()
@@ -74,8 +53,7 @@ CLumivaneDlg::CLumivaneDlg(CWindowBase* controller, const std::atomic<HWND>* con
       m_secondText(ResId(IDS_PRODUCT_NAME)),
       m_productVersion(L"ProductVersion", static_cast<HMODULE>(nullptr)),
       m_icon(GetModuleHandleW(nullptr), IDI_PROGRAM),
-      m_workerRunningEvent(NewManualEvent()),
-      m_workerStopEvent(NewManualEvent()),
+      m_notices(m_secondText),
       m_controllerWindow(controllerWindow),
       m_startupNotice(startupNotice),
       m_controller(controller)
@@ -83,45 +61,16 @@ CLumivaneDlg::CLumivaneDlg(CWindowBase* controller, const std::atomic<HWND>* con
     m_settings.windowBorder = 0;
     m_settings.imageBorder = 0;
     CreateMediaPlayer();
-    m_mediaCard = LoadPngResource(IDP_MEDIA_CARD);
-    m_textCard = LoadPngResource(IDP_TEXT_CARD);
+    m_mediaCard = LoadPngBitmap(GetModuleHandleW(nullptr), IDP_MEDIA_CARD);
+    m_textCard = LoadPngBitmap(GetModuleHandleW(nullptr), IDP_TEXT_CARD);
 
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 1);
     if (block && FAILED(CreateStreamOnHGlobal(block, TRUE, &m_emptyStream)))
         GlobalFree(block);
 
-    const MString product(m_secondText);
-    for (const unsigned id : {IDS_NOTICE_BUSY, IDS_WAIT_ELAPSED, IDS_NOTICE_378, IDS_NOTICE_379,
-                              IDS_NOTICE_FADE_RUNNING, IDS_NOTICE_442, IDS_NOTICE_403, IDS_NOTICE_440, IDS_NOTICE_287,
-                              IDS_NOTICE_332, IDS_NOTICE_NO_PROPERTIES, IDS_NOTICE_439, IDS_NOTICE_NO_GALLERY,
-                              IDS_NOTICE_NO_OTHER_SLIDES, IDS_NOTICE_452, IDS_NOTICE_451, IDS_NOTICE_469,
-                              IDS_NOTICE_470, IDS_NOTICE_471, IDS_NOTICE_472, IDS_NOTICE_NOT_IN_GALLERY})
-    {
-        if (id == IDS_NOTICE_BUSY || id == IDS_NOTICE_NO_PROPERTIES)
-            m_notices.Append(new MString(sX::Format(), id, product.GetText()));
-        else
-            m_notices.Append(new MString(ResId(id)));
-    }
-    m_notices.Append(new MString());
 }
 
-CLumivaneDlg::~CLumivaneDlg()
-{
-    CloseSlideProperties();
-    if (m_emptyStream)
-        m_emptyStream->Release();
-    delete m_prepared;
-    delete m_textCard;
-    delete m_mediaCard;
-    if (m_playerCore)
-        m_playerCore->Release();
-    if (m_player)
-        m_player->Release();
-    delete m_overlayFrame;
-    delete m_previousFrame;
-    delete m_fullSizeFrame;
-    delete m_frame;
-}
+CLumivaneDlg::~CLumivaneDlg() { CloseSlideProperties(); }
 
 void CLumivaneDlg::CreateMediaPlayer()
 {
@@ -129,14 +78,14 @@ void CLumivaneDlg::CreateMediaPlayer()
                                 reinterpret_cast<void**>(&m_player))) ||
         !m_player)
     {
-        m_player = nullptr;
+        m_player.Reset();
         return;
     }
     BSTR invisible = SysAllocString(L"invisible");
     m_player->put_uiMode(invisible);
     SysFreeString(invisible);
     m_player->put_enableContextMenu(VARIANT_FALSE);
-    IWMPSettings* settings = nullptr;
+    ComPtr<IWMPSettings> settings;
     if (SUCCEEDED(m_player->get_settings(&settings)) && settings)
     {
         settings->put_enableErrorDialogs(VARIANT_FALSE);
@@ -145,10 +94,9 @@ void CLumivaneDlg::CreateMediaPlayer()
         settings->put_playCount(1);
         if (IsWindows81OrLater())
             settings->put_mute(VARIANT_TRUE);
-        settings->Release();
     }
     if (FAILED(m_player->QueryInterface(__uuidof(IWMPCore3), reinterpret_cast<void**>(&m_playerCore))))
-        m_playerCore = nullptr;
+        m_playerCore.Reset();
 }
 
 const ATL::MessageMap<CLumivaneDlg>& CLumivaneDlg::GetMessageMap()
@@ -257,7 +205,7 @@ LRESULT CLumivaneDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
             ::SetWindowLongPtrW(m_picture, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PictureSubclassProc)));
     }
 
-    CreateTrackingToolTip();
+    m_notices.Create(m_hWnd, m_icon.Get(), ToolTipTimerId);
 
     MString restoredPath;
     bool restoredOnline = false;
@@ -275,33 +223,14 @@ LRESULT CLumivaneDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     if (!IsRectOnMonitors(m_displayArea))
         FitRectToMonitor(m_displayArea, true, true);
 
-    m_frame = new Gdiplus::Bitmap(1, 1, PixelFormat32bppARGB);
-    m_fullSizeFrame = new Gdiplus::Bitmap(1, 1, PixelFormat32bppARGB);
+    m_frame = std::make_unique<Gdiplus::Bitmap>(1, 1, PixelFormat32bppARGB);
+    m_fullSizeFrame = std::make_unique<Gdiplus::Bitmap>(1, 1, PixelFormat32bppARGB);
     ApplyWindowMode();
     MoveWindow(0, 0, 10, 10, FALSE);
 
     // The first slide: restoring a slide comes with the current-slide record.
     PostMessage(WM_NEXT_SLIDE, IsMediaSourceLocal() ? 3 : 4, 1);
     return TRUE;
-}
-
-void CLumivaneDlg::CreateTrackingToolTip()
-{
-    m_toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_BALLOON,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-    if (!m_toolTip)
-        return;
-    TOOLINFOW tool = {};
-    tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_CENTERTIP | TTF_SUBCLASS | TTF_TRACK | TTF_TRANSPARENT;
-    tool.hwnd = m_hWnd;
-    tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
-    tool.lpszText = const_cast<wchar_t*>(m_notices.GetAt(0)->GetText());
-    ::SendMessageW(m_toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    const MString title(ResId(IDS_NOTICE_BUSY_TITLE));
-    ::SendMessageW(m_toolTip, TTM_SETTITLEW, reinterpret_cast<WPARAM>(m_icon.Get()),
-                   reinterpret_cast<LPARAM>(title.GetText()));
 }
 
 LRESULT CLumivaneDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
@@ -317,7 +246,7 @@ LRESULT CLumivaneDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
     KillTimer(FadeTimerId);
     KillTimer(TopmostTimerId);
     KillTimer(OpaqueFlashTimerId);
-    StopDownloadWorker();
+    m_downloadWorker.Stop();
     return 0;
 }
 
@@ -327,25 +256,26 @@ void CLumivaneDlg::OnFirstSlideShown()
         return;
     SetEvent(m_controller->MainWindowReadyEvent);
     m_topmostTimer = SetTimer(TopmostTimerId, TopmostPeriod);
-    PostToController(WM_TRAY_STATE, 1, 0);
+    PostToController(WM_TRAY_STATE, TrayStateShown, 0);
     PostToController(WM_MAIN_WINDOW_READY, 0, 0);
     if (!m_startupNotice.IsEmpty())
     {
-        auto* notice = new Pair<MString, MString>(MString(sX::Format(), IDS_STARTUP_NOTICE_TITLE,
-                                                          m_productName.GetText()),
-                                                  m_startupNotice);
-        if (!PostMessage(WM_NOTICE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(notice)))
-            delete notice;
+        PostOwned(m_hWnd, WM_NOTICE, static_cast<WPARAM>(-1),
+                  std::make_unique<Pair<MString, MString>>(
+                      MString(sX::Format(), IDS_STARTUP_NOTICE_TITLE, m_productName.GetText()), m_startupNotice));
         m_startupNotice.Clear();
     }
 }
 
 LRESULT CALLBACK CLumivaneDlg::PictureSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* dialog = reinterpret_cast<CLumivaneDlg*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if ((message == WM_KEYDOWN || message == WM_KEYUP) && wParam == VK_CONTROL)
-        ::SendMessageW(::GetParent(window), WM_CTRL_OVER_PICTURE, VK_CONTROL, message);
-    return CallWindowProcW(dialog->m_pictureProc, window, message, wParam, lParam);
+    // A raw subclass procedure: nothing may be thrown into the system's code.
+    return NoThrow<LRESULT>(0, [&] {
+        auto* dialog = reinterpret_cast<CLumivaneDlg*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        if ((message == WM_KEYDOWN || message == WM_KEYUP) && wParam == VK_CONTROL)
+            ::SendMessageW(::GetParent(window), WM_CTRL_OVER_PICTURE, VK_CONTROL, message);
+        return CallWindowProcW(dialog->m_pictureProc, window, message, wParam, lParam);
+    });
 }
 
 // ---- Messages -------------------------------------------------------------
@@ -373,19 +303,38 @@ LRESULT CLumivaneDlg::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&)
 LRESULT CLumivaneDlg::OnCloseDialogs(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     // Another copy of the program quits with other tokens.
-    if (!DialogCloseToken.Matches(wParam, lParam))
+    if (!DialogCloseToken.Matches(wParam, lParam) || m_closeFade)
         return 0;
     PostToController(WM_COMMAND, IDOK, 0);
     CloseViewer(2);
     CloseSlideProperties();
-    for (int alpha = m_alpha; alpha > 0; alpha -= 60)
+    // No slide step starts while the window fades out; the shown time stays
+    // counted for "Elapsed Time".
+    KillTimer(SlideTimer::TimerId);
+    m_slideTimer.timerId = 0;
+    StopFade();
+    m_closeFade = true;
+    m_fadeTimer = SetTimer(FadeTimerId, CloseFadePeriod);
+    if (!m_fadeTimer)
     {
-        SetAlpha(static_cast<BYTE>(alpha));
-        Sleep(25);
+        m_alpha = 0;
+        StepCloseFade();
     }
+    return 0;
+}
+
+void CLumivaneDlg::StepCloseFade()
+{
+    if (m_alpha > CloseFadeStep)
+    {
+        m_alpha = static_cast<BYTE>(m_alpha - CloseFadeStep);
+        SetAlpha(m_alpha);
+        return;
+    }
+    KillTimer(FadeTimerId);
+    m_fadeTimer = 0;
     PostQuitMessage(0);
     EndDialog(0);
-    return 0;
 }
 
 LRESULT CLumivaneDlg::OnQuitRunningInstance(UINT, WPARAM, LPARAM, BOOL&)

@@ -4,16 +4,20 @@
 // reports its state to the controller by posted messages.
 #pragma once
 
+#include "foundation/ComPtr.h"
 #include "foundation/GdiOwners.h"
 #include "foundation/Handle.h"
 #include "foundation/StringEx.h"
+#include "foundation/Sync.h"
 #include "resources/languages/LanguageIds.h"
 #include "shell/WindowBase.h"
+#include "slideshow/DownloadWorker.h"
 #include "slideshow/InternetSlideState.h"
 #include "slideshow/PerformanceData.h"
 #include "slideshow/SlideRendering.h"
 #include "slideshow/SlideStep.h"
 #include "slideshow/SlideTimer.h"
+#include "slideshow/TooltipNotices.h"
 #include "slideshow/WindowModes.h"
 #include "standins/atl/AtlWindow.h"
 
@@ -63,15 +67,16 @@ public:
     void OnFirstSlideShown();
 
     // ---- Presenting slides ----
-    // Presents the prepared picture as the new slide with a cross-fade (mode
-    // 3: the same slide again, after a rotation). False only when nothing is
-    // presented because the show waits for an online slide and the same
-    // status card stands already.
+    // Presents the prepared picture as the new slide with a cross-fade; mode
+    // is the step's SlideStepMode (in the cycle modes a step the user asked
+    // for shows the window at once). False only when nothing is presented
+    // because the show waits for an online slide and the same status card
+    // stands already.
     bool ShowSlide(int mode);
     // Makes a status card of the text over the art (a PNG of the program)
     // the prepared picture; ShowSlide presents it.
     void ShowStatusCard(MStringEx<wchar_t> text, unsigned artId);
-    // A slide title on the prepared picture (MSmartPtrError without one);
+    // A slide title on the prepared picture (nothing without one);
     // the rectangle is left moved.
     void DrawShadowedText(const MStringEx<wchar_t>& text, Gdiplus::RectF& layout, float points);
     // The card shown while the display area is being changed.
@@ -87,9 +92,6 @@ public:
     // Whether one of the program's own dialogs (or, for scopes 0 and 1,
     // viewers) is open.
     static bool IsOwnDialogOpen(int scope) { return ::IsOwnDialogOpen(scope); }
-    // Appends the monitor's MONITORINFO to the list (lParam: an
-    // MList<MONITORINFO>); goes on with the enumeration.
-    static BOOL CALLBACK MonitorEnumProc(HMONITOR monitor, HDC, LPRECT, LPARAM list);
     // Whether the window's rectangle differs from the given one.
     bool IsWindowRectChanged(int left, int top, int width, int height) const;
     bool IsCrossFadeRunning() const { return m_crossFadeProgress != 0 && m_crossFadeTimer != 0; }
@@ -99,8 +101,7 @@ public:
     // Window minus client size of the main window plus the same of the
     // picture control, across and down: a picture size plus these gives the
     // window size.
-    int GetNonClientExtent() const;
-    int GetNonClientHeight() const;
+    SIZE NonClientSize() const;
 
     // ---- The settings record and the display area (the settings dialog
     // edits the fields in place and stores them through these) ----
@@ -177,12 +178,12 @@ private:
     LRESULT OnCaptureChanged(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCtrlOverPicture(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnRButtonDown(UINT, WPARAM, LPARAM, BOOL&);
-    // Show or hide with a fade (0x41C), pause or resume (0x43C).
+    // Show or hide with a fade (WM_SHOW_HIDE), pause or resume (WM_PAUSE_RESUME).
     LRESULT OnShowHide(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPauseResume(UINT, WPARAM, LPARAM, BOOL&);
 
     // ---- The slide step, the settings record and the notices ----
-    // Timers 102 (slide step), 110 (hide the tooltip) and 115 (topmost
+    // The slide timer, the tooltip timer and the topmost timer (topmost
     // watch and screen saver); each runs under the timer semaphore.
     LRESULT OnSlideTimer(UINT_PTR, BOOL&);
     LRESULT OnToolTipTimer(UINT_PTR, BOOL&);
@@ -193,7 +194,7 @@ private:
     LRESULT OnOnlineFetchEnded(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDialogClosed(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnNotice(UINT, WPARAM, LPARAM, BOOL&);
-    // A controller dialog opens (0x41C with its reason): runs before the
+    // A controller dialog opens (WM_SHOW_HIDE with its reason): runs before the
     // show-and-hide handler and lets it go on.
     LRESULT OnControllerDialogOpening(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnGalleryChanged(UINT, WPARAM, LPARAM, BOOL&);
@@ -217,33 +218,30 @@ private:
     // none).
     void LoadSettings(MStringEx<wchar_t>& restoredPath, bool& restoredOnline);
     void CreateMediaPlayer();
-    void CreateTrackingToolTip();
-    // Under the viewer lock: 0x40E with value to the open viewer.
+    // Under the viewer lock: WM_CLOSE_REQUEST with value to the open viewer.
     void CloseViewer(WPARAM value);
     // Closes and deletes the slide-properties window when one is open; comes
     // with the viewers.
     void CloseSlideProperties() {}
     // Arms the slide timer, or while the show waits for an online slide,
     // polls for it.
-    void RestartSlideTimer(int how);
+    void RestartSlideTimer(SlideTimer::ArmFor how);
     // Steps of presenting a slide (LumivaneDlgPresentation.cpp).
     void StartTransition();
     void DrawTransitionFrame(bool restartTimer);
     void RenderCurrentFrame();
     // Places the picture control over the whole client area, without repainting.
     void FitPictureToClient();
+    // The prepared picture's size fitted into the display area's square.
+    void FitPreparedPicture();
     // The borders of the settings, or of the online slide that brings its own.
     void ApplyBorders();
     // The end of a window drag: the display area follows the window.
     void EndDrag(const RECT& window);
-    // Ends a running window fade (timer 106).
+    // Ends a running window fade.
     void StopFade();
-    // Ends a running download worker through its stop event and waits.
-    void StopDownloadWorker();
-    bool IsDownloadWorkerRunning() const;
-    // Starts the download worker for the record; false when none could be
-    // started (the worker comes with the online slides).
-    bool StartDownloadWorker(bool advertDue);
+    // One tick of the fade that ends the dialog when the program quits.
+    void StepCloseFade();
     // Whether the stored media source is the local galleries.
     bool IsMediaSourceLocal() const;
     // The adverts' rule for an online slide among local ones (kind 1 lowers
@@ -256,7 +254,7 @@ private:
     // slide preparation.
     bool BuildReceivedSlide(int kind);
     bool ShowReceivedSlide(MStringEx<wchar_t>& path, int kind);
-    // 0x416: the gallery dialog ended with changes (or none).
+    // WM_SELECTION_CHANGED: the gallery dialog ended with changes (or none).
     void OnSettingsChanged(WPARAM wParam, LPARAM lParam);
     // The settings dialog ended: its preview is undone, and the display area
     // too unless the settings were saved.
@@ -293,6 +291,8 @@ private:
     DWORD m_appliedImageBorder = ~0u;
     // 8. The window icon.
     MIcon m_icon;
+    // The tracking tooltip and its notices.
+    TooltipNotices m_notices;
     // 9. The picture control, timer 115.
     HWND m_picture = nullptr;
     WNDPROC m_pictureProc = nullptr;
@@ -316,30 +316,31 @@ private:
     // 14. The current frame and the full-size copy of the prepared picture;
     // the frame of the slide before, and the overlay drawn instead of the
     // current frame while it exists (a cross-fade frame or the preview card).
-    Gdiplus::Bitmap* m_frame = nullptr;
-    Gdiplus::Bitmap* m_fullSizeFrame = nullptr;
-    Gdiplus::Bitmap* m_previousFrame = nullptr;
-    Gdiplus::Bitmap* m_overlayFrame = nullptr;
+    BitmapPtr m_frame;
+    BitmapPtr m_fullSizeFrame;
+    BitmapPtr m_previousFrame;
+    BitmapPtr m_overlayFrame;
     // The prepared picture fitted into the display area, now and before.
     PictureSize m_pictureSize;
     PictureSize m_previousPictureSize;
     // 15. The invisible Windows Media Player.
-    IWMPPlayer* m_player = nullptr;
-    IWMPCore3* m_playerCore = nullptr;
+    ComPtr<IWMPPlayer> m_player;
+    ComPtr<IWMPCore3> m_playerCore;
     // 16. Card artwork.
-    Gdiplus::Bitmap* m_mediaCard = nullptr;
-    Gdiplus::Bitmap* m_textCard = nullptr;
+    BitmapPtr m_mediaCard;
+    BitmapPtr m_textCard;
     // 17. Window fade.
     BYTE m_alpha = 0;
     BYTE m_targetAlpha = 255;
     UINT_PTR m_fadeTimer = 0;
     int m_fadeDirection = 1;
     DWORD m_fadeStateCode = 1;
+    // The program quits: the fade timer fades the window out quickly and its
+    // last tick ends the dialog.
+    bool m_closeFade = false;
     UINT_PTR m_opaqueFlashTimer = 0;
     // 18. The download worker and the cross-fade.
-    MHandle m_downloadWorker{INVALID_HANDLE_VALUE};
-    MHandle m_workerRunningEvent;
-    MHandle m_workerStopEvent;
+    DownloadWorker m_downloadWorker;
     UINT_PTR m_crossFadeTimer = 0;
     unsigned __int64 m_crossFadeProgress = 0;
     // 19. Waiting for an online slide; status-card hashes; fast retry.
@@ -352,15 +353,9 @@ private:
     // 21. Local slides shown since the last online slide.
     DWORD m_localSlideCount = 0;
     // 22. The prepared picture of the current slide and an empty stream.
-    Gdiplus::Bitmap* m_prepared = nullptr;
-    IStream* m_emptyStream = nullptr;
-    // 24. The tracking tooltip.
-    HWND m_toolTip = nullptr;
-    // 25. Texts loaded at construction for the tooltip notices, and one empty
-    // text.
-    MList<MStringEx<wchar_t>> m_notices;
-    // 26. Timer 110, the step-pending flag, the start-up notice.
-    UINT_PTR m_toolTipTimer = 0;
+    BitmapPtr m_prepared;
+    ComPtr<IStream> m_emptyStream;
+    // 26. The step-pending flag, the start-up notice.
     BYTE m_stepPending = 0;
     MStringEx<wchar_t> m_startupNotice;
     // 27. The controller.

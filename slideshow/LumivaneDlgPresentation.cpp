@@ -1,28 +1,21 @@
 // CLumivaneDlg: presenting the prepared picture as the new slide, the
-// cross-fade driven by timer 105, the picture control's drawing, status
+// cross-fade driven by its timer, the picture control's drawing, status
 // cards, the preview card, and the window's placement in the display area.
 #include "slideshow/LumivaneDlg.h"
 
-#include "foundation/SmartPtr.h"
+#include "foundation/PostOwned.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "shell/core/PrivateMessages.h"
 #include "slideshow/DisplayArea.h"
+#include "slideshow/MainWindowIds.h"
 #include "slideshow/StatusCard.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace
 {
-constexpr UINT_PTR CrossFadeTimer = 105;
 constexpr UINT CrossFadePeriod = 10;
-
-// Every bitmap belongs to exactly one member: a new one deletes the old.
-void Replace(Gdiplus::Bitmap*& member, Gdiplus::Bitmap* bitmap)
-{
-    if (member != bitmap)
-        delete member;
-    member = bitmap;
-}
 
 unsigned LargerSide(const PictureSize& size)
 {
@@ -49,7 +42,7 @@ void CLumivaneDlg::PlaceWindow(int width, int height)
     }
 }
 
-int CLumivaneDlg::GetNonClientExtent() const
+SIZE CLumivaneDlg::NonClientSize() const
 {
     RECT window = {}, client = {}, picture = {}, pictureClient = {};
     ::GetWindowRect(m_hWnd, &window);
@@ -59,20 +52,14 @@ int CLumivaneDlg::GetNonClientExtent() const
         ::GetWindowRect(m_picture, &picture);
         ::GetClientRect(m_picture, &pictureClient);
     }
-    return (window.right - window.left - client.right) + (picture.right - picture.left - pictureClient.right);
+    return SIZE{(window.right - window.left - client.right) + (picture.right - picture.left - pictureClient.right),
+                (window.bottom - window.top - client.bottom) + (picture.bottom - picture.top - pictureClient.bottom)};
 }
 
-int CLumivaneDlg::GetNonClientHeight() const
+void CLumivaneDlg::FitPreparedPicture()
 {
-    RECT window = {}, client = {}, picture = {}, pictureClient = {};
-    ::GetWindowRect(m_hWnd, &window);
-    ::GetClientRect(m_hWnd, &client);
-    if (m_picture)
-    {
-        ::GetWindowRect(m_picture, &picture);
-        ::GetClientRect(m_picture, &pictureClient);
-    }
-    return (window.bottom - window.top - client.bottom) + (picture.bottom - picture.top - pictureClient.bottom);
+    const LONG side = std::max<LONG>(1, m_displayArea.right - m_displayArea.left - NonClientSize().cx);
+    FitIntoSquare(static_cast<unsigned>(side), m_prepared->GetWidth(), m_prepared->GetHeight(), m_pictureSize);
 }
 
 bool CLumivaneDlg::IsWindowRectChanged(int left, int top, int width, int height) const
@@ -90,7 +77,7 @@ void CLumivaneDlg::FitPictureToClient()
     ::MoveWindow(m_picture, 0, 0, client.right, client.bottom, FALSE);
 }
 
-void CLumivaneDlg::RestartSlideTimer(int how)
+void CLumivaneDlg::RestartSlideTimer(SlideTimer::ArmFor how)
 {
     if (!m_waitingForOnline)
     {
@@ -98,19 +85,8 @@ void CLumivaneDlg::RestartSlideTimer(int how)
         return;
     }
     m_slideTimer.ClearTimes();
-    if (WaitForSingleObject(m_workerRunningEvent, 0) != WAIT_OBJECT_0)
-        m_slideTimer.Retry(m_hWnd, m_fastRetry ? 50 : 5000);
-}
-
-BOOL CALLBACK CLumivaneDlg::MonitorEnumProc(HMONITOR monitor, HDC, LPRECT, LPARAM list)
-{
-    auto* info = new MONITORINFO();
-    info->cbSize = sizeof(MONITORINFO);
-    if (GetMonitorInfoW(monitor, info))
-        reinterpret_cast<MList<MONITORINFO>*>(list)->Append(info);
-    else
-        delete info;
-    return TRUE;
+    if (!m_downloadWorker.IsRunning())
+        m_slideTimer.Retry(m_hWnd, OnlinePollPeriod(m_fastRetry != 0));
 }
 
 // ---- Presenting a slide -----------------------------------------------------
@@ -121,16 +97,17 @@ bool CLumivaneDlg::ShowSlide(int mode)
     // The same status card is not presented twice in a row.
     if (m_waitingForOnline && m_cardHash == m_previousCardHash)
     {
-        RestartSlideTimer(3);
+        RestartSlideTimer(SlideTimer::ArmFor::RestAfterPause);
         return false;
     }
     m_previousPictureSize = m_pictureSize;
     // Online content counts a load in the adverts statistics; that comes
-    // with the current-slide record.
+    // with the current-slide record. Every step prepares a picture or a card
+    // before it presents.
+    assert(m_prepared);
     if (!m_prepared)
-        throw MSmartPtrError();
-    const int side = std::max(1, static_cast<int>(m_displayArea.right - m_displayArea.left) - GetNonClientExtent());
-    FitIntoSquare(static_cast<unsigned>(side), m_prepared->GetWidth(), m_prepared->GetHeight(), m_pictureSize);
+        return false;
+    FitPreparedPicture();
 
     const OperationMode operationMode = GetOperationMode();
     if (!m_waitingForOnline && IsCycleMode(operationMode))
@@ -138,15 +115,15 @@ bool CLumivaneDlg::ShowSlide(int mode)
         if (m_slideTimer.HasReachedIntervalB())
         {
             RenderCurrentFrame();
-            if (mode == 3)
+            if (mode == StepUserNext)
             {
-                m_slideTimer.Arm(m_hWnd, operationMode, 0);
+                m_slideTimer.Arm(m_hWnd, operationMode, SlideTimer::ArmFor::FullInterval);
                 ShowWithFade(true, FadeStateShown);
                 m_keepHidden = 0;
             }
             else
             {
-                m_slideTimer.Arm(m_hWnd, operationMode, 2);
+                m_slideTimer.Arm(m_hWnd, operationMode, SlideTimer::ArmFor::RestAfterPause);
                 ShowWithFade(false, FadeStateHiddenUntilNextCycle);
                 OnFirstSlideShown();
             }
@@ -155,12 +132,12 @@ bool CLumivaneDlg::ShowSlide(int mode)
         if (WaitForSingleObject(m_controller->MainWindowReadyEvent, 0) == WAIT_OBJECT_0 && !IsWindowVisible())
         {
             RenderCurrentFrame();
-            m_slideTimer.Arm(m_hWnd, operationMode, 0);
+            m_slideTimer.Arm(m_hWnd, operationMode, SlideTimer::ArmFor::FullInterval);
             ShowWithFade(true, FadeStateShown);
             return true;
         }
         StartTransition();
-        PostMessage(WM_SHOW_HIDE, 1, 3);
+        PostMessage(WM_SHOW_HIDE, ShowFlagShow, ShowReasonPresentation);
         return true;
     }
     StartTransition();
@@ -169,12 +146,12 @@ bool CLumivaneDlg::ShowSlide(int mode)
 
 void CLumivaneDlg::StartTransition()
 {
-    Gdiplus::Bitmap* frame = RenderScaledFrame(LargerSide(m_pictureSize), m_prepared);
-    Replace(m_previousFrame, m_frame);
-    m_frame = frame;
-    Replace(m_fullSizeFrame, CopyFullSize(m_prepared));
+    BitmapPtr frame = RenderScaledFrame(LargerSide(m_pictureSize), m_prepared.get());
+    m_previousFrame = std::move(m_frame);
+    m_frame = std::move(frame);
+    m_fullSizeFrame = CopyFullSize(m_prepared.get());
     m_crossFadeProgress = 100;
-    m_crossFadeTimer = SetTimer(CrossFadeTimer, CrossFadePeriod);
+    m_crossFadeTimer = SetTimer(CrossFadeTimerId, CrossFadePeriod);
     if (!m_crossFadeTimer)
     {
         // No timer: the slide is shown at once.
@@ -182,15 +159,16 @@ void CLumivaneDlg::StartTransition()
         m_keepHidden = 0;
         ShowWindow(SW_SHOWNA);
         RenderCurrentFrame();
-        RestartSlideTimer(0);
+        RestartSlideTimer(SlideTimer::ArmFor::FullInterval);
         OnFirstSlideShown();
     }
 }
 
 void CLumivaneDlg::RenderCurrentFrame()
 {
-    const int width = static_cast<int>(m_pictureSize.width) + GetNonClientExtent();
-    const int height = static_cast<int>(m_pictureSize.height) + GetNonClientHeight();
+    const SIZE nonClient = NonClientSize();
+    const int width = static_cast<int>(m_pictureSize.width) + nonClient.cx;
+    const int height = static_cast<int>(m_pictureSize.height) + nonClient.cy;
     if (IsWindowRectChanged(m_displayArea.left, m_displayArea.top, width, height))
     {
         PlaceWindow(width, height);
@@ -199,9 +177,9 @@ void CLumivaneDlg::RenderCurrentFrame()
     }
     RECT client = {};
     ::GetClientRect(m_picture, &client);
-    Replace(m_frame, RenderScaledFrame(static_cast<unsigned>(std::max(client.right, client.bottom)), m_prepared));
-    Replace(m_fullSizeFrame, CopyFullSize(m_prepared));
-    Replace(m_overlayFrame, nullptr);
+    m_frame = RenderScaledFrame(static_cast<unsigned>(std::max(client.right, client.bottom)), m_prepared.get());
+    m_fullSizeFrame = CopyFullSize(m_prepared.get());
+    m_overlayFrame.reset();
     ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
@@ -211,8 +189,8 @@ void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
     {
         const DWORD start = GetTickCount();
         const unsigned progress = static_cast<unsigned>(m_crossFadeProgress);
-        const SIZE size =
-            CrossFadeWindowSize(m_previousPictureSize, m_pictureSize, progress, GetNonClientExtent(), GetNonClientHeight());
+        const SIZE nonClient = NonClientSize();
+        const SIZE size = CrossFadeWindowSize(m_previousPictureSize, m_pictureSize, progress, nonClient.cx, nonClient.cy);
         if (IsWindowRectChanged(m_displayArea.left, m_displayArea.top, size.cx, size.cy))
         {
             PlaceWindow(size.cx, size.cy);
@@ -224,31 +202,31 @@ void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
         }
         RECT client = {};
         ::GetClientRect(m_picture, &client);
-        Replace(m_overlayFrame, ComposeCrossFadeFrame(m_previousFrame, m_frame, client.right, client.bottom, progress));
+        m_overlayFrame =
+            ComposeCrossFadeFrame(m_previousFrame.get(), m_frame.get(), client.right, client.bottom, progress);
         ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         m_crossFadeProgress = NextCrossFadeProgress(progress, TicksBetween(GetTickCount(), start));
         return;
     }
 
-    const int width = static_cast<int>(m_pictureSize.width) + GetNonClientExtent();
-    const int height = static_cast<int>(m_pictureSize.height) + GetNonClientHeight();
+    const SIZE nonClient = NonClientSize();
+    const int width = static_cast<int>(m_pictureSize.width) + nonClient.cx;
+    const int height = static_cast<int>(m_pictureSize.height) + nonClient.cy;
     if (IsWindowRectChanged(m_displayArea.left, m_displayArea.top, width, height))
     {
         PlaceWindow(width, height);
         FitPictureToClient();
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
     }
-    Replace(m_overlayFrame, nullptr);
+    m_overlayFrame.reset();
     ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    KillTimer(CrossFadeTimer);
+    KillTimer(CrossFadeTimerId);
     m_crossFadeTimer = 0;
     // The full-size copy goes to the screen-saver windows, which come with
     // the screen saver.
-    if (!m_fullSizeFrame)
-        throw MSmartPtrError();
     if (restartTimer)
     {
-        RestartSlideTimer(0);
+        RestartSlideTimer(SlideTimer::ArmFor::FullInterval);
         OnFirstSlideShown();
     }
 }
@@ -289,7 +267,7 @@ LRESULT CLumivaneDlg::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL&)
     const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
     if (!item || item->CtlType != ODT_STATIC || item->CtlID != IDC_MAIN_PICTURE)
         return 0;
-    Gdiplus::Bitmap* frame = m_overlayFrame ? m_overlayFrame : m_frame;
+    Gdiplus::Bitmap* frame = m_overlayFrame ? m_overlayFrame.get() : m_frame.get();
     if (!frame)
         return 0;
     Gdiplus::Graphics graphics(item->hDC);
@@ -301,7 +279,7 @@ LRESULT CLumivaneDlg::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 void CLumivaneDlg::RenderPreviewCard(int side)
 {
-    Replace(m_overlayFrame, ::RenderPreviewCard(side, MString(ResId(IDS_PREVIEW_CARD))));
+    m_overlayFrame = ::RenderPreviewCard(side, MString(ResId(IDS_PREVIEW_CARD)));
 }
 
 // ---- Status cards and titles ----------------------------------------------
@@ -309,15 +287,14 @@ void CLumivaneDlg::RenderPreviewCard(int side)
 void CLumivaneDlg::ShowStatusCard(MString text, unsigned artId)
 {
     // The tray icon's tooltip; the controller frees the text.
-    auto* tooltip = text.EqualsNoCase(MString(ResId(IDS_ONLINE_SLIDE_WAITING)))
-                        ? new MString(text)
-                        : new MString(sX::Format(), IDS_CARD_TOOLTIP, text.GetText());
-    if (!::PostMessageW(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle, reinterpret_cast<LPARAM>(tooltip)))
-        delete tooltip;
+    PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
+              text.EqualsNoCase(MString(ResId(IDS_ONLINE_SLIDE_WAITING)))
+                  ? std::make_unique<MString>(text)
+                  : std::make_unique<MString>(sX::Format(), IDS_CARD_TOOLTIP, text.GetText()));
 
     const StatusCardTexts texts{MString(ResId(IDS_CARD_CAPTION)),
                                 MString(sX::Format(), IDS_CARD_TITLE, m_secondText.GetText()), text};
-    Replace(m_prepared, BuildStatusCard(GetModuleHandleW(nullptr), IDP_CARD_BASE, artId, texts));
+    m_prepared = BuildStatusCard(GetModuleHandleW(nullptr), IDP_CARD_BASE, artId, texts);
 
     m_waitingForOnline = 1;
     m_previousCardHash = m_cardHash;
@@ -332,7 +309,8 @@ void CLumivaneDlg::ShowStatusCard(MString text, unsigned artId)
 
 void CLumivaneDlg::DrawShadowedText(const MString& text, Gdiplus::RectF& layout, float points)
 {
+    assert(m_prepared);
     if (!m_prepared)
-        throw MSmartPtrError();
+        return;
     ::DrawShadowedText(*m_prepared, text, layout, points);
 }

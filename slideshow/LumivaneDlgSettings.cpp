@@ -1,13 +1,14 @@
 // CLumivaneDlg: the settings record and the display area as the window keeps
-// them, the window's size changes (0x40F and the relayout), the tracking
-// tooltip's notices (0x41A, timer 110), and what the window does around the
+// them, the window's size changes (WM_SET_SIDE and the relayout), the
+// tracking tooltip's notices (WM_NOTICE), and what the window does around the
 // controller's settings dialog.
 #include "slideshow/LumivaneDlg.h"
 
-#include "foundation/SmartPtr.h"
+#include "foundation/PostOwned.h"
 #include "foundation/WindowPlacement.h"
 #include "shell/core/PrivateMessages.h"
 #include "slideshow/DisplayArea.h"
+#include "slideshow/MainWindowIds.h"
 #include "slideshow/SettingsRegistry.h"
 #include "slideshow/TooltipNotice.h"
 
@@ -17,18 +18,7 @@
 
 namespace
 {
-constexpr UINT_PTR ToolTipTimerId = 110;
-constexpr UINT ToolTipPeriod = 2500;
-const wchar_t CurrentSlideValueName[] = L"Current Slide";
 
-// The strings that the window loads at construction for the tooltip's
-// bodies, in the order of its notice list.
-const UINT PreloadedNoticeIds[] = {IDS_NOTICE_BUSY,         IDS_WAIT_ELAPSED, IDS_NOTICE_378,  IDS_NOTICE_379,
-                                   IDS_NOTICE_FADE_RUNNING, IDS_NOTICE_442,   IDS_NOTICE_403,  IDS_NOTICE_440,
-                                   IDS_NOTICE_287,          IDS_NOTICE_332,   IDS_NOTICE_NO_PROPERTIES,
-                                   IDS_NOTICE_439,          IDS_NOTICE_NO_GALLERY, IDS_NOTICE_NO_OTHER_SLIDES,
-                                   IDS_NOTICE_452,          IDS_NOTICE_451,   IDS_NOTICE_469,  IDS_NOTICE_470,
-                                   IDS_NOTICE_471,          IDS_NOTICE_472,   IDS_NOTICE_NOT_IN_GALLERY};
 }
 
 // ---- The settings record ----------------------------------------------------
@@ -144,8 +134,7 @@ void CLumivaneDlg::EndSettingsDialog(DWORD result)
     m_displayArea = m_areaBeforeSettings;
     if (m_prepared)
     {
-        const int side = std::max(1, static_cast<int>(m_displayArea.right - m_displayArea.left) - GetNonClientExtent());
-        FitIntoSquare(static_cast<unsigned>(side), m_prepared->GetWidth(), m_prepared->GetHeight(), m_pictureSize);
+        FitPreparedPicture();
         RenderCurrentFrame();
     }
     else
@@ -161,43 +150,19 @@ void CLumivaneDlg::EndSettingsDialog(DWORD result)
 void CLumivaneDlg::ShowTrackingTooltip(MString title, const MString& body)
 {
     // Notices wait for the first slide.
-    if (!m_toolTip || WaitForSingleObject(m_controller->MainWindowReadyEvent, 0) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(m_controller->MainWindowReadyEvent, 0) != WAIT_OBJECT_0)
         return;
-    ::SendMessageW(m_toolTip, TTM_SETTITLEW, reinterpret_cast<WPARAM>(m_icon.Get()),
-                   reinterpret_cast<LPARAM>(title.GetText()));
-    TOOLINFOW tool = {};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = m_hWnd;
-    tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
-    tool.lpszText = const_cast<wchar_t*>(body.GetText());
-    ::SendMessageW(m_toolTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    ::SendMessageW(m_toolTip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
-    RECT window = {};
-    GetWindowRect(&window);
-    ::SendMessageW(m_toolTip, TTM_TRACKPOSITION, 0,
-                   MAKELPARAM(static_cast<WORD>((window.left + window.right) / 2), static_cast<WORD>(window.bottom)));
-    m_toolTipTimer = SetTimer(ToolTipTimerId, ToolTipPeriod);
+    m_notices.Show(title, body);
 }
 
-void CLumivaneDlg::HideTrackingTooltip()
-{
-    if (!m_toolTip || !::IsWindowVisible(m_toolTip))
-        return;
-    TOOLINFOW tool = {};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = m_hWnd;
-    tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
-    ::SendMessageW(m_toolTip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
-}
+void CLumivaneDlg::HideTrackingTooltip() { m_notices.Hide(); }
 
 LRESULT CLumivaneDlg::OnToolTipTimer(UINT_PTR, BOOL&)
 {
     SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
     if (!timers.IsHeld())
         return 0;
-    KillTimer(ToolTipTimerId);
-    m_toolTipTimer = 0;
-    HideTrackingTooltip();
+    m_notices.OnTimer();
     return 0;
 }
 
@@ -213,19 +178,17 @@ LRESULT CLumivaneDlg::OnNotice(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     {
         // The record belongs to this window. A null one is dropped: a notice
         // is not worth ending the show for.
-        MSmartPtr<Pair<MString, MString>> record(reinterpret_cast<Pair<MString, MString>*>(lParam));
-        if (record.IsEmpty())
+        const auto record = TakeOwned<Pair<MString, MString>>(lParam);
+        if (!record)
             break;
-        *m_notices.GetAt(m_notices.GetCount() - 1) = record->second;
-        ShowTrackingTooltip(record->first, *m_notices.GetAt(m_notices.GetCount() - 1));
+        ShowTrackingTooltip(record->first, record->second);
         break;
     }
     case TooltipNotice::Show:
     {
-        const UINT* found = std::find(std::begin(PreloadedNoticeIds), std::end(PreloadedNoticeIds), notice.bodyId);
-        if (found == std::end(PreloadedNoticeIds))
-            break;
-        ShowTrackingTooltip(MString(ResId(notice.titleId)), *m_notices.GetAt(found - std::begin(PreloadedNoticeIds)));
+        const std::optional<Notice> body = NoticeOfString(notice.bodyId);
+        if (body)
+            ShowTrackingTooltip(MString(ResId(notice.titleId)), m_notices.Text(*body));
         break;
     }
     case TooltipNotice::Ignore:

@@ -1,24 +1,25 @@
-// CLumivaneDlg: the slide step. Timer 102 and the messages that ask for a
-// slide (0x417, 0x419, 0x416, 0x43E, 0x438, 0x41B) end in NextSlide, which
-// chooses between an online slide, fetched by the download worker, and the
-// next file of the local gallery; timer 115 keeps the window topmost and
-// decides about the screen saver.
+// CLumivaneDlg: the slide step. The slide timer and the messages that ask
+// for a slide (WM_NEXT_SLIDE, WM_ONLINE_FETCH_ENDED, WM_SELECTION_CHANGED,
+// WM_GALLERY_CHANGED, WM_MEDIA_SOURCE_CHANGED, WM_DIALOG_CLOSED) end in
+// NextSlide, which chooses between an online slide, fetched by the download
+// worker, and the next file of the local gallery; the topmost timer keeps
+// the window topmost and decides about the screen saver.
 #include "slideshow/LumivaneDlg.h"
 
 #include "filter/MediaSource.h"
+#include "foundation/PostOwned.h"
 #include "foundation/ShellHelpers.h"
 #include "foundation/SmartPtr.h"
 #include "galleries/LocalGalleryStore.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "shell/core/PrivateMessages.h"
+#include "slideshow/MainWindowIds.h"
 #include "slideshow/SettingsRegistry.h"
 
 #include <shlwapi.h>
 
 namespace
 {
-constexpr UINT_PTR HoverTimerId = 101;
-const wchar_t CurrentSlideValueName[] = L"Current Slide";
 
 // Until the walk through the local gallery comes, there is no selection.
 class NoLocalSlideWalk : public LocalSlideWalk
@@ -43,9 +44,9 @@ MString FailureText(std::exception_ptr failure, const MString& productName)
     {
         std::rethrow_exception(failure);
     }
-    catch (const MString& text)
+    catch (const StepFailure& failure)
     {
-        return text;
+        return failure.Text();
     }
     catch (...)
     {
@@ -61,28 +62,6 @@ std::unique_ptr<SlidePreparation> NewSlidePreparation() { return std::make_uniqu
 // ---- Sources ------------------------------------------------------------------
 
 bool CLumivaneDlg::IsMediaSourceLocal() const { return ReadMediaSource(); }
-
-bool CLumivaneDlg::IsDownloadWorkerRunning() const
-{
-    return WaitForSingleObject(m_workerRunningEvent, 0) == WAIT_OBJECT_0;
-}
-
-// The worker itself comes with the online slides; until then no fetch
-// starts, the step shows what stands for the online slide and the timer
-// polls.
-bool CLumivaneDlg::StartDownloadWorker(bool) { return false; }
-
-void CLumivaneDlg::StopDownloadWorker()
-{
-    if (!m_downloadWorker.IsValid())
-        return;
-    DWORD code = 0;
-    while (GetExitCodeThread(m_downloadWorker, &code) && code == STILL_ACTIVE)
-    {
-        SetEvent(m_workerStopEvent);
-        Sleep(10);
-    }
-}
 
 namespace
 {
@@ -165,12 +144,12 @@ bool CLumivaneDlg::ShowReceivedSlide(MString& path, int kind)
 bool CLumivaneDlg::NextSlide(int kind, int mode)
 {
     const bool local = IsMediaSourceLocal();
-    if (IsDownloadWorkerRunning())
+    if (m_downloadWorker.IsRunning())
     {
         switch (DecideWhileWorkerRuns(mode, kind, m_fetchReason))
         {
         case RunningWorkerAction::WaitForEnd:
-            StopDownloadWorker();
+            m_downloadWorker.Stop();
             break;
         case RunningWorkerAction::LeaveRunning:
             return false;
@@ -178,15 +157,15 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
             m_stepPending = 1;
             return false;
         case RunningWorkerAction::StopAndReset:
-            StopDownloadWorker();
+            m_downloadWorker.Stop();
             m_internetSlide.Reset();
             break;
         case RunningWorkerAction::StopAndGoOn:
-            StopDownloadWorker();
+            m_downloadWorker.Stop();
             break;
         case RunningWorkerAction::BusyNotice:
             ShowTrackingTooltip(MString(ResId(local ? IDS_NOTICE_LOCAL_BUSY_TITLE : IDS_NOTICE_ONLINE_BUSY_TITLE)),
-                                *m_notices.GetAt(1));
+                                m_notices.Text(Notice::WaitElapsed));
             m_stepPending = 1;
             return false;
         }
@@ -216,7 +195,7 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
                 const bool due = IsOnlineSlideDue(kind);
                 if (due)
                     m_localSlideCount = 0;
-                if (StartDownloadWorker(due))
+                if (m_downloadWorker.Start(due))
                     return true;
                 // No fetch runs that could show a slide: a status card
                 // stands for it as in any other step.
@@ -228,7 +207,7 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
                 prepared = BuildReceivedSlide(0);
                 m_fetchReason = 0;
                 m_internetSlide.StartSession(gallery, order, 1, false);
-                StartDownloadWorker(IsOnlineSlideDue(0));
+                m_downloadWorker.Start(IsOnlineSlideDue(0));
             }
             else
             {
@@ -237,7 +216,7 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
                 ShowStatusCard(MString(ResId(card)), IDP_STATUS_ART);
                 prepared = true;
                 m_internetSlide.StartSession(gallery, order, kind == StepOrdinary ? 1 : -2, false);
-                StartDownloadWorker(kind == StepOrdinary ? IsOnlineSlideDue(0) : false);
+                m_downloadWorker.Start(kind == StepOrdinary ? IsOnlineSlideDue(0) : false);
             }
         }
         else
@@ -276,7 +255,7 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
             {
             case SlideChoice::OnlineDue:
                 m_internetSlide.StartSession(ReadSelectedOnlineGallery(), order, 1, false);
-                if (!StartDownloadWorker(true))
+                if (!m_downloadWorker.Start(true))
                     break;
                 if (!onlineShown)
                     m_stepPending = 1;
@@ -290,10 +269,9 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
                 m_currentSlidePath = choice.path;
                 // Recording the file in the walk and in "Current Slide", and
                 // the slide's own title, come with the local slides.
-                auto* title = new MString(sX::Format(), IDS_SLIDE_TOOLTIP, PathFindFileNameW(choice.path.GetText()));
-                if (!::PostMessageW(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
-                                    reinterpret_cast<LPARAM>(title)))
-                    delete title;
+                PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
+                          std::make_unique<MString>(sX::Format(), IDS_SLIDE_TOOLTIP,
+                                                    PathFindFileNameW(choice.path.GetText())));
                 break;
             }
             case SlideChoice::LoadedIntoRecord:
@@ -340,14 +318,14 @@ LRESULT CLumivaneDlg::OnSlideTimer(UINT_PTR, BOOL&)
         return 0;
     KillTimer(SlideTimer::TimerId);
     m_slideTimer.timerId = 0;
-    const bool stepLocked = m_stepLock.TryEnter();
+    TryLock step(m_stepLock);
     SemaphoreGuard slide(m_slideSemaphore, SemaphoreGuard::Take::Try);
     m_keepHidden = 0;
 
     // A drag, an open dialog of the program or a step that runs: try again
     // in a second.
     const bool blocked =
-        GetCapture() == m_hWnd || IsOwnDialogOpen(ScopeSlideTimer) || !stepLocked || !slide.IsHeld();
+        GetCapture() == m_hWnd || IsOwnDialogOpen(ScopeSlideTimer) || !step.IsHeld() || !slide.IsHeld();
     const OperationMode mode = GetOperationMode();
     switch (DecideTimerStep(m_slideTimer, mode, m_waitingForOnline != 0, blocked))
     {
@@ -362,11 +340,8 @@ LRESULT CLumivaneDlg::OnSlideTimer(UINT_PTR, BOOL&)
         // The shown part of the cycle has ended: hidden until its end.
         KillTimer(HoverTimerId);
         m_hoverTimer = 0;
-        m_slideTimer.Arm(m_hWnd, mode, 1);
-        auto* title = new MString();
-        if (!::PostMessageW(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
-                            reinterpret_cast<LPARAM>(title)))
-            delete title;
+        m_slideTimer.Arm(m_hWnd, mode, SlideTimer::ArmFor::HiddenRestOfCycle);
+        PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle, std::make_unique<MString>());
         PostMessage(WM_SHOW_HIDE, 0, ShowReasonCycleEnd);
         break;
     }
@@ -375,9 +350,6 @@ LRESULT CLumivaneDlg::OnSlideTimer(UINT_PTR, BOOL&)
         NextSlide(StepOrdinary, StepTimer);
         break;
     }
-    slide.Release();
-    if (stepLocked)
-        m_stepLock.Leave();
     return 0;
 }
 
@@ -428,7 +400,7 @@ LRESULT CLumivaneDlg::OnNextSlide(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     if (slide.IsHeld())
         NextSlide(lParam == 1 ? StepOrdinary : StepLocalOnly, static_cast<int>(wParam));
     else
-        ShowTrackingTooltip(MString(ResId(IDS_NOTICE_BUSY_TITLE)), *m_notices.GetAt(0));
+        ShowTrackingTooltip(MString(ResId(IDS_NOTICE_BUSY_TITLE)), m_notices.Text(Notice::Busy));
     return 0;
 }
 
@@ -469,7 +441,7 @@ LRESULT CLumivaneDlg::OnMediaSourceChanged(UINT, WPARAM, LPARAM, BOOL&)
 {
     if (IsMediaSourceLocal())
         return 0;
-    StopDownloadWorker();
+    m_downloadWorker.Stop();
     m_internetSlide.Reset();
     m_currentSlidePath.Clear();
     DeleteProductValue(CurrentSlideValueName);
@@ -497,21 +469,19 @@ void CLumivaneDlg::OnSettingsChanged(WPARAM wParam, LPARAM lParam)
     SemaphoreGuard slide(m_slideSemaphore, SemaphoreGuard::Take::Wait);
     // Restarting the walk for the new local or online selection comes with
     // the walk; the record of the old selection goes.
-    if (changes & 1)
-        m_internetSlide.Reset();
-    if (changes & 2)
+    if (changes & (SelectionChangedLocal | SelectionChangedOnline))
         m_internetSlide.Reset();
     // Whether the record's file and the current slide still belong to the
     // selection is the walk's to say; until it comes, neither does.
-    if ((changes & 4) && m_internetSlide.IsHeld())
+    if ((changes & SelectionChangedContent) && m_internetSlide.IsHeld())
         m_internetSlide.Reset();
     m_currentSlidePath.Clear();
     NextSlide(StepOrdinary, StepSelectionChanged);
 
     const DWORD flags = static_cast<DWORD>(wParam);
-    if (flags & 0x40000000)
+    if (flags & SelectionThenDialogClosed)
     {
-        const LONG code = static_cast<LONG>(flags & ~0x40000000u);
+        const LONG code = static_cast<LONG>(flags & ~SelectionThenDialogClosed);
         PostMessage(WM_DIALOG_CLOSED, static_cast<WPARAM>(static_cast<LONG_PTR>(code)),
                     static_cast<LPARAM>(GetOperationMode()));
     }
@@ -528,13 +498,13 @@ LRESULT CLumivaneDlg::OnDialogClosed(UINT, WPARAM wParam, LPARAM, BOOL&)
     ApplyWindowMode();
     if (m_waitingForOnline)
     {
-        RestartSlideTimer(3);
+        RestartSlideTimer(SlideTimer::ArmFor::RestAfterPause);
         return 0;
     }
     // A dialog closed by the program (quit or hide) restarts nothing.
     if ((code & 3) == 2)
         return 0;
-    RestartSlideTimer(2);
+    RestartSlideTimer(SlideTimer::ArmFor::RestAfterPause);
     if (IsCycleMode(GetOperationMode()) && m_slideTimer.HasReachedIntervalB())
         PostMessage(WM_SHOW_HIDE, 0, ShowReasonPlain);
     return 0;

@@ -1,18 +1,17 @@
 // CLumivaneDlg: how the window sits among other windows by its operation
-// mode, the window fade (timer 106), the hover fade under the cursor with
-// its Ctrl rules (timer 101), dragging and re-anchoring, and the right click.
+// mode, the window fade, the hover fade under the cursor with its Ctrl
+// rules, dragging and re-anchoring, and the right click.
 #include "slideshow/LumivaneDlg.h"
 
 #include "shell/core/PrivateMessages.h"
 #include "slideshow/DisplayArea.h"
+#include "slideshow/MainWindowIds.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
 
 namespace
 {
-constexpr UINT_PTR HoverWatchTimer = 101;
-constexpr UINT_PTR WindowFadeTimer = 106;
 
 bool CursorIsOver(HWND window)
 {
@@ -21,25 +20,6 @@ bool CursorIsOver(HWND window)
     return GetCursorPos(&cursor) && ::GetWindowRect(window, &rect) && PtInRect(&rect, cursor);
 }
 
-// Enters the step lock when it is free; a running slide step suppresses the
-// hover reactions.
-class StepLockTry
-{
-public:
-    explicit StepLockTry(CriticalSection& lock) : m_lock(lock), m_held(lock.TryEnter()) {}
-    StepLockTry(const StepLockTry&) = delete;
-    StepLockTry& operator=(const StepLockTry&) = delete;
-    ~StepLockTry()
-    {
-        if (m_held)
-            m_lock.Leave();
-    }
-    bool IsHeld() const { return m_held; }
-
-private:
-    CriticalSection& m_lock;
-    bool m_held;
-};
 }
 
 void CLumivaneDlg::ApplyWindowMode()
@@ -70,11 +50,14 @@ void CLumivaneDlg::ApplyBorders()
 
 void CLumivaneDlg::ShowWithFade(bool show, DWORD stateCode)
 {
+    // The fade of the quit runs to its end.
+    if (m_closeFade)
+        return;
     if (m_fadeTimer && (m_fadeDirection == 1) == show)
         return;
     m_fadeDirection = show ? 1 : 0;
     m_fadeStateCode = stateCode;
-    m_fadeTimer = SetTimer(WindowFadeTimer, WindowFadePeriod);
+    m_fadeTimer = SetTimer(FadeTimerId, WindowFadePeriod);
     if (m_fadeTimer)
         return;
     // Without a timer the fade ends at once.
@@ -86,8 +69,10 @@ void CLumivaneDlg::ShowWithFade(bool show, DWORD stateCode)
 
 void CLumivaneDlg::StopFade()
 {
+    if (m_closeFade)
+        return;
     if (m_fadeTimer)
-        KillTimer(WindowFadeTimer);
+        KillTimer(FadeTimerId);
     m_fadeTimer = 0;
 }
 
@@ -96,6 +81,11 @@ LRESULT CLumivaneDlg::OnFadeTimer(UINT_PTR, BOOL&)
     SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
     if (!timers.IsHeld())
         return 0;
+    if (m_closeFade)
+    {
+        StepCloseFade();
+        return 0;
+    }
     const FadeStep step = NextFadeAlpha(m_alpha, m_targetAlpha, m_fadeDirection == 1);
     m_alpha = step.alpha;
     SetAlpha(m_alpha);
@@ -123,7 +113,7 @@ LRESULT CLumivaneDlg::OnHoverTimer(UINT_PTR, BOOL&)
     SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
     if (!timers.IsHeld() || CursorIsOver(m_hWnd))
         return 0;
-    KillTimer(HoverWatchTimer);
+    KillTimer(HoverTimerId);
     m_hoverTimer = 0;
     ShowWithFade(true, FadeStateShown);
     return 0;
@@ -145,18 +135,19 @@ LRESULT CLumivaneDlg::OnMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     // The cursor must have left the window once since the last drag.
     if (!m_mouseOutside)
         return 0;
-    if (m_toolTip && ::IsWindowVisible(m_toolTip))
+    if (m_notices.IsVisible())
     {
-        ::SendMessageW(m_toolTip, TTM_TRACKACTIVATE, FALSE, 0);
+        m_notices.Hide();
         if (!CursorIsOver(m_hWnd))
             return 0;
     }
-    StepLockTry step(m_stepLock);
+    // A running slide step suppresses the hover reactions.
+    TryLock step(m_stepLock);
     if (!step.IsHeld())
         return 0;
     if (HoverFadesOut(GetOperationMode(), (wParam & MK_CONTROL) != 0) && !IsSettingsDialogOpen())
     {
-        m_hoverTimer = SetTimer(HoverWatchTimer, HoverWatchPeriod);
+        m_hoverTimer = SetTimer(HoverTimerId, HoverWatchPeriod);
         ShowWithFade(false, FadeStateHover);
     }
     return 0;
@@ -166,7 +157,8 @@ LRESULT CLumivaneDlg::OnCtrlOverPicture(UINT, WPARAM wParam, LPARAM lParam, BOOL
 {
     if (wParam != VK_CONTROL || !CursorIsOver(m_hWnd))
         return 0;
-    StepLockTry step(m_stepLock);
+    // A running slide step suppresses the hover reactions.
+    TryLock step(m_stepLock);
     if (!step.IsHeld() || IsSettingsDialogOpen() ||
         !CtrlKeyStartsHoverFade(GetOperationMode(), static_cast<UINT>(lParam) == WM_KEYDOWN))
         return 0;
@@ -177,7 +169,7 @@ LRESULT CLumivaneDlg::OnCtrlOverPicture(UINT, WPARAM wParam, LPARAM lParam, BOOL
         m_mouseOutside = 0;
         ReleaseCapture();
     }
-    m_hoverTimer = SetTimer(HoverWatchTimer, HoverWatchPeriod);
+    m_hoverTimer = SetTimer(HoverTimerId, HoverWatchPeriod);
     ShowWithFade(false, FadeStateHover);
     return 0;
 }
@@ -264,29 +256,30 @@ LRESULT CLumivaneDlg::OnRButtonDown(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 LRESULT CLumivaneDlg::OnShowHide(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     const DWORD reason = static_cast<DWORD>(lParam);
-    if (wParam & 0x10)
+    if (wParam & ShowFlagFinishCrossFade)
         FinishTransition();
-    if (wParam & 1)
+    if (wParam & ShowFlagShow)
         ShowWithFade(true, FadeStateShown);
     else
     {
         CloseViewer(1);
         CloseSlideProperties();
-        const DWORD stateCode =
-            reason == 0 || reason == 4 ? FadeStateHiddenUntilNextCycle : reason == 2 ? 4 : FadeStateShown;
+        const DWORD stateCode = reason == ShowReasonPlain || reason == ShowReasonCycleEnd ? FadeStateHiddenUntilNextCycle
+                                : reason == ShowReasonHide                               ? TrayStatePaused
+                                                                                         : FadeStateShown;
         ShowWithFade(false, stateCode);
     }
     switch (reason)
     {
-    case 1:
-        RestartSlideTimer(2);
+    case ShowReasonResume:
+        RestartSlideTimer(SlideTimer::ArmFor::RestAfterPause);
         break;
-    case 2:
-    case 0x80000010: // the settings dialog
-    case 0x80000020: // the gallery selection
-    case 0x80000030: // the release check
-    case 0x80000050:
-    case 0x80000060:
+    case ShowReasonHide:
+    case ShowReasonSettings:
+    case ShowReasonGalleries:
+    case ShowReasonAbout:
+    case ShowReasonRelease:
+    case ShowReasonViewer:
         m_slideTimer.Pause(m_hWnd);
         break;
     default:
@@ -301,13 +294,13 @@ LRESULT CLumivaneDlg::OnPauseResume(UINT, WPARAM, LPARAM lParam, BOOL&)
     if (lParam == 2)
     {
         m_slideTimer.Pause(m_hWnd);
-        PostToController(WM_TRAY_STATE, 4, 0);
+        PostToController(WM_TRAY_STATE, TrayStatePaused, 0);
         return 0;
     }
     if (m_slideTimer.ElapsedSeconds() < m_slideTimer.intervalB)
         ShowWithFade(true, FadeStateShown);
     else
         PostToController(WM_TRAY_STATE, FadeStateHiddenUntilNextCycle, 0);
-    RestartSlideTimer(2);
+    RestartSlideTimer(SlideTimer::ArmFor::RestAfterPause);
     return 0;
 }

@@ -21,10 +21,11 @@ constexpr DWORD MinIdleSeconds = 60;
 constexpr DWORD MaxIdleSeconds = 59940; // 999 minutes
 constexpr LONG NarrowestAreaWithoutTrayIcon = 8;
 
-// Codes of a bad record; they only tell a debugger which check failed.
-enum BadRecord : int
+// Why a record was refused; they only tell a debugger which check failed.
+enum class BadRecord
 {
-    NoProductKey = 1,
+    None,
+    NoProductKey,
     Unreadable,
     NotBinary,
     WrongVersion,
@@ -32,7 +33,8 @@ enum BadRecord : int
     BadTransparency,
     BadWindowBorder,
     BadImageBorder,
-    BadOperationMode = 17,
+    BadTimer,
+    BadOperationMode,
     BadAnchorCorner,
     BadDisplayOrder,
     UnreachableWindow,
@@ -40,59 +42,84 @@ enum BadRecord : int
     BadIdleTime,
 };
 
-void Check(bool good, BadRecord code)
+struct DecodedRecord
 {
-    if (!good)
-        throw static_cast<int>(code);
+    BadRecord bad = BadRecord::None;
+    bool elapsedTimeTaken = false;
+};
+
+DecodedRecord Refused(BadRecord why)
+{
+    DecodedRecord result;
+    result.bad = why;
+    return result;
 }
 
-// Reads and checks the record; throws a BadRecord or a SlideTimerLoadError.
-bool DecodeRecord(PerformanceData& settings, SlideTimer& timer, RECT& displayArea, const MonitorProvider& monitors)
+// Reads and checks the record into settings and timer, which are left half
+// filled when a check fails.
+DecodedRecord DecodeRecord(PerformanceData& settings, SlideTimer& timer, RECT& displayArea,
+                           const MonitorProvider& monitors)
 {
     RegistryKey key;
-    Check(key.Open(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_QUERY_VALUE), NoProductKey);
+    if (!key.Open(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_QUERY_VALUE))
+        return Refused(BadRecord::NoProductKey);
     DWORD words[PerformanceData::WordCount] = {};
     DWORD type = REG_NONE;
     DWORD size = sizeof(words);
-    Check(key.Query(PerformanceDataValueName, type, words, size) == ERROR_SUCCESS, Unreadable);
-    Check(type == REG_BINARY, NotBinary);
-    Check(words[0] == PerformanceData::Version, WrongVersion);
-    Check(size == sizeof(words), WrongSize);
+    if (key.Query(PerformanceDataValueName, type, words, size) != ERROR_SUCCESS)
+        return Refused(BadRecord::Unreadable);
+    if (type != REG_BINARY)
+        return Refused(BadRecord::NotBinary);
+    if (words[0] != PerformanceData::Version)
+        return Refused(BadRecord::WrongVersion);
+    if (size != sizeof(words))
+        return Refused(BadRecord::WrongSize);
 
-    Check(words[6] <= MaxTransparency, BadTransparency);
+    if (words[6] > MaxTransparency)
+        return Refused(BadRecord::BadTransparency);
     settings.opacity = settings.currentOpacity = static_cast<BYTE>(255 - words[6]);
-    Check(words[4] <= MaxBorder, BadWindowBorder);
+    if (words[4] > MaxBorder)
+        return Refused(BadRecord::BadWindowBorder);
     settings.windowBorder = words[4];
-    Check(words[5] <= MaxBorder, BadImageBorder);
+    if (words[5] > MaxBorder)
+        return Refused(BadRecord::BadImageBorder);
     settings.imageBorder = words[5];
 
     const DWORD mode = words[1] & OperationModeMask;
-    Check(mode <= static_cast<DWORD>(OperationMode::ToolWindow), BadOperationMode);
+    if (mode > static_cast<DWORD>(OperationMode::ToolWindow))
+        return Refused(BadRecord::BadOperationMode);
     settings.operationMode = static_cast<OperationMode>(mode);
     const DWORD corner = words[1] & AnchorCornerMask;
-    Check(corner <= static_cast<DWORD>(Anchor_corner::BottomRight), BadAnchorCorner);
+    if (corner > static_cast<DWORD>(Anchor_corner::BottomRight))
+        return Refused(BadRecord::BadAnchorCorner);
     settings.anchorCorner = static_cast<Anchor_corner>(corner);
 
-    const bool elapsedTimeTaken = timer.Load(words, key, settings.operationMode);
+    DecodedRecord result;
+    const SlideTimerLoad timerLoad = timer.Load(words, key, settings.operationMode);
+    if (timerLoad.error != SlideTimerLoadError::None)
+        return Refused(BadRecord::BadTimer);
+    result.elapsedTimeTaken = timerLoad.elapsedTimeTaken;
 
     const DWORD order = words[1] & DisplayOrderMask;
-    Check(order == static_cast<DWORD>(Display_order::Random) || order == static_cast<DWORD>(Display_order::ByName),
-          BadDisplayOrder);
+    if (order != static_cast<DWORD>(Display_order::Random) && order != static_cast<DWORD>(Display_order::ByName))
+        return Refused(BadRecord::BadDisplayOrder);
     settings.displayOrder = static_cast<Display_order>(order);
 
     settings.trayIcon = (words[1] & TrayIconBit) != 0;
     if (displayArea.right - displayArea.left < NarrowestAreaWithoutTrayIcon && !settings.trayIcon)
     {
         SetDefaultDisplayArea(displayArea, monitors);
-        Check(false, UnreachableWindow);
+        return Refused(BadRecord::UnreachableWindow);
     }
 
     settings.largePhotoCaption = (words[1] & LargePhotoCaptionBit) != 0;
     settings.lockOnScreenSaverEnd = (words[7] & LockBit) != 0;
     const DWORD screenSaver = words[7] & ~LockBit;
-    Check(screenSaver <= static_cast<DWORD>(Screen_saver_mode::EachFill), BadScreenSaverMode);
+    if (screenSaver > static_cast<DWORD>(Screen_saver_mode::EachFill))
+        return Refused(BadRecord::BadScreenSaverMode);
     settings.screenSaverMode = static_cast<Screen_saver_mode>(screenSaver);
-    Check(words[8] >= MinIdleSeconds && words[8] <= MaxIdleSeconds, BadIdleTime);
+    if (words[8] < MinIdleSeconds || words[8] > MaxIdleSeconds)
+        return Refused(BadRecord::BadIdleTime);
     settings.idleSeconds = words[8];
 
     if (IsCycleMode(settings.operationMode))
@@ -104,7 +131,7 @@ bool DecodeRecord(PerformanceData& settings, SlideTimer& timer, RECT& displayAre
     {
         settings.trayIcon = true;
     }
-    return elapsedTimeTaken;
+    return result;
 }
 }
 
@@ -148,20 +175,18 @@ PerformanceDataLoad LoadPerformanceData(PerformanceData& settings, SlideTimer& t
     // Decoded into a copy, so that a record failing halfway leaves no field
     // of it behind (the caption flag keeps its value).
     PerformanceData loaded = settings;
-    try
-    {
-        result.elapsedTimeTaken = DecodeRecord(loaded, timer, displayArea, monitors);
-        settings = loaded;
-        result.loaded = true;
-    }
-    catch (int)
+    const DecodedRecord decoded = DecodeRecord(loaded, timer, displayArea, monitors);
+    if (decoded.bad != BadRecord::None)
     {
         settings.SetDefaults();
         timer.SetDefaults();
         DeletePerformanceData();
         DeleteElapsedTime();
-        result = PerformanceDataLoad();
+        return result;
     }
+    settings = loaded;
+    result.loaded = true;
+    result.elapsedTimeTaken = decoded.elapsedTimeTaken;
     return result;
 }
 

@@ -14,14 +14,11 @@ unsigned LargerSide(Gdiplus::Bitmap& bitmap)
 }
 
 // GDI+ refuses bitmaps without area; a degenerate size becomes one pixel.
-Gdiplus::Bitmap* NewBitmap(int width, int height, Gdiplus::PixelFormat format)
+BitmapPtr NewBitmap(int width, int height, Gdiplus::PixelFormat format)
 {
-    auto* bitmap = new Gdiplus::Bitmap(std::max(width, 1), std::max(height, 1), format);
+    auto bitmap = std::make_unique<Gdiplus::Bitmap>(std::max(width, 1), std::max(height, 1), format);
     if (bitmap->GetLastStatus() != Gdiplus::Ok)
-    {
-        delete bitmap;
         throw MSmartPtrError();
-    }
     return bitmap;
 }
 
@@ -33,15 +30,14 @@ void FillWhite(Gdiplus::Graphics& graphics, Gdiplus::Bitmap& bitmap)
 
 // One scaling step: the source fitted into side, in 24-bit RGB, white under
 // transparent pixels (also those of a palette with transparency).
-Gdiplus::Bitmap* ScaleOnce(unsigned side, Gdiplus::Bitmap& source)
+BitmapPtr ScaleOnce(unsigned side, Gdiplus::Bitmap& source)
 {
     const unsigned width = source.GetWidth();
     const unsigned height = source.GetHeight();
     PictureSize size;
     FitIntoSquare(side, width, height, size);
-    Gdiplus::Bitmap* frame =
-        NewBitmap(static_cast<int>(size.width), static_cast<int>(size.height), PixelFormat24bppRGB);
-    Gdiplus::Graphics graphics(frame);
+    BitmapPtr frame = NewBitmap(static_cast<int>(size.width), static_cast<int>(size.height), PixelFormat24bppRGB);
+    Gdiplus::Graphics graphics(frame.get());
     const Gdiplus::PixelFormat format = source.GetPixelFormat();
     if ((format & (PixelFormatAlpha | PixelFormatIndexed)) != 0)
         FillWhite(graphics, *frame);
@@ -109,34 +105,34 @@ SIZE CrossFadeWindowSize(const PictureSize& previous, const PictureSize& next, u
                 nonClientHeight + static_cast<int>(previous.height) + growHeight};
 }
 
-Gdiplus::Bitmap* RenderScaledFrame(unsigned side, Gdiplus::Bitmap* source)
+BitmapPtr RenderScaledFrame(unsigned side, Gdiplus::Bitmap* source)
 {
     if (!source)
         throw MSmartPtrError();
-    std::unique_ptr<Gdiplus::Bitmap> first;
-    std::unique_ptr<Gdiplus::Bitmap> second;
+    BitmapPtr first;
+    BitmapPtr second;
     Gdiplus::Bitmap* from = source;
     if (side < 100 && LargerSide(*from) > 999)
     {
-        first.reset(ScaleOnce(999, *from));
+        first = ScaleOnce(999, *from);
         from = first.get();
     }
     if (side < 10 && LargerSide(*from) > 100)
     {
-        second.reset(ScaleOnce(100, *from));
+        second = ScaleOnce(100, *from);
         from = second.get();
     }
     return ScaleOnce(side, *from);
 }
 
-Gdiplus::Bitmap* CopyFullSize(Gdiplus::Bitmap* source)
+BitmapPtr CopyFullSize(Gdiplus::Bitmap* source)
 {
     if (!source)
         throw MSmartPtrError();
     const int width = static_cast<int>(source->GetWidth());
     const int height = static_cast<int>(source->GetHeight());
     Gdiplus::PixelFormat format = source->GetPixelFormat();
-    std::unique_ptr<Gdiplus::Bitmap> copy(NewBitmap(width, height, format));
+    BitmapPtr copy = NewBitmap(width, height, format);
     std::unique_ptr<Gdiplus::Graphics> graphics(new Gdiplus::Graphics(copy.get()));
     if (graphics->GetLastStatus() != Gdiplus::Ok)
     {
@@ -144,7 +140,7 @@ Gdiplus::Bitmap* CopyFullSize(Gdiplus::Bitmap* source)
         // screen-saver windows show would stay blank.
         format = PixelFormat32bppARGB;
         graphics.reset();
-        copy.reset(NewBitmap(width, height, format));
+        copy = NewBitmap(width, height, format);
         graphics.reset(new Gdiplus::Graphics(copy.get()));
         FillWhite(*graphics, *copy);
     }
@@ -152,11 +148,11 @@ Gdiplus::Bitmap* CopyFullSize(Gdiplus::Bitmap* source)
         FillWhite(*graphics, *copy);
     graphics->DrawImage(source, Gdiplus::Rect(0, 0, width, height), 0, 0, width, height, Gdiplus::UnitPixel);
     graphics.reset();
-    return copy.release();
+    return copy;
 }
 
-Gdiplus::Bitmap* ComposeCrossFadeFrame(Gdiplus::Bitmap* previous, Gdiplus::Bitmap* current, int cx, int cy,
-                                       unsigned progress)
+BitmapPtr ComposeCrossFadeFrame(Gdiplus::Bitmap* previous, Gdiplus::Bitmap* current, int cx, int cy,
+                                unsigned progress)
 {
     if (!current)
         throw MSmartPtrError();
@@ -165,7 +161,7 @@ Gdiplus::Bitmap* ComposeCrossFadeFrame(Gdiplus::Bitmap* previous, Gdiplus::Bitma
     Gdiplus::ImageAttributes attributes;
     attributes.SetColorMatrix(&matrix, Gdiplus::ColorMatrixFlagsDefault, Gdiplus::ColorAdjustTypeDefault);
 
-    std::unique_ptr<Gdiplus::Bitmap> frame(NewBitmap(cx, cy, PixelFormat24bppRGB));
+    BitmapPtr frame = NewBitmap(cx, cy, PixelFormat24bppRGB);
     Gdiplus::Graphics graphics(frame.get());
 
     Gdiplus::Bitmap* background =
@@ -180,7 +176,7 @@ Gdiplus::Bitmap* ComposeCrossFadeFrame(Gdiplus::Bitmap* previous, Gdiplus::Bitma
     s = FrameOverdraw(cx, cy, current->GetWidth(), current->GetHeight());
     graphics.DrawImage(current, Gdiplus::Rect(0, 0, cx + s, cy + s), 0, 0, static_cast<INT>(current->GetWidth()),
                        static_cast<INT>(current->GetHeight()), Gdiplus::UnitPixel, &attributes);
-    return frame.release();
+    return frame;
 }
 
 float PreviewCardFontSize(int side)
@@ -188,9 +184,9 @@ float PreviewCardFontSize(int side)
     return side < 50 ? (side + (side - 10) * 2) / 13.0f : 10.0f;
 }
 
-Gdiplus::Bitmap* RenderPreviewCard(int side, const MStringEx<wchar_t>& text)
+BitmapPtr RenderPreviewCard(int side, const MStringEx<wchar_t>& text)
 {
-    std::unique_ptr<Gdiplus::Bitmap> card(NewBitmap(side, side, PixelFormat24bppRGB));
+    BitmapPtr card = NewBitmap(side, side, PixelFormat24bppRGB);
     Gdiplus::Graphics graphics(card.get());
 
     Gdiplus::GraphicsPath path;
@@ -214,7 +210,7 @@ Gdiplus::Bitmap* RenderPreviewCard(int side, const MStringEx<wchar_t>& text)
     graphics.DrawString(text.GetText(), static_cast<INT>(text.GetLength()), font->Get(),
                         Gdiplus::RectF(0, 0, static_cast<Gdiplus::REAL>(side), static_cast<Gdiplus::REAL>(side)),
                         &format, &black);
-    return card.release();
+    return card;
 }
 
 GdiplusFont::GdiplusFont(const wchar_t* face, float points, int style)

@@ -16,6 +16,9 @@
 
 #include <memory>
 
+// Every bitmap has one owner.
+using BitmapPtr = std::unique_ptr<Gdiplus::Bitmap>;
+
 // A picture size in pixels.
 struct PictureSize
 {
@@ -58,24 +61,24 @@ SIZE CrossFadeWindowSize(const PictureSize& previous, const PictureSize& next, u
 // reached in stages (999, then 100) so that a huge picture is not reduced to
 // a few pixels in one step. Throws MSmartPtrError for a missing source or a
 // bitmap that cannot be made.
-Gdiplus::Bitmap* RenderScaledFrame(unsigned side, Gdiplus::Bitmap* source);
+BitmapPtr RenderScaledFrame(unsigned side, Gdiplus::Bitmap* source);
 
 // A copy of the picture at its own size and pixel format (32-bit ARGB for
 // formats that cannot be drawn into), white under transparent pixels.
 // Throws MSmartPtrError for a missing source.
-Gdiplus::Bitmap* CopyFullSize(Gdiplus::Bitmap* source);
+BitmapPtr CopyFullSize(Gdiplus::Bitmap* source);
 
 // One frame of the cross-fade as a new 24-bit RGB bitmap of cx x cy: the
 // previous frame (the current one when there is none or it has no area) as
 // background, the current frame over it at the alpha of CrossFadeShare.
 // Throws MSmartPtrError when the current frame is missing.
-Gdiplus::Bitmap* ComposeCrossFadeFrame(Gdiplus::Bitmap* previous, Gdiplus::Bitmap* current, int cx, int cy,
-                                       unsigned progress);
+BitmapPtr ComposeCrossFadeFrame(Gdiplus::Bitmap* previous, Gdiplus::Bitmap* current, int cx, int cy,
+                                unsigned progress);
 
 // The card shown while the display area is being changed: a side x side
 // 24-bit RGB bitmap with a red, green and blue path gradient and the text
 // centred on it.
-Gdiplus::Bitmap* RenderPreviewCard(int side, const MStringEx<wchar_t>& text);
+BitmapPtr RenderPreviewCard(int side, const MStringEx<wchar_t>& text);
 
 // The point size of the preview card's text for a side.
 float PreviewCardFontSize(int side);

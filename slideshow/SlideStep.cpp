@@ -1,15 +1,49 @@
 #include "slideshow/SlideStep.h"
 
+#include "resources/languages/LanguageIds.h"
+#include "slideshow/InternetSlideState.h"
+
 namespace
 {
-// String ids of the language module.
-enum : UINT
+// Status values of the online request record after a fetch: the answers of
+// the server about the gallery, then the program's own failures.
+enum : DWORD
 {
-    NoSelectionCard = 233,
-    NothingToShowCard = 224, // formatted with the product name
-    OnlyOneFileCard = 325,
-    NoEarlierFileCard = 330,
+    StatusNoReply = 0,
+    StatusGalleryEmpty = 1,
+    StatusGalleryMissing = 2,
+    StatusFilterEmpty = 3,
+    StatusNoFurtherSlide = 4,
+    StatusReplyDamaged = 0x8000000F,
+    StatusServerMessage = 0x80000010,
+    StatusSecureFailed = 0x80000011,
+    StatusUpgradeNeeded = 0x80000012,
+    StatusFailureText = 0x80000013,
 };
+
+// The text of a status, and the one used when the record holds an error
+// detail.
+struct StatusString
+{
+    DWORD status;
+    UINT text;
+    UINT textWithDetail;
+};
+
+constexpr StatusString StatusStrings[] = {
+    {StatusNoReply, IDS_ONLINE_REQUEST_FAILED, IDS_ONLINE_NO_CONNECTION},
+    {StatusGalleryEmpty, IDS_ONLINE_GALLERY_EMPTY, IDS_ONLINE_GALLERY_EMPTY},
+    {StatusGalleryMissing, IDS_ONLINE_GALLERY_MISSING, IDS_ONLINE_GALLERY_MISSING},
+    {StatusFilterEmpty, IDS_ONLINE_FILTER_EMPTY, IDS_ONLINE_FILTER_EMPTY},
+    {StatusNoFurtherSlide, IDS_ONLINE_NO_FURTHER_SLIDE, IDS_ONLINE_NO_FURTHER_SLIDE},
+    {StatusReplyDamaged, IDS_ONLINE_REPLY_UNREADABLE, IDS_ONLINE_REPLY_DAMAGED},
+    {StatusSecureFailed, IDS_ONLINE_REQUEST_FAILED, IDS_ONLINE_SECURE_FAILED},
+    {StatusUpgradeNeeded, IDS_ONLINE_UPGRADE_NEEDED, IDS_ONLINE_UPGRADE_NEEDED},
+};
+
+// The record's states whose text is not a failure: idle, a reply of kind
+// 1 to 3, the worker started, a slide loaded from a file.
+constexpr int LastStateWithoutFailure = 9;
 
 constexpr unsigned StepsBetweenTopmost = 5;
 }
@@ -76,20 +110,20 @@ SlideChoice StatusCardForWalkResult(int result, bool onlineShownThisStep)
     switch (result)
     {
     case 1:
-        choice.cardString = NoSelectionCard;
+        choice.cardString = IDS_CARD_NO_SELECTION;
         break;
     case 2:
-        choice.cardString = NothingToShowCard;
+        choice.cardString = IDS_CARD_NOTHING_SHOWABLE;
         choice.cardWithProductName = true;
         break;
     case 3:
         if (onlineShownThisStep)
             choice.outcome = SlideChoice::PresentPrepared;
         else
-            choice.cardString = OnlyOneFileCard;
+            choice.cardString = IDS_CARD_ONLY_ONE_FILE;
         break;
     case 4:
-        choice.cardString = NoEarlierFileCard;
+        choice.cardString = IDS_CARD_NO_EARLIER_FILE;
         break;
     default:
         // Not a result of the walk: present what there is (a card when nothing).
@@ -151,65 +185,50 @@ SlideChoice ChooseNextSlide(int kind, int mode, bool onlineShownThisStep, const 
 OnlineStatusText GetOnlineStatusText(const OnlineFetchStatus& fetch)
 {
     OnlineStatusText text;
-    if (fetch.state == 5)
+    if (fetch.state == InternetSlideState::Started)
     {
         text.source = OnlineStatusText::String;
-        text.stringId = fetch.status != 0 ? 235 : 453;
+        text.stringId = fetch.status != 0 ? IDS_ONLINE_LOADING : IDS_ONLINE_PREPARING;
         return text;
     }
-    if (fetch.state >= 0 && fetch.state <= 9)
+    if (fetch.state >= InternetSlideState::Idle && fetch.state <= LastStateWithoutFailure)
         return text;
 
-    text.source = OnlineStatusText::String;
-    const bool detail = fetch.errorDetail != 0;
-    switch (static_cast<DWORD>(fetch.status))
+    const DWORD status = static_cast<DWORD>(fetch.status);
+    if (status == StatusFailureText)
     {
-    case 1:
-        text.stringId = 240;
-        break;
-    case 2:
-        text.stringId = 241;
-        break;
-    case 3:
-        text.stringId = 242;
-        break;
-    case 4:
-        text.stringId = 243;
-        break;
-    case 0:
-        text.stringId = detail ? 190 : 248;
-        break;
-    case 0x8000000F:
-        text.stringId = detail ? 345 : 245;
-        break;
-    case 0x80000010:
-        if (fetch.hasServerMessage)
-            text.source = OnlineStatusText::ServerMessage;
-        else
-            text.stringId = 245;
-        break;
-    case 0x80000011:
-        text.stringId = detail ? 344 : 248;
-        break;
-    case 0x80000012:
-        text.stringId = 356;
-        break;
-    case 0x80000013:
         text.source = OnlineStatusText::FailureText;
-        break;
-    default:
-        if (fetch.status >= 5)
-        {
-            text.stringId = 238;
-        }
-        else
-        {
-            text.source = OnlineStatusText::StringAndNumber;
-            text.stringId = 218;
-            text.number = static_cast<DWORD>(fetch.status) & 0x7FFFFFFF;
-        }
-        break;
+        return text;
     }
+    if (status == StatusServerMessage && fetch.hasServerMessage)
+    {
+        text.source = OnlineStatusText::ServerMessage;
+        return text;
+    }
+    text.source = OnlineStatusText::String;
+    if (status == StatusServerMessage)
+    {
+        text.stringId = IDS_ONLINE_REPLY_UNREADABLE;
+        return text;
+    }
+    for (const StatusString& known : StatusStrings)
+    {
+        if (known.status == status)
+        {
+            text.stringId = fetch.errorDetail != 0 ? known.textWithDetail : known.text;
+            return text;
+        }
+    }
+    // Another answer of the server is a server error; another failure of
+    // the program's own (the high bit set) is shown with its number.
+    if (fetch.status >= 0)
+    {
+        text.stringId = IDS_ONLINE_SERVER_ERROR;
+        return text;
+    }
+    text.source = OnlineStatusText::StringAndNumber;
+    text.stringId = IDS_ONLINE_REFUSED;
+    text.number = status & 0x7FFFFFFF;
     return text;
 }
 

@@ -1,15 +1,32 @@
 // The decisions of the slide step that do not depend on windows or
-// pictures: what timer 102 does, how a step treats a running download
+// pictures: what the slide timer does, how a step treats a running download
 // worker, whether an online slide is due, the local-or-online loop over the
 // slide sources, the status texts of an online fetch, and the idle test and
-// topmost watch of timer 115. The main window carries them out.
+// topmost watch of the topmost timer. The main window carries them out.
 #pragma once
 
+#include "foundation/Error.h"
 #include "foundation/StringEx.h"
 #include "slideshow/SettingsTypes.h"
 #include "slideshow/SlideTimer.h"
 
 #include <windows.h>
+
+#include <utility>
+
+// A step that failed with a text for the user: the step shows it on a
+// status card in place of the general failure card.
+class StepFailure : public QuilloryError
+{
+public:
+    explicit StepFailure(MStringEx<wchar_t> text) : m_text(std::move(text)) {}
+    const MStringEx<wchar_t>& Text() const noexcept { return m_text; }
+    unsigned Code() const noexcept override { return 0; }
+    const char* what() const noexcept override { return "slide step"; }
+
+private:
+    MStringEx<wchar_t> m_text;
+};
 
 // Kind of a step: an ordinary step, or one the user asked for that must
 // show a local slide.
@@ -32,11 +49,11 @@ enum SlideStepMode : int
 // The online-fetch reason that marks the fetch started with the program.
 constexpr DWORD FetchReasonStartUp = 3;
 
-// ---- Timer 102 ----
+// ---- The slide timer ----
 
 enum class TimerStepAction
 {
-    Retry,           // a drag, an own dialog or a busy lock: timer 102 again in 1000 ms
+    Retry,           // a drag, an own dialog or a busy lock: the slide timer again in StepRetryPeriod
     HideRestOfCycle, // the shown part of a cycle ended: arm for A - B and hide
     Step,            // clear the times and NextSlide (kind 0, mode 1)
 };
@@ -128,7 +145,7 @@ struct SlideChoice
     Outcome outcome = NothingForCheck;
     MString path;
     UINT cardString = 0;
-    // The card's string is formatted with the product name (string 71).
+    // The card's string is formatted with the product name (IDS_PRODUCT_NAME).
     bool cardWithProductName = false;
 };
 
@@ -173,7 +190,7 @@ OnlineStatusText GetOnlineStatusText(const OnlineFetchStatus& fetch);
 // to be shown (result 3 after an online slide of this step).
 SlideChoice StatusCardForWalkResult(int result, bool onlineShownThisStep);
 
-// ---- Timer 115 ----
+// ---- The topmost timer ----
 
 // Makes the window topmost again every fifth tick while no own dialog is open.
 class TopmostWatch

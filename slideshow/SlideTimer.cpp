@@ -35,7 +35,7 @@ void SlideTimer::SetDefaults()
     paused = 0;
 }
 
-bool SlideTimer::Load(const DWORD (&words)[9], const RegistryKey& productKey, OperationMode mode)
+SlideTimerLoad SlideTimer::Load(const DWORD (&words)[9], const RegistryKey& productKey, OperationMode mode)
 {
     enabled = (words[1] & 0x80000000) != 0;
     intervalA = words[2];
@@ -43,16 +43,19 @@ bool SlideTimer::Load(const DWORD (&words)[9], const RegistryKey& productKey, Op
     intervalB = words[3];
     unitB = (words[1] & 0x80000) ? Time_unit::Minutes : Time_unit::Seconds;
 
+    SlideTimerLoad result;
     if (intervalA == 0 || intervalA > MaxIntervalA)
-        throw static_cast<int>(BadIntervalA);
-    if (unitA == Time_unit::Minutes && intervalA % 60 != 0)
-        throw static_cast<int>(IntervalANotWholeMinutes);
-    if (intervalB == 0 || intervalB > MaxIntervalB)
-        throw static_cast<int>(BadIntervalB);
-    if (unitB == Time_unit::Minutes && intervalB % 60 != 0)
-        throw static_cast<int>(IntervalBNotWholeMinutes);
-    if (IsCycleMode(mode) && intervalA <= intervalB)
-        throw static_cast<int>(CycleNotLongerThanShownPart);
+        result.error = SlideTimerLoadError::BadIntervalA;
+    else if (unitA == Time_unit::Minutes && intervalA % 60 != 0)
+        result.error = SlideTimerLoadError::IntervalANotWholeMinutes;
+    else if (intervalB == 0 || intervalB > MaxIntervalB)
+        result.error = SlideTimerLoadError::BadIntervalB;
+    else if (unitB == Time_unit::Minutes && intervalB % 60 != 0)
+        result.error = SlideTimerLoadError::IntervalBNotWholeMinutes;
+    else if (IsCycleMode(mode) && intervalA <= intervalB)
+        result.error = SlideTimerLoadError::CycleNotLongerThanShownPart;
+    if (result.error != SlideTimerLoadError::None)
+        return result;
 
     unsigned __int64 elapsed = NoElapsedTime;
     switch (ReadFixedValue(productKey, ElapsedTimeValueName, REG_BINARY, &elapsed, sizeof(elapsed)))
@@ -65,13 +68,17 @@ bool SlideTimer::Load(const DWORD (&words)[9], const RegistryKey& productKey, Op
         elapsed = NoElapsedTime;
         break;
     case RegistryRead::Unreadable:
-        throw static_cast<int>(ElapsedTimeUnreadable);
+        result.error = SlideTimerLoadError::ElapsedTimeUnreadable;
+        return result;
     case RegistryRead::WrongType:
-        throw static_cast<int>(ElapsedTimeWrongType);
+        result.error = SlideTimerLoadError::ElapsedTimeWrongType;
+        return result;
     case RegistryRead::WrongSize:
-        throw static_cast<int>(ElapsedTimeWrongSize);
+        result.error = SlideTimerLoadError::ElapsedTimeWrongSize;
+        return result;
     }
-    return TakeElapsedTime(elapsed, mode);
+    result.elapsedTimeTaken = TakeElapsedTime(elapsed, mode);
+    return result;
 }
 
 bool SlideTimer::TakeElapsedTime(unsigned __int64 elapsed, OperationMode mode)
@@ -101,7 +108,7 @@ UINT SlideTimer::RemainingPeriod(OperationMode mode, unsigned __int64 shown) con
     return static_cast<UINT>(std::max<unsigned __int64>(rest, ShortestPeriod));
 }
 
-UINT SlideTimer::Arm(HWND window, OperationMode mode, int how)
+UINT SlideTimer::Arm(HWND window, OperationMode mode, ArmFor how)
 {
     retrying = 0;
     // Arming ends a pause, so the controller's menu offers pause again.
@@ -126,13 +133,13 @@ UINT SlideTimer::Arm(HWND window, OperationMode mode, int how)
         restoredTime = 0;
         pausedTime = 0;
     }
-    else if (how == 0)
+    else if (how == ArmFor::FullInterval)
     {
         period = static_cast<UINT>(IsSingleIntervalMode(mode) ? a : b);
         startTick = now;
         pausedTime = 0;
     }
-    else if (how == 1)
+    else if (how == ArmFor::HiddenRestOfCycle)
     {
         // The cycle goes on counting from its start.
         period = static_cast<UINT>(a > b ? a - b : ShortestPeriod);

@@ -1,4 +1,4 @@
-// The slide timer (timer 102 of the main window) and the time a slide has
+// The slide timer (the main window's slide-step timer) and the time a slide has
 // been shown: intervals from the settings record, the start, pause and
 // restore of the shown time, and arming the window timer for what is left.
 #pragma once
@@ -23,18 +23,26 @@ const TickClock& SystemTickClock();
 
 extern const wchar_t ElapsedTimeValueName[];
 
-// Load failures, thrown as plain codes; the settings loader takes any of
-// them as a bad record.
-enum SlideTimerLoadError : int
+// Why the timer fields of a record or "Elapsed Time" were refused; the
+// settings loader takes any of them as a bad record.
+enum class SlideTimerLoadError
 {
-    BadIntervalA = 9,
-    IntervalANotWholeMinutes = 10,
-    BadIntervalB = 11,
-    IntervalBNotWholeMinutes = 12,
-    CycleNotLongerThanShownPart = 13,
-    ElapsedTimeUnreadable = 14,
-    ElapsedTimeWrongType = 15,
-    ElapsedTimeWrongSize = 16,
+    None,
+    BadIntervalA,
+    IntervalANotWholeMinutes,
+    BadIntervalB,
+    IntervalBNotWholeMinutes,
+    CycleNotLongerThanShownPart,
+    ElapsedTimeUnreadable,
+    ElapsedTimeWrongType,
+    ElapsedTimeWrongSize,
+};
+
+struct SlideTimerLoad
+{
+    SlideTimerLoadError error = SlideTimerLoadError::None;
+    // Whether a shown time was taken over from "Elapsed Time".
+    bool elapsedTimeTaken = false;
 };
 
 class SlideTimer
@@ -68,21 +76,30 @@ public:
     void SetDefaults();
 
     // Takes the timer fields from the nine words of "Performance Data" and
-    // the restored time from "Elapsed Time" of the open product key; throws a
-    // SlideTimerLoadError. Returns whether a shown time was taken over.
-    bool Load(const DWORD (&words)[9], const RegistryKey& productKey, OperationMode mode);
+    // the restored time from "Elapsed Time" of the open product key. A field
+    // that fails its check is named in the result; the fields are then left
+    // half taken and the caller drops the record.
+    SlideTimerLoad Load(const DWORD (&words)[9], const RegistryKey& productKey, OperationMode mode);
     // The restored-time rule alone, for a stored value of elapsed milliseconds.
     bool TakeElapsedTime(unsigned __int64 elapsed, OperationMode mode);
 
-    // Sets timer 102 on the window. how 0: a full interval; 1: the hidden
-    // rest of a cycle; other values: the rest after a pause. Returns the
-    // period in milliseconds, 0 when no timer was set.
-    UINT Arm(HWND window, OperationMode mode, int how);
+    // What Arm counts: a full interval (of a slide, or of the shown part of
+    // a cycle); the hidden rest of a cycle; the rest after a pause.
+    enum class ArmFor
+    {
+        FullInterval,
+        HiddenRestOfCycle,
+        RestAfterPause,
+    };
+
+    // Sets the slide timer on the window; a restored time always counts
+    // its rest. Returns the period in milliseconds, 0 when no timer was set.
+    UINT Arm(HWND window, OperationMode mode, ArmFor how);
     // Stops counting and keeps the time shown so far.
     void Pause(HWND window);
-    // Sets timer 102 for a retry or a poll of the download worker.
+    // Sets the timer for a retry or a poll of the download worker.
     void Retry(HWND window, UINT period);
-    // Kills timer 102 when it is set and clears start, paused and restored time.
+    // Kills the timer when it is set and clears start, paused and restored time.
     void Stop(HWND window);
     void ClearTimes() { startTick = pausedTime = restoredTime = 0; }
 

@@ -20,10 +20,10 @@ void PrepareTextGraphics(Gdiplus::Graphics& graphics)
     graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
 }
 
-Gdiplus::Bitmap* PlainCard()
+BitmapPtr PlainCard()
 {
-    auto* card = new Gdiplus::Bitmap(PlainCardWidth, PlainCardHeight, PixelFormat32bppARGB);
-    Gdiplus::Graphics graphics(card);
+    auto card = std::make_unique<Gdiplus::Bitmap>(PlainCardWidth, PlainCardHeight, PixelFormat32bppARGB);
+    Gdiplus::Graphics graphics(card.get());
     Gdiplus::SolidBrush grey{Gdiplus::Color(0xFF5A5F66)};
     graphics.FillRectangle(&grey, 0, 0, PlainCardWidth, PlainCardHeight);
     return card;
@@ -38,7 +38,7 @@ void DrawAtOwnSize(Gdiplus::Graphics& graphics, Gdiplus::Bitmap& picture, int x,
 }
 }
 
-Gdiplus::Bitmap* LoadPngBitmap(HMODULE module, unsigned id)
+BitmapPtr LoadPngBitmap(HMODULE module, unsigned id)
 {
     HandleMemory<unsigned char> bytes;
     bytes.LoadFromResource(module, L"PNG", id);
@@ -51,24 +51,21 @@ Gdiplus::Bitmap* LoadPngBitmap(HMODULE module, unsigned id)
     // pixels and takes drawing whatever the PNG's own format.
     Gdiplus::REAL dpiX = decoded->GetHorizontalResolution();
     Gdiplus::REAL dpiY = decoded->GetVerticalResolution();
-    Gdiplus::Bitmap* copy = decoded->Clone(0, 0, static_cast<INT>(decoded->GetWidth()),
-                                           static_cast<INT>(decoded->GetHeight()), PixelFormat32bppARGB);
+    BitmapPtr copy(decoded->Clone(0, 0, static_cast<INT>(decoded->GetWidth()), static_cast<INT>(decoded->GetHeight()),
+                                  PixelFormat32bppARGB));
     if (copy && copy->GetLastStatus() != Gdiplus::Ok)
-    {
-        delete copy;
         return nullptr;
-    }
     if (copy)
         copy->SetResolution(dpiX, dpiY);
     return copy;
 }
 
-Gdiplus::Bitmap* BuildStatusCard(HMODULE module, unsigned baseId, unsigned artId, const StatusCardTexts& texts)
+BitmapPtr BuildStatusCard(HMODULE module, unsigned baseId, unsigned artId, const StatusCardTexts& texts)
 {
-    std::unique_ptr<Gdiplus::Bitmap> card(LoadPngBitmap(module, baseId));
+    BitmapPtr card = LoadPngBitmap(module, baseId);
     if (!card)
-        card.reset(PlainCard());
-    const std::unique_ptr<Gdiplus::Bitmap> art(LoadPngBitmap(module, artId));
+        card = PlainCard();
+    const BitmapPtr art = LoadPngBitmap(module, artId);
     const int width = static_cast<int>(card->GetWidth());
     const int height = static_cast<int>(card->GetHeight());
     const int artWidth = art ? static_cast<int>(art->GetWidth()) : 0;
@@ -114,7 +111,7 @@ Gdiplus::Bitmap* BuildStatusCard(HMODULE module, unsigned baseId, unsigned artId
     const std::unique_ptr<GdiplusFont> messageFont = CreateGdiplusFont(L"Arial", 14, Gdiplus::FontStyleBold);
     Gdiplus::RectF messageRect(30, static_cast<Gdiplus::REAL>(height - 64), static_cast<Gdiplus::REAL>(width - 42), 77);
     DrawEngravedText(*card, texts.message, messageRect, *messageFont, nearFormat, dark, grey, white);
-    return card.release();
+    return card;
 }
 
 void DrawCardCaption(Gdiplus::Bitmap& card, const MStringEx<wchar_t>& caption)

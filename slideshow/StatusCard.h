@@ -6,6 +6,7 @@
 #pragma once
 
 #include "foundation/StringEx.h"
+#include "slideshow/SlideRendering.h"
 
 #include <windows.h>
 
@@ -37,13 +38,13 @@ struct StatusCardTexts
 // A PNG resource of the module (type "PNG") decoded into a 32-bit ARGB
 // bitmap of its own (the caller owns it); null when it is missing or
 // cannot be decoded.
-Gdiplus::Bitmap* LoadPngBitmap(HMODULE module, unsigned id);
+BitmapPtr LoadPngBitmap(HMODULE module, unsigned id);
 
 // Builds a card on a copy of the card base (PNG baseId of the module) with
 // the art (PNG artId) and the texts; the caller owns the result. A missing
 // card base gives a plain grey card of the same layout, a missing art leaves
 // its place empty.
-Gdiplus::Bitmap* BuildStatusCard(HMODULE module, unsigned baseId, unsigned artId, const StatusCardTexts& texts);
+BitmapPtr BuildStatusCard(HMODULE module, unsigned baseId, unsigned artId, const StatusCardTexts& texts);
 
 // The caption band: the caption engraved on a light band, drawn at the top
 // right of the card, CardMargin pixels from its top and right edges.

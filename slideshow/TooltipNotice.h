@@ -1,4 +1,4 @@
-// Which notice message 0x41A shows in the main window's tracking tooltip:
+// Which notice WM_NOTICE shows in the main window's tracking tooltip:
 // wParam names the title string, lParam the body among the texts that the
 // window loaded at construction. Pairs not in the table are ignored.
 #pragma once
@@ -18,7 +18,7 @@ struct TooltipNotice
     Action action = Ignore;
     UINT titleId = 0;
     UINT bodyId = 0;
-    // The body string is formatted with the product name (string 71).
+    // The body string is formatted with the product name (IDS_PRODUCT_NAME).
     bool bodyWithProductName = false;
 };
 

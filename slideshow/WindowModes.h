@@ -5,6 +5,7 @@
 // the context menu opens, and which of the program's own dialogs are open.
 #pragma once
 
+#include "shell/core/PrivateMessages.h"
 #include "slideshow/SettingsTypes.h"
 
 #include <windows.h>
@@ -72,9 +73,9 @@ void ApplyModeToWindow(HWND window, OperationMode mode);
 // client area again. Returns whether anything changed.
 bool ApplyBordersToWindow(HWND window, HWND picture, const SlideBorders& borders, SlideBorders& applied);
 
-// ---- The window fade (timer 106) ----
+// ---- The window fade ----
 
-// Timer 106 steps the fade.
+// The fade timer steps the fade.
 constexpr UINT WindowFadePeriod = 30;
 
 struct FadeStep
@@ -88,13 +89,14 @@ FadeStep NextFadeAlpha(BYTE alpha, BYTE target, bool showing);
 
 // ---- Hovering, Ctrl and dragging ----
 
-// Timer 101 watches for the cursor to leave.
+// The hover timer watches for the cursor to leave.
 constexpr UINT HoverWatchPeriod = 250;
 
-// The fade state codes reported to the controller when a fade ends.
-constexpr DWORD FadeStateShown = 1;
-constexpr DWORD FadeStateHiddenUntilNextCycle = 2;
-constexpr DWORD FadeStateHover = 3;
+// The fade state codes reported to the controller when a fade ends: the
+// tray states of WM_TRAY_STATE.
+constexpr DWORD FadeStateShown = TrayStateShown;
+constexpr DWORD FadeStateHiddenUntilNextCycle = TrayStateHidden;
+constexpr DWORD FadeStateHover = TrayStateWaiting;
 
 // Whether the cursor over the window fades it out: modes 0 and 0x2000000
 // with Ctrl up, 0x1000000 and 0x3000000 with Ctrl down, never otherwise.

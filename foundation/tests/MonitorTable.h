@@ -8,7 +8,10 @@
 #include <algorithm>
 #include <vector>
 
-class MonitorTable : public MonitorLookup
+// The lookup answers of a table of monitors, on top of any lookup interface
+// (the placement lookup here, the main window's monitor provider in the
+// slide-show tests). Handle n is the n-th monitor, counted from 1.
+template <class Lookup> class MonitorTableOf : public Lookup
 {
 public:
     struct Monitor
@@ -18,11 +21,7 @@ public:
     };
 
     // The monitor holding (0, 0) is the primary one.
-    explicit MonitorTable(std::vector<Monitor> monitors) : m_monitors(std::move(monitors))
-    {
-        m_previous = SetPlacementMonitors(this);
-    }
-    ~MonitorTable() override { SetPlacementMonitors(m_previous); }
+    explicit MonitorTableOf(std::vector<Monitor> monitors) : m_monitors(std::move(monitors)) {}
 
     HMONITOR FromPoint(POINT point, DWORD flags) const override
     {
@@ -86,6 +85,25 @@ private:
         return found;
     }
 
+protected:
+    const std::vector<Monitor>& Monitors() const { return m_monitors; }
+
+private:
     std::vector<Monitor> m_monitors;
+};
+
+// A table that placement uses while it exists.
+class MonitorTable : public MonitorTableOf<MonitorLookup>
+{
+public:
+    explicit MonitorTable(std::vector<Monitor> monitors) : MonitorTableOf(std::move(monitors))
+    {
+        m_previous = SetPlacementMonitors(this);
+    }
+    MonitorTable(const MonitorTable&) = delete;
+    MonitorTable& operator=(const MonitorTable&) = delete;
+    ~MonitorTable() override { SetPlacementMonitors(m_previous); }
+
+private:
     const MonitorLookup* m_previous;
 };

@@ -144,6 +144,13 @@
 #define IDS_ONLINE_UPGRADE_NEEDED 356
 #define IDS_ONLINE_PREPARING 453
 
+// ---- Server communication ----------------------------------------------
+
+// A server reply that cannot be read: failure code and location (362); a
+// server document that cannot be read: code, location and detail (385).
+#define IDS_SERVER_REPLY_MALFORMED 362
+#define IDS_SERVER_DOCUMENT_MALFORMED 385
+
 // ---- Gallery selection --------------------------------------------------
 
 #define IDD_SELECTED_FILES 111

@@ -37,6 +37,13 @@ constexpr UINT WM_OVERLAY_ADVERT_PLACED = WM_USER + 69;
 
 // Tray icon states of WM_TRAY_STATE.
 constexpr WPARAM TrayStateAdd = 0;
+// The main window is shown; hidden until the next cycle; faded out under the
+// cursor (waiting); paused; the program closes.
+constexpr WPARAM TrayStateShown = 1;
+constexpr WPARAM TrayStateHidden = 2;
+constexpr WPARAM TrayStateWaiting = 3;
+constexpr WPARAM TrayStatePaused = 4;
+constexpr WPARAM TrayStateClosing = 5;
 constexpr WPARAM TrayStateTitle = 6;
 
 // ---- To the main window (and to the controller's open dialog) ----
@@ -136,3 +143,11 @@ constexpr WPARAM ShowFlagFinishCrossFade = 0x10;
 constexpr DWORD DialogClosedWasVisible = 0x80000000;
 // lParam of WM_SELECTION_CHANGED when the gallery dialog changed nothing.
 constexpr DWORD SelectionUnchanged = 0x40000000;
+// Otherwise its change bits: the local selection, the online selection, and
+// the content of a selected gallery.
+constexpr DWORD SelectionChangedLocal = 0x1;
+constexpr DWORD SelectionChangedOnline = 0x2;
+constexpr DWORD SelectionChangedContent = 0x4;
+// wParam of WM_SELECTION_CHANGED: with this bit the main window posts itself
+// WM_DIALOG_CLOSED with the code in the other bits once the step is done.
+constexpr DWORD SelectionThenDialogClosed = 0x40000000;

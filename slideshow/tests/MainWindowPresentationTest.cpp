@@ -19,6 +19,30 @@
 
 namespace
 {
+constexpr UINT WM_SETTLED_MARKER = WM_APP + 1;
+
+// Runs this thread's messages until done() holds or the time is up.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeout = 15000)
+{
+    const DWORD start = GetTickCount();
+    while (!done())
+    {
+        if (GetTickCount() - start > timeout)
+            return false;
+        // One message at a time, so that the caller sees every state: when
+        // frames take longer than the timer, its messages never run out.
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        else
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+}
+
 // A message-only window that stands for the controller and records what the
 // main window sends and posts to it.
 class ControllerRecorder
@@ -62,6 +86,16 @@ public:
                 text = *reinterpret_cast<const MString*>(m.lParam);
         return text;
     }
+    // Everything the window posted to the controller so far has arrived:
+    // posted messages of one thread arrive in order, so a marker posted now
+    // comes after them.
+    bool Settle()
+    {
+        static UINT_PTR next = 0;
+        const WPARAM marker = ++next;
+        PostMessageW(m_window, WM_SETTLED_MARKER, marker, 0);
+        return PumpUntil([&] { return Received(WM_SETTLED_MARKER, marker); });
+    }
     void Clear()
     {
         FreeTexts();
@@ -88,28 +122,6 @@ private:
 
     HWND m_window = nullptr;
 };
-
-// Runs this thread's messages until done() holds or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeout = 15000)
-{
-    const DWORD start = GetTickCount();
-    while (!done())
-    {
-        if (GetTickCount() - start > timeout)
-            return false;
-        // One message at a time, so that the caller sees every state: when
-        // frames take longer than the timer, its messages never run out.
-        MSG msg;
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        else
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
-}
 
 // The window's own first slide step is not part of these tests: they
 // present cards of their own.
@@ -169,18 +181,20 @@ TEST_F(MainWindowPresentation, StatusCardCrossFadesInByItsOwnTimer)
             widths.push_back(rect.right - rect.left);
         return !window.IsCrossFadeRunning();
     }));
-    PumpUntil([] { return false; }, 100);
+    // The cross-fade's last tick shows the final frame and reports the first slide.
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Received(WM_MAIN_WINDOW_READY, 0); }));
+    ASSERT_TRUE(recorder.Settle());
 
     ASSERT_GE(widths.size(), 3u);
     EXPECT_LT(widths.front(), widths.back() / 2);
     RECT rect = {};
     window.GetWindowRect(&rect);
     // A 560 x 420 card in a 320-pixel area, less the window's frame.
-    const int side = 320 - window.GetNonClientExtent();
+    const int side = 320 - window.NonClientSize().cx;
     PictureSize expected;
     FitIntoSquare(static_cast<unsigned>(side), 560, 420, expected);
-    EXPECT_EQ(rect.right - rect.left, static_cast<LONG>(expected.width) + window.GetNonClientExtent());
-    EXPECT_EQ(rect.bottom - rect.top, static_cast<LONG>(expected.height) + window.GetNonClientHeight());
+    EXPECT_EQ(rect.right - rect.left, static_cast<LONG>(expected.width) + window.NonClientSize().cx);
+    EXPECT_EQ(rect.bottom - rect.top, static_cast<LONG>(expected.height) + window.NonClientSize().cy);
     EXPECT_TRUE(window.IsWindowVisible());
 
     // The controller heard of the card, of the first slide and of its tooltip.
@@ -212,8 +226,10 @@ TEST_F(MainWindowPresentation, WindowFadesOutAndInAndReportsItsStateCodes)
     ASSERT_TRUE(PumpUntil([&] { return !window.IsCrossFadeRunning(); }));
     ASSERT_TRUE(window.IsWindowVisible());
 
-    // Let the notices of the first show arrive before the record is cleared.
-    PumpUntil([] { return false; }, 100);
+    // Let the cross-fade's last tick and the notices of the first show
+    // arrive before the record is cleared.
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Received(WM_MAIN_WINDOW_READY, 0); }));
+    ASSERT_TRUE(recorder.Settle());
     recorder.Clear();
     window.ShowWithFade(false, 2);
     ASSERT_TRUE(PumpUntil([&] { return recorder.Received(WM_TRAY_STATE, 2); }, 5000));
@@ -290,7 +306,7 @@ TEST_F(MainWindowPresentation, DragMovesTheDisplayAreaAndShiftRightClickAsksForT
     HANDLE about = CreateMutexW(nullptr, TRUE, DialogMutexName(L"CAboutBoxDlg").GetText());
     recorder.Clear();
     window.SendMessage(WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT, MAKELPARAM(5, 5));
-    PumpUntil([] { return false; }, 200);
+    ASSERT_TRUE(recorder.Settle());
     EXPECT_FALSE(recorder.Received(WM_CONTEXT_MENU_REQUEST, MAKEWPARAM(150, after.bottom + 1)));
     ReleaseMutex(about);
     CloseHandle(about);

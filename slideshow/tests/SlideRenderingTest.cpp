@@ -195,11 +195,11 @@ TEST_F(Rendering, HalfwayFrameBlendsBothSlides)
     ExpectColour(*frame, 50, 40, 128, 0, 127, 4);
     ExpectColour(*frame, 2, 2, 128, 0, 127, 4);
 
-    frame.reset(ComposeCrossFadeFrame(previous.get(), current.get(), 100, 80, 100));
+    frame = ComposeCrossFadeFrame(previous.get(), current.get(), 100, 80, 100);
     ExpectColour(*frame, 50, 40, 255, 0, 0);
-    frame.reset(ComposeCrossFadeFrame(previous.get(), current.get(), 100, 80, 0));
+    frame = ComposeCrossFadeFrame(previous.get(), current.get(), 100, 80, 0);
     ExpectColour(*frame, 50, 40, 0, 0, 255);
-    frame.reset(ComposeCrossFadeFrame(previous.get(), current.get(), 100, 80, 75));
+    frame = ComposeCrossFadeFrame(previous.get(), current.get(), 100, 80, 75);
     ExpectColour(*frame, 50, 40, 191, 0, 64, 4);
 }
 
@@ -213,9 +213,9 @@ TEST_F(Rendering, CrossFadeStretchesASmallerPreviousFrameOverTheControl)
 
     // Without a previous frame the current one is its own background.
     std::unique_ptr<Gdiplus::Bitmap> empty(new Gdiplus::Bitmap(0, 0, PixelFormat24bppRGB));
-    frame.reset(ComposeCrossFadeFrame(empty.get(), current.get(), 100, 80, 50));
+    frame = ComposeCrossFadeFrame(empty.get(), current.get(), 100, 80, 50);
     ExpectColour(*frame, 50, 40, 0, 0, 255);
-    frame.reset(ComposeCrossFadeFrame(nullptr, current.get(), 100, 80, 50));
+    frame = ComposeCrossFadeFrame(nullptr, current.get(), 100, 80, 50);
     ExpectColour(*frame, 50, 40, 0, 0, 255);
     EXPECT_THROW(ComposeCrossFadeFrame(previous.get(), nullptr, 100, 80, 50), MSmartPtrError);
 }

@@ -1,4 +1,8 @@
 #include "slideshow/SlideStep.h"
+
+#include "shell/core/Language.h"
+#include "shell/tests/UiTestSupport.h"
+#include "slideshow/InternetSlideState.h"
 #include "slideshow/tests/SlideshowTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -246,58 +250,86 @@ TEST(ChooseNextSlide, StatusCardsWhenTheWalkHasNoFile)
     }
 }
 
-TEST(OnlineStatus, TextForEachStateAndStatus)
+namespace
 {
-    struct Case
+OnlineStatusText StatusText(int state, DWORD status, int detail = 0, bool message = false)
+{
+    OnlineFetchStatus fetch;
+    fetch.state = state;
+    fetch.status = static_cast<int>(status);
+    fetch.errorDetail = detail;
+    fetch.hasServerMessage = message;
+    return GetOnlineStatusText(fetch);
+}
+
+// The string of a language module itself, not through the program's loader.
+std::wstring ModuleString(HMODULE module, UINT id)
+{
+    const wchar_t* text = nullptr;
+    const int length = LoadStringW(module, id, reinterpret_cast<wchar_t*>(&text), 0);
+    return length > 0 && text ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
+}
+}
+
+TEST(OnlineStatus, EveryTextItCanNameExistsInBothLanguages)
+{
+    // Every state and status the record can hold, and some it should not.
+    const int states[] = {-1, 0, 1, 3, 5, 6, 9, 10, 0x80};
+    const DWORD statuses[] = {0,          1,          2,          3,          4,          5,          6,
+                              12029,      0x7FFFFFFF, 0x80000000, 0x80000005, 0x8000000E, 0x8000000F,
+                              0x80000010, 0x80000011, 0x80000012, 0x80000013, 0x80000014, 0xFFFFFFFF};
+    std::set<UINT> plain;
+    std::set<UINT> withNumber;
+    for (const int state : states)
+        for (const DWORD status : statuses)
+            for (const int detail : {0, 1})
+                for (const bool message : {false, true})
+                {
+                    const OnlineStatusText text = StatusText(state, status, detail, message);
+                    if (text.source == OnlineStatusText::String)
+                        plain.insert(text.stringId);
+                    else if (text.source == OnlineStatusText::StringAndNumber)
+                        withNumber.insert(text.stringId);
+                    else
+                        EXPECT_EQ(text.stringId, 0u);
+                }
+    EXPECT_GE(plain.size(), 10u);
+    ASSERT_FALSE(withNumber.empty());
+
+    for (const LANGID language : {LanguageEnglish, LanguageBulgarian})
     {
-        int state;
-        DWORD status;
-        int detail;
-        bool message;
-        OnlineStatusText::Source source;
-        UINT id;
-        DWORD number;
-    };
-    using S = OnlineStatusText;
-    const Case cases[] = {
-        {5, 1, 0, false, S::String, 235, 0},
-        {5, 0, 0, false, S::String, 453, 0},
-        {0, 0x80000010, 0, true, S::None, 0, 0},
-        {3, 1, 0, false, S::None, 0, 0},
-        {9, 1, 0, false, S::None, 0, 0},
-        {128, 1, 0, false, S::String, 240, 0},
-        {128, 2, 0, false, S::String, 241, 0},
-        {128, 3, 0, false, S::String, 242, 0},
-        {128, 4, 0, false, S::String, 243, 0},
-        {128, 0, 1, false, S::String, 190, 0},
-        {128, 0, 0, false, S::String, 248, 0},
-        {128, 0x8000000F, 1, false, S::String, 345, 0},
-        {128, 0x8000000F, 0, false, S::String, 245, 0},
-        {128, 0x80000010, 0, true, S::ServerMessage, 0, 0},
-        {128, 0x80000010, 0, false, S::String, 245, 0},
-        {128, 0x80000011, 1, false, S::String, 344, 0},
-        {128, 0x80000011, 0, false, S::String, 248, 0},
-        {128, 0x80000012, 0, false, S::String, 356, 0},
-        {128, 0x80000013, 0, false, S::FailureText, 0, 0},
-        {128, 5, 0, false, S::String, 238, 0},
-        {128, 12029, 0, false, S::String, 238, 0},
-        {128, 0x80000005, 0, false, S::StringAndNumber, 218, 5},
-        {-1, 0x80000014, 0, false, S::StringAndNumber, 218, 0x14},
-        {10, 1, 0, false, S::String, 240, 0},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(testing::Message() << "state " << c.state << " status " << std::hex << c.status);
-        OnlineFetchStatus fetch;
-        fetch.state = c.state;
-        fetch.status = static_cast<int>(c.status);
-        fetch.errorDetail = c.detail;
-        fetch.hasServerMessage = c.message;
-        const OnlineStatusText text = GetOnlineStatusText(fetch);
-        EXPECT_EQ(text.source, c.source);
-        EXPECT_EQ(text.stringId, c.id);
-        EXPECT_EQ(text.number, c.number);
+        SCOPED_TRACE(language);
+        LanguageModuleScope module(language);
+        ASSERT_NE(module.Get(), nullptr);
+        for (const UINT id : plain)
+            EXPECT_FALSE(ModuleString(module.Get(), id).empty()) << "string " << id;
+        // The number goes into the text.
+        for (const UINT id : withNumber)
+            EXPECT_NE(ModuleString(module.Get(), id).find(L'%'), std::wstring::npos) << "string " << id;
     }
+}
+
+TEST(OnlineStatus, WhatTheUserReadsInTheMainCases)
+{
+    using S = OnlineStatusText;
+    // A fetch under way tells whether the server has answered yet.
+    EXPECT_NE(StatusText(InternetSlideState::Started, 1).stringId, StatusText(InternetSlideState::Started, 0).stringId);
+    // A good reply or an idle record says nothing, whatever status it kept.
+    EXPECT_EQ(StatusText(InternetSlideState::Idle, 0x80000013).source, S::None);
+    EXPECT_EQ(StatusText(3, 1).source, S::None);
+    // The server's own message is shown when it sent one, else a general text.
+    EXPECT_EQ(StatusText(InternetSlideState::Failed, 0x80000010, 0, true).source, S::ServerMessage);
+    EXPECT_EQ(StatusText(InternetSlideState::Failed, 0x80000010, 0, false).source, S::String);
+    // The failure text kept from the worker.
+    EXPECT_EQ(StatusText(InternetSlideState::Failed, 0x80000013).source, S::FailureText);
+    // An error detail gives a more precise text than the plain failure.
+    EXPECT_NE(StatusText(InternetSlideState::Failed, 0, 1).stringId, StatusText(InternetSlideState::Failed, 0, 0).stringId);
+    // An unknown failure of the program's own carries its number without the high bit.
+    const OnlineStatusText refused = StatusText(InternetSlideState::Failed, 0x80000014);
+    EXPECT_EQ(refused.source, S::StringAndNumber);
+    EXPECT_EQ(refused.number, 0x14u);
+    // Any other answer of the server (an HTTP or WinINet code) is one server error.
+    EXPECT_EQ(StatusText(InternetSlideState::Failed, 12029).stringId, StatusText(InternetSlideState::Failed, 5).stringId);
 }
 
 TEST(Timer115, TopmostEveryFifthTickWithoutDialogs)

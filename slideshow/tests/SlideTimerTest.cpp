@@ -31,22 +31,22 @@ const OperationMode Cycle = OperationMode::CycleFadeOnHover;
 
 TEST_F(SlideTimerTest, AFullIntervalStartsCounting)
 {
-    EXPECT_EQ(timer.Arm(window.Get(), Single, 0), 1800000u);
+    EXPECT_EQ(timer.Arm(window.Get(), Single, SlideTimer::ArmFor::FullInterval), 1800000u);
     EXPECT_EQ(timer.startTick, clock.now);
     EXPECT_EQ(timer.timerId, SlideTimer::TimerId);
     EXPECT_TRUE(window.TakeTimer());
 
     // In a cycle mode the first period is the shown part.
-    EXPECT_EQ(timer.Arm(window.Get(), Cycle, 0), 60000u);
+    EXPECT_EQ(timer.Arm(window.Get(), Cycle, SlideTimer::ArmFor::FullInterval), 60000u);
     EXPECT_TRUE(window.TakeTimer());
 }
 
 TEST_F(SlideTimerTest, TheHiddenRestOfACycleKeepsCounting)
 {
-    timer.Arm(window.Get(), Cycle, 0);
+    timer.Arm(window.Get(), Cycle, SlideTimer::ArmFor::FullInterval);
     const unsigned __int64 start = timer.startTick;
     clock.now += 60000;
-    EXPECT_EQ(timer.Arm(window.Get(), Cycle, 1), 1740000u);
+    EXPECT_EQ(timer.Arm(window.Get(), Cycle, SlideTimer::ArmFor::HiddenRestOfCycle), 1740000u);
     EXPECT_EQ(timer.startTick, start);
     EXPECT_EQ(timer.ElapsedSeconds(), 60u);
     clock.now += 1740000;
@@ -78,7 +78,7 @@ TEST_F(SlideTimerTest, ARestoredTimeArmsForWhatIsLeft)
         SCOPED_TRACE(c.what);
         timer.restoredTime = c.restored;
         timer.pausedTime = 777;
-        EXPECT_EQ(timer.Arm(window.Get(), c.mode, 0), c.period);
+        EXPECT_EQ(timer.Arm(window.Get(), c.mode, SlideTimer::ArmFor::FullInterval), c.period);
         EXPECT_EQ(timer.startTick, clock.now - c.restored);
         EXPECT_EQ(timer.restoredTime, 0u);
         EXPECT_EQ(timer.pausedTime, 0u);
@@ -89,7 +89,7 @@ TEST_F(SlideTimerTest, ARestoredTimeArmsForWhatIsLeft)
 
 TEST_F(SlideTimerTest, PauseKeepsTheShownTimeAndResumeArmsTheRest)
 {
-    timer.Arm(window.Get(), Single, 0);
+    timer.Arm(window.Get(), Single, SlideTimer::ArmFor::FullInterval);
     clock.now += 5000;
     timer.Pause(window.Get());
     EXPECT_EQ(timer.paused.load(), 1);
@@ -102,7 +102,7 @@ TEST_F(SlideTimerTest, PauseKeepsTheShownTimeAndResumeArmsTheRest)
     // Time spent paused does not count.
     clock.now += 60000;
     EXPECT_EQ(timer.ElapsedSeconds(), 5u);
-    EXPECT_EQ(timer.Arm(window.Get(), Single, 2), 1795000u);
+    EXPECT_EQ(timer.Arm(window.Get(), Single, SlideTimer::ArmFor::RestAfterPause), 1795000u);
     EXPECT_EQ(timer.paused.load(), 0);
     EXPECT_EQ(timer.pausedTime, 0u);
     EXPECT_EQ(timer.ElapsedMilliseconds(), 5000u);
@@ -130,7 +130,7 @@ TEST_F(SlideTimerTest, ResumeRules)
     {
         SCOPED_TRACE(c.what);
         timer.pausedTime = c.paused;
-        EXPECT_EQ(timer.Arm(window.Get(), c.mode, 2), c.period);
+        EXPECT_EQ(timer.Arm(window.Get(), c.mode, SlideTimer::ArmFor::RestAfterPause), c.period);
         EXPECT_EQ(timer.startTick, clock.now - c.paused);
         EXPECT_TRUE(window.TakeTimer());
     }
@@ -138,7 +138,7 @@ TEST_F(SlideTimerTest, ResumeRules)
 
 TEST_F(SlideTimerTest, PauseRightAfterTheStartStillCounts)
 {
-    timer.Arm(window.Get(), Single, 0);
+    timer.Arm(window.Get(), Single, SlideTimer::ArmFor::FullInterval);
     timer.Pause(window.Get());
     EXPECT_EQ(timer.pausedTime, 1u);
 
@@ -151,19 +151,19 @@ TEST_F(SlideTimerTest, PauseRightAfterTheStartStillCounts)
 
 TEST_F(SlideTimerTest, ADisabledTimerDoesNotRunInSingleIntervalModes)
 {
-    timer.Arm(window.Get(), Single, 0);
+    timer.Arm(window.Get(), Single, SlideTimer::ArmFor::FullInterval);
     timer.enabled = false;
     timer.pausedTime = 5;
     timer.restoredTime = 6;
     timer.retrying = 1;
-    EXPECT_EQ(timer.Arm(window.Get(), Single, 0), 0u);
+    EXPECT_EQ(timer.Arm(window.Get(), Single, SlideTimer::ArmFor::FullInterval), 0u);
     EXPECT_EQ(timer.timerId, 0u);
     EXPECT_FALSE(timer.HoldsShownTime());
     EXPECT_EQ(timer.retrying, 0);
     EXPECT_FALSE(window.TakeTimer());
 
     // The cycle modes always time.
-    EXPECT_EQ(timer.Arm(window.Get(), Cycle, 0), 60000u);
+    EXPECT_EQ(timer.Arm(window.Get(), Cycle, SlideTimer::ArmFor::FullInterval), 60000u);
     EXPECT_TRUE(window.TakeTimer());
 }
 

@@ -2,6 +2,7 @@
 // values, a layout of monitors, and a clock that the test moves.
 #pragma once
 
+#include "foundation/tests/MonitorTable.h"
 #include "slideshow/MonitorProvider.h"
 #include "slideshow/SettingsRegistry.h"
 #include "slideshow/SlideTimer.h"
@@ -10,7 +11,6 @@
 
 #include <windows.h>
 
-#include <cmath>
 #include <vector>
 
 namespace SlideshowTest
@@ -47,24 +47,13 @@ inline bool ValueExists(const wchar_t* name)
     return ReadRaw(name, type, bytes);
 }
 
-// Monitors from a table: handle n is the n-th monitor (counted from 1).
-class FakeMonitors : public MonitorProvider
+// Monitors from a table, each with a task bar of 40 pixels at its bottom.
+class FakeMonitors : public MonitorTableOf<MonitorProvider>
 {
 public:
-    struct Monitor
+    FakeMonitors(const std::vector<RECT>& rects, int primaryWidth = 1920)
+        : MonitorTableOf(WithTaskBars(rects)), m_primaryWidth(primaryWidth)
     {
-        RECT rect;
-        RECT work;
-    };
-
-    FakeMonitors(std::vector<RECT> rects, int primaryWidth = 1920) : m_primaryWidth(primaryWidth)
-    {
-        for (const RECT& rect : rects)
-        {
-            RECT work = rect;
-            work.bottom -= 40; // a task bar
-            m_monitors.push_back(Monitor{rect, work});
-        }
     }
 
     bool failEnumeration = false;
@@ -74,61 +63,22 @@ public:
         monitors.clear();
         if (failEnumeration)
             return false;
-        for (const Monitor& monitor : m_monitors)
-            monitors.push_back(monitor.rect);
+        for (const Monitor& monitor : Monitors())
+            monitors.push_back(monitor.area);
         return true;
     }
 
     int PrimaryScreenWidth() const override { return m_primaryWidth; }
 
-    HMONITOR FromPoint(POINT point, DWORD flags) const override
-    {
-        for (size_t i = 0; i < m_monitors.size(); ++i)
-            if (PtInRect(&m_monitors[i].rect, point))
-                return Handle(i);
-        return flags == MONITOR_DEFAULTTONULL ? nullptr : Nearest(point);
-    }
-
-    HMONITOR FromRect(const RECT& rect, DWORD flags) const override
-    {
-        return FromPoint(POINT{rect.left + (rect.right - rect.left) / 2, rect.top + (rect.bottom - rect.top) / 2},
-                         flags);
-    }
-
-    bool GetWorkArea(HMONITOR monitor, RECT& workArea) const override
-    {
-        const size_t index = reinterpret_cast<size_t>(monitor);
-        if (index == 0 || index > m_monitors.size())
-            return false;
-        workArea = m_monitors[index - 1].work;
-        return true;
-    }
-
 private:
-    static HMONITOR Handle(size_t index) { return reinterpret_cast<HMONITOR>(index + 1); }
-
-    HMONITOR Nearest(POINT point) const
+    static std::vector<Monitor> WithTaskBars(const std::vector<RECT>& rects)
     {
-        if (m_monitors.empty())
-            return nullptr;
-        size_t best = 0;
-        double bestDistance = 0;
-        for (size_t i = 0; i < m_monitors.size(); ++i)
-        {
-            const RECT& r = m_monitors[i].rect;
-            const double dx = point.x < r.left ? r.left - point.x : (point.x >= r.right ? point.x - r.right + 1 : 0);
-            const double dy = point.y < r.top ? r.top - point.y : (point.y >= r.bottom ? point.y - r.bottom + 1 : 0);
-            const double distance = std::hypot(dx, dy);
-            if (i == 0 || distance < bestDistance)
-            {
-                best = i;
-                bestDistance = distance;
-            }
-        }
-        return Handle(best);
+        std::vector<Monitor> monitors;
+        for (const RECT& rect : rects)
+            monitors.push_back(Monitor{rect, RECT{rect.left, rect.top, rect.right, rect.bottom - 40}});
+        return monitors;
     }
 
-    std::vector<Monitor> m_monitors;
     int m_primaryWidth;
 };
 

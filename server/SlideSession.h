@@ -1,0 +1,31 @@
+// The slide session key exchange: the server's public key from
+// "get-pk.aspx", then a proof of the client's key and up to three session
+// rounds on "get-slide.aspx", ending with the session's headers. Every
+// reply comes scrambled with the request id that its own request carried.
+// How the fields become header values is written in docs/protocol.md.
+#pragma once
+
+#include "crypto/Authenticator.h"
+#include "server/HeaderList.h"
+
+// The largest reply of the exchange that is read (docs/protocol.md): far
+// above the key reply of a 16384-bit key and the framed replies.
+constexpr unsigned __int64 SessionReplyLimit = 1024 * 1024;
+
+// Runs the exchange. On success serverKeyBlob holds the server's public-key
+// blob and sessionHeaders the session's headers (V, R, I, Q); false when the
+// cancel event (or null) was seen signalled after a request. Both outputs
+// are emptied first and filled only on success. Throws InternetException,
+// MCryptException and ServerReplyError.
+bool EstablishSlideSession(HeaderList& sessionHeaders, MAtom<unsigned char>& serverKeyBlob, HANDLE cancelEvent);
+
+// Reads the unscrambled "get-pk.aspx" reply: the key blob (decoded from its
+// hexadecimal text) and the session text. ServerReplyError 5901 to 5906.
+void ParseServerKeyReply(const MAtom<unsigned char>& reply, MAtom<unsigned char>& keyBlob,
+                         MStringEx<wchar_t>& sessionText);
+
+// The key that protects session codes on their way to the server: the
+// hasher's digest, reversed, of "QuilloryQUILLORYquillory" (UTF-16 with its
+// NUL), then the hasher's digest of that joined with the MD5 of the same
+// text. Answers out.
+MAtom<unsigned char>& CreateServerSessionCrypto(MAtom<unsigned char>& out, const MAAuthenticator& hasher);

@@ -1,0 +1,46 @@
+#include "StandIn.h"
+
+#include "server/ServerPages.h"
+#include "shell/core/Language.h"
+
+#include <string>
+
+TEST(ServerPages, AddressesComeFromTheBaseAndTheTable)
+{
+    const MStringEx<wchar_t> kept = ServerBaseAddress();
+    ServerBaseAddress() = L"https://a/b";
+    const struct
+    {
+        unsigned index;
+        const wchar_t* address;
+    } cases[] = {
+        {0, L"https://a/b/get-slide.aspx"}, {1, L"https://a/b/get-galleries.aspx"}, {2, L"https://a/b/get-cv.aspx"},
+        {3, L"https://a/b/get-ip.aspx"},    {4, L"https://a/b/get-am.aspx"},  {5, L"https://a/b/wnd-properties.css"},
+        {6, L"https://a/b/set-cd.aspx"},    {7, L"https://a/b/get-pk.aspx"},  {8, L""},
+        {100, L""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(std::wstring(GetServerPageUrl(c.index).GetText()), c.address) << c.index;
+    ServerBaseAddress() = kept;
+}
+
+using Reachability = StandIn::Test;
+
+// The test with the stand-in in place of the public sites: this machine has
+// a default route but no internet.
+TEST_F(Reachability, FirstSiteThatAnswersEndsTheTest)
+{
+    const wchar_t* const sites[3] = {L"http://127.0.0.1:9/", L"http://127.0.0.1/_test/status?code=200",
+                                     L"http://127.0.0.1/_test/status?code=203"};
+    EXPECT_TRUE(IsInternetReachable(sites));
+    const std::vector<StandIn::Request> requests = StandIn::Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].path, "/_test/status?code=200");
+}
+
+TEST_F(Reachability, NoSiteAnsweringIsUnreachable)
+{
+    // Ports where no server listens, as for a stopped stand-in.
+    const wchar_t* const sites[3] = {L"http://127.0.0.1:9/", L"http://127.0.0.1:13/", L"http://127.0.0.1:19/"};
+    EXPECT_FALSE(IsInternetReachable(sites));
+}

@@ -1,0 +1,456 @@
+#!/usr/bin/python3
+"""Stand-in for the maker's server, for tests, benchmarks and local runs.
+
+Plays the server's side of the protocol in docs/protocol.md on
+127.0.0.1:80: the session key exchange on "get-pk.aspx" and
+"get-slide.aspx", and plain answers for the other pages. It records every
+request with its headers in the order they came, logs one line per
+request, and can be told to misbehave in each way the client must
+survive. Written from the protocol, not from the client.
+
+    server.py [--port N] [--pid-file F] [--log F] [--lock-file F]
+              [--version-text NAME=VALUE ...] [--set NAME=VALUE ...]
+
+Control pages (never recorded):
+    /_control/ping              "quillory-standin <pid>"
+    /_control/reset             forget requests, sessions and settings
+    /_control/set?NAME=VALUE&.. change settings (see SETTINGS)
+    /_control/requests          the recorded requests (see Recorder.text)
+    /_control/sessions          "<Q> <R> <I>" of every finished session
+    /_control/held              "1" while a request is held, else "0"
+    /_control/release           lets a held request go on
+Test pages:
+    /_test/bytes?count=N        a body of N bytes
+    /_test/status?code=N        the HTTP status N with a short body
+    /_test/echo                 the request body back (POST)
+"""
+
+import argparse
+import fcntl
+import hashlib
+import os
+import re
+import secrets
+import signal
+import socket
+import sys
+import threading
+import time
+import urllib.parse
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import quillory_crypto as q  # noqa: E402
+
+from cryptography.hazmat.primitives.asymmetric import rsa  # noqa: E402
+
+# Settings and their defaults. "fault" names one misbehaviour and "at" the
+# step it hits: "pk" (get-pk.aspx), "first" (the first get-slide.aspx
+# request) or "round1" to "round3".
+SETTINGS = {
+    "key_bits": "1024",   # the server key's length
+    "rounds": "1",        # the round count the first reply announces
+    "fault": "",          # refuse, wrong_kind, xml_parse, xml_no_version, xml_no_session,
+                          # xml_no_key, xml_bad_version, truncated, short_field,
+                          # wrong_scramble_key, oversize, drop, slow, hold
+    "at": "pk",
+    "message": "The server does not serve this program now.",  # refuse
+    "version": "2",       # xml_bad_version: the version text sent
+    "delay_ms": "2000",   # slow
+}
+
+# The permutations of the version texts that rounds 0, 1 and 2 open the
+# session secret with (docs/protocol.md).
+ROUND_ORDERS = ((0, 1, 2, 3, 4, 5, 6, 7), (7, 6, 5, 4, 3, 2, 1, 0), (1, 0, 3, 2, 5, 4, 7, 6))
+# Largest reply the client reads during the exchange; "oversize" passes it.
+SESSION_REPLY_LIMIT = 1024 * 1024
+PAGES = ("get-slide.aspx", "get-galleries.aspx", "get-cv.aspx", "get-ip.aspx", "get-am.aspx",
+         "wnd-properties.css", "set-cd.aspx", "get-pk.aspx")
+STYLE_SHEET = b"body { font-family: Tahoma, sans-serif; margin: 8px; }\n"
+
+
+def sha(name, *parts):
+    return hashlib.new(name, b"".join(parts)).digest()
+
+
+class Refusal(Exception):
+    """The server says no: a kind 1 reply with this message."""
+
+
+class Session:
+    """What the server keeps of one exchange, by its session text."""
+
+    def __init__(self, text, request_id, key):
+        self.text = text
+        self.request_id = request_id  # E of get-pk.aspx, as the client made it
+        self.key = key
+        self.client_blob = None
+        self.rounds = 0
+        self.round = 0
+        self.fields = None
+        self.state = None
+        self.final = None  # (R, I) once every round is done
+
+    def expected_id(self, step):
+        """E of get-slide request number step (0: the first, 1: round 0, ...):
+        reversed on the first, and reversed again on every later one."""
+        return self.request_id[::-1] if step % 2 == 0 else self.request_id
+
+
+class StandIn:
+    def __init__(self, version_texts, initial):
+        self.lock = threading.Lock()
+        self.version_texts = version_texts
+        self.stored_secret = q.protect_text(q.TEST_SESSION_SECRET, version_texts) if version_texts else None
+        self.keys = {}
+        self.initial = dict(initial)
+        self.release = threading.Event()
+        self.reset()
+
+    def reset(self):
+        with self.lock:
+            self.settings = dict(SETTINGS)
+            self.settings.update(self.initial)
+            self.records = []
+            self.sessions = {}
+            self.held = False
+            self.release.set()
+            self.release = threading.Event()
+
+    def setting(self, name):
+        with self.lock:
+            return self.settings[name]
+
+    def fault_at(self, step):
+        with self.lock:
+            return self.settings["fault"] if self.settings["at"] == step else ""
+
+    def server_key(self, bits):
+        with self.lock:
+            if bits not in self.keys:
+                self.keys[bits] = rsa.generate_private_key(public_exponent=65537, key_size=bits)
+            return self.keys[bits]
+
+    def round_secret(self, round_index):
+        if self.stored_secret is None:
+            raise Refusal("The stand-in server was started without the version texts.")
+        return q.open_text(self.stored_secret, self.version_texts, ROUND_ORDERS[round_index])
+
+
+class Recorder:
+    @staticmethod
+    def text(records):
+        """One block per request: "#<n> <method> <path> <body bytes>", then
+        "<name>: <value>" per header in the order received, then a blank line."""
+        lines = []
+        for n, (method, path, headers, body) in enumerate(records):
+            lines.append("#%d %s %s %d" % (n, method, path, body))
+            lines += ["%s: %s" % item for item in headers]
+            lines.append("")
+        return "\n".join(lines) + "\n"
+
+
+# ---- the session exchange ----------------------------------------------------------
+
+
+def key_reply(standin, headers):
+    """The "get-pk.aspx" document and the session it opens."""
+    request_id = headers.get("E", "")
+    key = standin.server_key(int(standin.setting("key_bits")))
+    text = "S" + secrets.token_hex(16).upper()
+    session = Session(text, request_id, key)
+    with standin.lock:
+        standin.sessions[text] = session
+    fault = standin.fault_at("pk")
+    version = standin.setting("version") if fault == "xml_bad_version" else "1"
+    parts = {
+        "version": "" if fault == "xml_no_version" else "<version>%s</version>" % version,
+        "session": "" if fault == "xml_no_session" else "<session>%s</session>" % text,
+        "key": "" if fault == "xml_no_key" else
+        "<public_key>%s</public_key>" % q.public_key_blob(key.public_key()).hex().upper(),
+    }
+    document = '<?xml version="1.0" encoding="utf-8"?>\n<rsa_key>%(version)s%(session)s%(key)s</rsa_key>\n' % parts
+    if fault == "xml_parse":
+        document = document[:len(document) // 2]
+    if fault == "oversize":
+        document += "<!--%s-->" % ("x" * SESSION_REPLY_LIMIT)
+    return document.encode("utf-8")
+
+
+def framed(kind, payload=b""):
+    return bytes([kind]) + payload
+
+
+def encode_fields(fields):
+    return b"".join(bytes([len(f)]) + f for f in fields)
+
+
+def data_reply(session, fields, fault):
+    plain = encode_fields(fields)
+    if fault == "short_field":
+        plain = plain[:-1]  # the last field claims one byte more than there is
+    blocks = q.rsa_encrypt(q.load_public_key_blob(session.client_blob), plain, seed_blob=session.client_blob)
+    reply = framed(2 if fault == "wrong_kind" else 0, blocks)
+    if fault == "truncated":
+        reply = reply[:-5]
+    return reply
+
+
+def first_slide_reply(standin, session, headers, fault):
+    if headers.get("E", "") != session.expected_id(0):
+        raise Refusal("The request id does not match the key request.")
+    try:
+        proof = q.rsa_decrypt(session.key, bytes.fromhex(headers.get("T", "")))
+    except ValueError:
+        raise Refusal("The proof cannot be read.")
+    if proof != sha("sha512", session.request_id.encode("utf-8")):
+        raise Refusal("The proof is wrong.")
+    try:
+        session.client_blob = bytes.fromhex(headers.get("K", ""))
+        q.load_public_key_blob(session.client_blob)
+    except (ValueError, IndexError):
+        raise Refusal("The client key cannot be read.")
+    session.rounds = int(standin.setting("rounds"))
+    f = [secrets.token_bytes(32), secrets.token_bytes(16), bytes([session.rounds]) + secrets.token_bytes(3),
+         secrets.token_bytes(16), secrets.token_bytes(32)]
+    session.fields = f
+    session.state = sha("sha384", f[0], f[1], f[3], f[4])
+    if session.rounds == 0:
+        finish(session)
+    return data_reply(session, f, fault)
+
+
+def round_values(session, r, secret):
+    m, (_, nonce, _, session_id, salt) = session.state, session.fields
+    rb = bytes([r])
+    return {
+        "K": sha("sha256", m, secret),
+        "R": sha("md5", m, rb),
+        "I": sha("sha1", session_id, rb),
+        "T": sha("sha384", secret, nonce, rb),
+        "F": sha("sha256", salt, rb, m),
+    }
+
+
+def round_reply(standin, session, headers, fault):
+    r = session.round
+    if session.fields is None or r >= min(session.rounds, len(ROUND_ORDERS)):
+        raise Refusal("No round is due in this session.")
+    if headers.get("E", "") != session.expected_id(r + 1):
+        raise Refusal("The request id of round %d is not reversed as it should be." % (r + 1))
+    expected = round_values(session, r, standin.round_secret(r))
+    for name, value in expected.items():
+        if headers.get(name, "") != value.hex().upper():
+            raise Refusal("The value %s of round %d is wrong." % (name, r + 1))
+    g = [secrets.token_bytes(16), secrets.token_bytes(24), secrets.token_bytes(32)]
+    session.state = sha("sha384", session.state, *g)
+    session.round += 1
+    if session.round == session.rounds:
+        finish(session)
+    return data_reply(session, g, fault)
+
+
+def finish(session):
+    m, session_id = session.state, session.fields[3]
+    session.final = (sha("md5", m, b"R").hex().upper(), sha("sha1", session_id, m).hex().upper())
+
+
+def slide_exchange_reply(standin, headers):
+    """Answers one get-slide.aspx request of the exchange: (step, reply)."""
+    with standin.lock:
+        session = standin.sessions.get(headers.get("Q", ""))
+    if session is None:
+        return "first", framed(1, "The session is unknown.".encode("utf-16-le"))
+    step = "first" if session.client_blob is None else "round%d" % (session.round + 1)
+    fault = standin.fault_at(step)
+    try:
+        if fault == "refuse":
+            raise Refusal(standin.setting("message"))
+        reply = (first_slide_reply if step == "first" else round_reply)(standin, session, headers, fault)
+    except Refusal as refusal:
+        reply = framed(1, str(refusal).encode("utf-16-le"))
+    return step, reply
+
+
+# ---- HTTP ------------------------------------------------------------------------------
+
+
+class Handler(BaseHTTPRequestHandler):
+    server_version = "QuilloryStandIn/1"
+    standin = None  # set by main
+    log_file = None
+
+    def do_GET(self):
+        self.handle_request("GET")
+
+    def do_POST(self):
+        self.handle_request("POST")
+
+    def handle_request(self, method):
+        url = urllib.parse.urlsplit(self.path)
+        page = url.path.rstrip("/").rsplit("/", 1)[-1]
+        query = dict(urllib.parse.parse_qsl(url.query, keep_blank_values=True))
+        length = int(self.headers.get("Content-Length") or 0)
+        body = self.rfile.read(length) if length > 0 else b""
+        if url.path.startswith("/_control/"):
+            return self.control(page, query)
+        with self.standin.lock:
+            self.standin.records.append((method, self.path, list(self.headers.items()), len(body)))
+        if url.path.startswith("/_test/"):
+            return self.test_page(page, query, body)
+        if page == "get-pk.aspx" and method == "GET":
+            return self.exchange("pk", key_reply(self.standin, self.headers))
+        if page == "get-slide.aspx" and method == "GET":
+            return self.exchange(*slide_exchange_reply(self.standin, self.headers))
+        if page == "wnd-properties.css":
+            return self.send(200, STYLE_SHEET, "text/css")
+        if page in PAGES:
+            # The later features' pages answer empty until they are served.
+            return self.send(200, b"")
+        return self.send(404, b"no such page")
+
+    def exchange(self, step, reply):
+        """Sends a reply of the exchange scrambled with the request's own E,
+        after whatever the fault of this step asks for."""
+        fault = self.standin.fault_at(step)
+        key = self.headers.get("E", "")
+        if fault == "wrong_scramble_key":
+            key = key[::-1]
+        if fault == "drop":
+            self.close_connection = True
+            self.connection.shutdown(socket.SHUT_RDWR)
+            self.log_line(0, 0, "dropped")
+            return
+        if fault == "slow":
+            time.sleep(int(self.standin.setting("delay_ms")) / 1000.0)
+        if fault == "hold":
+            with self.standin.lock:
+                self.standin.held = True
+                release = self.standin.release
+            release.wait(120)
+            with self.standin.lock:
+                self.standin.held = False
+        if fault == "oversize":
+            return self.send(200, reply)  # refused by its size before anything else
+        try:
+            scrambled = q.scramble_bytes(reply, key.encode("utf-8"))
+        except ValueError:
+            scrambled = reply  # a key under 7 bytes: the client cannot unscramble anyway
+        self.send(200, scrambled)
+
+    def test_page(self, page, query, body):
+        if page == "bytes":
+            count = int(query.get("count", "0"))
+            return self.send(200, bytes(i % 251 for i in range(count)))
+        if page == "status":
+            code = int(query.get("code", "200"))
+            return self.send(code, ("status %d" % code).encode())
+        if page == "echo":
+            return self.send(200, body)
+        return self.send(404, b"no such test page")
+
+    def control(self, page, query):
+        standin = self.standin
+        if page == "ping":
+            return self.send(200, ("quillory-standin %d" % os.getpid()).encode(), log=False)
+        if page == "reset":
+            standin.reset()
+        elif page == "set":
+            with standin.lock:
+                unknown = [name for name in query if name not in SETTINGS]
+                if unknown:
+                    return self.send(400, ("unknown setting " + ", ".join(unknown)).encode())
+                standin.settings.update(query)
+        elif page == "requests":
+            with standin.lock:
+                return self.send(200, Recorder.text(standin.records).encode("utf-8"), log=False)
+        elif page == "sessions":
+            with standin.lock:
+                lines = ["%s %s %s" % (s.text, *s.final) for s in standin.sessions.values() if s.final]
+            return self.send(200, ("\n".join(lines) + "\n").encode(), log=False)
+        elif page == "held":
+            with standin.lock:
+                return self.send(200, b"1" if standin.held else b"0", log=False)
+        elif page == "release":
+            standin.release.set()
+        else:
+            return self.send(404, b"no such control page")
+        return self.send(200, b"ok")
+
+    def send(self, code, body, content_type="application/octet-stream", log=True):
+        self.send_response_only(code)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body)))
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.wfile.write(body)
+        if log:
+            self.log_line(code, len(body), self.standin.setting("fault") or "-")
+
+    def log_line(self, code, size, note):
+        line = "%s %s %s %s %d %d %s\n" % (time.strftime("%H:%M:%S"), self.client_address[0], self.command,
+                                          self.path, code, size, note)
+        if Handler.log_file:
+            Handler.log_file.write(line)
+            Handler.log_file.flush()
+
+    def log_message(self, *args):
+        pass  # log_line writes the one line per request
+
+
+def read_version_texts(arguments):
+    """NAME=VALUE pairs; without any, the texts of cmake/QuilloryVersion.cmake."""
+    if arguments:
+        return dict(item.split("=", 1) for item in arguments)
+    path = os.path.join(HERE, "..", "..", "cmake", "QuilloryVersion.cmake")
+    try:
+        source = open(path, encoding="utf-8").read()
+    except OSError:
+        return None
+    values = dict(re.findall(r'set\((QUILLORY_\w+) "([^"]*)"\)', source))
+    numbers = re.search(r"set\(QUILLORY_VERSION_NUMBERS ([\d ]+)\)", source)
+    values["QUILLORY_VERSION"] = ".".join(numbers.group(1).split()) if numbers else ""
+    texts = {}
+    for name, value in re.findall(r'"(\w+)=\$\{(QUILLORY_\w+)\}"', source):
+        texts[name] = values.get(value, "")
+    return texts if len(texts) == len(q.VERSION_ENTRIES) else None
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--port", type=int, default=80)
+    parser.add_argument("--pid-file")
+    parser.add_argument("--log")
+    parser.add_argument("--lock-file", default="/tmp/quillory-standin-server.lock")
+    parser.add_argument("--version-text", action="append", default=[])
+    parser.add_argument("--set", action="append", default=[], help="a setting before the first request")
+    args = parser.parse_args()
+
+    if args.pid_file:
+        with open(args.pid_file, "w") as pid_file:
+            pid_file.write("%d\n" % os.getpid())
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
+    # One stand-in on the port at a time: a second test run waits here
+    # until the first one's server has ended.
+    lock = open(args.lock_file, "a")
+    fcntl.flock(lock, fcntl.LOCK_EX)
+
+    initial = dict(item.split("=", 1) for item in args.set)
+    unknown = [name for name in initial if name not in SETTINGS]
+    if unknown:
+        parser.error("unknown setting " + ", ".join(unknown))
+    Handler.standin = StandIn(read_version_texts(args.version_text), initial)
+    Handler.log_file = open(args.log, "a") if args.log else sys.stderr
+    ThreadingHTTPServer.allow_reuse_address = True
+    ThreadingHTTPServer.daemon_threads = True
+    server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
+    try:
+        server.serve_forever()
+    finally:
+        server.server_close()
+
+
+if __name__ == "__main__":
+    main()
