@@ -32,65 +32,20 @@ build_all() {
   configure_and_build i686
 }
 
-# Debian's wine wrapper always takes the 32-bit loader when it is installed;
-# on a kernel that cannot run 32-bit programs (no IA-32 emulation) that loader
-# fails to start, so wine and wine-stable are pointed at the 64-bit loader.
-# 32-bit Windows programs cannot run there at all.
-host_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+# The Wine prefix, Xvfb and the 64-bit-only shim, shared with the benchmarks.
+source "$root/scripts/wine-env.sh"
 
-use_wine64_only() {
-  local shim="$build/wine64-only"
-  mkdir -p "$shim"
-  for name in wine wine-stable; do
-    printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$shim/$name"
-    chmod +x "$shim/$name"
-  done
-  export PATH="$shim:$PATH"
-}
-
-# A fresh Wine prefix and, without a display, an Xvfb of our own. Callers set
-# the stop_wine trap first, so that a failed start leaves nothing running.
-xvfb_pid=""
+# Wine settings, then the clean-up trap, then a display and a fresh prefix:
+# a failed start leaves nothing running.
 start_wine() {
-  export WINEPREFIX="$build/wineprefix" HOME="$build/home"
-  # No Mono or Gecko, and no debugger: a crashing test must end, not wait in winedbg.
-  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=;winedbg.exe=d"
-  host_runs_32bit || use_wine64_only
-  if [ -z "${DISPLAY:-}" ]; then
-    local n
-    for n in $(seq 90 140); do
-      [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-    done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-  fi
-  wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$WINEPREFIX" "$HOME"
-  mkdir -p "$HOME"
-  if ! wineboot -i >"$build/wineboot.log" 2>&1; then
-    echo "wineboot failed to make a Wine prefix; see $build/wineboot.log" >&2
-    return 1
-  fi
-  # No window manager runs on the test display: with Wine's windows managed,
-  # every destroyed active window waits 2 s for a state change that never comes.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
-  # Debian's Wine does not find the fonts of fonts-wine in its data folder;
-  # in the prefix's Fonts folder they give GDI+ its generic sans-serif family
-  # (Tahoma), which stands in where Arial or Verdana are missing.
-  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-  wineserver -w
-}
-
-stop_wine() {
-  wineserver -k >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wine_env
+  trap stop_wine EXIT
+  start_display
+  make_wine_prefix
 }
 
 run_tests() {
   build_all
-  trap stop_wine EXIT
   start_wine
   local status=0 arch summary=()
   for arch in x86_64 i686; do
@@ -133,7 +88,6 @@ run_program() {
     return 0
   fi
   local had_display="${DISPLAY:-}"
-  trap stop_wine EXIT
   start_wine
   [ -z "$local_dir" ] || store_local_gallery "$local_dir"
   if [ -n "$had_display" ]; then
@@ -165,7 +119,6 @@ run_program() {
 run_fuzz() {
   build_all
   cmake --build "$build/x86_64" --target quillory_fuzz --parallel "$jobs"
-  trap stop_wine EXIT
   start_wine
   local exe="$build/x86_64/fuzz/quillory_fuzz.exe"
   (cd "$build/x86_64/fuzz" && wine "$exe" --seeds "$(winepath -w "$root/fuzz/seeds")" "$@")

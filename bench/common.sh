@@ -1,10 +1,13 @@
 # Sourced by the benchmarks: builds one target of the 64-bit build and
-# prepares a Wine prefix (kept between runs) to run it in.
+# prepares a Wine prefix (kept between runs) to run it in, with the Wine
+# set-up of quillory.sh (scripts/wine-env.sh), so that the benchmarks also run
+# where only 64-bit Wine starts.
 #   bench_build TARGET    sets $dir to the 64-bit build folder
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${QUILLORY_BUILD_DIR:-$root/build}"
 case "$build" in /*) ;; *) build="$root/$build" ;; esac
 dir="$build/x86_64"
+source "$root/scripts/wine-env.sh"
 
 bench_build() {
   if [ ! -f "$dir/build.ninja" ]; then
@@ -17,21 +20,8 @@ bench_build() {
     printf '%s\n' "$log" >&2
     exit 1
   fi
-  # As in quillory.sh: where the kernel cannot run 32-bit programs, wine is
-  # pointed at the 64-bit loader.
-  if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    local shim="$build/wine64-only" name
-    mkdir -p "$shim"
-    for name in wine wine-stable; do
-      printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$shim/$name"
-      chmod +x "$shim/$name"
-    done
-    export PATH="$shim:$PATH"
-  fi
-  export WINEPREFIX="$build/wineprefix" HOME="$build/home" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
-  if [ ! -d "$WINEPREFIX" ]; then
-    mkdir -p "$HOME"
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
-  fi
+  # The benchmarks draw into memory bitmaps only: no display is needed.
+  wine_env
+  trap stop_wine EXIT
+  [ -d "$WINEPREFIX" ] || make_wine_prefix
 }

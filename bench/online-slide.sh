@@ -9,8 +9,6 @@ set -euo pipefail
 
 source "$(dirname "$0")/common.sh"
 bench_build online_slide_bench
-# Where only 64-bit Wine starts, the shim that quillory.sh made.
-[ -x "$build/wine64-only/wine" ] && export PATH="$build/wine64-only:$PATH"
 
 gallery="$build/bench-gallery"
 state="$build/bench-standin"
@@ -26,5 +24,5 @@ info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 
 open(sys.argv[1], "wb").write(header + info + pixels)
 PY
 "$root/standins/server/run.sh" start --state-dir "$state" -- --set "gallery=$gallery" --set kind=picture >/dev/null
-trap '"$root/standins/server/run.sh" stop --state-dir "$state"' EXIT
+trap '"$root/standins/server/run.sh" stop --state-dir "$state"; stop_wine' EXIT
 (cd "$dir/server" && wine "$dir/server/online_slide_bench.exe" | tr -d '\r')

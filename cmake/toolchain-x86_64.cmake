@@ -1,12 +1,3 @@
-# 64-bit Windows build with Debian's mingw-w64 POSIX-thread compilers.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
+# 64-bit Windows build (Quillory Window and every test).
 set(QUILLORY_TRIPLET x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER   ${QUILLORY_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${QUILLORY_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER  ${QUILLORY_TRIPLET}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${QUILLORY_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

@@ -1,9 +1,16 @@
 #include "foundation/StringEx.h"
 
+#include <atomic>
+
 HMODULE LanguageModule = nullptr;
 
 namespace AtomDetail
 {
+namespace
+{
+std::atomic<WipeObserver> wipeObserver{nullptr};
+}
+
 void SecureZero(void* data, unsigned __int64 bytes)
 {
     // volatile stores: the compiler may not drop a wipe of memory that is
@@ -11,7 +18,11 @@ void SecureZero(void* data, unsigned __int64 bytes)
     volatile unsigned char* p = static_cast<volatile unsigned char*>(data);
     for (unsigned __int64 i = 0; p && i < bytes; ++i)
         p[i] = 0;
+    if (const WipeObserver observer = wipeObserver.load(); observer && data && bytes)
+        observer(data, bytes);
 }
+
+WipeObserver SetWipeObserver(WipeObserver observer) { return wipeObserver.exchange(observer); }
 
 bool IsFileHandle(HANDLE file) { return file != nullptr && file != INVALID_HANDLE_VALUE; }
 

@@ -57,6 +57,12 @@ inline void* HeapTake(HANDLE heap, SIZE_T bytes)
 }
 
 void SecureZero(void* data, unsigned __int64 bytes);
+
+// Called with every range SecureZero has just zeroed: the seam through which
+// tests see that a secret is wiped, and wiped before its memory goes back to
+// the heap. Null (the default) calls nothing. Returns the observer it replaces.
+using WipeObserver = void (*)(const void* data, unsigned __int64 bytes);
+WipeObserver SetWipeObserver(WipeObserver observer);
 }
 
 template <class T> class MAtom

@@ -7,6 +7,9 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <cstddef>
+#include <cstring>
+
 using MString = MStringEx<wchar_t>;
 
 void CreateToolTip(HWND owner, HWND control, HWND& toolTip, const MString& text)
@@ -159,9 +162,27 @@ struct SessionInfoHead
     DWORD level;
     alignas(8) SessionInfoLevel1 level1;
 };
+// The record as far as the flags: all of it that is read.
+const DWORD sessionFlagsEnd = offsetof(SessionInfoHead, level1) + offsetof(SessionInfoLevel1, sessionFlags) +
+                              sizeof(LONG);
 
 using QuerySessionFunction = BOOL(WINAPI*)(HANDLE, DWORD, int, LPWSTR*, DWORD*);
 using FreeMemoryFunction = void(WINAPI*)(PVOID);
+}
+
+int DecodeSessionFlags(const void* data, DWORD size)
+{
+    if (!data || size < sessionFlagsEnd)
+        return 2;
+    // Copied out rather than read in place: the bytes need not be aligned.
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    DWORD level = 0;
+    LONG flags = 0;
+    std::memcpy(&level, bytes + offsetof(SessionInfoHead, level), sizeof(level));
+    std::memcpy(&flags, bytes + sessionFlagsEnd - sizeof(LONG), sizeof(flags));
+    if (level != 1)
+        return 2;
+    return flags == 0 ? 0 : flags == 1 ? 1 : 2;
 }
 
 int QuerySessionLockState()
@@ -183,12 +204,7 @@ int QuerySessionLockState()
         DWORD bytes = 0;
         if (query(currentServer, currentSession, sessionInfoEx, &buffer, &bytes) && buffer)
         {
-            const auto* info = reinterpret_cast<const SessionInfoHead*>(buffer);
-            if (bytes >= sizeof(SessionInfoHead) && info->level == 1)
-            {
-                const LONG flags = info->level1.sessionFlags;
-                state = flags == 0 ? 0 : flags == 1 ? 1 : 2;
-            }
+            state = DecodeSessionFlags(buffer, bytes);
             freeMemory(buffer);
         }
     }

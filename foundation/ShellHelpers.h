@@ -37,6 +37,10 @@ void CreateFilledBitmap(const Gdiplus::Rect& rect, float dpiX, float dpiY, Gdipl
 
 // 0 when the user's session is locked, 1 when unlocked, 2 when unknown.
 int QuerySessionLockState();
+// The same answer from a WTSSessionInfoEx record of size bytes as the system
+// returns it: level 1 with session flags 0 gives 0, with flags 1 gives 1;
+// any other level or flags, and a record too short to hold the flags, give 2.
+int DecodeSessionFlags(const void* data, DWORD size);
 
 // The "ProductVersion" of the program's own version resource.
 MStringEx<wchar_t> GetProductVersion();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -86,18 +87,26 @@ TEST(Handle, OneActionAtATime)
     }
     EXPECT_TRUE(IsFree(guard));
 
-    // The waiting form blocks until the holder lets go, also from the heap.
+    // The waiting form blocks until the holder lets go, also from the heap:
+    // a waiter that has started before the holder lets go takes the guard
+    // only after it.
     MSmartPtr<SemaphoreGuard> held(new SemaphoreGuard(guard, SemaphoreGuard::Take::Wait));
-    bool taken = false;
+    MHandle started(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<bool> released{false};
+    std::atomic<bool> taken{false};
+    std::atomic<bool> takenAfterRelease{false};
     std::thread waiter([&] {
+        SetEvent(started);
         SemaphoreGuard later(guard, SemaphoreGuard::Take::Wait);
+        takenAfterRelease = released.load();
         taken = later.IsHeld();
     });
-    Sleep(50);
-    EXPECT_FALSE(taken);
+    EXPECT_EQ(WaitForSingleObject(started, 30000), WAIT_OBJECT_0);
+    released = true;
     held.Free();
     waiter.join();
     EXPECT_TRUE(taken);
+    EXPECT_TRUE(takenAfterRelease);
     EXPECT_TRUE(IsFree(guard));
 }
 

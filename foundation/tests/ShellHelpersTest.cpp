@@ -7,6 +7,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -289,10 +290,40 @@ TEST(ShellHelpers, ToolTipForAControl)
     DestroyWindow(owner);
 }
 
-TEST(ShellHelpers, SessionLockStateIsOneOfThree)
+TEST(ShellHelpers, SessionFlagsDecoding)
 {
-    const int state = QuerySessionLockState();
-    EXPECT_TRUE(state == 0 || state == 1 || state == 2);
+    // WTSINFOEXW as the system lays it out: the level word at 0, the level-1
+    // record at 8 (its union holds 64-bit times), its session flags at 16.
+    const DWORD flagsEnd = 20, wholeRecord = 232;
+    struct Case
+    {
+        DWORD level;
+        LONG flags;
+        DWORD size;
+        int state;
+    } cases[] = {
+        {1, 0, wholeRecord, 0},
+        {1, 1, wholeRecord, 1},
+        {1, 0, flagsEnd, 0},
+        {1, 1, flagsEnd, 1},
+        {1, -1, wholeRecord, 2},  // WTS_SESSIONSTATE_UNKNOWN
+        {1, 2, wholeRecord, 2},
+        {2, 0, wholeRecord, 2},
+        {0, 1, wholeRecord, 2},
+        {1, 0, flagsEnd - 1, 2},  // the flags cut short
+        {1, 1, 4, 2},
+        {1, 1, 0, 2},
+    };
+    for (const Case& c : cases)
+    {
+        // One byte in, so that the record is not aligned either.
+        std::vector<unsigned char> buffer(1 + wholeRecord, 0xCC);
+        std::memcpy(&buffer[1], &c.level, sizeof(c.level));
+        std::memcpy(&buffer[1 + 16], &c.flags, sizeof(c.flags));
+        EXPECT_EQ(DecodeSessionFlags(&buffer[1], c.size), c.state)
+            << "level " << c.level << ", flags " << c.flags << ", " << c.size << " bytes";
+    }
+    EXPECT_EQ(DecodeSessionFlags(nullptr, wholeRecord), 2);
 }
 
 TEST_F(GdiPlus, FilledBitmapHasASoftOpaqueCentre)

@@ -1,7 +1,10 @@
 #include "foundation/StringEx.h"
 
+#include "foundation/Handle.h"
+
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 
@@ -271,20 +274,27 @@ TEST(StringEx, WindowTextAndAWindowThatDoesNotAnswer)
     EXPECT_EQ(Text(GetWindowTextString(edit)), L"window text");
     DestroyWindow(edit);
 
-    // A window whose thread sleeps does not answer within 100 ms.
-    HWND hung = nullptr;
-    HANDLE created = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    // A window whose thread is busy (here: waiting for the test to let it
+    // go) does not answer within 100 ms.
+    std::atomic<HWND> hung{nullptr};
+    MHandle created(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    MHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::thread owner([&] {
         hung = CreateWindowExW(0, L"STATIC", L"busy", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         SetEvent(created);
-        Sleep(1500);
+        WaitForSingleObject(release, INFINITE);
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&msg);
-        DestroyWindow(hung);
+        DestroyWindow(hung.load());
     });
-    WaitForSingleObject(created, INFINITE);
-    EXPECT_TRUE(GetWindowTextString(hung).IsEmpty());
+    const bool up = WaitForSingleObject(created, 30000) == WAIT_OBJECT_0;
+    EXPECT_TRUE(up);
+    EXPECT_NE(hung.load(), nullptr);
+    if (up && hung.load())
+    {
+        EXPECT_TRUE(GetWindowTextString(hung.load()).IsEmpty());
+    }
+    SetEvent(release);
     owner.join();
-    CloseHandle(created);
 }

@@ -3,14 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 namespace
 {
 std::wstring Text(const MString& s) { return std::wstring(s.GetText(), s.GetLength()); }
 
-// True when no unit of the viewed memory is the given one.
+// True when some unit of the viewed memory is the given one.
 bool Holds(const ShellMemory<wchar_t>& view, wchar_t unit)
 {
     for (unsigned __int64 i = 0; i < view.GetCount(); ++i)
@@ -19,8 +21,68 @@ bool Holds(const ShellMemory<wchar_t>& view, wchar_t unit)
     return false;
 }
 
-// A secret long enough that freed-block bookkeeping cannot cover all of it.
-const wchar_t secret[] = L"SSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSS";
+const wchar_t secret[] = L"SSSSSSSSSSSSSSSS";
+
+// Records every wipe while it lives, with what the watched string held at
+// that moment (the test thread is the only one that wipes meanwhile). A
+// string lets go of its buffer and forgets it in one step, so a wipe of the
+// very range the string still holds comes before the memory goes back to the
+// heap.
+class WipeWatch
+{
+public:
+    explicit WipeWatch(const MAtom<wchar_t>& owner) : m_previous(AtomDetail::SetWipeObserver(&Record))
+    {
+        Owner() = &owner;
+        Seen().clear();
+    }
+    ~WipeWatch()
+    {
+        AtomDetail::SetWipeObserver(m_previous);
+        Owner() = nullptr;
+    }
+    WipeWatch(const WipeWatch&) = delete;
+    WipeWatch& operator=(const WipeWatch&) = delete;
+
+    // Whether the whole buffer was zeroed while the string still held it.
+    static bool WipedWhileHeld(const ShellMemory<wchar_t>& buffer)
+    {
+        for (const Wipe& wipe : Seen())
+            if (wipe.data == buffer.GetData() && wipe.bytes == buffer.GetByteCount() && wipe.zero && wipe.held)
+                return true;
+        return false;
+    }
+
+private:
+    struct Wipe
+    {
+        const void* data;
+        unsigned __int64 bytes;
+        bool zero;  // every byte 0 after the wipe
+        bool held;  // the range still the watched string's own buffer
+    };
+
+    static std::vector<Wipe>& Seen()
+    {
+        static std::vector<Wipe> seen;
+        return seen;
+    }
+    static const MAtom<wchar_t>*& Owner()
+    {
+        static const MAtom<wchar_t>* owner = nullptr;
+        return owner;
+    }
+    static void Record(const void* data, unsigned __int64 bytes)
+    {
+        const auto* p = static_cast<const unsigned char*>(data);
+        const bool zero = std::all_of(p, p + bytes, [](unsigned char b) { return b == 0; });
+        const MAtom<wchar_t>* owner = Owner();
+        const bool held = owner && owner->GetData() == data && owner->GetByteCount() == bytes;
+        Seen().push_back({data, bytes, zero, held});
+    }
+
+    AtomDetail::WipeObserver m_previous;
+};
 }
 
 TEST(StringVariants, DoubleNulText)
@@ -52,29 +114,35 @@ TEST(StringVariants, DoubleNulText)
 TEST(StringVariants, SecureStringWipesOnClear)
 {
     MSecureString<wchar_t> password(secret);
+    WipeWatch watch(password);
     EXPECT_EQ(Text(password), secret);
-    // A view kept alive over the first buffer shows what is left of it.
     const ShellMemory<wchar_t> first = password.View();
+    ASSERT_TRUE(Holds(first, L'S'));
     password.Clear();
     EXPECT_TRUE(password.IsEmpty());
-    EXPECT_FALSE(Holds(first, L'S'));
+    EXPECT_TRUE(WipeWatch::WipedWhileHeld(first));
 }
 
 TEST(StringVariants, SecureStringWipesOnDestruction)
 {
-    auto* password = new MSecureString<wchar_t>(secret);
-    const ShellMemory<wchar_t> first = password->View();
-    delete password;
-    EXPECT_FALSE(Holds(first, L'S'));
+    {
+        auto* password = new MSecureString<wchar_t>(secret);
+        WipeWatch watch(*password);
+        const ShellMemory<wchar_t> first = password->View();
+        delete password;
+        EXPECT_TRUE(WipeWatch::WipedWhileHeld(first));
+    }
 
-    // Cleared and then destroyed: neither buffer keeps the text.
+    // Cleared and then destroyed: both buffers are wiped.
     auto* again = new MSecureString<wchar_t>(secret);
+    WipeWatch watch(*again);
     const ShellMemory<wchar_t> old = again->View();
     again->Clear();
     const ShellMemory<wchar_t> cleared = again->View();
+    EXPECT_FALSE(WipeWatch::WipedWhileHeld(cleared));
     delete again;
-    EXPECT_FALSE(Holds(old, L'S'));
-    EXPECT_FALSE(Holds(cleared, L'S'));
+    EXPECT_TRUE(WipeWatch::WipedWhileHeld(old));
+    EXPECT_TRUE(WipeWatch::WipedWhileHeld(cleared));
 }
 
 TEST(StringVariants, RolesMakeDistinctTypes)

@@ -167,6 +167,8 @@ int main(int argc, char** argv)
         return 2;
     }
     std::ifstream jobs(argv[1]);
+    // Made before any job: crosscheck.py takes a missing results file for a
+    // start that never reached the program, and only then starts it again.
     std::ofstream out(argv[2]);
     MAAuthenticator sha512(PROV_RSA_AES, RsaAesProviderName(), MAsymmetric::KeyLength(512),
                            MAAuthenticator::MAAuthAlgHash(CALG_SHA_512));

@@ -1,11 +1,11 @@
 #!/usr/bin/python3
 """Cross-check of the crypto classes against the server's implementation.
 
-Writes jobs for crypto_crosscheck.exe, runs it once under Wine and compares
-each result with what standins/server/quillory_crypto.py computes:
-unscrambling, the software AES's key and IV derivation and CBC, the key
-derived from a text, RSA buffers and files with chaining and byte order,
-key blobs, and the protected texts.
+Writes jobs for crypto_crosscheck.exe, runs it once under Wine (starting it
+again only when Wine could not start it) and compares each result with what
+standins/server/quillory_crypto.py computes: unscrambling, the software AES's
+key and IV derivation and CBC, the key derived from a text, RSA buffers and
+files with chaining and byte order, key blobs, and the protected texts.
 
     crosscheck.py EXE --server-base-address URL --version-text NAME=VALUE ...
 """
@@ -16,6 +16,7 @@ import random
 import subprocess
 import sys
 import tempfile
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
@@ -160,6 +161,42 @@ def protected_texts(check, version_texts, server_base_address):
         check.expect(name, hexof(q.open_text(stored[1], version_texts, order)))
 
 
+# A nested wine call now and then fails to start the program at all ("ShellExecuteEx
+# failed: Internal error"); such a start is tried again, a few times.
+START_ATTEMPTS = 4
+
+
+def run_jobs(exe, folder):
+    """Runs the program over folder/jobs.txt under Wine; its results by name, or None.
+
+    The program creates results.txt before its first job, so a run that leaves no
+    results file never started: only that is retried. Once the program has run,
+    its exit code and its results stand as they are."""
+    results_path = os.path.join(folder, "results.txt")
+    for attempt in range(1, START_ATTEMPTS + 1):
+        if os.path.exists(results_path):
+            os.remove(results_path)
+        run = subprocess.run(["wine", exe, "jobs.txt", "results.txt"], cwd=folder)
+        if os.path.exists(results_path):
+            break
+        print("crypto_crosscheck.exe did not start (attempt %d of %d, wine exit code %d)"
+              % (attempt, START_ATTEMPTS, run.returncode))
+        if attempt < START_ATTEMPTS:
+            time.sleep(attempt)
+    else:
+        print("crypto_crosscheck.exe could not be started under Wine")
+        return None
+    if run.returncode != 0:
+        print("crypto_crosscheck.exe failed with %d" % run.returncode)
+        return None
+    results = {}
+    with open(results_path) as lines:
+        for line in lines:
+            name, _, value = line.strip().partition(" ")
+            results[name] = value
+    return results
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("exe")
@@ -179,15 +216,9 @@ def main():
     with tempfile.TemporaryDirectory(prefix="crypto-crosscheck-") as folder:
         with open(os.path.join(folder, "jobs.txt"), "w") as jobs:
             jobs.write("\n".join(check.jobs) + "\n")
-        run = subprocess.run(["wine", os.path.abspath(args.exe), "jobs.txt", "results.txt"], cwd=folder)
-        if run.returncode != 0:
-            print("crypto_crosscheck.exe failed with %d" % run.returncode)
-            return 1
-        results = {}
-        with open(os.path.join(folder, "results.txt")) as lines:
-            for line in lines:
-                name, _, value = line.strip().partition(" ")
-                results[name] = value
+        results = run_jobs(os.path.abspath(args.exe), folder)
+    if results is None:
+        return 1
 
     failures = 0
     for name, expected in check.checks:

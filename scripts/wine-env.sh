@@ -1,0 +1,80 @@
+# Sourced by quillory.sh and the benchmarks (bench/common.sh): the Wine set-up
+# both use. The caller sets $build, the build folder, first.
+#   wine_env            the prefix, home and Wine settings; the 64-bit shim where needed
+#   host_runs_32bit     whether this machine's kernel runs 32-bit Linux programs
+#   start_display       an Xvfb of our own when there is no display
+#   make_wine_prefix    a fresh Wine prefix, set up for the tests
+#   stop_wine           ends the Wine server and our Xvfb; callers set it as
+#                       their EXIT trap before they start anything
+
+# Debian's wine wrapper always takes the 32-bit loader when it is installed;
+# on a kernel that cannot run 32-bit programs (no IA-32 emulation) that loader
+# fails to start ("Exec format error"), so wine and wine-stable (which
+# wineboot calls) are pointed at the 64-bit loader. 32-bit Windows programs
+# cannot run there at all.
+host_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+use_wine64_only() {
+  local shim="$build/wine64-only" name
+  mkdir -p "$shim"
+  for name in wine wine-stable; do
+    printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$shim/$name"
+    chmod +x "$shim/$name"
+  done
+  case ":$PATH:" in *":$shim:"*) ;; *) export PATH="$shim:$PATH" ;; esac
+}
+
+wine_env_set=0
+wine_env() {
+  wine_env_set=1
+  export WINEPREFIX="$build/wineprefix" HOME="$build/home"
+  # No Mono or Gecko, and no debugger: a crashing program must end, not wait in winedbg.
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=;winedbg.exe=d"
+  host_runs_32bit || use_wine64_only
+}
+
+wine_xvfb_pid=""
+start_display() {
+  [ -z "${DISPLAY:-}" ] || return 0
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  wine_xvfb_pid=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && return 0
+    kill -0 "$wine_xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "Xvfb did not start on display :$n" >&2
+  return 1
+}
+
+make_wine_prefix() {
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX" "$HOME"
+  mkdir -p "$HOME"
+  if ! wineboot -i >"$build/wineboot.log" 2>&1; then
+    echo "wineboot failed to make a Wine prefix; see $build/wineboot.log" >&2
+    return 1
+  fi
+  # No window manager runs on the test display: with Wine's windows managed,
+  # every destroyed active window waits 2 s for a state change that never comes.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
+  # Debian's Wine does not find the fonts of fonts-wine in its data folder;
+  # in the prefix's Fonts folder they give GDI+ its generic sans-serif family
+  # (Tahoma), which stands in where Arial or Verdana are missing.
+  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  wineserver -w
+}
+
+stop_wine() {
+  # Only the server of our own prefix: before wine_env, WINEPREFIX may name the user's.
+  [ "$wine_env_set" -eq 0 ] || wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$wine_xvfb_pid" ]; then
+    kill "$wine_xvfb_pid" 2>/dev/null || true
+    wine_xvfb_pid=""
+  fi
+}
