@@ -255,6 +255,27 @@ private:
     // slide preparation.
     bool BuildReceivedSlide(int kind);
     bool ShowReceivedSlide(MStringEx<wchar_t>& path, int kind);
+    // Parts of NextSlide. How a source's part ends: present what it
+    // prepared, or end the step with true (a fetch or a check started) or
+    // false (nothing to do).
+    enum class StepOutcome
+    {
+        Present,
+        Started,
+        Nothing,
+    };
+    // What a part has done so far: a slide is prepared; the online record
+    // was touched (a failure resets it).
+    struct StepProgress
+    {
+        bool prepared = false;
+        bool onlinePart = false;
+    };
+    bool SettleRunningWorker(int kind, int mode, bool local);
+    StepOutcome OnlineStep(int kind, int mode, StepProgress& progress);
+    StepOutcome LocalStep(int kind, int mode, StepProgress& progress);
+    void TakeLocalSlide(const MStringEx<wchar_t>& path);
+    bool PresentStep(int mode, bool prepared);
     // WM_SELECTION_CHANGED: the gallery dialog ended with changes (or none).
     void OnSettingsChanged(WPARAM wParam, LPARAM lParam);
     // The settings dialog ended: its preview is undone, and the display area

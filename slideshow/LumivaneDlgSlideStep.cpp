@@ -142,35 +142,174 @@ bool CLumivaneDlg::ShowReceivedSlide(MString& path, int kind)
 
 // ---- The step -------------------------------------------------------------------
 
+// A step while the download worker runs: false when the step ends here.
+bool CLumivaneDlg::SettleRunningWorker(int kind, int mode, bool local)
+{
+    if (!m_downloadWorker.IsRunning())
+        return true;
+    switch (DecideWhileWorkerRuns(mode, kind, m_fetchReason))
+    {
+    case RunningWorkerAction::WaitForEnd:
+        m_downloadWorker.Stop();
+        return true;
+    case RunningWorkerAction::LeaveRunning:
+        return false;
+    case RunningWorkerAction::MarkPending:
+        m_stepPending = 1;
+        return false;
+    case RunningWorkerAction::StopAndReset:
+        m_downloadWorker.Stop();
+        m_internetSlide.Reset();
+        return true;
+    case RunningWorkerAction::StopAndGoOn:
+        m_downloadWorker.Stop();
+        return true;
+    case RunningWorkerAction::BusyNotice:
+        ShowTrackingTooltip(MString(ResId(local ? IDS_NOTICE_LOCAL_BUSY_TITLE : IDS_NOTICE_ONLINE_BUSY_TITLE)),
+                            m_notices.Text(Notice::WaitElapsed));
+        m_stepPending = 1;
+        return false;
+    }
+    return true;
+}
+
+// The online source: the first step of a selection starts a fetch; later
+// steps show the reply the worker left, or a waiting card, and start the
+// next fetch.
+CLumivaneDlg::StepOutcome CLumivaneDlg::OnlineStep(int kind, int mode, StepProgress& progress)
+{
+    progress.onlinePart = true;
+    const DWORD order = static_cast<DWORD>(m_settings.displayOrder);
+    const SelectedOnlineGallery gallery = ReadSelectedOnlineGallery();
+    if (mode == StepCheckSelection)
+    {
+        m_internetSlide.Reset();
+        m_fetchReason = static_cast<DWORD>(kind);
+        m_internetSlide.StartSession(gallery, order, 1, false);
+        const bool due = IsOnlineSlideDue(kind);
+        if (due)
+            m_localSlideCount = 0;
+        if (m_downloadWorker.Start(due))
+            return StepOutcome::Started;
+        // No fetch runs that could show a slide: a status card stands for it
+        // as in any other step.
+    }
+    // A reply of the selected gallery that the worker left is shown.
+    if (mode != StepCheckSelection && mode != StepSelectionChanged && kind == StepOrdinary &&
+        m_internetSlide.IsHeld() && m_internetSlide.IsOfGallery(gallery.name))
+    {
+        progress.prepared = BuildReceivedSlide(0);
+        m_fetchReason = 0;
+        m_internetSlide.StartSession(gallery, order, 1, false);
+        m_downloadWorker.Start(IsOnlineSlideDue(0));
+    }
+    else
+    {
+        m_fetchReason = static_cast<DWORD>(kind);
+        const UINT card = gallery.name.IsEmpty() ? IDS_CARD_NO_ONLINE_GALLERY : IDS_ONLINE_SLIDE_WAITING;
+        ShowStatusCard(MString(ResId(card)), IDP_STATUS_ART);
+        progress.prepared = true;
+        m_internetSlide.StartSession(gallery, order, kind == StepOrdinary ? 1 : -2, false);
+        m_downloadWorker.Start(kind == StepOrdinary ? IsOnlineSlideDue(0) : false);
+    }
+    return StepOutcome::Present;
+}
+
+// The local source: what the last online fetch left in the record first (a
+// failure text, an advert to show), then an online slide when one is due or
+// the next file of the walk.
+CLumivaneDlg::StepOutcome CLumivaneDlg::LocalStep(int kind, int mode, StepProgress& progress)
+{
+    if (mode == StepCheckSelection || kind == StepLocalOnly)
+        m_internetSlide.Reset();
+    bool onlineShown = false;
+    MString failure;
+    if (m_internetSlide.state == InternetSlideState::Failed)
+    {
+        GetOnlineStatusText(failure);
+        if (!m_internetSlide.file.IsEmpty())
+            m_walk->MarkFileCompleted(m_internetSlide.file);
+        m_internetSlide.Reset();
+    }
+    else if (m_internetSlide.state >= 1 && m_internetSlide.state <= 3 && m_internetSlide.advert)
+    {
+        progress.onlinePart = true;
+        progress.prepared = BuildReceivedSlide(kind);
+        m_localSlideCount = 0;
+        onlineShown = true;
+    }
+    else if (m_internetSlide.IsHeld())
+    {
+        // A slide kept in the record is shown when its content is still what
+        // was stored; checking it comes with the online slides, so until
+        // then the record is dropped.
+        m_internetSlide.Reset();
+    }
+
+    const SlideChoice choice = ChooseNextSlide(kind, mode, onlineShown, m_currentSlidePath, ReadIncidence(*m_link),
+                                               m_localSlideCount, *m_walk, *m_preparation);
+    switch (choice.outcome)
+    {
+    case SlideChoice::OnlineDue:
+        m_internetSlide.StartSession(ReadSelectedOnlineGallery(), static_cast<DWORD>(m_settings.displayOrder), 1,
+                                     false);
+        if (!m_downloadWorker.Start(true))
+            break;
+        if (!onlineShown)
+            m_stepPending = 1;
+        return StepOutcome::Started;
+    case SlideChoice::LocalPrepared:
+        progress.prepared = true;
+        TakeLocalSlide(choice.path);
+        break;
+    case SlideChoice::LoadedIntoRecord:
+    case SlideChoice::PresentPrepared:
+        break;
+    case SlideChoice::LoadedForCheck:
+        return StepOutcome::Started;
+    case SlideChoice::NothingForCheck:
+        return StepOutcome::Nothing;
+    case SlideChoice::StatusCard:
+        ShowStatusCard(choice.cardWithProductName ? MString(sX::Format(), choice.cardString, m_secondText.GetText())
+                                                  : MString(ResId(choice.cardString)),
+                       IDP_STATUS_ART);
+        progress.prepared = true;
+        break;
+    }
+    if (!progress.prepared && !failure.IsEmpty())
+    {
+        ShowStatusCard(failure, IDP_STATUS_ART);
+        progress.prepared = true;
+    }
+    return StepOutcome::Present;
+}
+
+// The walk's file was prepared: it becomes the current slide.
+void CLumivaneDlg::TakeLocalSlide(const MString& path)
+{
+    m_fetchReason = 0;
+    m_waitingForOnline = 0;
+    m_cardHash = m_previousCardHash = 0;
+    m_currentSlidePath = path;
+    // Recording the file in the walk and in "Current Slide", and the slide's
+    // own title, come with the local slides.
+    PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
+              std::make_unique<MString>(sX::Format(), IDS_SLIDE_TOOLTIP, PathFindFileNameW(path.GetText())));
+}
+
+// Presents what the step prepared, or the card that says nothing was.
+bool CLumivaneDlg::PresentStep(int mode, bool prepared)
+{
+    if (!prepared)
+        ShowStatusCard(MString(sX::Format(), IDS_CARD_NOTHING_PREPARED, m_secondText.GetText()), IDP_STATUS_ART);
+    return ShowSlide(mode);
+}
+
 bool CLumivaneDlg::NextSlide(int kind, int mode)
 {
     const bool local = IsMediaSourceLocal();
-    if (m_downloadWorker.IsRunning())
-    {
-        switch (DecideWhileWorkerRuns(mode, kind, m_fetchReason))
-        {
-        case RunningWorkerAction::WaitForEnd:
-            m_downloadWorker.Stop();
-            break;
-        case RunningWorkerAction::LeaveRunning:
-            return false;
-        case RunningWorkerAction::MarkPending:
-            m_stepPending = 1;
-            return false;
-        case RunningWorkerAction::StopAndReset:
-            m_downloadWorker.Stop();
-            m_internetSlide.Reset();
-            break;
-        case RunningWorkerAction::StopAndGoOn:
-            m_downloadWorker.Stop();
-            break;
-        case RunningWorkerAction::BusyNotice:
-            ShowTrackingTooltip(MString(ResId(local ? IDS_NOTICE_LOCAL_BUSY_TITLE : IDS_NOTICE_ONLINE_BUSY_TITLE)),
-                                m_notices.Text(Notice::WaitElapsed));
-            m_stepPending = 1;
-            return false;
-        }
-    }
+    if (!SettleRunningWorker(kind, mode, local))
+        return false;
 
     HideTrackingTooltip();
     if (m_slideTimer.timerId)
@@ -179,131 +318,20 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
     CriticalSectionGuard slide(m_slideLock);
     m_fastRetry = 0;
 
-    bool prepared = false;
-    bool onlinePart = false;
+    StepProgress progress;
     try
     {
-        const DWORD order = static_cast<DWORD>(m_settings.displayOrder);
-        if (!local)
-        {
-            onlinePart = true;
-            const SelectedOnlineGallery gallery = ReadSelectedOnlineGallery();
-            if (mode == StepCheckSelection)
-            {
-                m_internetSlide.Reset();
-                m_fetchReason = static_cast<DWORD>(kind);
-                m_internetSlide.StartSession(gallery, order, 1, false);
-                const bool due = IsOnlineSlideDue(kind);
-                if (due)
-                    m_localSlideCount = 0;
-                if (m_downloadWorker.Start(due))
-                    return true;
-                // No fetch runs that could show a slide: a status card
-                // stands for it as in any other step.
-            }
-            // A reply of the selected gallery that the worker left is shown.
-            if (mode != StepCheckSelection && mode != StepSelectionChanged && kind == StepOrdinary &&
-                m_internetSlide.IsHeld() && m_internetSlide.IsOfGallery(gallery.name))
-            {
-                prepared = BuildReceivedSlide(0);
-                m_fetchReason = 0;
-                m_internetSlide.StartSession(gallery, order, 1, false);
-                m_downloadWorker.Start(IsOnlineSlideDue(0));
-            }
-            else
-            {
-                m_fetchReason = static_cast<DWORD>(kind);
-                const UINT card = gallery.name.IsEmpty() ? IDS_CARD_NO_ONLINE_GALLERY : IDS_ONLINE_SLIDE_WAITING;
-                ShowStatusCard(MString(ResId(card)), IDP_STATUS_ART);
-                prepared = true;
-                m_internetSlide.StartSession(gallery, order, kind == StepOrdinary ? 1 : -2, false);
-                m_downloadWorker.Start(kind == StepOrdinary ? IsOnlineSlideDue(0) : false);
-            }
-        }
-        else
-        {
-            if (mode == StepCheckSelection || kind == StepLocalOnly)
-                m_internetSlide.Reset();
-            // What the last online fetch left in the record.
-            bool onlineShown = false;
-            MString failure;
-            if (m_internetSlide.state == InternetSlideState::Failed)
-            {
-                GetOnlineStatusText(failure);
-                if (!m_internetSlide.file.IsEmpty())
-                    m_walk->MarkFileCompleted(m_internetSlide.file);
-                m_internetSlide.Reset();
-            }
-            else if (m_internetSlide.state >= 1 && m_internetSlide.state <= 3 && m_internetSlide.advert)
-            {
-                onlinePart = true;
-                prepared = BuildReceivedSlide(kind);
-                m_localSlideCount = 0;
-                onlineShown = true;
-            }
-            else if (m_internetSlide.IsHeld())
-            {
-                // A slide kept in the record is shown when its content is
-                // still what was stored; checking it comes with the online
-                // slides, so until then the record is dropped.
-                m_internetSlide.Reset();
-            }
-
-            const SlideChoice choice =
-                ChooseNextSlide(kind, mode, onlineShown, m_currentSlidePath, ReadIncidence(*m_link),
-                                m_localSlideCount, *m_walk, *m_preparation);
-            switch (choice.outcome)
-            {
-            case SlideChoice::OnlineDue:
-                m_internetSlide.StartSession(ReadSelectedOnlineGallery(), order, 1, false);
-                if (!m_downloadWorker.Start(true))
-                    break;
-                if (!onlineShown)
-                    m_stepPending = 1;
-                return true;
-            case SlideChoice::LocalPrepared:
-            {
-                prepared = true;
-                m_fetchReason = 0;
-                m_waitingForOnline = 0;
-                m_cardHash = m_previousCardHash = 0;
-                m_currentSlidePath = choice.path;
-                // Recording the file in the walk and in "Current Slide", and
-                // the slide's own title, come with the local slides.
-                PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
-                          std::make_unique<MString>(sX::Format(), IDS_SLIDE_TOOLTIP,
-                                                    PathFindFileNameW(choice.path.GetText())));
-                break;
-            }
-            case SlideChoice::LoadedIntoRecord:
-            case SlideChoice::PresentPrepared:
-                break;
-            case SlideChoice::LoadedForCheck:
-                return true;
-            case SlideChoice::NothingForCheck:
-                return false;
-            case SlideChoice::StatusCard:
-                ShowStatusCard(choice.cardWithProductName
-                                   ? MString(sX::Format(), choice.cardString, m_secondText.GetText())
-                                   : MString(ResId(choice.cardString)),
-                               IDP_STATUS_ART);
-                prepared = true;
-                break;
-            }
-            if (!prepared && !failure.IsEmpty())
-            {
-                ShowStatusCard(failure, IDP_STATUS_ART);
-                prepared = true;
-            }
-        }
-        if (!prepared)
-            ShowStatusCard(MString(sX::Format(), IDS_CARD_NOTHING_PREPARED, m_secondText.GetText()), IDP_STATUS_ART);
-        return ShowSlide(mode);
+        const StepOutcome outcome = local ? LocalStep(kind, mode, progress) : OnlineStep(kind, mode, progress);
+        if (outcome != StepOutcome::Present)
+            return outcome == StepOutcome::Started;
+        return PresentStep(mode, progress.prepared);
     }
     catch (...)
     {
+        // The failure card stands for the slide; a failed online part
+        // leaves no record behind.
         const std::exception_ptr failure = std::current_exception();
-        if (onlinePart)
+        if (progress.onlinePart)
             m_internetSlide.Reset();
         ShowStatusCard(FailureText(failure, m_secondText), IDP_STATUS_ART);
         return ShowSlide(mode);
