@@ -1,6 +1,8 @@
 #include "slideshow/LumivaneDlg.h"
 
+#include "filter/MediaSource.h"
 #include "foundation/PostOwned.h"
+#include "galleries/MediaProbe.h"
 #include "foundation/WindowPlacement.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "shell/core/CrashReport.h"
@@ -69,7 +71,12 @@ CLumivaneDlg::CLumivaneDlg(const ControllerLink* link)
 
 }
 
-CLumivaneDlg::~CLumivaneDlg() { CloseSlideProperties(); }
+CLumivaneDlg::~CLumivaneDlg()
+{
+    CloseSlideProperties();
+    // The walk goes on from here at the next start.
+    m_walk.StoreDisplayControl();
+}
 
 void CLumivaneDlg::CreateMediaPlayer()
 {
@@ -208,6 +215,10 @@ LRESULT CLumivaneDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 
     m_notices.Create(m_hWnd, m_icon.Get(), ToolTipTimerId);
 
+    // The media test's player belongs to this thread's apartment.
+    m_mediaProbe = NewWindowsMediaPlayerProbe();
+    m_preparation = std::make_unique<LocalSlidePreparation>(m_walk, *m_mediaProbe, m_internetSlide, nullptr);
+
     MString restoredPath;
     bool restoredOnline = false;
     LoadSettings(restoredPath, restoredOnline);
@@ -230,9 +241,36 @@ LRESULT CLumivaneDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     ApplyWindowMode();
     MoveWindow(0, 0, 10, 10, FALSE);
 
-    // The first slide: restoring a slide comes with the current-slide record.
-    PostMessage(WM_NEXT_SLIDE, IsMediaSourceLocal() ? 3 : 4, 1);
+    // The first slide: the slide of the last run again, or a new one.
+    if (!ResumeRestoredSlide(restoredPath, restoredOnline))
+        PostMessage(WM_NEXT_SLIDE, IsMediaSourceLocal() ? StepUserNext : StepCheckSelection, 1);
     return TRUE;
+}
+
+bool CLumivaneDlg::ResumeRestoredSlide(const MString& path, bool online)
+{
+    if (path.IsEmpty())
+        return false;
+    if (online)
+    {
+        // A new round of online slides: the worker's report shows the first.
+        m_stepPending = 1;
+        m_internetSlide.Reset();
+        m_fetchReason = FetchReasonStartUp;
+        m_internetSlide.StartSession(ReadSelectedOnlineGallery(), static_cast<DWORD>(m_settings.displayOrder), -1,
+                                     true);
+        return m_downloadWorker.Start(false);
+    }
+    if (!m_preparation->PrepareLocalSlide(path))
+        return false;
+    TakePreparedSlide();
+    ++m_localSlideCount;
+    m_fetchReason = FetchReasonStartUp;
+    m_currentSlidePath = path;
+    m_waitingForOnline = 0;
+    m_cardHash = m_previousCardHash = 0;
+    PostMessage(WM_ANNOUNCE_SLIDE);
+    return true;
 }
 
 LRESULT CLumivaneDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)

@@ -10,10 +10,11 @@
 #include "foundation/StringEx.h"
 #include "foundation/Sync.h"
 #include "resources/languages/LanguageIds.h"
-#include "foundation/Sync.h"
 #include "slideshow/DownloadWorker.h"
 #include "slideshow/MainWindowThread.h"
 #include "slideshow/InternetSlideState.h"
+#include "slideshow/LocalSlidePreparation.h"
+#include "slideshow/LocalWalk.h"
 #include "slideshow/PerformanceData.h"
 #include "slideshow/SlideRendering.h"
 #include "slideshow/SlideStep.h"
@@ -31,12 +32,7 @@
 
 struct IWMPPlayer;
 struct IWMPCore3;
-
-// The slide sources of the main window: until the local walk and the slide
-// preparation come, a walk that has no selection and a preparation that
-// prepares nothing.
-std::unique_ptr<LocalSlideWalk> NewLocalSlideWalk();
-std::unique_ptr<SlidePreparation> NewSlidePreparation();
+class MediaProbe;
 
 class CLumivaneDlg : public ATL::CDialogImpl<CLumivaneDlg>
 {
@@ -200,15 +196,17 @@ private:
     void PublishState();
     LRESULT OnGalleryChanged(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMediaSourceChanged(UINT, WPARAM, LPARAM, BOOL&);
+    // Announces the current slide to the controller and presents it (the
+    // slide restored at start).
+    LRESULT OnAnnounceSlide(UINT, WPARAM, LPARAM, BOOL&);
 
     // ---- Entry points of the show's later features: handled, no effect yet ----
     // Viewers and the slide-properties window.
     LRESULT OnOpenViewer(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnShowSlideProperties(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnCloseSlideProperties(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    // Re-rendering and announcing the current slide.
+    // Re-rendering the current slide.
     LRESULT OnShowSlideFileAgain(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    LRESULT OnAnnounceSlide(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     // Display changes and the screen saver.
     LRESULT OnDisplayChange(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnSettingChange(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
@@ -274,7 +272,21 @@ private:
     bool SettleRunningWorker(int kind, int mode, bool local);
     StepOutcome OnlineStep(int kind, int mode, StepProgress& progress);
     StepOutcome LocalStep(int kind, int mode, StepProgress& progress);
+    // The prepared local file becomes the current slide: its picture, kind
+    // and title, the walk's record and "Current Slide".
     void TakeLocalSlide(const MStringEx<wchar_t>& path);
+    // The preparation's slide becomes the prepared picture with its kind
+    // and title; the bytes the picture is decoded from stay with it.
+    void TakePreparedSlide();
+    // The fields of the slide that the last step received or prepared go
+    // before a new local slide is taken.
+    void ResetReceivedSlide();
+    // Releases the session code held for the online slide shown last; comes
+    // with the online slides.
+    void ReleaseSessionCode() {}
+    // The first slide of a run: the restored local file prepared again, or
+    // an online round started; false when neither happened.
+    bool ResumeRestoredSlide(const MStringEx<wchar_t>& path, bool online);
     bool PresentStep(int mode, bool prepared);
     // WM_SELECTION_CHANGED: the gallery dialog ended with changes (or none).
     void OnSettingsChanged(WPARAM wParam, LPARAM lParam);
@@ -375,6 +387,10 @@ private:
     // 21. Local slides shown since the last online slide.
     DWORD m_localSlideCount = 0;
     // 22. The prepared picture of the current slide and an empty stream.
+    // A picture decoded from a file reads from the file's bytes: the
+    // prepared slide that holds them is declared first so that it outlives
+    // the picture.
+    std::unique_ptr<PreparedSlide> m_preparedSource;
     BitmapPtr m_prepared;
     ComPtr<IStream> m_emptyStream;
     // 26. The step-pending flag, the start-up notice.
@@ -384,16 +400,23 @@ private:
     const ControllerLink* m_link;
 
 
-    // The slide sources: the walk through the local gallery and the
-    // preparation of a file as a slide (both come with the local slides).
-    std::unique_ptr<LocalSlideWalk> m_walk = NewLocalSlideWalk();
-    std::unique_ptr<SlidePreparation> m_preparation = NewSlidePreparation();
+    // The walk through the local gallery; it reads the display order of the
+    // settings record at every choice.
+    LocalWalk m_walk{&m_settings.displayOrder};
     // The online request record and the failure text kept from the worker.
     InternetSlideState m_internetSlide;
     MStringEx<wchar_t> m_downloadErrorText;
-    // The path of the slide now shown (the current-slide record comes with
-    // the local slides).
+    // The media test (the invisible player of this thread) and the
+    // preparation of a file as a slide, both made in OnInitDialog on the
+    // main-dialog thread; the preparation uses the walk, the probe and the
+    // record above and is declared after them.
+    std::unique_ptr<MediaProbe> m_mediaProbe;
+    std::unique_ptr<LocalSlidePreparation> m_preparation;
+    // The slide now shown: its path ("Current Slide" keeps it between runs),
+    // kind and title.
     MStringEx<wchar_t> m_currentSlidePath;
+    SlideKind m_currentSlideKind = SlideNone;
+    MStringEx<wchar_t> m_currentSlideTitle;
     // Timer 115 re-asserts topmost every fifth tick.
     TopmostWatch m_topmostWatch;
     // While the settings dialog is open: the display area at its opening.

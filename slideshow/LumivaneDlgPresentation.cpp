@@ -295,6 +295,9 @@ void CLumivaneDlg::ShowStatusCard(MString text, unsigned artId)
     const StatusCardTexts texts{MString(ResId(IDS_CARD_CAPTION)),
                                 MString(sX::Format(), IDS_CARD_TITLE, m_secondText.GetText()), text};
     m_prepared = BuildStatusCard(GetModuleHandleW(nullptr), IDP_CARD_BASE, artId, texts);
+    m_preparedSource.reset();
+    m_currentSlideKind = SlideStatusCard;
+    m_currentSlideTitle.Clear();
 
     m_waitingForOnline = 1;
     m_previousCardHash = m_cardHash;

@@ -8,6 +8,7 @@
 #include "foundation/SmartPtr.h"
 #include "foundation/WindowPlacement.h"
 #include "shell/core/PrivateMessages.h"
+#include "slideshow/CurrentSlideRecord.h"
 #include "slideshow/DisplayArea.h"
 #include "slideshow/MainWindowIds.h"
 #include "slideshow/SettingsRegistry.h"
@@ -35,18 +36,21 @@ void CLumivaneDlg::LoadSettings(MString& restoredPath, bool& restoredOnline)
         CriticalSectionGuard lock(m_modeLock);
         load = LoadPerformanceData(m_settings, m_slideTimer, m_displayArea);
     }
-    // The "Display Control" bookkeeping comes with the local walk.
+    // The walk goes on where the last run stopped, also after a bad record.
+    m_walk.LoadDisplayControl();
     LoadAutoStart();
     if (!load.loaded)
     {
         // A bad record: the defaults are in place and written back, and no
         // slide of the last run is shown again.
-        DeleteProductValue(CurrentSlideValueName);
+        DeleteCurrentSlideValue();
         SaveSettings();
         return;
     }
-    // Restoring the current slide comes with the current-slide record; until
-    // then the show starts with a new slide and a full interval.
+    RestoreCurrentSlide([this](const MString& path) { return m_walk.IsPathInWalk(path); }, restoredPath,
+                        restoredOnline);
+    // Without the slide of the last run, or without its shown time ("Elapsed
+    // Time", taken by the timer), the show starts with a full interval.
     if (restoredPath.IsEmpty() || !load.elapsedTimeTaken)
     {
         restoredPath.Clear();

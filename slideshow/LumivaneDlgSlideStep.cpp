@@ -14,6 +14,7 @@
 #include "galleries/LocalGalleryStore.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "shell/core/PrivateMessages.h"
+#include "slideshow/CurrentSlideRecord.h"
 #include "slideshow/MainWindowIds.h"
 #include "slideshow/SettingsRegistry.h"
 
@@ -21,22 +22,6 @@
 
 namespace
 {
-
-// Until the walk through the local gallery comes, there is no selection.
-class NoLocalSlideWalk : public LocalSlideWalk
-{
-public:
-    int NextLocalFile(bool, const MString&, MString&) override { return 1; }
-    void MarkFileCompleted(const MString&) override {}
-};
-
-// Until the slide preparation comes, no file becomes a slide.
-class NoSlidePreparation : public SlidePreparation
-{
-public:
-    bool PrepareLocalSlide(const MString&) override { return false; }
-    bool LoadFileSlide(const MString&) override { return false; }
-};
 
 // The text a failure of a step carries, or the general one.
 MString FailureText(std::exception_ptr failure, const MString& productName)
@@ -55,10 +40,6 @@ MString FailureText(std::exception_ptr failure, const MString& productName)
     return MString(sX::Format(), IDS_CARD_STEP_FAILED, productName.GetText());
 }
 }
-
-std::unique_ptr<LocalSlideWalk> NewLocalSlideWalk() { return std::make_unique<NoLocalSlideWalk>(); }
-
-std::unique_ptr<SlidePreparation> NewSlidePreparation() { return std::make_unique<NoSlidePreparation>(); }
 
 // ---- Sources ------------------------------------------------------------------
 
@@ -115,16 +96,48 @@ void CLumivaneDlg::GetOnlineStatusText(MString& text) const
     }
 }
 
-// Building the delivered slide comes with the slide preparation.
+// Building the delivered slide comes with the online slides.
 bool CLumivaneDlg::BuildReceivedSlide(int) { return false; }
+
+namespace
+{
+// The kind of a slide that the record holds from a file (states 6 to 9);
+// SlideNone for every other state.
+SlideKind FileSlideKind(int state)
+{
+    switch (state)
+    {
+    case FileSlidePicture:
+        return FilePicture;
+    case FileSlideMedia:
+        return FileMedia;
+    case FileSlideDocument:
+        return FileWebDocument;
+    case FileSlideRichText:
+        return FileRichText;
+    default:
+        return SlideNone;
+    }
+}
+}
 
 bool CLumivaneDlg::ShowReceivedSlide(MString& path, int kind)
 {
     try
     {
+        const int state = m_internetSlide.state;
+        const MString file = m_internetSlide.file;
         if (BuildReceivedSlide(kind))
         {
-            path = m_internetSlide.file;
+            // A slide the record held from a local file is a shown file of
+            // the walk like one the step prepared itself.
+            const SlideKind fileKind = FileSlideKind(state);
+            if (fileKind != SlideNone)
+            {
+                m_currentSlideKind = fileKind;
+                m_walk.RecordShownFile(file, true);
+            }
+            path = file;
             return true;
         }
     }
@@ -134,7 +147,7 @@ bool CLumivaneDlg::ShowReceivedSlide(MString& path, int kind)
     }
     // Not built: the slide is failed and forgotten.
     if (!m_currentSlidePath.IsEmpty())
-        m_walk->MarkFileCompleted(m_currentSlidePath);
+        m_walk.MarkFileCompleted(m_currentSlidePath);
     m_currentSlidePath.Clear();
     m_internetSlide.Reset();
     return false;
@@ -228,7 +241,7 @@ CLumivaneDlg::StepOutcome CLumivaneDlg::LocalStep(int kind, int mode, StepProgre
     {
         GetOnlineStatusText(failure);
         if (!m_internetSlide.file.IsEmpty())
-            m_walk->MarkFileCompleted(m_internetSlide.file);
+            m_walk.MarkFileCompleted(m_internetSlide.file);
         m_internetSlide.Reset();
     }
     else if (m_internetSlide.state >= 1 && m_internetSlide.state <= 3 && m_internetSlide.advert)
@@ -247,7 +260,7 @@ CLumivaneDlg::StepOutcome CLumivaneDlg::LocalStep(int kind, int mode, StepProgre
     }
 
     const SlideChoice choice = ChooseNextSlide(kind, mode, onlineShown, m_currentSlidePath, ReadIncidence(*m_link),
-                                               m_localSlideCount, *m_walk, *m_preparation);
+                                               m_localSlideCount, m_walk, *m_preparation);
     switch (choice.outcome)
     {
     case SlideChoice::OnlineDue:
@@ -284,17 +297,39 @@ CLumivaneDlg::StepOutcome CLumivaneDlg::LocalStep(int kind, int mode, StepProgre
     return StepOutcome::Present;
 }
 
+// What a received slide carried goes before another slide is taken.
+void CLumivaneDlg::ResetReceivedSlide()
+{
+    m_currentSlideKind = SlideNone;
+    m_currentSlideTitle.Clear();
+    ReleaseSessionCode();
+}
+
+void CLumivaneDlg::TakePreparedSlide()
+{
+    ResetReceivedSlide();
+    std::unique_ptr<PreparedSlide> slide = m_preparation->TakePrepared();
+    m_currentSlideKind = slide->kind;
+    m_currentSlideTitle = slide->title;
+    // The old picture goes before the bytes it may read from.
+    m_prepared = std::move(slide->picture);
+    m_preparedSource = std::move(slide);
+}
+
 // The walk's file was prepared: it becomes the current slide.
 void CLumivaneDlg::TakeLocalSlide(const MString& path)
 {
+    TakePreparedSlide();
     m_fetchReason = 0;
     m_waitingForOnline = 0;
     m_cardHash = m_previousCardHash = 0;
     m_currentSlidePath = path;
-    // Recording the file in the walk and in "Current Slide", and the slide's
-    // own title, come with the local slides.
+    m_walk.RecordShownFile(path, true);
     PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
-              std::make_unique<MString>(sX::Format(), IDS_SLIDE_TOOLTIP, PathFindFileNameW(path.GetText())));
+              std::make_unique<MString>(sX::Format(), IDS_SLIDE_TOOLTIP, m_currentSlideTitle.GetText()));
+    // A file that cannot be hashed is not resumed at the next start.
+    if (!SaveCurrentSlide(true, path))
+        DeleteCurrentSlideValue();
 }
 
 // Presents what the step prepared, or the card that says nothing was.
@@ -461,7 +496,9 @@ LRESULT CLumivaneDlg::OnOnlineFetchEnded(UINT, WPARAM wParam, LPARAM, BOOL&)
 LRESULT CLumivaneDlg::OnGalleryChanged(UINT, WPARAM, LPARAM, BOOL&)
 {
     SemaphoreGuard slide(m_slideSemaphore, SemaphoreGuard::Take::Wait);
-    // Restarting the walk through the local gallery comes with the walk.
+    // The current file was moved or deleted: the walk reads the gallery
+    // again and drops what is gone.
+    m_walk.RestartLocalWalk(false, false);
     NextSlide(StepOrdinary, StepUserNext);
     return 0;
 }
@@ -473,7 +510,7 @@ LRESULT CLumivaneDlg::OnMediaSourceChanged(UINT, WPARAM, LPARAM, BOOL&)
     m_downloadWorker.Stop();
     m_internetSlide.Reset();
     m_currentSlidePath.Clear();
-    DeleteProductValue(CurrentSlideValueName);
+    DeleteCurrentSlideValue();
     NextSlide(StepOrdinary, StepUserNext);
     return 0;
 }
@@ -496,16 +533,27 @@ void CLumivaneDlg::OnSettingsChanged(WPARAM wParam, LPARAM lParam)
         return;
     }
     SemaphoreGuard slide(m_slideSemaphore, SemaphoreGuard::Take::Wait);
-    // Restarting the walk for the new local or online selection comes with
-    // the walk; the record of the old selection goes.
+    // A new local or online selection: the walk takes in the new items at
+    // once, and the record of the old selection goes.
     if (changes & (SelectionChangedLocal | SelectionChangedOnline))
+    {
+        m_walk.RestartLocalWalk(false, true);
         m_internetSlide.Reset();
-    // Whether the record's file and the current slide still belong to the
-    // selection is the walk's to say; until it comes, neither does.
-    if ((changes & SelectionChangedContent) && m_internetSlide.IsHeld())
+    }
+    // The content changed: a record whose file left the selection goes.
+    // Comparing a kept file's content with the record's digest comes with
+    // the online slides.
+    if ((changes & SelectionChangedContent) && m_internetSlide.IsHeld() &&
+        !m_walk.IsPathInSelection(m_internetSlide.file))
         m_internetSlide.Reset();
-    m_currentSlidePath.Clear();
-    NextSlide(StepOrdinary, StepSelectionChanged);
+    // A current slide that left the selection is replaced at once; one that
+    // stays is kept while a check step finds the next file for later.
+    if (!m_walk.IsPathInSelection(m_currentSlidePath) ||
+        (!m_internetSlide.IsHeld() && !NextSlide(StepOrdinary, StepCheckSelection)))
+    {
+        m_currentSlidePath.Clear();
+        NextSlide(StepOrdinary, StepSelectionChanged);
+    }
 
     const DWORD flags = static_cast<DWORD>(wParam);
     if (flags & SelectionThenDialogClosed)
@@ -539,17 +587,26 @@ LRESULT CLumivaneDlg::OnDialogClosed(UINT, WPARAM wParam, LPARAM, BOOL&)
     return 0;
 }
 
+LRESULT CLumivaneDlg::OnAnnounceSlide(UINT, WPARAM, LPARAM, BOOL&)
+{
+    PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
+              std::make_unique<MString>(sX::Format(), IDS_SLIDE_TOOLTIP, m_currentSlideTitle.GetText()));
+    return ShowSlide(StepCheckSelection);
+}
+
 // ---- For the controller's menus -------------------------------------------------
 
 bool CLumivaneDlg::HasGallerySelection(bool local)
 {
-    // The walk's own list comes with the walk; until then the stored choice
-    // stands for it.
     if (local)
-        return !ReadSelectedLocalGallery().IsEmpty();
+        return m_walk.HasSelection();
     return !ReadSelectedOnlineGallery().name.IsEmpty();
 }
 
-// The walk's other paths and the online state's answer come with the local
-// walk and the online slides.
-bool CLumivaneDlg::HasOtherSlides(bool) { return false; }
+// The online state's answer comes with the online slides.
+bool CLumivaneDlg::HasOtherSlides(bool local)
+{
+    if (!local)
+        return false;
+    return m_walk.HasOtherShownFile(m_currentSlidePath);
+}

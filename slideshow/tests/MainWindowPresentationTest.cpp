@@ -10,6 +10,7 @@
 #include "shell/core/tests/UiTestSupport.h"
 #include "slideshow/DisplayArea.h"
 #include "slideshow/PerformanceData.h"
+#include "slideshow/tests/MainWindowTestSupport.h"
 #include "slideshow/tests/SlideshowTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -19,109 +20,7 @@
 
 namespace
 {
-constexpr UINT WM_SETTLED_MARKER = WM_APP + 1;
-
-// Runs this thread's messages until done() holds or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeout = 15000)
-{
-    const DWORD start = GetTickCount();
-    while (!done())
-    {
-        if (GetTickCount() - start > timeout)
-            return false;
-        // One message at a time, so that the caller sees every state: when
-        // frames take longer than the timer, its messages never run out.
-        MSG msg;
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        else
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
-}
-
-// A message-only window that stands for the controller and records what the
-// main window sends and posts to it.
-class ControllerRecorder
-{
-public:
-    struct Message
-    {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-    };
-
-    ControllerRecorder()
-    {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = &Procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"QuilloryTestController";
-        RegisterClassW(&windowClass);
-        m_window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                   windowClass.hInstance, nullptr);
-        SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        holder.store(m_window);
-    }
-    ControllerRecorder(const ControllerRecorder&) = delete;
-    ControllerRecorder& operator=(const ControllerRecorder&) = delete;
-    ~ControllerRecorder() { DestroyWindow(m_window); }
-
-    bool Received(UINT message, WPARAM wParam) const
-    {
-        for (const Message& m : messages)
-            if (m.message == message && m.wParam == wParam)
-                return true;
-        return false;
-    }
-    MString LastTooltip() const
-    {
-        MString text;
-        for (const Message& m : messages)
-            if (m.message == WM_TRAY_STATE && m.wParam == TrayStateTitle)
-                text = *reinterpret_cast<const MString*>(m.lParam);
-        return text;
-    }
-    // Everything the window posted to the controller so far has arrived:
-    // posted messages of one thread arrive in order, so a marker posted now
-    // comes after them.
-    bool Settle()
-    {
-        static UINT_PTR next = 0;
-        const WPARAM marker = ++next;
-        PostMessageW(m_window, WM_SETTLED_MARKER, marker, 0);
-        return PumpUntil([&] { return Received(WM_SETTLED_MARKER, marker); });
-    }
-    void Clear()
-    {
-        FreeTexts();
-        messages.clear();
-    }
-
-    std::atomic<HWND> holder{nullptr};
-    std::vector<Message> messages;
-
-private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        auto* self = reinterpret_cast<ControllerRecorder*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self && message >= WM_USER)
-            self->messages.push_back(Message{message, wParam, lParam});
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    void FreeTexts()
-    {
-        for (const Message& m : messages)
-            if (m.message == WM_TRAY_STATE && m.wParam == TrayStateTitle)
-                delete reinterpret_cast<MString*>(m.lParam);
-    }
-
-    HWND m_window = nullptr;
-};
+using namespace MainWindowTest;
 
 // The window's own first slide step is not part of these tests: they
 // present cards of their own.

@@ -1,0 +1,187 @@
+// The real main window under Xvfb showing the local gallery: a folder of real
+// PNG files as the selected gallery, the first slide on screen at the
+// picture's size with its path in "Current Slide", and a second run that goes
+// on with the same slide and then with the file after it.
+#include "slideshow/LumivaneDlg.h"
+
+#include "filter/MediaSource.h"
+#include "galleries/LocalGalleryStore.h"
+#include "galleries/tests/GalleryTestFiles.h"
+#include "resources/languages/LanguageIds.h"
+#include "shell/core/PrivateMessages.h"
+#include "shell/core/ProgramObjects.h"
+#include "shell/core/ThreadCounter.h"
+#include "shell/core/tests/UiTestSupport.h"
+#include "slideshow/CurrentSlideRecord.h"
+#include "slideshow/DisplayArea.h"
+#include "slideshow/DisplayControl.h"
+#include "slideshow/MainWindowIds.h"
+#include "slideshow/PerformanceData.h"
+#include "slideshow/tests/MainWindowTestSupport.h"
+#include "slideshow/tests/SlideshowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+namespace
+{
+using namespace MainWindowTest;
+
+const wchar_t GalleryName[] = L"Local";
+
+// Whether "Current Slide" is the record of that local file.
+bool CurrentSlideIs(const std::wstring& path)
+{
+    std::vector<unsigned char> expected;
+    if (!EncodeCurrentSlide(true, MString(path.c_str()), expected))
+        return false;
+    DWORD type = 0;
+    std::vector<unsigned char> stored;
+    return SlideshowTest::ReadRaw(CurrentSlideValueName, type, stored) && type == REG_BINARY && stored == expected;
+}
+
+class MainWindowLocalShow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ThreadCounterHolder.Create();
+        // A 320-pixel display area at (200, 150).
+        const DisplayAreaBlob area{150, 470, 200, 520};
+        SlideshowTest::WriteRaw(DisplayAreaValueName, REG_BINARY, &area, sizeof(area));
+        // The default record, but in name order: timer on, interval A 1800 s
+        // and B 60 s in minutes, tray icon, window border 2, idle 300 s.
+        const std::array<DWORD, 9> words{1, 0xC1180000u | static_cast<DWORD>(Display_order::ByName), 1800, 60, 2,
+                                         0, 0, 0, 300};
+        SlideshowTest::WriteRaw(PerformanceDataValueName, REG_BINARY, words.data(),
+                                static_cast<DWORD>(words.size() * sizeof(DWORD)));
+
+        // Three pictures, 200 x 100, as the one entry of the selected gallery,
+        // stored as the gallery dialog stores it.
+        for (const wchar_t* name : {L"a.png", L"b.png", L"c.png"})
+        {
+            files.push_back(tree.At(name));
+            ASSERT_TRUE(GalleryTest::WritePicture(files.back(), 200, 100));
+        }
+        RegistryKey gallery;
+        const MString galleryKey(sX::Format(), L"%s\\Local Galleries\\%s", ProgramSettingsKeyPath(), GalleryName);
+        ASSERT_TRUE(gallery.Create(HKEY_CURRENT_USER, galleryKey.GetText(), KEY_SET_VALUE));
+        const std::wstring folder = tree.Path();
+        ASSERT_EQ(gallery.Set(L"{6C0CA1D4-5E51-4C1B-9F7E-0D6F1A3B2C01}", REG_SZ, folder.c_str(),
+                              static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+        ASSERT_TRUE(WriteSelectedLocalGallery(nullptr, MString(GalleryName)));
+        WriteMediaSource(true);
+    }
+    void TearDown() override
+    {
+        recorder.Clear();
+        for (const wchar_t* name : {DisplayAreaValueName, PerformanceDataValueName, ElapsedTimeValueName,
+                                    CurrentSlideValueName, MediaSourceValueName})
+            SlideshowTest::DeleteRaw(name);
+        SHDeleteKeyW(HKEY_CURRENT_USER,
+                     MString(sX::Format(), L"%s\\Local Galleries", ProgramSettingsKeyPath()).GetText());
+        SHDeleteKeyW(HKEY_CURRENT_USER,
+                     MString(sX::Format(), L"%s\\%s", ProgramSettingsKeyPath(), DisplayControlKeyName).GetText());
+        SetEvent(exitEvent);
+        WaitForWorkerThreads();
+    }
+
+    // The tray tooltip of a local slide with that title.
+    static std::wstring SlideTooltip(const wchar_t* title)
+    {
+        return MString(sX::Format(), IDS_SLIDE_TOOLTIP, title).GetText();
+    }
+
+    // Waits until the slide's record and its tooltip are there and the
+    // cross-fade has ended.
+    bool WaitForSlide(CLumivaneDlg& window, size_t file, const wchar_t* title)
+    {
+        return PumpUntil([&] {
+            return CurrentSlideIs(files[file]) && !window.IsCrossFadeRunning() &&
+                   std::wstring(recorder.LastTooltip().GetText()) == SlideTooltip(title);
+        });
+    }
+
+    // The window's size is the 2:1 picture fitted into the area.
+    void ExpectPictureSize(CLumivaneDlg& window)
+    {
+        const SIZE frame = window.NonClientSize();
+        PictureSize expected;
+        FitIntoSquare(static_cast<unsigned>(320 - frame.cx), 200, 100, expected);
+        RECT rect = {};
+        window.GetWindowRect(&rect);
+        EXPECT_EQ(rect.right - rect.left, static_cast<LONG>(expected.width) + frame.cx);
+        EXPECT_EQ(rect.bottom - rect.top, static_cast<LONG>(expected.height) + frame.cy);
+    }
+
+    LanguageModuleScope language{LanguageEnglish};
+    GdiplusScope gdiplus;
+    GalleryTest::TempTree tree;
+    std::vector<std::wstring> files;
+    ControllerRecorder recorder;
+    MHandle exitEvent{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    MHandle mainWindowReady{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    MainWindowSnapshot snapshot;
+    CriticalSection slideLock;
+    ControllerLink link = [this] {
+        ControllerLink made;
+        made.controllerWindow = &recorder.holder;
+        made.exitEvent = exitEvent;
+        made.mainWindowReady = mainWindowReady;
+        made.snapshot = &snapshot;
+        made.slideLock = &slideLock;
+        return made;
+    }();
+};
+
+TEST_F(MainWindowLocalShow, ShowsThePicturesAndGoesOnWhereTheLastRunStopped)
+{
+    {
+        // The first run: the first file by name. The first-slide report
+        // comes when its cross-fade has ended and the slide timer runs, so
+        // that the time it was shown is kept at the end.
+        CLumivaneDlg window(&link);
+        ASSERT_NE(window.Create(nullptr), nullptr);
+        ASSERT_TRUE(WaitForSlide(window, 0, L"a"));
+        ASSERT_TRUE(PumpUntil([&] { return recorder.Received(WM_MAIN_WINDOW_READY, 0); }));
+        EXPECT_TRUE(window.IsWindowVisible());
+        ExpectPictureSize(window);
+        EXPECT_TRUE(window.HasGallerySelection(true));
+        EXPECT_FALSE(window.HasOtherSlides(true));
+        window.DestroyWindow();
+    }
+    ASSERT_TRUE(recorder.Settle());
+    recorder.Clear();
+    ResetEvent(mainWindowReady);
+    {
+        // The second run shows "a" again, then the user's next file. It ends
+        // while that slide fades in, so no shown time is kept for it.
+        CLumivaneDlg window(&link);
+        ASSERT_NE(window.Create(nullptr), nullptr);
+        ASSERT_TRUE(PumpUntil([&] {
+            return recorder.Received(WM_MAIN_WINDOW_READY, 0) &&
+                   std::wstring(recorder.LastTooltip().GetText()) == SlideTooltip(L"a");
+        }));
+        EXPECT_TRUE(CurrentSlideIs(files[0]));
+        ExpectPictureSize(window);
+
+        window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
+        ASSERT_TRUE(WaitForSlide(window, 1, L"b"));
+        EXPECT_TRUE(window.HasOtherSlides(true));
+        window.DestroyWindow();
+    }
+    ASSERT_TRUE(recorder.Settle());
+    recorder.Clear();
+    {
+        // The third run does not show "b" again, but the walk goes on with
+        // "c" instead of starting the loop afresh with "a".
+        CLumivaneDlg window(&link);
+        ASSERT_NE(window.Create(nullptr), nullptr);
+        ASSERT_TRUE(WaitForSlide(window, 2, L"c"));
+        window.DestroyWindow();
+    }
+}
+}
