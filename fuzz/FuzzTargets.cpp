@@ -2,6 +2,7 @@
 
 #include "crypto/ProtectedTexts.h"
 #include "foundation/AtomPersistence.h"
+#include "foundation/ExifBlock.h"
 #include "foundation/Registry.h"
 #include "foundation/SystemUtilities.h"
 #include "server/GetSlideReply.h"
@@ -10,8 +11,12 @@
 #include "server/SlideProperties.h"
 #include "server/SlideSession.h"
 #include "shell/core/Language.h"
+#include "slideshow/CurrentSlideRecord.h"
+#include "slideshow/DisplayControl.h"
 #include "slideshow/PerformanceData.h"
+#include "slideshow/PrimeTableHash.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -266,6 +271,136 @@ std::vector<std::string> SettingsSeeds()
     const PerformanceData::Words words = settings.ToWords(timer);
     return {std::string(reinterpret_cast<const char*>(words.data()), words.size() * sizeof(DWORD))};
 }
+// ---- current-slide record -------------------------------------------------------
+
+void RunCurrentSlide(const unsigned char* data, size_t size)
+{
+    Rejecting([&] {
+        DecodedCurrentSlide decoded;
+        DecodeCurrentSlide(data, size, decoded);
+    });
+}
+
+std::vector<std::string> CurrentSlideSeeds()
+{
+    std::vector<std::string> seeds;
+    std::vector<unsigned char> record;
+    if (EncodeCurrentSlide(false, MString(L"slide"), record))
+        seeds.emplace_back(record.begin(), record.end());
+    // A local record needs a file to hash.
+    wchar_t folder[MAX_PATH], path[MAX_PATH];
+    if (GetTempPathW(MAX_PATH, folder) && GetTempFileNameW(folder, L"qfz", 0, path))
+    {
+        if (EncodeCurrentSlide(true, MString(path), record))
+            seeds.emplace_back(record.begin(), record.end());
+        DeleteFileW(path);
+    }
+    return seeds;
+}
+
+// ---- Display Control ------------------------------------------------------------
+
+// The input: a mode byte, two piece lengths, then the pieces, the last of
+// them running to the guarded end. Mode bit 0 set: the three name lists of
+// the key, with "total this loop" (count mode >> 1) made to match them;
+// clear: a folder node, its name and its completed items, with "exhausted"
+// made to match. Without the matching record every input would fail its
+// hash check before the names are read.
+void RunDisplayControl(const unsigned char* data, size_t size)
+{
+    if (size < 3)
+        return;
+    const unsigned char* rest = data + 3;
+    const size_t count = size - 3;
+    const size_t first = std::min<size_t>(data[1], count);
+    const size_t second = std::min<size_t>(data[2], count - first);
+    const ValueBytes a{rest, first};
+    const ValueBytes b{rest + first, second};
+    const ValueBytes c{rest + first + second, count - first - second};
+    const auto put = [](std::vector<unsigned char>& bytes, size_t at, unsigned __int64 value) {
+        std::memcpy(bytes.data() + at, &value, sizeof(value));
+    };
+    Rejecting([&] {
+        if (data[0] & 1)
+        {
+            std::vector<unsigned char> total(40);
+            put(total, 0, data[0] >> 1);
+            put(total, 8, PrimeTableHash(a.data, a.size));
+            put(total, 16, PrimeTableHash(b.data, b.size));
+            put(total, 24, PrimeTableHash(c.data, c.size));
+            put(total, 32, PrimeTableHash(total.data(), 32));
+            LocalWalkState state;
+            DecodeDisplayControlLists(ValueBytes{total.data(), total.size()}, a, b, c, state);
+            return;
+        }
+        // The name's hash is of its text up to the first NUL.
+        std::vector<wchar_t> units(b.size / 2 + 1, L'\0');
+        if (b.size >= 2)
+            std::memcpy(units.data(), b.data, b.size / 2 * 2);
+        std::vector<unsigned char> exhausted(25);
+        exhausted[0] = data[0] & 2 ? 0xA5 : 0x5A;
+        put(exhausted, 1, PrimeTableHash(MString(units.data())));
+        put(exhausted, 9, PrimeTableHash(c.data, c.size));
+        put(exhausted, 17, PrimeTableHash(exhausted.data(), 17));
+        MString name;
+        std::vector<MString> completed;
+        bool done = false;
+        DecodeDisplayControlNode(b, c, ValueBytes{exhausted.data(), exhausted.size()}, name, completed, done);
+    });
+}
+
+std::string Utf16Names(std::initializer_list<const wchar_t*> names)
+{
+    std::string bytes;
+    for (const wchar_t* name : names)
+        bytes.append(reinterpret_cast<const char*>(name), (wcslen(name) + 1) * sizeof(wchar_t));
+    return bytes;
+}
+
+std::vector<std::string> DisplayControlSeeds()
+{
+    const std::string thisLoop = Utf16Names({L"C:\\pictures\\a.png", L"C:\\pictures\\b.png"});
+    const std::string lastLoop = Utf16Names({L"C:\\pictures\\c.png"});
+    const std::string unique = Utf16Names({L"C:\\pictures\\a.png|a", L"C:\\pictures\\b.png|b"});
+    const std::string name = Utf16Names({L"holiday"});
+    const std::string completed = Utf16Names({L"a.png", L"b.png"});
+    return {std::string{'\x05', static_cast<char>(thisLoop.size()), static_cast<char>(lastLoop.size())} + thisLoop +
+                lastLoop + unique,
+            std::string{'\x02', 0, static_cast<char>(name.size())} + name + completed};
+}
+
+// ---- EXIF block ------------------------------------------------------------------
+
+void RunExif(const unsigned char* data, size_t size)
+{
+    Rejecting([&] {
+        const ExifBlock block(data, size);
+        WORD orientation = 0;
+        block.ReadShort(274, orientation);
+        for (WORD tag : {270, 40091, 269, 800})
+            block.ReadText(tag);
+    });
+}
+
+// A JPEG start and an APP1 segment with IFD0 of two entries: orientation 6
+// and an ImageDescription; the real JPEG files are in fuzz/seeds/exif.
+std::vector<std::string> ExifSeeds()
+{
+    std::string tiff("II*\0\x08\0\0\0", 8);
+    tiff += std::string("\x02\0", 2);
+    tiff += std::string("\x12\x01\x03\0\x01\0\0\0\x06\0\0\0", 12);
+    tiff += std::string("\x0e\x01\x02\0\x06\0\0\0\x26\0\0\0", 12);
+    tiff += std::string("\0\0\0\0", 4);
+    tiff += std::string("Title\0", 6);
+    const std::string payload = std::string("Exif\0\0", 6) + tiff;
+    const size_t length = payload.size() + 2;
+    std::string jpeg("\xFF\xD8\xFF\xE1", 4);
+    jpeg += static_cast<char>(length >> 8);
+    jpeg += static_cast<char>(length & 0xFF);
+    jpeg += payload;
+    jpeg += std::string("\xFF\xD9", 2);
+    return {jpeg};
+}
 } // namespace
 
 const std::vector<FuzzTarget>& FuzzTargets()
@@ -278,8 +413,9 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"slide-reply", Nothing, RunSlideReply, SlideReplySeeds},
         {"slide-unwrap", PrepareUnwrap, RunSlideUnwrap, SlideUnwrapSeeds},
         {"settings", Nothing, RunSettings, SettingsSeeds},
-        // Still to come from the local slide show: the current-slide record,
-        // Display Control and the EXIF reader.
+        {"current-slide", Nothing, RunCurrentSlide, CurrentSlideSeeds},
+        {"display-control", Nothing, RunDisplayControl, DisplayControlSeeds},
+        {"exif", Nothing, RunExif, ExifSeeds},
     };
     return targets;
 }

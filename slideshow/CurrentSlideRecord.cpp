@@ -31,10 +31,10 @@ template <class T> void Put(Bytes& bytes, T value)
     bytes.insert(bytes.end(), p, p + sizeof(T));
 }
 
-template <class T> T Get(const Bytes& bytes, size_t at)
+template <class T> T Get(const unsigned char* bytes, size_t at)
 {
     T value{};
-    std::memcpy(&value, bytes.data() + at, sizeof(T));
+    std::memcpy(&value, bytes + at, sizeof(T));
     return value;
 }
 
@@ -67,14 +67,15 @@ private:
     HCRYPTHASH m_hash = 0;
 };
 
-// The text of L bytes at offset 16: L / 2 units, the last of them the only NUL.
-bool ReadRecordText(const Bytes& record, size_t length, MString& text)
+// The text of L bytes at offset 16: L / 2 units, the last of them the only
+// NUL. The caller has checked that the L bytes lie inside the record.
+bool ReadRecordText(const unsigned char* record, size_t length, MString& text)
 {
     if (length < sizeof(wchar_t) || length % 2 != 0)
         return false;
     const size_t units = length / 2;
     std::vector<wchar_t> data(units);
-    std::memcpy(data.data(), record.data() + HeaderSize, length);
+    std::memcpy(data.data(), record + HeaderSize, length);
     for (size_t i = 0; i + 1 < units; ++i)
         if (data[i] == 0)
             return false;
@@ -86,12 +87,12 @@ bool ReadRecordText(const Bytes& record, size_t length, MString& text)
 
 // The whole record's framing: its total length field equals the value's
 // size and the hash covers every byte before it.
-bool FramingHolds(const Bytes& record, size_t end)
+bool FramingHolds(const unsigned char* record, size_t size, size_t end)
 {
-    if (end + TrailerSize != record.size())
+    if (end + TrailerSize != size)
         return false;
-    return Get<unsigned __int64>(record, end) == record.size() &&
-           Get<unsigned __int64>(record, end + 8) == PrimeTableHash(record.data(), end + 8);
+    return Get<unsigned __int64>(record, end) == size &&
+           Get<unsigned __int64>(record, end + 8) == PrimeTableHash(record, end + 8);
 }
 }
 
@@ -169,6 +170,38 @@ bool SaveCurrentSlide(bool localFile, const MString& path)
     return true;
 }
 
+bool DecodeCurrentSlide(const unsigned char* record, size_t size, DecodedCurrentSlide& decoded)
+{
+    decoded = DecodedCurrentSlide();
+    // The whole length (header, text, digest, trailer) is checked against
+    // the record's size before anything inside is read.
+    if (size < HeaderSize + TrailerSize || Get<DWORD>(record, 0) != RecordVersion)
+        return false;
+    const DWORD kind = Get<DWORD>(record, 4);
+    const unsigned __int64 textLength = Get<unsigned __int64>(record, 8);
+    if (textLength > size - HeaderSize - TrailerSize)
+        return false;
+    const size_t afterText = HeaderSize + static_cast<size_t>(textLength);
+    size_t end = afterText;
+    if (kind == LocalRecordKind)
+    {
+        if (size - afterText - TrailerSize < 8)
+            return false;
+        const unsigned __int64 digestLength = Get<unsigned __int64>(record, afterText);
+        if (digestLength != Sha512Size || digestLength > size - afterText - 8 - TrailerSize)
+            return false;
+        end = afterText + 8 + static_cast<size_t>(digestLength);
+    }
+    else if (kind != OnlineRecordKind)
+        return false;
+    if (!FramingHolds(record, size, end) || !ReadRecordText(record, static_cast<size_t>(textLength), decoded.path))
+        return false;
+    decoded.localFile = kind == LocalRecordKind;
+    if (decoded.localFile)
+        decoded.digest.assign(record + afterText + 8, record + end);
+    return true;
+}
+
 void RestoreCurrentSlide(const std::function<bool(const MString&)>& inWalk, MString& path, bool& online)
 {
     path.Clear();
@@ -187,58 +220,36 @@ void RestoreCurrentSlide(const std::function<bool(const MString&)>& inWalk, MStr
     if (key.Query(CurrentSlideValueName, type, record.data(), size) != ERROR_SUCCESS || type != REG_BINARY ||
         size != record.size())
         return bad();
-    // The whole length (header, text, digest, trailer) is checked against
-    // the value's size before anything inside is read.
-    if (record.size() < HeaderSize + TrailerSize || Get<DWORD>(record, 0) != RecordVersion)
+    DecodedCurrentSlide decoded;
+    if (!DecodeCurrentSlide(record.data(), record.size(), decoded))
         return bad();
-    const DWORD kind = Get<DWORD>(record, 4);
-    const unsigned __int64 textLength = Get<unsigned __int64>(record, 8);
-    if (textLength > record.size() - HeaderSize - TrailerSize)
-        return bad();
-    const size_t afterText = HeaderSize + static_cast<size_t>(textLength);
 
-    if (kind == LocalRecordKind)
+    const bool localSource = ReadMediaSource();
+    if (decoded.localFile)
     {
-        if (!ReadMediaSource())
+        // Kept for a later run with the local source.
+        if (!localSource)
         {
             online = true;
             return;
         }
-        if (record.size() - afterText - TrailerSize < 8)
-            return bad();
-        const unsigned __int64 digestLength = Get<unsigned __int64>(record, afterText);
-        if (digestLength != Sha512Size || digestLength > record.size() - afterText - 8 - TrailerSize)
-            return bad();
-        const size_t end = afterText + 8 + static_cast<size_t>(digestLength);
-        MString stored;
-        if (!FramingHolds(record, end) || !ReadRecordText(record, static_cast<size_t>(textLength), stored))
-            return bad();
-        const DWORD attributes = GetFileAttributesW(stored.GetText());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) || !inWalk(stored))
+        const DWORD attributes = GetFileAttributesW(decoded.path.GetText());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) || !inWalk(decoded.path))
             return bad();
         Bytes digest;
-        if (!FileSha512(stored, digest) ||
-            std::memcmp(digest.data(), record.data() + afterText + 8, Sha512Size) != 0)
+        if (!FileSha512(decoded.path, digest) || digest != decoded.digest)
             return bad();
-        path = stored;
+        path = decoded.path;
         online = false;
         return;
     }
-    if (kind == OnlineRecordKind)
+    if (localSource)
     {
-        if (ReadMediaSource())
-        {
-            online = false;
-            return;
-        }
-        MString stored;
-        if (!FramingHolds(record, afterText) || !ReadRecordText(record, static_cast<size_t>(textLength), stored))
-            return bad();
-        path = stored;
-        online = true;
+        online = false;
         return;
     }
-    bad();
+    path = decoded.path;
+    online = true;
 }
 
 void DeleteCurrentSlideValue()

@@ -22,6 +22,18 @@ bool FileSha512(const MString& path, std::vector<unsigned char>& digest);
 // The record's bytes; false when the local file cannot be hashed.
 bool EncodeCurrentSlide(bool localFile, const MString& path, std::vector<unsigned char>& record);
 
+// What a record's bytes hold, before the file they name is looked at.
+struct DecodedCurrentSlide
+{
+    bool localFile = false;
+    MString path;                       // "slide" for an online slide
+    std::vector<unsigned char> digest;  // of a local file: its SHA-512
+};
+
+// Checks the record's every length, offset and check value against its size
+// before it reads what they frame; false for a short or damaged record.
+bool DecodeCurrentSlide(const unsigned char* record, size_t size, DecodedCurrentSlide& decoded);
+
 // Stores the record of the slide now shown. False when a local file cannot
 // be hashed: the caller forgets the current slide (DeleteCurrentSlideValue).
 bool SaveCurrentSlide(bool localFile, const MString& path);

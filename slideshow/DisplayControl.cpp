@@ -43,14 +43,14 @@ template <class List> Bytes EncodeNames(const List& names)
 
 // The texts of a name list; false when the bytes are odd, a text is empty or
 // the data ends inside a text.
-template <class List> bool DecodeNames(const Bytes& bytes, List& names)
+template <class List> bool DecodeNames(ValueBytes bytes, List& names)
 {
-    if (bytes.size() % 2 != 0)
+    if (bytes.size % 2 != 0)
         return false;
-    const size_t units = bytes.size() / 2;
+    const size_t units = bytes.size / 2;
     std::vector<wchar_t> text(units);
     if (units)
-        std::memcpy(text.data(), bytes.data(), bytes.size());
+        std::memcpy(text.data(), bytes.data, bytes.size);
     size_t start = 0;
     for (size_t i = 0; i < units; ++i)
         if (text[i] == 0)
@@ -70,16 +70,22 @@ void PutWord(Bytes& bytes, size_t at, unsigned __int64 value)
     std::memcpy(bytes.data() + at, &value, sizeof(value));
 }
 
-unsigned __int64 GetWord(const Bytes& bytes, size_t at)
+// The caller has checked that the eight bytes lie inside the value.
+unsigned __int64 GetWord(ValueBytes bytes, size_t at)
 {
     unsigned __int64 value = 0;
-    std::memcpy(&value, bytes.data() + at, sizeof(value));
+    std::memcpy(&value, bytes.data + at, sizeof(value));
     return value;
 }
 
-unsigned __int64 HashOf(const Bytes& bytes)
+unsigned __int64 HashOf(ValueBytes bytes)
 {
-    return PrimeTableHash(bytes.data(), bytes.size());
+    return PrimeTableHash(bytes.data, bytes.size);
+}
+
+ValueBytes View(const Bytes& bytes)
+{
+    return ValueBytes{bytes.data(), bytes.size()};
 }
 
 void WriteBinary(const RegistryKey& key, const wchar_t* name, const Bytes& bytes)
@@ -116,7 +122,7 @@ void StoreNode(HKEY parent, const WalkFolder& node)
     Bytes exhausted(ExhaustedSize);
     exhausted[0] = node.IsDone() ? DoneMark : NotDoneMark;
     PutWord(exhausted, 1, PrimeTableHash(name));
-    PutWord(exhausted, 9, HashOf(completed));
+    PutWord(exhausted, 9, HashOf(View(completed)));
     PutWord(exhausted, 17, PrimeTableHash(exhausted.data(), 17));
     WriteBinary(key, ExhaustedValueName, exhausted);
     for (const auto& child : node.Children())
@@ -146,17 +152,9 @@ bool ReadNode(const RegistryKey& key, MString& name, std::vector<MString>& compl
 {
     Bytes nameBytes, completedBytes, exhausted;
     if (!ReadValue(key, nullptr, REG_SZ, nameBytes) || !ReadValue(key, CompletedValueName, REG_BINARY, completedBytes) ||
-        !ReadValue(key, ExhaustedValueName, REG_BINARY, exhausted) || exhausted.size() != ExhaustedSize)
+        !ReadValue(key, ExhaustedValueName, REG_BINARY, exhausted))
         return false;
-    std::vector<MString> names;
-    if (!DecodeNames(nameBytes, names) || names.size() != 1 || !DecodeNames(completedBytes, completed))
-        return false;
-    name = names.front();
-    if (GetWord(exhausted, 1) != PrimeTableHash(name) || GetWord(exhausted, 9) != HashOf(completedBytes) ||
-        GetWord(exhausted, 17) != PrimeTableHash(exhausted.data(), 17))
-        return false;
-    done = exhausted[0] == DoneMark;
-    return true;
+    return DecodeDisplayControlNode(View(nameBytes), View(completedBytes), View(exhausted), name, completed, done);
 }
 
 // Fills the node from its key, then adds every subkey as a child node,
@@ -222,16 +220,7 @@ bool LoadFromKey(const RegistryKey& control, LocalWalkState& state)
         !ReadValue(control, LastLoopValueName, REG_BINARY, lastLoop) ||
         !ReadValue(control, UniqueNamesValueName, REG_BINARY, unique))
         return false;
-    if (total.size() != TotalSize)
-        return false;
-    if (GetWord(total, 8) != HashOf(thisLoop) || GetWord(total, 16) != HashOf(lastLoop) ||
-        GetWord(total, 24) != HashOf(unique) || GetWord(total, 32) != PrimeTableHash(total.data(), 32))
-        return false;
-    if (!DecodeNames(thisLoop, state.shownThisLoop) || !DecodeNames(lastLoop, state.shownLastLoop) ||
-        !DecodeNames(unique, state.uniqueNames))
-        return false;
-    state.shownCount = GetWord(total, 0);
-    if (state.shownCount < state.shownThisLoop.size())
+    if (!DecodeDisplayControlLists(View(total), View(thisLoop), View(lastLoop), View(unique), state))
         return false;
     return LoadItems(control, RemainingKeyName, state.remaining, false) &&
            LoadItems(control, ProcessedKeyName, state.processed, true);
@@ -241,6 +230,37 @@ MString ControlKeyPath()
 {
     return MString(sX::Format(), L"%s\\%s", ProgramSettingsKeyPath(), DisplayControlKeyName);
 }
+}
+
+bool DecodeDisplayControlLists(ValueBytes total, ValueBytes thisLoop, ValueBytes lastLoop, ValueBytes unique,
+                               LocalWalkState& state)
+{
+    if (total.size != TotalSize)
+        return false;
+    if (GetWord(total, 8) != HashOf(thisLoop) || GetWord(total, 16) != HashOf(lastLoop) ||
+        GetWord(total, 24) != HashOf(unique) || GetWord(total, 32) != PrimeTableHash(total.data, 32))
+        return false;
+    if (!DecodeNames(thisLoop, state.shownThisLoop) || !DecodeNames(lastLoop, state.shownLastLoop) ||
+        !DecodeNames(unique, state.uniqueNames))
+        return false;
+    state.shownCount = GetWord(total, 0);
+    return state.shownCount >= state.shownThisLoop.size();
+}
+
+bool DecodeDisplayControlNode(ValueBytes nameBytes, ValueBytes completedItems, ValueBytes exhausted, MString& name,
+                              std::vector<MString>& completed, bool& done)
+{
+    if (exhausted.size != ExhaustedSize)
+        return false;
+    std::vector<MString> names;
+    if (!DecodeNames(nameBytes, names) || names.size() != 1 || !DecodeNames(completedItems, completed))
+        return false;
+    name = names.front();
+    if (GetWord(exhausted, 1) != PrimeTableHash(name) || GetWord(exhausted, 9) != HashOf(completedItems) ||
+        GetWord(exhausted, 17) != PrimeTableHash(exhausted.data, 17))
+        return false;
+    done = exhausted.data[0] == DoneMark;
+    return true;
 }
 
 void StoreDisplayControl(const LocalWalkState& state)
@@ -257,9 +277,9 @@ void StoreDisplayControl(const LocalWalkState& state)
     WriteBinary(control, UniqueNamesValueName, unique);
     Bytes total(TotalSize);
     PutWord(total, 0, state.shownCount);
-    PutWord(total, 8, HashOf(thisLoop));
-    PutWord(total, 16, HashOf(lastLoop));
-    PutWord(total, 24, HashOf(unique));
+    PutWord(total, 8, HashOf(View(thisLoop)));
+    PutWord(total, 16, HashOf(View(lastLoop)));
+    PutWord(total, 24, HashOf(View(unique)));
     PutWord(total, 32, PrimeTableHash(total.data(), 32));
     WriteBinary(control, TotalValueName, total);
 

@@ -9,6 +9,24 @@
 
 extern const wchar_t DisplayControlKeyName[];
 
+// A value's bytes as read, not owned.
+struct ValueBytes
+{
+    const unsigned char* data = nullptr;
+    size_t size = 0;
+};
+
+// The byte checks of the stored values, each length checked before the
+// bytes it covers are read. The walk's count and name lists from the key's
+// "total this loop", "displayed this loop", "displayed last loop" and
+// "unique filenames": false when any check fails.
+bool DecodeDisplayControlLists(ValueBytes total, ValueBytes thisLoop, ValueBytes lastLoop, ValueBytes unique,
+                               LocalWalkState& state);
+// One folder node: its name (the key's default REG_SZ value with its NUL),
+// "completed items" and "exhausted".
+bool DecodeDisplayControlNode(ValueBytes name, ValueBytes completedItems, ValueBytes exhausted, MString& nodeName,
+                              std::vector<MString>& completed, bool& done);
+
 // Writes the state; a value that cannot be written is deleted, so that the
 // next load finds the state void.
 void StoreDisplayControl(const LocalWalkState& state);
