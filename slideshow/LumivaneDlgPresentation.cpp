@@ -296,16 +296,14 @@ void CLumivaneDlg::ShowStatusCard(MString text, unsigned artId)
                                 MString(sX::Format(), IDS_CARD_TITLE, m_secondText.GetText()), text};
     m_prepared = BuildStatusCard(GetModuleHandleW(nullptr), IDP_CARD_BASE, artId, texts);
     m_preparedSource.reset();
-    m_currentSlideKind = SlideStatusCard;
-    m_currentSlideTitle.Clear();
 
     m_waitingForOnline = 1;
     m_previousCardHash = m_cardHash;
     m_cardHash = StatusCardHash(texts.message, texts.title);
-    // A card is no file: the file commands find none. The rest of the
-    // current-slide record (its kind, texts and border overrides) and the
-    // release of its session code come with that record and the online
-    // slides.
+    // A card is no file: the file commands find none, and what a received
+    // slide carried goes.
+    ResetReceivedSlide();
+    m_currentSlideKind = SlideStatusCard;
     m_currentSlidePath.Clear();
     m_localSlideCount = 0;
 }
