@@ -96,6 +96,13 @@ public:
     ~MBrush() override { FreeWith([](HBRUSH brush) { DeleteObject(brush); }); }
 };
 
+class MPen : public MGDITyped<HPEN>
+{
+public:
+    explicit MPen(HPEN pen = nullptr) : MGDITyped(pen) {}
+    ~MPen() override { FreeWith([](HPEN pen) { DeleteObject(pen); }); }
+};
+
 class MSolidBrush : public MBrush
 {
 public:

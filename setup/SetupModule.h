@@ -3,20 +3,13 @@
 // dialog's artwork can be decoded.
 #pragma once
 
-#include <windows.h>
+#include "foundation/GdiplusSession.h"
 
 class CSetupModule
 {
 public:
-    CSetupModule();
-    CSetupModule(const CSetupModule&) = delete;
-    CSetupModule& operator=(const CSetupModule&) = delete;
-    ~CSetupModule();
-
-    bool GdiplusRunning() const { return m_gdiplusToken != 0; }
+    bool GdiplusRunning() const { return m_gdiplus.IsStarted(); }
 
 private:
-    ULONG_PTR m_gdiplusToken = 0;
-    ULONG_PTR m_notificationToken = 0;
-    void(WINAPI* m_notificationUnhook)(ULONG_PTR) = nullptr;
+    GdiplusSession m_gdiplus;
 };

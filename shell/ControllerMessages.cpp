@@ -221,8 +221,8 @@ LRESULT CWindowBase::OnCommand(WORD, WORD id, HWND, BOOL& handled)
     switch (id)
     {
     case ID_MENU_ADVERTS_LINK:
-        if (!m_advertLink.IsEmpty())
-            OpenUrlInDefaultBrowser(sX::Browser(), GetDesktopWindow(), L"Open", m_advertLink.GetText(),
+        if (!m_adverts.MenuLink().IsEmpty())
+            OpenUrlInDefaultBrowser(sX::Browser(), GetDesktopWindow(), L"Open", m_adverts.MenuLink().GetText(),
                                     SW_SHOWMAXIMIZED);
         return 0;
     case ID_OVERLAY_ADVERT:
@@ -317,7 +317,7 @@ LRESULT CWindowBase::OnCommand(WORD, WORD id, HWND, BOOL& handled)
 
 void CWindowBase::RunTargetTested(WORD id)
 {
-    const MString& file = m_capturedFile;
+    const MString& file = m_commandTarget.File();
     switch (id)
     {
     case ID_REMOVE_FROM_GALLERY:
@@ -377,15 +377,18 @@ void CWindowBase::RunTargetTested(WORD id)
         PostToMainWindow(WM_OPEN_VIEWER, 0, CursorPositionParam());
         break;
     case ID_SLIDE_PROPERTIES:
-        if (m_capturedKind == OnlinePicture || m_capturedKind == OnlineMedia || m_capturedKind == OnlineDocument)
+    {
+        const LONG kind = m_commandTarget.Kind();
+        if (kind == OnlinePicture || kind == OnlineMedia || kind == OnlineDocument)
             PostToMainWindow(WM_SHOW_SLIDE_PROPERTIES, 0, CursorPositionParam());
-        else if (m_capturedKind == NoSlide)
+        else if (kind == NoSlide)
             PostToMainWindow(WM_NOTICE, IDS_NOTICE_COMMAND_TITLE, IDS_NOTICE_NO_PROPERTIES);
-        else if (IsLocalFileKind(m_capturedKind))
+        else if (IsLocalFileKind(kind))
             PostToMainWindow(WM_NOTICE, IDS_NOTICE_PROPERTIES_TITLE, IDS_NOTICE_NO_PROPERTIES_FOR_SLIDE);
         else
             PostToMainWindow(WM_NOTICE, IDS_NOTICE_PROPERTIES_TITLE, IDS_NOTICE_NO_PROPERTIES_FOR_FILE);
         break;
+    }
     default:
         break;
     }

@@ -114,7 +114,7 @@ LRESULT CWindowBase::OpenSettings()
         INT_PTR result;
         {
             MSmartPtr<CSettingsDlg> dialog(new CSettingsDlg(m_mainWindow, m_dialogs.Slot(), settings.get(), m_hWnd,
-                                                            &m_allowedHotKeys, m_hotKeys));
+                                                            &m_hotKeys.AllowedKeys(), m_hotKeys.Stored()));
             result = dialog->DoModal(GetDesktopWindow());
         }
         if (result == CSettingsDlg::Saved && copied && IsMainWindowRegistered())

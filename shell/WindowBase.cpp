@@ -81,12 +81,8 @@ CWindowBase::CWindowBase(LPTHREAD_START_ROUTINE mainWindowThread)
       m_secondText(ResId(IDS_PRODUCT_NAME)),
       StartupWaitWindow(new CWaitDlg(MString(sX::Format(), IDS_WAIT_STARTING, m_caption.GetText()))),
       m_busyText(sX::Format(), IDS_TRAY_STARTING, m_caption.GetText()),
-      m_lastHotKeyTick(GetTickCount() - 1000),
       m_events(GetUpgradeExitEventName())
 {
-    m_menuAdverts.Reset(new Menu_Adverts());
-    m_overlayAdverts.Reset(new Overlay_Adverts());
-    m_slideAdverts.Reset(new SlideAdvertsSettings());
     m_workerContext.controllerWindow = &m_controllerWindow;
     m_workerContext.controllerReady = m_events.ControllerReadyEvent;
     m_workerContext.exitEvent = m_events.ExitEvent;
@@ -95,14 +91,14 @@ CWindowBase::CWindowBase(LPTHREAD_START_ROUTINE mainWindowThread)
     m_workerContext.upgradeExit = m_events.UpgradeExitEvent;
     m_workerContext.checkReleaseNow = m_events.CheckReleaseNowEvent;
     m_workerContext.releaseCheckLock = &ReleaseCheckLock;
-    m_advertsThread.Attach(CreateThread(nullptr, 0, AdvertsAndStatisticsWorker, &m_workerContext, 0, nullptr));
+    m_adverts.StartThread(m_workerContext);
 
     m_mainWindowThread = mainWindowThread;
     m_mainWindowLink.controllerWindow = &m_controllerWindow;
     m_mainWindowLink.exitEvent = m_events.ExitEvent;
     m_mainWindowLink.mainWindowReady = m_events.MainWindowReadyEvent;
     m_mainWindowLink.slideAdvertsSettled = m_events.SlideAdvertsSettledEvent;
-    m_mainWindowLink.slideAdverts = m_slideAdverts.Get();
+    m_mainWindowLink.slideAdverts = m_adverts.SlideAdverts();
     m_mainWindowLink.snapshot = &m_mainWindowSnapshot;
     m_mainWindowLink.slideLock = &m_slideLock;
     m_mainWindowLink.caption = m_caption;
@@ -351,8 +347,7 @@ LRESULT CWindowBase::OnQuit(UINT, WPARAM, LPARAM, BOOL&)
     SemaphoreGuard exiting(ExitGuard, SemaphoreGuard::Take::Wait);
     // The adverts thread ends on ExitEvent; a thread that does not end in
     // time is left to the exit wait, which keeps its objects alive.
-    if (m_advertsThread.IsValid() &&
-        WaitForSingleObject(m_advertsThread, AdvertsThreadStopTimeout) == WAIT_TIMEOUT)
+    if (!m_adverts.WaitForThread(AdvertsThreadStopTimeout))
         ReportWorkerCrash(__FILE__, __LINE__, nullptr);
     DeleteTrayIcon();
     EndDialog(0);
@@ -377,11 +372,7 @@ LRESULT CWindowBase::OnTaskbarOrEndSession(UINT, WPARAM wParam, LPARAM, BOOL&)
 
 LRESULT CWindowBase::OnAdvertsFailed(UINT, WPARAM, LPARAM, BOOL&)
 {
-    if (!m_slideAdverts.IsEmpty())
-    {
-        Lock lock(m_slideAdverts->lock);
-        m_slideAdverts->suspendOnline = 1;
-    }
+    m_adverts.SuspendOnlineSlides();
     SetEvent(m_events.SlideAdvertsSettledEvent);
     return 0;
 }

@@ -5,9 +5,7 @@
 // the controller by messages.
 #pragma once
 
-#include "adverts/Adverts.h"
 #include "foundation/Containers.h"
-#include "foundation/Contextualize.h"
 #include "foundation/GdiOwners.h"
 #include "foundation/Handle.h"
 #include "foundation/SmartPtr.h"
@@ -19,8 +17,11 @@
 #include "shell/core/WaitDlg.h"
 #include "shell/core/WorkerContext.h"
 #include "shell/core/PrivateMessages.h"
+#include "shell/AdvertsHolders.h"
+#include "shell/CommandTarget.h"
 #include "shell/ControllerEvents.h"
 #include "shell/DialogRunner.h"
+#include "shell/HotKeys.h"
 #include "shell/ReleaseState.h"
 #include "shell/TrayIcon.h"
 #include "slideshow/MainWindowThread.h"
@@ -180,12 +181,8 @@ private:
     MString m_busyText;   // IDS_TRAY_STARTING with the caption
     MString m_sharedText; // hot-key registration failure; the main window's start-up notice
 
-    // The command target captured when the tray menu opened or a hot key was
-    // pressed.
-    contextualize<MString, sX::FileName> m_capturedFile;
-    contextualize<MString, sX::Link> m_capturedLink;
-    MString m_capturedIdentity;
-    LONG m_capturedKind = -1;
+    // The slide the file commands act on.
+    CommandTarget m_commandTarget;
 
     // The main window, recorded when it registers itself.
     HWND m_mainWindow = nullptr;
@@ -193,23 +190,13 @@ private:
     // when the quit command clears m_mainWindow; only ever posted to.
     HWND m_registeredMainWindow = nullptr;
 
-    MString m_advertLink;
-
-    // Adverts and statistics (filled by the adverts-and-statistics thread).
-    MSmartPtr<Menu_Adverts> m_menuAdverts;
-    MSmartPtr<Overlay_Adverts> m_overlayAdverts;
-    MSmartPtr<SlideAdvertsSettings> m_slideAdverts;
-    CriticalSection StatisticsLock;
-    MHandle m_advertsThread{INVALID_HANDLE_VALUE};
+    // Adverts and statistics, and their thread.
+    AdvertsHolders m_adverts;
 
     // The release check.
     CriticalSection ReleaseCheckLock;
 
-    // Hot keys: the keys a stored hot key may use, with their names.
-    Dictionary<unsigned char, MString> m_allowedHotKeys;
-    DWORD m_lastHotKeyTick;
-    MHandle HotKeyGuard{NewGuard()};
-    Pair<unsigned char, bool> m_hotKeys[9];
+    HotKeys m_hotKeys;
 
     MHandle ExitGuard{NewGuard()};
 

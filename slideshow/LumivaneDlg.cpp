@@ -53,11 +53,11 @@ CLumivaneDlg::CLumivaneDlg(const ControllerLink* link)
       m_productName(L"ProductName", static_cast<HMODULE>(nullptr)),
       m_secondText(ResId(IDS_PRODUCT_NAME)),
       m_productVersion(L"ProductVersion", static_cast<HMODULE>(nullptr)),
+      m_link(link),
+      m_controllerWindow(link->controllerWindow),
       m_icon(GetModuleHandleW(nullptr), IDI_PROGRAM),
       m_notices(m_secondText),
-      m_controllerWindow(link->controllerWindow),
-      m_startupNotice(link->startupNotice),
-      m_link(link)
+      m_startupNotice(link->startupNotice)
 {
     m_settings.windowBorder = 0;
     m_settings.imageBorder = 0;
@@ -236,8 +236,7 @@ LRESULT CLumivaneDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     if (!IsRectOnMonitors(m_displayArea))
         FitRectToMonitor(m_displayArea, true, true);
 
-    m_frame = std::make_unique<Gdiplus::Bitmap>(1, 1, PixelFormat32bppARGB);
-    m_fullSizeFrame = std::make_unique<Gdiplus::Bitmap>(1, 1, PixelFormat32bppARGB);
+    m_frames.StartBlank();
     ApplyWindowMode();
     MoveWindow(0, 0, 10, 10, FALSE);
 
@@ -282,7 +281,7 @@ LRESULT CLumivaneDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
     KillTimer(SlideTimer::TimerId);
     SaveElapsedTime(m_slideTimer.ElapsedTimeToKeep(GetOperationMode(), m_waitingForOnline != 0));
     KillTimer(CrossFadeTimerId);
-    m_crossFadeProgress = 0;
+    m_frames.EndCrossFade();
     KillTimer(FadeTimerId);
     KillTimer(TopmostTimerId);
     KillTimer(OpaqueFlashTimerId);

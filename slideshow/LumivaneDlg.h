@@ -11,6 +11,7 @@
 #include "foundation/Sync.h"
 #include "resources/languages/LanguageIds.h"
 #include "slideshow/DownloadWorker.h"
+#include "slideshow/FramePresenter.h"
 #include "slideshow/MainWindowThread.h"
 #include "slideshow/InternetSlideState.h"
 #include "slideshow/LocalSlidePreparation.h"
@@ -85,7 +86,7 @@ public:
     static bool IsOwnDialogOpen(int scope) { return ::IsOwnDialogOpen(scope); }
     // Whether the window's rectangle differs from the given one.
     bool IsWindowRectChanged(int left, int top, int width, int height) const;
-    bool IsCrossFadeRunning() const { return m_crossFadeProgress != 0 && m_crossFadeTimer != 0; }
+    bool IsCrossFadeRunning() const { return m_frames.IsCrossFading() && m_crossFadeTimer != 0; }
     // Moves the window to that size at the anchor corner of the display
     // area; the first placement clears the keep-hidden flag and shows it.
     void PlaceWindow(int width, int height);
@@ -229,6 +230,8 @@ private:
     void StartTransition();
     void DrawTransitionFrame(bool restartTimer);
     void RenderCurrentFrame();
+    // Gives the window the size of the fitted picture when it differs.
+    void PlaceWindowForPicture();
     // Places the picture control over the whole client area, without repainting.
     void FitPictureToClient();
     // The prepared picture's size fitted into the display area's square.
@@ -301,69 +304,60 @@ private:
     void SetAlpha(BYTE alpha) const;
     static LRESULT CALLBACK PictureSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    // 1. Registered messages.
+    // Registered messages.
     UINT m_closeDialogsMessage;
     UINT m_quitRunningInstanceMessage;
     UINT m_taskbarCreatedMessage;
-    // 2. Texts.
-    MStringEx<wchar_t> m_title;          // string 70; caption of boxes for other threads
-    MStringEx<wchar_t> m_productName;    // version "ProductName"
-    MStringEx<wchar_t> m_secondText;     // string 71
-    MStringEx<wchar_t> m_productVersion; // version "ProductVersion"
-    // 3., 7., 9., 13. The settings record: borders, operation mode, anchor
-    // corner, display order, tray icon, opacity, screen saver and idle time.
+    // Texts: the caption of boxes for other threads, the version's product
+    // name and version, and the product name of the language module.
+    MStringEx<wchar_t> m_title;
+    MStringEx<wchar_t> m_productName;
+    MStringEx<wchar_t> m_secondText;
+    MStringEx<wchar_t> m_productVersion;
+    // The link to the controller, and where its window is read.
+    const ControllerLink* m_link;
+    const std::atomic<HWND>* m_controllerWindow;
+
+    // The settings record: borders, operation mode, anchor corner, display
+    // order, tray icon, opacity, screen saver and idle time.
     PerformanceData m_settings;
-    // 4. The slide timer.
-    SlideTimer m_slideTimer;
-    // 5. While set the window refuses to be shown; the first slide step
-    // clears it.
-    BYTE m_keepHidden = 1;
-    // 6. Held by every slide step.
-    MHandle m_slideSemaphore;
-    // 7. The borders last applied; all ones so that the first application acts.
+    // The borders last applied; all ones so that the first application acts.
     DWORD m_appliedWindowBorder = ~0u;
     DWORD m_appliedImageBorder = ~0u;
-    // 8. The window icon.
+    // The display area, and while the settings dialog is open, the area at
+    // its opening.
+    RECT m_displayArea = {};
+    bool m_settingsDialogOpen = false;
+    RECT m_areaBeforeSettings = {};
+
+    // Guards: every slide step holds the slide semaphore, timer handlers the
+    // timer semaphore, frame drawing the frame semaphore; the viewer, the
+    // message boxes and the operation mode have their own.
+    MHandle m_slideSemaphore;
+    MHandle m_timerSemaphore;
+    MHandle m_frameSemaphore;
+    CriticalSection m_viewerLock;
+    HWND m_viewer = nullptr;
+    MHandle m_messageBoxSemaphore;
+    CriticalSection m_modeLock;
+
+    // The window: its icon, the tracking tooltip with its notices, the
+    // picture control (subclassed) and the topmost watch of its timer.
     MIcon m_icon;
-    // The tracking tooltip and its notices.
     TooltipNotices m_notices;
-    // 9. The picture control, timer 115.
     HWND m_picture = nullptr;
     WNDPROC m_pictureProc = nullptr;
     UINT_PTR m_topmostTimer = 0;
-    // 11. Online-fetch reason, display area, dragging, hover.
-    DWORD m_fetchReason = 2;
-    RECT m_displayArea = {};
+    TopmostWatch m_topmostWatch;
+    // While set the window refuses to be shown; the first slide step
+    // clears it.
+    BYTE m_keepHidden = 1;
+    // Dragging and hovering.
     HCURSOR m_dragCursor = nullptr;
     POINT m_dragStart = {};
     UINT_PTR m_hoverTimer = 0;
     BYTE m_mouseOutside = 1;
-    // 12. Guards of the timers, the viewer and message boxes (the step and
-    // slide locks are public above).
-    MHandle m_timerSemaphore;
-    CriticalSection m_viewerLock;
-    HWND m_viewer = nullptr;
-    MHandle m_messageBoxSemaphore;
-    // 13. The frame semaphore; the operation mode's lock.
-    MHandle m_frameSemaphore;
-    CriticalSection m_modeLock;
-    // 14. The current frame and the full-size copy of the prepared picture;
-    // the frame of the slide before, and the overlay drawn instead of the
-    // current frame while it exists (a cross-fade frame or the preview card).
-    BitmapPtr m_frame;
-    BitmapPtr m_fullSizeFrame;
-    BitmapPtr m_previousFrame;
-    BitmapPtr m_overlayFrame;
-    // The prepared picture fitted into the display area, now and before.
-    PictureSize m_pictureSize;
-    PictureSize m_previousPictureSize;
-    // 15. The invisible Windows Media Player.
-    ComPtr<IWMPPlayer> m_player;
-    ComPtr<IWMPCore3> m_playerCore;
-    // 16. Card artwork.
-    BitmapPtr m_mediaCard;
-    BitmapPtr m_textCard;
-    // 17. Window fade.
+    // The window fade and the opaque flash.
     BYTE m_alpha = 0;
     BYTE m_targetAlpha = 255;
     UINT_PTR m_fadeTimer = 0;
@@ -373,32 +367,39 @@ private:
     // last tick ends the dialog.
     bool m_closeFade = false;
     UINT_PTR m_opaqueFlashTimer = 0;
-    // 18. The download worker and the cross-fade.
-    DownloadWorker m_downloadWorker;
+
+    // What the picture control shows, and the timer that drives a cross-fade.
+    FramePresenter m_frames;
     UINT_PTR m_crossFadeTimer = 0;
-    unsigned __int64 m_crossFadeProgress = 0;
-    // 19. Waiting for an online slide; status-card hashes; fast retry.
+    // The prepared picture of the current slide, and the card artwork. A
+    // picture decoded from a file reads from the file's bytes: the prepared
+    // slide that holds them is declared first so that it outlives the
+    // picture.
+    std::unique_ptr<PreparedSlide> m_preparedSource;
+    BitmapPtr m_prepared;
+    BitmapPtr m_mediaCard;
+    BitmapPtr m_textCard;
+    // The invisible Windows Media Player, and an empty stream.
+    ComPtr<IWMPPlayer> m_player;
+    ComPtr<IWMPCore3> m_playerCore;
+    ComPtr<IStream> m_emptyStream;
+
+    // The slide step: its timer, the step-pending flag and the start-up
+    // notice shown with the first slide.
+    SlideTimer m_slideTimer;
+    BYTE m_stepPending = 0;
+    MStringEx<wchar_t> m_startupNotice;
+    // Online slides: the download worker, the reason of its fetch, whether
+    // the show waits for one, the hashes of the status cards now and before
+    // (the same card is not shown twice), the fast retry, and the local
+    // slides shown since the last online one.
+    DownloadWorker m_downloadWorker;
+    DWORD m_fetchReason = 2;
     BYTE m_waitingForOnline = 1;
     unsigned __int64 m_cardHash = 0;
     unsigned __int64 m_previousCardHash = 0;
     BYTE m_fastRetry = 0;
-    // 20. Where the controller's window is read.
-    const std::atomic<HWND>* m_controllerWindow;
-    // 21. Local slides shown since the last online slide.
     DWORD m_localSlideCount = 0;
-    // 22. The prepared picture of the current slide and an empty stream.
-    // A picture decoded from a file reads from the file's bytes: the
-    // prepared slide that holds them is declared first so that it outlives
-    // the picture.
-    std::unique_ptr<PreparedSlide> m_preparedSource;
-    BitmapPtr m_prepared;
-    ComPtr<IStream> m_emptyStream;
-    // 26. The step-pending flag, the start-up notice.
-    BYTE m_stepPending = 0;
-    MStringEx<wchar_t> m_startupNotice;
-    // 27. The controller.
-    const ControllerLink* m_link;
-
 
     // The walk through the local gallery; it reads the display order of the
     // settings record at every choice.
@@ -417,9 +418,4 @@ private:
     MStringEx<wchar_t> m_currentSlidePath;
     SlideKind m_currentSlideKind = SlideNone;
     MStringEx<wchar_t> m_currentSlideTitle;
-    // Timer 115 re-asserts topmost every fifth tick.
-    TopmostWatch m_topmostWatch;
-    // While the settings dialog is open: the display area at its opening.
-    bool m_settingsDialogOpen = false;
-    RECT m_areaBeforeSettings = {};
 };

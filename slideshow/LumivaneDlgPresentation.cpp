@@ -17,11 +17,6 @@ namespace
 {
 constexpr UINT CrossFadePeriod = 10;
 
-unsigned LargerSide(const PictureSize& size)
-{
-    return std::max(size.width, size.height);
-}
-
 DWORD TicksBetween(DWORD a, DWORD b)
 {
     return a > b ? a - b : b - a;
@@ -59,7 +54,7 @@ SIZE CLumivaneDlg::NonClientSize() const
 void CLumivaneDlg::FitPreparedPicture()
 {
     const LONG side = std::max<LONG>(1, m_displayArea.right - m_displayArea.left - NonClientSize().cx);
-    FitIntoSquare(static_cast<unsigned>(side), m_prepared->GetWidth(), m_prepared->GetHeight(), m_pictureSize);
+    m_frames.FitPicture(static_cast<unsigned>(side), *m_prepared);
 }
 
 bool CLumivaneDlg::IsWindowRectChanged(int left, int top, int width, int height) const
@@ -100,7 +95,7 @@ bool CLumivaneDlg::ShowSlide(int mode)
         RestartSlideTimer(SlideTimer::ArmFor::RestAfterPause);
         return false;
     }
-    m_previousPictureSize = m_pictureSize;
+    m_frames.KeepSizeForCrossFade();
     // Online content counts a load in the adverts statistics; that comes
     // with the current-slide record. Every step prepares a picture or a card
     // before it presents.
@@ -146,16 +141,12 @@ bool CLumivaneDlg::ShowSlide(int mode)
 
 void CLumivaneDlg::StartTransition()
 {
-    BitmapPtr frame = RenderScaledFrame(LargerSide(m_pictureSize), m_prepared.get());
-    m_previousFrame = std::move(m_frame);
-    m_frame = std::move(frame);
-    m_fullSizeFrame = CopyFullSize(m_prepared.get());
-    m_crossFadeProgress = 100;
+    m_frames.BeginCrossFade(*m_prepared);
     m_crossFadeTimer = SetTimer(CrossFadeTimerId, CrossFadePeriod);
     if (!m_crossFadeTimer)
     {
         // No timer: the slide is shown at once.
-        m_crossFadeProgress = 0;
+        m_frames.EndCrossFade();
         m_keepHidden = 0;
         ShowWindow(SW_SHOWNA);
         RenderCurrentFrame();
@@ -164,37 +155,36 @@ void CLumivaneDlg::StartTransition()
     }
 }
 
-void CLumivaneDlg::RenderCurrentFrame()
+void CLumivaneDlg::PlaceWindowForPicture()
 {
-    const SIZE nonClient = NonClientSize();
-    const int width = static_cast<int>(m_pictureSize.width) + nonClient.cx;
-    const int height = static_cast<int>(m_pictureSize.height) + nonClient.cy;
-    if (IsWindowRectChanged(m_displayArea.left, m_displayArea.top, width, height))
+    const SIZE size = m_frames.WindowSize(NonClientSize());
+    if (IsWindowRectChanged(m_displayArea.left, m_displayArea.top, size.cx, size.cy))
     {
-        PlaceWindow(width, height);
+        PlaceWindow(size.cx, size.cy);
         FitPictureToClient();
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
     }
+}
+
+void CLumivaneDlg::RenderCurrentFrame()
+{
+    PlaceWindowForPicture();
     RECT client = {};
     ::GetClientRect(m_picture, &client);
-    m_frame = RenderScaledFrame(static_cast<unsigned>(std::max(client.right, client.bottom)), m_prepared.get());
-    m_fullSizeFrame = CopyFullSize(m_prepared.get());
-    m_overlayFrame.reset();
+    m_frames.RenderCurrent(static_cast<unsigned>(std::max(client.right, client.bottom)), *m_prepared);
     ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
 {
-    if (m_crossFadeProgress > 0)
+    if (m_frames.IsCrossFading())
     {
         const DWORD start = GetTickCount();
-        const unsigned progress = static_cast<unsigned>(m_crossFadeProgress);
-        const SIZE nonClient = NonClientSize();
-        const SIZE size = CrossFadeWindowSize(m_previousPictureSize, m_pictureSize, progress, nonClient.cx, nonClient.cy);
+        const SIZE size = m_frames.CrossFadeWindowSize(NonClientSize());
         if (IsWindowRectChanged(m_displayArea.left, m_displayArea.top, size.cx, size.cy))
         {
             PlaceWindow(size.cx, size.cy);
-            if (m_overlayFrame)
+            if (m_frames.HasOverlay())
             {
                 FitPictureToClient();
                 ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
@@ -202,23 +192,14 @@ void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
         }
         RECT client = {};
         ::GetClientRect(m_picture, &client);
-        m_overlayFrame =
-            ComposeCrossFadeFrame(m_previousFrame.get(), m_frame.get(), client.right, client.bottom, progress);
+        m_frames.ComposeCrossFade(client.right, client.bottom);
         ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        m_crossFadeProgress = NextCrossFadeProgress(progress, TicksBetween(GetTickCount(), start));
+        m_frames.AdvanceCrossFade(TicksBetween(GetTickCount(), start));
         return;
     }
 
-    const SIZE nonClient = NonClientSize();
-    const int width = static_cast<int>(m_pictureSize.width) + nonClient.cx;
-    const int height = static_cast<int>(m_pictureSize.height) + nonClient.cy;
-    if (IsWindowRectChanged(m_displayArea.left, m_displayArea.top, width, height))
-    {
-        PlaceWindow(width, height);
-        FitPictureToClient();
-        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-    }
-    m_overlayFrame.reset();
+    PlaceWindowForPicture();
+    m_frames.DropOverlay();
     ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     KillTimer(CrossFadeTimerId);
     m_crossFadeTimer = 0;
@@ -237,12 +218,9 @@ void CLumivaneDlg::FinishTransition()
     if (!m_crossFadeTimer)
         return;
     m_slideTimer.Stop(m_hWnd);
-    if (m_crossFadeProgress > 1)
-    {
-        m_crossFadeProgress /= 2;
+    if (m_frames.HalveCrossFade())
         DrawTransitionFrame(false);
-    }
-    m_crossFadeProgress = 0;
+    m_frames.EndCrossFade();
     DrawTransitionFrame(false);
 }
 
@@ -267,19 +245,13 @@ LRESULT CLumivaneDlg::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL&)
     const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
     if (!item || item->CtlType != ODT_STATIC || item->CtlID != IDC_MAIN_PICTURE)
         return 0;
-    Gdiplus::Bitmap* frame = m_overlayFrame ? m_overlayFrame.get() : m_frame.get();
-    if (!frame)
-        return 0;
-    Gdiplus::Graphics graphics(item->hDC);
-    const INT width = static_cast<INT>(frame->GetWidth());
-    const INT height = static_cast<INT>(frame->GetHeight());
-    graphics.DrawImage(frame, Gdiplus::Rect(0, 0, width, height), 0, 0, width, height, Gdiplus::UnitPixel);
+    m_frames.Paint(item->hDC);
     return 0;
 }
 
 void CLumivaneDlg::RenderPreviewCard(int side)
 {
-    m_overlayFrame = ::RenderPreviewCard(side, MString(ResId(IDS_PREVIEW_CARD)));
+    m_frames.ShowOverlay(::RenderPreviewCard(side, MString(ResId(IDS_PREVIEW_CARD))));
 }
 
 // ---- Status cards and titles ----------------------------------------------

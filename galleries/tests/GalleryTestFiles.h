@@ -3,6 +3,8 @@
 // GDI+ encodes.
 #pragma once
 
+#include "foundation/GdiplusSession.h"
+
 #include <windows.h>
 
 #include <objidl.h>
@@ -93,19 +95,5 @@ inline bool WritePicture(const std::wstring& path, int width, int height, const 
 }
 
 // GDI+ for the scope of a test.
-class GdiplusScope
-{
-public:
-    GdiplusScope()
-    {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&m_token, &input, nullptr);
-    }
-    GdiplusScope(const GdiplusScope&) = delete;
-    GdiplusScope& operator=(const GdiplusScope&) = delete;
-    ~GdiplusScope() { Gdiplus::GdiplusShutdown(m_token); }
-
-private:
-    ULONG_PTR m_token = 0;
-};
+using GdiplusScope = GdiplusSession;
 }

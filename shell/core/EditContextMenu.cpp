@@ -179,9 +179,11 @@ bool HandleEditContextMenu(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 LRESULT CALLBACK EditContextMenuSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // The menu loads texts and allocates: no failure may cross into the
-    // system's window procedure dispatch.
+    // system's window procedure dispatch. A failed message counts as handled:
+    // passed on, WM_CONTEXTMENU would open the control's own menu instead,
+    // whose modal loop then runs in place of ours.
     LRESULT result = 0;
-    if (NoThrow(false, [&] { return HandleEditContextMenu(window, message, wParam, lParam, result); }))
+    if (NoThrow(true, [&] { return HandleEditContextMenu(window, message, wParam, lParam, result); }))
         return result;
     const WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_USERDATA));
     return previous ? CallWindowProcW(previous, window, message, wParam, lParam)

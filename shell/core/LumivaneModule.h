@@ -6,6 +6,7 @@
 //   CLumivaneModule lumivane_module;
 #pragma once
 
+#include "foundation/GdiplusSession.h"
 #include "foundation/StringEx.h"
 #include "standins/atl/AtlModule.h"
 
@@ -15,15 +16,11 @@ class CLumivaneModule : public ATL::CAtlExeModuleT<CLumivaneModule>
 {
 public:
     CLumivaneModule();
-    // Unhooks and shuts down GDI+.
-    ~CLumivaneModule() override;
 
-    bool IsGdiplusStarted() const { return m_gdiplusToken != 0; }
+    bool IsGdiplusStarted() const { return m_gdiplus.IsStarted(); }
 
 private:
-    ULONG_PTR m_gdiplusToken = 0;
-    ULONG_PTR m_notificationToken = 0;
-    void(WINAPI* m_notificationUnhook)(ULONG_PTR) = nullptr;
+    GdiplusSession m_gdiplus;
 };
 
 extern CLumivaneModule lumivane_module;

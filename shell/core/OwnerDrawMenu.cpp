@@ -13,6 +13,16 @@ const DWORD StateCheckIcon = 0x10;
 const DWORD StateHeader = 0x20;
 const DWORD StateStyled = 0x122;
 
+// Column widths of an entry, shared by measuring and painting: the icon
+// column is the icon plus IconColumnPadding, the label starts LabelIndent
+// past the icon's left edge and the shortcut ShortcutGap past the widest label.
+const int IconLeft = 5;
+const int IconColumnPadding = 9;
+const int LabelIndent = 16;
+const int ShortcutGap = 30;
+const int SeparatorIndent = 12;
+const int HeaderIconRaise = 2;
+
 int Clamp(int value) { return std::min(255, std::max(0, value)); }
 
 // a moved toward b by 1/30, 1/31 and 1/32 of the difference per channel;
@@ -45,6 +55,36 @@ unsigned MeasureText(HDC dc, const MStringEx<wchar_t>& text)
 void FrameWithSystemColour(HDC dc, const RECT& rect, int colour)
 {
     FrameRect(dc, &rect, GetSysColorBrush(colour));
+}
+
+RECT Shifted(const RECT& rect) { return RECT{rect.left + 1, rect.top + 1, rect.right + 1, rect.bottom + 1}; }
+
+// Selects a font into a context for the life of the object (nothing for none).
+class SelectedFont
+{
+public:
+    SelectedFont(HDC dc, HFONT font) : m_dc(dc), m_previous(font ? SelectObject(dc, font) : nullptr) {}
+    SelectedFont(const SelectedFont&) = delete;
+    SelectedFont& operator=(const SelectedFont&) = delete;
+    ~SelectedFont()
+    {
+        if (m_previous)
+            SelectObject(m_dc, m_previous);
+    }
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_previous;
+};
+
+void DrawDottedFrame(HDC dc, const RECT& rect, COLORREF colour)
+{
+    const MPen pen(CreatePen(PS_DOT, 0, colour));
+    const HGDIOBJ previousPen = SelectObject(dc, pen);
+    const HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(HOLLOW_BRUSH));
+    Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
+    SelectObject(dc, previousBrush);
+    SelectObject(dc, previousPen);
 }
 
 // A grey copy of the icon with alpha * 3 / 2 (mod 256), drawn in its place:
@@ -221,11 +261,11 @@ void OwnerDrawMenuItem::OnMeasureItem(OwnerDrawMenuItem* entry, MEASUREITEMSTRUC
 
         OwnerDrawMenu& menu = *entry->m_menu;
         menu.widestLabel = std::max(menu.widestLabel, MeasureText(dc, WithoutAmpersands(entry->m_label)));
-        UINT width = menu.widestLabel + static_cast<UINT>(entry->m_iconWidth) + 16;
+        UINT width = menu.widestLabel + static_cast<UINT>(entry->m_iconWidth + LabelIndent);
         if (!entry->m_shortcut.IsEmpty())
         {
             menu.widestShortcut = std::max(menu.widestShortcut, MeasureText(dc, entry->m_shortcut));
-            width += 30;
+            width += ShortcutGap;
         }
         width += menu.widestShortcut;
         if (entry->m_menuFlags & MF_POPUP)
@@ -235,134 +275,156 @@ void OwnerDrawMenuItem::OnMeasureItem(OwnerDrawMenuItem* entry, MEASUREITEMSTRUC
     ReleaseDC(owner, ownerDc);
 }
 
+// Where the parts of one entry go in its paint, which is drawn at (0, 0) in a
+// memory context and copied to the item's rectangle at the end.
+struct OwnerDrawMenuItem::Layout
+{
+    int width;
+    int height;
+    int iconWidth;
+    int iconHeight;
+    int iconTop;
+    RECT whole;
+    RECT iconColumn;
+    RECT labelArea;   // everything right of the icon column
+    RECT labelText;   // as wide as the menu's widest label
+    RECT shortcutText;
+};
+
+OwnerDrawMenuItem::Layout OwnerDrawMenuItem::LayoutFor(const RECT& item) const
+{
+    Layout layout = {};
+    layout.width = std::abs(static_cast<int>(item.right - item.left));
+    layout.height = std::abs(static_cast<int>(item.bottom - item.top));
+    layout.iconWidth = m_iconWidth;
+    layout.iconHeight = m_iconHeight;
+    // Header icons sit a little higher, toward the rule below the header.
+    layout.iconTop = (m_header ? -HeaderIconRaise : 0) + 1 + (layout.height - layout.iconHeight) / 2;
+
+    const int width = layout.width, height = layout.height;
+    const int columnRight = m_iconWidth + IconColumnPadding;
+    const int labelLeft = m_iconWidth + LabelIndent;
+    const int labelRight = labelLeft + static_cast<int>(m_menu->widestLabel);
+    layout.whole = RECT{0, 0, width, height};
+    layout.iconColumn = RECT{0, 0, columnRight, height};
+    layout.labelArea = RECT{columnRight, 0, width, height};
+    layout.labelText = RECT{labelLeft, 0, labelRight, height};
+    layout.shortcutText = RECT{labelRight + ShortcutGap, 0, width, height};
+    return layout;
+}
+
+void OwnerDrawMenuItem::DrawIcon(HDC dc, const Layout& layout, bool disabled, HBRUSH background) const
+{
+    if (disabled && !m_header)
+        DrawDesaturatedIcon(dc, m_icon, IconLeft, layout.iconTop, layout.iconWidth, layout.iconHeight, background);
+    else
+        DrawIconEx(dc, IconLeft, layout.iconTop, m_icon, layout.iconWidth, layout.iconHeight, 0, background,
+                   DI_NORMAL);
+}
+
+void OwnerDrawMenuItem::DrawLabel(HDC dc, const Layout& layout, bool disabled, COLORREF textColour) const
+{
+    SetBkMode(dc, TRANSPARENT);
+    const MFontShell currentFont(static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT)));
+    // A font derived for this paint is selected only while the label is drawn.
+    const MHFont derived(m_styled             ? currentFont.Derive(m_bold ? 700 : 400, m_italic, m_underline)
+                         : m_weight != 400    ? currentFont.Derive(m_weight)
+                                              : nullptr);
+    const SelectedFont selection(dc, derived);
+
+    const wchar_t* label = m_label.GetText();
+    const wchar_t* shortcut = m_shortcut.IsEmpty() ? nullptr : m_shortcut.GetText();
+    RECT labelText = layout.labelText;
+    RECT shortcutText = layout.shortcutText;
+    if (m_styled)
+    {
+        SetTextColor(dc, textColour);
+        DrawTextW(dc, label, -1, &labelText, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        return;
+    }
+    if (!disabled || m_header)
+    {
+        SetTextColor(dc, textColour);
+        DrawTextW(dc, label, -1, &labelText, DT_VCENTER | DT_SINGLELINE);
+    }
+    else
+    {
+        // Engraved: a light copy one pixel down and right, the grey text over it.
+        SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+        RECT engraved = Shifted(labelText);
+        DrawTextW(dc, label, -1, &engraved, DT_VCENTER | DT_SINGLELINE);
+        if (shortcut)
+        {
+            RECT engravedShortcut = Shifted(shortcutText);
+            DrawTextW(dc, shortcut, -1, &engravedShortcut, DT_VCENTER | DT_SINGLELINE);
+        }
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        DrawTextW(dc, label, -1, &labelText, DT_VCENTER | DT_SINGLELINE);
+    }
+    if (shortcut)
+        DrawTextW(dc, shortcut, -1, &shortcutText, DT_VCENTER | DT_SINGLELINE);
+}
+
+void OwnerDrawMenuItem::DrawHighlight(HDC dc, HBITMAP paint, const Layout& layout, bool disabled, bool iconDrawn,
+                                      COLORREF highlight) const
+{
+    if (disabled)
+    {
+        // A disabled entry shows only a dotted outline where the cursor is.
+        if (!m_styled)
+            DrawDottedFrame(dc, layout.whole, highlight);
+        return;
+    }
+    MSolidBrush frame(highlight);
+    FrameRect(dc, &layout.whole, frame);
+    TintInterior(dc, paint, layout.width, layout.height, highlight);
+    if (iconDrawn)
+    {
+        // The icon again, one pixel up and left on the tinted colour: it looks lifted.
+        MSolidBrush behind(GetPixel(dc, 1, 1));
+        DrawIconEx(dc, IconLeft - 1, layout.iconTop - 1, m_icon, layout.iconWidth, layout.iconHeight, 0, behind,
+                   DI_NORMAL);
+    }
+}
+
 void OwnerDrawMenuItem::OnDrawItem(OwnerDrawMenuItem* entry, const DRAWITEMSTRUCT& draw)
 {
     if (!entry)
         return;
-    const int w = std::abs(static_cast<int>(draw.rcItem.right - draw.rcItem.left));
-    const int h = std::abs(static_cast<int>(draw.rcItem.bottom - draw.rcItem.top));
-    const int I = entry->m_iconWidth;
-    const int J = entry->m_iconHeight;
-    const int L = static_cast<int>(entry->m_menu->widestLabel);
-    const int d = entry->m_header ? -2 : 0;
+    const Layout layout = entry->LayoutFor(draw.rcItem);
     const bool disabled = (draw.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
-
-    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
     const COLORREF window = GetSysColor(COLOR_WINDOW);
     const COLORREF windowText = GetSysColor(COLOR_WINDOWTEXT);
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    const COLORREF labelColour = Blend(window, windowText, false);
-    const COLORREF iconColour = Blend(face, window, false);
-    const COLORREF textColour = Blend(windowText, window, true);
 
-    MDC<MBitmap, MFontShell> dc(draw.hDC, w, h);
-    const RECT iconColumn = {0, 0, I + 9, h};
-    const RECT labelArea = {I + 9, 0, w, h};
-    const RECT whole = {0, 0, w, h};
-    RECT labelRect = {I + 16, 0, I + 16 + L, h};
-    RECT shortcutRect = {I + 46 + L, 0, w, h};
-
-    MSolidBrush iconBrush(iconColour);
-    MSolidBrush labelBrush(labelColour);
-    FillRect(dc, &iconColumn, iconBrush);
-    FillRect(dc, &labelArea, labelBrush);
+    MDC<MBitmap, MFontShell> dc(draw.hDC, layout.width, layout.height);
+    MSolidBrush iconBrush(Blend(GetSysColor(COLOR_BTNFACE), window, false));
+    MSolidBrush labelBrush(Blend(window, windowText, false));
+    FillRect(dc, &layout.iconColumn, iconBrush);
+    FillRect(dc, &layout.labelArea, labelBrush);
 
     if (entry->IsSeparator())
     {
-        FrameWithSystemColour(dc, RECT{I + 12, 3, w, 4}, COLOR_GRAYTEXT);
-        FrameWithSystemColour(dc, RECT{I + 12, 4, w, 5}, COLOR_BTNHIGHLIGHT);
-        BitBlt(draw.hDC, draw.rcItem.left, draw.rcItem.top, w, h, dc, 0, 0, SRCCOPY);
-        return;
-    }
-
-    const bool drawIcon = entry->m_icon.IsValid() &&
-                          !(entry->m_checkIcon && !entry->m_header && !(draw.itemState & ODS_CHECKED));
-    if (drawIcon)
-    {
-        const int y = d + 1 + (h - J) / 2;
-        if (disabled && !entry->m_header)
-            DrawDesaturatedIcon(dc, entry->m_icon, 5, y, I, J, iconBrush);
-        else
-            DrawIconEx(dc, 5, y, entry->m_icon, I, J, 0, iconBrush, DI_NORMAL);
-    }
-
-    SetBkMode(dc, TRANSPARENT);
-    const MFontShell currentFont(static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT)));
-    // A font derived for this paint goes when the paint ends.
-    HFONT derived = nullptr;
-    HGDIOBJ previousFont = nullptr;
-    if (entry->m_styled)
-    {
-        derived = currentFont.Derive(entry->m_bold ? 700 : 400, entry->m_italic, entry->m_underline);
-        if (derived)
-            previousFont = SelectObject(dc, derived);
-        SetTextColor(dc, textColour);
-        DrawTextW(dc, entry->m_label.GetText(), -1, &labelRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        const int left = layout.iconWidth + SeparatorIndent;
+        FrameWithSystemColour(dc, RECT{left, 3, layout.width, 4}, COLOR_GRAYTEXT);
+        FrameWithSystemColour(dc, RECT{left, 4, layout.width, 5}, COLOR_BTNHIGHLIGHT);
     }
     else
     {
-        if (entry->m_weight != 400)
-        {
-            derived = currentFont.Derive(entry->m_weight);
-            if (derived)
-                previousFont = SelectObject(dc, derived);
-        }
-        if (!disabled || entry->m_header)
-        {
-            SetTextColor(dc, textColour);
-            DrawTextW(dc, entry->m_label.GetText(), -1, &labelRect, DT_VCENTER | DT_SINGLELINE);
-        }
-        else
-        {
-            SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
-            RECT shifted = {labelRect.left + 1, labelRect.top + 1, labelRect.right + 1, labelRect.bottom + 1};
-            DrawTextW(dc, entry->m_label.GetText(), -1, &shifted, DT_VCENTER | DT_SINGLELINE);
-            if (!entry->m_shortcut.IsEmpty())
-            {
-                RECT shiftedShortcut = {shortcutRect.left + 1, shortcutRect.top + 1, shortcutRect.right + 1,
-                                        shortcutRect.bottom + 1};
-                DrawTextW(dc, entry->m_shortcut.GetText(), -1, &shiftedShortcut, DT_VCENTER | DT_SINGLELINE);
-            }
-            SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-            DrawTextW(dc, entry->m_label.GetText(), -1, &labelRect, DT_VCENTER | DT_SINGLELINE);
-        }
-        if (!entry->m_shortcut.IsEmpty())
-            DrawTextW(dc, entry->m_shortcut.GetText(), -1, &shortcutRect, DT_VCENTER | DT_SINGLELINE);
-    }
-    if (previousFont)
-        SelectObject(dc, previousFont);
-    if (derived)
-        DeleteObject(derived);
+        // A check-icon entry shows its icon only while checked.
+        const bool iconDrawn = entry->m_icon.IsValid() &&
+                               !(entry->m_checkIcon && !entry->m_header && !(draw.itemState & ODS_CHECKED));
+        if (iconDrawn)
+            entry->DrawIcon(dc, layout, disabled, iconBrush);
+        entry->DrawLabel(dc, layout, disabled, Blend(windowText, window, true));
 
-    const bool selected =
-        (draw.itemState & ODS_SELECTED) && (draw.itemAction & (ODA_DRAWENTIRE | ODA_SELECT));
-    if (entry->m_header && !entry->m_styled)
-        FrameWithSystemColour(dc, RECT{3, h - 1, w - 3, h}, COLOR_GRAYTEXT);
-    else if (selected && disabled)
-    {
-        if (!entry->m_styled)
-        {
-            HPEN pen = CreatePen(PS_DOT, 0, highlight);
-            HGDIOBJ oldPen = SelectObject(dc, pen);
-            HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(HOLLOW_BRUSH));
-            Rectangle(dc, 0, 0, w, h);
-            SelectObject(dc, oldBrush);
-            SelectObject(dc, oldPen);
-            DeleteObject(pen);
-        }
+        const bool selected =
+            (draw.itemState & ODS_SELECTED) && (draw.itemAction & (ODA_DRAWENTIRE | ODA_SELECT));
+        if (entry->m_header && !entry->m_styled)
+            FrameWithSystemColour(dc, RECT{3, layout.height - 1, layout.width - 3, layout.height}, COLOR_GRAYTEXT);
+        else if (selected)
+            entry->DrawHighlight(dc, dc.GetBitmap(), layout, disabled, iconDrawn, GetSysColor(COLOR_HIGHLIGHT));
     }
-    else if (selected)
-    {
-        MSolidBrush frame(highlight);
-        FrameRect(dc, &whole, frame);
-        TintInterior(dc, dc.GetBitmap(), w, h, highlight);
-        if (drawIcon)
-        {
-            MSolidBrush behind(GetPixel(dc, 1, 1));
-            DrawIconEx(dc, 4, d + (h - J) / 2, entry->m_icon, I, J, 0, behind, DI_NORMAL);
-        }
-    }
-    BitBlt(draw.hDC, draw.rcItem.left, draw.rcItem.top, w, h, dc, 0, 0, SRCCOPY);
+    BitBlt(draw.hDC, draw.rcItem.left, draw.rcItem.top, layout.width, layout.height, dc, 0, 0, SRCCOPY);
 }
 
 bool OwnerDrawMenuItem::OnMenuChar(wchar_t typed, UINT menuFlags, HMENU menu, LRESULT& result)

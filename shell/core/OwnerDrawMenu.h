@@ -80,6 +80,14 @@ private:
 
     bool IsSeparator() const { return m_label.IsEmpty(); }
 
+    // The steps of OnDrawItem, each drawing into the entry's memory context.
+    struct Layout;
+    Layout LayoutFor(const RECT& item) const;
+    void DrawIcon(HDC dc, const Layout& layout, bool disabled, HBRUSH background) const;
+    void DrawLabel(HDC dc, const Layout& layout, bool disabled, COLORREF textColour) const;
+    void DrawHighlight(HDC dc, HBITMAP paint, const Layout& layout, bool disabled, bool iconDrawn,
+                       COLORREF highlight) const;
+
     bool m_checkIcon = false;
     bool m_header = false;
     bool m_styled = false;

@@ -209,3 +209,34 @@ TEST(EditContextMenu, KeyboardMenuOpensBelowTheMiddleAndRunsTheMarkedCommand)
     EXPECT_EQ(L"copy", ClipboardText());
     DestroyEdit(edit);
 }
+
+TEST(EditContextMenu, AMenuThatCannotBeBuiltLeavesTheControlWorking)
+{
+    // A language module without the menu's texts: building the menu fails
+    // inside the subclass procedure, which must keep the failure there.
+    LanguageModuleScope english(LanguageEnglish);
+    const HMODULE empty = LoadLibraryW(GetModuleFolder(nullptr, L"EmptyLanguageModule.dll").GetText());
+    ASSERT_NE(empty, nullptr);
+    const HMODULE previous = LanguageModule;
+    LanguageModule = empty;
+    ATL::CAtlModule atl;
+    atl.SetResourceInstance(empty);
+
+    HWND edit = MakeEdit(0, L"kept");
+    g_menuOwner = edit;
+    g_keys = {VK_ESCAPE};
+    g_menuRect = RECT{0, 0, 0, 0};
+    // Should any menu open, Escape closes it.
+    const UINT_PTR timer = SetTimer(nullptr, 0, 200, &TypeIntoMenu);
+    SendMessageW(edit, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit), MAKELPARAM(-1, -1));
+    KillTimer(nullptr, timer);
+    PumpMessages();
+    // Neither our menu nor the control's own opened in its place.
+    EXPECT_EQ(0, g_menuRect.right - g_menuRect.left);
+    EXPECT_EQ(L"kept", UiTest::WindowText(edit));
+    DestroyEdit(edit);
+
+    atl.SetResourceInstance(english.Get());
+    LanguageModule = previous;
+    FreeLibrary(empty);
+}

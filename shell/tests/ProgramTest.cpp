@@ -146,6 +146,22 @@ bool ValueExists(const wchar_t* name)
     return RegGetValueW(HKEY_CURRENT_USER, ProductKey, name, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
+// Whether the process has loaded its language module ("Resources ... .dll"),
+// which the program does before its entry point runs.
+bool HasLoadedLanguageModule(DWORD processId)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    MODULEENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    bool found = false;
+    for (BOOL more = Module32FirstW(snapshot, &entry); more && !found; more = Module32NextW(snapshot, &entry))
+        found = _wcsnicmp(entry.szModule, L"Resources ", 10) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
 // The processes that run the program file at path.
 std::vector<DWORD> ProcessesOf(const std::wstring& path)
 {
@@ -686,33 +702,39 @@ TEST_F(RunningProgramTest, TheCleanUpSwitchWaitsForTheSetupProgramThenDeletesIts
 {
     const std::wstring setupFile = m_folder + L"\\{0A1B2C3D-4E5F-6789-ABCD-EF0123456789}.Setup.exe";
     const std::wstring otherFile = m_folder + L"\\Keep Me.txt";
-    for (const std::wstring& file : {setupFile, otherFile})
-        CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    CloseHandle(CreateFileW(otherFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
 
-    // A process that stands in for the setup program until the test ends it.
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    std::wstring cmd = std::wstring(L"\"") + system + L"\\cmd.exe\"";
+    // The setup program's stand-in runs from the setup file itself (a copy of
+    // this test program, held suspended until the test ends it): while it
+    // runs its file cannot be deleted, so a program that did not wait for it
+    // could never delete the file.
+    wchar_t self[MAX_PATH];
+    ASSERT_NE(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    ASSERT_TRUE(CopyFileW(self, setupFile.c_str(), FALSE));
+    std::wstring cmd = L"\"" + setupFile + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION setup = {};
     ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
                                &setup));
+    EXPECT_FALSE(DeleteFileW(setupFile.c_str()));
 
     // As the setup program starts the viewer: the whole line in quotes.
     const std::wstring line =
         L"\"/clean_setup_file***" + setupFile + L"***" + std::to_wstring(setup.dwProcessId) + L"\"";
     Program program;
     ASSERT_TRUE(program.Start(m_program, line.c_str()));
-    Sleep(1500);
-    EXPECT_FALSE(EventExists(RunningEventName));
-    EXPECT_EQ(GetFileAttributesW(setupFile.c_str()) != INVALID_FILE_ATTRIBUTES, true);
+    // The language module is loaded before the entry point, and the clean-up
+    // is the entry's first step: from here on the program waits for the setup.
+    EXPECT_TRUE(WaitUntil([&] { return HasLoadedLanguageModule(program.Id()); }, 15000));
     TerminateProcess(setup.hProcess, 0);
+    WaitForSingleObject(setup.hProcess, 15000);
     CloseHandle(setup.hThread);
     CloseHandle(setup.hProcess);
 
+    // Once the setup has ended the file goes, and only then the program starts.
+    EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesW(setupFile.c_str()) == INVALID_FILE_ATTRIBUTES; }, 15000));
     ASSERT_NE(program.WaitForController(), nullptr);
-    EXPECT_EQ(GetFileAttributesW(setupFile.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(program.Quit(), 0u);
 
     // Another file named by the switch stays.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "foundation/AtomPersistence.h"
+#include "foundation/GdiplusSession.h"
 #include "foundation/SystemUtilities.h"
 #include "shell/core/Language.h"
 #include "standins/atl/AtlModule.h"
@@ -47,21 +48,8 @@ private:
     LANGID m_previousLanguage;
 };
 
-class GdiplusScope
-{
-public:
-    GdiplusScope()
-    {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&m_token, &input, nullptr);
-    }
-    GdiplusScope(const GdiplusScope&) = delete;
-    GdiplusScope& operator=(const GdiplusScope&) = delete;
-    ~GdiplusScope() { Gdiplus::GdiplusShutdown(m_token); }
-
-private:
-    ULONG_PTR m_token = 0;
-};
+// GDI+ for the scope of a test.
+using GdiplusScope = GdiplusSession;
 
 namespace UiTest
 {

@@ -1,31 +1,30 @@
-#include "setup/SetupModule.h"
+#include "foundation/GdiplusSession.h"
 
 #include <objidl.h>
+
 #include <gdiplus.h>
 
-CSetupModule::CSetupModule()
+GdiplusSession::GdiplusSession()
 {
-    // With the background thread suppressed the start-up hands back the
-    // notification hook, which is called at once.
     Gdiplus::GdiplusStartupInput input;
     input.GdiplusVersion = 1;
     input.DebugEventCallback = nullptr;
     input.SuppressBackgroundThread = TRUE;
     input.SuppressExternalCodecs = FALSE;
     Gdiplus::GdiplusStartupOutput output = {};
-    if (Gdiplus::GdiplusStartup(&m_gdiplusToken, &input, &output) != Gdiplus::Ok)
+    if (Gdiplus::GdiplusStartup(&m_token, &input, &output) != Gdiplus::Ok)
     {
-        m_gdiplusToken = 0;
+        m_token = 0;
         return;
     }
     if (output.NotificationHook && output.NotificationHook(&m_notificationToken) == Gdiplus::Ok)
         m_notificationUnhook = output.NotificationUnhook;
 }
 
-CSetupModule::~CSetupModule()
+GdiplusSession::~GdiplusSession()
 {
     if (m_notificationUnhook)
         m_notificationUnhook(m_notificationToken);
-    if (m_gdiplusToken)
-        Gdiplus::GdiplusShutdown(m_gdiplusToken);
+    if (m_token)
+        Gdiplus::GdiplusShutdown(m_token);
 }
