@@ -579,7 +579,7 @@ LRESULT CLumivaneDlg::OnDialogClosed(UINT, WPARAM wParam, LPARAM, BOOL&)
         return 0;
     }
     // A dialog closed by the program (quit or hide) restarts nothing.
-    if ((code & 3) == 2)
+    if ((code & DialogResultBits) == DialogClosedByProgram)
         return 0;
     RestartSlideTimer(SlideTimer::ArmFor::RestAfterPause);
     if (IsCycleMode(GetOperationMode()) && m_slideTimer.HasReachedIntervalB())

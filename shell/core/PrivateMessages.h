@@ -163,6 +163,10 @@ constexpr WPARAM ShowFlagFinishCrossFade = 0x10;
 // wParam of WM_DIALOG_CLOSED: the dialog's result code in the low bits, this
 // bit when the main window was visible at the opening.
 constexpr DWORD DialogClosedWasVisible = 0x80000000;
+// The low two bits of that result code, and their value when the program
+// itself closed the dialog (quit, hide or the close broadcast).
+constexpr DWORD DialogResultBits = 0x3;
+constexpr DWORD DialogClosedByProgram = 2;
 // lParam of WM_SELECTION_CHANGED when the gallery dialog changed nothing.
 constexpr DWORD SelectionUnchanged = 0x40000000;
 // Otherwise its change bits: the local selection, the online selection, and
