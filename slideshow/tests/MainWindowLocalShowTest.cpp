@@ -42,7 +42,7 @@ bool CurrentSlideIs(const std::wstring& path)
     return SlideshowTest::ReadRaw(CurrentSlideValueName, type, stored) && type == REG_BINARY && stored == expected;
 }
 
-class MainWindowLocalShow : public ::testing::Test
+class MainWindowLocalShow : public ::testing::Test, protected ControllerSide
 {
 protected:
     void SetUp() override
@@ -121,20 +121,6 @@ protected:
     GdiplusScope gdiplus;
     GalleryTest::TempTree tree;
     std::vector<std::wstring> files;
-    ControllerRecorder recorder;
-    MHandle exitEvent{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    MHandle mainWindowReady{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    MainWindowSnapshot snapshot;
-    CriticalSection slideLock;
-    ControllerLink link = [this] {
-        ControllerLink made;
-        made.controllerWindow = &recorder.holder;
-        made.exitEvent = exitEvent;
-        made.mainWindowReady = mainWindowReady;
-        made.snapshot = &snapshot;
-        made.slideLock = &slideLock;
-        return made;
-    }();
 };
 
 TEST_F(MainWindowLocalShow, ShowsThePicturesAndGoesOnWhereTheLastRunStopped)

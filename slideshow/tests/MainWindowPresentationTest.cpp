@@ -32,7 +32,7 @@ void DropFirstStep(HWND window)
     }
 }
 
-class MainWindowPresentation : public ::testing::Test
+class MainWindowPresentation : public ::testing::Test, protected ControllerSide
 {
 protected:
     void SetUp() override
@@ -53,21 +53,6 @@ protected:
 
     LanguageModuleScope language{LanguageEnglish};
     GdiplusScope gdiplus;
-    ControllerRecorder recorder;
-    MHandle exitEvent{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    MHandle mainWindowReady{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    MainWindowSnapshot snapshot;
-    CriticalSection slideLock;
-    // What the controller gives the main window.
-    ControllerLink link = [this] {
-        ControllerLink made;
-        made.controllerWindow = &recorder.holder;
-        made.exitEvent = exitEvent;
-        made.mainWindowReady = mainWindowReady;
-        made.snapshot = &snapshot;
-        made.slideLock = &slideLock;
-        return made;
-    }();
 };
 
 TEST_F(MainWindowPresentation, StatusCardCrossFadesInByItsOwnTimer)

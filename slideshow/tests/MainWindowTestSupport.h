@@ -3,8 +3,11 @@
 // the main window posts to it.
 #pragma once
 
+#include "foundation/Handle.h"
 #include "foundation/StringEx.h"
+#include "foundation/Sync.h"
 #include "shell/core/PrivateMessages.h"
+#include "slideshow/MainWindowThread.h"
 
 #include <windows.h>
 
@@ -116,5 +119,24 @@ private:
     }
 
     HWND m_window = nullptr;
+};
+// What the controller gives the main window, with a recorder standing for
+// the controller's window.
+struct ControllerSide
+{
+    ControllerRecorder recorder;
+    MHandle exitEvent{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    MHandle mainWindowReady{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    MainWindowSnapshot snapshot;
+    CriticalSection slideLock;
+    ControllerLink link = [this] {
+        ControllerLink made;
+        made.controllerWindow = &recorder.holder;
+        made.exitEvent = exitEvent;
+        made.mainWindowReady = mainWindowReady;
+        made.snapshot = &snapshot;
+        made.slideLock = &slideLock;
+        return made;
+    }();
 };
 }

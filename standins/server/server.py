@@ -553,18 +553,15 @@ class Handler(BaseHTTPRequestHandler):
             return self.send(200, b"")
         return self.send(404, b"no such page")
 
-    def exchange(self, step, reply):
-        """Sends a reply of the exchange scrambled with the request's own E,
-        after whatever the fault of this step asks for."""
-        fault = self.standin.fault_at(step)
-        key = self.headers.get("E", "")
-        if fault == "wrong_scramble_key":
-            key = key[::-1]
+    def delay_or_drop(self, fault):
+        """Carries out the transport faults: drops the connection (answers
+        False: nothing more is sent), sleeps for a slow reply, or holds the
+        reply until the test releases it. True when the reply is to be sent."""
         if fault == "drop":
             self.close_connection = True
             self.connection.shutdown(socket.SHUT_RDWR)
             self.log_line(0, 0, "dropped")
-            return
+            return False
         if fault == "slow":
             time.sleep(int(self.standin.setting("delay_ms")) / 1000.0)
         if fault == "hold":
@@ -574,6 +571,17 @@ class Handler(BaseHTTPRequestHandler):
             release.wait(120)
             with self.standin.lock:
                 self.standin.held = False
+        return True
+
+    def exchange(self, step, reply):
+        """Sends a reply of the exchange scrambled with the request's own E,
+        after whatever the fault of this step asks for."""
+        fault = self.standin.fault_at(step)
+        key = self.headers.get("E", "")
+        if fault == "wrong_scramble_key":
+            key = key[::-1]
+        if not self.delay_or_drop(fault):
+            return
         if fault == "oversize":
             return self.send(200, reply)  # refused by its size before anything else
         try:
@@ -583,21 +591,8 @@ class Handler(BaseHTTPRequestHandler):
         self.send(200, scrambled)
 
     def slide_post(self, body):
-        fault = self.standin.fault_at("slide")
-        if fault == "drop":
-            self.close_connection = True
-            self.connection.shutdown(socket.SHUT_RDWR)
-            self.log_line(0, 0, "dropped")
+        if not self.delay_or_drop(self.standin.fault_at("slide")):
             return
-        if fault == "slow":
-            time.sleep(int(self.standin.setting("delay_ms")) / 1000.0)
-        if fault == "hold":
-            with self.standin.lock:
-                self.standin.held = True
-                release = self.standin.release
-            release.wait(120)
-            with self.standin.lock:
-                self.standin.held = False
         reply, refusal = slide_post_reply(self.standin, self.headers, body)
         if reply is None:
             # Without a usable client key nothing can be encrypted for it.
