@@ -48,13 +48,15 @@ public:
     bool HasOverlay() const { return m_overlayFrame != nullptr; }
     void DropOverlay() { m_overlayFrame.reset(); }
 
+    // The prepared picture at its own size (white under transparency), for
+    // the screen-saver windows; none before the first slide.
+    Gdiplus::Bitmap* FullSizeFrame() const { return m_fullSizeFrame.get(); }
+
     // Draws the overlay, or else the current frame, at the context's origin.
     void Paint(HDC dc) const;
 
 private:
     BitmapPtr m_frame;
-    // The prepared picture at its own size, for the screen-saver windows
-    // (they come with the screen saver).
     BitmapPtr m_fullSizeFrame;
     BitmapPtr m_previousFrame;
     BitmapPtr m_overlayFrame;

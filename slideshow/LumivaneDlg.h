@@ -12,6 +12,7 @@
 #include "resources/languages/LanguageIds.h"
 #include "slideshow/DownloadWorker.h"
 #include "slideshow/FramePresenter.h"
+#include "slideshow/ScreenSaverWnd.h"
 #include "slideshow/MainWindowThread.h"
 #include "slideshow/InternetSlideState.h"
 #include "slideshow/LocalSlidePreparation.h"
@@ -208,9 +209,10 @@ private:
     LRESULT OnCloseSlideProperties(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     // Re-rendering the current slide.
     LRESULT OnShowSlideFileAgain(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    // Display changes and the screen saver.
-    LRESULT OnDisplayChange(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    LRESULT OnSettingChange(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+    // Display changes and system settings end the screen saver; a window
+    // left beside the monitors comes back onto the nearest one.
+    LRESULT OnDisplayChange(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSettingChange(UINT, WPARAM, LPARAM, BOOL&);
 
     // ---- Steps of the window's own work ----
     // The display area, the settings record, the timer state and the start
@@ -300,6 +302,9 @@ private:
     bool IsScreenSaverRunning() const;
     void StartScreenSaver();
     void EndScreenSaver();
+    // The full-size copy of a new slide, cross-faded into every screen-saver
+    // window that shows slides.
+    void HandOverToScreenSavers();
     void PostToController(UINT message, WPARAM wParam, LPARAM lParam) const;
     void SetAlpha(BYTE alpha) const;
     static LRESULT CALLBACK PictureSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -371,6 +376,8 @@ private:
     // What the picture control shows, and the timer that drives a cross-fade.
     FramePresenter m_frames;
     UINT_PTR m_crossFadeTimer = 0;
+    // The screen-saver windows; the screen saver runs while there are any.
+    std::vector<std::unique_ptr<ScreenSaverWnd>> m_screenSavers;
     // The prepared picture of the current slide, and the card artwork. A
     // picture decoded from a file reads from the file's bytes: the prepared
     // slide that holds them is declared first so that it outlives the

@@ -203,8 +203,7 @@ void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
     ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     KillTimer(CrossFadeTimerId);
     m_crossFadeTimer = 0;
-    // The full-size copy goes to the screen-saver windows, which come with
-    // the screen saver.
+    HandOverToScreenSavers();
     if (restartTimer)
     {
         RestartSlideTimer(SlideTimer::ArmFor::FullInterval);

@@ -434,7 +434,7 @@ LRESULT CLumivaneDlg::OnTopmostTimer(UINT_PTR, BOOL&)
     test.now = GetTickCount64();
     LASTINPUTINFO input = {};
     input.cbSize = sizeof(input);
-    test.lastInputTick = GetLastInputInfo(&input) ? input.dwTime : 0;
+    test.lastInputTick = QueryLastInput(&input) ? input.dwTime : 0;
     test.idleSeconds = m_settings.idleSeconds;
     test.screenSaverRunning = IsScreenSaverRunning();
     ScreenSaverAction action = DecideScreenSaver(test);
@@ -450,11 +450,6 @@ LRESULT CLumivaneDlg::OnTopmostTimer(UINT_PTR, BOOL&)
         StartScreenSaver();
     return 0;
 }
-
-// The screen-saver windows come with the screen saver.
-bool CLumivaneDlg::IsScreenSaverRunning() const { return false; }
-void CLumivaneDlg::StartScreenSaver() {}
-void CLumivaneDlg::EndScreenSaver() {}
 
 // ---- Messages that ask for a slide ----------------------------------------------
 

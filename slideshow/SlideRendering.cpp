@@ -46,6 +46,73 @@ BitmapPtr ScaleOnce(unsigned side, Gdiplus::Bitmap& source)
     return frame;
 }
 
+// A frame that fills a cx x cy target exactly, in the format the frames are
+// rendered in: drawing it needs no scaling, so a cross-fade of two such frames
+// is a plain weighted sum of their pixels.
+bool IsDrawnAtOwnSize(Gdiplus::Bitmap& frame, int cx, int cy)
+{
+    return cx > 0 && cy > 0 && frame.GetWidth() == static_cast<UINT>(cx) &&
+           frame.GetHeight() == static_cast<UINT>(cy) && frame.GetPixelFormat() == PixelFormat24bppRGB;
+}
+
+// The bits of a bitmap, locked for as long as the object lives.
+class LockedBits
+{
+public:
+    LockedBits(Gdiplus::Bitmap& bitmap, UINT mode) : m_bitmap(bitmap)
+    {
+        Gdiplus::Rect all(0, 0, static_cast<INT>(bitmap.GetWidth()), static_cast<INT>(bitmap.GetHeight()));
+        m_locked = bitmap.LockBits(&all, mode, PixelFormat24bppRGB, &m_data) == Gdiplus::Ok;
+    }
+    ~LockedBits()
+    {
+        if (m_locked)
+            m_bitmap.UnlockBits(&m_data);
+    }
+    LockedBits(const LockedBits&) = delete;
+    LockedBits& operator=(const LockedBits&) = delete;
+
+    bool IsLocked() const { return m_locked; }
+    BYTE* Row(UINT y) const { return static_cast<BYTE*>(m_data.Scan0) + static_cast<INT_PTR>(y) * m_data.Stride; }
+
+private:
+    Gdiplus::Bitmap& m_bitmap;
+    Gdiplus::BitmapData m_data{};
+    bool m_locked = false;
+};
+
+// The cross-fade of two frames of the same size without GDI+ drawing: each
+// channel is the previous one and the current one weighted by the share, as
+// GDI+ blends a picture drawn at that alpha over an opaque one. Answers
+// nothing when the bits cannot be reached, so the caller draws instead.
+BitmapPtr BlendAtOwnSize(Gdiplus::Bitmap& previous, Gdiplus::Bitmap& current, double share)
+{
+    const UINT width = current.GetWidth();
+    const UINT height = current.GetHeight();
+    BitmapPtr frame = NewBitmap(static_cast<int>(width), static_cast<int>(height), PixelFormat24bppRGB);
+    const LockedBits from(previous, Gdiplus::ImageLockModeRead);
+    const LockedBits to(current, Gdiplus::ImageLockModeRead);
+    const LockedBits out(*frame, Gdiplus::ImageLockModeWrite);
+    if (!from.IsLocked() || !to.IsLocked() || !out.IsLocked())
+        return nullptr;
+    const unsigned alpha = static_cast<unsigned>(std::lround(std::min(std::max(share, 0.0), 1.0) * 255.0));
+    const unsigned rest = 255 - alpha;
+    const UINT rowBytes = width * 3;
+    for (UINT y = 0; y < height; ++y)
+    {
+        const BYTE* a = from.Row(y);
+        const BYTE* b = to.Row(y);
+        BYTE* o = out.Row(y);
+        for (UINT i = 0; i < rowBytes; ++i)
+        {
+            // x / 255 for x up to 255 * 255, rounded: (x + 128 + (x + 128) / 256) / 256.
+            const unsigned x = a[i] * rest + b[i] * alpha + 128;
+            o[i] = static_cast<BYTE>((x + (x >> 8)) >> 8);
+        }
+    }
+    return frame;
+}
+
 const Gdiplus::FontFamily* GenericSansSerifFamily()
 {
     static std::once_flag once;
@@ -153,6 +220,20 @@ BitmapPtr CopyFullSize(Gdiplus::Bitmap* source)
 
 BitmapPtr ComposeCrossFadeFrame(Gdiplus::Bitmap* previous, Gdiplus::Bitmap* current, int cx, int cy,
                                 unsigned progress)
+{
+    if (!current)
+        throw MSmartPtrError();
+    if (previous && IsDrawnAtOwnSize(*previous, cx, cy) && IsDrawnAtOwnSize(*current, cx, cy))
+    {
+        BitmapPtr blended = BlendAtOwnSize(*previous, *current, CrossFadeShare(progress));
+        if (blended)
+            return blended;
+    }
+    return ComposeScaledCrossFadeFrame(previous, current, cx, cy, progress);
+}
+
+BitmapPtr ComposeScaledCrossFadeFrame(Gdiplus::Bitmap* previous, Gdiplus::Bitmap* current, int cx, int cy,
+                                      unsigned progress)
 {
     if (!current)
         throw MSmartPtrError();

@@ -71,9 +71,18 @@ BitmapPtr CopyFullSize(Gdiplus::Bitmap* source);
 // One frame of the cross-fade as a new 24-bit RGB bitmap of cx x cy: the
 // previous frame (the current one when there is none or it has no area) as
 // background, the current frame over it at the alpha of CrossFadeShare.
+// When both frames are 24-bit RGB of exactly cx x cy (the usual case once a
+// slide is prepared) their pixels are blended directly, which costs less than
+// one GDI+ draw; otherwise ComposeScaledCrossFadeFrame draws them.
 // Throws MSmartPtrError when the current frame is missing.
 BitmapPtr ComposeCrossFadeFrame(Gdiplus::Bitmap* previous, Gdiplus::Bitmap* current, int cx, int cy,
                                 unsigned progress);
+
+// The same frame drawn through GDI+: the background scaled over the target,
+// the current frame over it with high-quality bicubic interpolation through a
+// colour matrix with the share as its alpha factor.
+BitmapPtr ComposeScaledCrossFadeFrame(Gdiplus::Bitmap* previous, Gdiplus::Bitmap* current, int cx, int cy,
+                                      unsigned progress);
 
 // The card shown while the display area is being changed: a side x side
 // 24-bit RGB bitmap with a red, green and blue path gradient and the text

@@ -3,6 +3,8 @@
 #include "resources/languages/LanguageIds.h"
 #include "slideshow/InternetSlideState.h"
 
+#include <atomic>
+
 namespace
 {
 // Status values of the online request record after a fetch: the answers of
@@ -258,4 +260,19 @@ ScreenSaverAction DecideScreenSaver(const IdleTest& test)
     if (!test.screenSaverRunning && test.sessionLockState != 0)
         return ScreenSaverAction::Start;
     return ScreenSaverAction::None;
+}
+
+namespace
+{
+std::atomic<LastInputQuery> lastInputQuery{&GetLastInputInfo};
+}
+
+LastInputQuery SetLastInputQuery(LastInputQuery query)
+{
+    return lastInputQuery.exchange(query ? query : &GetLastInputInfo);
+}
+
+BOOL QueryLastInput(PLASTINPUTINFO info)
+{
+    return lastInputQuery.load()(info);
 }

@@ -224,3 +224,10 @@ struct IdleTest
 };
 
 ScreenSaverAction DecideScreenSaver(const IdleTest& test);
+
+// Where the idle test reads the tick of the last input: GetLastInputInfo by
+// default; a test puts its own in place (null: the system's again), since
+// nobody is idle for minutes under test. Answers the previous one.
+using LastInputQuery = BOOL(WINAPI*)(PLASTINPUTINFO);
+LastInputQuery SetLastInputQuery(LastInputQuery query);
+BOOL QueryLastInput(PLASTINPUTINFO info);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 namespace
@@ -218,6 +220,52 @@ TEST_F(Rendering, CrossFadeStretchesASmallerPreviousFrameOverTheControl)
     frame = ComposeCrossFadeFrame(nullptr, current.get(), 100, 80, 50);
     ExpectColour(*frame, 50, 40, 0, 0, 255);
     EXPECT_THROW(ComposeCrossFadeFrame(previous.get(), nullptr, 100, 80, 50), MSmartPtrError);
+}
+
+// Frames at the control's own size are blended without GDI+ drawing; the
+// result must match the frame GDI+ draws, channel by channel within 2.
+TEST_F(Rendering, FastFrameMatchesTheDrawnFrame)
+{
+    auto noisy = [](int width, int height, unsigned seed) {
+        std::unique_ptr<Gdiplus::Bitmap> bitmap(new Gdiplus::Bitmap(width, height, PixelFormat24bppRGB));
+        Gdiplus::BitmapData data;
+        Gdiplus::Rect all(0, 0, width, height);
+        bitmap->LockBits(&all, Gdiplus::ImageLockModeWrite, PixelFormat24bppRGB, &data);
+        for (int y = 0; y < height; ++y)
+        {
+            BYTE* row = static_cast<BYTE*>(data.Scan0) + y * data.Stride;
+            for (int x = 0; x < width * 3; ++x)
+            {
+                seed = seed * 1103515245u + 12345u;
+                row[x] = static_cast<BYTE>(seed >> 24);
+            }
+        }
+        bitmap->UnlockBits(&data);
+        return bitmap;
+    };
+    // An odd width, so that rows carry padding.
+    const int width = 61, height = 37;
+    std::unique_ptr<Gdiplus::Bitmap> previous = noisy(width, height, 7);
+    std::unique_ptr<Gdiplus::Bitmap> current = noisy(width, height, 11);
+    for (unsigned progress : {100u, 99u, 75u, 50u, 33u, 1u, 0u})
+    {
+        std::unique_ptr<Gdiplus::Bitmap> fast(
+            ComposeCrossFadeFrame(previous.get(), current.get(), width, height, progress));
+        std::unique_ptr<Gdiplus::Bitmap> drawn(
+            ComposeScaledCrossFadeFrame(previous.get(), current.get(), width, height, progress));
+        ASSERT_EQ(fast->GetWidth(), drawn->GetWidth());
+        ASSERT_EQ(fast->GetHeight(), drawn->GetHeight());
+        int worst = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+            {
+                const Gdiplus::Color a = Pixel(*fast, x, y);
+                const Gdiplus::Color b = Pixel(*drawn, x, y);
+                worst = std::max({worst, std::abs(a.GetR() - b.GetR()), std::abs(a.GetG() - b.GetG()),
+                                  std::abs(a.GetB() - b.GetB())});
+            }
+        EXPECT_LE(worst, 2) << "progress " << progress;
+    }
 }
 
 TEST_F(Rendering, PreviewCardShowsTheGradientAndTheText)
