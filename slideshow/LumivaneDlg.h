@@ -88,6 +88,9 @@ public:
     // Whether the window's rectangle differs from the given one.
     bool IsWindowRectChanged(int left, int top, int width, int height) const;
     bool IsCrossFadeRunning() const { return m_frames.IsCrossFading() && m_crossFadeTimer != 0; }
+    // The screen-saver windows while the screen saver runs, in list order.
+    size_t ScreenSaverWindowCount() const { return m_screenSavers.size(); }
+    const ScreenSaverWnd& ScreenSaverWindowAt(size_t index) const { return *m_screenSavers.at(index); }
     // Moves the window to that size at the anchor corner of the display
     // area; the first placement clears the keep-hidden flag and shows it.
     void PlaceWindow(int width, int height);
