@@ -51,7 +51,8 @@ void FramePresenter::BeginCrossFade(Gdiplus::Bitmap& prepared)
 
 void FramePresenter::ComposeCrossFade(int width, int height)
 {
-    m_overlayFrame = ComposeCrossFadeFrame(m_previousFrame.get(), m_frame.get(), width, height, m_crossFadeProgress);
+    m_overlayFrame = ComposeCrossFadeFrame(m_previousFrame.get(), m_frame.get(), width, height, m_crossFadeProgress,
+                                           std::move(m_overlayFrame));
 }
 
 void FramePresenter::AdvanceCrossFade(DWORD elapsed)

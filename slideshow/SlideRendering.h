@@ -73,10 +73,12 @@ BitmapPtr CopyFullSize(Gdiplus::Bitmap* source);
 // background, the current frame over it at the alpha of CrossFadeShare.
 // When both frames are 24-bit RGB of exactly cx x cy (the usual case once a
 // slide is prepared) their pixels are blended directly, which costs less than
-// one GDI+ draw; otherwise ComposeScaledCrossFadeFrame draws them.
-// Throws MSmartPtrError when the current frame is missing.
+// one GDI+ draw; otherwise ComposeScaledCrossFadeFrame draws them. The
+// blend writes into reuse (the frame of the step before) when it has the
+// frame's size and format, so that a cross-fade does not take fresh memory
+// at every step. Throws MSmartPtrError when the current frame is missing.
 BitmapPtr ComposeCrossFadeFrame(Gdiplus::Bitmap* previous, Gdiplus::Bitmap* current, int cx, int cy,
-                                unsigned progress);
+                                unsigned progress, BitmapPtr reuse = nullptr);
 
 // The same frame drawn through GDI+: the background scaled over the target,
 // the current frame over it with high-quality bicubic interpolation through a

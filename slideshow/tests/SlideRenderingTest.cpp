@@ -247,10 +247,14 @@ TEST_F(Rendering, FastFrameMatchesTheDrawnFrame)
     const int width = 61, height = 37;
     std::unique_ptr<Gdiplus::Bitmap> previous = noisy(width, height, 7);
     std::unique_ptr<Gdiplus::Bitmap> current = noisy(width, height, 11);
+    // The frames of one cross-fade are written over the one before.
+    BitmapPtr fast;
     for (unsigned progress : {100u, 99u, 75u, 50u, 33u, 1u, 0u})
     {
-        std::unique_ptr<Gdiplus::Bitmap> fast(
-            ComposeCrossFadeFrame(previous.get(), current.get(), width, height, progress));
+        const Gdiplus::Bitmap* before = fast.get();
+        fast = ComposeCrossFadeFrame(previous.get(), current.get(), width, height, progress, std::move(fast));
+        if (before)
+            EXPECT_EQ(fast.get(), before);
         std::unique_ptr<Gdiplus::Bitmap> drawn(
             ComposeScaledCrossFadeFrame(previous.get(), current.get(), width, height, progress));
         ASSERT_EQ(fast->GetWidth(), drawn->GetWidth());
