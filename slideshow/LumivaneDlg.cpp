@@ -284,6 +284,8 @@ LRESULT CLumivaneDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
     m_frames.EndCrossFade();
     KillTimer(FadeTimerId);
     KillTimer(TopmostTimerId);
+    // The screen-saver windows go with their owner, without a fade.
+    m_screenSavers.clear();
     KillTimer(OpaqueFlashTimerId);
     m_downloadWorker.Stop();
     return 0;

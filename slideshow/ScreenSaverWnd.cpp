@@ -10,6 +10,9 @@ namespace
 {
 const UINT FadeInPeriod = 30;
 const UINT CrossFadePeriod = 20;
+// Context help of the window and of its picture.
+const DWORD WindowHelpId = 0x20077;
+const DWORD PictureHelpId = 0x200C3;
 
 // Window styles: a popup without frame, above other windows, without a task
 // bar button; layered, so that it can fade.
@@ -201,6 +204,8 @@ LRESULT ScreenSaverWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
                                        client.right, client.bottom, m_hWnd,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(PictureControlId)),
                                        GetModuleHandleW(nullptr), nullptr);
+    ::SetWindowContextHelpId(m_hWnd, WindowHelpId);
+    ::SetWindowContextHelpId(m_pictureControl, PictureHelpId);
     Compose(m_firstPicture);
     SetAlpha(0);
     m_fadeInTimer = SetTimer(FadeInTimerId, FadeInPeriod);
