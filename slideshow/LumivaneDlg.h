@@ -9,6 +9,7 @@
 #include "foundation/Handle.h"
 #include "foundation/StringEx.h"
 #include "foundation/Sync.h"
+#include "server/SessionAuthCode.h"
 #include "resources/languages/LanguageIds.h"
 #include "slideshow/DownloadWorker.h"
 #include "slideshow/FramePresenter.h"
@@ -252,9 +253,15 @@ private:
     void AdjustOnlineCount();
     // The text that stands for the record's state (empty for none).
     void GetOnlineStatusText(MStringEx<wchar_t>& text) const;
-    // Builds and records the slide that the worker delivered; comes with the
-    // slide preparation.
-    bool BuildReceivedSlide(int kind);
+    // Builds the slide the record holds (a delivered reply or a file kept
+    // for this step) as the prepared picture; throws StepFailure with the
+    // text the user is to see.
+    bool BuildReceivedSlide(int mode);
+    // The badge of an online media item or document in the card's
+    // bottom-right corner, sized for the window it will be shown in.
+    void DrawOnlineBadge(Gdiplus::Bitmap& card, SlideKind kind);
+    // Starts a round of the download worker for the record.
+    bool StartDownloadWorker(bool advertDue);
     bool ShowReceivedSlide(MStringEx<wchar_t>& path, int kind);
     // Parts of NextSlide. How a source's part ends: present what it
     // prepared, or end the step with true (a fetch or a check started) or
@@ -284,9 +291,8 @@ private:
     // The fields of the slide that the last step received or prepared go
     // before a new local slide is taken.
     void ResetReceivedSlide();
-    // Releases the session code held for the online slide shown last; comes
-    // with the online slides.
-    void ReleaseSessionCode() {}
+    // Releases the session code held for the online slide shown last.
+    void ReleaseSessionCode();
     // The first slide of a run: the restored local file prepared again, or
     // an online round started; false when neither happened.
     bool ResumeRestoredSlide(const MStringEx<wchar_t>& path, bool online);
@@ -370,7 +376,8 @@ private:
 
     // What the picture control shows, and the timer that drives a cross-fade.
     FramePresenter m_frames;
-    UINT_PTR m_crossFadeTimer = 0;
+    // Nonzero while the cross-fade timer runs; the download worker reads it.
+    volatile LONG m_crossFadeTimer = 0;
     // The prepared picture of the current slide, and the card artwork. A
     // picture decoded from a file reads from the file's bytes: the prepared
     // slide that holds them is declared first so that it outlives the
@@ -389,11 +396,10 @@ private:
     SlideTimer m_slideTimer;
     BYTE m_stepPending = 0;
     MStringEx<wchar_t> m_startupNotice;
-    // Online slides: the download worker, the reason of its fetch, whether
-    // the show waits for one, the hashes of the status cards now and before
+    // Online slides: the reason of the worker's fetch, whether the show
+    // waits for one, the hashes of the status cards now and before
     // (the same card is not shown twice), the fast retry, and the local
     // slides shown since the last online one.
-    DownloadWorker m_downloadWorker;
     DWORD m_fetchReason = 2;
     BYTE m_waitingForOnline = 1;
     unsigned __int64 m_cardHash = 0;
@@ -407,6 +413,12 @@ private:
     // The online request record and the failure text kept from the worker.
     InternetSlideState m_internetSlide;
     MStringEx<wchar_t> m_downloadErrorText;
+    // The session code of the online slide now shown; released (Clean Up)
+    // when another slide takes its place and when the window goes.
+    inet_authentication_data m_shownCode;
+    // The download worker writes the record above: declared after it, so
+    // that it is stopped before the record goes.
+    DownloadWorker m_downloadWorker;
     // The media test (the invisible player of this thread) and the
     // preparation of a file as a slide, both made in OnInitDialog on the
     // main-dialog thread; the preparation uses the walk, the probe and the
