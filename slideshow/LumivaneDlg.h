@@ -126,6 +126,9 @@ public:
     // Whether a gallery of the source is selected, and whether it has a slide
     // other than the current one (the controller's menus).
     bool HasGallerySelection(bool local);
+    // The kind and title of the slide now shown.
+    SlideKind CurrentSlideKind() const { return m_currentSlideKind; }
+    const MStringEx<wchar_t>& CurrentSlideTitle() const { return m_currentSlideTitle; }
     bool HasOtherSlides(bool local);
 
     // Locks of the window, in declaration order: a slide step holds the step
