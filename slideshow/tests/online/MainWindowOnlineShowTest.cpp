@@ -162,6 +162,9 @@ TEST_F(MainWindowOnlineShow, ShowsEachKindKeepsTheSlideAcrossARestartAndGivesEac
                 << wanted.kind;
         }
         StandIn::Set("kind=picture");
+        // The shown time of the slide is what lets the next start resume it.
+        const DWORD shownAt = GetTickCount();
+        PumpUntil([&] { return GetTickCount() - shownAt > 1500; });
         shownLast = window.CurrentSlideTitle().GetText();
         window.DestroyWindow();
     }
@@ -170,7 +173,6 @@ TEST_F(MainWindowOnlineShow, ShowsEachKindKeepsTheSlideAcrossARestartAndGivesEac
     // each is one the stand-in handed out. (A reply that a stopped round
     // never read leaves its code unknown to the program.)
     ASSERT_TRUE(PumpUntil([] { return Lines("cleaned").size() >= 2; }, 30000));
-    WaitForWorkerThreads();
     std::vector<std::string> cleaned = Lines("cleaned");
     const std::vector<std::string> codes = Lines("codes");
     std::sort(cleaned.begin(), cleaned.end());
@@ -188,7 +190,12 @@ TEST_F(MainWindowOnlineShow, ShowsEachKindKeepsTheSlideAcrossARestartAndGivesEac
         CLumivaneDlg window(&link);
         ASSERT_NE(window.Create(nullptr), nullptr);
         ASSERT_TRUE(WaitForServedSlide(window, before, OnlinePicture));
-        EXPECT_EQ(Wide(ServedName(before)), shownLast);
+        std::string asked;
+        for (const StandIn::Request& request : StandIn::Requests())
+            if (request.method == "POST")
+                asked += request.Header("Velmora-LV-Item-Enumeration-Session-Start") + "/" +
+                         request.Header("Velmora-LV-Item-Enumeration-Forward-Level") + " ";
+        EXPECT_EQ(Wide(ServedName(before)), shownLast) << "slide requests: " << asked;
         window.DestroyWindow();
     }
 }
