@@ -277,6 +277,11 @@ bool CLumivaneDlg::ResumeRestoredSlide(const MString& path, bool online)
     return true;
 }
 
+bool CLumivaneDlg::KeepsShownTime()
+{
+    return m_slideTimer.ElapsedTimeToKeep(GetOperationMode(), m_waitingForOnline != 0) != SlideTimer::NoElapsedTime;
+}
+
 LRESULT CLumivaneDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
 {
     if (m_picture && m_pictureProc)

@@ -130,6 +130,9 @@ public:
     SlideKind CurrentSlideKind() const { return m_currentSlideKind; }
     const MStringEx<wchar_t>& CurrentSlideTitle() const { return m_currentSlideTitle; }
     bool HasOtherSlides(bool local);
+    // Whether closing now would keep the shown slide's time for the next
+    // start: its timer runs and no online slide is awaited.
+    bool KeepsShownTime();
 
     // Locks of the window, in declaration order: a slide step holds the step
     // and slide locks; the controller's file commands take the slide lock

@@ -163,8 +163,7 @@ TEST_F(MainWindowOnlineShow, ShowsEachKindKeepsTheSlideAcrossARestartAndGivesEac
         }
         StandIn::Set("kind=picture");
         // The shown time of the slide is what lets the next start resume it.
-        const DWORD shownAt = GetTickCount();
-        PumpUntil([&] { return GetTickCount() - shownAt > 1500; });
+        ASSERT_TRUE(PumpUntil([&] { return window.KeepsShownTime(); }, 30000));
         shownLast = window.CurrentSlideTitle().GetText();
         window.DestroyWindow();
     }
