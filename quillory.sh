@@ -3,7 +3,10 @@
 # runs them, or their tests, under Wine.
 #   ./quillory.sh build   install and build only
 #   ./quillory.sh test    install, build, run every test of both builds
-#   ./quillory.sh run     install, build, start Quillory Window
+#   ./quillory.sh run     install, build, start Quillory Window on the online
+#                         demo gallery that the stand-in server serves
+#   ./quillory.sh run --online DIR  the same, the stand-in serving the
+#                                   pictures of DIR as the online gallery
 #   ./quillory.sh run --local DIR   the same, with the pictures of DIR as the
 #                                   selected local gallery
 #   ./quillory.sh fuzz [TARGET] [--runs N] [--seconds S]   the fuzz driver
@@ -75,12 +78,33 @@ store_local_gallery() {
   wine reg add "$key" /v "Media Source" /t REG_BINARY /d 00000080 /f >/dev/null 2>&1
 }
 
+# Makes the online galleries the media source and selects the stand-in's
+# gallery, stored as the gallery choice stores it: "language|path".
+store_online_gallery() {
+  local key='HKCU\Software\Velmora\Quillory\3'
+  wine reg add "$key" /v "Media Source" /t REG_BINARY /d 00000000 /f >/dev/null 2>&1
+  wine reg add "$key" /v "Selected Online Gallery" /t REG_SZ /d "1033|Demo" /f >/dev/null 2>&1
+}
+
+# Whether the stand-in of the run has served a slide.
+standin_served_slide() {
+  /usr/bin/python3 - <<'PY' 2>/dev/null
+import sys, urllib.request
+with urllib.request.urlopen("http://127.0.0.1/_control/slides", timeout=2) as answer:
+    sys.exit(0 if answer.read().strip() else 1)
+PY
+}
+
 run_program() {
-  local local_dir=""
-  if [ "${1:-}" = "--local" ]; then
-    [ -d "${2:-}" ] || { echo "usage: $0 run [--local DIR]" >&2; return 2; }
-    local_dir="$2"
-  fi
+  local local_dir="" online_dir=""
+  case "${1:-}" in
+    --local)
+      [ -d "${2:-}" ] || { echo "usage: $0 run [--local DIR | --online DIR]" >&2; return 2; }
+      local_dir="$2" ;;
+    --online)
+      [ -d "${2:-}" ] || { echo "usage: $0 run [--local DIR | --online DIR]" >&2; return 2; }
+      online_dir="$(cd "$2" && pwd)" ;;
+  esac
   build_all
   local exe="$root/dist/Quillory Window.exe"
   if [ ! -f "$exe" ]; then
@@ -89,7 +113,18 @@ run_program() {
   fi
   local had_display="${DISPLAY:-}"
   start_wine
-  [ -z "$local_dir" ] || store_local_gallery "$local_dir"
+  local standin_state="$build/run-standin"
+  if [ -n "$local_dir" ]; then
+    store_local_gallery "$local_dir"
+  else
+    # The stand-in serves the demo gallery (the program's own artwork) or
+    # DIR; it is stopped with Wine when the run ends.
+    local served=()
+    [ -z "$online_dir" ] || served=(--set "gallery=$online_dir")
+    "$root/standins/server/run.sh" start --state-dir "$standin_state" -- "${served[@]}"
+    trap "\"$root/standins/server/run.sh\" stop --state-dir \"$standin_state\"; stop_wine" EXIT
+    store_online_gallery
+  fi
   if [ -n "$had_display" ]; then
     wine "$exe"
   else
@@ -107,6 +142,11 @@ run_program() {
       sleep 0.5
     done
     [ "$shown" -eq 1 ] || echo "Quillory Window did not show a window within 60 s" >&2
+    if [ -z "$local_dir" ]; then
+      # An online slide: wait until the stand-in has served one.
+      for _ in $(seq 240); do standin_served_slide && break; sleep 0.5; done
+      standin_served_slide || echo "the stand-in served no slide within 120 s" >&2
+    fi
     sleep "${QUILLORY_SHOT_DELAY:-3}"
     import -window root "$root/dist/screenshot.png"
     echo "screenshot saved to dist/screenshot.png"

@@ -164,10 +164,12 @@ FetchOutcome FetchOnlineSlide(OnlineSlideRecord& record, bool advertDue, const M
     {
         status = OnlineStatusUnexpected;
     }
-    if (deleteCache)
-        cache.DeleteFiles();
+    // A round that was stopped failed because of the stop (an aborted
+    // transfer, a cancelled decryption): it leaves the cache as it was.
     if (IsSignalled(stop))
         return FetchOutcome::Stopped;
+    if (deleteCache)
+        cache.DeleteFiles();
     RecordFailure(record, status);
     return FetchOutcome::Failed;
 }

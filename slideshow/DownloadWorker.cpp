@@ -1,5 +1,9 @@
 #include "slideshow/DownloadWorker.h"
 
+#include "server/SlideDownloadWorker.h"
+
+#include <memory>
+
 namespace
 {
 HANDLE NewManualEvent() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
@@ -11,9 +15,34 @@ DownloadWorker::~DownloadWorker() { Stop(); }
 
 bool DownloadWorker::IsRunning() const { return WaitForSingleObject(m_runningEvent, 0) == WAIT_OBJECT_0; }
 
-// Until the online slides come no fetch starts: the step shows what stands
-// for the online slide and the slide timer polls.
-bool DownloadWorker::Start(bool) { return false; }
+bool DownloadWorker::Start(HWND owner, OnlineSlideRecord& record, volatile LONG* crossFadeTimer, bool advertDue)
+{
+    // One round at a time: an earlier thread that has not ended yet is
+    // stopped first, so that two never write the record.
+    Stop();
+    auto data = std::make_unique<download_worker_data>();
+    data->owner = owner;
+    data->runningEvent = m_runningEvent;
+    data->stopEvent = m_stopEvent;
+    data->lastDownloadStart = &m_lastStart;
+    data->crossFadeTimer = crossFadeTimer;
+    data->record = &record;
+    data->advertDue = advertDue ? 1 : 0;
+    // The online filter comes with the filter; until then none is sent.
+
+    SetEvent(m_runningEvent);
+    ResetEvent(m_stopEvent);
+    HANDLE thread = CreateThread(nullptr, 0, SlideDownloadWorker, data.get(), 0, nullptr);
+    if (!thread)
+    {
+        ResetEvent(m_runningEvent);
+        return false;
+    }
+    // The thread owns its argument from here on.
+    data.release();
+    m_thread.Attach(thread);
+    return true;
+}
 
 void DownloadWorker::Stop()
 {

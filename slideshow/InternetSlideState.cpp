@@ -10,8 +10,8 @@ void InternetSlideState::Reset()
     secondText.Clear();
     galleryName.Clear();
     file.Clear();
-    // Releasing the held session code (its Clean Up request) comes with the
-    // session code.
+    authCode.Release(true);
+    authCode.Clear();
     displayFlag = 2;
     galleryLanguage = 1033;
 }

@@ -8,6 +8,7 @@
 #include "galleries/GalleryEntryCheck.h"
 #include "galleries/MediaProbe.h"
 #include "resources/window/ProgramResourceIds.h"
+#include "server/ReceivedSlide.h"
 #include "slideshow/InternetSlideState.h"
 #include "slideshow/LocalWalk.h"
 #include "slideshow/StatusCard.h"
@@ -25,27 +26,15 @@ const wchar_t WebDocumentPatterns[] = L"*.htm;*.html;*.mht";
 const PROPID TitleTags[] = {270, 40091, 269, 800};
 constexpr float CardTitlePoints = 30.0f;
 
-// The SHA-1 digest of the bytes, reversed, that names a slide loaded from a
-// file; empty when CryptoAPI cannot make it.
-void SlideIdentity(const MAtom<unsigned char>& bytes, MemoryPH<unsigned char>& identity)
+// The identity of a slide kept in the record: of its final content, so that
+// a media or document slide is named by its card, which the record holds
+// and the next step checks. Empty when CryptoAPI cannot make it.
+void TakeIdentity(InternetSlideState& record)
 {
-    identity.Clear();
+    record.identity.Clear();
     try
     {
-        MCryptBase context(PROV_RSA_FULL, EnhancedRsaFullProviderName, CRYPT_VERIFYCONTEXT | CRYPT_MACHINE_KEYSET);
-        HCRYPTHASH hash = 0;
-        if (!CryptCreateHash(context.GetProvider(), CALG_SHA1, 0, 0, &hash))
-            return;
-        BYTE digest[20] = {};
-        DWORD size = sizeof(digest);
-        const bool made = CryptHashData(hash, bytes.GetData(), static_cast<DWORD>(bytes.GetCount()), 0) &&
-                          CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0) && size == sizeof(digest);
-        CryptDestroyHash(hash);
-        if (!made)
-            return;
-        identity.Resize(sizeof(digest));
-        for (DWORD i = 0; i < sizeof(digest); ++i)
-            identity[i] = digest[sizeof(digest) - 1 - i];
+        record.identity.Assign(SlideIdentity(record.content));
     }
     catch (const QuilloryError&)
     {
@@ -211,7 +200,6 @@ bool LocalSlidePreparation::LoadFileSlide(const MString& path)
     if (bytes.IsEmpty())
         return false;
     m_record.content.Assign(bytes);
-    SlideIdentity(bytes, m_record.identity);
 
     if (std::unique_ptr<Gdiplus::Bitmap> picture = Decode(bytes))
     {
@@ -219,6 +207,7 @@ bool LocalSlidePreparation::LoadFileSlide(const MString& path)
             return false;
         m_record.secondText = GetSlideTitle(path, *picture, bytes);
         m_record.state = FileSlidePicture;
+        TakeIdentity(m_record);
         return true;
     }
     unsigned card = 0;
@@ -231,6 +220,7 @@ bool LocalSlidePreparation::LoadFileSlide(const MString& path)
     m_record.content.Assign(art);
     m_record.secondText = title;
     m_record.state = kind == FileMedia ? FileSlideMedia : kind == FileRichText ? FileSlideRichText : FileSlideDocument;
+    TakeIdentity(m_record);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "filter/MediaSource.h"
 #include "foundation/PostOwned.h"
 #include "galleries/MediaProbe.h"
+#include "server/SlideCacheFile.h"
 #include "foundation/WindowPlacement.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "shell/core/CrashReport.h"
@@ -252,13 +253,17 @@ bool CLumivaneDlg::ResumeRestoredSlide(const MString& path, bool online)
         return false;
     if (online)
     {
+        // The slide is asked for again with the cache file that names it;
+        // without that file the show starts afresh.
+        if (HasInternetSlideState() != 1)
+            return false;
         // A new round of online slides: the worker's report shows the first.
         m_stepPending = 1;
         m_internetSlide.Reset();
         m_fetchReason = FetchReasonStartUp;
         m_internetSlide.StartSession(ReadSelectedOnlineGallery(), static_cast<DWORD>(m_settings.displayOrder), -1,
                                      true);
-        return m_downloadWorker.Start(false);
+        return StartDownloadWorker(false);
     }
     if (!m_preparation->PrepareLocalSlide(path))
         return false;
@@ -270,6 +275,11 @@ bool CLumivaneDlg::ResumeRestoredSlide(const MString& path, bool online)
     m_cardHash = m_previousCardHash = 0;
     PostMessage(WM_ANNOUNCE_SLIDE);
     return true;
+}
+
+bool CLumivaneDlg::KeepsShownTime()
+{
+    return m_slideTimer.ElapsedTimeToKeep(GetOperationMode(), m_waitingForOnline != 0) != SlideTimer::NoElapsedTime;
 }
 
 LRESULT CLumivaneDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)

@@ -9,6 +9,7 @@
 #include "foundation/Handle.h"
 #include "foundation/StringEx.h"
 #include "foundation/Sync.h"
+#include "server/SessionAuthCode.h"
 #include "resources/languages/LanguageIds.h"
 #include "slideshow/DownloadWorker.h"
 #include "slideshow/FramePresenter.h"
@@ -129,7 +130,13 @@ public:
     // Whether a gallery of the source is selected, and whether it has a slide
     // other than the current one (the controller's menus).
     bool HasGallerySelection(bool local);
+    // The kind and title of the slide now shown.
+    SlideKind CurrentSlideKind() const { return m_currentSlideKind; }
+    const MStringEx<wchar_t>& CurrentSlideTitle() const { return m_currentSlideTitle; }
     bool HasOtherSlides(bool local);
+    // Whether closing now would keep the shown slide's time for the next
+    // start: its timer runs and no online slide is awaited.
+    bool KeepsShownTime();
 
     // Locks of the window, in declaration order: a slide step holds the step
     // and slide locks; the controller's file commands take the slide lock
@@ -257,9 +264,15 @@ private:
     void AdjustOnlineCount();
     // The text that stands for the record's state (empty for none).
     void GetOnlineStatusText(MStringEx<wchar_t>& text) const;
-    // Builds and records the slide that the worker delivered; comes with the
-    // slide preparation.
-    bool BuildReceivedSlide(int kind);
+    // Builds the slide the record holds (a delivered reply or a file kept
+    // for this step) as the prepared picture; throws StepFailure with the
+    // text the user is to see.
+    bool BuildReceivedSlide(int mode);
+    // The badge of an online media item or document in the card's
+    // bottom-right corner, sized for the window it will be shown in.
+    void DrawOnlineBadge(Gdiplus::Bitmap& card, SlideKind kind);
+    // Starts a round of the download worker for the record.
+    bool StartDownloadWorker(bool advertDue);
     bool ShowReceivedSlide(MStringEx<wchar_t>& path, int kind);
     // Parts of NextSlide. How a source's part ends: present what it
     // prepared, or end the step with true (a fetch or a check started) or
@@ -289,9 +302,8 @@ private:
     // The fields of the slide that the last step received or prepared go
     // before a new local slide is taken.
     void ResetReceivedSlide();
-    // Releases the session code held for the online slide shown last; comes
-    // with the online slides.
-    void ReleaseSessionCode() {}
+    // Releases the session code held for the online slide shown last.
+    void ReleaseSessionCode();
     // The first slide of a run: the restored local file prepared again, or
     // an online round started; false when neither happened.
     bool ResumeRestoredSlide(const MStringEx<wchar_t>& path, bool online);
@@ -378,7 +390,8 @@ private:
 
     // What the picture control shows, and the timer that drives a cross-fade.
     FramePresenter m_frames;
-    UINT_PTR m_crossFadeTimer = 0;
+    // Nonzero while the cross-fade timer runs; the download worker reads it.
+    volatile LONG m_crossFadeTimer = 0;
     // The screen-saver windows; the screen saver runs while there are any.
     std::vector<std::unique_ptr<ScreenSaverWnd>> m_screenSavers;
     // The prepared picture of the current slide, and the card artwork. A
@@ -399,11 +412,10 @@ private:
     SlideTimer m_slideTimer;
     BYTE m_stepPending = 0;
     MStringEx<wchar_t> m_startupNotice;
-    // Online slides: the download worker, the reason of its fetch, whether
-    // the show waits for one, the hashes of the status cards now and before
+    // Online slides: the reason of the worker's fetch, whether the show
+    // waits for one, the hashes of the status cards now and before
     // (the same card is not shown twice), the fast retry, and the local
     // slides shown since the last online one.
-    DownloadWorker m_downloadWorker;
     DWORD m_fetchReason = 2;
     BYTE m_waitingForOnline = 1;
     unsigned __int64 m_cardHash = 0;
@@ -417,6 +429,12 @@ private:
     // The online request record and the failure text kept from the worker.
     InternetSlideState m_internetSlide;
     MStringEx<wchar_t> m_downloadErrorText;
+    // The session code of the online slide now shown; released (Clean Up)
+    // when another slide takes its place and when the window goes.
+    inet_authentication_data m_shownCode;
+    // The download worker writes the record above: declared after it, so
+    // that it is stopped before the record goes.
+    DownloadWorker m_downloadWorker;
     // The media test (the invisible player of this thread) and the
     // preparation of a file as a slide, both made in OnInitDialog on the
     // main-dialog thread; the preparation uses the walk, the probe and the

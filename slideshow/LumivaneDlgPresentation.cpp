@@ -142,7 +142,7 @@ bool CLumivaneDlg::ShowSlide(int mode)
 void CLumivaneDlg::StartTransition()
 {
     m_frames.BeginCrossFade(*m_prepared);
-    m_crossFadeTimer = SetTimer(CrossFadeTimerId, CrossFadePeriod);
+    m_crossFadeTimer = SetTimer(CrossFadeTimerId, CrossFadePeriod) != 0 ? 1 : 0;
     if (!m_crossFadeTimer)
     {
         // No timer: the slide is shown at once.

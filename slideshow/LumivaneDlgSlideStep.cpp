@@ -17,8 +17,11 @@
 #include "slideshow/CurrentSlideRecord.h"
 #include "slideshow/MainWindowIds.h"
 #include "slideshow/SettingsRegistry.h"
+#include "server/ReceivedSlide.h"
 
 #include <shlwapi.h>
+
+#include <cstring>
 
 namespace
 {
@@ -72,7 +75,7 @@ void CLumivaneDlg::GetOnlineStatusText(MString& text) const
 {
     OnlineFetchStatus fetch;
     fetch.state = m_internetSlide.state;
-    fetch.status = m_internetSlide.status;
+    fetch.status = static_cast<int>(m_internetSlide.status);
     fetch.errorDetail = m_internetSlide.errorDetail;
     fetch.hasServerMessage = !m_internetSlide.secondText.IsEmpty();
     const OnlineStatusText status = ::GetOnlineStatusText(fetch);
@@ -91,16 +94,31 @@ void CLumivaneDlg::GetOnlineStatusText(MString& text) const
         text = m_internetSlide.secondText;
         break;
     case OnlineStatusText::FailureText:
-        text = m_downloadErrorText;
+        // The text of a server message thrown during the round.
+        text = !m_internetSlide.errorText.IsEmpty() ? m_internetSlide.errorText : m_downloadErrorText;
         break;
     }
 }
 
-// Building the delivered slide comes with the online slides.
-bool CLumivaneDlg::BuildReceivedSlide(int) { return false; }
-
 namespace
 {
+// Whether the record's content is still what its identity names.
+bool IsHeldContentUnchanged(const InternetSlideState& record)
+{
+    if (record.identity.IsEmpty() || record.content.IsEmpty())
+        return false;
+    try
+    {
+        const MemoryPH<unsigned char> now = SlideIdentity(record.content);
+        return now.GetCount() == record.identity.GetCount() &&
+               std::memcmp(now.GetData(), record.identity.GetData(), static_cast<size_t>(now.GetCount())) == 0;
+    }
+    catch (const QuilloryError&)
+    {
+        return false;
+    }
+}
+
 // The kind of a slide that the record holds from a file (states 6 to 9);
 // SlideNone for every other state.
 SlideKind FileSlideKind(int state)
@@ -202,7 +220,7 @@ CLumivaneDlg::StepOutcome CLumivaneDlg::OnlineStep(int kind, int mode, StepProgr
         const bool due = IsOnlineSlideDue(kind);
         if (due)
             m_localSlideCount = 0;
-        if (m_downloadWorker.Start(due))
+        if (StartDownloadWorker(due))
             return StepOutcome::Started;
         // No fetch runs that could show a slide: a status card stands for it
         // as in any other step.
@@ -214,7 +232,7 @@ CLumivaneDlg::StepOutcome CLumivaneDlg::OnlineStep(int kind, int mode, StepProgr
         progress.prepared = BuildReceivedSlide(0);
         m_fetchReason = 0;
         m_internetSlide.StartSession(gallery, order, 1, false);
-        m_downloadWorker.Start(IsOnlineSlideDue(0));
+        StartDownloadWorker(IsOnlineSlideDue(0));
     }
     else
     {
@@ -223,7 +241,7 @@ CLumivaneDlg::StepOutcome CLumivaneDlg::OnlineStep(int kind, int mode, StepProgr
         ShowStatusCard(MString(ResId(card)), IDP_STATUS_ART);
         progress.prepared = true;
         m_internetSlide.StartSession(gallery, order, kind == StepOrdinary ? 1 : -2, false);
-        m_downloadWorker.Start(kind == StepOrdinary ? IsOnlineSlideDue(0) : false);
+        StartDownloadWorker(kind == StepOrdinary ? IsOnlineSlideDue(0) : false);
     }
     return StepOutcome::Present;
 }
@@ -254,9 +272,22 @@ CLumivaneDlg::StepOutcome CLumivaneDlg::LocalStep(int kind, int mode, StepProgre
     else if (m_internetSlide.IsHeld())
     {
         // A slide kept in the record is shown when its content is still what
-        // was stored; checking it comes with the online slides, so until
-        // then the record is dropped.
-        m_internetSlide.Reset();
+        // was stored; the next file is then kept for the step after.
+        if (IsHeldContentUnchanged(m_internetSlide))
+        {
+            progress.onlinePart = true;
+            MString path;
+            progress.prepared = ShowReceivedSlide(path, kind);
+            if (progress.prepared)
+            {
+                m_currentSlidePath = path;
+                if (kind == StepOrdinary || kind == StepLocalOnly)
+                    ++m_localSlideCount;
+                onlineShown = true;
+            }
+        }
+        else
+            m_internetSlide.Reset();
     }
 
     const SlideChoice choice = ChooseNextSlide(kind, mode, onlineShown, m_currentSlidePath, ReadIncidence(*m_link),
@@ -266,7 +297,7 @@ CLumivaneDlg::StepOutcome CLumivaneDlg::LocalStep(int kind, int mode, StepProgre
     case SlideChoice::OnlineDue:
         m_internetSlide.StartSession(ReadSelectedOnlineGallery(), static_cast<DWORD>(m_settings.displayOrder), 1,
                                      false);
-        if (!m_downloadWorker.Start(true))
+        if (!StartDownloadWorker(true))
             break;
         if (!onlineShown)
             m_stepPending = 1;

@@ -143,6 +143,13 @@
 #define IDS_ONLINE_REPLY_DAMAGED 345
 #define IDS_ONLINE_UPGRADE_NEEDED 356
 #define IDS_ONLINE_PREPARING 453
+// A received slide that cannot be shown: no content (358), a picture that
+// cannot be decoded (234), a slide of a file that cannot be decoded (547).
+#define IDS_ONLINE_SLIDE_UNREADABLE 234
+#define IDS_ONLINE_SLIDE_EMPTY 358
+#define IDS_FILE_SLIDE_UNREADABLE 547
+// The tray tooltip of an advert slide.
+#define IDS_ADVERT_TOOLTIP 583
 
 // ---- Server communication ----------------------------------------------
 

@@ -415,9 +415,14 @@ def slide_reply_plain(standin, headers, cache, fault):
         return bytes([131]) + be32(len(text)) + text
     ordered = headers.get("Velmora-LV-Item-Enumeration-Type") == "ordered"
     last = int.from_bytes(cache[4:8], "big") if cache[:4] == CACHE_MAGIC else -1
-    if headers.get("Velmora-LV-Item-Enumeration-Session-Start") == "TRUE":
-        last = -1
-    index = (last + 1) % len(entries) if ordered else secrets.randbelow(len(entries))
+    level = int(headers.get("Velmora-LV-Item-Enumeration-Forward-Level", "1"))
+    if level == -1 and 0 <= last < len(entries):
+        # The program's start asks for the slide its cache names again.
+        index = last
+    else:
+        if headers.get("Velmora-LV-Item-Enumeration-Session-Start") == "TRUE":
+            last = -1
+        index = (last + 1) % len(entries) if ordered else secrets.randbelow(len(entries))
     path = entries[index]
     with open(path, "rb") as entry_file:
         content = entry_file.read()

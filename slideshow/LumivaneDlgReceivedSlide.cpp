@@ -1,0 +1,242 @@
+// CLumivaneDlg: the online slides. Starting a round of the download worker,
+// and building the slide that the record holds once the worker has
+// delivered (or that a step kept there from a local file): the hand-over of
+// the reply, its picture decoded, the badge of a media item or document,
+// the tray title and "Current Slide".
+#include "slideshow/LumivaneDlg.h"
+
+#include "foundation/PostOwned.h"
+#include "galleries/ExifOrientation.h"
+#include "resources/window/ProgramResourceIds.h"
+#include "server/ReceivedSlide.h"
+#include "shell/core/PrivateMessages.h"
+#include "slideshow/CurrentSlideRecord.h"
+#include "slideshow/StatusCard.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+// The smallest picture a slide may have, across and down.
+constexpr UINT SmallestSlideSide = 24;
+
+// The card of a received media item or document that came without a
+// picture of its own.
+unsigned DefaultCard(SlideKind kind) { return kind == OnlineMedia ? IDP_MEDIA_CARD : IDP_WEB_CARD; }
+
+// The kind of a slide that the record holds from a file (states 6 to 9).
+SlideKind KindOfFileState(int state)
+{
+    switch (state)
+    {
+    case FileSlidePicture:
+        return FilePicture;
+    case FileSlideMedia:
+        return FileMedia;
+    case FileSlideDocument:
+        return FileWebDocument;
+    case FileSlideRichText:
+        return FileRichText;
+    default:
+        return SlideNone;
+    }
+}
+
+std::unique_ptr<Gdiplus::Bitmap> DecodeContent(const HandleMemory<unsigned char>& bytes)
+{
+    if (!bytes.GetStream())
+        return nullptr;
+    LARGE_INTEGER start = {};
+    bytes.GetStream()->Seek(start, STREAM_SEEK_SET, nullptr);
+    auto picture = std::make_unique<Gdiplus::Bitmap>(bytes.GetStream());
+    if (picture->GetLastStatus() != Gdiplus::Ok || picture->GetWidth() == 0 || picture->GetHeight() == 0)
+        return nullptr;
+    return picture;
+}
+
+// The badge's edge on screen for a card shown at larger x smaller pixels.
+unsigned BadgeEdge(unsigned larger, unsigned smaller)
+{
+    if (larger < 8)
+        return smaller;
+    static const struct
+    {
+        unsigned below;
+        unsigned edge;
+    } steps[] = {{21, 8}, {71, 10}, {131, 12}, {151, 14}, {401, 16}, {501, 18}, {601, 20}, {701, 22}};
+    unsigned edge = 24;
+    for (const auto& step : steps)
+        if (larger < step.below)
+        {
+            edge = step.edge;
+            break;
+        }
+    return std::min(smaller, edge);
+}
+
+// A green disc with a white play triangle (media), or a white page with
+// blue lines (document), filling the square.
+void PaintBadge(Gdiplus::Graphics& graphics, SlideKind kind, const Gdiplus::RectF& square)
+{
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    const float x = square.X, y = square.Y, s = square.Width;
+    if (kind == OnlineMedia)
+    {
+        Gdiplus::SolidBrush disc(Gdiplus::Color(255, 46, 160, 67));
+        graphics.FillEllipse(&disc, square);
+        const Gdiplus::PointF triangle[] = {{x + s * 0.38f, y + s * 0.27f},
+                                            {x + s * 0.38f, y + s * 0.73f},
+                                            {x + s * 0.76f, y + s * 0.5f}};
+        Gdiplus::SolidBrush white(Gdiplus::Color(255, 255, 255, 255));
+        graphics.FillPolygon(&white, triangle, 3);
+        return;
+    }
+    Gdiplus::SolidBrush page(Gdiplus::Color(255, 250, 250, 250));
+    Gdiplus::Pen edge(Gdiplus::Color(255, 60, 60, 60), std::max(1.0f, s / 16));
+    const Gdiplus::RectF sheet(x + s * 0.15f, y + s * 0.05f, s * 0.7f, s * 0.9f);
+    graphics.FillRectangle(&page, sheet);
+    graphics.DrawRectangle(&edge, sheet);
+    Gdiplus::Pen line(Gdiplus::Color(255, 40, 90, 200), std::max(1.0f, s / 14));
+    for (int i = 1; i <= 4; ++i)
+    {
+        const float ly = y + s * (0.05f + 0.18f * static_cast<float>(i));
+        graphics.DrawLine(&line, x + s * 0.25f, ly, x + s * 0.75f, ly);
+    }
+}
+} // namespace
+
+bool CLumivaneDlg::StartDownloadWorker(bool advertDue)
+{
+    return m_downloadWorker.Start(m_hWnd, m_internetSlide, &m_crossFadeTimer, advertDue);
+}
+
+void CLumivaneDlg::ReleaseSessionCode()
+{
+    // The Clean Up runs on a thread of its own; the code is forgotten here.
+    m_shownCode.Release(true);
+    m_shownCode.Clear();
+}
+
+void CLumivaneDlg::DrawOnlineBadge(Gdiplus::Bitmap& card, SlideKind kind)
+{
+    const unsigned width = card.GetWidth(), height = card.GetHeight();
+    const LONG areaHeight = m_displayArea.bottom - m_displayArea.top - NonClientSize().cy;
+    if (width == 0 || height == 0 || areaHeight <= 0)
+        return;
+    const unsigned side = static_cast<unsigned>(areaHeight);
+    PictureSize shown;
+    FitIntoSquare(side, width, height, shown);
+    const double scale = std::min(static_cast<double>(side) / width, static_cast<double>(side) / height);
+    const unsigned edge = BadgeEdge(std::max(shown.width, shown.height), std::min(shown.width, shown.height));
+    if (edge == 0 || scale <= 0)
+        return;
+    const float badge = static_cast<float>(edge / scale);
+    const Gdiplus::RectF square(std::max(0.0f, static_cast<float>(width) - badge),
+                                std::max(0.0f, static_cast<float>(height) - badge), badge, badge);
+    Gdiplus::Graphics graphics(&card);
+    PaintBadge(graphics, kind, square);
+}
+
+bool CLumivaneDlg::BuildReceivedSlide(int mode)
+{
+    // A failed or still running round stands as its text.
+    MString status;
+    GetOnlineStatusText(status);
+    if (!status.IsEmpty())
+        throw StepFailure(status);
+
+    m_waitingForOnline = 0;
+    m_cardHash = m_previousCardHash = 0;
+    const int state = m_internetSlide.state;
+    auto slide = std::make_unique<PreparedSlide>();
+    MString path;
+    bool advert = false;
+    if (m_internetSlide.HoldsReply())
+    {
+        // The reply becomes the shown slide: "Internet Control", the cache
+        // file committed, the session code moved to the shown slide.
+        ResetReceivedSlide();
+        ReceivedSlide received;
+        SaveInternetControlState(m_internetSlide, received, m_shownCode);
+        slide->kind = static_cast<SlideKind>(received.displayedKind);
+        slide->content.Assign(received.content);
+        slide->title = !received.properties.title.IsEmpty() ? received.properties.title : received.firstText;
+        advert = received.advert != 0;
+    }
+    else if (KindOfFileState(state) != SlideNone)
+    {
+        // A file kept for this step: its content is final (a card for media
+        // and documents) and the identity was taken of it.
+        ResetReceivedSlide();
+        slide->kind = KindOfFileState(state);
+        slide->content.Assign(m_internetSlide.content);
+        slide->title = m_internetSlide.secondText;
+        path = m_internetSlide.file;
+        m_internetSlide.Reset();
+    }
+    else
+        throw StepFailure(MString(ResId(IDS_ONLINE_SLIDE_EMPTY)));
+
+    if (slide->content.IsEmpty() && (slide->kind == OnlineMedia || slide->kind == OnlineDocument))
+        slide->content.LoadFromResource(nullptr, L"PNG", DefaultCard(slide->kind));
+    if (slide->content.IsEmpty())
+        throw StepFailure(MString(ResId(IDS_ONLINE_SLIDE_EMPTY)));
+    slide->picture = DecodeContent(slide->content);
+    if (!slide->picture)
+        throw StepFailure(MString(ResId(slide->kind >= 0 ? IDS_ONLINE_SLIDE_UNREADABLE : IDS_FILE_SLIDE_UNREADABLE)));
+    ApplyExifOrientation(*slide->picture, slide->content.GetData(), static_cast<size_t>(slide->content.GetCount()));
+
+    switch (slide->kind)
+    {
+    case OnlineMedia:
+    case OnlineDocument:
+        DrawOnlineBadge(*slide->picture, slide->kind);
+        break;
+    case FilePicture:
+    case HeldFilePicture:
+        if (slide->picture->GetWidth() < SmallestSlideSide || slide->picture->GetHeight() < SmallestSlideSide)
+            throw StepFailure(MString(ResId(IDS_SCAN_TOO_SMALL)));
+        break;
+    case FileMedia:
+    {
+        const auto w = static_cast<float>(slide->picture->GetWidth());
+        const auto h = static_cast<float>(slide->picture->GetHeight());
+        Gdiplus::RectF box(15.0f, 88.0f, w - 30.0f, h - 186.0f);
+        ::DrawShadowedText(*slide->picture, slide->title, box, 30.0f);
+        break;
+    }
+    case FileRichText:
+    case FileWebDocument:
+    {
+        const auto w = static_cast<float>(slide->picture->GetWidth());
+        const auto h = static_cast<float>(slide->picture->GetHeight());
+        Gdiplus::RectF box(15.0f, 15.0f, w - 10.0f, h - 10.0f);
+        ::DrawShadowedText(*slide->picture, slide->title, box, 30.0f);
+        break;
+    }
+    default:
+        break;
+    }
+
+    // The slide is built: it becomes the prepared picture, the old picture
+    // going before the bytes it may read from.
+    m_currentSlideKind = slide->kind;
+    m_currentSlideTitle = slide->title;
+    m_currentSlidePath = path;
+    m_prepared = std::move(slide->picture);
+    m_preparedSource = std::move(slide);
+    PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
+              std::make_unique<MString>(sX::Format(), advert ? IDS_ADVERT_TOOLTIP : IDS_SLIDE_TOOLTIP,
+                                        m_currentSlideTitle.GetText()));
+    if (!advert)
+    {
+        if (mode == StepAfterFetch || mode == StepTimer)
+            m_localSlideCount = 0;
+        // The next start goes on with an online slide, or with the file.
+        const bool fromFile = (static_cast<unsigned>(m_currentSlideKind) & 0x80000000u) != 0;
+        if (!SaveCurrentSlide(fromFile, fromFile ? path : MString(L"slide")))
+            DeleteCurrentSlideValue();
+    }
+    return true;
+}
