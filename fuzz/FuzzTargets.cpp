@@ -3,6 +3,7 @@
 #include "crypto/ProtectedTexts.h"
 #include "foundation/AtomPersistence.h"
 #include "foundation/ExifBlock.h"
+#include "foundation/JpegExif.h"
 #include "foundation/Registry.h"
 #include "foundation/SystemUtilities.h"
 #include "server/GetSlideReply.h"
@@ -401,6 +402,19 @@ std::vector<std::string> ExifSeeds()
     jpeg += std::string("\xFF\xD9", 2);
     return {jpeg};
 }
+
+// The input is taken as the original JPEG and as the re-encoded one at once.
+void RunJpegExif(const unsigned char* data, size_t size)
+{
+    Rejecting([&] {
+        const std::vector<unsigned char> original(data, data + size);
+        std::vector<unsigned char> rewritten(data, data + size);
+        CarryExifSegment(original, rewritten);
+        std::vector<unsigned char> segment;
+        if (FindExifSegment(data, size, segment))
+            SetExifOrientationUpright(segment);
+    });
+}
 } // namespace
 
 const std::vector<FuzzTarget>& FuzzTargets()
@@ -416,6 +430,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"current-slide", Nothing, RunCurrentSlide, CurrentSlideSeeds},
         {"display-control", Nothing, RunDisplayControl, DisplayControlSeeds},
         {"exif", Nothing, RunExif, ExifSeeds},
+        {"jpeg-exif", Nothing, RunJpegExif, ExifSeeds},
     };
     return targets;
 }

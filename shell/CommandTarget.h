@@ -20,6 +20,25 @@ public:
     const MString& Link() const { return m_link; }
     const MString& Identity() const { return m_identity; }
     LONG Kind() const { return m_kind; }
+    bool IsLocalFile() const { return (static_cast<DWORD>(m_kind) & 0x80000000u) != 0 && m_kind != -1; }
+
+    // Takes the slide on screen: a local file by its path, any other slide
+    // by its link.
+    void Capture(LONG kind, const MString& path, const MString& identity, const MString& link)
+    {
+        m_kind = kind;
+        m_identity = identity;
+        if (IsLocalFile())
+        {
+            m_file = path;
+            m_link.Clear();
+        }
+        else
+        {
+            m_file.Clear();
+            m_link = link;
+        }
+    }
 
 private:
     contextualize<MString, sX::FileName> m_file;

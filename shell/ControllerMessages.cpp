@@ -321,7 +321,7 @@ void CWindowBase::RunTargetTested(WORD id)
     switch (id)
     {
     case ID_REMOVE_FROM_GALLERY:
-        SendToMainWindow(WM_CLOSE_VIEWER, 0, 0);
+        CloseViewersUnderSlideLock();
         if (RemoveFileFromLocalGallery(ReadSelectedLocalGallery(), file))
             PostToMainWindow(WM_GALLERY_CHANGED, 0, 0);
         else
@@ -396,43 +396,11 @@ void CWindowBase::RunTargetTested(WORD id)
 
 // ---- Entry points of later features ---------------------------------------
 
-void CWindowBase::RunOnCurrentSlide(WORD id, bool online)
-{
-    if (!IsMainWindowRegistered())
-        return;
-    TryLock slide(m_slideLock);
-    if (IsCommandTargetCurrent(slide.IsHeld(), online))
-        RunTargetTested(id);
-}
-
-// The tray menu and the context menu: come with the tray menu.
-void CWindowBase::ShowTrayMenu(bool, bool, int, int, UINT) {}
-
 // The hot keys: come with the hot keys.
 void CWindowBase::OnHotKey(WPARAM, LPARAM) {}
-
-// The comparison of the captured command target with the current-slide
-// record comes with the commands on the current file; until then no
-// command acts on a slide.
-bool CWindowBase::IsCommandTargetCurrent(bool, bool) { return false; }
-
-// The file commands: come with the commands on the current file.
-void CWindowBase::ShellVerb(int) {}
-void CWindowBase::RecycleCurrentFile() {}
-void CWindowBase::WipeCurrentFile() {}
-void CWindowBase::OpenWith() {}
-void CWindowBase::RunFileWorker(int) {}
 
 // The advert entries and the slide adverts: come with the adverts.
 LRESULT CWindowBase::OpenMenuAdvert(WORD) { return 0; }
 LRESULT CWindowBase::OpenOverlayAdvert() { return 0; }
 LRESULT CWindowBase::OpenSlideAdvert() { return 0; }
 LRESULT CWindowBase::OnSlideAdverts(WPARAM, LPARAM) { return 0; }
-
-DWORD WINAPI SendMailThreadProc(LPVOID parameter)
-{
-    // Sending by e-mail comes with the e-mail command; the thread owns its
-    // parameter.
-    delete static_cast<Pair<HWND__*, MString>*>(parameter);
-    return 0;
-}

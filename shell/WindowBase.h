@@ -32,6 +32,7 @@
 
 #include <atomic>
 #include <exception>
+#include <functional>
 
 
 // The per-run name of the upgrade-exit event (a base of the controller).
@@ -44,6 +45,29 @@ public:
 
 private:
     MString m_upgradeExitEventName;
+};
+
+class TrayMenuBuilder;
+class OwnerDrawMenu;
+
+// Which of the program's dialogs and viewers are open, by their mutexes.
+struct OpenDialogs
+{
+    bool any = false;
+    bool viewer = false;
+    bool slideProperties = false;
+    bool controllerDialog = false;
+};
+OpenDialogs ProbeOpenDialogs();
+
+// What the tray menu reads of the main window when it opens.
+struct TrayMenuFacts
+{
+    bool mainVisible = false;
+    bool gallerySelection = false;
+    bool otherSlides = false;
+    bool modeAllowsShowHide = true;
+    bool timerPaused = false;
 };
 
 // The hidden top-level parent of the controller.
@@ -136,23 +160,41 @@ public:
     // WM_RELEASE_CHECK_RESULT: record is a heap ReleaseInfo or null; freed on every path.
     LRESULT OnReleaseCheckResult(ReleaseInfo* record);
 
-    // ---- Entry points of later features: no effect yet ----
-    // The tray menu and the context menu.
+    // ---- The tray menu (TrayMenu.cpp) ----
+    // From the icon (fromTray, at the cursor) or the main window's context
+    // menu (at x, y with trackFlags). Captures the slide on screen as the
+    // command target, builds, tracks and destroys the menu; the chosen
+    // entry arrives as WM_COMMAND and OnCommand carries it out.
     void ShowTrayMenu(bool fromTray, bool atPoint, int x, int y, UINT trackFlags);
+    // Show or hide (pause or resume in the periodic modes) and a separator.
+    void AppendMenuSection(TrayMenuBuilder& menus, OwnerDrawMenu& menu, bool mainVisible, bool modeAllowsShowHide,
+                           bool timerPaused);
+    // The menu-adverts section, at the top or the bottom call by its placement.
+    void AppendMenuAdverts(bool fromTray, bool topCall, TrayMenuBuilder& menus, OwnerDrawMenu& menu);
+    // The command target that the menu (or a hot key) captured, and what
+    // the main window publishes of the slide on screen.
+    const CommandTarget& Target() const { return m_commandTarget; }
+    const MainWindowSnapshot& MainWindowState() const { return m_mainWindowSnapshot; }
+
+    // ---- Entry points of later features: no effect yet ----
     // The hot keys.
     void OnHotKey(WPARAM wParam, LPARAM lParam);
-    // The commands on the current file: the test that the captured command
-    // target is still the slide on screen (slideLockHeld: the main window's
-    // slide lock is held; online: a slide named by its link counts too), and
-    // the file commands.
+
+    // ---- The commands on the current file (FileCommands.cpp) ----
+    // The test that the captured command target is still the slide on
+    // screen; slideLockHeld: the caller holds the slide lock (taken without
+    // waiting); online: a slide named by its link counts too. Tells the
+    // user why when it is not.
     bool IsCommandTargetCurrent(bool slideLockHeld, bool online);
     // Runs the command under the main window's slide lock, taken without
     // waiting, when the captured target is still the current slide.
     void RunOnCurrentSlide(WORD id, bool online);
+    // Verb codes: 0 open, 2 edit, 3 print, 4 explore, 5 properties.
     void ShellVerb(int verb);
     void RecycleCurrentFile();
     void WipeCurrentFile();
     void OpenWith();
+    // rotation: the GDI+ rotate-flip type, 1 to 3 for 90, 180, 270 degrees.
     void RunFileWorker(int rotation);
     // The adverts of the tray menu, of the photo viewer and of the slides.
     LRESULT OpenMenuAdvert(WORD id);
@@ -234,10 +276,28 @@ private:
     LRESULT OnOverlayAdverts(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnSlideAdvertsMessage(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnOverlayAdvertPlaced(UINT, WPARAM, LPARAM, BOOL&);
-    // The command table (ids 111 to 152).
+    // The command table (ids 111 to 152): the tray menu's entries and the
+    // hot keys carry out their commands here.
     LRESULT OnCommand(WORD, WORD, HWND, BOOL&);
     // Commands that act on the current slide once the target test passed.
     void RunTargetTested(WORD id);
+
+    // The tray menu's parts.
+    void CaptureCommandTarget(TrayMenuFacts& facts);
+    void AppendSlideSection(TrayMenuBuilder& menus, const OpenDialogs& open);
+    void AppendCurrentFileMenu(TrayMenuBuilder& menus);
+    // A notice in the main window's tooltip: by string ids, or as texts.
+    void PostNotice(UINT titleId, UINT textId) const;
+    void PostNoticeTexts(const MString& title, const MString& text) const;
+    // Calls act with the path of the slide on screen while the slide lock,
+    // taken without waiting, is held and the captured target is still that
+    // slide; otherwise tells the user why not.
+    void ActOnLockedTarget(const std::function<void(const MString& path)>& act);
+    // A deleted file leaves the gallery and the main window moves on.
+    void RemoveDeletedFile(const MString& path) const;
+    // Asks the main window to close its viewer and slide-properties window
+    // before a file command changes the file, with a time limit.
+    void CloseViewersUnderSlideLock() const;
 
     // Sends the close request to the open controller dialog, if any.
     void CloseOpenDialog();
@@ -291,7 +351,6 @@ private:
     // and the slide lock that both threads take.
     MainWindowSnapshot m_mainWindowSnapshot;
     CriticalSection m_slideLock;
-    const MainWindowSnapshot& MainWindowState() const { return m_mainWindowSnapshot; }
     bool IsMainWindowRegistered() const { return m_registeredMainWindow != nullptr; }
 };
 

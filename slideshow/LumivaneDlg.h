@@ -206,6 +206,10 @@ private:
     // Writes what the controller reads of this window into the link's
     // snapshot; called on this thread whenever the settings record changes.
     void PublishState();
+    // Writes the slide on screen and the show's state into the snapshot, for
+    // the controller's menu and file commands.
+    void PublishShownSlide();
+    void PublishTimerState();
     LRESULT OnGalleryChanged(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMediaSourceChanged(UINT, WPARAM, LPARAM, BOOL&);
     // Announces the current slide to the controller and presents it (the
@@ -217,8 +221,9 @@ private:
     LRESULT OnOpenViewer(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnShowSlideProperties(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnCloseSlideProperties(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    // Re-rendering the current slide.
-    LRESULT OnShowSlideFileAgain(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+    // The current file prepared again from the disk and shown anew (after
+    // the controller rotated it); nothing while a cross-fade runs.
+    LRESULT OnShowSlideFileAgain(UINT, WPARAM, LPARAM, BOOL&);
     // Display changes and system settings end the screen saver; a window
     // left beside the monitors comes back onto the nearest one.
     LRESULT OnDisplayChange(UINT, WPARAM, LPARAM, BOOL&);

@@ -75,13 +75,14 @@ void CLumivaneDlg::FitPictureToClient()
 void CLumivaneDlg::RestartSlideTimer(SlideTimer::ArmFor how)
 {
     if (!m_waitingForOnline)
-    {
         m_slideTimer.Arm(m_hWnd, GetOperationMode(), how);
-        return;
+    else
+    {
+        m_slideTimer.ClearTimes();
+        if (!m_downloadWorker.IsRunning())
+            m_slideTimer.Retry(m_hWnd, OnlinePollPeriod(m_fastRetry != 0));
     }
-    m_slideTimer.ClearTimes();
-    if (!m_downloadWorker.IsRunning())
-        m_slideTimer.Retry(m_hWnd, OnlinePollPeriod(m_fastRetry != 0));
+    PublishTimerState();
 }
 
 // ---- Presenting a slide -----------------------------------------------------
@@ -103,6 +104,7 @@ bool CLumivaneDlg::ShowSlide(int mode)
     if (!m_prepared)
         return false;
     FitPreparedPicture();
+    PublishShownSlide();
 
     const OperationMode operationMode = GetOperationMode();
     if (!m_waitingForOnline && IsCycleMode(operationMode))
@@ -143,6 +145,7 @@ void CLumivaneDlg::StartTransition()
 {
     m_frames.BeginCrossFade(*m_prepared);
     m_crossFadeTimer = SetTimer(CrossFadeTimerId, CrossFadePeriod) != 0 ? 1 : 0;
+    m_link->snapshot->crossFading = m_crossFadeTimer != 0;
     if (!m_crossFadeTimer)
     {
         // No timer: the slide is shown at once.
@@ -203,6 +206,7 @@ void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
     ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     KillTimer(CrossFadeTimerId);
     m_crossFadeTimer = 0;
+    m_link->snapshot->crossFading = false;
     HandOverToScreenSavers();
     if (restartTimer)
     {

@@ -622,6 +622,41 @@ LRESULT CLumivaneDlg::OnAnnounceSlide(UINT, WPARAM, LPARAM, BOOL&)
 
 // ---- For the controller's menus -------------------------------------------------
 
+void CLumivaneDlg::PublishShownSlide()
+{
+    MainWindowSnapshot& snapshot = *m_link->snapshot;
+    const bool local = IsMediaSourceLocal();
+    {
+        CriticalSectionGuard slide(m_slideLock);
+        snapshot.shown.kind = m_currentSlideKind;
+        snapshot.shown.path = m_currentSlidePath;
+        snapshot.shown.identity = m_currentSlideTitle;
+        snapshot.shown.link.Clear();
+    }
+    snapshot.localSource = local;
+    snapshot.gallerySelection = HasGallerySelection(local);
+    snapshot.otherSlides = HasOtherSlides(local);
+    PublishTimerState();
+}
+
+void CLumivaneDlg::PublishTimerState()
+{
+    m_link->snapshot->timerPaused = m_slideTimer.paused.load() == 1;
+}
+
+LRESULT CLumivaneDlg::OnShowSlideFileAgain(UINT, WPARAM, LPARAM, BOOL&)
+{
+    if (IsCrossFadeRunning())
+        return 0;
+    m_slideTimer.Stop(m_hWnd);
+    m_slideTimer.ClearTimes();
+    CriticalSectionGuard slide(m_slideLock);
+    if (m_currentSlidePath.IsEmpty() || !m_preparation->PrepareLocalSlide(m_currentSlidePath))
+        return 0;
+    TakePreparedSlide();
+    return ShowSlide(StepUserNext);
+}
+
 bool CLumivaneDlg::HasGallerySelection(bool local)
 {
     if (local)

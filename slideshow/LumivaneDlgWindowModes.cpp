@@ -285,6 +285,7 @@ LRESULT CLumivaneDlg::OnShowHide(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     default:
         break;
     }
+    PublishTimerState();
     return 0;
 }
 
@@ -294,6 +295,7 @@ LRESULT CLumivaneDlg::OnPauseResume(UINT, WPARAM, LPARAM lParam, BOOL&)
     if (lParam == 2)
     {
         m_slideTimer.Pause(m_hWnd);
+        PublishTimerState();
         PostToController(WM_TRAY_STATE, TrayStatePaused, 0);
         return 0;
     }

@@ -22,6 +22,26 @@ struct MainWindowSnapshot
     std::atomic<DWORD> operationMode{0};
     std::atomic<bool> showsTrayIcon{true};
 
+    // The slide on screen, as the controller's menu and file commands
+    // capture and test it: written by the main window and read by the
+    // controller, both under the slide lock. kind is a SlideKind (-1 none);
+    // identity is the slide's title; link the online slide's link.
+    struct ShownSlide
+    {
+        LONG kind = -1;
+        MString path;
+        MString identity;
+        MString link;
+    } shown;
+    // Read at any time without the lock.
+    std::atomic<bool> crossFading{false};
+    std::atomic<bool> timerPaused{false};
+    std::atomic<bool> localSource{true};
+    // Whether a gallery of the media source is selected, and whether it has
+    // a slide other than the one on screen.
+    std::atomic<bool> gallerySelection{false};
+    std::atomic<bool> otherSlides{false};
+
     // No mode bits other than the plain window's.
     bool HasPlainOperationMode() const;
 };

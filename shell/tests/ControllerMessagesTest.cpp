@@ -512,7 +512,7 @@ TEST_F(ControllerMessages, NoticesInTheMainWindowsTooltip)
     running.Settle();
     ToolTipState state = ReadToolTip(running);
     EXPECT_TRUE(state.visible);
-    EXPECT_EQ(state.text, L"The slide show is paused.");
+    EXPECT_EQ(state.text, L"The picture is read-only and was not rotated.");
 
     PostMessageW(main, WM_NOTICE, 0, 0);
     running.Settle();

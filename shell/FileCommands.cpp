@@ -1,0 +1,477 @@
+// CWindowBase: the commands on the file of the slide that was on screen when
+// the tray menu opened (or a hot key was pressed), and their workers: the
+// target test, the Recycle Bin, secure deletion, shell verbs, the open-with
+// dialog and the rotation of a picture.
+#include "shell/FileCommands.h"
+#include "shell/WindowBase.h"
+
+#include "crypto/CryptBase.h"
+#include "foundation/ComPtr.h"
+#include "foundation/Containers.h"
+#include "foundation/JpegExif.h"
+#include "foundation/PostOwned.h"
+#include "foundation/StringVariants.h"
+#include "foundation/SystemUtilities.h"
+#include "galleries/LocalGalleryStore.h"
+#include "shell/core/ThreadCounter.h"
+
+#include <objidl.h>
+#include <shlwapi.h>
+
+#include <gdiplus.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace
+{
+constexpr DWORD FilePictureKind = 0x80000001u;
+// wParam of WM_NOTICE that carries its two texts in a heap Pair.
+constexpr WPARAM NoticeTextsRecord = static_cast<WPARAM>(-1);
+constexpr DWORD WorkerPollMilliseconds = 10;
+constexpr PROPID OrientationTag = 0x0112;
+// How long the controller waits for the main window to close its viewers
+// while it holds the slide lock: the main window may itself be waiting for
+// that lock in a slide step, and must not hold the controller for ever.
+constexpr UINT CloseViewersTimeout = 2000;
+
+HRESULT WINAPI SystemOpenWithDialog(HWND owner, const OpenWithRequest* request)
+{
+    using Function = HRESULT(WINAPI*)(HWND, const OpenWithRequest*);
+    HMODULE shell = GetModuleHandleW(L"shell32.dll");
+    auto function = shell ? reinterpret_cast<Function>(
+                                reinterpret_cast<void*>(GetProcAddress(shell, "SHOpenWithDialog")))
+                          : nullptr;
+    return function ? function(owner, request) : E_NOTIMPL;
+}
+
+// Same length and equal without regard to case.
+bool SameText(const MString& a, const MString& b)
+{
+    return a.GetLength() == b.GetLength() && a.EqualsNoCase(b);
+}
+
+// ---- Files ----------------------------------------------------------------
+
+bool ReadWholeFile(const MString& path, std::vector<unsigned char>& bytes, FILETIME& lastWrite)
+{
+    MHandle file(CreateFileW(path.GetText(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file.IsValid() || !GetFileSizeEx(file, &size) || !GetFileTime(file, nullptr, nullptr, &lastWrite) ||
+        size.QuadPart <= 0 || size.QuadPart > 0x7FFFFFFF)
+        return false;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    return ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
+}
+
+bool WriteWholeFile(const MString& path, const std::vector<unsigned char>& bytes)
+{
+    MHandle file(CreateFileW(path.GetText(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    return file.IsValid() && WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size() && FlushFileBuffers(file);
+}
+
+bool SetLastWriteTime(const MString& path, const FILETIME& lastWrite)
+{
+    MHandle file(CreateFileW(path.GetText(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, 0, nullptr));
+    return file.IsValid() && SetFileTime(file, nullptr, nullptr, &lastWrite);
+}
+
+// The folder of a path: up to its last backslash (the whole path without one).
+MString FolderOf(const MString& path)
+{
+    const wchar_t* text = path.GetText();
+    const wchar_t* last = wcsrchr(text, L'\\');
+    if (!last)
+        return path;
+    return path.Left(static_cast<unsigned __int64>(last - text));
+}
+
+// A temporary file that is deleted unless it was kept.
+class TemporaryFile
+{
+public:
+    explicit TemporaryFile(const MString& folder)
+    {
+        wchar_t name[MAX_PATH] = {};
+        if (GetTempFileNameW(folder.GetText(), L"qrt", 0, name))
+            m_path = MString(name);
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile()
+    {
+        if (!m_kept && !m_path.IsEmpty())
+            DeleteFileW(m_path.GetText());
+    }
+    const MString& Path() const { return m_path; }
+    void Keep() { m_kept = true; }
+
+private:
+    MString m_path;
+    bool m_kept = false;
+};
+
+bool FindEncoder(const GUID& format, CLSID& encoder)
+{
+    UINT count = 0, size = 0;
+    if (Gdiplus::GetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0)
+        return false;
+    std::vector<unsigned char> buffer(size);
+    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (Gdiplus::GetImageEncoders(count, size, encoders) != Gdiplus::Ok)
+        return false;
+    for (UINT i = 0; i < count; ++i)
+        if (encoders[i].FormatID == format)
+        {
+            encoder = encoders[i].Clsid;
+            return true;
+        }
+    return false;
+}
+
+// The rotated picture in the temporary file; false on any failure.
+bool WriteRotatedCopy(const std::vector<unsigned char>& original, UINT rotateFlip, const MString& target)
+{
+    ComPtr<IStream> stream(SHCreateMemStream(original.data(), static_cast<UINT>(original.size())));
+    if (!stream)
+        return false;
+    Gdiplus::Bitmap picture(stream.Get());
+    GUID format = {};
+    CLSID encoder = {};
+    if (picture.GetLastStatus() != Gdiplus::Ok || picture.GetRawFormat(&format) != Gdiplus::Ok ||
+        !FindEncoder(format, encoder))
+        return false;
+    if (picture.RotateFlip(static_cast<Gdiplus::RotateFlipType>(rotateFlip)) != Gdiplus::Ok)
+        return false;
+    // The pixels are upright now; a picture without the tag is turned all the same.
+    picture.RemovePropertyItem(OrientationTag);
+    if (picture.Save(target.GetText(), &encoder, nullptr) != Gdiplus::Ok)
+        return false;
+    if (format != Gdiplus::ImageFormatJPEG)
+        return true;
+    std::vector<unsigned char> rewritten;
+    FILETIME unused = {};
+    if (!ReadWholeFile(target, rewritten, unused) || !CarryExifSegment(original, rewritten))
+        return false;
+    return WriteWholeFile(target, rewritten);
+}
+}
+
+FileCommandCalls FileCommandSystem = {ShellExecuteExW, SystemOpenWithDialog, LoadLibraryW, GetProcAddress,
+                                      FreeLibrary};
+
+// ---- Workers --------------------------------------------------------------
+
+DWORD RunWorkerAndWait(LPTHREAD_START_ROUTINE worker, void* parameter)
+{
+    MHandle thread(CreateThread(nullptr, 0, worker, parameter, 0, nullptr));
+    if (!thread.IsValid())
+        return static_cast<DWORD>(-1);
+    // The worker's own thread runs it; this thread waits with short polls
+    // (messages sent to it meanwhile wait as well).
+    DWORD code = STILL_ACTIVE;
+    while (GetExitCodeThread(thread, &code) && code == STILL_ACTIVE)
+        Sleep(WorkerPollMilliseconds);
+    return code;
+}
+
+DWORD WINAPI SecureDeleteThreadProc(LPVOID parameter)
+{
+    DWORD step = SecureDeleteNotOpened;
+    try
+    {
+        WorkerThreadScope counted;
+        const MString& path = *static_cast<const MString*>(parameter);
+        const DWORD attributes = GetFileAttributesW(path.GetText());
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            SetFileAttributesW(path.GetText(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+        {
+            MHandle file(CreateFileW(path.GetText(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            LARGE_INTEGER size = {};
+            if (!file.IsValid() || !GetFileSizeEx(file, &size))
+                return SecureDeleteNotOpened;
+
+            step = SecureDeleteWriteFailed;
+            if (size.QuadPart > 0)
+            {
+                // Every byte of every block is drawn anew from the system's generator.
+                MCryptBase random(PROV_RSA_FULL, EnhancedRsaFullProviderName, CryptContextFlags);
+                std::vector<BYTE> block(SecureDeleteBlock);
+                LONGLONG offset = 0;
+                while (offset < size.QuadPart)
+                {
+                    DWORD written = 0;
+                    if (!CryptGenRandom(random.GetProvider(), SecureDeleteBlock, block.data()) ||
+                        !WriteFile(file, block.data(), SecureDeleteBlock, &written, nullptr) || written == 0)
+                        return SecureDeleteWriteFailed;
+                    offset += written;
+                }
+                // The new bytes reach the disk before the name goes.
+                if (!FlushFileBuffers(file))
+                    return SecureDeleteWriteFailed;
+            }
+            FILETIME now = {};
+            GetSystemTimeAsFileTime(&now);
+            SetFileTime(file, &now, &now, &now);
+        }
+
+        step = SecureDeleteNameKept;
+        const MString folder = FolderOf(path);
+        while (true)
+        {
+            const MString renamed(sX::Format(), L"%s\\%s", folder.GetText(), NewGuidString().GetText());
+            if (MoveFileW(path.GetText(), renamed.GetText()))
+                return DeleteFileW(renamed.GetText()) ? SecureDeleteDone : SecureDeleteNameKept;
+            if (GetLastError() != ERROR_ALREADY_EXISTS)
+                return DeleteFileW(path.GetText()) ? SecureDeleteDone : SecureDeleteNameKept;
+        }
+    }
+    catch (...)
+    {
+        return step;
+    }
+}
+
+DWORD WINAPI RotateImageThreadProc(LPVOID parameter)
+{
+    try
+    {
+        WorkerThreadScope counted;
+        const auto& request = *static_cast<const RotateImageRequest*>(parameter);
+        const MString& path = request.path;
+        const DWORD attributes = GetFileAttributesW(path.GetText());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY))
+            return RotateImageReadOnly;
+
+        // The picture is read into memory and the original stays closed and
+        // untouched until a complete rotated copy stands beside it.
+        std::vector<unsigned char> original;
+        FILETIME lastWrite = {};
+        if (!ReadWholeFile(path, original, lastWrite))
+            return RotateImageFailed;
+        TemporaryFile copy(FolderOf(path));
+        if (copy.Path().IsEmpty() || !WriteRotatedCopy(original, request.rotateFlip, copy.Path()))
+            return RotateImageFailed;
+        if (!ReplaceFileW(path.GetText(), copy.Path().GetText(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                          nullptr) &&
+            !MoveFileExW(copy.Path().GetText(), path.GetText(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return RotateImageFailed;
+        copy.Keep();
+        SetLastWriteTime(path, lastWrite);
+        return RotateImageDone;
+    }
+    catch (...)
+    {
+        return RotateImageFailed;
+    }
+}
+
+bool ShellFileOperation(SHFILEOPSTRUCTW& operation)
+{
+    return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+}
+
+// ---- Notices --------------------------------------------------------------
+
+void CWindowBase::PostNotice(UINT titleId, UINT textId) const
+{
+    PostToMainWindow(WM_NOTICE, titleId, textId);
+}
+
+void CWindowBase::PostNoticeTexts(const MString& title, const MString& text) const
+{
+    if (m_mainWindow)
+        PostOwned(m_mainWindow, WM_NOTICE, NoticeTextsRecord, std::make_unique<Pair<MString, MString>>(title, text));
+}
+
+void CWindowBase::CloseViewersUnderSlideLock() const
+{
+    DWORD_PTR result = 0;
+    if (m_mainWindow)
+        SendMessageTimeoutW(m_mainWindow, WM_CLOSE_VIEWER, 0, 0, SMTO_NORMAL, CloseViewersTimeout, &result);
+}
+
+// ---- The target test ------------------------------------------------------
+
+void CWindowBase::RunOnCurrentSlide(WORD id, bool online)
+{
+    if (!IsMainWindowRegistered())
+        return;
+    TryLock slide(m_slideLock);
+    if (IsCommandTargetCurrent(slide.IsHeld(), online))
+        RunTargetTested(id);
+}
+
+bool CWindowBase::IsCommandTargetCurrent(bool slideLockHeld, bool online)
+{
+    if (!m_mainWindow || !::IsWindowVisible(m_mainWindow))
+        return false;
+    const MainWindowSnapshot& state = m_mainWindowSnapshot;
+    if (!slideLockHeld || state.crossFading)
+    {
+        PostNotice(IDS_NOTICE_FADE_TITLE, IDS_NOTICE_FADE_RUNNING);
+        return false;
+    }
+    // The caller holds the slide lock: the shown slide cannot change now.
+    const bool sameFile = !m_commandTarget.File().IsEmpty() && SameText(m_commandTarget.File(), state.shown.path);
+    bool current;
+    if (online)
+        current = sameFile || (!m_commandTarget.Link().IsEmpty() && SameText(m_commandTarget.Link(), state.shown.link));
+    else
+        current = sameFile && SameText(m_commandTarget.Identity(), state.shown.identity);
+    if (!current)
+        // The main window has no preloaded text for this one: it goes as texts.
+        PostNoticeTexts(MString(ResId(IDS_NOTICE_FADE_TITLE)), MString(ResId(IDS_NOTICE_SLIDE_REPLACED)));
+    return current;
+}
+
+// ---- Deleting -------------------------------------------------------------
+
+void CWindowBase::ActOnLockedTarget(const std::function<void(const MString& path)>& act)
+{
+    if (!IsMainWindowRegistered())
+        return;
+    TryLock slide(m_slideLock);
+    if (IsCommandTargetCurrent(slide.IsHeld(), false))
+        act(m_mainWindowSnapshot.shown.path);
+}
+
+void CWindowBase::RemoveDeletedFile(const MString& path) const
+{
+    RemoveFileFromLocalGallery(ReadSelectedLocalGallery(), path);
+    PostToMainWindow(WM_GALLERY_CHANGED, 0, 0);
+}
+
+void CWindowBase::RecycleCurrentFile()
+{
+    ActOnLockedTarget([this](const MString& path) {
+        CloseViewersUnderSlideLock();
+        MStringEx2Z<wchar_t> source(path);
+        SHFILEOPSTRUCTW operation = {};
+        operation.wFunc = FO_DELETE;
+        operation.pFrom = source.GetText();
+        operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI |
+                           FOF_WANTNUKEWARNING;
+        if (ShellFileOperation(operation))
+            RemoveDeletedFile(path);
+        else
+            PostNotice(IDS_NOTICE_GALLERY_TITLE, IDS_NOTICE_469);
+    });
+}
+
+void CWindowBase::WipeCurrentFile()
+{
+    ActOnLockedTarget([this](const MString& path) {
+        CloseViewersUnderSlideLock();
+        MString parameter(path);
+        switch (RunWorkerAndWait(SecureDeleteThreadProc, &parameter))
+        {
+        case SecureDeleteDone:
+            RemoveDeletedFile(path);
+            break;
+        case SecureDeleteWriteFailed:
+            PostNotice(IDS_NOTICE_GALLERY_TITLE, IDS_NOTICE_471);
+            break;
+        case SecureDeleteNameKept:
+            PostNotice(IDS_NOTICE_GALLERY_TITLE, IDS_NOTICE_472);
+            break;
+        default:
+            PostNotice(IDS_NOTICE_GALLERY_TITLE, IDS_NOTICE_470);
+            break;
+        }
+    });
+}
+
+// ---- Handing the file to other programs -----------------------------------
+
+void CWindowBase::ShellVerb(int verb)
+{
+    const wchar_t* name;
+    switch (verb)
+    {
+    case 2:
+        name = L"edit";
+        break;
+    case 3:
+        name = L"print";
+        break;
+    case 4:
+        name = L"explore";
+        break;
+    case 5:
+        name = L"properties";
+        break;
+    default:
+        name = L"open";
+        break;
+    }
+    const MString& path = m_commandTarget.File();
+    if (verb == 2 || verb == 3)
+    {
+        const DWORD attributes = GetFileAttributesW(path.GetText());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return;
+    }
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | SEE_MASK_UNICODE;
+    info.lpVerb = name;
+    info.lpFile = path.GetText();
+    info.nShow = SW_SHOWNORMAL;
+    if (!FileCommandSystem.shellExecute(&info))
+    {
+        const DWORD error = GetLastError();
+        PostNoticeTexts(MString(ResId(IDS_FILE_COMMAND_FAILED)),
+                        MString(sX::Format(), IDS_SHELL_VERB_FAILED, name, path.GetText(),
+                                FormatSystemError(error).GetText()));
+    }
+}
+
+void CWindowBase::OpenWith()
+{
+    ActOnLockedTarget([this](const MString& path) {
+        // OAIF_ALLOW_REGISTRATION | OAIF_REGISTER_EXT | OAIF_EXEC; the dialog
+        // is modal and the slide stays locked while it is open.
+        const OpenWithRequest request{path.GetText(), nullptr, 0x7};
+        const HRESULT result = FileCommandSystem.openWithDialog(GetDesktopWindow(), &request);
+        if (result != S_OK && result != S_FALSE && result != HRESULT_FROM_WIN32(ERROR_CANCELLED))
+            PostNoticeTexts(MString(ResId(IDS_FILE_COMMAND_FAILED)), MString(ResId(IDS_OPEN_WITH_FAILED)));
+    });
+}
+
+// ---- Rotation -------------------------------------------------------------
+
+void CWindowBase::RunFileWorker(int rotation)
+{
+    const DWORD kind = static_cast<DWORD>(m_commandTarget.Kind());
+    ActOnLockedTarget([this, kind, rotation](const MString& path) {
+        if (kind != FilePictureKind)
+        {
+            PostNotice(IDS_NOTICE_FADE_TITLE, IDS_NOTICE_442);
+            return;
+        }
+        RotateImageRequest request;
+        request.path = path;
+        request.rotateFlip = static_cast<UINT>(rotation);
+        switch (RunWorkerAndWait(RotateImageThreadProc, &request))
+        {
+        case RotateImageReadOnly:
+            PostNotice(IDS_NOTICE_TITLE_377, IDS_NOTICE_378);
+            break;
+        case RotateImageFailed:
+            PostNotice(IDS_NOTICE_TITLE_377, IDS_NOTICE_379);
+            break;
+        default:
+            // The viewers close and the main window shows the file anew.
+            PostToMainWindow(WM_CLOSE_VIEWER, 0, 0);
+            PostToMainWindow(WM_SHOW_SLIDE_FILE_AGAIN, 0, 0);
+            break;
+        }
+    });
+}

@@ -1,0 +1,396 @@
+// The tray menu of the real controller over the real main window, which
+// shows a local gallery of real pictures: the popup is tracked, read and
+// driven by keys under Xvfb, and its commands act on the files.
+#include "RunningController.h"
+
+#include "filter/MediaSource.h"
+#include "foundation/Registry.h"
+#include "galleries/LocalGalleryStore.h"
+#include "galleries/tests/GalleryTestFiles.h"
+#include "shell/FileCommands.h"
+#include "shell/core/OwnerDrawMenu.h"
+#include "shell/core/ProgramObjects.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace RunningControllerTest;
+
+namespace
+{
+const wchar_t GalleryName[] = L"Menu";
+
+// One entry of a popup as the menu holds it.
+struct MenuEntry
+{
+    UINT id = 0;
+    std::wstring label;
+    bool greyed = false;
+    HMENU submenu = nullptr;
+};
+
+std::vector<MenuEntry> ReadMenu(HMENU menu)
+{
+    std::vector<MenuEntry> entries;
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i)
+    {
+        MENUITEMINFOW info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_ID | MIIM_STATE | MIIM_DATA | MIIM_SUBMENU | MIIM_FTYPE;
+        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+        MenuEntry entry;
+        entry.id = info.wID;
+        entry.greyed = (info.fState & MFS_GRAYED) != 0;
+        entry.submenu = info.hSubMenu;
+        if (const auto* item = reinterpret_cast<const OwnerDrawMenuItem*>(info.dwItemData))
+            entry.label = item->GetLabel().GetText();
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+// The entry with that label (separators have none); null when missing.
+const MenuEntry* Find(const std::vector<MenuEntry>& entries, const std::wstring& label)
+{
+    for (const MenuEntry& entry : entries)
+        if (entry.label == label)
+            return &entry;
+    return nullptr;
+}
+
+class TrayMenu : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Clean();
+        // Two pictures, each an entry of the selected gallery.
+        for (const wchar_t* name : {L"a.png", L"b.png"})
+        {
+            files.push_back(tree.At(name));
+            ASSERT_TRUE(GalleryTest::WritePicture(files.back(), 120, 60));
+        }
+        RegistryKey gallery;
+        const MString key(sX::Format(), L"%s\\Local Galleries\\%s", ProgramSettingsKeyPath(), GalleryName);
+        ASSERT_TRUE(gallery.Create(HKEY_CURRENT_USER, key.GetText(), KEY_SET_VALUE));
+        int n = 0;
+        for (const std::wstring& file : files)
+        {
+            const MString name(sX::Format(), L"{6C0CA1D4-5E51-4C1B-9F7E-0D6F1A3B2C0%d}", ++n);
+            ASSERT_EQ(gallery.Set(name.GetText(), REG_SZ, file.c_str(),
+                                  static_cast<DWORD>((file.size() + 1) * sizeof(wchar_t))),
+                      ERROR_SUCCESS);
+        }
+        ASSERT_TRUE(WriteSelectedLocalGallery(nullptr, MString(GalleryName)));
+        WriteMediaSource(true);
+        ASSERT_TRUE(running.Start());
+        ASSERT_TRUE(WaitForShownFile());
+    }
+    void TearDown() override
+    {
+        running.Quit();
+        for (const std::wstring& file : files)
+            SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        Clean();
+    }
+    static void Clean() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Velmora"); }
+
+    // The file on screen once a picture is shown and no cross-fade runs.
+    bool WaitForShownFile(const std::wstring& other = L"")
+    {
+        const MainWindowSnapshot& state = running.Controller().MainWindowState();
+        return WaitUntil(
+            [&] {
+                return state.shown.kind == static_cast<LONG>(0x80000001u) && !state.crossFading &&
+                       ShownPath() != other && !ShownPath().empty();
+            },
+            30000);
+    }
+    std::wstring ShownPath() const
+    {
+        const MainWindowSnapshot& state = running.Controller().MainWindowState();
+        return state.shown.path.GetText();
+    }
+
+    // Opens the menu from the icon and waits for its popup: its menu.
+    HMENU OpenMenu()
+    {
+        PostMessageW(running.ControllerWindow(), WM_TRAY_CALLBACK, 0, WM_RBUTTONDOWN);
+        return WaitForPopup(1);
+    }
+    // The menu of the popup window at that depth: 1 the top menu, 2 the
+    // submenu open in it.
+    HMENU WaitForPopup(size_t depth)
+    {
+        std::vector<HWND> popups;
+        WaitUntil(
+            [&] {
+                popups.clear();
+                EnumThreadWindows(
+                    running.ControllerThread(),
+                    [](HWND window, LPARAM lParam) -> BOOL {
+                        wchar_t name[16] = {};
+                        GetClassNameW(window, name, 16);
+                        if (lstrcmpW(name, L"#32768") == 0 && IsWindowVisible(window))
+                            reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
+                        return TRUE;
+                    },
+                    reinterpret_cast<LPARAM>(&popups));
+                return popups.size() >= depth;
+            },
+            10000);
+        for (HWND popup : popups)
+        {
+            HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+            if (depth == 1 && popups.size() == 1)
+                return m_top = menu;
+            if (depth == 2 && popups.size() >= 2 && menu != m_top)
+                return menu;
+        }
+        return nullptr;
+    }
+    // Types a key into the open menu (its accelerator or a navigation key).
+    void Type(wchar_t key) const
+    {
+        const WPARAM virtualKey = key >= L'a' && key <= L'z' ? key - L'a' + L'A' : key;
+        PostMessageW(running.ControllerWindow(), WM_KEYDOWN, virtualKey, 0);
+        if (key >= L'a' && key <= L'z')
+            PostMessageW(running.ControllerWindow(), WM_CHAR, key, 0);
+    }
+    bool WaitForMenuClosed() const
+    {
+        return WaitUntil([] { return !IsWindowVisible(FindWindowW(L"#32768", nullptr)); }, 10000);
+    }
+    // Opens the menu and closes it: the slide on screen is the command target.
+    void CaptureTarget()
+    {
+        ASSERT_NE(nullptr, OpenMenu());
+        Type(VK_ESCAPE);
+        ASSERT_TRUE(WaitForMenuClosed());
+        running.Settle();
+    }
+    bool NoticeOfTexts() const
+    {
+        for (const Received& r : running.MainReceived(WM_NOTICE))
+            if (r.wParam == static_cast<WPARAM>(-1))
+                return true;
+        return false;
+    }
+    bool GalleryHolds(const std::wstring& file) const
+    {
+        std::vector<MString> entries;
+        LoadLocalGalleryFiles(MString(GalleryName), entries);
+        for (const MString& entry : entries)
+            if (_wcsicmp(entry.GetText(), file.c_str()) == 0)
+                return true;
+        return false;
+    }
+
+    LanguageModuleScope language{LanguageEnglish};
+    GalleryTest::GdiplusScope gdiplus;
+    GalleryTest::TempTree tree;
+    std::vector<std::wstring> files;
+    RunningController running;
+    HMENU m_top = nullptr;
+};
+}
+
+TEST_F(TrayMenu, TheMenuFromTheIconOffersTheShowTheFileAndTheDialogs)
+{
+    HMENU top = OpenMenu();
+    ASSERT_NE(nullptr, top);
+    const std::vector<MenuEntry> entries = ReadMenu(top);
+    // The window is visible: no title line; the site entry at the top.
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(ID_VISIT_SITE, entries.front().id);
+    EXPECT_EQ(ID_QUIT, entries.back().id);
+    EXPECT_EQ(L"E&xit", entries.back().label);
+    for (const wchar_t* label :
+         {L"&Open in the viewer", L"&Next slide", L"&Galleries...", L"&Settings...", L"&About...", L"&Help"})
+    {
+        const MenuEntry* entry = Find(entries, label);
+        ASSERT_NE(nullptr, entry) << std::string(label, label + wcslen(label));
+        EXPECT_FALSE(entry->greyed) << std::string(label, label + wcslen(label));
+    }
+    // The first slide of the run: no other shown slide to go back to.
+    const MenuEntry* back = Find(entries, L"Next &local slide");
+    ASSERT_NE(nullptr, back);
+    EXPECT_TRUE(back->greyed);
+    // The file on screen: its submenu with the rotation, the deletions and
+    // the shell's commands; the picture can be rotated.
+    const MenuEntry* file = Find(entries, L"Current &file");
+    ASSERT_NE(nullptr, file);
+    ASSERT_NE(nullptr, file->submenu);
+    const std::vector<MenuEntry> fileEntries = ReadMenu(file->submenu);
+    EXPECT_EQ(nullptr, Find(fileEntries, L"Clear &read-only"));
+    const MenuEntry* rotate = Find(fileEntries, L"Ro&tate");
+    ASSERT_NE(nullptr, rotate);
+    EXPECT_FALSE(rotate->greyed);
+    const std::vector<MenuEntry> rotations = ReadMenu(rotate->submenu);
+    std::vector<UINT> ids;
+    for (const MenuEntry& entry : rotations)
+        if (!entry.label.empty())
+            ids.push_back(entry.id);
+    EXPECT_EQ((std::vector<UINT>{143, 144, 145, 145, 144, 143, 147}), ids);
+    for (const wchar_t* label : {L"&Delete", L"&Open", L"&Send", L"Open &with...", L"Propert&ies"})
+        EXPECT_NE(nullptr, Find(fileEntries, label));
+
+    // A key chooses the next slide: the main window is asked for it.
+    Type(L'n');
+    ASSERT_TRUE(WaitForMenuClosed());
+    running.Settle();
+    bool asked = false;
+    for (const Received& r : running.MainReceived(WM_NEXT_SLIDE))
+        asked = asked || (r.wParam == 3 && r.lParam == 1);
+    EXPECT_TRUE(asked);
+    // The command target is the file that was on screen.
+    EXPECT_EQ(static_cast<LONG>(0x80000001u), running.Controller().Target().Kind());
+}
+
+TEST_F(TrayMenu, AReadOnlyPictureIsOfferedClearReadOnlyAndNoRotation)
+{
+    const std::wstring shown = ShownPath();
+    SetFileAttributesW(shown.c_str(), FILE_ATTRIBUTE_READONLY);
+    HMENU top = OpenMenu();
+    ASSERT_NE(nullptr, top);
+    const MenuEntry* file = Find(ReadMenu(top), L"Current &file");
+    ASSERT_NE(nullptr, file);
+    const std::vector<MenuEntry> fileEntries = ReadMenu(file->submenu);
+    ASSERT_FALSE(fileEntries.empty());
+    EXPECT_EQ(ID_CLEAR_READ_ONLY, fileEntries.front().id);
+    const MenuEntry* rotate = Find(fileEntries, L"Ro&tate");
+    ASSERT_NE(nullptr, rotate);
+    EXPECT_TRUE(rotate->greyed);
+
+    // Into the submenu, then clear read-only, all by keys.
+    Type(L'f');
+    ASSERT_NE(nullptr, WaitForPopup(2));
+    Type(L'r');
+    ASSERT_TRUE(WaitForMenuClosed());
+    running.Settle();
+    EXPECT_EQ(0u, GetFileAttributesW(shown.c_str()) & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(TrayMenu, ExitInTheMenuEndsTheProgram)
+{
+    ASSERT_NE(nullptr, OpenMenu());
+    Type(L'x');
+    EXPECT_TRUE(WaitUntil([&] { return running.HasEnded(); }, 30000));
+}
+
+TEST_F(TrayMenu, ACommandDoesNotTouchASlideThatReplacedTheTarget)
+{
+    const std::wstring first = ShownPath();
+    CaptureTarget();
+    // The show moves on before the command arrives.
+    PostMessageW(running.MainWindow(), WM_NEXT_SLIDE, 3, 0);
+    ASSERT_TRUE(WaitForShownFile(first));
+    const std::wstring second = ShownPath();
+    MessageLog::Instance().Clear();
+    for (WORD id : {ID_RECYCLE_FILE, ID_WIPE_FILE, ID_ROTATE_90})
+        running.Command(id);
+    running.Settle();
+    for (const std::wstring& file : {first, second})
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(file.c_str()));
+    EXPECT_TRUE(NoticeOfTexts());
+    EXPECT_TRUE(GalleryHolds(first));
+}
+
+TEST_F(TrayMenu, RecycleAndSecureDeletionRemoveTheFileAndItsGalleryEntry)
+{
+    for (WORD id : {ID_RECYCLE_FILE, ID_WIPE_FILE})
+    {
+        // The window shows the next file after each deletion.
+        const std::wstring shown = ShownPath();
+        CaptureTarget();
+        MessageLog::Instance().Clear();
+        running.Command(id);
+        running.Settle();
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(shown.c_str())) << id;
+        EXPECT_FALSE(GalleryHolds(shown)) << id;
+        EXPECT_FALSE(running.MainReceived(WM_GALLERY_CHANGED).empty()) << id;
+        if (id == ID_RECYCLE_FILE)
+        {
+            ASSERT_TRUE(WaitForShownFile(shown));
+        }
+    }
+}
+
+TEST_F(TrayMenu, RotationRendersTheFileAgain)
+{
+    const std::wstring shown = ShownPath();
+    CaptureTarget();
+    MessageLog::Instance().Clear();
+    running.Command(ID_ROTATE_90);
+    running.Settle();
+    EXPECT_FALSE(running.MainReceived(WM_SHOW_SLIDE_FILE_AGAIN).empty());
+    Gdiplus::Bitmap rotated(shown.c_str());
+    EXPECT_EQ(60u, rotated.GetWidth());
+    EXPECT_EQ(120u, rotated.GetHeight());
+    // A read-only picture is refused and left as it is (once the slide is
+    // on screen again).
+    ASSERT_TRUE(WaitForShownFile());
+    SetFileAttributesW(shown.c_str(), FILE_ATTRIBUTE_READONLY);
+    MessageLog::Instance().Clear();
+    running.Command(ID_ROTATE_90);
+    running.Settle();
+    bool refused = false;
+    for (const Received& r : running.MainReceived(WM_NOTICE))
+        refused = refused || (r.wParam == IDS_NOTICE_TITLE_377 && r.lParam == IDS_NOTICE_378);
+    EXPECT_TRUE(refused);
+}
+
+namespace
+{
+std::wstring LastVerb, LastFile;
+BOOL WINAPI FailingShellExecute(SHELLEXECUTEINFOW* info)
+{
+    LastVerb = info->lpVerb;
+    LastFile = info->lpFile;
+    SetLastError(ERROR_NO_ASSOCIATION);
+    return FALSE;
+}
+HRESULT OpenWithResult = S_OK;
+std::wstring OpenWithFile;
+HRESULT WINAPI FakeOpenWith(HWND, const OpenWithRequest* request)
+{
+    OpenWithFile = request->file;
+    return OpenWithResult;
+}
+}
+
+TEST_F(TrayMenu, ShellVerbsAndOpenWithReachTheShellAndReportItsRefusal)
+{
+    const FileCommandCalls saved = FileCommandSystem;
+    FileCommandSystem.shellExecute = FailingShellExecute;
+    FileCommandSystem.openWithDialog = FakeOpenWith;
+    const std::wstring shown = ShownPath();
+    CaptureTarget();
+
+    MessageLog::Instance().Clear();
+    running.Command(ID_FILE_PROPERTIES);
+    running.Settle();
+    EXPECT_EQ(L"properties", LastVerb);
+    EXPECT_EQ(shown, LastFile);
+    EXPECT_TRUE(NoticeOfTexts());
+
+    struct Case
+    {
+        HRESULT result;
+        bool reported;
+    } cases[] = {{HRESULT_FROM_WIN32(ERROR_CANCELLED), false}, {S_OK, false}, {E_NOTIMPL, true}};
+    for (const Case& c : cases)
+    {
+        OpenWithResult = c.result;
+        OpenWithFile.clear();
+        MessageLog::Instance().Clear();
+        running.Command(ID_OPEN_WITH);
+        running.Settle();
+        EXPECT_EQ(shown, OpenWithFile);
+        EXPECT_EQ(c.reported, NoticeOfTexts()) << std::hex << c.result;
+    }
+    FileCommandSystem = saved;
+}
