@@ -394,3 +394,54 @@ TEST_F(TrayMenu, ShellVerbsAndOpenWithReachTheShellAndReportItsRefusal)
     }
     FileCommandSystem = saved;
 }
+
+TEST_F(TrayMenu, WithTheWindowHiddenTheMenuStartsWithItsTitleAndHasNoSlideSection)
+{
+    running.Command(ID_HIDE_MAIN_WINDOW);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(running.MainWindow()); }, 10000));
+    HMENU top = OpenMenu();
+    ASSERT_NE(nullptr, top);
+    const std::vector<MenuEntry> entries = ReadMenu(top);
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(L"Quillory Window is running", entries.front().label);
+    EXPECT_EQ(nullptr, Find(entries, L"Current &file"));
+    EXPECT_EQ(nullptr, Find(entries, L"&Open in the viewer"));
+    EXPECT_EQ(nullptr, Find(entries, L"H&ide the slide show"));
+    Type(VK_ESCAPE);
+    ASSERT_TRUE(WaitForMenuClosed());
+}
+
+TEST_F(TrayMenu, WithAControllerDialogOpenTheMenuOffersOnlyHelpAndExit)
+{
+    // The settings dialog's mutex, as the dialog holds it while open.
+    MHandle settings(CreateMutexW(nullptr, TRUE, DialogMutexName(L"CSettingsDlg").GetText()));
+    HMENU top = OpenMenu();
+    ASSERT_NE(nullptr, top);
+    const std::vector<MenuEntry> entries = ReadMenu(top);
+    for (const wchar_t* label : {L"&Open in the viewer", L"&Next slide", L"&Galleries...", L"&Settings...",
+                                 L"&About...", L"Current &file"})
+    {
+        const MenuEntry* entry = Find(entries, label);
+        ASSERT_NE(nullptr, entry) << std::string(label, label + wcslen(label));
+        EXPECT_TRUE(entry->greyed) << std::string(label, label + wcslen(label));
+    }
+    EXPECT_EQ(0, GetMenuItemCount(Find(entries, L"Current &file")->submenu));
+    for (const wchar_t* label : {L"&Help", L"E&xit"})
+        EXPECT_FALSE(Find(entries, label)->greyed);
+    Type(VK_ESCAPE);
+    ASSERT_TRUE(WaitForMenuClosed());
+}
+
+TEST_F(TrayMenu, ShiftRightClickOnTheSlideOpensTheMenuWithTheSiteEntryBelow)
+{
+    PostMessageW(running.MainWindow(), WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT, MAKELPARAM(10, 10));
+    HMENU top = WaitForPopup(1);
+    ASSERT_NE(nullptr, top);
+    const std::vector<MenuEntry> entries = ReadMenu(top);
+    ASSERT_FALSE(entries.empty());
+    EXPECT_NE(ID_VISIT_SITE, entries.front().id);
+    EXPECT_NE(nullptr, Find(entries, L"&Visit the web site"));
+    EXPECT_EQ(ID_QUIT, entries.back().id);
+    Type(VK_ESCAPE);
+    ASSERT_TRUE(WaitForMenuClosed());
+}
