@@ -10,9 +10,11 @@
 #include "shell/FileCommands.h"
 #include "shell/core/OwnerDrawMenu.h"
 #include "shell/core/ProgramObjects.h"
+#include "slideshow/PerformanceData.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -86,12 +88,19 @@ protected:
         }
         ASSERT_TRUE(WriteSelectedLocalGallery(nullptr, MString(GalleryName)));
         WriteMediaSource(true);
-        ASSERT_TRUE(running.Start());
+        StartProgram();
+    }
+    // The controller and the main window, up with a picture on screen.
+    void StartProgram()
+    {
+        m_running = std::make_unique<RunningController>();
+        ASSERT_TRUE(Running().Start());
         ASSERT_TRUE(WaitForShownFile());
     }
+    RunningController& Running() const { return *m_running; }
     void TearDown() override
     {
-        running.Quit();
+        m_running.reset();
         for (const std::wstring& file : files)
             SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
         Clean();
@@ -101,7 +110,7 @@ protected:
     // The file on screen once a picture is shown and no cross-fade runs.
     bool WaitForShownFile(const std::wstring& other = L"")
     {
-        const MainWindowSnapshot& state = running.Controller().MainWindowState();
+        const MainWindowSnapshot& state = Running().Controller().MainWindowState();
         return WaitUntil(
             [&] {
                 return state.shown.kind == static_cast<LONG>(0x80000001u) && !state.crossFading &&
@@ -111,14 +120,14 @@ protected:
     }
     std::wstring ShownPath() const
     {
-        const MainWindowSnapshot& state = running.Controller().MainWindowState();
+        const MainWindowSnapshot& state = Running().Controller().MainWindowState();
         return state.shown.path.GetText();
     }
 
     // Opens the menu from the icon and waits for its popup: its menu.
     HMENU OpenMenu()
     {
-        PostMessageW(running.ControllerWindow(), WM_TRAY_CALLBACK, 0, WM_RBUTTONDOWN);
+        PostMessageW(Running().ControllerWindow(), WM_TRAY_CALLBACK, 0, WM_RBUTTONDOWN);
         return WaitForPopup(1);
     }
     // The menu of the popup window at that depth: 1 the top menu, 2 the
@@ -130,7 +139,7 @@ protected:
             [&] {
                 popups.clear();
                 EnumThreadWindows(
-                    running.ControllerThread(),
+                    Running().ControllerThread(),
                     [](HWND window, LPARAM lParam) -> BOOL {
                         wchar_t name[16] = {};
                         GetClassNameW(window, name, 16);
@@ -156,9 +165,9 @@ protected:
     void Type(wchar_t key) const
     {
         const WPARAM virtualKey = key >= L'a' && key <= L'z' ? key - L'a' + L'A' : key;
-        PostMessageW(running.ControllerWindow(), WM_KEYDOWN, virtualKey, 0);
+        PostMessageW(Running().ControllerWindow(), WM_KEYDOWN, virtualKey, 0);
         if (key >= L'a' && key <= L'z')
-            PostMessageW(running.ControllerWindow(), WM_CHAR, key, 0);
+            PostMessageW(Running().ControllerWindow(), WM_CHAR, key, 0);
     }
     bool WaitForMenuClosed() const
     {
@@ -170,11 +179,11 @@ protected:
         ASSERT_NE(nullptr, OpenMenu());
         Type(VK_ESCAPE);
         ASSERT_TRUE(WaitForMenuClosed());
-        running.Settle();
+        Running().Settle();
     }
     bool NoticeOfTexts() const
     {
-        for (const Received& r : running.MainReceived(WM_NOTICE))
+        for (const Received& r : Running().MainReceived(WM_NOTICE))
             if (r.wParam == static_cast<WPARAM>(-1))
                 return true;
         return false;
@@ -193,7 +202,7 @@ protected:
     GalleryTest::GdiplusScope gdiplus;
     GalleryTest::TempTree tree;
     std::vector<std::wstring> files;
-    RunningController running;
+    std::unique_ptr<RunningController> m_running;
     HMENU m_top = nullptr;
 };
 }
@@ -241,13 +250,13 @@ TEST_F(TrayMenu, TheMenuFromTheIconOffersTheShowTheFileAndTheDialogs)
     // A key chooses the next slide: the main window is asked for it.
     Type(L'n');
     ASSERT_TRUE(WaitForMenuClosed());
-    running.Settle();
+    Running().Settle();
     bool asked = false;
-    for (const Received& r : running.MainReceived(WM_NEXT_SLIDE))
+    for (const Received& r : Running().MainReceived(WM_NEXT_SLIDE))
         asked = asked || (r.wParam == 3 && r.lParam == 1);
     EXPECT_TRUE(asked);
     // The command target is the file that was on screen.
-    EXPECT_EQ(static_cast<LONG>(0x80000001u), running.Controller().Target().Kind());
+    EXPECT_EQ(static_cast<LONG>(0x80000001u), Running().Controller().Target().Kind());
 }
 
 TEST_F(TrayMenu, AReadOnlyPictureIsOfferedClearReadOnlyAndNoRotation)
@@ -270,15 +279,30 @@ TEST_F(TrayMenu, AReadOnlyPictureIsOfferedClearReadOnlyAndNoRotation)
     ASSERT_NE(nullptr, WaitForPopup(2));
     Type(L'r');
     ASSERT_TRUE(WaitForMenuClosed());
-    running.Settle();
+    Running().Settle();
     EXPECT_EQ(0u, GetFileAttributesW(shown.c_str()) & FILE_ATTRIBUTE_READONLY);
 }
 
-TEST_F(TrayMenu, ExitInTheMenuEndsTheProgram)
+TEST_F(TrayMenu, ExitInTheMenuEndsTheProgramInEveryWindowMode)
 {
     ASSERT_NE(nullptr, OpenMenu());
     Type(L'x');
-    EXPECT_TRUE(WaitUntil([&] { return running.HasEnded(); }, 30000));
+    EXPECT_TRUE(WaitUntil([&] { return Running().HasEnded(); }, 30000));
+
+    for (DWORD mode : {0x1000000u, 0x2000000u, 0x3000000u, 0x4000000u, 0x5000000u})
+    {
+        SCOPED_TRACE(testing::Message() << std::hex << mode);
+        // Timer on, intervals 30 and 1 minutes, the tray icon, border 2.
+        const DWORD words[9] = {1, (0xC1180000u & ~0x7000000u) | mode, 1800, 60, 2, 0, 0, 0, 300};
+        RegistryKey settings;
+        ASSERT_TRUE(settings.Create(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_SET_VALUE));
+        ASSERT_EQ(ERROR_SUCCESS, settings.Set(PerformanceDataValueName, REG_BINARY, words, sizeof(words)));
+        StartProgram();
+        ASSERT_EQ(mode, Running().Controller().MainWindowState().operationMode.load());
+        ASSERT_NE(nullptr, OpenMenu());
+        Type(L'x');
+        EXPECT_TRUE(WaitUntil([&] { return Running().HasEnded(); }, 30000));
+    }
 }
 
 TEST_F(TrayMenu, ACommandDoesNotTouchASlideThatReplacedTheTarget)
@@ -286,13 +310,13 @@ TEST_F(TrayMenu, ACommandDoesNotTouchASlideThatReplacedTheTarget)
     const std::wstring first = ShownPath();
     CaptureTarget();
     // The show moves on before the command arrives.
-    PostMessageW(running.MainWindow(), WM_NEXT_SLIDE, 3, 0);
+    PostMessageW(Running().MainWindow(), WM_NEXT_SLIDE, 3, 0);
     ASSERT_TRUE(WaitForShownFile(first));
     const std::wstring second = ShownPath();
     MessageLog::Instance().Clear();
     for (WORD id : {ID_RECYCLE_FILE, ID_WIPE_FILE, ID_ROTATE_90})
-        running.Command(id);
-    running.Settle();
+        Running().Command(id);
+    Running().Settle();
     for (const std::wstring& file : {first, second})
         EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(file.c_str()));
     EXPECT_TRUE(NoticeOfTexts());
@@ -307,11 +331,11 @@ TEST_F(TrayMenu, RecycleAndSecureDeletionRemoveTheFileAndItsGalleryEntry)
         const std::wstring shown = ShownPath();
         CaptureTarget();
         MessageLog::Instance().Clear();
-        running.Command(id);
-        running.Settle();
+        Running().Command(id);
+        Running().Settle();
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(shown.c_str())) << id;
         EXPECT_FALSE(GalleryHolds(shown)) << id;
-        EXPECT_FALSE(running.MainReceived(WM_GALLERY_CHANGED).empty()) << id;
+        EXPECT_FALSE(Running().MainReceived(WM_GALLERY_CHANGED).empty()) << id;
         if (id == ID_RECYCLE_FILE)
         {
             ASSERT_TRUE(WaitForShownFile(shown));
@@ -324,9 +348,9 @@ TEST_F(TrayMenu, RotationRendersTheFileAgain)
     const std::wstring shown = ShownPath();
     CaptureTarget();
     MessageLog::Instance().Clear();
-    running.Command(ID_ROTATE_90);
-    running.Settle();
-    EXPECT_FALSE(running.MainReceived(WM_SHOW_SLIDE_FILE_AGAIN).empty());
+    Running().Command(ID_ROTATE_90);
+    Running().Settle();
+    EXPECT_FALSE(Running().MainReceived(WM_SHOW_SLIDE_FILE_AGAIN).empty());
     Gdiplus::Bitmap rotated(shown.c_str());
     EXPECT_EQ(60u, rotated.GetWidth());
     EXPECT_EQ(120u, rotated.GetHeight());
@@ -335,10 +359,10 @@ TEST_F(TrayMenu, RotationRendersTheFileAgain)
     ASSERT_TRUE(WaitForShownFile());
     SetFileAttributesW(shown.c_str(), FILE_ATTRIBUTE_READONLY);
     MessageLog::Instance().Clear();
-    running.Command(ID_ROTATE_90);
-    running.Settle();
+    Running().Command(ID_ROTATE_90);
+    Running().Settle();
     bool refused = false;
-    for (const Received& r : running.MainReceived(WM_NOTICE))
+    for (const Received& r : Running().MainReceived(WM_NOTICE))
         refused = refused || (r.wParam == IDS_NOTICE_TITLE_377 && r.lParam == IDS_NOTICE_378);
     EXPECT_TRUE(refused);
 }
@@ -371,8 +395,8 @@ TEST_F(TrayMenu, ShellVerbsAndOpenWithReachTheShellAndReportItsRefusal)
     CaptureTarget();
 
     MessageLog::Instance().Clear();
-    running.Command(ID_FILE_PROPERTIES);
-    running.Settle();
+    Running().Command(ID_FILE_PROPERTIES);
+    Running().Settle();
     EXPECT_EQ(L"properties", LastVerb);
     EXPECT_EQ(shown, LastFile);
     EXPECT_TRUE(NoticeOfTexts());
@@ -387,8 +411,8 @@ TEST_F(TrayMenu, ShellVerbsAndOpenWithReachTheShellAndReportItsRefusal)
         OpenWithResult = c.result;
         OpenWithFile.clear();
         MessageLog::Instance().Clear();
-        running.Command(ID_OPEN_WITH);
-        running.Settle();
+        Running().Command(ID_OPEN_WITH);
+        Running().Settle();
         EXPECT_EQ(shown, OpenWithFile);
         EXPECT_EQ(c.reported, NoticeOfTexts()) << std::hex << c.result;
     }
@@ -397,8 +421,8 @@ TEST_F(TrayMenu, ShellVerbsAndOpenWithReachTheShellAndReportItsRefusal)
 
 TEST_F(TrayMenu, WithTheWindowHiddenTheMenuStartsWithItsTitleAndHasNoSlideSection)
 {
-    running.Command(ID_HIDE_MAIN_WINDOW);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(running.MainWindow()); }, 10000));
+    Running().Command(ID_HIDE_MAIN_WINDOW);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(Running().MainWindow()); }, 10000));
     HMENU top = OpenMenu();
     ASSERT_NE(nullptr, top);
     const std::vector<MenuEntry> entries = ReadMenu(top);
@@ -434,7 +458,7 @@ TEST_F(TrayMenu, WithAControllerDialogOpenTheMenuOffersOnlyHelpAndExit)
 
 TEST_F(TrayMenu, ShiftRightClickOnTheSlideOpensTheMenuWithTheSiteEntryBelow)
 {
-    PostMessageW(running.MainWindow(), WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT, MAKELPARAM(10, 10));
+    PostMessageW(Running().MainWindow(), WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT, MAKELPARAM(10, 10));
     HMENU top = WaitForPopup(1);
     ASSERT_NE(nullptr, top);
     const std::vector<MenuEntry> entries = ReadMenu(top);
