@@ -150,8 +150,7 @@ void CWindowBase::ShowTrayMenu(bool fromTray, bool atPoint, int x, int y, UINT t
         return;
 
     const OpenDialogs open = ProbeOpenDialogs();
-    TrayMenuFacts facts;
-    CaptureCommandTarget(facts);
+    const TrayMenuFacts facts = CaptureForTrayMenu();
 
     // In the modes that restore themselves, the window comes to the front.
     SendToMainWindow(WM_RESTORE_TO_FRONT, 0, 0);
@@ -200,12 +199,21 @@ void CWindowBase::ShowTrayMenu(bool fromTray, bool atPoint, int x, int y, UINT t
     PostMessage(WM_NULL);
 }
 
-void CWindowBase::CaptureCommandTarget(TrayMenuFacts& facts)
+void CWindowBase::CaptureCommandTarget()
 {
     const MainWindowSnapshot& state = m_mainWindowSnapshot;
+    CriticalSectionGuard slide(m_slideLock);
+    m_commandTarget.Capture(state.shown.kind, state.shown.path, state.shown.identity, state.shown.link);
+}
+
+TrayMenuFacts CWindowBase::CaptureForTrayMenu()
+{
+    const MainWindowSnapshot& state = m_mainWindowSnapshot;
+    TrayMenuFacts facts;
     {
+        // One hold of the slide lock for the target and the facts.
         CriticalSectionGuard slide(m_slideLock);
-        m_commandTarget.Capture(state.shown.kind, state.shown.path, state.shown.identity, state.shown.link);
+        CaptureCommandTarget();
         // The overlay advert's entry is picked here, under the same lock,
         // when the adverts come.
         facts.mainVisible = m_mainWindow && ::IsWindowVisible(m_mainWindow);
@@ -214,6 +222,7 @@ void CWindowBase::CaptureCommandTarget(TrayMenuFacts& facts)
     }
     facts.modeAllowsShowHide = (state.operationMode.load() & ~ModeBitsIgnored) == 0;
     facts.timerPaused = state.timerPaused;
+    return facts;
 }
 
 void CWindowBase::AppendSlideSection(TrayMenuBuilder& menus, const OpenDialogs& open)

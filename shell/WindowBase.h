@@ -171,6 +171,9 @@ public:
                            bool timerPaused);
     // The menu-adverts section, at the top or the bottom call by its placement.
     void AppendMenuAdverts(bool fromTray, bool topCall, TrayMenuBuilder& menus, OwnerDrawMenu& menu);
+    // Copies the slide on screen into the command target, under the main
+    // window's slide lock (the tray menu and the hot keys).
+    void CaptureCommandTarget();
     // The command target that the menu (or a hot key) captured, and what
     // the main window publishes of the slide on screen.
     const CommandTarget& Target() const { return m_commandTarget; }
@@ -283,7 +286,8 @@ private:
     void RunTargetTested(WORD id);
 
     // The tray menu's parts.
-    void CaptureCommandTarget(TrayMenuFacts& facts);
+    // The command target and what the menu shows of the main window.
+    TrayMenuFacts CaptureForTrayMenu();
     void AppendSlideSection(TrayMenuBuilder& menus, const OpenDialogs& open);
     void AppendCurrentFileMenu(TrayMenuBuilder& menus);
     // A notice in the main window's tooltip: by string ids, or as texts.
