@@ -260,7 +260,7 @@ TEST_F(ControllerMessages, CancelledSettingsLeaveTheMainWindowAsItWas)
     GetWindowRect(running.MainWindow(), &before);
 
     running.Command(ID_SETTINGS);
-    HWND settings = WaitForDialog(running.ControllerThread(), L"Settings");
+    HWND settings = WaitForDialog(running.ControllerThread(), L"Quillory Settings");
     ASSERT_NE(settings, nullptr);
     EXPECT_TRUE(MutexExists(L"CSettingsDlg"));
     EXPECT_EQ(running.Controller().Dialogs().OpenWindow(), settings);
@@ -299,11 +299,11 @@ TEST_F(ControllerMessages, CancelledSettingsLeaveTheMainWindowAsItWas)
 
     // Saved: the new size stays.
     running.Command(ID_SETTINGS);
-    settings = WaitForDialog(running.ControllerThread(), L"Settings");
+    settings = WaitForDialog(running.ControllerThread(), L"Quillory Settings");
     ASSERT_NE(settings, nullptr);
     SendMessageW(running.MainWindow(), WM_SET_SIDE, 300, 0);
     MessageLog::Instance().Clear();
-    Click(settings, IDOK);
+    Click(settings, IDC_SET_OK);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
     running.Settle();
     const auto saved = running.MainReceived(WM_DIALOG_CLOSED);
@@ -320,7 +320,7 @@ TEST_F(ControllerMessages, HidingTheWindowClosesTheOpenDialog)
     RunningController running;
     ASSERT_TRUE(running.Start());
     running.Command(ID_SETTINGS);
-    HWND settings = WaitForDialog(running.ControllerThread(), L"Settings");
+    HWND settings = WaitForDialog(running.ControllerThread(), L"Quillory Settings");
     ASSERT_NE(settings, nullptr);
     running.Settle();
     MessageLog::Instance().Clear();
@@ -352,7 +352,7 @@ TEST_F(ControllerMessages, TheGalleryAboutAndReleaseDialogsReportTheirEnd)
         {ID_GALLERIES, L"Galleries", 0x80000020, IDCANCEL, WM_DIALOG_CLOSED, 0x1000000},
         // OK changed nothing: WM_SELECTION_CHANGED and no WM_DIALOG_CLOSED.
         {ID_GALLERIES, L"Galleries", 0x80000020, IDOK, WM_SELECTION_CHANGED, SelectionUnchanged},
-        {ID_ABOUT, L"About Quillory", 0x80000030, IDOK, WM_DIALOG_CLOSED, 0x1000000},
+        {ID_ABOUT, L"About Quillory", 0x80000030, IDCANCEL, WM_DIALOG_CLOSED, 0x1000000},
         {ID_CHECK_FOR_NEW_RELEASE, L"New release", 0x80000050, IDCANCEL, WM_DIALOG_CLOSED, 0x1000000},
     };
     for (const auto& c : cases)
