@@ -396,8 +396,6 @@ void CWindowBase::RunTargetTested(WORD id)
 
 // ---- Entry points of later features ---------------------------------------
 
-// The hot keys: come with the hot keys.
-void CWindowBase::OnHotKey(WPARAM, LPARAM) {}
 
 // The advert entries and the slide adverts: come with the adverts.
 LRESULT CWindowBase::OpenMenuAdvert(WORD) { return 0; }

@@ -48,9 +48,9 @@ bool IsDialogOpen(const wchar_t* key)
 
 }
 
-OpenDialogs ProbeOpenDialogs()
+OpenDialogFacts ProbeOpenDialogs()
 {
-    OpenDialogs open;
+    OpenDialogFacts open;
     for (const wchar_t* key :
          {L"VIEWER_CShowLargePhotoDlg", L"VIEWER_CMediaPlayer2Dlg", L"VIEWER_CRichTextDlg", L"VIEWER_CBrowserDlg"})
         open.viewer = IsDialogOpen(key) || open.viewer;
@@ -149,7 +149,7 @@ void CWindowBase::ShowTrayMenu(bool fromTray, bool atPoint, int x, int y, UINT t
     if (!building.IsHeld())
         return;
 
-    const OpenDialogs open = ProbeOpenDialogs();
+    const OpenDialogFacts open = ProbeOpenDialogs();
     const TrayMenuFacts facts = CaptureForTrayMenu();
 
     // In the modes that restore themselves, the window comes to the front.
@@ -208,24 +208,23 @@ void CWindowBase::CaptureCommandTarget()
 
 TrayMenuFacts CWindowBase::CaptureForTrayMenu()
 {
-    const MainWindowSnapshot& state = m_mainWindowSnapshot;
     TrayMenuFacts facts;
     {
         // One hold of the slide lock for the target and the facts.
         CriticalSectionGuard slide(m_slideLock);
-        CaptureCommandTarget();
+        const SlideSnapshot snapshot = TakeSlideSnapshot();
         // The overlay advert's entry is picked here, under the same lock,
         // when the adverts come.
         facts.mainVisible = m_mainWindow && ::IsWindowVisible(m_mainWindow);
-        facts.gallerySelection = state.gallerySelection;
-        facts.otherSlides = state.otherSlides;
+        facts.gallerySelection = snapshot.hasGallerySelection;
+        facts.otherSlides = snapshot.hasOtherSlides;
+        facts.timerPaused = snapshot.paused;
     }
-    facts.modeAllowsShowHide = (state.operationMode.load() & ~ModeBitsIgnored) == 0;
-    facts.timerPaused = state.timerPaused;
+    facts.modeAllowsShowHide = (m_mainWindowSnapshot.operationMode.load() & ~ModeBitsIgnored) == 0;
     return facts;
 }
 
-void CWindowBase::AppendSlideSection(TrayMenuBuilder& menus, const OpenDialogs& open)
+void CWindowBase::AppendSlideSection(TrayMenuBuilder& menus, const OpenDialogFacts& open)
 {
     OwnerDrawMenu& top = menus.top;
     const LONG kind = m_commandTarget.Kind();

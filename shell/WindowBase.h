@@ -51,14 +51,14 @@ class TrayMenuBuilder;
 class OwnerDrawMenu;
 
 // Which of the program's dialogs and viewers are open, by their mutexes.
-struct OpenDialogs
+struct OpenDialogFacts
 {
     bool any = false;
     bool viewer = false;
     bool slideProperties = false;
     bool controllerDialog = false;
 };
-OpenDialogs ProbeOpenDialogs();
+OpenDialogFacts ProbeOpenDialogs();
 
 // What the tray menu reads of the main window when it opens.
 struct TrayMenuFacts
@@ -179,9 +179,11 @@ public:
     const CommandTarget& Target() const { return m_commandTarget; }
     const MainWindowSnapshot& MainWindowState() const { return m_mainWindowSnapshot; }
 
-    // ---- Entry points of later features: no effect yet ----
-    // The hot keys.
+    // A pressed hot key (WM_HOTKEY): the command of the tray menu that it
+    // stands for, when the moment allows.
     void OnHotKey(WPARAM wParam, LPARAM lParam);
+    // The hot-key tables (the settings dialog edits them).
+    HotKeys& HotKeyTables() { return m_hotKeys; }
 
     // ---- The commands on the current file (FileCommands.cpp) ----
     // The test that the captured command target is still the slide on
@@ -288,7 +290,7 @@ private:
     // The tray menu's parts.
     // The command target and what the menu shows of the main window.
     TrayMenuFacts CaptureForTrayMenu();
-    void AppendSlideSection(TrayMenuBuilder& menus, const OpenDialogs& open);
+    void AppendSlideSection(TrayMenuBuilder& menus, const OpenDialogFacts& open);
     void AppendCurrentFileMenu(TrayMenuBuilder& menus);
     // A notice in the main window's tooltip: by string ids, or as texts.
     void PostNotice(UINT titleId, UINT textId) const;
@@ -302,6 +304,18 @@ private:
     // Asks the main window to close its viewer and slide-properties window
     // before a file command changes the file, with a time limit.
     void CloseViewersUnderSlideLock() const;
+    // The stored hot keys, registered when the controller window exists.
+    void RegisterStoredHotKeys();
+    // What the hot keys and the tray menu read of the main window's current
+    // slide under its slide lock; taking it also captures the slide as the
+    // command target.
+    struct SlideSnapshot
+    {
+        bool hasGallerySelection = true;
+        bool hasOtherSlides = true;
+        bool paused = false;
+    };
+    SlideSnapshot TakeSlideSnapshot();
 
     // Sends the close request to the open controller dialog, if any.
     void CloseOpenDialog();

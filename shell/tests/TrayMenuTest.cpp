@@ -108,15 +108,20 @@ protected:
     static void Clean() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Velmora"); }
 
     // The file on screen once a picture is shown and no cross-fade runs.
+    // The main window publishes the slide before its cross-fade starts: the
+    // step has ended once the window has taken a marker posted after it.
     bool WaitForShownFile(const std::wstring& other = L"")
     {
         const MainWindowSnapshot& state = Running().Controller().MainWindowState();
-        return WaitUntil(
-            [&] {
-                return state.shown.kind == static_cast<LONG>(0x80000001u) && !state.crossFading &&
-                       ShownPath() != other && !ShownPath().empty();
-            },
-            30000);
+        if (!WaitUntil(
+                [&] {
+                    return state.shown.kind == static_cast<LONG>(0x80000001u) && ShownPath() != other &&
+                           !ShownPath().empty();
+                },
+                30000))
+            return false;
+        Running().Settle();
+        return WaitUntil([&] { return !state.crossFading; }, 30000);
     }
     std::wstring ShownPath() const
     {
