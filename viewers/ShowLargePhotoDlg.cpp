@@ -1,6 +1,5 @@
 #include "viewers/ShowLargePhotoDlg.h"
 
-#include "resources/window/ProgramResourceIds.h"
 #include "shell/core/CrashReport.h"
 #include "shell/core/Help.h"
 #include "shell/core/HelpContexts.h"
@@ -8,6 +7,7 @@
 #include "shell/core/ProgramObjects.h"
 #include "shell/core/ThreadCounter.h"
 #include "viewers/LargePhotoCard.h"
+#include "viewers/ViewerWindow.h"
 
 #include <windowsx.h>
 
@@ -111,8 +111,7 @@ CShowLargePhotoDlg::CShowLargePhotoDlg(POINT anchor, bool captionWanted, MString
                                        void* /*advertSource*/, void* /*advertContext*/, HWND /*controller*/)
     : CShowLargePhotoDlg_Parent(anchor, captionWanted, title, description, picture, fixedView),
       m_caption(ResId(IDS_PRODUCT_CAPTION)),
-      m_icon(static_cast<HICON>(
-          LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE))),
+      m_icon(LoadProgramIcon()),
       m_windowTitle(WindowTitle(title, m_caption)),
       m_closeMessage(RegisterWindowMessageW(CloseDialogsMessageName)),
       m_ownerSlot(ownerSlot),
@@ -208,7 +207,7 @@ LRESULT CShowLargePhotoDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 void CShowLargePhotoDlg::SetAlpha(WORD alpha)
 {
     m_alpha = alpha;
-    SetLayeredWindowAttributes(m_hWnd, 0, static_cast<BYTE>(std::min<WORD>(alpha, 255)), LWA_ALPHA);
+    SetLayeredAlpha(m_hWnd, alpha);
 }
 
 LRESULT CShowLargePhotoDlg::OnFadeInTimer(UINT_PTR, BOOL&)
@@ -253,18 +252,6 @@ void CShowLargePhotoDlg::StartCloseFade()
         CloseAtOnce(1);
 }
 
-void CShowLargePhotoDlg::BlockingFade()
-{
-    int alpha = 255;
-    while (alpha > 0)
-    {
-        SetAlpha(static_cast<WORD>(alpha));
-        Sleep(25);
-        alpha -= 60;
-    }
-    SetAlpha(0);
-}
-
 void CShowLargePhotoDlg::WaitForHandOver()
 {
     if (m_handOver.IsValid())
@@ -296,7 +283,8 @@ LRESULT CShowLargePhotoDlg::OnCloseRequest(UINT, WPARAM wParam, LPARAM lParam, B
         StartCloseFade();
     else
     {
-        BlockingFade();
+        BlockingFadeOut(m_hWnd);
+        m_alpha = 0;
         CloseAtOnce(lParam);
     }
     return 0;
@@ -424,8 +412,7 @@ LRESULT CShowLargePhotoDlg::OnHelp(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 LRESULT CShowLargePhotoDlg::OnActivate(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    if (LOWORD(wParam) == WA_INACTIVE && !m_closing && m_owner && reinterpret_cast<HWND>(lParam) == m_owner)
-        ::PostMessageW(m_owner, WM_BRING_TO_FRONT, 0, reinterpret_cast<LPARAM>(m_hWnd));
+    ReportDeactivation(m_hWnd, m_owner, wParam, lParam, m_closing);
     return 0;
 }
 

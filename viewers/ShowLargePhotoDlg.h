@@ -113,7 +113,6 @@ private:
     void MoveByArrow(UINT key);
 
     void StartCloseFade();
-    void BlockingFade();
     void CloseAtOnce(INT_PTR result);
     void SetAlpha(WORD alpha);
     void WaitForHandOver();
