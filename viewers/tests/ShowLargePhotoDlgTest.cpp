@@ -28,10 +28,11 @@ protected:
 
     // The viewer as the main window opens it for a picture slide, without a
     // caption.
-    std::unique_ptr<CShowLargePhotoDlg> MakeViewer(bool fixedView = false)
+    std::unique_ptr<CShowLargePhotoDlg> MakeViewer(bool fixedView = false, Gdiplus::Bitmap* shown = nullptr)
     {
         POINT anchor{100, 100};
-        return std::make_unique<CShowLargePhotoDlg>(anchor, false, MString(L"Harbour"), MString(L""), &picture,
+        return std::make_unique<CShowLargePhotoDlg>(anchor, false, MString(L"Harbour"), MString(L""),
+                                                    shown ? shown : &picture,
                                                     ViewerSlot{&viewerLock, &viewerWindow}, nullptr, fixedView,
                                                     true, nullptr, nullptr, nullptr);
     }
@@ -213,6 +214,47 @@ TEST_F(PhotoViewerTest, FixedViewIgnoresZoomButArrowsMoveTheWindow)
     EXPECT_TRUE(moved);
     EXPECT_EQ(width.load(), 300);
     EXPECT_EQ(viewer->Scaler().DrawCount(), 1u);
+}
+
+TEST_F(PhotoViewerTest, HomeShowsActualSizeWithItsTopLeftOnAMonitorAndEndTheFit)
+{
+    // Larger than the test display in both directions.
+    Gdiplus::Bitmap large(5000, 4000, PixelFormat32bppARGB);
+    auto viewer = MakeViewer(false, &large);
+    std::atomic<bool> actualSize{false}, topLeftOnMonitor{false}, fitAgain{false};
+    SIZE opened = {};
+    UiTest::Script script([&](DWORD ui) {
+        HWND window = UiTest::WaitForDialog(ui);
+        if (!window)
+            return;
+        opened = WindowSize(window);
+        SendMessageW(window, WM_VIEWER_KEY, VK_HOME, 0);
+        actualSize = UiTest::WaitUntil([&] {
+            const SIZE size = WindowSize(window);
+            return size.cx == 5000 && size.cy == 4000;
+        });
+        RECT rect;
+        GetWindowRect(window, &rect);
+        topLeftOnMonitor = MonitorFromPoint(POINT{rect.left, rect.top}, MONITOR_DEFAULTTONULL) != nullptr;
+        SendMessageW(window, WM_VIEWER_KEY, VK_END, 0);
+        fitAgain = UiTest::WaitUntil([&] {
+            const SIZE size = WindowSize(window);
+            return size.cx == opened.cx && size.cy == opened.cy;
+        });
+        SendMessageW(window, WM_CLOSE_REQUEST, 0, 0);
+    });
+    viewer->DoModal(nullptr);
+    // The fit size of the work area: the picture's aspect kept, inside it.
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const Rational fit = FitZoom(work, 5000, 4000);
+    const SIZE expected = ScaledSize(fit, 5000, 4000);
+    EXPECT_EQ(opened.cx, expected.cx);
+    EXPECT_EQ(opened.cy, expected.cy);
+    EXPECT_TRUE(actualSize);
+    EXPECT_TRUE(topLeftOnMonitor);
+    EXPECT_TRUE(fitAgain);
+    EXPECT_EQ(viewer->Scaler().DrawCount(), 3u);
 }
 
 TEST(LargePhotoCard, NarrowPictureGetsACard600PixelsWideWithThePictureCentred)
