@@ -181,3 +181,31 @@ TEST_F(RichTextViewerTest, ShowsRtfReadOnlyAndOpensALinkClickedOnIt)
     EXPECT_EQ(viewerWindow, nullptr);
 }
 }
+
+namespace
+{
+TEST_F(RichTextViewerTest, AMissingFileIsReportedAndTheViewerEnds)
+{
+    std::wstring message;
+    const std::wstring path = L"C:\\no such folder\\notes.rtf";
+    const INT_PTR result = Run(path, [&](HWND box, HWND) {
+        // The first window shown is the message box: the viewer ends before
+        // it is shown.
+        EnumChildWindows(
+            box,
+            [](HWND child, LPARAM found) -> BOOL {
+                wchar_t text[512] = {};
+                GetWindowTextW(child, text, 512);
+                if (wcsstr(text, L"notes.rtf"))
+                    *reinterpret_cast<std::wstring*>(found) = text;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&message));
+        SendMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(result, 1);
+    // String 302: the path and the system's text for the error.
+    EXPECT_EQ(message.rfind(L"The file " + path + L" cannot be read.", 0), 0u) << message;
+    EXPECT_EQ(viewerWindow, nullptr);
+}
+}
