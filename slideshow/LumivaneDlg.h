@@ -23,6 +23,7 @@
 #include "slideshow/SlideStep.h"
 #include "slideshow/SlideTimer.h"
 #include "slideshow/TooltipNotices.h"
+#include "slideshow/ViewerChoice.h"
 #include "slideshow/WindowModes.h"
 #include "standins/atl/AtlWindow.h"
 
@@ -215,10 +216,13 @@ private:
     // Announces the current slide to the controller and presents it (the
     // slide restored at start).
     LRESULT OnAnnounceSlide(UINT, WPARAM, LPARAM, BOOL&);
+    // Opens the current slide in the viewer of its kind at the point in
+    // lParam and returns when it closes (LumivaneDlgViewers.cpp).
+    LRESULT OnOpenViewer(UINT, WPARAM, LPARAM, BOOL&);
+    void OpenViewer(SlideViewer viewer, POINT anchor);
 
     // ---- Entry points of the show's later features: handled, no effect yet ----
-    // Viewers and the slide-properties window.
-    LRESULT OnOpenViewer(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+    // The slide-properties window.
     LRESULT OnShowSlideProperties(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnCloseSlideProperties(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     // The current file prepared again from the disk and shown anew (after

@@ -232,9 +232,18 @@
 
 // ---- Document viewers ---------------------------------------------------
 
+#define IDD_RICH_TEXT 112
+#define IDC_RICH_TEXT 270
+#define IDD_LARGE_PHOTO 113
+
 // Reading a document file.
 #define IDS_DOCUMENT_TOO_LARGE 301
 #define IDS_DOCUMENT_UNREADABLE 302
+#define IDS_DOCUMENT_FAILED 303
+// A viewer's library cannot be loaded (formatted with the library name).
+#define IDS_VIEWER_LIBRARY_MISSING 304
+// The photo viewer cannot scale the picture.
+#define IDS_PHOTO_SCALING_FAILED 294
 
 // ---- Gallery selection --------------------------------------------------
 

@@ -1,6 +1,7 @@
 // The main window on screen under Xvfb: a status card presented with a
 // cross-fade that its own timer steps to the end, the same card not shown
-// twice, and the window fade of the hover and show rules.
+// twice, the window fade of the hover and show rules, and the viewer that
+// opens the current slide.
 #include "slideshow/LumivaneDlg.h"
 
 #include "ProgramResourceIds.h"
@@ -15,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace
@@ -207,6 +210,33 @@ TEST_F(MainWindowPresentation, DragMovesTheDisplayAreaAndShiftRightClickAsksForT
     EXPECT_FALSE(recorder.Received(WM_CONTEXT_MENU_REQUEST, MAKEWPARAM(150, after.bottom + 1)));
     ReleaseMutex(about);
     CloseHandle(about);
+    window.DestroyWindow();
+}
+
+TEST_F(MainWindowPresentation, AStatusCardOpensInThePhotoViewerOwnedByTheMainWindow)
+{
+    CLumivaneDlg window(&link);
+    ASSERT_NE(window.Create(nullptr), nullptr);
+    DropFirstStep(window);
+    window.ShowStatusCard(MString(L"No gallery is selected."), IDP_STATUS_ART);
+    ASSERT_TRUE(window.ShowSlide(1));
+    window.FinishTransition();
+    ASSERT_EQ(window.CurrentSlideKind(), SlideStatusCard);
+
+    std::atomic<bool> ownedByMain{false};
+    std::wstring title;
+    UiTest::Script script([&](DWORD ui) {
+        HWND viewer = UiTest::WaitForDialog(ui, window);
+        if (!viewer)
+            return;
+        ownedByMain = true;
+        title = UiTest::WindowText(viewer);
+        SendMessageW(viewer, WM_CLOSE_REQUEST, 0, 0);
+    });
+    window.SendMessage(WM_OPEN_VIEWER, 0, MAKELPARAM(300, 250));
+    EXPECT_TRUE(ownedByMain);
+    // A status card has no title: the window text is the caption alone.
+    EXPECT_EQ(title, std::wstring(MString(ResId(IDS_PRODUCT_CAPTION)).GetText()));
     window.DestroyWindow();
 }
 }

@@ -1,0 +1,62 @@
+#include "viewers/ImageScaler.h"
+
+#include <algorithm>
+
+ImageScaler::ImageScaler(BitmapMaker maker) : m_maker(std::move(maker))
+{
+    if (!m_maker)
+        m_maker = [](INT width, INT height, Gdiplus::PixelFormat format) {
+            return std::make_unique<Gdiplus::Bitmap>(width, height, format);
+        };
+}
+
+bool ImageScaler::IsKnownToFail(SIZE target) const
+{
+    if (m_failedWidth == 0xFFFFFFFF || m_failedHeight == 0xFFFFFFFF)
+        return false;
+    return m_failedWidth <= static_cast<DWORD>(target.cx) && m_failedHeight <= static_cast<DWORD>(target.cy);
+}
+
+void ImageScaler::RecordFailure(SIZE target)
+{
+    // Only ever stricter: a size refused because a smaller one failed before
+    // must not replace that smaller one, or sizes between the two would be
+    // tried again.
+    m_failedWidth = std::min(m_failedWidth, static_cast<DWORD>(target.cx));
+    m_failedHeight = std::min(m_failedHeight, static_cast<DWORD>(target.cy));
+}
+
+std::unique_ptr<Gdiplus::Bitmap> ImageScaler::Scale(Gdiplus::Bitmap& source, SIZE target, Failure& failure)
+{
+    try
+    {
+        // The bitmap comes first and the recorded failure is checked after,
+        // as the scaling has always done; the check refuses before drawing.
+        std::unique_ptr<Gdiplus::Bitmap> scaled = m_maker(target.cx, target.cy, source.GetPixelFormat());
+        if (!scaled || scaled->GetLastStatus() != Gdiplus::Ok)
+            throw NoBitmap;
+        std::unique_ptr<Gdiplus::Graphics> graphics(Gdiplus::Graphics::FromImage(scaled.get()));
+        if (!graphics || graphics->GetLastStatus() != Gdiplus::Ok)
+            throw NoGraphics;
+        if (graphics->SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic) != Gdiplus::Ok)
+            throw NoInterpolation;
+        if (IsKnownToFail(target))
+            throw KnownToFail;
+        ++m_draws;
+        const Gdiplus::Rect destination(0, 0, target.cx, target.cy);
+        if (graphics->DrawImage(&source, destination, 0, 0, static_cast<INT>(source.GetWidth()),
+                                static_cast<INT>(source.GetHeight()), Gdiplus::UnitPixel) != Gdiplus::Ok)
+            throw DrawFailed;
+        return scaled;
+    }
+    catch (Failure code)
+    {
+        failure = code;
+    }
+    catch (const std::bad_alloc&)
+    {
+        failure = NoBitmap;
+    }
+    RecordFailure(target);
+    return nullptr;
+}
