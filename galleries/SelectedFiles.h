@@ -191,6 +191,7 @@ private:
     void ApplyThumbnailSize();
     void LayoutLocalControls();
     void SortList();
+    void SortByColumn(int column);
     void UpdateSortMarks();
     std::vector<int> SelectedItems() const;
     void RemoveSelectedFiles();

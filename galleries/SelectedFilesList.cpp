@@ -20,6 +20,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <map>
 
 namespace
 {
@@ -56,9 +57,11 @@ MString ItemText(HWND list, int item, int column)
     }
 }
 
+// The sort column's text of every item, by the item's parameter: the
+// comparison reads no item while the list moves them.
 struct SortContext
 {
-    HWND list;
+    std::map<LPARAM, MString> texts;
     int column;
     bool ascending;
 };
@@ -66,8 +69,7 @@ struct SortContext
 int CALLBACK CompareItems(LPARAM first, LPARAM second, LPARAM context)
 {
     const auto* sort = reinterpret_cast<const SortContext*>(context);
-    const int result = CompareColumnTexts(sort->column, ItemText(sort->list, static_cast<int>(first), sort->column),
-                                          ItemText(sort->list, static_cast<int>(second), sort->column));
+    const int result = CompareColumnTexts(sort->column, sort->texts.at(first), sort->texts.at(second));
     return sort->ascending ? result : -result;
 }
 }
@@ -562,8 +564,16 @@ LRESULT CSelectedFiles::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
 
 void CSelectedFiles::SortList()
 {
-    SortContext context = {m_list, m_view.sortColumn, m_view.ascending[m_view.sortColumn]};
-    ListView_SortItemsEx(m_list, &CompareItems, reinterpret_cast<LPARAM>(&context));
+    SortContext context = {{}, m_view.sortColumn, m_view.ascending[m_view.sortColumn]};
+    for (int i = 0, count = ListView_GetItemCount(m_list); i < count; ++i)
+    {
+        LVITEMW item = {};
+        item.mask = LVIF_PARAM;
+        item.iItem = i;
+        ListView_GetItem(m_list, &item);
+        context.texts[item.lParam] = ItemText(m_list, i, m_view.sortColumn);
+    }
+    ListView_SortItems(m_list, &CompareItems, reinterpret_cast<LPARAM>(&context));
 }
 
 void CSelectedFiles::UpdateSortMarks()
@@ -594,17 +604,22 @@ LRESULT CSelectedFiles::OnHeaderNotify(int, NMHDR* header, BOOL& handled)
     }
     const auto* item = reinterpret_cast<const NMHEADERW*>(header);
     if (header->code == HDN_ITEMCLICKW)
-    {
-        m_view.sortColumn = item->iItem;
-        m_view.ascending[item->iItem] = !m_view.ascending[item->iItem];
-        SemaphoreGuard guard(m_listGuard, SemaphoreGuard::Take::Wait);
-        SortList();
-        UpdateSortMarks();
-    }
+        SortByColumn(item->iItem);
     else if (item->pitem && (item->pitem->mask & HDI_WIDTH) && item->pitem->cxy < 3)
         PostMessage(WM_SET_COLUMN_WIDTH, item->iItem, 3);
     handled = FALSE;
     return 0;
+}
+
+void CSelectedFiles::SortByColumn(int column)
+{
+    if (column < 0 || column >= FileListColumns)
+        return;
+    m_view.sortColumn = column;
+    m_view.ascending[column] = !m_view.ascending[column];
+    SemaphoreGuard guard(m_listGuard, SemaphoreGuard::Take::Wait);
+    SortList();
+    UpdateSortMarks();
 }
 
 // ---- The list's notifications, keys and commands ----------------------------
@@ -619,6 +634,10 @@ LRESULT CSelectedFiles::OnListNotify(int, NMHDR* header, BOOL& handled)
             UpdateCountLabel(IDS_COUNT_SELECTED, 0, ListView_GetItemCount(m_list), false);
             UpdateSelectionControls();
         }
+        return 0;
+    case LVN_COLUMNCLICK:
+        // The list view turns its header's click into this notification.
+        SortByColumn(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
         return 0;
     case LVN_KEYDOWN:
         OnListKeyDown(*reinterpret_cast<NMLVKEYDOWN*>(header));
