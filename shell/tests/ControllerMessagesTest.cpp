@@ -234,10 +234,6 @@ TEST_F(ControllerMessages, CommandsReachTheMainWindow)
     for (const auto& c : cases)
     {
         MessageLog::Instance().Clear();
-        if (c.localSource)
-            WriteMediaSource(true);
-        else
-            DeleteProductValue(MediaSourceValueName);
         running.Command(c.command);
         running.Settle();
         EXPECT_TRUE(Received(running.MainReceived(c.message), c.wParam, c.lParam)) << c.command;
@@ -378,6 +374,10 @@ TEST_F(ControllerMessages, TheGalleryAboutAndReleaseDialogsReportTheirEnd)
     for (const auto& c : cases)
     {
         MessageLog::Instance().Clear();
+        if (c.localSource)
+            WriteMediaSource(true);
+        else
+            DeleteProductValue(MediaSourceValueName);
         running.Command(c.command);
         HWND dialog = WaitForDialog(running.ControllerThread(), c.caption);
         ASSERT_NE(dialog, nullptr) << c.caption;
