@@ -10,7 +10,8 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 bench_build gallery_scan_bench
 
-out="$(wine "$dir/galleries/gallery_scan_bench.exe" "${1:-2000}" | tr -d '\r')"
+module="$(winepath -w "$dir/resources/languages/Resources EN US.dll")"
+out="$(wine "$dir/galleries/gallery_scan_bench.exe" "${1:-2000}" "$module" | tr -d '\r')"
 scan="$(printf '%s\n' "$out" | awk '/^scan_ms/ {print $2}')"
 decode="$(printf '%s\n' "$out" | awk '/^decode_ms/ {print $2}')"
 [ -n "$scan" ] && [ -n "$decode" ] || { printf '%s\n' "$out"; echo "the benchmark program failed" >&2; exit 1; }

@@ -1,10 +1,11 @@
 // The gallery scan over the files of one folder of small pictures against a
 // bare GDI+ decode of each of them (bench/gallery-scan.sh runs it).
-//   gallery_scan_bench.exe [files]
+//   gallery_scan_bench.exe [files] [language module]
 // Prints "scan_ms <s>" (from the start of the scan until its end message,
 // every record received) and "decode_ms <d>" (one GdipCreateBitmapFromFile
 // of each picture) for the script.
 #include "foundation/GdiplusSession.h"
+#include "foundation/SystemUtilities.h"
 #include "galleries/GalleryScan.h"
 #include "galleries/MediaProbe.h"
 #include "shell/core/ThreadCounter.h"
@@ -15,6 +16,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -74,6 +76,13 @@ int main(int argc, char** argv)
 {
     const int files = argc > 1 ? std::atoi(argv[1]) : 2000;
     GdiplusSession gdiplus;
+    // The records carry texts of the language module.
+    if (argc > 2)
+    {
+        std::vector<wchar_t> path(std::strlen(argv[2]) + 1);
+        MultiByteToWideChar(CP_ACP, 0, argv[2], -1, path.data(), static_cast<int>(path.size()));
+        LanguageModule = LoadLibraryW(path.data());
+    }
     ThreadCounterHolder.Create();
 
     wchar_t base[MAX_PATH];

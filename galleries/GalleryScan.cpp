@@ -99,11 +99,21 @@ private:
             FindClose(find);
             record->size = (static_cast<unsigned __int64>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
         }
-        SHFILEINFOW info = {};
-        if (!SHGetFileInfoW(path.GetText(), attributes, &info, sizeof(info), SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES))
-            return Fail(first, index, IDS_SCAN_NO_TYPE, folder ? FileItemRecord::Folder : FileItemRecord::File,
-                        IDS_STATUS_NO_TYPE, std::move(record));
-        record->typeName = MString(info.szTypeName);
+        // The type name depends on the name alone: the second pass takes the
+        // first pass's answer instead of asking the shell again.
+        const auto known = m_typeNames.find(index);
+        if (known != m_typeNames.end())
+            record->typeName = known->second;
+        else
+        {
+            SHFILEINFOW info = {};
+            if (!SHGetFileInfoW(path.GetText(), attributes, &info, sizeof(info),
+                                SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES))
+                return Fail(first, index, IDS_SCAN_NO_TYPE, folder ? FileItemRecord::Folder : FileItemRecord::File,
+                            IDS_STATUS_NO_TYPE, std::move(record));
+            record->typeName = MString(info.szTypeName);
+            m_typeNames.emplace(index, record->typeName);
+        }
         record->status = Text(IDS_STATUS_OK);
 
         if (first)
@@ -253,6 +263,7 @@ private:
     std::unique_ptr<MediaProbe> m_media;
     std::map<size_t, LRESULT> m_answers;
     std::map<size_t, MString> m_firstFailures, m_secondFailures;
+    std::map<size_t, MString> m_typeNames;
 };
 
 DWORD WINAPI ScanFilesThreadProc(void* parameter)
