@@ -6,6 +6,8 @@
 #include "foundation/JpegExif.h"
 #include "foundation/Registry.h"
 #include "foundation/SystemUtilities.h"
+#include "galleries/FileDrop.h"
+#include "galleries/FileListState.h"
 #include "server/GetSlideReply.h"
 #include "server/ReceivedSlide.h"
 #include "server/SlideCacheFile.h"
@@ -435,6 +437,34 @@ void RunJpegExif(const unsigned char* data, size_t size)
             SetExifOrientationUpright(segment);
     });
 }
+
+// The file-list block of a drop or of the clipboard.
+void RunFileList(const unsigned char* data, size_t size)
+{
+    std::vector<MString> paths, tooLong;
+    ReadFileList(data, size, paths, tooLong);
+}
+
+std::vector<std::string> FileListSeeds()
+{
+    const std::vector<unsigned char> block =
+        BuildFileList({MString(L"C:\\Pictures\\sea.jpg"), MString(L"D:\\folder")});
+    return {std::string(block.begin(), block.end()), std::string(20, '\0')};
+}
+
+// The stored look of the gallery dialog's list and its thumbnail size.
+void RunFileListView(const unsigned char* data, size_t size)
+{
+    FileListState state;
+    DecodeFileListView(data, size, state);
+    DecodeThumbnailSize(REG_DWORD, data, static_cast<DWORD>(size));
+}
+
+std::vector<std::string> FileListViewSeeds()
+{
+    const std::vector<unsigned char> view = EncodeFileListView(FileListState());
+    return {std::string(view.begin(), view.end()), std::string("\x40\0\0\0", 4)};
+}
 } // namespace
 
 const std::vector<FuzzTarget>& FuzzTargets()
@@ -452,6 +482,8 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"exif", Nothing, RunExif, ExifSeeds},
         {"jpeg-exif", Nothing, RunJpegExif, ExifSeeds},
         {"hot-keys", Nothing, RunHotKeys, HotKeysSeeds},
+        {"file-list", Nothing, RunFileList, FileListSeeds},
+        {"file-list-view", Nothing, RunFileListView, FileListViewSeeds},
     };
     return targets;
 }

@@ -189,6 +189,13 @@ bool WriteSelectedLocalGallery(HWND owner, const MString& name)
     return true;
 }
 
+void ClearSelectedLocalGallery()
+{
+    RegistryKey key;
+    if (key.Open(HKEY_CURRENT_USER, GalleriesKeyPath().GetText(), KEY_SET_VALUE))
+        key.Delete(SelectedLocalGalleryValueName);
+}
+
 void LoadLocalGalleryFiles(const MString& name, std::vector<MString>& paths)
 {
     const std::vector<ProtectedFolder> protectedFolders = ProtectedFolderList();

@@ -24,6 +24,9 @@ MString ReadSelectedLocalGallery();
 // failure is reported to the user (owner's message box) and answers false.
 bool WriteSelectedLocalGallery(HWND owner, const MString& name);
 
+// Deletes "Selected Local Gallery" (its gallery was deleted).
+void ClearSelectedLocalGallery();
+
 // The entries of the named gallery: normalised paths, no two equal ignoring
 // case, none below another entry, none a protected folder, sorted ascending
 // ignoring case. Bad values met on the way are deleted. When the gallery's

@@ -1,12 +1,65 @@
-// The gallery dialog (template 111) as the controller opens it. Until the
-// galleries come, it is the least dialog of its template: it changes
-// nothing, so OK ends with SelectionUnchanged; Cancel, the controller's close
-// request and the close broadcast end with NothingChosen.
+// The gallery dialog (template 111): the user chooses where the slides come
+// from, and builds the local galleries: a list of files and folders with
+// thumbnails made by the scan thread (galleries/GalleryScan.h), the gallery
+// commands, adding by the file dialogs, drag and drop and the clipboard, the
+// list's commands, sorting and the thumbnail size. The online half (the
+// online gallery combo, the filter and its search lines) comes with the
+// online gallery choice: see the section "Online half" below.
 #pragma once
 
+#include "filter/MediaSource.h"
+#include "foundation/GdiOwners.h"
+#include "foundation/Handle.h"
 #include "foundation/StringEx.h"
+#include "galleries/FileListState.h"
+#include "galleries/GalleryScan.h"
 #include "resources/languages/LanguageIds.h"
 #include "shell/core/ControllerDialog.h"
+#include "shell/core/OwnerDrawMenu.h"
+
+#include <commctrl.h>
+
+#include <list>
+#include <memory>
+#include <vector>
+
+class FileDropTarget;
+
+// Private messages of the dialog.
+constexpr UINT WM_SET_COLUMN_WIDTH = WM_USER + 16;
+constexpr UINT WM_SHOW_SELECTED_GALLERY = WM_USER + 17;
+constexpr UINT WM_RESTART_RENAME = WM_USER + 19;
+constexpr UINT WM_SHOW_MESSAGE = WM_USER + 20;
+constexpr UINT WM_STARTUP_DONE = WM_USER + 31;
+constexpr UINT WM_SHOW_STARTUP_MESSAGE = WM_USER + 52;
+
+// The timer that applies a new thumbnail size once the slider rests.
+constexpr UINT_PTR SizeTimerId = 103;
+
+// The header's sort marks, 7 x 4 pixels in the button colours.
+void MakeSortMarks(MBitmap& ascending, MBitmap& descending);
+
+// The list's commands (WM_COMMAND ids of its menus and keys).
+enum FileListCommand : WORD
+{
+    CmdCopyFiles = 154,
+    CmdPasteFiles = 155,
+    CmdOpen = 156,
+    CmdEdit = 157,
+    CmdInvertSelection = 158,
+    CmdRefresh = 159,
+    CmdRename = 160,
+    CmdAddFolder = 161,
+    CmdProperties = 162,
+    CmdRotate90 = 163,
+    CmdRotate180 = 164,
+    CmdRotate270 = 165,
+    CmdShowInExplorer = 166,
+    CmdRotationHelp = 167,
+    CmdPlay = 168,
+    CmdAddFiles = 169,
+    CmdRemoveFiles = 170,
+};
 
 class CSelectedFiles : public CControllerDialog<CSelectedFiles>
 {
@@ -14,23 +67,189 @@ public:
     enum : INT_PTR
     {
         IDD = IDD_SELECTED_FILES,
-        // End codes: 0, the online selection unchanged, or the change bits.
-        NothingChosen = 0,
-        LocalSelectionChanged = 1,
-        OnlineSelectionChanged = 2,
-        CheckAgain = 4,
-        SelectionUnchanged = 0x40000000,
-        AcceptedResult = SelectionUnchanged,
-        CancelledResult = NothingChosen,
-        ClosedResult = NothingChosen,
+        // End codes. Local source: the gallery in use changed (or there was
+        // none); else EntriesSaved and FilesChangedOnDisk of the same gallery.
+        NothingChanged = 0,
+        GalleryInUseChanged = 1,
+        EntriesSaved = 2,
+        FilesChangedOnDisk = 4,
+        OnlineChanged = 0x40000000,
+        // CControllerDialog's ends: the program's close request ends as Cancel.
+        AcceptedResult = NothingChanged,
+        CancelledResult = NothingChanged,
+        ClosedResult = NothingChanged,
     };
 
-    // file: the file to show in the dialog (empty: none).
-    CSelectedFiles(POINT cursor, DialogWindowSlot* slot, HWND mainWindow, const MStringEx<wchar_t>& file);
+    // startPath: a file to select after the first scan (empty: none).
+    CSelectedFiles(POINT cursor, DialogWindowSlot* slot, HWND mainWindow, const MString& startPath);
+    ~CSelectedFiles() override;
 
-    const MStringEx<wchar_t>& GetFile() const { return m_file; }
+    static const ATL::MessageMap<CSelectedFiles>& GetMessageMap();
+
+    // Shows a local gallery (empty or unknown: the first); false when there
+    // is none at all.
+    bool ShowLocalGallery(const MString& name);
+    MString GetComboGalleryName() const;
+    // Adds paths to the gallery shown through the scan (file dialogs, drop,
+    // paste). The list is taken.
+    void StartScan(std::vector<MString>& paths);
+
+    // Paths dropped or pasted: tooLong are refused with a message, the others
+    // are added.
+    void TakeDroppedPaths(std::vector<MString>& paths, const std::vector<MString>& tooLong);
+
+    // The full path of list item index: folder column and name column.
+    MString GetItemPath(int index) const;
 
 private:
+    HWND Item(int id) const { return ::GetDlgItem(m_hWnd, id); }
+
+    // ---- Frame ----
+    LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnCloseMessage(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnCloseDialogsMessage(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnGetMinMaxInfo(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnWindowPosChanging(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnHScroll(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSizeTimer(UINT_PTR, BOOL&);
+    LRESULT OnSysCommand(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnHelp(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMenuMessage(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSetColumnWidth(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnShowSelectedGallery(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnShowStartupMessage(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnRestartRename(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnShowMessage(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnStartupDone(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMessageBoxRequest(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnConsume(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSwallowCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnApply(WORD, WORD, HWND, BOOL&);
+    LRESULT OnCancelCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnMediaSourceChange(WORD, WORD, HWND, BOOL&);
+    LRESULT OnGalleryChange(WORD, WORD, HWND, BOOL&);
+    LRESULT OnGalleryCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnAddCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnListCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnConjunctionCommand(WORD, WORD, HWND, BOOL&);
+
+    void ApplySelection();
+    void CancelSelection();
+    // Stops the scan; false (and the command posted again in 40 ms) while
+    // one still runs.
+    bool ScanStopped(WORD command);
+    INT_PTR LocalEndCode() const;
+    bool IsLocalSourceChosen() const;
+    void ShowLocalControls();
+    void UpdateSystemMenu(bool online);
+    void ShowMessage(const MString& text, UINT flags);
+    bool SaveShownGallery(bool showErrors);
+
+    // ---- Online half ----
+    // The online gallery choice and its filter come with the online gallery
+    // filter; until then the online side shows no galleries, OK there asks
+    // for one, and the stored choice stays as it was.
+    MString PrepareOnlineSide();
+    bool IsOnlineChoiceUnchanged() const;
+    void SelectGalleryPlaceholder();
+
+    // ---- Gallery commands ----
+    void CreateLocalGallery();
+    void RenameLocalGallery();
+    void DeleteLocalGallery();
+
+    // ---- Adding ----
+    void AddFiles();
+    void AddFolder();
+    void AfterAdding(std::vector<MString>& paths);
+
+    // ---- The file list and the scan ----
+    LRESULT OnQuickRecord(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnFullRecord(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnStillHeld(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnPassEnd(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnListNotify(int, NMHDR*, BOOL&);
+    LRESULT OnHeaderNotify(int, NMHDR*, BOOL&);
+    LRESULT OnSliderReleased(int, NMHDR*, BOOL&);
+
+    void StartGalleryScan(std::unique_ptr<ScanJob> job);
+    std::unique_ptr<ScanJob> NewScanJob(ScanMode mode);
+    void StopScan();
+    bool IsScanning() const;
+    void SetBusy(bool busy);
+    void ClearList();
+    std::list<MString>::iterator FindGalleryPath(const MString& path);
+    int FindItem(const MString* path) const;
+    int AddImage(FileItemRecord& record);
+    void FillColumns(int item, const FileItemRecord& record, bool withName);
+    void UpdateCountLabel(UINT withSelection, UINT plain, int count, bool limited);
+    void UpdateSelectionControls();
+    void SelectStartPath();
+    bool RebuildImageList();
+    void ApplyThumbnailSize();
+    void LayoutLocalControls();
+    void SortList();
+    void SortByColumn(int column);
+    void UpdateSortMarks();
+    std::vector<int> SelectedItems() const;
+    void RemoveSelectedFiles();
+    void RunShellVerb(int verb);
+    void ShowInExplorer();
+    void ShowContextMenu();
+    void OnListKeyDown(const NMLVKEYDOWN& key);
+    bool RenameItem(int item, const MString& newName);
+    void RefreshList();
+
+    // ---- Clipboard, drag and drop, rotation ----
+    void CopyFilesToClipboard();
+    void PasteFiles();
+    bool CanPaste() const;
+    void BeginDrag();
+    void RotateImages(int rotation);
+
     HWND m_mainWindow;
-    MStringEx<wchar_t> m_file;
+    MString m_startPath;
+    MString m_caption;
+    HWND m_list = nullptr;
+    MString m_galleryInUse;
+    bool m_storedLocal = false;
+    SelectedOnlineGallery m_onlineChoice;
+    bool m_entriesModified = false;
+    bool m_galleryInUseChanged = false;
+    bool m_filesChangedOnDisk = false;
+    bool m_initialising = true;
+    bool m_inserting = false;
+    int m_comboIndex = -1;
+    HWND m_openConjunction = nullptr;
+    DWORD m_conjunctionClosed = 0;
+
+    volatile LONG m_runningScans = 0;
+    volatile LONG m_busyScans = 0;
+    MHandle m_stopEvent;
+    MHandle m_listGuard;
+    MHandle m_summaryGuard;
+    MHandle m_layoutGuard;
+    MString m_pendingSummary;
+    DWORD m_countLabelTick = 0;
+
+    // The gallery's paths; each list item's parameter is the address of its
+    // path here.
+    std::list<MString> m_paths;
+    HIMAGELIST m_images = nullptr;
+    FallbackIcons m_icons;
+    FileListState m_view;
+    MBitmap m_ascendingMark, m_descendingMark;
+    SIZE m_minimumSize = {};
+    SIZE m_localSize = {};
+    RECT m_layoutClient = {};
+    std::vector<std::pair<int, RECT>> m_layout;
+    HWND m_sizeGrip = nullptr;
+    std::vector<HWND> m_toolTips;
+    MHandle m_menuGuard;
+    OwnerDrawMenuItem::Storage* m_menuItems = nullptr;
+    FileDropTarget* m_dropTarget = nullptr;
+    bool m_oleInitialised = false;
+    MSolidBrush m_faceBrush{GetSysColor(COLOR_BTNFACE)};
 };

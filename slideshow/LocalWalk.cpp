@@ -2,6 +2,7 @@
 
 #include "foundation/FolderPath.h"
 #include "foundation/ShellHelpers.h"
+#include "galleries/FileTypes.h"
 #include "galleries/LocalGalleryStore.h"
 #include "slideshow/DisplayControl.h"
 #include "slideshow/PathMatching.h"
@@ -17,24 +18,13 @@ namespace
 // device, temporary, offline.
 constexpr DWORD SkippedAttributes = 0x1146;
 
-// The file kinds that count inside folders; the file dialogs of the gallery
-// use the same text.
-const wchar_t MediaPatterns[] =
-    L"*.bmp;*.dib;*.emf;*.exif;*.gif;*.ico;*.jpeg;*.jpg;*.jpe;*.jfif;*.png;*.tiff;*.tif;*.wmf;*.asf;*.wma;*.wmv;"
-    L"*.wm;*.asx;*.wax;*.wvx;*.wmx;*.wpl;*.dvr-ms;*.wmd;*.avi;*.mpg;*.mpeg;*.m1v;*.mp2;*.mp3;*.mpa;*.mpe;*.m3u;"
-    L"*.mid;*.midi;*.rmi;*.aif;*.aifc;*.aiff;*.au;*.snd;*.wav;*.cda;*.ivf;*.wmz;*.wms;*.mov;*.m4a;*.mp4;*.m4v;"
-    L"*.mp4v;*.3g2;*.3gp2;*.3gp;*.3gpp;*.aac;*.adt;*.adts;*.m2ts;*.rtf;*.txt;*.htm;*.html;*.mht";
-
-// The extensions of the pattern text: leading and trailing '*' and '.'
-// removed, split at ";*.".
+// The extensions of the file kinds that the galleries take.
 const NoCaseSet& MediaExtensions()
 {
-    static const std::vector<MString> pieces = SplitAtSeparator(MString(MediaPatterns).Trim(L'*').Trim(L'.'),
-                                                                MString(L";*."));
     static const NoCaseSet set = [] {
         NoCaseSet extensions;
-        for (const MString& piece : pieces)
-            extensions.insert(ViewOf(piece));
+        for (const MString& extension : SupportedExtensions())
+            extensions.insert(ViewOf(extension));
         return extensions;
     }();
     return set;

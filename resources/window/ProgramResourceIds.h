@@ -66,3 +66,39 @@
 #define IDI_MENU_OVERLAY_ADVERT 191
 #define IDI_MENU_SLIDE_PROPERTIES 192
 #define IDI_MENU_CLOSE_SLIDE_PROPERTIES 193
+
+// The gallery dialog: thumbnail fall-backs (PNG) for a file, a failure and a
+// folder, and the thumbnail of audio and video files.
+#define IDP_FILE_THUMBNAIL 131
+#define IDP_FAILURE_THUMBNAIL 132
+#define IDP_FOLDER_THUMBNAIL 135
+#define IDP_MEDIA_THUMBNAIL 137
+
+// The gallery dialog's buttons and context menu (icons); where the program
+// has one icon for a menu entry and a button, both names give it.
+#define IDI_ADD_FILES 103
+#define IDI_REMOVE_FILES 104
+#define IDI_COPY_FILES 105
+#define IDI_PASTE_FILES 106
+#define IDI_OPEN_FILES 107
+#define IDI_EDIT_FILES IDI_MENU_EDIT
+#define IDI_SELECT_FILES 109
+#define IDI_REFRESH_FILES 110
+#define IDI_RENAME_FILE 125
+#define IDI_ADD_FOLDER 151
+#define IDI_ROTATE IDI_MENU_ROTATE
+#define IDI_ROTATE_90 IDI_MENU_ROTATE_RIGHT
+#define IDI_ROTATE_180 IDI_MENU_ROTATE_HALF
+#define IDI_ROTATE_270 IDI_MENU_ROTATE_LEFT
+#define IDI_ROTATE_LEFT IDI_MENU_TURN_LEFT
+#define IDI_ROTATE_HALF IDI_MENU_TURN_HALF
+#define IDI_ROTATE_RIGHT IDI_MENU_TURN_RIGHT
+#define IDI_ROTATE_HELP IDI_MENU_ROTATION_HELP
+#define IDI_SHOW_IN_EXPLORER 164
+#define IDI_FILE_PROPERTIES IDI_MENU_PROPERTIES
+#define IDI_PLAY_FILE 181
+
+// Drag cursors of the gallery's file list: move, copy, no drop.
+#define IDC_DRAG_MOVE 175
+#define IDC_DRAG_COPY 176
+#define IDC_DRAG_NONE 177

@@ -95,3 +95,43 @@ optipng -quiet ./*.png 2>/dev/null || true
 # The about box's logo: the program's picture frame, large.
 frame 160 normal "$tmp/logo.png"
 convert "$tmp/logo.png" -depth 8 -units PixelsPerInch -density 96 logo.png
+
+# The gallery dialog (art/gallery/): the menu and button icons it does not
+# share with the tray menu (a glyph on a rounded square at 16 and 32 pixels),
+# the thumbnail fall-backs (a page, a
+# folder, a broken picture) and the drag cursors (an arrow with a move, copy
+# or no-drop mark; written as .ico, then marked as cursors with hot spot 0,0).
+mkdir -p gallery
+glyph() { # name colour text
+  for s in 16 32; do
+    convert -size ${s}x${s} xc:none -fill "$2" -draw "roundrectangle 0,0 $((s-1)),$((s-1)) $((s/5)),$((s/5))" \
+      -fill white -font DejaVu-Sans-Bold -pointsize $((s*11/16)) -gravity center -annotate +0+0 "$3" "$tmp/$1-$s.png"
+  done
+  convert "$tmp/$1-16.png" "$tmp/$1-32.png" "gallery/$1.ico"
+}
+glyph add-files '#2e7d32' '+'; glyph remove '#c62828' '−'; glyph copy '#1565c0' 'C'; glyph paste '#1565c0' 'V'
+glyph open '#6a1b9a' 'O'; glyph select '#455a64' 'A'; glyph refresh '#00838f' '↻'
+glyph rename '#455a64' 'R'; glyph add-folder '#ef6c00' '+'; glyph explorer '#f9a825' 'X'; glyph play '#2e7d32' '▶'
+convert -size 256x256 xc:none -fill white -stroke '#7a7a7a' -strokewidth 6 \
+  -draw "polygon 56,16 168,16 208,56 208,240 56,240" -draw "polyline 168,16 168,56 208,56" gallery/file.png
+convert -size 256x256 xc:none -fill '#f2c14e' -stroke '#b8860b' -strokewidth 6 \
+  -draw "roundrectangle 16,56 240,224 12,12" -draw "roundrectangle 16,40 112,72 8,8" gallery/folder.png
+convert -size 256x256 xc:none -fill '#eeeeee' -stroke '#9e9e9e' -strokewidth 6 -draw "rectangle 24,40 232,216" \
+  -stroke '#d32f2f' -strokewidth 18 -draw "line 64,80 192,176" -draw "line 192,80 64,176" gallery/failure.png
+arrow="polygon 0,0 0,20 5,15 9,24 12,23 8,14 15,14"
+convert -size 32x32 xc:none -fill black -stroke white -draw "$arrow" -stroke none -fill '#1565c0' \
+  -draw "rectangle 18,20 30,30" "$tmp/drag-move.png"
+convert -size 32x32 xc:none -fill black -stroke white -draw "$arrow" -stroke none -fill '#2e7d32' \
+  -draw "rectangle 18,20 30,30" -fill white -draw "rectangle 23,21 25,29" -draw "rectangle 19,24 29,26" \
+  "$tmp/drag-copy.png"
+convert -size 32x32 xc:none -fill black -stroke white -draw "$arrow" -fill none -stroke '#c62828' \
+  -strokewidth 3 -draw "circle 24,25 24,18" -draw "line 19,20 29,30" "$tmp/drag-none.png"
+for c in drag-move drag-copy drag-none; do
+  convert "$tmp/$c.png" "$tmp/$c.ico"
+  python3 -c "
+import struct, sys
+data = bytearray(open(sys.argv[1], 'rb').read())
+data[2:4] = struct.pack('<H', 2)
+data[10:14] = struct.pack('<HH', 0, 0)
+open(sys.argv[2], 'wb').write(data)" "$tmp/$c.ico" "gallery/$c.cur"
+done

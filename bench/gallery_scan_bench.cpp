@@ -1,0 +1,154 @@
+// The gallery scan over the files of one folder of small pictures against a
+// bare GDI+ decode of each of them (bench/gallery-scan.sh runs it).
+//   gallery_scan_bench.exe [files] [language module]
+// Prints "scan_ms <s>" (from the start of the scan until its end message,
+// every record received) and "decode_ms <d>" (one GdipCreateBitmapFromFile
+// of each picture) for the script.
+#include "foundation/GdiplusSession.h"
+#include "foundation/SystemUtilities.h"
+#include "galleries/GalleryScan.h"
+#include "galleries/MediaProbe.h"
+#include "shell/core/ThreadCounter.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace
+{
+size_t g_records = 0;
+bool g_ended = false;
+
+LRESULT CALLBACK Receiver(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_SCAN_QUICK_RECORD:
+    case WM_SCAN_RECORD:
+        delete reinterpret_cast<FileItemRecord*>(lParam);
+        ++g_records;
+        return NeedsSecondPass;
+    case WM_SCAN_STILL_HELD:
+        return 1;
+    case WM_SCAN_PASS_END:
+        if (wParam == ScanEnded)
+            g_ended = true;
+        else
+            delete reinterpret_cast<MString*>(lParam);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+bool EncoderOf(const wchar_t* mime, CLSID& clsid)
+{
+    UINT count = 0, size = 0;
+    Gdiplus::GetImageEncodersSize(&count, &size);
+    std::vector<unsigned char> buffer(size);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    Gdiplus::GetImageEncoders(count, size, codecs);
+    for (UINT i = 0; i < count; ++i)
+        if (wcscmp(codecs[i].MimeType, mime) == 0)
+        {
+            clsid = codecs[i].Clsid;
+            return true;
+        }
+    return false;
+}
+
+double Now()
+{
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+}
+
+int main(int argc, char** argv)
+{
+    const int files = argc > 1 ? std::atoi(argv[1]) : 2000;
+    GdiplusSession gdiplus;
+    // The records carry texts of the language module.
+    if (argc > 2)
+    {
+        std::vector<wchar_t> path(std::strlen(argv[2]) + 1);
+        MultiByteToWideChar(CP_ACP, 0, argv[2], -1, path.data(), static_cast<int>(path.size()));
+        LanguageModule = LoadLibraryW(path.data());
+    }
+    ThreadCounterHolder.Create();
+
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    const std::wstring folder = std::wstring(base) + L"gallery-scan-bench";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CLSID png;
+    if (!EncoderOf(L"image/png", png))
+        return 1;
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < files; ++i)
+    {
+        Gdiplus::Bitmap picture(96, 64, PixelFormat24bppRGB);
+        {
+            Gdiplus::Graphics graphics(&picture);
+            Gdiplus::SolidBrush brush(Gdiplus::Color(255, static_cast<BYTE>(i * 7), 120, static_cast<BYTE>(255 - i)));
+            graphics.FillRectangle(&brush, 0, 0, 96, 64);
+            Gdiplus::SolidBrush mark(Gdiplus::Color(255, 255, 255, 255));
+            graphics.FillEllipse(&mark, i % 60, 10, 30, 30);
+        }
+        paths.push_back(folder + L"\\picture" + std::to_wstring(i) + L".png");
+        picture.Save(paths.back().c_str(), &png, nullptr);
+    }
+
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = &Receiver;
+    windowClass.lpszClassName = L"GalleryScanBench";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowW(L"GalleryScanBench", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HANDLE cancel = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    volatile LONG running = 1;
+    auto job = std::make_unique<ScanJob>();
+    job->dialog = window;
+    for (const std::wstring& path : paths)
+        job->paths.emplace_back(path.c_str());
+    job->icons = {0, 1, 2};
+    job->cancelEvent = cancel;
+    job->thumbnailSize = 64;
+    job->runningScans = &running;
+    job->artModule = GetModuleHandleW(nullptr);
+    job->media = [] { return std::unique_ptr<MediaProbe>(); };
+
+    const double scanStart = Now();
+    StartScanThread(std::move(job));
+    MSG message;
+    while (!g_ended && GetMessageW(&message, nullptr, 0, 0) > 0)
+        DispatchMessageW(&message);
+    const double scan = Now() - scanStart;
+
+    const double decodeStart = Now();
+    for (const std::wstring& path : paths)
+    {
+        Gdiplus::GpBitmap* bitmap = nullptr;
+        Gdiplus::DllExports::GdipCreateBitmapFromFile(path.c_str(), &bitmap);
+        if (bitmap)
+            Gdiplus::DllExports::GdipDisposeImage(bitmap);
+    }
+    const double decode = Now() - decodeStart;
+
+    std::printf("files %d\nrecords %zu\nscan_ms %.1f\ndecode_ms %.1f\n", files, g_records, scan, decode);
+    std::wstring from = folder + L'\0';
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NO_UI;
+    SHFileOperationW(&operation);
+    CloseHandle(cancel);
+    return 0;
+}

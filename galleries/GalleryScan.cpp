@@ -1,0 +1,315 @@
+#include "galleries/GalleryScan.h"
+
+#include "foundation/FolderPath.h"
+#include "foundation/ShellHelpers.h"
+#include "foundation/SystemUtilities.h"
+#include "foundation/StringResources.h"
+#include "galleries/ExifOrientation.h"
+#include "galleries/FileTypes.h"
+#include "galleries/GalleryEntryCheck.h"
+#include "galleries/LocalGalleryStore.h"
+#include "galleries/MediaProbe.h"
+#include "galleries/Thumbnail.h"
+#include "resources/languages/LanguageIds.h"
+#include "resources/window/ProgramResourceIds.h"
+#include "shell/core/Language.h"
+#include "shell/core/ThreadCounter.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <map>
+
+namespace
+{
+// More failures than this are listed as the first ListedFailures lines and
+// one line with the number of the others.
+constexpr size_t MostFailuresListed = 15;
+constexpr size_t ListedFailures = 10;
+
+MString Text(UINT id) { return MString(ResId(id)); }
+
+MString CountText(size_t count) { return MString(true, static_cast<unsigned __int64>(count)); }
+
+class Scan
+{
+public:
+    explicit Scan(ScanJob& job) : m_job(job) {}
+
+    void Run()
+    {
+        if (m_job.paths.empty() && m_job.mode == ScanMode::AddFiles)
+            LoadLocalGalleryFiles(m_job.gallery, m_job.paths);
+        m_protected = ProtectedFolderList();
+        m_showHidden = ExplorerShowsHiddenFiles();
+        m_webExtensions = ExtensionsOfPattern(WebDocumentPattern);
+        m_textExtensions = ExtensionsOfPattern(TextDocumentPattern);
+        m_media = m_job.media ? m_job.media() : NewWindowsMediaPlayerProbe();
+        for (int pass = 0; pass < 2; ++pass)
+        {
+            const bool first = pass == 0;
+            for (size_t index = 0; index < m_job.paths.size(); ++index)
+            {
+                if (WaitForSingleObject(m_job.cancelEvent, 0) == WAIT_OBJECT_0)
+                    break;
+                ScanPath(first, index);
+            }
+            PostMessageW(m_job.dialog, WM_SCAN_PASS_END, first ? 1 : 0,
+                         reinterpret_cast<LPARAM>(new MString(Summary(first))));
+        }
+    }
+
+private:
+    void ScanPath(bool first, size_t index)
+    {
+        const MString& path = m_job.paths[index];
+        if (!first)
+        {
+            if (m_job.mode == ScanMode::AddFiles && m_firstFailures.count(index))
+                return;
+            auto answer = m_answers.find(index);
+            if (answer != m_answers.end() && (answer->second & SkipSecondPass))
+                return;
+            if (SendMessageW(m_job.dialog, WM_SCAN_STILL_HELD, 0, reinterpret_cast<LPARAM>(path.GetText())) == 0)
+                return;
+        }
+        auto record = std::make_unique<FileItemRecord>();
+        record->path = path;
+        record->icon = m_job.icons.file;
+
+        const DWORD attributes = GetFileAttributesW(path.GetText());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return Fail(first, index, IDS_SCAN_NOT_FOUND, FileItemRecord::Unusable, IDS_STATUS_MISSING, std::move(record));
+        if ((attributes & FILE_ATTRIBUTE_HIDDEN) && !m_showHidden)
+            return Fail(first, index, IDS_SCAN_HIDDEN, FileItemRecord::Unusable, IDS_STATUS_HIDDEN, std::move(record));
+        const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (folder)
+        {
+            if (const ProtectedFolder* refused = FindProtectedFolder(m_protected, path))
+                return Fail(first, index, refused->messageId, FileItemRecord::Folder, IDS_STATUS_PROTECTED,
+                            std::move(record));
+        }
+        else
+        {
+            WIN32_FIND_DATAW found = {};
+            const HANDLE find = FindFirstFileW(path.GetText(), &found);
+            if (find == INVALID_HANDLE_VALUE)
+                return Fail(first, index, IDS_SCAN_NOT_FOUND, FileItemRecord::File, IDS_STATUS_MISSING,
+                            std::move(record));
+            FindClose(find);
+            record->size = (static_cast<unsigned __int64>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        }
+        // The type name depends on the name alone: the second pass takes the
+        // first pass's answer instead of asking the shell again.
+        const auto known = m_typeNames.find(index);
+        if (known != m_typeNames.end())
+            record->typeName = known->second;
+        else
+        {
+            SHFILEINFOW info = {};
+            if (!SHGetFileInfoW(path.GetText(), attributes, &info, sizeof(info),
+                                SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES))
+                return Fail(first, index, IDS_SCAN_NO_TYPE, folder ? FileItemRecord::Folder : FileItemRecord::File,
+                            IDS_STATUS_NO_TYPE, std::move(record));
+            record->typeName = MString(info.szTypeName);
+            m_typeNames.emplace(index, record->typeName);
+        }
+        record->status = Text(IDS_STATUS_OK);
+
+        if (first)
+        {
+            record->kind = folder ? FileItemRecord::Folder : FileItemRecord::File;
+            if (folder)
+            {
+                record->size = ~0ull;
+                record->icon = m_job.icons.folder;
+            }
+            m_answers[index] = SendMessageW(m_job.dialog, WM_SCAN_QUICK_RECORD, 0, reinterpret_cast<LPARAM>(record.release()));
+            return;
+        }
+        if (!folder)
+            Classify(index, std::move(record));
+    }
+
+    // The second pass of a file: picture, media, web or text document.
+    void Classify(size_t index, std::unique_ptr<FileItemRecord> record)
+    {
+        PictureInMemory picture(record->path.GetText());
+        if (picture.IsValid())
+        {
+            Gdiplus::Image& image = picture.Image();
+            if (image.GetWidth() < SmallestPictureSide || image.GetHeight() < SmallestPictureSide)
+                return FailLate(index, IDS_SCAN_TOO_SMALL, std::move(record));
+            ApplyExifOrientation(image, picture.Bytes().data(), picture.Bytes().size());
+            record->thumbnail = MakeThumbnail(image, m_job.thumbnailSize);
+            if (!record->thumbnail)
+                return FailLate(index, IDS_SCAN_NO_THUMBNAIL, std::move(record));
+            record->contentKind = Text(IDS_KIND_PICTURE);
+            record->width = image.GetWidth();
+            record->height = image.GetHeight();
+            return Send(std::move(record));
+        }
+        MediaFacts facts;
+        if (m_media && m_media->Probe(record->path, facts) && facts.duration != 0.0)
+        {
+            record->contentKind = Text(IDS_KIND_MEDIA);
+            record->duration = facts.duration;
+            record->width = facts.width > 0 ? static_cast<UINT>(facts.width) : ~0u;
+            record->height = facts.height > 0 ? static_cast<UINT>(facts.height) : ~0u;
+            record->thumbnail = MakeResourceThumbnail(m_job.artModule, IDP_MEDIA_THUMBNAIL, m_job.thumbnailSize);
+            return Send(std::move(record));
+        }
+        const bool web = HasExtensionOf(record->path, m_webExtensions);
+        if (web || HasExtensionOf(record->path, m_textExtensions))
+        {
+            record->contentKind = Text(IDS_KIND_DOCUMENT);
+            record->thumbnail =
+                MakeResourceThumbnail(m_job.artModule, web ? IDP_WEB_CARD : IDP_TEXT_CARD, m_job.thumbnailSize);
+            return Send(std::move(record));
+        }
+        FailLate(index, IDS_SCAN_UNSUPPORTED, std::move(record));
+    }
+
+    void Send(std::unique_ptr<FileItemRecord> record)
+    {
+        SendMessageW(m_job.dialog, WM_SCAN_RECORD, 0, reinterpret_cast<LPARAM>(record.release()));
+    }
+
+    // A failure of the checks common to both passes.
+    void Fail(bool first, size_t index, UINT message, UINT kind, UINT status, std::unique_ptr<FileItemRecord> record)
+    {
+        record->kind = kind;
+        record->status = Text(status);
+        record->icon = m_job.icons.failure;
+        record->size = kind == FileItemRecord::File ? record->size : ~0ull;
+        const MString text = Text(message);
+        if (first)
+        {
+            m_firstFailures.emplace(index, text);
+            if (m_job.mode == ScanMode::Rescan)
+                m_answers[index] =
+                    SendMessageW(m_job.dialog, WM_SCAN_QUICK_RECORD, 0, reinterpret_cast<LPARAM>(record.release()));
+            return;
+        }
+        Send(std::move(record));
+        if (!m_firstFailures.count(index))
+            m_secondFailures.emplace(index, text);
+    }
+
+    // A failure met only in the second pass.
+    void FailLate(size_t index, UINT message, std::unique_ptr<FileItemRecord> record)
+    {
+        record->status = Text(message);
+        record->icon = m_job.icons.failure;
+        if (record->thumbnail)
+            DeleteObject(record->TakeThumbnail());
+        Send(std::move(record));
+        m_secondFailures.emplace(index, Text(message));
+    }
+
+    MString Summary(bool first) const
+    {
+        MString summary;
+        if (first)
+        {
+            if (!m_firstFailures.empty())
+            {
+                if (m_job.mode == ScanMode::Rescan)
+                    summary = CountSummary(m_firstFailures.size());
+                else
+                    summary = FailureList();
+            }
+            for (const auto& answer : m_answers)
+                if (answer.second & NoteFolderMerge)
+                {
+                    summary += MString(L"\r\n\r\n") + Text(IDS_SCAN_FOLDERS_MERGED);
+                    break;
+                }
+            return summary;
+        }
+        return m_secondFailures.empty() ? summary : CountSummary(m_secondFailures.size());
+    }
+
+    static MString CountSummary(size_t count)
+    {
+        return count == 1 ? Text(IDS_SCAN_ONE_FAILED)
+                          : MString(sX::Format(), IDS_SCAN_SOME_FAILED, CountText(count).GetText());
+    }
+
+    MString FailureList() const
+    {
+        const size_t listed = m_firstFailures.size() > MostFailuresListed ? ListedFailures : m_firstFailures.size();
+        MString lines;
+        size_t n = 0;
+        for (const auto& failure : m_firstFailures)
+        {
+            if (n == listed)
+                break;
+            if (n++)
+                lines += MString(L"\r\n");
+            lines += MString(sX::Format(), IDS_SCAN_SUMMARY_LINE, m_job.paths[failure.first].GetText(),
+                             failure.second.GetText());
+        }
+        if (listed < m_firstFailures.size())
+            lines += MString(L"\r\n") + MString(sX::Format(), IDS_SCAN_SUMMARY_OTHERS,
+                                                CountText(m_firstFailures.size() - listed).GetText());
+        return MString(sX::Format(), IDS_SCAN_SUMMARY_LIST, lines.GetText());
+    }
+
+    ScanJob& m_job;
+    std::vector<ProtectedFolder> m_protected;
+    bool m_showHidden = false;
+    std::vector<MString> m_webExtensions, m_textExtensions;
+    std::unique_ptr<MediaProbe> m_media;
+    std::map<size_t, LRESULT> m_answers;
+    std::map<size_t, MString> m_firstFailures, m_secondFailures;
+    std::map<size_t, MString> m_typeNames;
+};
+
+DWORD WINAPI ScanFilesThreadProc(void* parameter)
+{
+    RunScan(std::unique_ptr<ScanJob>(static_cast<ScanJob*>(parameter)));
+    return 0;
+}
+}
+
+void RunScan(std::unique_ptr<ScanJob> job)
+{
+    WorkerThreadScope counted;
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    ApplyThreadLocale(UiLanguage);
+    try
+    {
+        Scan(*job).Run();
+    }
+    catch (...)
+    {
+        // The scan ends; the dialog still learns that it has.
+    }
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    InterlockedDecrement(job->runningScans);
+    PostMessageW(job->dialog, WM_SCAN_PASS_END, ScanEnded, 0);
+}
+
+bool StartScanThread(std::unique_ptr<ScanJob> job)
+{
+    ScanJob* raw = job.release();
+    HANDLE thread = CreateThread(nullptr, 0, &ScanFilesThreadProc, raw, 0, nullptr);
+    if (!thread)
+    {
+        InterlockedDecrement(raw->runningScans);
+        PostMessageW(raw->dialog, WM_SCAN_PASS_END, ScanEnded, 0);
+        delete raw;
+        return false;
+    }
+    CloseHandle(thread);
+    return true;
+}
+
+MString DurationText(double seconds)
+{
+    const unsigned __int64 total = seconds > 0 ? static_cast<unsigned __int64>(seconds) : 0;
+    return MString(sX::Format(), L"%u:%.02u:%.02u", static_cast<unsigned>(total / 3600),
+                   static_cast<unsigned>(total / 60 % 60), static_cast<unsigned>(total % 60));
+}

@@ -1,0 +1,264 @@
+// The gallery dialog run modally under Xvfb on real folders, scripted from
+// another thread: the stored gallery shown with its thumbnails, files pasted
+// through a real data object while the dialog answers, sorting, the gallery
+// commands with their name checks, and what OK and Cancel store.
+#include "foundation/Registry.h"
+#include "galleries/FileDrop.h"
+#include "galleries/LocalGalleryStore.h"
+#include "galleries/SelectedFiles.h"
+#include "galleries/tests/GalleryTestFiles.h"
+#include "resources/languages/LanguageIds.h"
+#include "shell/core/ThreadCounter.h"
+#include "shell/core/tests/UiTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <string>
+
+using namespace UiTest;
+
+namespace
+{
+std::wstring Key(const wchar_t* sub = nullptr)
+{
+    std::wstring key = ProgramSettingsKeyPath();
+    return sub ? key + L"\\" + sub : key;
+}
+
+void Store(const std::wstring& key, const wchar_t* name, const std::wstring& text)
+{
+    RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, text.c_str(),
+                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+int ItemCount(HWND dialog) { return ListView_GetItemCount(GetDlgItem(dialog, IDC_FILE_LIST)); }
+
+bool ScanDone(HWND dialog) { return IsWindowEnabled(GetDlgItem(dialog, IDC_THUMBNAIL_SIZE)) != FALSE; }
+
+int ItemImage(HWND dialog, int item)
+{
+    LVITEMW lv = {};
+    lv.mask = LVIF_IMAGE;
+    lv.iItem = item;
+    SendMessageW(GetDlgItem(dialog, IDC_FILE_LIST), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lv));
+    return lv.iImage;
+}
+
+std::wstring ItemText(HWND dialog, int item, int column)
+{
+    wchar_t text[MAX_PATH] = {};
+    ListView_GetItemText(GetDlgItem(dialog, IDC_FILE_LIST), item, column, text, MAX_PATH);
+    return text;
+}
+
+std::vector<std::wstring> Entries(const wchar_t* gallery)
+{
+    std::vector<MString> paths;
+    LoadLocalGalleryFiles(MString(gallery), paths);
+    std::vector<std::wstring> texts;
+    for (const MString& path : paths)
+        texts.emplace_back(path.GetText());
+    return texts;
+}
+
+// The text of a message box owned by owner that shows now (closed), or "".
+std::wstring MessageText(DWORD thread, HWND owner)
+{
+    HWND box = WaitForDialog(thread, owner, 100);
+    if (!box)
+        return L"";
+    const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    return text;
+}
+
+// A dialog owned by owner (a name dialog, a message box) that appears.
+HWND WaitForOwned(DWORD thread, HWND owner) { return WaitForDialog(thread, owner, 30000); }
+
+class SelectedFilesDialog : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (ThreadCounterHolder.IsEmpty())
+            ThreadCounterHolder.Create();
+        SHDeleteKeyW(HKEY_CURRENT_USER, Key(L"Local Galleries").c_str());
+        for (const wchar_t* value : {L"Select Files View", L"Select Files Window", L"View Image Size"})
+            DeleteProductValue(value);
+        WriteMediaSource(true);
+        m_folder = m_tree.Folder(L"holiday");
+        ASSERT_TRUE(GalleryTest::WritePicture(m_tree.At(L"holiday\\beach.png"), 80, 60));
+        Store(Key(L"Local Galleries\\Holiday"), L"{00000000-0000-0000-0000-000000000001}", m_folder);
+        Store(Key(L"Local Galleries"), L"Selected Local Gallery", L"Holiday");
+    }
+
+    INT_PTR Run(const std::function<void(HWND dialog, DWORD thread)>& script)
+    {
+        INT_PTR result = -1;
+        {
+            Script driver([&](DWORD ui) {
+                HWND dialog = WaitForDialog(ui);
+                if (!dialog)
+                    return;
+                const HRESULT ole = OleInitialize(nullptr);
+                script(dialog, ui);
+                if (SUCCEEDED(ole))
+                    OleUninitialize();
+                // A script that stopped early still ends the dialog.
+                if (IsWindow(dialog))
+                    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SELECTION_CANCEL, BN_CLICKED), 0);
+            });
+            CSelectedFiles dialog(POINT{200, 200}, nullptr, nullptr, MString());
+            result = dialog.DoModal(GetDesktopWindow());
+        }
+        return result;
+    }
+
+    LanguageModuleScope m_language{1033};
+    GdiplusScope m_gdiplus;
+    GalleryTest::TempTree m_tree;
+    std::wstring m_folder;
+};
+}
+
+TEST_F(SelectedFilesDialog, PastedFilesArriveWhileTheDialogAnswersAndOkSavesThem)
+{
+    const std::wstring wide = m_tree.At(L"wide.png"), tall = m_tree.At(L"tall.tif");
+    ASSERT_TRUE(GalleryTest::WritePicture(wide, 120, 40));
+    ASSERT_TRUE(GalleryTest::WritePicture(tall, 40, 120, L"image/tiff"));
+    bool answered = false;
+    const INT_PTR result = Run([&](HWND dialog, DWORD thread) {
+        ASSERT_TRUE(WaitUntil([&] { return ItemCount(dialog) == 1 && ScanDone(dialog); }, 30000));
+        EXPECT_EQ(ItemText(dialog, 0, ColumnName), L"holiday");
+
+        IDataObject* data = NewFileDataObject({{CF_HDROP, BuildFileList({MString(wide.c_str()), MString(tall.c_str())})}});
+        ASSERT_TRUE(SUCCEEDED(OleSetClipboard(data)));
+        data->Release();
+        // Rendered now, as a program that copies and quits leaves it: the
+        // dialog's thread reads the clipboard itself.
+        ASSERT_TRUE(SUCCEEDED(OleFlushClipboard()));
+        PostMessageW(dialog, WM_COMMAND, CmdPasteFiles, 0);
+        // While the records arrive the dialog keeps answering.
+        ASSERT_TRUE(WaitUntil([&] {
+            DWORD_PTR ignored = 0;
+            answered = answered || SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
+            return ItemCount(dialog) == 3 && ScanDone(dialog);
+        }, 30000)) << ItemCount(dialog) << " " << MessageText(thread, dialog);
+        for (int item = 0; item < 3; ++item)
+            if (ItemText(dialog, item, ColumnName) != L"holiday")
+            {
+                // A thumbnail of its own, not one of the three fall-back icons.
+                EXPECT_GE(ItemImage(dialog, item), 3) << item;
+                EXPECT_EQ(ItemText(dialog, item, ColumnKind), L"Picture");
+            }
+        OpenClipboard(nullptr);
+        EmptyClipboard();
+        CloseClipboard();
+        Click(dialog, IDC_SELECTION_OK);
+    });
+    EXPECT_TRUE(answered);
+    // The gallery in use was saved: its entries changed.
+    EXPECT_EQ(result, CSelectedFiles::EntriesSaved);
+    const std::vector<std::wstring> entries = Entries(L"Holiday");
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_NE(std::find(entries.begin(), entries.end(), wide), entries.end());
+}
+
+TEST_F(SelectedFilesDialog, SortingByAColumnIsStoredAndCancelStoresNoEntries)
+{
+    ASSERT_TRUE(GalleryTest::WritePicture(m_tree.At(L"small.png"), 30, 30));
+    ASSERT_TRUE(GalleryTest::WritePicture(m_tree.At(L"large.png"), 300, 300));
+    Store(Key(L"Local Galleries\\Holiday"), L"{00000000-0000-0000-0000-000000000002}", m_tree.At(L"small.png"));
+    Store(Key(L"Local Galleries\\Holiday"), L"{00000000-0000-0000-0000-000000000003}", m_tree.At(L"large.png"));
+    const INT_PTR result = Run([&](HWND dialog, DWORD) {
+        ASSERT_TRUE(WaitUntil([&] { return ItemCount(dialog) == 3 && ScanDone(dialog); }, 30000));
+        HWND header = ListView_GetHeader(GetDlgItem(dialog, IDC_FILE_LIST));
+        NMHEADERW click = {};
+        click.hdr.hwndFrom = header;
+        click.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(header));
+        click.hdr.code = HDN_ITEMCLICKW;
+        click.iItem = ColumnWidth;
+        // The first click sorts the width column descending, the second ascending.
+        for (const wchar_t* first : {L"large.png", L"small.png"})
+        {
+            SendMessageW(dialog, WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
+            std::vector<std::wstring> files;
+            for (int item = 0; item < 3; ++item)
+                if (ItemText(dialog, item, ColumnName) != L"holiday")
+                    files.push_back(ItemText(dialog, item, ColumnName));
+            ASSERT_EQ(files.size(), 2u);
+            EXPECT_EQ(files[0], first);
+        }
+        // Removing a file and cancelling leaves the stored gallery alone.
+        ListView_SetItemState(GetDlgItem(dialog, IDC_FILE_LIST), 0, LVIS_SELECTED, LVIS_SELECTED);
+        SendMessageW(dialog, WM_COMMAND, CmdRemoveFiles, 0);
+        EXPECT_EQ(ItemCount(dialog), 2);
+        Click(dialog, IDC_SELECTION_CANCEL);
+    });
+    EXPECT_EQ(result, CSelectedFiles::NothingChanged);
+    EXPECT_EQ(Entries(L"Holiday").size(), 3u);
+    FileListState stored;
+    ASSERT_TRUE(ReadFileListView(stored));
+    EXPECT_EQ(stored.sortColumn, ColumnWidth);
+    EXPECT_TRUE(stored.ascending[ColumnWidth]);
+    EXPECT_EQ(ReadThumbnailSize(), SmallestThumbnail);
+}
+
+TEST_F(SelectedFilesDialog, GalleryCommandsCheckTheirNames)
+{
+    const INT_PTR result = Run([&](HWND dialog, DWORD thread) {
+        ASSERT_TRUE(WaitUntil([&] { return ItemCount(dialog) == 1 && ScanDone(dialog); }, 30000));
+        // New: a gallery named with blanks around it is stored without them.
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_NEW_GALLERY, BN_CLICKED), 0);
+        HWND name = WaitForOwned(thread, dialog);
+        ASSERT_NE(name, nullptr);
+        SetDlgItemTextW(name, IDC_NAME_EDIT, L"  Trip  ");
+        PostMessageW(name, WM_COMMAND, MAKEWPARAM(IDC_NAME_OK, BN_CLICKED), 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(name) && DialogItemText(dialog, IDC_LOCAL_GALLERY) == L"Trip"; }));
+
+        // Rename Trip to another gallery's name in other letters: refused.
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_RENAME_GALLERY, BN_CLICKED), 0);
+        name = WaitForOwned(thread, dialog);
+        ASSERT_NE(name, nullptr);
+        SetDlgItemTextW(name, IDC_NAME_EDIT, L"HOLIDAY");
+        PostMessageW(name, WM_COMMAND, MAKEWPARAM(IDC_NAME_OK, BN_CLICKED), 0);
+        HWND refused = WaitForOwned(thread, name);
+        ASSERT_NE(refused, nullptr);
+        EXPECT_NE(WindowText(GetDlgItem(refused, 0xFFFF)).find(L"exists already"), std::wstring::npos);
+        PostMessageW(refused, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(refused); }));
+        // Only the letters' case: refused too.
+        SetDlgItemTextW(name, IDC_NAME_EDIT, L"TRIP");
+        PostMessageW(name, WM_COMMAND, MAKEWPARAM(IDC_NAME_OK, BN_CLICKED), 0);
+        refused = WaitForOwned(thread, name);
+        ASSERT_NE(refused, nullptr);
+        EXPECT_NE(WindowText(GetDlgItem(refused, 0xFFFF)).find(L"case"), std::wstring::npos);
+        PostMessageW(refused, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(refused); }));
+        SetDlgItemTextW(name, IDC_NAME_EDIT, L"Journey");
+        PostMessageW(name, WM_COMMAND, MAKEWPARAM(IDC_NAME_OK, BN_CLICKED), 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(name) && DialogItemText(dialog, IDC_LOCAL_GALLERY) == L"Journey"; }));
+
+        // Delete the gallery in use: the selection goes, the first gallery shows.
+        SendMessageW(GetDlgItem(dialog, IDC_LOCAL_GALLERY), CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(L"Holiday"));
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_LOCAL_GALLERY, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_LOCAL_GALLERY)));
+        ASSERT_TRUE(WaitUntil([&] { return ScanDone(dialog); }));
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_DELETE_GALLERY, BN_CLICKED), 0);
+        ASSERT_TRUE(WaitUntil([&] { return DialogItemText(dialog, IDC_LOCAL_GALLERY) == L"Journey"; }));
+        ASSERT_TRUE(WaitUntil([&] { return ScanDone(dialog); }));
+        Click(dialog, IDC_SELECTION_CANCEL);
+    });
+    // The gallery in use is gone: the end says so.
+    EXPECT_EQ(result, CSelectedFiles::GalleryInUseChanged);
+    std::vector<MString> galleries;
+    ListLocalGalleries(galleries);
+    ASSERT_EQ(galleries.size(), 1u);
+    EXPECT_STREQ(galleries[0].GetText(), L"Journey");
+    EXPECT_STREQ(ReadSelectedLocalGallery().GetText(), L"Journey");
+}
