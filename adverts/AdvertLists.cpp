@@ -16,6 +16,20 @@ bool HasTitle(const MList<MString>& titles, const MString& title)
 // Compared code unit by code unit.
 int CompareUnits(const MString& a, const MString& b) { return std::wcscmp(a.GetText(), b.GetText()); }
 
+// The first two rules of both orders: an enabled advert goes before a
+// disabled one (two disabled ones stay as they are), then the greater
+// running counter. Answers 1 (a may stay), 0 (it may not) or -1 (undecided).
+template <class T> int ByStateAndCounter(const T& a, const T& b)
+{
+    if (!a.enabled)
+        return !b.enabled ? 1 : 0;
+    if (!b.enabled)
+        return 1;
+    if (a.running != b.running)
+        return a.running > b.running ? 1 : 0;
+    return -1;
+}
+
 // The exchange sort of both orders: each item from start on is compared with
 // every item after it and the two swap places when the first may not stay.
 template <class T, class MayStay> void ExchangeOrder(MList<T>& list, unsigned __int64 start, MayStay mayStay)
@@ -31,12 +45,8 @@ template <class T, class MayStay> void ExchangeOrder(MList<T>& list, unsigned __
 bool MenuAdvertMayStayBefore(const Menu_Adverts::Advert& a, const Menu_Adverts::Advert& b,
                              const MenuRankingContext& context)
 {
-    if (!a.enabled)
-        return !b.enabled;
-    if (!b.enabled)
-        return true;
-    if (a.running != b.running)
-        return a.running > b.running;
+    if (const int decided = ByStateAndCounter(a, b); decided >= 0)
+        return decided == 1;
     if (a.priority != b.priority)
         return a.priority > b.priority;
     const bool aListed = HasTitle(context.titles, a.title);
@@ -56,12 +66,8 @@ void RankMenuAdverts(MList<Menu_Adverts::Advert>& adverts, const MenuRankingCont
 bool OverlayAdvertMayStayBefore(const Overlay_Adverts::Advert& a, const Overlay_Adverts::Advert& b,
                                 const MString& lastKey)
 {
-    if (!a.enabled)
-        return !b.enabled;
-    if (!b.enabled)
-        return true;
-    if (a.running != b.running)
-        return a.running > b.running;
+    if (const int decided = ByStateAndCounter(a, b); decided >= 0)
+        return decided == 1;
     const MString aKey = a.Key();
     const MString bKey = b.Key();
     const bool aShownLast = aKey.EqualsNoCase(lastKey);
