@@ -1,25 +1,113 @@
-#include "adverts/Adverts.h"
+#include "adverts/AdvertsWorker.h"
 
-#include "shell/core/PrivateMessages.h"
+#include "adverts/AdvertsReport.h"
+#include "foundation/SystemUtilities.h"
+#include "server/ServerPages.h"
 #include "shell/core/CrashReport.h"
+#include "shell/core/PrivateMessages.h"
 #include "shell/core/ThreadCounter.h"
 #include "shell/core/WorkerContext.h"
+
+#include <objbase.h>
+
+#include <new>
+
+namespace
+{
+// Initialises COM for the thread as an apartment and undoes it when that worked.
+class ComApartment
+{
+public:
+    ComApartment() : m_ok(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment()
+    {
+        if (m_ok)
+            CoUninitialize();
+    }
+
+private:
+    bool m_ok;
+};
+
+// The reported lists go in wParam, the records in lParam; both belong to the
+// controller once posted.
+template <class Stats, class Record>
+void PostRound(HWND window, UINT message, MList<Stats>& stats, std::unique_ptr<Record>& record)
+{
+    auto reported = std::make_unique<MList<Stats>>(std::move(stats));
+    if (!::PostMessageW(window, message, reinterpret_cast<WPARAM>(reported.get()),
+                        reinterpret_cast<LPARAM>(record.get())))
+        return;
+    reported.release();
+    record.release();
+}
+
+// One report; false when the exchange failed.
+bool ReportRound(const AdvertsWorkerSetup& setup, bool last)
+{
+    const HWND controller = setup.context->ControllerWindow();
+    try
+    {
+        const MString url = setup.url.IsEmpty() ? GetServerPageUrl(PageAdvertsAndStatistics) : setup.url;
+        std::unique_ptr<AdvertsExchange> round = ExchangeAdvertsAndStatistics(*setup.stats, url, !last);
+        if (last)
+            return true;
+        PostRound(controller, WM_MENU_ADVERTS, round->menuStats, round->menu);
+        PostRound(controller, WM_OVERLAY_ADVERTS, round->overlayStats, round->overlay);
+        PostRound(controller, WM_SLIDE_ADVERTS, round->slideStats, round->slides);
+        return true;
+    }
+    catch (const QuilloryError&)
+    {
+    }
+    catch (const std::bad_alloc&)
+    {
+    }
+    if (!last)
+        PostMessageW(controller, WM_ADVERTS_FAILED, 0, 0);
+    return false;
+}
+}
+
+void RunAdvertsAndStatistics(const AdvertsWorkerSetup& setup)
+{
+    const std::function<bool()> reachable =
+        setup.reachable ? setup.reachable : std::function<bool()>([] { return IsInternetReachable(); });
+    bool last = false;
+    for (;;)
+    {
+        if (reachable())
+            ReportRound(setup, last);
+        else if (!last)
+            // Nothing is sent; the round counts as a failed one, so that the
+            // slide show does not wait for adverts that cannot come.
+            PostMessageW(setup.context->ControllerWindow(), WM_ADVERTS_FAILED, 0, 0);
+        if (last)
+            return;
+        const DWORD woken = WaitForSingleObject(setup.context->exitEvent, setup.period);
+        if (woken == WAIT_OBJECT_0)
+            last = true;
+        else if (woken != WAIT_TIMEOUT)
+            return;
+    }
+}
 
 DWORD WINAPI AdvertsAndStatisticsWorker(LPVOID parameter)
 {
     try
     {
         WorkerThreadScope counted;
-        const auto& context = *static_cast<const WorkerContext*>(parameter);
+        const ComApartment apartment;
+        SetThreadLocale(MAKELCID(UiLanguage, SORT_DEFAULT));
+        const auto& setup = *static_cast<const AdvertsWorkerSetup*>(parameter);
         // The thread starts before the controller's window exists; its
         // reports go to that window.
-        HANDLE start[] = {context.exitEvent, context.controllerReady};
+        HANDLE start[] = {setup.context->exitEvent, setup.context->controllerReady};
         if (WaitForMultipleObjects(2, start, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
             return 0;
-        // No adverts can be fetched yet: the round ends as a failed one does,
-        // so that the main window does not wait for slide adverts.
-        PostMessageW(context.ControllerWindow(), WM_ADVERTS_FAILED, 0, 0);
-        WaitForSingleObject(context.exitEvent, INFINITE);
+        RunAdvertsAndStatistics(setup);
     }
     catch (...)
     {

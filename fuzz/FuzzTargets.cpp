@@ -1,5 +1,7 @@
 #include "fuzz/FuzzTargets.h"
 
+#include "adverts/AdvertDocuments.h"
+#include "adverts/AdvertsReport.h"
 #include "crypto/ProtectedTexts.h"
 #include "foundation/AtomPersistence.h"
 #include "foundation/ExifBlock.h"
@@ -467,6 +469,71 @@ std::vector<std::string> FileListViewSeeds()
 }
 } // namespace
 
+// ---- adverts reply and advert documents -------------------------------------------
+
+void RunAdvertsReply(const unsigned char* data, size_t size)
+{
+    Rejecting([&] { SplitAdvertsReply(Input(data, size)); });
+}
+
+std::vector<std::string> AdvertsReplySeeds()
+{
+    const std::string frame("\xFF\xFF\xFF\xFF\0\0\0\x17\0\0\0\x01" "a" "\0\0\0\x02" "bc" "\0\0\0\0", 23);
+    return {frame, std::string("\xFF\xFF\xFF\xFF\0\0\0\x14", 8) + std::string(12, '\0')};
+}
+
+// The three documents by the first byte of the input: 0 menu, 1 overlay,
+// 2 slide; the rest is the unscrambled document.
+void RunAdvertDocument(const unsigned char* data, size_t size)
+{
+    if (size == 0)
+        return;
+    const ShellMemory<unsigned char> text = Input(data + 1, size - 1);
+    Rejecting([&] {
+        switch (data[0] % 3)
+        {
+        case 0:
+        {
+            std::unique_ptr<Menu_Adverts> menu;
+            ReadMenuAdverts(menu, text);
+            break;
+        }
+        case 1:
+        {
+            std::unique_ptr<Overlay_Adverts> overlay;
+            ReadOverlayAdverts(overlay, text);
+            break;
+        }
+        default:
+        {
+            std::unique_ptr<SlideAdvertsSettings> slides;
+            ReadSlideAdverts(slides, text);
+        }
+        }
+    });
+}
+
+std::vector<std::string> AdvertDocumentSeeds()
+{
+    const std::string settings = "<Enabled>1</Enabled><Web_Home_App_Default>1</Web_Home_App_Default>"
+                                 "<Title_Bold>1</Title_Bold><Title_Italic>0</Title_Italic>"
+                                 "<Title_Underlined>0</Title_Underlined><Title_Normal_Height>1</Title_Normal_Height>"
+                                 "<Title_Has_Separator>1</Title_Has_Separator><Title_Icon>0</Title_Icon>"
+                                 "<Fixed_Items_Positions>1</Fixed_Items_Positions><Title_Text>41004200</Title_Text>"
+                                 "<Title_URL></Title_URL><Position>top</Position>"
+                                 "<Max_Displayed_Entries>2</Max_Displayed_Entries>";
+    return {std::string(1, '\0') + "<Menu_Adverts version=\"1\">" + settings +
+                "<Adverts><A><title>41004200</title><enabled>1</enabled><url>6800</url><priority>3</priority></A>"
+                "</Adverts></Menu_Adverts>",
+            std::string(1, '\1') + "<Overlay_Adverts version=\"1\"><Enabled>1</Enabled><Incidence>3</Incidence>"
+                                   "<MC_Lag_Time>5</MC_Lag_Time><Adverts><A><leading_title>4100</leading_title>"
+                                   "<auxiliary_title></auxiliary_title><enabled>1</enabled><class>6300</class>"
+                                   "<content>7400</content><url></url><priority>2</priority></A></Adverts>"
+                                   "</Overlay_Adverts>",
+            std::string(1, '\2') + "<Slide_Adverts version=\"1\"><Enabled>y</Enabled><Incidence>4</Incidence>"
+                                   "</Slide_Adverts>"};
+}
+
 const std::vector<FuzzTarget>& FuzzTargets()
 {
     static const std::vector<FuzzTarget> targets = {
@@ -484,6 +551,8 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"hot-keys", Nothing, RunHotKeys, HotKeysSeeds},
         {"file-list", Nothing, RunFileList, FileListSeeds},
         {"file-list-view", Nothing, RunFileListView, FileListViewSeeds},
+        {"adverts-reply", Nothing, RunAdvertsReply, AdvertsReplySeeds},
+        {"advert-documents", LoadLanguage, RunAdvertDocument, AdvertDocumentSeeds},
     };
     return targets;
 }

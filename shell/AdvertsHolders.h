@@ -1,11 +1,13 @@
 // What the adverts-and-statistics thread delivers to the controller: the
 // adverts of the tray menu and of the photo viewer's overlay, the slide
 // adverts' settings (the main window reads them through its link, under
-// their lock), the link of the menu's adverts entry, the statistics lock,
-// and the thread itself.
+// their lock), the link of the menu's adverts entry, the statistics, and the
+// thread itself.
 #pragma once
 
 #include "adverts/Adverts.h"
+#include "adverts/AdvertStats.h"
+#include "adverts/AdvertsWorker.h"
 #include "foundation/Handle.h"
 #include "foundation/StringEx.h"
 #include "foundation/Sync.h"
@@ -22,9 +24,11 @@ public:
     AdvertsHolders& operator=(const AdvertsHolders&) = delete;
 
     // Starts the adverts-and-statistics thread; context outlives it.
-    void StartThread(WorkerContext& context)
+    void StartThread(const WorkerContext& context)
     {
-        m_thread.Attach(CreateThread(nullptr, 0, AdvertsAndStatisticsWorker, &context, 0, nullptr));
+        m_setup.context = &context;
+        m_setup.stats = &m_stats;
+        m_thread.Attach(CreateThread(nullptr, 0, AdvertsAndStatisticsWorker, &m_setup, 0, nullptr));
     }
     // False when the thread runs on after timeout milliseconds (it ends on
     // the exit event).
@@ -34,6 +38,9 @@ public:
     }
 
     SlideAdvertsSettings* SlideAdverts() const { return m_slideAdverts.get(); }
+    AdvertStatsLists& Stats() { return m_stats; }
+    const Menu_Adverts& MenuAdverts() const { return *m_menuAdverts; }
+    Overlay_Adverts& OverlayAdverts() { return *m_overlayAdverts; }
     // The adverts could not be fetched: online slides are held back.
     void SuspendOnlineSlides()
     {
@@ -42,11 +49,40 @@ public:
     }
     const MString& MenuLink() const { return m_menuLink; }
 
+    // The thread's messages (lists in wParam, records in lParam, both taken
+    // over and freed here): what the report delivered is taken off the
+    // counters and the new records replace the held ones.
+    void TakeMenuAdverts(WPARAM reported, LPARAM record)
+    {
+        std::unique_ptr<MList<Menu_Item_Stats>> stats(reinterpret_cast<MList<Menu_Item_Stats>*>(reported));
+        std::unique_ptr<Menu_Adverts> fresh(reinterpret_cast<Menu_Adverts*>(record));
+        if (stats && fresh)
+        {
+            m_menuLink = fresh->Title_URL;
+            ApplyMenuAdverts(m_menuAdverts, std::move(fresh), *stats, m_stats);
+        }
+    }
+    void TakeOverlayAdverts(WPARAM reported, LPARAM record)
+    {
+        std::unique_ptr<MList<Overlay_Item_Stats>> stats(reinterpret_cast<MList<Overlay_Item_Stats>*>(reported));
+        std::unique_ptr<Overlay_Adverts> fresh(reinterpret_cast<Overlay_Adverts*>(record));
+        if (stats && fresh)
+            ApplyOverlayAdverts(*m_overlayAdverts, *fresh, *stats, m_stats);
+    }
+    void TakeSlideAdverts(WPARAM reported, LPARAM record)
+    {
+        std::unique_ptr<MList<Slide_Stats>> stats(reinterpret_cast<MList<Slide_Stats>*>(reported));
+        std::unique_ptr<SlideAdvertsSettings> fresh(reinterpret_cast<SlideAdvertsSettings*>(record));
+        if (stats && fresh)
+            ApplySlideAdverts(*m_slideAdverts, *fresh, *stats, m_stats);
+    }
+
 private:
     std::unique_ptr<Menu_Adverts> m_menuAdverts = std::make_unique<Menu_Adverts>();
     std::unique_ptr<Overlay_Adverts> m_overlayAdverts = std::make_unique<Overlay_Adverts>();
     std::unique_ptr<SlideAdvertsSettings> m_slideAdverts = std::make_unique<SlideAdvertsSettings>();
     MString m_menuLink;
-    CriticalSection m_statisticsLock;
+    AdvertStatsLists m_stats;
+    AdvertsWorkerSetup m_setup;
     MHandle m_thread{INVALID_HANDLE_VALUE};
 };

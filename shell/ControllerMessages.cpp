@@ -195,14 +195,15 @@ LRESULT CWindowBase::OnOpenSelectedFilesMessage(UINT, WPARAM, LPARAM lParam, BOO
 
 // ---- The adverts and statistics thread ------------------------------------
 
-// The new menu adverts replace the held ones: comes with the adverts.
-LRESULT CWindowBase::OnMenuAdverts(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-
-LRESULT CWindowBase::OnOverlayAdverts(UINT, WPARAM, LPARAM lParam, BOOL&)
+LRESULT CWindowBase::OnMenuAdverts(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    // The new overlay adverts belong to the controller from now on; taking
-    // them over and the statistics list in wParam come with the adverts.
-    delete reinterpret_cast<Overlay_Adverts*>(lParam);
+    m_adverts.TakeMenuAdverts(wParam, lParam);
+    return 0;
+}
+
+LRESULT CWindowBase::OnOverlayAdverts(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    m_adverts.TakeOverlayAdverts(wParam, lParam);
     return 0;
 }
 
@@ -401,4 +402,9 @@ void CWindowBase::RunTargetTested(WORD id)
 LRESULT CWindowBase::OpenMenuAdvert(WORD) { return 0; }
 LRESULT CWindowBase::OpenOverlayAdvert() { return 0; }
 LRESULT CWindowBase::OpenSlideAdvert() { return 0; }
-LRESULT CWindowBase::OnSlideAdverts(WPARAM, LPARAM) { return 0; }
+LRESULT CWindowBase::OnSlideAdverts(WPARAM wParam, LPARAM lParam)
+{
+    m_adverts.TakeSlideAdverts(wParam, lParam);
+    SetEvent(m_events.SlideAdvertsSettledEvent);
+    return 0;
+}

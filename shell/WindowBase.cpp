@@ -99,6 +99,7 @@ CWindowBase::CWindowBase(LPTHREAD_START_ROUTINE mainWindowThread)
     m_mainWindowLink.mainWindowReady = m_events.MainWindowReadyEvent;
     m_mainWindowLink.slideAdvertsSettled = m_events.SlideAdvertsSettledEvent;
     m_mainWindowLink.slideAdverts = m_adverts.SlideAdverts();
+    m_mainWindowLink.advertStats = &m_adverts.Stats();
     m_mainWindowLink.snapshot = &m_mainWindowSnapshot;
     m_mainWindowLink.slideLock = &m_slideLock;
     m_mainWindowLink.caption = m_caption;

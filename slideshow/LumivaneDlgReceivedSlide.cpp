@@ -5,6 +5,7 @@
 // the tray title and "Current Slide".
 #include "slideshow/LumivaneDlg.h"
 
+#include "adverts/AdvertStats.h"
 #include "foundation/PostOwned.h"
 #include "galleries/ExifOrientation.h"
 #include "resources/window/ProgramResourceIds.h"
@@ -163,6 +164,8 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
         slide->content.Assign(received.content);
         slide->title = !received.properties.title.IsEmpty() ? received.properties.title : received.firstText;
         advert = received.advert != 0;
+        if (m_link->advertStats && !received.properties.id.IsEmpty())
+            m_link->advertStats->CountSlideEvent(received.properties.id, true, false, false);
     }
     else if (KindOfFileState(state) != SlideNone)
     {

@@ -12,6 +12,7 @@
 
 #include <atomic>
 
+class AdvertStatsLists;
 class SlideAdvertsSettings;
 
 // The main window's state as the controller reads it. Only the main window's
@@ -81,6 +82,8 @@ struct ControllerLink
     // When online slides come among the local ones (read under its lock);
     // may be null.
     SlideAdvertsSettings* slideAdverts = nullptr;
+    // Where each online slide shown counts a load; may be null.
+    AdvertStatsLists* advertStats = nullptr;
     // Where the main window publishes its state.
     MainWindowSnapshot* snapshot = nullptr;
     // The lock around the current slide: the main window's slide step and

@@ -46,6 +46,7 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import quillory_crypto as q  # noqa: E402
+import adverts_page  # noqa: E402
 
 from cryptography.hazmat.primitives.asymmetric import rsa  # noqa: E402
 
@@ -68,6 +69,12 @@ SETTINGS = {
     "kind": "auto",       # auto (by extension), picture, media or document
     "flag": "128",        # the reply's flag byte: 0 or 128
     "advert_check": "",   # when set, the Content-Type the request must carry
+    # get-am.aspx (adverts_page.py): the description of the advert documents
+    # (JSON; empty: the default) and raw documents that replace them.
+    "adverts": "",
+    "menu_xml": "",
+    "overlay_xml": "",
+    "slide_xml": "",
 }
 # Faults of the slide POST (at=slide): wrong_framing (a field claims one byte
 # more than the reply has), trailing_byte, bad_padding (the outer AES layer's
@@ -153,6 +160,7 @@ class StandIn:
             self.codes = set()       # session codes handed out (hex)
             self.cleaned = []        # session codes given back by Clean Up (hex)
             self.slides = []         # "<kind> <entry>" of every slide served
+            self.reports = []        # the lines of every adverts report received
             self.release.set()
             self.release = threading.Event()
 
@@ -549,6 +557,8 @@ class Handler(BaseHTTPRequestHandler):
             return self.exchange(*slide_exchange_reply(self.standin, self.headers))
         if page == "get-slide.aspx" and method == "POST":
             return self.slide_post(body)
+        if page == "get-am.aspx" and method == "POST":
+            return self.adverts(body)
         if page == "set-cd.aspx":
             return self.send(200, clean_up(self.standin, self.headers))
         if page == "wnd-properties.css":
@@ -604,6 +614,16 @@ class Handler(BaseHTTPRequestHandler):
             return self.send(400, refusal.encode("utf-8"))
         self.send(200, reply)
 
+    def adverts(self, body):
+        """get-am.aspx: the report is kept, the documents go back (faults at=am)."""
+        with self.standin.lock:
+            self.standin.reports.append(adverts_page.decode_report(body))
+            settings = dict(self.standin.settings)
+        fault = self.standin.fault_at("am")
+        if not self.delay_or_drop(fault):
+            return
+        self.send(200, adverts_page.adverts_reply(settings, self.headers, fault))
+
     def test_page(self, page, query, body):
         if page == "bytes":
             count = int(query.get("count", "0"))
@@ -638,6 +658,10 @@ class Handler(BaseHTTPRequestHandler):
             with standin.lock:
                 lines = sorted(standin.codes) if page == "codes" else list(getattr(standin, page))
             return self.send(200, ("\n".join(lines) + "\n").encode(), log=False)
+        elif page == "reports":
+            with standin.lock:
+                text = "".join("\n".join(lines) + "\n\n" for lines in standin.reports)
+            return self.send(200, text.encode("utf-8"), log=False)
         elif page == "held":
             with standin.lock:
                 return self.send(200, b"1" if standin.held else b"0", log=False)
