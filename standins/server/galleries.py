@@ -152,7 +152,7 @@ def list_all_reply(headers, fault, status):
     container = property_container(language, key, fault)
     g = len(galleries) + (1 if fault == "odd_gallery" else 0)
     if fault == "gallery_overrun":
-        g = len(galleries) + len(container) + 8
+        g = len(galleries) + len(container) + 8 + len(container) % 2  # even, and past the end
     x = len(container) + (1 if fault == "container_overrun" else 0)
     return b"\0" + be32(g) + galleries + be32(x) + container
 
@@ -164,6 +164,8 @@ def translate_reply(headers):
         target = int(headers.get("Velmora-LV-Internet-Function-Translate", ""))
     except ValueError:
         return bytes([1])
+    if source not in (ENGLISH, BULGARIAN) or target not in (ENGLISH, BULGARIAN):
+        return b"\0"  # no such language: no such gallery
     known = dict(zip(gallery_paths(source), gallery_paths(target)))
     return b"\0" + known.get(path, "").encode("utf-16-le")
 
