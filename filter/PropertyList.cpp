@@ -228,18 +228,24 @@ void ParseBytes(PropertyList& properties, const MAtom<unsigned char>& container,
         Raise(ContainerEmpty);
     MemoryPH<unsigned char> copy(container);
     Unscramble(copy, requestId, nullptr);
+    ReadContainer(properties, copy, requestId);
+}
+
+void ReadContainer(PropertyList& properties, const MAtom<unsigned char>& container,
+                   const MStringEx<wchar_t>& requestId)
+{
     // Every word of the head is read only once the head is there.
-    if (copy.GetCount() < ContainerHead)
+    if (container.GetCount() < ContainerHead)
         Raise(ContainerShort);
-    const unsigned char* bytes = copy.GetData();
+    const unsigned char* bytes = container.GetData();
     if (Be32(bytes) != ContainerMark)
         Raise(ContainerMarkWrong);
-    if (Be32(bytes + 4) != copy.GetCount())
+    if (Be32(bytes + 4) != container.GetCount())
         Raise(ContainerLengthWrong);
     const DWORD documentBytes = Be32(bytes + 8);
-    if (static_cast<unsigned __int64>(documentBytes) + ContainerHead != copy.GetCount())
+    if (static_cast<unsigned __int64>(documentBytes) + ContainerHead != container.GetCount())
         Raise(ContainerDocumentLength);
-    Parse(properties, copy.SubView(ContainerHead, documentBytes), requestId);
+    Parse(properties, container.SubView(ContainerHead, documentBytes), requestId);
 }
 
 void Parse(PropertyList& properties, const MAtom<unsigned char>& document, const MStringEx<wchar_t>& requestId)
@@ -248,9 +254,14 @@ void Parse(PropertyList& properties, const MAtom<unsigned char>& document, const
     if (copy.GetCount() == 0)
         throw MCryptException(3);
     Unscramble(copy, requestId, &DocumentKeyRefused);
+    ParseDocument(properties, copy);
+}
 
+void ParseDocument(PropertyList& properties, const MAtom<unsigned char>& xmlBytes)
+{
     pugi::xml_document xml;
-    const pugi::xml_parse_result parsed = xml.load_buffer(copy.GetData(), static_cast<size_t>(copy.GetCount()));
+    const pugi::xml_parse_result parsed =
+        xml.load_buffer(xmlBytes.GetData(), static_cast<size_t>(xmlBytes.GetCount()));
     if (!parsed)
         throw ServerReplyError::MalformedDocument(3005, 126, parsed.status);
     const pugi::xml_node root = xml.select_node("//Search_Properties").node();

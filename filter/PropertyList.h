@@ -58,8 +58,13 @@ using PropertyList = std::vector<Property_Class>;
 // MCryptException or PropertyListFailure; properties is only changed on
 // success.
 void ParseBytes(PropertyList& properties, const MAtom<unsigned char>& container, const MStringEx<wchar_t>& requestId);
-// The same for the document inside the container.
+// The container's framing once unscrambled, then Parse on its document.
+void ReadContainer(PropertyList& properties, const MAtom<unsigned char>& container,
+                   const MStringEx<wchar_t>& requestId);
+// The document inside the container: unscrambled, then ParseDocument.
 void Parse(PropertyList& properties, const MAtom<unsigned char>& document, const MStringEx<wchar_t>& requestId);
+// The XML of the properties once unscrambled.
+void ParseDocument(PropertyList& properties, const MAtom<unsigned char>& xml);
 } // namespace Property_Manager
 
 // A reply that cannot be used and has no code of its own: shown as string
