@@ -8,6 +8,8 @@
 #include "resources/languages/LanguageIds.h"
 #include "server/tests/StandIn.h"
 #include "shell/core/Language.h"
+#include "shell/core/WaitDlg.h"
+#include "shell/core/tests/UiTestSupport.h"
 
 #include <string>
 
@@ -212,4 +214,25 @@ TEST_F(PropertyListTest, AFailedRequestNamesItsLocation)
     const std::wstring text = W(request.errorText);
     EXPECT_EQ(text.rfind(L"The list of online galleries could not be fetched (CE", 0), 0u) << std::string(
         request.errorText.ToUtf8().GetText());
+}
+
+TEST_F(PropertyListTest, TheWorkerEndsTheWaitDialog)
+{
+    // As the gallery dialog runs it: the worker started suspended, the wait
+    // dialog modal; the dialog resumes the worker once shown, and the worker
+    // ends it through the dialog's window handle.
+    LanguageModuleScope language(LanguageEnglish);
+    PropertyListRequest request(nullptr, SelectedOnlineGallery());
+    HANDLE worker = CreateThread(nullptr, 0, SearchPropertiesThreadProc, &request, CREATE_SUSPENDED, nullptr);
+    ASSERT_NE(worker, nullptr);
+    CWaitDlg dialog(worker);
+    request.owner = &dialog.m_hWnd;
+    dialog.DoModal(nullptr);
+    EXPECT_EQ(WaitForSingleObject(worker, 60000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeThread(worker, &code);
+    CloseHandle(worker);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(request.galleries.size(), 6u);
+    EXPECT_TRUE(request.errorText.IsEmpty());
 }
