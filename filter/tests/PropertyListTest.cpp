@@ -6,6 +6,7 @@
 #include "filter/SearchValueSyntax.h"
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"
+#include "server/ServerReplyError.h"
 #include "server/tests/StandIn.h"
 #include "shell/core/Language.h"
 #include "shell/core/WaitDlg.h"
@@ -235,4 +236,120 @@ TEST_F(PropertyListTest, TheWorkerEndsTheWaitDialog)
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(request.galleries.size(), 6u);
     EXPECT_TRUE(request.errorText.IsEmpty());
+}
+
+namespace
+{
+// Hex of a text's UTF-16LE bytes, as the document carries it.
+std::string Hex(const std::wstring& text)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (wchar_t c : text)
+        for (unsigned byte : {static_cast<unsigned>(c) & 0xFF, static_cast<unsigned>(c) >> 8})
+            hex += std::string{digits[byte >> 4], digits[byte & 15]};
+    return hex;
+}
+
+// One item with the given element texts (already hex) and values.
+std::string Item(const std::string& entryType, const std::string& dataType, const std::string& values,
+                 const std::string& drop = "")
+{
+    const std::pair<std::string, std::string> fields[] = {
+        {"id", Hex(L"42")},          {"entry_type", entryType},           {"data_type", dataType},
+        {"class_name", Hex(L"Size")}, {"multiplicity", Hex(L"yes")},        {"is_enum", Hex(L"TRUE")},
+        {"is_container_property", Hex(L"0")}, {"is_content_property", Hex(L"on")}};
+    std::string item = "<item>";
+    for (const auto& field : fields)
+        if (field.first != drop)
+            item += "<" + field.first + ">" + field.second + "</" + field.first + ">";
+    if (drop != "propetry_data")
+        item += "<propetry_data>" + values + "</propetry_data>";
+    return item + "</item>";
+}
+
+std::string Value(const std::wstring& id, const std::wstring& text)
+{
+    return "<v><vid>" + Hex(id) + "</vid><data>" + Hex(text) + "</data></v>";
+}
+
+void ParseText(Property_Manager::PropertyList& list, const std::string& items)
+{
+    const std::string xml = "<Search_Properties version=\"1\"><Items>" + items + "</Items></Search_Properties>";
+    Property_Manager::ParseDocument(
+        list, ShellMemory<unsigned char>(reinterpret_cast<unsigned char*>(const_cast<char*>(xml.data())), xml.size()));
+}
+} // namespace
+
+TEST(PropertyDocument, FieldsAreReadAndBounded)
+{
+    Property_Manager::PropertyList list;
+    ParseText(list, Item(Hex(L"7"), Hex(L"15"), Value(L"3", L"S") + Value(L"9", L"XL") + Value(L"5", L"M")));
+    ASSERT_EQ(list.size(), 1u);
+    const Property_Manager::Property_Class& size = list[0];
+    EXPECT_EQ(size.id, 42u);
+    EXPECT_EQ(size.entry_type, 2u) << "7 becomes 2";
+    EXPECT_EQ(size.data_type, 0u) << "15 becomes 0";
+    EXPECT_EQ(W(size.class_name), L"Size");
+    EXPECT_TRUE(size.multiplicity);
+    EXPECT_TRUE(size.is_enum);
+    EXPECT_FALSE(size.is_container_property);
+    EXPECT_TRUE(size.is_content_property);
+    ASSERT_EQ(size.values.Entries().size(), 3u);
+    EXPECT_EQ(size.values.Entries()[0].first, 9u);
+    EXPECT_EQ(size.values.Entries()[1].first, 5u);
+    EXPECT_EQ(size.values.Entries()[2].first, 3u);
+    EXPECT_EQ(W(size.values.Find(9)->text), L"XL");
+
+    // A second value with the same id fails the whole document.
+    list.clear();
+    EXPECT_THROW(ParseText(list, Item(Hex(L"1"), Hex(L"1"), Value(L"3", L"a") + Value(L"3", L"b"))),
+                 PropertyListFailure);
+    EXPECT_TRUE(list.empty());
+}
+
+TEST(PropertyDocument, MissingElementsAndBadTextsCarryTheirCodes)
+{
+    const char* const elements[] = {"id",      "entry_type",            "data_type",          "class_name",
+                                    "multiplicity", "is_enum", "is_container_property", "is_content_property",
+                                    "propetry_data"};
+    for (unsigned i = 0; i < 9; ++i)
+    {
+        Property_Manager::PropertyList list;
+        try
+        {
+            ParseText(list, Item(Hex(L"1"), Hex(L"1"), "", elements[i]));
+            ADD_FAILURE() << elements[i];
+        }
+        catch (const ServerReplyError& error)
+        {
+            EXPECT_EQ(error.Code(), 3010 + i) << elements[i];
+            EXPECT_EQ(error.Location(), 174 + i) << elements[i];
+        }
+    }
+    const struct
+    {
+        std::string values;
+        std::string dataType;
+        unsigned code;
+    } cases[] = {
+        {"<v><data>" + Hex(L"a") + "</data></v>", Hex(L"1"), 3019},
+        {"<v><vid>" + Hex(L"1") + "</vid></v>", Hex(L"1"), 3020},
+        {"", "310", 3027},                // odd count of digits
+        {"", "31", 3027},                 // half a UTF-16 unit
+        {"", "3a00", 3027},               // lower case is not hex here
+    };
+    for (const auto& c : cases)
+    {
+        Property_Manager::PropertyList list;
+        try
+        {
+            ParseText(list, Item(Hex(L"1"), c.dataType, c.values));
+            ADD_FAILURE() << "accepted: " << c.values << " " << c.dataType;
+        }
+        catch (const ServerReplyError& error)
+        {
+            EXPECT_EQ(error.Code(), c.code) << c.values << " " << c.dataType;
+        }
+    }
 }
