@@ -7,6 +7,7 @@
 
 const wchar_t MediaSourceValueName[] = L"Media Source";
 const wchar_t SelectedOnlineGalleryValueName[] = L"Selected Online Gallery";
+const wchar_t OnlineFilterSwitchValueName[] = L"Online Filter Switch";
 
 namespace
 {
@@ -28,32 +29,46 @@ DWORD LeadingNumber(const wchar_t* text, size_t length)
 }
 }
 
-bool ReadMediaSource()
+namespace
+{
+// A 4-byte REG_BINARY word whose bit 31 is the switch. Any other type or
+// size is deleted and reads as off.
+bool ReadSwitchValue(const wchar_t* name)
 {
     RegistryKey key;
     key.Create(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_ALL_ACCESS);
     if (!key.Get())
         return false;
     DWORD word = 0, type = 0, size = sizeof(word);
-    const LONG result = RegQueryValueExW(key.Get(), MediaSourceValueName, nullptr, &type,
-                                         reinterpret_cast<BYTE*>(&word), &size);
+    const LONG result = key.Query(name, type, &word, size);
     if (result == ERROR_SUCCESS && type == REG_BINARY && size == sizeof(word))
         return (word & 0x80000000u) != 0;
-    RegDeleteValueW(key.Get(), MediaSourceValueName);
+    key.Delete(name);
     return false;
 }
 
-void WriteMediaSource(bool local)
+// Writes 0x80000000 or 0; a failed write deletes the value.
+bool WriteSwitchValue(const wchar_t* name, bool on)
 {
     RegistryKey key;
     key.Create(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_SET_VALUE);
     if (!key.Get())
-        return;
-    const DWORD word = local ? 0x80000000u : 0;
-    if (RegSetValueExW(key.Get(), MediaSourceValueName, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&word),
-                       sizeof(word)) != ERROR_SUCCESS)
-        RegDeleteValueW(key.Get(), MediaSourceValueName);
+        return false;
+    const DWORD word = on ? 0x80000000u : 0;
+    if (key.Set(name, REG_BINARY, &word, sizeof(word)) == ERROR_SUCCESS)
+        return true;
+    key.Delete(name);
+    return false;
 }
+} // namespace
+
+bool ReadMediaSource() { return ReadSwitchValue(MediaSourceValueName); }
+
+void WriteMediaSource(bool local) { WriteSwitchValue(MediaSourceValueName, local); }
+
+bool ReadOnlineFilterSwitch() { return ReadSwitchValue(OnlineFilterSwitchValueName); }
+
+bool WriteOnlineFilterSwitch(bool on) { return WriteSwitchValue(OnlineFilterSwitchValueName, on); }
 
 SelectedOnlineGallery ReadSelectedOnlineGallery()
 {

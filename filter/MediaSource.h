@@ -10,6 +10,7 @@
 
 extern const wchar_t MediaSourceValueName[];
 extern const wchar_t SelectedOnlineGalleryValueName[];
+extern const wchar_t OnlineFilterSwitchValueName[];
 
 // The chosen online gallery: the "/"-joined path of gallery names from the
 // top of the server's tree, and its language. Unset: empty path, 1033.
@@ -31,6 +32,13 @@ struct SelectedOnlineGallery
 bool ReadMediaSource();
 // Writes 0x80000000 (local) or 0; a failed write deletes the value.
 void WriteMediaSource(bool local);
+
+// The "Online Filter Switch", stored as "Media Source" is: true when the
+// stored online filter goes with every slide request. Missing or damaged
+// (deleted on read): off.
+bool ReadOnlineFilterSwitch();
+// False when the value could not be written (it is then deleted).
+bool WriteOnlineFilterSwitch(bool on);
 
 // The stored "%d|%s" text of language and path. A value that is not REG_SZ
 // or does not fit 40000 bytes is deleted and the unset choice returned.

@@ -3,6 +3,8 @@
 #include "adverts/AdvertDocuments.h"
 #include "adverts/AdvertsReport.h"
 #include "crypto/ProtectedTexts.h"
+#include "filter/OnlineFilter.h"
+#include "filter/PropertyList.h"
 #include "foundation/AtomPersistence.h"
 #include "foundation/ExifBlock.h"
 #include "foundation/JpegExif.h"
@@ -467,6 +469,105 @@ std::vector<std::string> FileListViewSeeds()
     const std::vector<unsigned char> view = EncodeFileListView(FileListState());
     return {std::string(view.begin(), view.end()), std::string("\x40\0\0\0", 4)};
 }
+
+// ---- online filter: the stored blob, the gallery reply, the properties ---------
+
+void RunFilterBlob(const unsigned char* data, size_t size)
+{
+    Rejecting([&] {
+        SearchLineList lines;
+        ReadOnlineFilterBlob(data, size, lines);
+    });
+}
+
+std::vector<std::string> FilterBlobSeeds()
+{
+    Property_Manager::search_line_data first;
+    first.property_id = 102;
+    first.operator_code = L'<';
+    first.value = Property_Manager::Value(12, L"4");
+    first.open_parenthesis = true;
+    first.conjunction = '|';
+    Property_Manager::search_line_data second;
+    second.property_id = 107;
+    second.value = Property_Manager::Value(0, L"Landscape");
+    second.language = 1033;
+    second.close_parenthesis = true;
+    std::vector<std::string> seeds;
+    for (const SearchLineList& lines : {SearchLineList{first}, SearchLineList{first, second}})
+    {
+        const std::vector<unsigned char> blob = BuildOnlineFilterBlob(lines);
+        seeds.emplace_back(blob.begin(), blob.end());
+    }
+    return seeds;
+}
+
+// The key of the scrambled parts: any request id of 8 or more digits.
+const MStringEx<wchar_t> FuzzRequestId(L"123456789012");
+
+void RunGalleryReply(const unsigned char* data, size_t size)
+{
+    Rejecting([&] {
+        OnlineGalleryList galleries;
+        Property_Manager::PropertyList properties;
+        ParseGalleryReply(Input(data, size), FuzzRequestId, galleries, properties);
+    });
+}
+
+std::string Be32Text(size_t n)
+{
+    return std::string{static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8),
+                       static_cast<char>(n)};
+}
+
+std::vector<std::string> GalleryReplySeeds()
+{
+    std::vector<std::string> seeds;
+    for (const wchar_t* text : {L"*Demo*Art**Paintings***Oil*Photographs", L"*A"})
+    {
+        const std::string galleries(reinterpret_cast<const char*>(text), wcslen(text) * 2);
+        const std::string container = "\xFF\xFF\xFF\xFF" + Be32Text(16) + Be32Text(4) + "<a/>";
+        seeds.push_back(std::string(1, '\0') + Be32Text(galleries.size()) + galleries + Be32Text(container.size()) +
+                        container);
+    }
+    const std::string message(reinterpret_cast<const char*>(L"Busy"), 8);
+    seeds.push_back("\x82" + message);
+    return seeds;
+}
+
+void RunPropertyContainer(const unsigned char* data, size_t size)
+{
+    Rejecting([&] {
+        Property_Manager::PropertyList properties;
+        Property_Manager::ReadContainer(properties, Input(data, size), FuzzRequestId);
+    });
+}
+
+std::vector<std::string> PropertyContainerSeeds()
+{
+    const std::string document = "scrambled document bytes";
+    return {"\xFF\xFF\xFF\xFF" + Be32Text(12 + document.size()) + Be32Text(document.size()) + document};
+}
+
+void RunPropertyDocument(const unsigned char* data, size_t size)
+{
+    Rejecting([&] {
+        Property_Manager::PropertyList properties;
+        Property_Manager::ParseDocument(properties, Input(data, size));
+    });
+}
+
+std::vector<std::string> PropertyDocumentSeeds()
+{
+    // "102", "2", "12", "Number", "false" and "true" as hex of UTF-16LE.
+    return {"<Search_Properties version=\"1\"><Items><item><id>310030003200</id><entry_type>3200</entry_type>"
+            "<data_type>31003200</data_type><class_name>4E0075006D00620065007200</class_name>"
+            "<multiplicity>660061006C0073006500</multiplicity><is_enum>7400720075006500</is_enum>"
+            "<is_container_property>660061006C0073006500</is_container_property>"
+            "<is_content_property>660061006C0073006500</is_content_property><propetry_data><v><vid>3300</vid>"
+            "<data>3100</data></v><v><vid>3900</vid><data>3200</data></v></propetry_data></item></Items>"
+            "</Search_Properties>"};
+}
 } // namespace
 
 // ---- adverts reply and advert documents -------------------------------------------
@@ -548,6 +649,10 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"display-control", Nothing, RunDisplayControl, DisplayControlSeeds},
         {"exif", Nothing, RunExif, ExifSeeds},
         {"jpeg-exif", Nothing, RunJpegExif, ExifSeeds},
+        {"filter-blob", Nothing, RunFilterBlob, FilterBlobSeeds},
+        {"gallery-reply", LoadLanguage, RunGalleryReply, GalleryReplySeeds},
+        {"property-container", LoadLanguage, RunPropertyContainer, PropertyContainerSeeds},
+        {"property-document", LoadLanguage, RunPropertyDocument, PropertyDocumentSeeds},
         {"hot-keys", Nothing, RunHotKeys, HotKeysSeeds},
         {"file-list", Nothing, RunFileList, FileListSeeds},
         {"file-list-view", Nothing, RunFileListView, FileListViewSeeds},

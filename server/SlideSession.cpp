@@ -4,6 +4,7 @@
 #include "crypto/ProtectedTexts.h"
 #include "foundation/SystemUtilities.h"
 #include "server/HttpTransport.h"
+#include "server/RequestTexts.h"
 #include "server/ServerPages.h"
 #include "server/ServerReplyError.h"
 
@@ -75,29 +76,6 @@ SecureBytes OneByte(unsigned char value)
     SecureBytes byte(1);
     byte[0] = value;
     return byte;
-}
-
-// The UTF-8 bytes of an ASCII or other text, without its NUL.
-Bytes Utf8Bytes(const MStringEx<wchar_t>& text)
-{
-    const MStringEx<char> utf8 = WideToUtf8String(text);
-    Bytes bytes(utf8.GetLength());
-    if (utf8.GetLength())
-        std::memcpy(bytes.GetData(), utf8.GetData(), static_cast<size_t>(utf8.GetLength()));
-    return bytes;
-}
-
-// "%0.4u%0.4I64u" of the tick count and the seconds since 1970.
-MStringEx<wchar_t> NewRequestId()
-{
-    return MStringEx<wchar_t>(sX::Format(), L"%0.4u%0.4I64u", GetTickCount(),
-                              static_cast<unsigned __int64>(std::time(nullptr)));
-}
-
-MStringEx<wchar_t> AgentText()
-{
-    return MStringEx<wchar_t>(sX::Format(), L"%s %s", ProductName,
-                              MStringEx<wchar_t>(L"ProductVersion", nullptr).GetText());
 }
 
 // Length-prefixed fields (one length byte, then that many bytes), each

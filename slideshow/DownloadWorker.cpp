@@ -1,5 +1,6 @@
 #include "slideshow/DownloadWorker.h"
 
+#include "filter/OnlineFilter.h"
 #include "server/SlideDownloadWorker.h"
 
 #include <memory>
@@ -28,7 +29,9 @@ bool DownloadWorker::Start(HWND owner, OnlineSlideRecord& record, volatile LONG*
     data->crossFadeTimer = crossFadeTimer;
     data->record = &record;
     data->advertDue = advertDue ? 1 : 0;
-    // The online filter comes with the filter; until then none is sent.
+    // The stored filter while its switch is on; read for every request, so
+    // that a filter changed in the gallery dialog applies to the next slide.
+    data->filterBlob = LoadOnlineFilterRequestData();
 
     SetEvent(m_runningEvent);
     ResetEvent(m_stopEvent);

@@ -426,6 +426,38 @@
 #define IDS_VERB_MISSING 516
 #define IDS_VERB_NOT_OFFERED 517
 
+// ---- Online gallery filter ----------------------------------------------
+
+// The stored filter could not be read (796); the property list request:
+// its general failure (219, formatted with the product name 71), a failed
+// request (244, with the error location), a crypto failure (850, with the
+// code), an unknown reply status (398).
+#define IDS_FILTER_STORED_DAMAGED 796
+#define IDS_PROPERTIES_FAILED 219
+#define IDS_PROPERTIES_REQUEST_FAILED 244
+#define IDS_PROPERTIES_CRYPT_FAILED 850
+#define IDS_PROPERTIES_BAD_STATUS 398
+// Typed search values.
+#define IDS_VALUE_EMPTY 804
+#define IDS_VALUE_SCRIPT 805
+#define IDS_VALUE_TEXT_TOO_LONG 806
+#define IDS_VALUE_TOKEN_TOO_LONG 807
+#define IDS_VALUE_BAD_DATE 811
+#define IDS_VALUE_BAD_DATE_TIME 813
+#define IDS_VALUE_BAD_YEAR_WEEK 814
+#define IDS_VALUE_BAD_YEAR_MONTH 815
+#define IDS_VALUE_BAD_YEAR_ERA 816
+#define IDS_VALUE_BAD_ROMAN_ERA 817
+#define IDS_VALUE_BAD_NUMBER_ERA 818
+#define IDS_VALUE_BAD_INT64 819
+#define IDS_VALUE_BAD_UINT64 820
+#define IDS_VALUE_BAD_REAL 821
+#define IDS_VALUE_BAD_DECIMAL 822
+#define IDS_VALUE_BAD_DURATION 823
+#define IDS_VALUE_STORED_INVALID 845
+#define IDS_VALUE_NO_WEEK_53 846
+#define IDS_VALUE_TOKEN_CHARACTERS 847
+
 // ---- Settings dialogs ---------------------------------------------------
 
 // Settings dialog.

@@ -47,6 +47,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import quillory_crypto as q  # noqa: E402
 import adverts_page  # noqa: E402
+import galleries  # noqa: E402
 
 from cryptography.hazmat.primitives.asymmetric import rsa  # noqa: E402
 
@@ -76,6 +77,7 @@ SETTINGS = {
     "overlay_xml": "",
     "slide_xml": "",
 }
+SETTINGS.update(galleries.SETTINGS)
 # Faults of the slide POST (at=slide): wrong_framing (a field claims one byte
 # more than the reply has), trailing_byte, bad_padding (the outer AES layer's
 # padding is broken), short_field (the reply loses its last 3 bytes),
@@ -411,8 +413,9 @@ def read_slide_body(standin, body):
     return cache, body[8 + a:]
 
 
-def slide_reply_plain(standin, headers, cache, fault):
-    """The plaintext reply: a slide of the gallery (or what the fault asks for)."""
+def slide_reply_plain(standin, headers, cache, fault, filter_block=b""):
+    """The plaintext reply: a slide of the gallery that passes the filter
+    block (or what the fault asks for)."""
     if fault == "message":
         return bytes([130]) + be32(len(standin.setting("message").encode("utf-16-le"))) + \
             standin.setting("message").encode("utf-16-le")
@@ -421,6 +424,13 @@ def slide_reply_plain(standin, headers, cache, fault):
     if not entries:
         text = "The gallery is empty.".encode("utf-16-le")
         return bytes([131]) + be32(len(text)) + text
+    try:
+        entries = galleries.filter_entries(entries, filter_block, galleries.language_of(headers))
+    except galleries.FilterError as error:
+        raise Refusal("The filter cannot be read: %s." % error)
+    if not entries:
+        text = "No slide matches the filter.".encode("utf-16-le")
+        return bytes([132]) + be32(len(text)) + text
     ordered = headers.get("Velmora-LV-Item-Enumeration-Type") == "ordered"
     last = int.from_bytes(cache[4:8], "big") if cache[:4] == CACHE_MAGIC else -1
     level = int(headers.get("Velmora-LV-Item-Enumeration-Forward-Level", "1"))
@@ -488,8 +498,8 @@ def slide_post_reply(standin, headers, body):
     except (Refusal, ValueError, IndexError) as refusal:
         return None, str(refusal)
     try:
-        cache, _ = read_slide_body(standin, body)
-        made = slide_reply_plain(standin, headers, cache, fault)
+        cache, filter_block = read_slide_body(standin, body)
+        made = slide_reply_plain(standin, headers, cache, fault, filter_block)
     except Refusal as refusal:
         text = str(refusal).encode("utf-16-le")
         made = bytes([129]) + be32(len(text)) + text
@@ -559,6 +569,8 @@ class Handler(BaseHTTPRequestHandler):
             return self.slide_post(body)
         if page == "get-am.aspx" and method == "POST":
             return self.adverts(body)
+        if page == "get-galleries.aspx" and method == "GET":
+            return self.send(200, galleries.galleries_reply(self.standin, self.headers))
         if page == "set-cd.aspx":
             return self.send(200, clean_up(self.standin, self.headers))
         if page == "wnd-properties.css":
