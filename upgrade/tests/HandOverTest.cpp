@@ -177,3 +177,27 @@ TEST(HandOver, FolderCheckSetupFileAndCommandLine)
     EXPECT_EQ(request.language, 1033u);
 }
 } // namespace
+
+#ifdef QUILLORY_WINDOW_EXE
+namespace
+{
+// Quillory Window carries the 32-bit setup program that the hand-over writes out.
+TEST(HandOver, TheProgramCarriesThe32BitSetupProgram)
+{
+    HMODULE program = LoadLibraryExW(QUILLORY_WINDOW_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    HRSRC resource = FindResourceW(program, MAKEINTRESOURCEW(SetupResourceId), SetupResourceType);
+    ASSERT_NE(resource, nullptr);
+    const DWORD size = SizeofResource(program, resource);
+    const auto* bytes = static_cast<const unsigned char*>(LockResource(LoadResource(program, resource)));
+    ASSERT_NE(bytes, nullptr);
+    ASSERT_GT(size, 0x200u);
+    EXPECT_EQ(bytes[0], 'M');
+    EXPECT_EQ(bytes[1], 'Z');
+    const DWORD peOffset = *reinterpret_cast<const DWORD*>(bytes + 0x3C);
+    ASSERT_LT(peOffset + 6, size);
+    EXPECT_EQ(*reinterpret_cast<const WORD*>(bytes + peOffset + 4), IMAGE_FILE_MACHINE_I386);
+    FreeLibrary(program);
+}
+} // namespace
+#endif
