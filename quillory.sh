@@ -31,8 +31,9 @@ configure_and_build() {
 
 build_all() {
   install_deps
-  configure_and_build x86_64
+  # i686 first: Quillory Window carries the 32-bit Quillory Setup.exe.
   configure_and_build i686
+  configure_and_build x86_64
 }
 
 # The Wine prefix, Xvfb and the 64-bit-only shim, shared with the benchmarks.

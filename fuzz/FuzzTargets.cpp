@@ -23,6 +23,8 @@
 #include "slideshow/DisplayControl.h"
 #include "slideshow/PerformanceData.h"
 #include "slideshow/PrimeTableHash.h"
+#include "upgrade/ReleaseDocument.h"
+#include "upgrade/UpgradeWorker.h"
 
 #include <algorithm>
 #include <cstring>
@@ -568,6 +570,43 @@ std::vector<std::string> PropertyDocumentSeeds()
             "<data>3100</data></v><v><vid>3900</vid><data>3200</data></v></propetry_data></item></Items>"
             "</Search_Properties>"};
 }
+
+// ---- release document and installer reply ------------------------------------------
+
+void RunReleaseDocument(const unsigned char* data, size_t size)
+{
+    ReleaseQuery query;
+    query.productName = L"Quillory";
+    query.localVersion = L"3.1.0.0";
+    query.changesLanguage = L"English";
+    query.defaultChanges = L"notes";
+    query.webPagePrefix = L"https://";
+    ReleaseFound found;
+    ReadReleaseDocument(Input(data, size), query, found);
+}
+
+std::vector<std::string> ReleaseDocumentSeeds()
+{
+    return {"<?xml version=\"1.0\" encoding=\"utf-8\"?><Releases><Lumivane edition=\"Quillory\" version=\"3.2.1\">"
+            "<Changes><English>New</English><Bulgarian><![CDATA[x]]></Bulgarian></Changes><Download>"
+            "<Visit_Website_URL>example.com/r</Visit_Website_URL></Download></Lumivane></Releases>",
+            "<R><Lumivane edition='Quillory' version='99999999999999999999.1..x'/></R>"};
+}
+
+void RunInstallerReply(const unsigned char* data, size_t size)
+{
+    MString message;
+    DecodeServerMessage(Input(data, size), message);
+    StatusIs(Input(data, size), L"SUCCESS");
+    const unsigned char digest[20] = {0xA9, 0x99};
+    DigestMatches(ShellMemory<unsigned char>(const_cast<unsigned char*>(digest), sizeof(digest)), Input(data, size));
+}
+
+std::vector<std::string> InstallerReplySeeds()
+{
+    return {"48006900", std::string("S\0U\0C\0C\0E\0S\0S\0", 14), "A9990000000000000000000000000000000000000"};
+}
+
 } // namespace
 
 // ---- adverts reply and advert documents -------------------------------------------
@@ -658,6 +697,9 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"file-list-view", Nothing, RunFileListView, FileListViewSeeds},
         {"adverts-reply", Nothing, RunAdvertsReply, AdvertsReplySeeds},
         {"advert-documents", LoadLanguage, RunAdvertDocument, AdvertDocumentSeeds},
+
+        {"release-document", Nothing, RunReleaseDocument, ReleaseDocumentSeeds},
+        {"installer-reply", Nothing, RunInstallerReply, InstallerReplySeeds},
     };
     return targets;
 }

@@ -155,7 +155,7 @@ LRESULT CWindowBase::OpenCheckForNewRelease()
             const ReleaseRecord& release = m_release.Record();
             const UpgradeLinks links(release.links);
             const MString notes(release.notes);
-            CCheckForNewReleaseDlg dialog(CursorPosition(), m_dialogs.Slot(), &release, notes, links,
+            CCheckForNewReleaseDlg dialog(CursorPosition(), m_dialogs.Slot(), release.version, notes, links,
                                           GetUpgradeExitEventName());
             dialog.DoModal(GetDesktopWindow());
         }

@@ -90,6 +90,7 @@ CWindowBase::CWindowBase(LPTHREAD_START_ROUTINE mainWindowThread)
     m_workerContext.releaseCheck = m_events.ReleaseCheckEvent;
     m_workerContext.upgradeExit = m_events.UpgradeExitEvent;
     m_workerContext.checkReleaseNow = m_events.CheckReleaseNowEvent;
+    m_workerContext.releaseAvailable = m_release.NewReleaseEvent();
     m_workerContext.releaseCheckLock = &ReleaseCheckLock;
     m_adverts.StartThread(m_workerContext);
 

@@ -1,12 +1,17 @@
-// The periodic release check, as far as the controller starts and ends it,
-// and the record of one check's result.
+// The periodic release check: the thread that asks the server for its
+// release document every four hours, and the record of one check's result.
 #pragma once
 
 #include "foundation/Containers.h"
 #include "foundation/Contextualize.h"
 #include "foundation/StringEx.h"
+#include "upgrade/ReleaseDocument.h"
 
 #include <windows.h>
+
+// The product name: the edition the release document is searched for, the
+// agent of the release requests and the title of the installer's window.
+inline constexpr wchar_t ReleaseProductName[] = L"Quillory";
 
 // The two links of an upgrade: the package that installs itself and the page
 // for a manual download.
@@ -37,6 +42,26 @@ struct ReleaseInfo
     ReleaseRecord record;
     __int64 state = 0;
 };
+
+// The fixed inputs of this program's checks: its name and version, the
+// user's language, the default notes (language module) and the "https://"
+// prefix of a web page without a scheme.
+ReleaseQuery ProgramReleaseQuery();
+
+// One check against address: a heap ReleaseInfo when the server names a
+// newer release (the installer link is installerAddress), else null.
+ReleaseInfo* CheckForNewRelease(const MString& address, const MString& installerAddress, const ReleaseQuery& query);
+
+// Whether a top-level window is the product's Windows Installer window:
+// title exactly the product name, a class name that holds "msi", and, when
+// the process's first module could be read (moduleName not null), that
+// module named msiexec.exe in any case.
+bool IsInstallerWindow(const wchar_t* title, const wchar_t* className, const wchar_t* moduleName);
+
+// EnumWindows callback: lParam points to a bool set when a visible window
+// of at least 100 x 100 pixels is the installer's window; the enumeration
+// then stops.
+BOOL CALLBACK FindInstallerWindowProc(HWND window, LPARAM found);
 
 // The release-check thread; parameter is the controller's WorkerContext.
 // Started when the main window has shown its first slide; ends when the exit

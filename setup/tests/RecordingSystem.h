@@ -89,3 +89,26 @@ inline RunResult NotStarted(DWORD error)
 {
     return RunResult{false, error, 0};
 }
+
+// Runs MsiExec.exe for real and records the messages only.
+class RealInstallerSystem : public RecordingSystem
+{
+public:
+    RunResult RunAndWait(const wchar_t* verb, const wchar_t* file, const wchar_t* parameters) override
+    {
+        runs.push_back({verb ? verb : L"(none)", file, parameters});
+        return RealSetupSystem().RunAndWait(verb, file, parameters);
+    }
+    MString FindInstalledPackage(const wchar_t* productCode) override
+    {
+        return RealSetupSystem().FindInstalledPackage(productCode);
+    }
+};
+
+// The Windows path of a file of the build (Wine maps / to Z:).
+inline MString WindowsPath(const wchar_t* unixPath)
+{
+    MString path(sX::Format(), L"Z:%s", unixPath);
+    path.Replace(MString(L"/"), MString(L"\\"), true);
+    return path;
+}

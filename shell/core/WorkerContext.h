@@ -22,6 +22,8 @@ struct WorkerContext
     HANDLE releaseCheck = nullptr;
     HANDLE upgradeExit = nullptr;
     HANDLE checkReleaseNow = nullptr;
+    // Set by the release check while it knows a newer release, reset when not.
+    HANDLE releaseAvailable = nullptr;
     // Held for the whole of one release check.
     CriticalSection* releaseCheckLock = nullptr;
 

@@ -276,7 +276,7 @@ TEST_F(ControllerMessages, CancelledSettingsLeaveTheMainWindowAsItWas)
         running.Command(id);
     running.Settle();
     EXPECT_EQ(running.MainReceived(WM_SHOW_HIDE).size(), 1u);
-    for (const wchar_t* caption : {L"Quillory Galleries", L"About Quillory", L"New release"})
+    for (const wchar_t* caption : {L"Quillory Galleries", L"About Quillory", L"Quillory - New release"})
         EXPECT_EQ(FindDialog(running.ControllerThread(), caption), nullptr) << caption;
 
     // The dialog's live preview moves the window...
@@ -369,7 +369,8 @@ TEST_F(ControllerMessages, TheGalleryAboutAndReleaseDialogsReportTheirEnd)
         // (result 1): WM_SELECTION_CHANGED, after which the main window closes the dialog itself.
         {ID_GALLERIES, L"Quillory Galleries", 0x80000020, IDC_SELECTION_CANCEL, WM_SELECTION_CHANGED, 0x80000001, true},
         {ID_ABOUT, L"About Quillory", 0x80000030, IDCANCEL, WM_DIALOG_CLOSED, 0x1000000, false},
-        {ID_CHECK_FOR_NEW_RELEASE, L"New release", 0x80000050, IDCANCEL, WM_DIALOG_CLOSED, 0x1000000, false},
+        {ID_CHECK_FOR_NEW_RELEASE, L"Quillory - New release", 0x80000050, IDC_RELEASE_CANCEL, WM_DIALOG_CLOSED,
+         0x1000000, false},
     };
     for (const auto& c : cases)
     {
@@ -478,13 +479,13 @@ TEST_F(ControllerMessages, TheReleaseRecordFollowsEveryCheck)
 
     // While the release dialog reads the record, a result is dropped.
     running.Command(ID_CHECK_FOR_NEW_RELEASE);
-    HWND dialog = WaitForDialog(running.ControllerThread(), L"New release");
+    HWND dialog = WaitForDialog(running.ControllerThread(), L"Quillory - New release");
     ASSERT_NE(dialog, nullptr);
     auto* late = new ReleaseInfo();
     late->record.version = L"9.9.9";
     SendMessageW(running.ControllerWindow(), WM_RELEASE_CHECK_RESULT, 0, reinterpret_cast<LPARAM>(late));
     EXPECT_TRUE(release.Record().version.IsEmpty());
-    Click(dialog, IDCANCEL);
+    Click(dialog, IDC_RELEASE_CANCEL);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
 }
 

@@ -535,6 +535,101 @@ def clean_up(standin, headers):
     return b"ok" if known else b"unknown"
 
 
+# ---- Release document and installer package -------------------------------------------
+
+# get-cv.aspx answers the release document of the edition "Quillory" with
+# these settings (at=cv for its faults); get-ip.aspx sends the installer
+# package with its verdict and digests (at=ip).
+RELEASE_SETTINGS = {
+    "release_version": "0.0.0.0",  # the version the release document names
+    "release_edition": "Quillory",
+    "release_english": "What is new in this release.",
+    "release_bulgarian": "",       # empty: no Bulgarian element
+    "release_page": "www.example.com/quillory/release",  # Visit_Website_URL; "-": no element
+    "package": "",                 # the package file served; empty: package_size or a small built-in body
+    "package_size": "0",           # a body of this many bytes (i % 251) in place of the built-in one
+    "chunk_delay_ms": "0",         # trickle: the pause between 4 KiB pieces of the package
+}
+SETTINGS.update(RELEASE_SETTINGS)
+# Faults of get-cv.aspx (at=cv): xml_parse, no_release (another edition only),
+# no_version, drop, slow, hold.
+# Faults of get-ip.aspx (at=ip): wrong_sha, wrong_md5, no_sha, no_md5,
+# no_status, status_error (ERROR with "message" as hexadecimal UTF-16LE),
+# bad_status, lower_case (status and digests in lower case), twice (the SHA-1
+# header twice),
+# tamper (one byte of the body changed after the digests were taken),
+# empty_package, cut (the connection ends in the middle of the body),
+# no_length (no Content-Length), oversize_message (an ERROR body of 10001
+# bytes), trickle (the body in pieces, chunk_delay_ms apart), drop, slow, hold.
+STANDIN_PACKAGE = b"Quillory stand-in installer package\r\n" * 64
+UPGRADE_STATUS = "Velmora-LV-Automatic-Upgrade-Result-Status"
+UPGRADE_SHA = "Velmora-LV-Automatic-Upgrade-Download-Hash-Code-SHA"
+UPGRADE_MD5 = "Velmora-LV-Automatic-Upgrade-Download-Hash-Code-MD5"
+
+
+def xml_text(text):
+    return text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
+
+
+def release_document(standin):
+    """The body of get-cv.aspx: the release document, UTF-8 XML."""
+    fault = standin.fault_at("cv")
+    if fault == "xml_parse":
+        return b"<?xml version=\"1.0\"?><Releases><Lumivane edition="
+    edition = "Other" if fault == "no_release" else standin.setting("release_edition")
+    version = "" if fault == "no_version" else ' version="%s"' % xml_text(standin.setting("release_version"))
+    changes = "<English>%s</English>" % xml_text(standin.setting("release_english"))
+    if standin.setting("release_bulgarian"):
+        changes += "<Bulgarian>%s</Bulgarian>" % xml_text(standin.setting("release_bulgarian"))
+    page = standin.setting("release_page")
+    download = "" if page == "-" else "<Download><Visit_Website_URL>%s</Visit_Website_URL></Download>" % xml_text(page)
+    return ('<?xml version="1.0" encoding="utf-8"?>\n<Releases><Lumivane edition="Older" version="999.0"/>'
+            '<Lumivane edition="%s"%s><Changes>%s</Changes>%s</Lumivane></Releases>\n'
+            % (xml_text(edition), version, changes, download)).encode("utf-8")
+
+
+def installer_reply(standin):
+    """get-ip.aspx: (headers, body, sent) where sent is how much of the body
+    goes out before the connection ends (None: all of it)."""
+    fault = standin.fault_at("ip")
+    package = STANDIN_PACKAGE
+    if standin.setting("package"):
+        with open(standin.setting("package"), "rb") as f:
+            package = f.read()
+    elif int(standin.setting("package_size")) > 0:
+        package = bytes(i % 251 for i in range(int(standin.setting("package_size"))))
+    if fault == "empty_package":
+        package = b""
+    sha, md5 = hashlib.sha1(package).hexdigest().upper(), hashlib.md5(package).hexdigest().upper()
+    status = "SUCCESS"
+    if fault == "status_error":
+        status = "ERROR"
+        package = standin.setting("message").encode("utf-16-le").hex().upper().encode()
+    elif fault == "oversize_message":
+        status, package = "ERROR", b"00" * 5000 + b"0"
+    elif fault == "bad_status":
+        status = "REFUSED"
+    if fault == "wrong_sha":
+        sha = hashlib.sha1(b"another package").hexdigest().upper()
+    if fault == "wrong_md5":
+        md5 = hashlib.md5(b"another package").hexdigest().upper()
+    if fault == "lower_case":
+        status, sha, md5 = status.lower(), sha.lower(), md5.lower()
+    if fault == "tamper" and package:
+        package = bytes([package[0] ^ 1]) + package[1:]
+    headers = []
+    if fault != "no_status":
+        headers.append((UPGRADE_STATUS, status))
+    if fault != "no_sha":
+        headers.append((UPGRADE_SHA, sha))
+        if fault == "twice":
+            headers.append((UPGRADE_SHA, hashlib.sha1(b"another package").hexdigest().upper()))
+    if fault != "no_md5":
+        headers.append((UPGRADE_MD5, md5))
+    return headers, package, (len(package) // 2 if fault == "cut" else None)
+
+
+
 # ---- HTTP ------------------------------------------------------------------------------
 
 
@@ -573,6 +668,10 @@ class Handler(BaseHTTPRequestHandler):
             return self.send(200, galleries.galleries_reply(self.standin, self.headers))
         if page == "set-cd.aspx":
             return self.send(200, clean_up(self.standin, self.headers))
+        if page == "get-cv.aspx":
+            return self.release_document()
+        if page == "get-ip.aspx":
+            return self.installer_package()
         if page == "wnd-properties.css":
             return self.send(200, STYLE_SHEET, "text/css")
         if page in PAGES:
@@ -635,6 +734,36 @@ class Handler(BaseHTTPRequestHandler):
         if not self.delay_or_drop(fault):
             return
         self.send(200, adverts_page.adverts_reply(settings, self.headers, fault))
+
+    def release_document(self):
+        if self.delay_or_drop(self.standin.fault_at("cv")):
+            self.send(200, release_document(self.standin), "text/xml; charset=utf-8")
+
+    def installer_package(self):
+        fault = self.standin.fault_at("ip")
+        if not self.delay_or_drop(fault):
+            return
+        headers, body, sent = installer_reply(self.standin)
+        self.send_response_only(200)
+        self.send_header("Content-Type", "application/x-msi")
+        if fault != "no_length":
+            self.send_header("Content-Length", str(len(body)))
+        for name, value in headers:
+            self.send_header(name, value)
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.close_connection = True
+        part = body if sent is None else body[:sent]
+        delay = int(self.standin.setting("chunk_delay_ms")) / 1000.0 if fault == "trickle" else 0
+        for at in range(0, len(part), 4096):
+            self.wfile.write(part[at:at + 4096])
+            if delay:
+                self.wfile.flush()
+                time.sleep(delay)
+        self.wfile.flush()
+        if sent is not None:
+            self.connection.shutdown(socket.SHUT_RDWR)
+        self.log_line(200, len(part), fault or "-")
 
     def test_page(self, page, query, body):
         if page == "bytes":
