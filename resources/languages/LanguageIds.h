@@ -179,6 +179,10 @@
 #define IDS_DOCUMENT_TOO_LARGE 301
 #define IDS_DOCUMENT_UNREADABLE 302
 
+// The web-document viewer and the slide-properties window.
+#define IDS_SLIDE_PROPERTIES 747
+#define IDS_SLIDE_PROPERTIES_LINK_TIP 757
+
 // ---- Gallery selection --------------------------------------------------
 
 #define IDD_SELECTED_FILES 111
