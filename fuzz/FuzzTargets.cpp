@@ -10,6 +10,7 @@
 #include "server/SlideCacheFile.h"
 #include "server/SlideProperties.h"
 #include "server/SlideSession.h"
+#include "settings/HotKeysRecord.h"
 #include "shell/core/Language.h"
 #include "slideshow/CurrentSlideRecord.h"
 #include "slideshow/DisplayControl.h"
@@ -272,6 +273,25 @@ std::vector<std::string> SettingsSeeds()
     const PerformanceData::Words words = settings.ToWords(timer);
     return {std::string(reinterpret_cast<const char*>(words.data()), words.size() * sizeof(DWORD))};
 }
+// ---- hot-keys record ------------------------------------------------------------
+
+void RunHotKeys(const unsigned char* data, size_t size)
+{
+    Rejecting([&] {
+        WriteProductValue(HotKeysValueName, REG_BINARY, data, static_cast<DWORD>(size));
+        static const AllowedKeyTable allowed(new AllowedKeyTable::Entry(0, MString(L"-")),
+                                             new AllowedKeyTable::Entry('A', MString(L"A")),
+                                             new AllowedKeyTable::Entry(VK_F9, MString(L"F9")));
+        HotKeyEntry table[HotKeyTableSize];
+        LoadHotKeys(allowed, table);
+    });
+}
+
+std::vector<std::string> HotKeysSeeds()
+{
+    return {std::string("\x01\xC0" "A\0\0\x78\0\0\0", HotKeysRecordSize)};
+}
+
 // ---- current-slide record -------------------------------------------------------
 
 void RunCurrentSlide(const unsigned char* data, size_t size)
@@ -449,6 +469,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"current-slide", Nothing, RunCurrentSlide, CurrentSlideSeeds},
         {"display-control", Nothing, RunDisplayControl, DisplayControlSeeds},
         {"exif", Nothing, RunExif, ExifSeeds},
+        {"hot-keys", Nothing, RunHotKeys, HotKeysSeeds},
         {"title-command", Nothing, RunTitleCommand, TitleCommandSeeds},
     };
     return targets;

@@ -1,7 +1,369 @@
 #include "settings/AboutBoxDlg.h"
 
+#include "foundation/DefaultBrowser.h"
+#include "foundation/PostOwned.h"
+#include "foundation/ShellHelpers.h"
+#include "foundation/SystemUtilities.h"
+#include "resources/window/ProgramResourceIds.h"
+#include "settings/LanguageSelect.h"
+#include "settings/PngResource.h"
+#include "shell/core/Help.h"
+#include "shell/core/HelpContexts.h"
+#include "shell/core/Language.h"
+#include "shell/core/MessageBox.h"
+#include "shell/core/ThreadCounter.h"
+
+#include <algorithm>
+
+namespace
+{
+// Posted to itself with a heap MString: the address of the clicked link.
+constexpr UINT WM_OPEN_LINK = WM_USER + 12;
+constexpr COLORREF White = RGB(255, 255, 255);
+// Links are drawn in blue (0x00BBGGRR).
+constexpr COLORREF LinkColour = 0xFF0000;
+constexpr WPARAM HelpCommand = 0x20;
+
+const int LinkControls[] = {IDC_ABOUT_LOGO, IDC_ABOUT_LINK_1, IDC_ABOUT_LINK_2, IDC_ABOUT_COPYRIGHT_MAKER};
+
+unsigned LinkAddress(int control)
+{
+    switch (control)
+    {
+    case IDC_ABOUT_LOGO:
+        return IDS_ABOUT_LOGO_LINK;
+    case IDC_ABOUT_LINK_1:
+        return IDS_ABOUT_LINK_1;
+    case IDC_ABOUT_LINK_2:
+        return IDS_ABOUT_LINK_2;
+    default:
+        return IDS_ABOUT_MAKER_LINK;
+    }
+}
+
+bool IsLinkControl(int id)
+{
+    for (int link : LinkControls)
+        if (link == id)
+            return true;
+    return false;
+}
+
+MString WindowText(HWND window)
+{
+    const int length = GetWindowTextLengthW(window);
+    MString text{ElementCount(static_cast<unsigned __int64>(length))};
+    if (length > 0)
+        GetWindowTextW(window, text.GetData(), length + 1);
+    return MString(text.GetText());
+}
+
+// The size of the control's text in its own font.
+SIZE MeasureTextExtent(HWND control)
+{
+    const MString text = WindowText(control);
+    HDC dc = GetDC(control);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT r = {0, 0, 0, 0};
+    DrawTextW(dc, text.GetText(), -1, &r, DT_CALCRECT | DT_EXPANDTABS | DT_SINGLELINE);
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+}
+
 CAboutBoxDlg::CAboutBoxDlg(POINT cursor, DialogWindowSlot* slot, HWND controllerWindow, HWND mainWindow)
     : CControllerDialog<CAboutBoxDlg>(L"CAboutBoxDlg", slot, cursor), m_controllerWindow(controllerWindow),
-      m_mainWindow(mainWindow)
+      m_mainWindow(mainWindow), m_caption(ResId(IDS_PRODUCT_CAPTION)), m_productName(ResId(IDS_PRODUCT_NAME)),
+      m_icon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON, 0, 0,
+                                           LR_DEFAULTSIZE))),
+      m_whiteBrush(White)
 {
+}
+
+CAboutBoxDlg::~CAboutBoxDlg()
+{
+    if (m_logo)
+        DeleteObject(m_logo);
+}
+
+const ATL::MessageMap<CAboutBoxDlg>& CAboutBoxDlg::GetMessageMap()
+{
+    using T = CAboutBoxDlg;
+    static const ATL::MessageMap<T> map = ATL::MessageMap<T>()
+        .Message(WM_INITDIALOG, &T::OnInitDialog)
+        .Message(WM_DESTROY, &T::OnDestroy)
+        .Command(IDC_ABOUT_LOGO, &T::OnLink)
+        .Command(IDC_ABOUT_LINK_1, &T::OnLink)
+        .Command(IDC_ABOUT_LINK_2, &T::OnLink)
+        .Command(IDC_ABOUT_COPYRIGHT_MAKER, &T::OnLink)
+        .Message(WM_OPEN_LINK, &T::OnOpenLink)
+        .Command(IDC_ABOUT_LANGUAGE, &T::OnLanguage)
+        .Command(IDCANCEL, &T::OnCancelCommand)
+        .Message(WM_CLOSE, &T::OnClose)
+        .Message(WM_CLOSE_REQUEST, &T::OnCloseRequest)
+        .RegisteredMessage(&T::m_closeDialogsMessage, &T::OnCloseDialogs)
+        .Message(WM_MESSAGE_BOX_REQUEST, &T::OnShowMessageBox)
+        .Message(WM_DRAWITEM, &T::OnDrawItem)
+        .Message(WM_SETCURSOR, &T::OnSetCursor)
+        .MessageRange(WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC, &T::OnColor)
+        .Message(WM_HELP, &T::OnHelp)
+        .Message(WM_SYSCOMMAND, &T::OnSysCommand);
+    return map;
+}
+
+CAboutBoxDlg::CopyrightParts CAboutBoxDlg::SplitCopyright(const MString& copyright, bool makerHasAddress)
+{
+    CopyrightParts parts;
+    if (!makerHasAddress)
+    {
+        parts.before = copyright;
+        return parts;
+    }
+    const MList<MString> pieces = copyright.Split(MString(MakerWord), true);
+    if (pieces.GetCount() == 2)
+    {
+        parts.before = *pieces.GetAt(0);
+        parts.maker = MString(MakerWord);
+        parts.after = *pieces.GetAt(1);
+    }
+    else
+        parts.maker = copyright;
+    return parts;
+}
+
+LRESULT CAboutBoxDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
+{
+    SetIcon(m_icon, TRUE);
+    SetIcon(m_icon, FALSE);
+    SetWindowText(MString(sX::Format(), IDS_ABOUT_TITLE, m_caption.GetText()).GetText());
+    if (m_slot)
+        m_slot->Record(m_hWnd);
+    SetWindowContextHelpId(DialogHelpBase + IDD_ABOUT_BOX);
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        ::SetWindowContextHelpId(child, DialogHelpBase + static_cast<DWORD>(::GetDlgCtrlID(child)));
+
+    SetLogo();
+
+    ::SetWindowTextW(GetDlgItem(IDC_ABOUT_NAME), m_caption.GetText());
+    MString version;
+    try
+    {
+        version = GetProductVersion();
+    }
+    catch (const MStringException&)
+    {
+        // A program without its version block shows no number.
+    }
+    ::SetWindowTextW(GetDlgItem(IDC_ABOUT_VERSION), MString(sX::Format(), IDS_ABOUT_VERSION, version.GetText()).GetText());
+    ::SetWindowTextW(GetDlgItem(IDC_ABOUT_LINK_1), MString(ResId(IDS_ABOUT_LINK_1_TEXT)).GetText());
+    ::SetWindowTextW(GetDlgItem(IDC_ABOUT_LINK_2), MString(ResId(IDS_ABOUT_LINK_2_TEXT)).GetText());
+    ::SetWindowTextW(GetDlgItem(IDC_ABOUT_CLOSING), MString(ResId(IDS_ABOUT_CLOSING)).GetText());
+
+    ApplyFonts();
+
+    MString copyright;
+    try
+    {
+        copyright = MString(L"LegalCopyright", static_cast<HMODULE>(nullptr));
+    }
+    catch (const MStringException&)
+    {
+    }
+    const CopyrightParts parts = SplitCopyright(copyright, !MString(ResId(IDS_ABOUT_MAKER_LINK)).IsEmpty());
+    ::SetWindowTextW(GetDlgItem(IDC_ABOUT_COPYRIGHT_BEFORE), parts.before.GetText());
+    ::SetWindowTextW(GetDlgItem(IDC_ABOUT_COPYRIGHT_MAKER), parts.maker.GetText());
+    ::SetWindowTextW(GetDlgItem(IDC_ABOUT_COPYRIGHT_AFTER), parts.after.GetText());
+
+    for (int id = IDC_ABOUT_TEXT_FIRST; id <= IDC_ABOUT_COPYRIGHT_AFTER; ++id)
+    {
+        if ((id > 242 && id < IDC_ABOUT_COPYRIGHT_BEFORE) || !GetDlgItem(id))
+            continue;
+        if (GetWindowTextLengthW(GetDlgItem(id)) == 0)
+            ::ShowWindow(GetDlgItem(id), SW_HIDE);
+    }
+    LayOut();
+
+    // No visible control shows a focus rectangle at first.
+    HWND focus = GetDlgItem(IDC_ABOUT_FOCUS);
+    ::SetWindowPos(focus, nullptr, -2, -2, 1, 1, SWP_NOZORDER);
+    ::SetFocus(focus);
+    return FALSE;
+}
+
+void CAboutBoxDlg::SetLogo()
+{
+    HWND logo = GetDlgItem(IDC_ABOUT_LOGO);
+    RECT box = {};
+    ::GetClientRect(logo, &box);
+    m_logo = PngResourceBitmap(GetModuleHandleW(nullptr), IDP_LOGO, 0xFFFFFFFF, box.right, box.bottom);
+    if (!m_logo)
+        return;
+    HBITMAP previous = reinterpret_cast<HBITMAP>(
+        ::SendMessageW(logo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_logo)));
+    if (previous && previous != m_logo)
+        DeleteObject(previous);
+}
+
+void CAboutBoxDlg::Derive(int id, LONG n, LONG weight)
+{
+    auto font = std::make_unique<DerivedWindowFont>();
+    ApplyDerivedWindowFont(*font, GetDlgItem(id), n, weight, false, false);
+    m_fonts.push_back(std::move(font));
+}
+
+void CAboutBoxDlg::ApplyFonts()
+{
+    Derive(IDC_ABOUT_NAME, 1, FW_BOLD);
+    Derive(IDC_ABOUT_VERSION, 1, FW_BOLD);
+    Derive(IDC_ABOUT_HEADING, 3, FW_BOLD);
+    Derive(IDC_ABOUT_TEXT_236, 0, FW_BOLD);
+    Derive(IDC_ABOUT_TEXT_243, 0, FW_BOLD);
+    Derive(IDC_ABOUT_CLOSING, -1, FW_NORMAL);
+}
+
+void CAboutBoxDlg::LayOut()
+{
+    // Each visible text as wide as it is; the copyright line's parts one
+    // after another.
+    for (int id = IDC_ABOUT_TEXT_FIRST; id <= IDC_ABOUT_CLOSING; ++id)
+    {
+        HWND control = GetDlgItem(id);
+        if (!control || !::IsWindowVisible(control) || id == IDC_ABOUT_LANGUAGE)
+            continue;
+        RECT r = {};
+        ::GetWindowRect(control, &r);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+        const SIZE text = MeasureTextExtent(control);
+        const LONG width = text.cx + 4, height = std::max<LONG>(text.cy, r.bottom - r.top);
+        if (id == IDC_ABOUT_COPYRIGHT_MAKER || id == IDC_ABOUT_COPYRIGHT_AFTER)
+        {
+            HWND before = GetDlgItem(id - 1);
+            RECT b = {};
+            ::GetWindowRect(before, &b);
+            ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&b), 2);
+            r.left = ::IsWindowVisible(before) ? b.right : b.left;
+        }
+        ::SetWindowPos(control, nullptr, r.left, r.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // Centred on the work area of its monitor, not topmost.
+    RECT window = {};
+    GetWindowRect(&window);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    if (GetMonitorInfoW(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor))
+    {
+        const CRect placed = CenterRectOn(monitor.rcWork, window.right - window.left, window.bottom - window.top);
+        SetWindowPos(HWND_NOTOPMOST, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
+LRESULT CAboutBoxDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
+{
+    HBITMAP shown = reinterpret_cast<HBITMAP>(::SendMessageW(GetDlgItem(IDC_ABOUT_LOGO), STM_SETIMAGE, IMAGE_BITMAP, 0));
+    if (shown && shown != m_logo)
+        DeleteObject(shown);
+    for (auto& font : m_fonts)
+        font->Restore();
+    m_fonts.clear();
+    if (m_slot)
+        m_slot->Clear(m_hWnd);
+    return 0;
+}
+
+LRESULT CAboutBoxDlg::OnLink(WORD, WORD id, HWND, BOOL&)
+{
+    PostOwned(m_hWnd, WM_OPEN_LINK, 0, std::make_unique<MString>(ResId(LinkAddress(id))));
+    return 0;
+}
+
+LRESULT CAboutBoxDlg::OnOpenLink(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    const std::unique_ptr<MString> address = TakeOwned<MString>(lParam);
+    // Only http and https addresses are opened.
+    if (address && !address->IsEmpty())
+        OpenUrlInDefaultBrowser(sX::Browser(), m_hWnd, L"open", address->GetText(), SW_SHOWMAXIMIZED);
+    return 0;
+}
+
+LRESULT CAboutBoxDlg::OnLanguage(WORD, WORD, HWND, BOOL&)
+{
+    CLanguageSelect dialog(UiLanguage, true);
+    if (dialog.DoModal(m_hWnd) != CLanguageSelect::Saved)
+        return 0;
+    // The orderly shut-down starts the program again in the new language.
+    RestartRequested = true;
+    ::PostMessageW(m_controllerWindow, WM_COMMAND, ID_QUIT, 0);
+    return 0;
+}
+
+LRESULT CAboutBoxDlg::OnCancelCommand(WORD, WORD, HWND, BOOL&)
+{
+    EndDialog(IDCANCEL);
+    return 0;
+}
+
+LRESULT CAboutBoxDlg::OnClose(UINT, WPARAM, LPARAM, BOOL&)
+{
+    EndDialog(IDCANCEL);
+    return 0;
+}
+
+LRESULT CAboutBoxDlg::OnShowMessageBox(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    ShowRequestedMessageBox(m_messageBoxGuard, m_caption.GetText(), wParam, lParam);
+    return 0;
+}
+
+LRESULT CAboutBoxDlg::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (!draw)
+        return TRUE;
+    FillRect(draw->hDC, &draw->rcItem, m_whiteBrush);
+    if (draw->CtlID == IDC_ABOUT_FOCUS)
+        return TRUE;
+    const MString text = WindowText(draw->hwndItem);
+    RECT r = draw->rcItem;
+    r.left += 2;
+    SetBkMode(draw->hDC, TRANSPARENT);
+    SetTextColor(draw->hDC, LinkColour);
+    HGDIOBJ previous = SelectObject(draw->hDC, reinterpret_cast<HGDIOBJ>(::SendMessageW(draw->hwndItem, WM_GETFONT, 0, 0)));
+    DrawTextW(draw->hDC, text.GetText(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    SelectObject(draw->hDC, previous);
+    if (draw->itemState & ODS_FOCUS)
+        DrawFocusRect(draw->hDC, &draw->rcItem);
+    return TRUE;
+}
+
+LRESULT CAboutBoxDlg::OnSetCursor(UINT, WPARAM wParam, LPARAM, BOOL&)
+{
+    const int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(wParam));
+    SetCursor(LoadCursorW(nullptr, IsLinkControl(id) ? IDC_HAND : IDC_ARROW));
+    return TRUE;
+}
+
+LRESULT CAboutBoxDlg::OnColor(UINT, WPARAM wParam, LPARAM, BOOL&)
+{
+    SetBkColor(reinterpret_cast<HDC>(wParam), White);
+    return reinterpret_cast<LRESULT>(static_cast<HBRUSH>(m_whiteBrush));
+}
+
+LRESULT CAboutBoxDlg::OnHelp(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
+    if (!info)
+        return TRUE;
+    ShowHelpContext(info->iContextType == HELPINFO_MENUITEM ? static_cast<int>(DialogHelpBase + IDD_ABOUT_BOX)
+                                                            : static_cast<int>(info->dwContextId));
+    return TRUE;
+}
+
+LRESULT CAboutBoxDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled)
+{
+    if ((wParam & 0xFFF0) == HelpCommand)
+        ShowHelpContext(static_cast<int>(DialogHelpBase + IDD_ABOUT_BOX));
+    else
+        handled = FALSE;
+    return 0;
 }

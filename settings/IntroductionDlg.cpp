@@ -2,6 +2,7 @@
 
 #include "foundation/Atom.h"
 #include "foundation/Registry.h"
+#include "settings/PngResource.h"
 #include "shell/core/Help.h"
 #include "shell/core/HelpContexts.h"
 #include "shell/core/Language.h"
@@ -17,39 +18,10 @@ const unsigned ProgramIcon = 100;
 const int IntroductionSeconds = 30;
 
 // PNG resource 136 of the language module (the program's own module when none
-// is loaded), decoded with GDI+ onto opaque black; null on any failure.
+// is loaded) on opaque black; null on any failure.
 HBITMAP LoadIntroductionPicture()
 {
-    HMODULE module = ATL::GetResourceInstance();
-    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(IDP_INTRO_PICTURE), L"PNG");
-    if (!found)
-        return nullptr;
-    const DWORD size = SizeofResource(module, found);
-    HGLOBAL loaded = LoadResource(module, found);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data || size == 0)
-        return nullptr;
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!copy)
-        return nullptr;
-    CopyMemory(GlobalLock(copy), data, size);
-    GlobalUnlock(copy);
-    IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &stream)))
-    {
-        GlobalFree(copy);
-        return nullptr;
-    }
-    HBITMAP picture = nullptr;
-    Gdiplus::GpBitmap* bitmap = nullptr;
-    if (Gdiplus::DllExports::GdipCreateBitmapFromStream(stream, &bitmap) == Gdiplus::Ok && bitmap)
-    {
-        if (Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(bitmap, &picture, 0xFF000000) != Gdiplus::Ok)
-            picture = nullptr;
-        Gdiplus::DllExports::GdipDisposeImage(bitmap);
-    }
-    stream->Release();
-    return picture;
+    return PngResourceBitmap(ATL::GetResourceInstance(), IDP_INTRO_PICTURE, 0xFF000000);
 }
 
 LRESULT Transparent(WPARAM dc, COLORREF text, HBRUSH brush)

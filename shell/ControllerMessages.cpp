@@ -408,9 +408,6 @@ void CWindowBase::RunOnCurrentSlide(WORD id, bool online)
 // The tray menu and the context menu: come with the tray menu.
 void CWindowBase::ShowTrayMenu(bool, bool, int, int, UINT) {}
 
-// The hot keys: come with the hot keys.
-void CWindowBase::OnHotKey(WPARAM, LPARAM) {}
-
 // The comparison of the captured command target with the current-slide
 // record comes with the commands on the current file; until then no
 // command acts on a slide.

@@ -158,13 +158,6 @@ const ATL::MessageMap<CWindowBase>& CWindowBase::GetMessageMap()
 
 // ---- CWindowBase: initialisation and lifetime ---------------------------
 
-namespace
-{
-// The stored hot keys, registered for the controller window: comes with the
-// hot keys.
-void RegisterStoredHotKeys(CWindowBase&) {}
-}
-
 LRESULT CWindowBase::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
     m_controllerWindow = m_hWnd;
@@ -182,7 +175,7 @@ LRESULT CWindowBase::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     if (!StartupWaitWindow->Create(m_hWnd) && StartupWaitWindow->IsWindow())
         StartupWaitWindow->DestroyWindow();
 
-    RegisterStoredHotKeys(*this);
+    RegisterStoredHotKeys();
 
     PostMessage(WM_START_MAIN_WINDOW);
     return TRUE;
@@ -202,6 +195,7 @@ LRESULT CWindowBase::OnStartMainWindow(UINT, WPARAM, LPARAM, BOOL&)
 
 LRESULT CWindowBase::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
 {
+    UnregisterHotKeys(m_hWnd, m_hotKeys.Stored());
     if (m_waitWindowTimer)
     {
         KillTimer(m_waitWindowTimer);

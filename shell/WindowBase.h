@@ -139,8 +139,11 @@ public:
     // ---- Entry points of later features: no effect yet ----
     // The tray menu and the context menu.
     void ShowTrayMenu(bool fromTray, bool atPoint, int x, int y, UINT trackFlags);
-    // The hot keys.
+    // A pressed hot key (WM_HOTKEY): the command of the tray menu that it
+    // stands for, when the moment allows.
     void OnHotKey(WPARAM wParam, LPARAM lParam);
+    // The hot-key tables (the settings dialog edits them).
+    HotKeys& HotKeyTables() { return m_hotKeys; }
     // The commands on the current file: the test that the captured command
     // target is still the slide on screen (slideLockHeld: the main window's
     // slide lock is held; online: a slide named by its link counts too), and
@@ -238,6 +241,19 @@ private:
     LRESULT OnCommand(WORD, WORD, HWND, BOOL&);
     // Commands that act on the current slide once the target test passed.
     void RunTargetTested(WORD id);
+
+    // The stored hot keys, registered when the controller window exists.
+    void RegisterStoredHotKeys();
+    // What the hot keys and the tray menu read of the main window's current
+    // slide under its slide lock; taking it also captures the slide as the
+    // command target.
+    struct SlideSnapshot
+    {
+        bool hasGallerySelection = true;
+        bool hasOtherSlides = true;
+        bool paused = false;
+    };
+    SlideSnapshot TakeSlideSnapshot();
 
     // Sends the close request to the open controller dialog, if any.
     void CloseOpenDialog();

@@ -121,6 +121,11 @@ LRESULT CLumivaneDlg::OnCopySettings(UINT, WPARAM, LPARAM lParam, BOOL&)
     {
         Lock lock(m_modeLock);
         copy->settings = m_settings;
+        copy->timer.enabled = m_slideTimer.enabled;
+        copy->timer.intervalA = m_slideTimer.intervalA;
+        copy->timer.intervalB = m_slideTimer.intervalB;
+        copy->timer.unitA = m_slideTimer.unitA;
+        copy->timer.unitB = m_slideTimer.unitB;
     }
     copy->displayArea = m_displayArea;
     return 1;
@@ -132,9 +137,15 @@ LRESULT CLumivaneDlg::OnApplySettings(UINT, WPARAM, LPARAM lParam, BOOL&)
     {
         Lock lock(m_modeLock);
         m_settings = saved->settings;
+        m_slideTimer.enabled = saved->timer.enabled;
+        m_slideTimer.intervalA = saved->timer.intervalA;
+        m_slideTimer.intervalB = saved->timer.intervalB;
+        m_slideTimer.unitA = saved->timer.unitA;
+        m_slideTimer.unitB = saved->timer.unitB;
     }
     // The display area is not taken back: the dialog's previews have changed
-    // it on this thread already, and the dialog's end keeps or restores it.
+    // it on this thread already; it is stored with the record.
+    SaveDisplayArea();
     SaveSettings();
     PublishState();
     return 0;

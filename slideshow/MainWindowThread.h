@@ -35,6 +35,15 @@ struct SettingsCopy
 {
     PerformanceData settings;
     RECT displayArea = {};
+    // The slide timer's settings (the timer keeps them apart from the record).
+    struct TimerFields
+    {
+        bool enabled = true;
+        unsigned __int64 intervalA = 1800;
+        unsigned __int64 intervalB = 60;
+        Time_unit unitA = Time_unit::Minutes;
+        Time_unit unitB = Time_unit::Minutes;
+    } timer;
 };
 
 struct ControllerLink

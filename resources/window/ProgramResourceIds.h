@@ -15,6 +15,8 @@
 // the art of the status card, then the cards of text and media slides.
 #define IDP_CARD_BASE 126
 #define IDP_STATUS_ART 130
+// The about box's logo.
+#define IDP_LOGO 127
 #define IDP_TEXT_CARD 133
 #define IDP_MEDIA_CARD 134
 #define IDP_WEB_CARD 138

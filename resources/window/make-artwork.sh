@@ -91,3 +91,7 @@ convert -size 64x64 xc:none \
   -fill white -stroke none -draw "rectangle 46,8 50,18" -draw "rectangle 46,21 50,25" \
   -depth 8 -units PixelsPerInch -density 96 status-art.png
 optipng -quiet ./*.png 2>/dev/null || true
+
+# The about box's logo: the program's picture frame, large.
+frame 160 normal "$tmp/logo.png"
+convert "$tmp/logo.png" -depth 8 -units PixelsPerInch -density 96 logo.png

@@ -256,11 +256,12 @@ TEST_F(ControllerMessages, CancelledSettingsLeaveTheMainWindowAsItWas)
     ASSERT_TRUE(running.Start());
     running.Settle();
     const std::vector<BYTE> storedArea = ReadBinary(L"Display Area");
+    const std::vector<BYTE> storedRecord = ReadBinary(L"Performance Data");
     RECT before = {};
     GetWindowRect(running.MainWindow(), &before);
 
     running.Command(ID_SETTINGS);
-    HWND settings = WaitForDialog(running.ControllerThread(), L"Settings");
+    HWND settings = WaitForDialog(running.ControllerThread(), L"Quillory Settings");
     ASSERT_NE(settings, nullptr);
     EXPECT_TRUE(MutexExists(L"CSettingsDlg"));
     EXPECT_EQ(running.Controller().Dialogs().OpenWindow(), settings);
@@ -282,8 +283,9 @@ TEST_F(ControllerMessages, CancelledSettingsLeaveTheMainWindowAsItWas)
     GetWindowRect(running.MainWindow(), &preview);
     EXPECT_EQ(preview.right - preview.left, 300);
 
-    // ...and Cancel puts it back.
-    Click(settings, IDCANCEL);
+    // ...and Cancel puts it back, whatever was entered.
+    SetDlgItemTextW(settings, IDC_SET_TRANSPARENCY, L"30");
+    Click(settings, IDC_SET_CANCEL);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
     running.Settle();
     const auto closed = running.MainReceived(WM_DIALOG_CLOSED);
@@ -294,16 +296,19 @@ TEST_F(ControllerMessages, CancelledSettingsLeaveTheMainWindowAsItWas)
     GetWindowRect(running.MainWindow(), &after);
     EXPECT_TRUE(EqualRect(&before, &after)) << after.left << "," << after.top << " " << after.right - after.left;
     EXPECT_EQ(ReadBinary(L"Display Area"), storedArea);
+    EXPECT_EQ(ReadBinary(L"Performance Data"), storedRecord);
     EXPECT_FALSE(MutexExists(L"CSettingsDlg"));
     EXPECT_EQ(running.Controller().Dialogs().OpenWindow(), nullptr);
 
     // Saved: the new size stays.
     running.Command(ID_SETTINGS);
-    settings = WaitForDialog(running.ControllerThread(), L"Settings");
+    settings = WaitForDialog(running.ControllerThread(), L"Quillory Settings");
     ASSERT_NE(settings, nullptr);
     SendMessageW(running.MainWindow(), WM_SET_SIDE, 300, 0);
+    SetDlgItemTextW(settings, IDC_SET_TRANSPARENCY, L"30");
+    SendDlgItemMessageW(settings, IDC_SET_AUTO_START, BM_SETCHECK, BST_UNCHECKED, 0);
     MessageLog::Instance().Clear();
-    Click(settings, IDOK);
+    Click(settings, IDC_SET_OK);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
     running.Settle();
     const auto saved = running.MainReceived(WM_DIALOG_CLOSED);
@@ -313,6 +318,13 @@ TEST_F(ControllerMessages, CancelledSettingsLeaveTheMainWindowAsItWas)
     EXPECT_EQ(running.MainReceived(WM_APPLY_SETTINGS).size(), 1u);
     GetWindowRect(running.MainWindow(), &after);
     EXPECT_EQ(after.right - after.left, 300);
+    // The main window stored the saved record, and the Run value follows
+    // the start-with-Windows box.
+    const std::vector<BYTE> record = ReadBinary(L"Performance Data");
+    ASSERT_EQ(record.size(), 36u);
+    EXPECT_EQ(Word(record, 6), 30u);
+    EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, RunKeyPath, RunValueName, RRF_RT_REG_SZ, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
 }
 
 TEST_F(ControllerMessages, HidingTheWindowClosesTheOpenDialog)
@@ -320,7 +332,7 @@ TEST_F(ControllerMessages, HidingTheWindowClosesTheOpenDialog)
     RunningController running;
     ASSERT_TRUE(running.Start());
     running.Command(ID_SETTINGS);
-    HWND settings = WaitForDialog(running.ControllerThread(), L"Settings");
+    HWND settings = WaitForDialog(running.ControllerThread(), L"Quillory Settings");
     ASSERT_NE(settings, nullptr);
     running.Settle();
     MessageLog::Instance().Clear();
@@ -352,7 +364,7 @@ TEST_F(ControllerMessages, TheGalleryAboutAndReleaseDialogsReportTheirEnd)
         {ID_GALLERIES, L"Galleries", 0x80000020, IDCANCEL, WM_DIALOG_CLOSED, 0x1000000},
         // OK changed nothing: WM_SELECTION_CHANGED and no WM_DIALOG_CLOSED.
         {ID_GALLERIES, L"Galleries", 0x80000020, IDOK, WM_SELECTION_CHANGED, SelectionUnchanged},
-        {ID_ABOUT, L"About Quillory", 0x80000030, IDOK, WM_DIALOG_CLOSED, 0x1000000},
+        {ID_ABOUT, L"About Quillory", 0x80000030, IDCANCEL, WM_DIALOG_CLOSED, 0x1000000},
         {ID_CHECK_FOR_NEW_RELEASE, L"New release", 0x80000050, IDCANCEL, WM_DIALOG_CLOSED, 0x1000000},
     };
     for (const auto& c : cases)

@@ -466,7 +466,7 @@ TEST_F(RunningProgramTest, RunsWithItsObjectsAndTrayIconAndQuitsWithZero)
             return about != nullptr;
         },
         15000));
-    Click(about, IDOK);
+    Click(about, IDCANCEL);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 15000));
     ASSERT_TRUE(program.IsRunning());
 
@@ -526,7 +526,7 @@ TEST_F(RunningProgramTest, TheSessionEndWithADialogOpenClosesItAndEndsTheProgram
         HWND controller = program.WaitForController();
         ASSERT_NE(controller, nullptr);
         PostMessageW(controller, WM_COMMAND, command, 0);
-        const std::wstring caption = command == ID_ABOUT ? L"About Quillory" : L"Settings";
+        const std::wstring caption = command == ID_ABOUT ? L"About Quillory" : L"Quillory Settings";
         HWND dialog = nullptr;
         ASSERT_TRUE(WaitUntil(
             [&] {
@@ -763,14 +763,14 @@ TEST_F(RunningProgramTest, TheQuitOfOneCopyEndsOnlyItsOwnDialogs)
     ASSERT_TRUE(WaitUntil(
         [&] {
             for (HWND window : TopLevelWindows(other.Id()))
-                if (IsDialog(window) && IsWindowVisible(window) && UiTest::WindowText(window) == L"Settings")
+                if (IsDialog(window) && IsWindowVisible(window) && UiTest::WindowText(window) == L"Quillory Settings")
                     otherSettings = window;
             return otherSettings != nullptr;
         },
         15000));
 
     here.Command(ID_SETTINGS);
-    HWND hereSettings = RunningControllerTest::WaitForDialog(here.ControllerThread(), L"Settings");
+    HWND hereSettings = RunningControllerTest::WaitForDialog(here.ControllerThread(), L"Quillory Settings");
     ASSERT_NE(hereSettings, nullptr);
 
     // The other copy quits: its dialog and main window end, this copy's stay.
