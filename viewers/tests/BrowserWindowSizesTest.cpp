@@ -94,3 +94,71 @@ TEST(BrowserWindowSizes, DefaultsFollowTheWindowsChoices)
         EXPECT_EQ(p.constantAspect, c.aspectAfter) << c.name;
     }
 }
+
+namespace
+{
+const SIZE Frame = {16, 39};
+
+bool Same(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+} // namespace
+
+TEST(BrowserWindowSizes, ConstantAspectDragKeepsTheOpeningAspect)
+{
+    const struct
+    {
+        const char* name;
+        Six sizes;
+        WPARAM edge;
+        RECT dragged;
+        RECT result;
+    } cases[] = {
+        {"right edge", {800, 600, 200, 150, 1600, 1200}, WMSZ_RIGHT, {0, 0, 516, 139}, {0, 0, 516, 414}},
+        {"bottom edge", {800, 600, 200, 150, 1600, 1200}, WMSZ_BOTTOM, {0, 0, 516, 339}, {0, 0, 416, 339}},
+        {"right edge beyond the largest", {800, 600, 200, 150, 1600, 1200}, WMSZ_RIGHT, {0, 0, 2016, 139},
+         {0, 0, 1616, 1239}},
+        {"bottom-right corner, the width leads", {800, 600, 200, 150, 1600, 1200}, WMSZ_BOTTOMRIGHT,
+         {0, 0, 516, 139}, {0, 0, 516, 414}},
+        {"top-left corner, the height leads", {800, 600, 200, 150, 1600, 1200}, WMSZ_TOPLEFT,
+         {100, 100, 1116, 1139}, {-233, 100, 1116, 1139}},
+        {"top-right corner keeps the bottom left", {800, 600, 200, 150, 1600, 1200}, WMSZ_TOPRIGHT,
+         {10, 20, 526, 159}, {10, -255, 526, 159}},
+        {"bottom-left corner keeps the top right", {800, 600, 200, 150, 1600, 1200}, WMSZ_BOTTOMLEFT,
+         {10, 20, 526, 159}, {10, 20, 526, 434}},
+        // 301 / 2 = 150.5: halves round away from zero.
+        {"half rounds up", {400, 200, 200, 100, 1600, 800}, WMSZ_RIGHT, {0, 0, 317, 100}, {0, 0, 317, 190}},
+    };
+    for (const auto& c : cases)
+    {
+        const DocumentDisplayParameters p = With(c.sizes, true, true);
+        RECT rect = c.dragged;
+        ConstantAspectSizing(p, Frame, c.edge, rect);
+        EXPECT_TRUE(Same(rect, c.result)) << c.name << ": " << rect.left << "," << rect.top << "," << rect.right
+                                          << "," << rect.bottom;
+    }
+}
+
+TEST(BrowserWindowSizes, TrackSizes)
+{
+    const RECT monitor = {0, 0, 1920, 1080};
+    MINMAXINFO info = {};
+    info.ptMinTrackSize = {136, 39};
+    ViewerMinMaxInfo(With({800, 600, 300, 200, 1600, 900}), Frame, {1936, 1096}, monitor, info);
+    EXPECT_EQ(info.ptMinTrackSize.x, 316);
+    EXPECT_EQ(info.ptMinTrackSize.y, 239);
+    EXPECT_EQ(info.ptMaxTrackSize.x, 1616);
+    EXPECT_EQ(info.ptMaxTrackSize.y, 939);
+    EXPECT_EQ(info.ptMaxSize.x, 1920);
+    EXPECT_EQ(info.ptMaxSize.y, 1080);
+
+    // With the constant aspect the smallest height follows the system's
+    // smallest width: (136 - 16) / (4 / 3) + 39.
+    info.ptMinTrackSize = {136, 39};
+    ViewerMinMaxInfo(With({800, 600, 200, 150, 1920, 1440}, true, true), Frame, {1936, 1096}, monitor, info);
+    EXPECT_EQ(info.ptMinTrackSize.x, 136);
+    EXPECT_EQ(info.ptMinTrackSize.y, 129);
+    EXPECT_EQ(info.ptMaxTrackSize.x, 1936) << "within the largest window";
+    EXPECT_EQ(info.ptMaxTrackSize.y, 1096);
+}
