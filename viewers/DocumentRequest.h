@@ -20,3 +20,9 @@ constexpr long DocumentNavigateFlags = 14;
 // then carries one encrypted padding block). Throws on a crypto or version
 // resource failure; every secret is wiped before it returns.
 HeaderList BuildDocumentRequestHeaders(const MAtom<unsigned char>& authCode);
+
+struct IWebBrowser2;
+
+// Navigates browser to address (none when empty) with the document
+// request's headers; Navigate's own answer is passed back.
+HRESULT NavigateToDocument(IWebBrowser2* browser, const MString& address, const MAtom<unsigned char>& authCode);

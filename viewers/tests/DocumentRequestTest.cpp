@@ -112,3 +112,4 @@ TEST_F(DocumentRequestStandIn, ARequestWithoutTheRenderHeadersIsRefused)
     HttpGetWithHeaders(L"http://127.0.0.1/documents/welcome.htm", headers, L"viewers_tests", reply, &limit, nullptr);
     EXPECT_EQ(StandIn::Text(reply), "wrong request version");
 }
+
