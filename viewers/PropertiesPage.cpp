@@ -1,11 +1,16 @@
 #include "viewers/PropertiesPage.h"
 
+#include "foundation/ComPtr.h"
 #include "foundation/Registry.h"
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"
 #include "server/ServerPages.h"
 #include "viewers/PageTitleCommands.h"
 
+#include <exdisp.h>
+#include <ocidl.h>
+
+#include <cstring>
 #include <cwctype>
 #include <ctime>
 
@@ -169,4 +174,52 @@ void SaveSlidePropertiesWindowSize(HWND window)
         return;
     const DWORD size[2] = {static_cast<DWORD>(client.right - client.left), static_cast<DWORD>(client.bottom - client.top)};
     WriteProductValue(SlidePropertiesWindowValueName, REG_BINARY, size, sizeof(size));
+}
+
+IStream* CreatePageStream(const MString& page)
+{
+    const SIZE_T bytes = static_cast<SIZE_T>(page.GetCount()) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes ? bytes : 1);
+    if (!memory)
+        return nullptr;
+    void* data = GlobalLock(memory);
+    if (!data)
+    {
+        GlobalFree(memory);
+        return nullptr;
+    }
+    std::memcpy(data, page.GetText(), bytes);
+    GlobalUnlock(memory);
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream)))
+    {
+        GlobalFree(memory);
+        return nullptr;
+    }
+    return stream;
+}
+
+bool LoadHtml(IWebBrowser2* browser, const MString& page)
+{
+    if (!browser)
+        return false;
+    ComPtr<IStream> stream(CreatePageStream(page));
+    if (!stream)
+        return false;
+    BSTR blank = SysAllocString(L"about:blank");
+    if (!blank)
+        return false;
+    VARIANT empty;
+    VariantInit(&empty);
+    const HRESULT navigated = browser->Navigate(blank, &empty, &empty, &empty, &empty);
+    SysFreeString(blank);
+    if (FAILED(navigated))
+        return false;
+    ComPtr<IDispatch> document;
+    if (FAILED(browser->get_Document(&document)) || !document)
+        return false;
+    ComPtr<IPersistStreamInit> persist;
+    if (FAILED(document->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist))) || !persist)
+        return false;
+    return SUCCEEDED(persist->InitNew()) && SUCCEEDED(persist->Load(stream.Get()));
 }

@@ -54,3 +54,14 @@ void ReadSlidePropertiesWindowSize(DWORD& width, DWORD& height);
 // Stores the window's client size when it is neither minimised nor
 // maximised; a failed write deletes the value.
 void SaveSlidePropertiesWindowSize(HWND window);
+
+struct IStream;
+struct IWebBrowser2;
+
+// The page's UTF-16 text with its NUL in movable global memory behind a new
+// stream (which frees the memory); null when memory is short.
+IStream* CreatePageStream(const MString& page);
+// Puts the page into the browser without a file: a blank document, then
+// the page loaded into it from a stream. A step that fails ends it quietly
+// (false).
+bool LoadHtml(IWebBrowser2* browser, const MString& page);

@@ -249,3 +249,20 @@ TEST(PropertiesPage, TheWindowSizeIsRememberedOnlyInTheNormalState)
     DestroyWindow(window);
     DeleteProductValue(SlidePropertiesWindowValueName);
 }
+
+TEST(PropertiesPage, ThePageReachesTheBrowserAsUtf16WithItsNul)
+{
+    const MString page = L"<html><body>Nocturne \u2116 3 &amp; \u00e9</body></html>";
+    IStream* stream = CreatePageStream(page);
+    ASSERT_NE(stream, nullptr);
+    STATSTG status = {};
+    ASSERT_EQ(stream->Stat(&status, STATFLAG_NONAME), S_OK);
+    EXPECT_EQ(status.cbSize.QuadPart, (page.GetLength() + 1) * sizeof(wchar_t));
+    std::wstring read(static_cast<size_t>(page.GetLength() + 1), L'?');
+    ULONG got = 0;
+    ASSERT_EQ(stream->Read(&read[0], static_cast<ULONG>(read.size() * sizeof(wchar_t)), &got), S_OK);
+    EXPECT_EQ(got, status.cbSize.QuadPart);
+    EXPECT_EQ(read, Text(page) + L'\0');
+    stream->Release();
+    EXPECT_FALSE(LoadHtml(nullptr, page));
+}
