@@ -25,6 +25,7 @@
 #include "slideshow/PrimeTableHash.h"
 #include "upgrade/ReleaseDocument.h"
 #include "upgrade/UpgradeWorker.h"
+#include "viewers/PageTitleCommands.h"
 
 #include <algorithm>
 #include <cstring>
@@ -607,6 +608,38 @@ std::vector<std::string> InstallerReplySeeds()
     return {"48006900", std::string("S\0U\0C\0C\0E\0S\0S\0", 14), "A9990000000000000000000000000000000000000"};
 }
 
+// A page title: the input as UTF-16LE text (an odd last byte dropped), as
+// the browser hands it over. The gate sees it twice, as a page repeating it.
+void RunTitleCommand(const unsigned char* data, size_t size)
+{
+    MString title(ElementCount(size / 2));
+    if (size >= 2)
+        std::memcpy(title.GetData(), data, size / 2 * sizeof(wchar_t));
+    PageCommandParameters parameters;
+    ParseTitleCommand(title, parameters);
+    PageCommandGate gate(PageTrust::Full);
+    gate.DocumentCompleted();
+    for (int pass = 0; pass < 2; ++pass)
+        if (gate.Accept(title, parameters) == PageCommand::SetVolume)
+        {
+            const auto volume = parameters.find(PageCommandParameter::Volume);
+            double value = 0;
+            if (volume != parameters.end())
+                ParsePageVolume(volume->second, value);
+        }
+}
+
+std::vector<std::string> TitleCommandSeeds()
+{
+    auto bytes = [](const std::wstring& text) {
+        return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    };
+    const std::wstring volume = PageCommandPrefix(PageCommand::SetVolume);
+    return {bytes(volume + L"volume=0.5<|>reqid=12345"),
+            bytes(std::wstring(PageCommandPrefix(PageCommand::OpenLink)) + L"href=https://a.example/?x=1<|>reqid=7"),
+            bytes(std::wstring(PageCommandPrefix(PageCommand::CloseWindow)) + L"reqid=1<|>reqid=2"),
+            bytes(L"An ordinary title")};
+}
 } // namespace
 
 // ---- adverts reply and advert documents -------------------------------------------
@@ -697,9 +730,9 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"file-list-view", Nothing, RunFileListView, FileListViewSeeds},
         {"adverts-reply", Nothing, RunAdvertsReply, AdvertsReplySeeds},
         {"advert-documents", LoadLanguage, RunAdvertDocument, AdvertDocumentSeeds},
-
         {"release-document", Nothing, RunReleaseDocument, ReleaseDocumentSeeds},
         {"installer-reply", Nothing, RunInstallerReply, InstallerReplySeeds},
+        {"title-command", Nothing, RunTitleCommand, TitleCommandSeeds},
     };
     return targets;
 }

@@ -57,15 +57,8 @@ void StartCleanUp(const MAtom<unsigned char>& code, bool asynchronous)
 
 void SendCleanUp(const MAtom<unsigned char>& encrypted)
 {
-    const MAAuthenticator hasher = Sha512Hasher();
-    SecureBytes plain;
-    AuthCodeCipher(hasher)->DecryptCbc(encrypted, plain, true);
-    // On the wire the code travels under the server-request key.
-    SecureBytes serverSecret;
-    CreateServerSessionCrypto(serverSecret, hasher);
-    const AesCipher serverCipher(hasher, serverSecret);
     SecureBytes wire;
-    serverCipher.EncryptCbc(plain, wire);
+    AuthCodeForServer(encrypted, wire);
 
     HeaderList headers;
     headers.Add(CleanUpTaskNameHeader, L"Clean Up");
@@ -79,6 +72,19 @@ void SendCleanUp(const MAtom<unsigned char>& encrypted)
     HttpGetWithHeaders(GetServerPageUrl(PageCleanUp), headers, agent, answer, &limit, nullptr);
 }
 } // namespace
+
+void AuthCodeForServer(const MAtom<unsigned char>& held, MAtom<unsigned char>& wire)
+{
+    const MAAuthenticator hasher = Sha512Hasher();
+    SecureBytes plain;
+    if (held.GetCount() != 0)
+        AuthCodeCipher(hasher)->DecryptCbc(held, plain, true);
+    // On the wire the code travels under the server-request key.
+    SecureBytes serverSecret;
+    CreateServerSessionCrypto(serverSecret, hasher);
+    const AesCipher serverCipher(hasher, serverSecret);
+    serverCipher.EncryptCbc(plain, wire);
+}
 
 void EncryptAuthCode(const MAtom<unsigned char>& plain, MAtom<unsigned char>& cipher)
 {

@@ -33,6 +33,10 @@ public:
 // address of "set-cd.aspx" and wiped afterwards.
 void EncryptAuthCode(const MAtom<unsigned char>& plain, MAtom<unsigned char>& cipher);
 void DecryptAuthCode(const MAtom<unsigned char>& cipher, MAtom<unsigned char>& plain);
+// The held code (encrypted under the auth-code key; may be empty) as the
+// server reads it: encrypted under the server-request key. An empty code
+// gives one block of padding.
+void AuthCodeForServer(const MAtom<unsigned char>& held, MAtom<unsigned char>& wire);
 
 // The Clean Up request for an encrypted code on the heap, which it owns and
 // frees: thread procedure and plain function at once. Counted in the

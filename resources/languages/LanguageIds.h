@@ -245,6 +245,10 @@
 // The photo viewer cannot scale the picture.
 #define IDS_PHOTO_SCALING_FAILED 294
 
+// The web-document viewer and the slide-properties window.
+#define IDS_SLIDE_PROPERTIES 747
+#define IDS_SLIDE_PROPERTIES_LINK_TIP 757
+
 // ---- Gallery selection --------------------------------------------------
 
 #define IDD_SELECTED_FILES 111

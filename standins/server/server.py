@@ -110,7 +110,17 @@ SLIDE_HEADERS = ("Velmora-LV-Internet-Get-Slide-Version", "Velmora-LV-Client-PC-
                  "Velmora-LV-Item-Enumeration-Forward-Level", "Velmora-LV-Item-Enumeration-Type")
 PAGES = ("get-slide.aspx", "get-galleries.aspx", "get-cv.aspx", "get-ip.aspx", "get-am.aspx",
          "wnd-properties.css", "set-cd.aspx", "get-pk.aspx")
-STYLE_SHEET = b"body { font-family: Tahoma, sans-serif; margin: 8px; }\n"
+# The slide-properties window's style sheet: the classes of its page.
+STYLE_SHEET = b"""body { font-family: Tahoma, sans-serif; margin: 8px; }
+.css_body { cursor: default; }
+.css_table { border-collapse: collapse; width: 100%; }
+.css_cell_header { font-weight: bold; padding: 4px 6px; border-bottom: 1px solid #8894a8; }
+.css_cell_data_head { white-space: nowrap; vertical-align: top; padding: 3px 6px; color: #44506a; }
+.css_cell_data_content { vertical-align: top; padding: 3px 6px; }
+.css_color_odd_row { background-color: #f4f6fa; }
+.css_color_even_row { background-color: #e8ecf3; }
+.css_span_like_link { color: #1a4fb0; text-decoration: underline; cursor: pointer; }
+"""
 
 
 def sha(name, *parts):
@@ -629,6 +639,61 @@ def installer_reply(standin):
     return headers, package, (len(package) // 2 if fault == "cut" else None)
 
 
+# ---- The document request ------------------------------------------------------------
+
+DOCUMENT_PATH = "/documents/"
+# Documents served besides the gallery's entries.
+OWN_DOCUMENTS = os.path.join(HERE, "documents")
+
+
+def document_request_verdict(standin, headers):
+    """Checks the headers of a document request (docs/protocol.md, "The
+    document request"); answers the auth code it carries (upper-case hex,
+    "" for an empty one) and whether this server issued it, or raises
+    Refusal."""
+    if headers.get("Velmora-LV-Doc-Slide-Request-Version") != "1":
+        raise Refusal("wrong request version")
+    if headers.get("Velmora-LV-Doc-Slide-Request-Type") != "Render-Document-Slide":
+        raise Refusal("wrong request type")
+    try:
+        product = bytes.fromhex(headers.get("Velmora-LV-Product-Name", "")).decode("utf-16-le")
+        bytes.fromhex(headers.get("Velmora-LV-Product-Version", "")).decode("utf-16-le")
+        int(headers.get("Velmora-LV-UI-Language", ""))
+        volume = headers.get("Velmora-LV-Player-Volume", "")
+        if not re.fullmatch(r"[01]\.\d{6}", volume) or not 0.0 <= float(volume) <= 1.0:
+            raise ValueError(volume)
+        code = q.AesCbc.from_secret(session_code_key()).decrypt(
+            bytes.fromhex(headers.get("Velmora-LV-Auth-Code", "")))
+    except ValueError as error:
+        raise Refusal("malformed header: %s" % error)
+    if product != "Quillory":
+        raise Refusal("unknown product")
+    with standin.lock:
+        known = code.hex().upper() in standin.codes
+    return code.hex().upper(), known
+
+
+def render_document_slide(standin, page, headers):
+    """The page of one gallery entry as the browser shows it: its text in a
+    page of ours, with the auth code the request carried in a meta element."""
+    try:
+        code, known = document_request_verdict(standin, headers)
+    except Refusal as refusal:
+        return 400, str(refusal).encode("utf-8")
+    folder = standin.setting("gallery") or DEMO_GALLERY
+    entries = {os.path.basename(path): path for path in gallery_entries(OWN_DOCUMENTS) + gallery_entries(folder)}
+    name = urllib.parse.unquote(page)
+    if name not in entries:
+        return 404, b"no such document"
+    with open(entries[name], "rb") as entry_file:
+        text = entry_file.read().decode("utf-8", "replace")
+    escape = lambda value: (value.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
+                            .replace('"', "&quot;"))
+    body = ('<!DOCTYPE html><html><head><title>%s</title><meta name="quillory-auth-code" content="%s" />'
+            '<meta name="quillory-auth-code-known" content="%s" /></head><body><pre>%s</pre></body></html>'
+            % (escape(name), code, "yes" if known else "no", escape(text)))
+    return 200, body.encode("utf-8")
+
 
 # ---- HTTP ------------------------------------------------------------------------------
 
@@ -674,6 +739,9 @@ class Handler(BaseHTTPRequestHandler):
             return self.installer_package()
         if page == "wnd-properties.css":
             return self.send(200, STYLE_SHEET, "text/css")
+        if url.path.startswith(DOCUMENT_PATH) and method == "GET":
+            code, reply = render_document_slide(self.standin, url.path[len(DOCUMENT_PATH):], self.headers)
+            return self.send(code, reply, "text/html; charset=utf-8")
         if page in PAGES:
             # The later features' pages answer empty until they are served.
             return self.send(200, b"")
