@@ -1022,19 +1022,19 @@ void CSelectedFiles::ShowContextMenu()
     add(menu, CanPaste() ? 0 : MF_GRAYED, CmdPasteFiles, IDI_PASTE_FILES, IDS_EDIT_PASTE, IDS_EDIT_PASTE_SHORTCUT);
     OwnerDrawMenuItem::CreateSeparator(items, menu);
     add(menu, edit && oneKind ? 0 : MF_GRAYED, CmdEdit, IDI_EDIT_FILES, IDS_MENU_EDIT, 0);
-    add(menu, open && oneKind ? 0 : MF_GRAYED, CmdOpen, IDI_OPEN_FILES, IDS_MENU_OPEN, 0);
+    add(menu, open && oneKind ? 0 : MF_GRAYED, CmdOpen, IDI_OPEN_FILES, IDS_LIST_MENU_OPEN, 0);
     add(menu, play && oneKind ? 0 : MF_GRAYED, CmdPlay, IDI_PLAY_FILE, IDS_MENU_PLAY, 0);
-    for (const auto& rotation : {std::make_pair(CmdRotate90, IDS_MENU_ROTATE_90), {CmdRotate180, IDS_MENU_ROTATE_180},
-                                 {CmdRotate270, IDS_MENU_ROTATE_270}})
+    for (const auto& rotation : {std::make_pair(CmdRotate90, IDS_MENU_ROTATE_RIGHT), {CmdRotate180, IDS_MENU_ROTATE_HALF},
+                                 {CmdRotate270, IDS_MENU_ROTATE_LEFT}})
         add(rotations, none, rotation.first, IDI_ROTATE_90 + (rotation.first - CmdRotate90), rotation.second, 0);
     OwnerDrawMenuItem::CreateSeparator(items, rotations);
-    for (const auto& rotation : {std::make_pair(CmdRotate270, IDS_MENU_ROTATE_LEFT), {CmdRotate180, IDS_MENU_ROTATE_HALF},
-                                 {CmdRotate90, IDS_MENU_ROTATE_RIGHT}})
+    for (const auto& rotation : {std::make_pair(CmdRotate270, IDS_MENU_TURN_LEFT), {CmdRotate180, IDS_MENU_TURN_HALF},
+                                 {CmdRotate90, IDS_MENU_TURN_RIGHT}})
         add(rotations, none, rotation.first, IDI_ROTATE_LEFT + (CmdRotate270 - rotation.first), rotation.second, 0);
     OwnerDrawMenuItem::CreateSeparator(items, rotations);
-    add(rotations, 0, CmdRotationHelp, IDI_ROTATE_HELP, IDS_MENU_ROTATE_HELP, 0);
+    add(rotations, 0, CmdRotationHelp, IDI_ROTATE_HELP, IDS_MENU_ROTATION_HELP, 0);
     add(menu, MF_POPUP | (kinds == 1 ? 0 : MF_GRAYED), reinterpret_cast<UINT_PTR>(rotations.menu), IDI_ROTATE,
-        IDS_MENU_ROTATE, 0);
+        IDS_LIST_MENU_ROTATE, 0);
     add(menu, selected.size() == 1 && !IsScanning() ? 0 : MF_GRAYED, CmdRename, IDI_RENAME_FILE, IDS_MENU_RENAME,
         IDS_MENU_RENAME_SHORTCUT);
     add(menu, none, CmdShowInExplorer, IDI_SHOW_IN_EXPLORER, IDS_MENU_SHOW_IN_EXPLORER, 0);

@@ -6,13 +6,12 @@
 #include "shell/WindowBase.h"
 
 #include "crypto/CryptBase.h"
-#include "foundation/ComPtr.h"
 #include "foundation/Containers.h"
-#include "foundation/JpegExif.h"
 #include "foundation/PostOwned.h"
 #include "foundation/StringVariants.h"
 #include "foundation/SystemUtilities.h"
 #include "galleries/LocalGalleryStore.h"
+#include "galleries/PictureRotation.h"
 #include "shell/core/ThreadCounter.h"
 
 #include <objidl.h>
@@ -30,7 +29,6 @@ constexpr DWORD FilePictureKind = 0x80000001u;
 // wParam of WM_NOTICE that carries its two texts in a heap Pair.
 constexpr WPARAM NoticeTextsRecord = static_cast<WPARAM>(-1);
 constexpr DWORD WorkerPollMilliseconds = 10;
-constexpr PROPID OrientationTag = 0x0112;
 // How long the controller waits for the main window to close its viewers
 // while it holds the slide lock: the main window may itself be waiting for
 // that lock in a slide step, and must not hold the controller for ever.
@@ -54,34 +52,6 @@ bool SameText(const MString& a, const MString& b)
 
 // ---- Files ----------------------------------------------------------------
 
-bool ReadWholeFile(const MString& path, std::vector<unsigned char>& bytes, FILETIME& lastWrite)
-{
-    MHandle file(CreateFileW(path.GetText(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, 0, nullptr));
-    LARGE_INTEGER size = {};
-    if (!file.IsValid() || !GetFileSizeEx(file, &size) || !GetFileTime(file, nullptr, nullptr, &lastWrite) ||
-        size.QuadPart <= 0 || size.QuadPart > 0x7FFFFFFF)
-        return false;
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    return ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
-}
-
-bool WriteWholeFile(const MString& path, const std::vector<unsigned char>& bytes)
-{
-    MHandle file(CreateFileW(path.GetText(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    return file.IsValid() && WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size() && FlushFileBuffers(file);
-}
-
-bool SetLastWriteTime(const MString& path, const FILETIME& lastWrite)
-{
-    MHandle file(CreateFileW(path.GetText(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, 0, nullptr));
-    return file.IsValid() && SetFileTime(file, nullptr, nullptr, &lastWrite);
-}
-
 // The folder of a path: up to its last backslash (the whole path without one).
 MString FolderOf(const MString& path)
 {
@@ -90,76 +60,6 @@ MString FolderOf(const MString& path)
     if (!last)
         return path;
     return path.Left(static_cast<unsigned __int64>(last - text));
-}
-
-// A temporary file that is deleted unless it was kept.
-class TemporaryFile
-{
-public:
-    explicit TemporaryFile(const MString& folder)
-    {
-        wchar_t name[MAX_PATH] = {};
-        if (GetTempFileNameW(folder.GetText(), L"qrt", 0, name))
-            m_path = MString(name);
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile()
-    {
-        if (!m_kept && !m_path.IsEmpty())
-            DeleteFileW(m_path.GetText());
-    }
-    const MString& Path() const { return m_path; }
-    void Keep() { m_kept = true; }
-
-private:
-    MString m_path;
-    bool m_kept = false;
-};
-
-bool FindEncoder(const GUID& format, CLSID& encoder)
-{
-    UINT count = 0, size = 0;
-    if (Gdiplus::GetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0)
-        return false;
-    std::vector<unsigned char> buffer(size);
-    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    if (Gdiplus::GetImageEncoders(count, size, encoders) != Gdiplus::Ok)
-        return false;
-    for (UINT i = 0; i < count; ++i)
-        if (encoders[i].FormatID == format)
-        {
-            encoder = encoders[i].Clsid;
-            return true;
-        }
-    return false;
-}
-
-// The rotated picture in the temporary file; false on any failure.
-bool WriteRotatedCopy(const std::vector<unsigned char>& original, UINT rotateFlip, const MString& target)
-{
-    ComPtr<IStream> stream(SHCreateMemStream(original.data(), static_cast<UINT>(original.size())));
-    if (!stream)
-        return false;
-    Gdiplus::Bitmap picture(stream.Get());
-    GUID format = {};
-    CLSID encoder = {};
-    if (picture.GetLastStatus() != Gdiplus::Ok || picture.GetRawFormat(&format) != Gdiplus::Ok ||
-        !FindEncoder(format, encoder))
-        return false;
-    if (picture.RotateFlip(static_cast<Gdiplus::RotateFlipType>(rotateFlip)) != Gdiplus::Ok)
-        return false;
-    // The pixels are upright now; a picture without the tag is turned all the same.
-    picture.RemovePropertyItem(OrientationTag);
-    if (picture.Save(target.GetText(), &encoder, nullptr) != Gdiplus::Ok)
-        return false;
-    if (format != Gdiplus::ImageFormatJPEG)
-        return true;
-    std::vector<unsigned char> rewritten;
-    FILETIME unused = {};
-    if (!ReadWholeFile(target, rewritten, unused) || !CarryExifSegment(original, rewritten))
-        return false;
-    return WriteWholeFile(target, rewritten);
 }
 }
 
@@ -244,27 +144,15 @@ DWORD WINAPI RotateImageThreadProc(LPVOID parameter)
     {
         WorkerThreadScope counted;
         const auto& request = *static_cast<const RotateImageRequest*>(parameter);
-        const MString& path = request.path;
-        const DWORD attributes = GetFileAttributesW(path.GetText());
+        const DWORD attributes = GetFileAttributesW(request.path.GetText());
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY))
             return RotateImageReadOnly;
-
-        // The picture is read into memory and the original stays closed and
-        // untouched until a complete rotated copy stands beside it.
-        std::vector<unsigned char> original;
-        FILETIME lastWrite = {};
-        if (!ReadWholeFile(path, original, lastWrite))
-            return RotateImageFailed;
-        TemporaryFile copy(FolderOf(path));
-        if (copy.Path().IsEmpty() || !WriteRotatedCopy(original, request.rotateFlip, copy.Path()))
-            return RotateImageFailed;
-        if (!ReplaceFileW(path.GetText(), copy.Path().GetText(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                          nullptr) &&
-            !MoveFileExW(copy.Path().GetText(), path.GetText(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return RotateImageFailed;
-        copy.Keep();
-        SetLastWriteTime(path, lastWrite);
-        return RotateImageDone;
+        // The gallery dialog turns its pictures the same way: upright by
+        // their orientation, then the user's turn, never over the open file.
+        return RotatePictureFile(request.path, static_cast<Gdiplus::RotateFlipType>(request.rotateFlip), 0,
+                                 nullptr) == RotationResult::Rotated
+                   ? RotateImageDone
+                   : RotateImageFailed;
     }
     catch (...)
     {

@@ -392,7 +392,9 @@
 #define IDS_COUNT_ADDING 279
 #define IDS_COUNT_SCANNING 280
 
-// Rotation, the clipboard, the list's commands.
+// Rotation, the clipboard, the list's commands. The entries the list shares
+// with the tray menu (edit, properties, the six turns, their help, the
+// failed verb) are the tray menu's strings.
 #define IDS_ROTATE_FAILED 371
 #define IDS_COPY_FAILED 143
 #define IDS_PASTE_FAILED 144
@@ -400,10 +402,9 @@
 #define IDS_MENU_RENAME_SHORTCUT 109
 #define IDS_MENU_ADD_FILES 145
 #define IDS_MENU_REMOVE 146
-#define IDS_MENU_OPEN 152
-#define IDS_MENU_EDIT 153
+#define IDS_LIST_MENU_OPEN 152
 #define IDS_VERB_QUESTION 154
-#define IDS_VERB_FAILED_LAST 155
+#define IDS_VERB_FAILED_LAST IDS_SHELL_VERB_FAILED
 #define IDS_VERB_FAILED 156
 #define IDS_MENU_INVERT 157
 #define IDS_MENU_REFRESH 158
@@ -412,15 +413,7 @@
 #define IDS_MENU_SELECT_NONE 282
 #define IDS_MENU_ADD_FOLDER_OLD 317
 #define IDS_MENU_ADD_FOLDER 320
-#define IDS_MENU_PROPERTIES 335
-#define IDS_MENU_ROTATE 363
-#define IDS_MENU_ROTATE_90 364
-#define IDS_MENU_ROTATE_180 365
-#define IDS_MENU_ROTATE_270 366
-#define IDS_MENU_ROTATE_LEFT 367
-#define IDS_MENU_ROTATE_HALF 368
-#define IDS_MENU_ROTATE_RIGHT 369
-#define IDS_MENU_ROTATE_HELP 383
+#define IDS_LIST_MENU_ROTATE 363
 #define IDS_MENU_SHOW_IN_EXPLORER 392
 #define IDS_EXPLORER_QUESTION 393
 #define IDS_EXPLORER_FAILED 394

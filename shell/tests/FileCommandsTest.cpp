@@ -175,7 +175,7 @@ TEST_F(FileCommandsTest, RotationTurnsThePixelsAndKeepsTheLastWriteTime)
     }
 }
 
-TEST_F(FileCommandsTest, ARotatedJpegKeepsItsExifWithTheOrientationUpright)
+TEST_F(FileCommandsTest, ARotatedJpegTurnsWhatWasShownAndKeepsItsExifUpright)
 {
     const std::wstring path = tree.At(L"photo.jpg");
     ASSERT_TRUE(GalleryTest::WritePicture(path, 64, 32, L"image/jpeg"));
@@ -189,10 +189,14 @@ TEST_F(FileCommandsTest, ARotatedJpegKeepsItsExifWithTheOrientationUpright)
     EXPECT_TRUE(exif.ReadShort(0x0112, orientation));
     EXPECT_EQ(1, orientation);
     EXPECT_STREQ(L"Title", exif.ReadText(0x010E).GetText());
-    const Halves turned = ReadHalves(path); // 270 clockwise: blue on top
-    EXPECT_EQ(64u, turned.height);
-    EXPECT_TRUE(IsBlue(turned.first));
-    EXPECT_TRUE(IsRed(turned.second));
+    // Orientation 6 shows the picture turned 90 degrees clockwise; the
+    // user's 270 turns what was shown, which is the stored picture again:
+    // red on the left, blue on the right.
+    const Halves turned = ReadHalves(path);
+    EXPECT_EQ(64u, turned.width);
+    EXPECT_EQ(32u, turned.height);
+    EXPECT_TRUE(IsRed(turned.first));
+    EXPECT_TRUE(IsBlue(turned.second));
 }
 
 TEST_F(FileCommandsTest, PicturesThatCannotBeRotatedAreLeftAsTheyWere)

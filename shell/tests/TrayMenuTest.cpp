@@ -100,6 +100,13 @@ protected:
     RunningController& Running() const { return *m_running; }
     void TearDown() override
     {
+        // A failed check can leave the menu open, and the program cannot end
+        // while its menu loop runs.
+        if (m_running && IsWindowVisible(FindWindowW(L"#32768", nullptr)))
+        {
+            PostMessageW(Running().ControllerWindow(), WM_CANCELMODE, 0, 0);
+            WaitForMenuClosed();
+        }
         m_running.reset();
         for (const std::wstring& file : files)
             SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
