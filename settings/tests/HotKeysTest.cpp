@@ -285,7 +285,9 @@ TEST_F(HotKeysTest, CancelAfterAFailedRegistrationClosesAndRestoresThePreviousKe
             GTEST_SKIP() << "the report of previous keys that are taken too is not yet read reliably under Wine";
         }
         if (previousTaken)
+        {
             ASSERT_TRUE(RegisterHotKey(other.handle, 2, mods, VK_F9));
+        }
         CHotKeysDlg dialog(nullptr, controller.handle, &m_allowed, m_table);
         UiTest::Script script([&](DWORD ui) {
             HWND window = UiTest::WaitForDialog(ui);

@@ -58,7 +58,7 @@ TEST_F(ImageScalerTest, ScalesTheWholePictureToTheTargetSize)
 
 TEST_F(ImageScalerTest, ASizeThatFailedIsNotTriedAgainNorAnyLarger)
 {
-    FailOnce memory{SIZE{8000, 6000}};
+    FailOnce memory{SIZE{8000, 6000}, false, {}};
     ImageScaler scaler(memory.Maker());
     ImageScaler::Failure failure = ImageScaler::DrawFailed;
 
