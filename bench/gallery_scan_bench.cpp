@@ -8,6 +8,7 @@
 #include "foundation/SystemUtilities.h"
 #include "galleries/GalleryScan.h"
 #include "galleries/MediaProbe.h"
+#include "galleries/tests/GalleryTestFiles.h"
 #include "shell/core/ThreadCounter.h"
 
 #include <objidl.h>
@@ -47,22 +48,6 @@ LRESULT CALLBACK Receiver(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
-bool EncoderOf(const wchar_t* mime, CLSID& clsid)
-{
-    UINT count = 0, size = 0;
-    Gdiplus::GetImageEncodersSize(&count, &size);
-    std::vector<unsigned char> buffer(size);
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    Gdiplus::GetImageEncoders(count, size, codecs);
-    for (UINT i = 0; i < count; ++i)
-        if (wcscmp(codecs[i].MimeType, mime) == 0)
-        {
-            clsid = codecs[i].Clsid;
-            return true;
-        }
-    return false;
-}
-
 double Now()
 {
     LARGE_INTEGER counter, frequency;
@@ -90,7 +75,7 @@ int main(int argc, char** argv)
     const std::wstring folder = std::wstring(base) + L"gallery-scan-bench";
     CreateDirectoryW(folder.c_str(), nullptr);
     CLSID png;
-    if (!EncoderOf(L"image/png", png))
+    if (!GalleryTest::EncoderOf(L"image/png", png))
         return 1;
     std::vector<std::wstring> paths;
     for (int i = 0; i < files; ++i)
