@@ -6,6 +6,8 @@
 #include "foundation/SmartPtr.h"
 #include "shell/core/PrivateMessages.h"
 #include "slideshow/ViewerChoice.h"
+#include "viewers/BrowserDlg.h"
+#include "viewers/MediaPlayer2Dlg.h"
 #include "viewers/RichTextDlg.h"
 #include "viewers/ShowLargePhotoDlg.h"
 
@@ -70,8 +72,23 @@ void CLumivaneDlg::OpenViewer(SlideViewer viewer, POINT anchor)
         text.DoModal(m_hWnd);
         break;
     }
+    case SlideViewer::WebDocumentFile:
+    {
+        MList<CBrowserDlg::Content_propetrty> noProperties;
+        CBrowserDlg document(&anchor, m_currentSlidePath, slot, MString(), m_currentSlideTitle, m_hWnd,
+                             MemoryPH<unsigned char>(), noProperties);
+        document.DoModal(m_hWnd);
+        break;
+    }
+    case SlideViewer::Media:
+    {
+        CMediaPlayer2Dlg player(&anchor, m_currentSlidePath, slot, m_currentSlideTitle, m_hWnd);
+        player.DoModal(m_hWnd);
+        break;
+    }
     default:
-        // The web-document and media viewers come later; nothing opens.
+        // Online documents wait for the slide record to keep their address
+        // and text; nothing opens.
         break;
     }
 }

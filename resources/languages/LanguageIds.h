@@ -246,8 +246,21 @@
 #define IDS_PHOTO_SCALING_FAILED 294
 
 // The web-document viewer and the slide-properties window.
+#define IDD_BROWSER 115
+#define IDC_BROWSER 200
 #define IDS_SLIDE_PROPERTIES 747
 #define IDS_SLIDE_PROPERTIES_LINK_TIP 757
+#define IDS_ONLINE_DOCUMENT_FAILED 306
+#define IDS_SLIDE_PROPERTIES_FAILED 748
+
+// The media-player viewer.
+#define IDD_MEDIA_PLAYER 117
+#define IDC_MEDIA_HOST 271
+#define IDS_MEDIA_PLAYER_FAILED 228
+#define IDS_MEDIA_SUBTITLE 296
+#define IDS_MEDIA_OPEN_FAILED 298
+#define IDS_MEDIA_PLAY_FAILED 299
+#define IDS_MEDIA_PAUSE_FAILED 300
 
 // ---- Gallery selection --------------------------------------------------
 

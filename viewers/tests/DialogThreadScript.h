@@ -1,0 +1,87 @@
+// Scripts a viewer from its own thread: the script runs once, from inside the
+// modal loop the thread runs next, as soon as a visible dialog of the thread
+// exists. Calls into the viewer object (the events its controls would fire)
+// then happen on the thread the controls fire them on.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+class DialogThreadScript
+{
+public:
+    explicit DialogThreadScript(std::function<void(HWND dialog)> script) : m_script(std::move(script))
+    {
+        s_current = this;
+        m_timer = SetTimer(nullptr, 0, 20, &DialogThreadScript::Tick);
+    }
+    DialogThreadScript(const DialogThreadScript&) = delete;
+    DialogThreadScript& operator=(const DialogThreadScript&) = delete;
+    ~DialogThreadScript()
+    {
+        KillTimer(nullptr, m_timer);
+        s_current = nullptr;
+    }
+
+    bool Ran() const { return m_ran; }
+
+    // Dispatches this thread's messages until condition holds or timeout ms
+    // have passed; the last answer.
+    static bool PumpUntil(const std::function<bool()>& condition, DWORD timeout = 10000)
+    {
+        const ULONGLONG start = GetTickCount64();
+        while (!condition())
+        {
+            if (GetTickCount64() - start > timeout)
+                return condition();
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+        return true;
+    }
+
+    // The first visible dialog of this thread, or null.
+    static HWND FindDialog()
+    {
+        HWND found = nullptr;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM out) -> BOOL {
+                wchar_t name[16] = {};
+                GetClassNameW(window, name, 16);
+                if (IsWindowVisible(window) && lstrcmpW(name, L"#32770") == 0)
+                {
+                    *reinterpret_cast<HWND*>(out) = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        DialogThreadScript* self = s_current;
+        if (!self || self->m_ran)
+            return;
+        HWND dialog = FindDialog();
+        if (!dialog)
+            return;
+        self->m_ran = true;
+        self->m_script(dialog);
+    }
+
+    static inline DialogThreadScript* s_current = nullptr;
+    std::function<void(HWND)> m_script;
+    UINT_PTR m_timer = 0;
+    bool m_ran = false;
+};
