@@ -35,11 +35,6 @@ public:
 
     static const ATL::MessageMap<CMediaPlayer2Dlg>& GetMessageMap();
 
-    // The sink the player's events reach the viewer through; null before the
-    // player is set up or when it could not be.
-    IWMPEvents* EventSink() const { return m_sink ? static_cast<IWMPEvents*>(m_sink) : nullptr; }
-    bool HasPlayer() const { return static_cast<bool>(m_player); }
-
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);

@@ -335,11 +335,11 @@ TEST_F(BrowserViewerTest, ThePropertiesWindowBesideADocumentViewerAsksItsOwnerTo
         ReadSlidePropertiesWindowSize(width, height);
         EXPECT_EQ(static_cast<LONG>(width), kept.cx);
         EXPECT_EQ(static_cast<LONG>(height), kept.cy);
-        EXPECT_FALSE(MutexExists(L"CSlidePropsDlg"));
         SendMessageW(dialog, WM_CLOSE_REQUEST, 0, 3);
     });
     EXPECT_EQ(document.DoModal(owner.m_hWnd), 3);
     EXPECT_TRUE(besideViewerOpen);
+    EXPECT_FALSE(MutexExists(L"CSlidePropsDlg"));
     EXPECT_GT(opened.cx, 0);
     EXPECT_EQ(requestsAfterClose, 1);
 

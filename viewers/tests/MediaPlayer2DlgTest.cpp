@@ -4,7 +4,9 @@
 #include "shell/core/PrivateMessages.h"
 #include "shell/core/tests/UiTestSupport.h"
 #include "viewers/MediaVolume.h"
+#include "shell/core/ProgramObjects.h"
 #include "viewers/tests/DialogThreadScript.h"
+#include "viewers/tests/FakeMediaPlayer.h"
 
 #include <gtest/gtest.h>
 
@@ -36,18 +38,6 @@ std::wstring WriteWave(const std::wstring& path)
     return path;
 }
 
-template <class T> ComPtr<T> PlayerInterface(HWND dialog, REFIID iid)
-{
-    ComPtr<T> wanted;
-    IUnknown* control = nullptr;
-    if (SUCCEEDED(ATL::AtlAxGetControl(GetDlgItem(dialog, IDC_MEDIA_HOST), &control)) && control)
-    {
-        control->QueryInterface(iid, reinterpret_cast<void**>(&wanted));
-        control->Release();
-    }
-    return wanted;
-}
-
 class MediaViewerTest : public ::testing::Test
 {
 protected:
@@ -77,58 +67,122 @@ private:
     double m_savedVolume = DefaultMediaVolume;
 };
 
-TEST_F(MediaViewerTest, PlaysAtTheStoredVolumeAndAClickThroughTheSinkWaitsForTheDoubleClickTime)
+TEST_F(MediaViewerTest, WinesPlayerThatCannotPlayIsReportedAndTheViewerEnds)
+{
+    // Wine's player here has no decoders: play fails, the viewer says so
+    // and ends; the box is the first window it shows.
+    POINT anchor{10, 10};
+    std::wstring shown;
+    bool played = false;
+    {
+        CMediaPlayer2Dlg viewer(&anchor, Path(), ViewerSlot{&viewerLock, &viewerWindow}, MString(L"Waves"), nullptr);
+        DialogThreadScript script([&](HWND dialog) {
+            EnumChildWindows(
+                dialog,
+                [](HWND child, LPARAM found) -> BOOL {
+                    *reinterpret_cast<std::wstring*>(found) += UiTest::WindowText(child) + L"|";
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&shown));
+            // Should a player here play after all, the viewer is closed.
+            played = GetDlgItem(dialog, IDC_MEDIA_HOST) != nullptr;
+            PostMessageW(dialog, played ? WM_CLOSE_REQUEST : WM_COMMAND, played ? 0 : IDOK, 1);
+        });
+        EXPECT_EQ(viewer.DoModal(nullptr), 1);
+        EXPECT_TRUE(script.Ran());
+    }
+    EXPECT_TRUE(played || shown.find(L"harbour waves.wav cannot be played") != std::wstring::npos)
+        << std::string(shown.begin(), shown.end());
+    EXPECT_EQ(viewerWindow, nullptr);
+    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, DialogMutexName(L"VIEWER_CMediaPlayer2Dlg").GetText());
+    EXPECT_EQ(mutex, nullptr);
+    if (mutex)
+        CloseHandle(mutex);
+}
+
+TEST_F(MediaViewerTest, ThePlayersEventsThroughTheSinkToggleAndCloseAndTheVolumeIsKept)
 {
     WriteMediaVolume(0.37);
+    FakeMediaPlayer player;
+    FakeMediaPlayerRegistration registration(player);
     POINT anchor{10, 10};
     CMediaPlayer2Dlg viewer(&anchor, Path(), ViewerSlot{&viewerLock, &viewerWindow}, MString(L"Waves"), nullptr);
-    long volume = -1;
+    LONG startVolume = -1;
     SIZE client = {};
     HWND slot = nullptr;
-    bool clickWaited = false, spaceAtOnce = true;
-    std::wstring firstBox;
+    int pausesBeforeTheDoubleClickTime = -1, pausesAfter = -1, playsAfterSpace = -1;
+    bool openAfterLoneRelease = false;
     DialogThreadScript script([&](HWND dialog) {
-        if (!viewer.HasPlayer())
-        {
-            firstBox = UiTest::WindowText(dialog);
-            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-            return;
-        }
         slot = viewerWindow;
+        startVolume = player.volume;
         RECT rect;
         GetClientRect(dialog, &rect);
         client = SIZE{rect.right, rect.bottom};
-        if (ComPtr<IWMPSettings> settings = PlayerInterface<IWMPSettings>(dialog, __uuidof(IWMPSettings)))
-            settings->get_volume(&volume);
+        ASSERT_NE(player.sink, nullptr);
+        EXPECT_EQ(player.plays, 1);
 
-        IWMPEvents* sink = viewer.EventSink();
-        ASSERT_NE(sink, nullptr);
-        sink->PlayStateChange(wmppsPlaying);
-        sink->Click(1, 0, 20, 20);
-        clickWaited = DialogThreadScript::PumpUntil([&] { return false; }, 50) == false;
-        sink->KeyDown(VK_SPACE, 0);
-        // A right press and release through the sink fades the viewer out;
-        // its volume is stored.
-        if (ComPtr<IWMPSettings> settings = PlayerInterface<IWMPSettings>(dialog, __uuidof(IWMPSettings)))
-            settings->put_volume(63);
-        sink->MouseDown(2, 0, 20, 20);
-        sink->MouseUp(2, 0, 20, 20);
+        // A click pauses the playing media once the double-click time has passed.
+        player.sink->PlayStateChange(wmppsPlaying);
+        player.sink->Click(1, 0, 20, 20);
+        pausesBeforeTheDoubleClickTime = player.pauses;
+        DialogThreadScript::PumpUntil([&] { return player.pauses > 0; });
+        pausesAfter = player.pauses;
+        // The space key plays the paused media at once.
+        player.sink->KeyDown(VK_SPACE, 0);
+        playsAfterSpace = player.plays;
+        // A release without a seen press does nothing; a press and release closes.
+        player.sink->MouseUp(2, 0, 20, 20);
+        openAfterLoneRelease = IsWindowVisible(dialog) != FALSE;
+        player.volume = 63;
+        player.sink->MouseDown(2, 0, 20, 20);
+        player.sink->MouseUp(2, 0, 20, 20);
     });
-    const INT_PTR result = viewer.DoModal(nullptr);
+    EXPECT_EQ(viewer.DoModal(nullptr), 1);
     ASSERT_TRUE(script.Ran());
-    if (!firstBox.empty())
-        GTEST_SKIP() << "no media player here";
-    EXPECT_EQ(result, 1);
+    EXPECT_EQ(startVolume, 37);
     EXPECT_NE(slot, nullptr);
     EXPECT_EQ(viewerWindow, nullptr);
-    EXPECT_TRUE(clickWaited);
-    (void)spaceAtOnce;
+    EXPECT_EQ(pausesBeforeTheDoubleClickTime, 0);
+    EXPECT_EQ(pausesAfter, 1);
+    EXPECT_EQ(playsAfterSpace, 2);
+    EXPECT_TRUE(openAfterLoneRelease);
+    EXPECT_DOUBLE_EQ(ReadMediaVolume(), 0.63);
+    EXPECT_TRUE(player.closed);
+    EXPECT_EQ(player.sink, nullptr);
     RECT work;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const bool large = work.right - work.left >= 1280 && work.bottom - work.top > 784;
     EXPECT_EQ(client.cx, large ? 1280 : 640);
     EXPECT_EQ(client.cy, large ? 784 : 424);
-    EXPECT_EQ(volume, 37);
-    EXPECT_DOUBLE_EQ(ReadMediaVolume(), 0.63);
+}
+
+TEST_F(MediaViewerTest, CloseRequestsEndTheViewer)
+{
+    FakeMediaPlayer player;
+    FakeMediaPlayerRegistration registration(player);
+    struct Case
+    {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        INT_PTR result;
+    } cases[] = {
+        {WM_CLOSE_REQUEST, 0, 7, 7},
+        {WM_CLOSE_REQUEST, 1, 7, 1},
+        {WM_CLOSE_REQUEST, 2, 9, 9},
+        {WM_COMMAND, IDCANCEL, 0, 1},
+        {WM_CLOSE, 0, 0, 1},
+    };
+    for (const Case& c : cases)
+    {
+        POINT anchor{10, 10};
+        CMediaPlayer2Dlg viewer(&anchor, Path(), ViewerSlot{nullptr, nullptr}, MString(L"Waves"), nullptr);
+        DialogThreadScript script([&](HWND dialog) {
+            // Enter does not close.
+            SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+            SendMessageW(dialog, c.message, c.wParam, c.lParam);
+        });
+        EXPECT_EQ(viewer.DoModal(nullptr), c.result) << c.message << " " << c.wParam;
+    }
 }
 } // namespace
