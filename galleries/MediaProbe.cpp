@@ -1,5 +1,6 @@
 #include "galleries/MediaProbe.h"
 
+#include "foundation/Bstr.h"
 #include "foundation/ComPtr.h"
 
 #include <oleauto.h>
@@ -9,26 +10,6 @@ namespace
 {
 // {6BF52A52-394A-11D3-B153-00C04F79FAA6}
 const CLSID WindowsMediaPlayerClass = {0x6bf52a52, 0x394a, 0x11d3, {0xb1, 0x53, 0x00, 0xc0, 0x4f, 0x79, 0xfa, 0xa6}};
-
-// A BSTR owned for one call.
-class Bstr
-{
-public:
-    explicit Bstr(const wchar_t* text = nullptr) : m_text(text ? SysAllocString(text) : nullptr) {}
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    ~Bstr() { SysFreeString(m_text); }
-    BSTR Get() const { return m_text; }
-    BSTR* Out()
-    {
-        SysFreeString(m_text);
-        m_text = nullptr;
-        return &m_text;
-    }
-
-private:
-    BSTR m_text;
-};
 
 class WindowsMediaPlayerProbe : public MediaProbe
 {

@@ -532,16 +532,8 @@ LRESULT CBrowserDlg::OnCancel(WORD, WORD, HWND, BOOL&)
 
 LRESULT CBrowserDlg::OnCloseRequest(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    if (wParam == 0)
-        CloseNow(lParam);
-    else if (wParam == 1)
-        CloseWithFade();
-    else
-    {
-        BlockingFadeOut(m_hWnd);
-        m_alpha = 0;
-        CloseNow(lParam);
-    }
+    AnswerCloseRequest(
+        m_hWnd, wParam, lParam, [this](INT_PTR result) { CloseNow(result); }, [this] { CloseWithFade(); });
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "viewers/MediaPlayer2Dlg.h"
 
+#include "foundation/Bstr.h"
 #include "shell/core/Help.h"
 #include "shell/core/HelpContexts.h"
 #include "shell/core/MessageBox.h"
@@ -38,26 +39,6 @@ bool ToggleStarts(WMPPlayState state)
 // One media viewer at a time: the hook and the viewer it reports to.
 HHOOK g_mouseHook = nullptr;
 PlayerClickRules* g_hookRules = nullptr;
-
-class Bstr
-{
-public:
-    explicit Bstr(const wchar_t* text) : m_text(SysAllocString(text ? text : L"")) {}
-    Bstr() = default;
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    ~Bstr() { SysFreeString(m_text); }
-    BSTR Get() const { return m_text; }
-    BSTR* Out()
-    {
-        SysFreeString(m_text);
-        m_text = nullptr;
-        return &m_text;
-    }
-
-private:
-    BSTR m_text = nullptr;
-};
 } // namespace
 
 CMediaPlayer2Dlg::CMediaPlayer2Dlg(const POINT* anchor, const MString& mediaPath, ViewerSlot viewerSlot,
@@ -193,7 +174,7 @@ UINT CMediaPlayer2Dlg::SetUpPlayer()
     // Options the player may not all know; their answers do not matter.
     m_player->put_enableContextMenu(VARIANT_FALSE);
     m_settings->put_enableErrorDialogs(VARIANT_TRUE);
-    Bstr loop(L"loop");
+    const Bstr loop(L"loop");
     m_settings->setMode(loop.Get(), VARIANT_FALSE);
     m_settings->put_invokeURLs(VARIANT_FALSE);
     m_settings->put_autoStart(VARIANT_FALSE);
@@ -452,16 +433,8 @@ LRESULT CMediaPlayer2Dlg::OnCancel(WORD, WORD, HWND, BOOL&)
 
 LRESULT CMediaPlayer2Dlg::OnCloseRequest(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    if (wParam == 0)
-        EndViewer(lParam);
-    else if (wParam == 1)
-        StartCloseFade();
-    else
-    {
-        BlockingFadeOut(m_hWnd);
-        m_alpha = 0;
-        EndViewer(lParam);
-    }
+    AnswerCloseRequest(
+        m_hWnd, wParam, lParam, [this](INT_PTR result) { EndViewer(result); }, [this] { StartCloseFade(); });
     return 0;
 }
 

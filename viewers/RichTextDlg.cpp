@@ -329,16 +329,8 @@ LRESULT CRichTextDlg::OnClose(UINT, WPARAM, LPARAM, BOOL&)
 
 LRESULT CRichTextDlg::OnCloseRequest(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    if (wParam == 0)
-        EndWith(lParam);
-    else if (wParam == 1)
-        StartCloseFade();
-    else
-    {
-        BlockingFadeOut(m_hWnd);
-        m_alpha = 0;
-        EndWith(lParam);
-    }
+    AnswerCloseRequest(
+        m_hWnd, wParam, lParam, [this](INT_PTR result) { EndWith(result); }, [this] { StartCloseFade(); });
     return 0;
 }
 

@@ -277,16 +277,8 @@ LRESULT CShowLargePhotoDlg::OnCancel(WORD, WORD, HWND, BOOL&)
 
 LRESULT CShowLargePhotoDlg::OnCloseRequest(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    if (wParam == 0)
-        CloseAtOnce(lParam);
-    else if (wParam == 1)
-        StartCloseFade();
-    else
-    {
-        BlockingFadeOut(m_hWnd);
-        m_alpha = 0;
-        CloseAtOnce(lParam);
-    }
+    AnswerCloseRequest(
+        m_hWnd, wParam, lParam, [this](INT_PTR result) { CloseAtOnce(result); }, [this] { StartCloseFade(); });
     return 0;
 }
 

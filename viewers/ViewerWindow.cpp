@@ -31,3 +31,16 @@ void ReportDeactivation(HWND viewer, HWND owner, WPARAM wParam, LPARAM lParam, b
     if (LOWORD(wParam) == WA_INACTIVE && !closing && owner && reinterpret_cast<HWND>(lParam) == owner)
         PostMessageW(owner, WM_BRING_TO_FRONT, 0, reinterpret_cast<LPARAM>(viewer));
 }
+
+void AnswerCloseRequest(HWND viewer, WPARAM wParam, LPARAM lParam, const std::function<void(INT_PTR)>& end,
+                        const std::function<void()>& startFadeOut)
+{
+    if (wParam == 1)
+    {
+        startFadeOut();
+        return;
+    }
+    if (wParam != 0)
+        BlockingFadeOut(viewer);
+    end(lParam);
+}

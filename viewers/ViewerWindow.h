@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 // Icon 100 of the program's own resources at its default size (null when
 // the program has none).
 HICON LoadProgramIcon();
@@ -15,3 +17,8 @@ void BlockingFadeOut(HWND window);
 // WM_ACTIVATE of a viewer: when it is deactivated in favour of its owner and
 // is not closing, the owner is asked to bring it back to the front.
 void ReportDeactivation(HWND viewer, HWND owner, WPARAM wParam, LPARAM lParam, bool closing);
+// WM_CLOSE_REQUEST to a viewer: wParam 0 ends it at once with lParam, 1
+// starts its fade-out, any other value fades it out before returning
+// (BlockingFadeOut) and then ends it with lParam.
+void AnswerCloseRequest(HWND viewer, WPARAM wParam, LPARAM lParam, const std::function<void(INT_PTR)>& end,
+                        const std::function<void()>& startFadeOut);
