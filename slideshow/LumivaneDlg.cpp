@@ -15,6 +15,7 @@
 #include "slideshow/DisplayArea.h"
 #include "slideshow/MainWindowIds.h"
 #include "slideshow/StatusCard.h"
+#include "viewers/BrowserDlg.h"
 
 #include <commctrl.h>
 #include <wmp.h>

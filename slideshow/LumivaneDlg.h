@@ -10,6 +10,7 @@
 #include "foundation/StringEx.h"
 #include "foundation/Sync.h"
 #include "server/SessionAuthCode.h"
+#include "server/SlideProperties.h"
 #include "resources/languages/LanguageIds.h"
 #include "slideshow/DownloadWorker.h"
 #include "slideshow/FramePresenter.h"
@@ -37,6 +38,7 @@
 struct IWMPPlayer;
 struct IWMPCore3;
 class MediaProbe;
+class CBrowserDlg;
 
 class CLumivaneDlg : public ATL::CDialogImpl<CLumivaneDlg>
 {
@@ -221,10 +223,11 @@ private:
     LRESULT OnOpenViewer(UINT, WPARAM, LPARAM, BOOL&);
     void OpenViewer(SlideViewer viewer, POINT anchor);
 
+    // The slide-properties window: opened modeless at the point in lParam
+    // (a beep while one is open), closed when it asks (LumivaneDlgViewers.cpp).
+    LRESULT OnShowSlideProperties(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnCloseSlideProperties(UINT, WPARAM, LPARAM, BOOL&);
     // ---- Entry points of the show's later features: handled, no effect yet ----
-    // The slide-properties window.
-    LRESULT OnShowSlideProperties(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    LRESULT OnCloseSlideProperties(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     // The current file prepared again from the disk and shown anew (after
     // the controller rotated it); nothing while a cross-fade runs.
     LRESULT OnShowSlideFileAgain(UINT, WPARAM, LPARAM, BOOL&);
@@ -241,9 +244,8 @@ private:
     void CreateMediaPlayer();
     // Under the viewer lock: WM_CLOSE_REQUEST with value to the open viewer.
     void CloseViewer(WPARAM value);
-    // Closes and deletes the slide-properties window when one is open; comes
-    // with the viewers.
-    void CloseSlideProperties() {}
+    // Closes and deletes the slide-properties window when one is open.
+    void CloseSlideProperties();
     // Arms the slide timer, or while the show waits for an online slide,
     // polls for it.
     void RestartSlideTimer(SlideTimer::ArmFor how);
@@ -455,4 +457,9 @@ private:
     MStringEx<wchar_t> m_currentSlidePath;
     SlideKind m_currentSlideKind = SlideNone;
     MStringEx<wchar_t> m_currentSlideTitle;
+    // What an online slide said of itself (empty for a file); the
+    // slide-properties window lists it.
+    SlideProperties m_currentSlideProperties;
+    // The modeless slide-properties window, while one is open.
+    std::unique_ptr<CBrowserDlg> m_propertiesWindow;
 };

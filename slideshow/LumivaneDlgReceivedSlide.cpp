@@ -153,6 +153,7 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
     auto slide = std::make_unique<PreparedSlide>();
     MString path;
     bool advert = false;
+    SlideProperties properties;
     if (m_internetSlide.HoldsReply())
     {
         // The reply becomes the shown slide: "Internet Control", the cache
@@ -164,6 +165,7 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
         slide->content.Assign(received.content);
         slide->title = !received.properties.title.IsEmpty() ? received.properties.title : received.firstText;
         advert = received.advert != 0;
+        properties = received.properties;
         if (m_link->advertStats && !received.properties.id.IsEmpty())
             m_link->advertStats->CountSlideEvent(received.properties.id, true, false, false);
     }
@@ -227,6 +229,7 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
     m_currentSlideKind = slide->kind;
     m_currentSlideTitle = slide->title;
     m_currentSlidePath = path;
+    m_currentSlideProperties = properties;
     m_prepared = std::move(slide->picture);
     m_preparedSource = std::move(slide);
     PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,

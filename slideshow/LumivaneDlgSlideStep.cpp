@@ -333,6 +333,7 @@ void CLumivaneDlg::ResetReceivedSlide()
 {
     m_currentSlideKind = SlideNone;
     m_currentSlideTitle.Clear();
+    m_currentSlideProperties = SlideProperties();
     ReleaseSessionCode();
 }
 

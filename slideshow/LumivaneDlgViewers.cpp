@@ -92,3 +92,46 @@ void CLumivaneDlg::OpenViewer(SlideViewer viewer, POINT anchor)
         break;
     }
 }
+
+LRESULT CLumivaneDlg::OnShowSlideProperties(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    if ((m_propertiesWindow && m_propertiesWindow->IsWindow()) || IsOwnDialogOpen(2))
+    {
+        MessageBeep(MB_ICONEXCLAMATION);
+        return 0;
+    }
+    if (!ModeIsTopmost(GetOperationMode()))
+        SendMessage(WM_SET_TOPMOST, 1, 0);
+    // The fixed rows from what the slide said of itself; the server sends
+    // no further content properties yet.
+    const SlideProperties& shown = m_currentSlideProperties;
+    const ContentPropertyTexts texts{m_currentSlideTitle, shown.description, shown.categories, shown.link,
+                                     shown.credits};
+    MList<CBrowserDlg::Content_propetrty> rows;
+    ParseContentProperties(texts, MString(), rows);
+    const POINT anchor{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    auto window = std::make_unique<CBrowserDlg>(&anchor, MString(), ViewerSlot{nullptr, nullptr}, MString(), MString(),
+                                                m_hWnd, MemoryPH<unsigned char>(), rows);
+    CloseSlideProperties();
+    m_propertiesWindow = std::move(window);
+    if (m_propertiesWindow->Create(m_hWnd))
+        m_propertiesWindow->ShowWindow(SW_SHOW);
+    else
+        m_propertiesWindow.reset();
+    return 0;
+}
+
+LRESULT CLumivaneDlg::OnCloseSlideProperties(UINT, WPARAM, LPARAM, BOOL&)
+{
+    CloseSlideProperties();
+    return 0;
+}
+
+void CLumivaneDlg::CloseSlideProperties()
+{
+    if (!m_propertiesWindow)
+        return;
+    if (m_propertiesWindow->IsWindow())
+        m_propertiesWindow->DestroyWindow();
+    m_propertiesWindow.reset();
+}

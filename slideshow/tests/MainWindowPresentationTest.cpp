@@ -240,3 +240,57 @@ TEST_F(MainWindowPresentation, AStatusCardOpensInThePhotoViewerOwnedByTheMainWin
     window.DestroyWindow();
 }
 }
+
+namespace
+{
+HWND OwnedDialog(HWND owner)
+{
+    struct Search
+    {
+        HWND owner;
+        HWND found;
+    } search{owner, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM lParam) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(lParam);
+            if (GetWindow(window, GW_OWNER) == s.owner && IsWindowVisible(window))
+            {
+                s.found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST_F(MainWindowPresentation, TheSlidePropertiesWindowOpensOnceAndClosesWhenItAsks)
+{
+    CLumivaneDlg window(&link);
+    ASSERT_NE(window.Create(nullptr), nullptr);
+    DropFirstStep(window);
+    window.ShowStatusCard(MString(L"No gallery is selected."), IDP_STATUS_ART);
+    ASSERT_TRUE(window.ShowSlide(1));
+    window.FinishTransition();
+
+    window.SendMessage(WM_SHOW_SLIDE_PROPERTIES, 0, MAKELPARAM(300, 250));
+    HWND properties = OwnedDialog(window);
+    ASSERT_NE(properties, nullptr);
+    const std::wstring title = UiTest::WindowText(properties);
+    EXPECT_EQ(title.rfind(std::wstring(MString(ResId(IDS_SLIDE_PROPERTIES)).GetText()), 0), 0u) << title.c_str();
+    // A second request while it is open changes nothing.
+    window.SendMessage(WM_SHOW_SLIDE_PROPERTIES, 0, MAKELPARAM(300, 250));
+    EXPECT_EQ(OwnedDialog(window), properties);
+    // Closing it asks the main window, which destroys it.
+    SendMessageW(properties, WM_CLOSE, 0, 0);
+    UiTest::WaitUntil([&] {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        return !IsWindow(properties);
+    });
+    EXPECT_FALSE(IsWindow(properties));
+    window.DestroyWindow();
+}
+} // namespace
