@@ -34,7 +34,8 @@ LRESULT CLumivaneDlg::OnOpenViewer(UINT, WPARAM, LPARAM lParam, BOOL&)
             CriticalSectionGuard lock(m_viewerLock);
             viewerOpen = ::IsWindow(m_viewer) != FALSE;
         }
-        if (!viewerOpen)
+        const bool propertiesOpen = m_propertiesWindow && m_propertiesWindow->IsWindow();
+        if (!viewerOpen && !propertiesOpen)
             SendMessage(WM_SET_TOPMOST, 0, 0);
     }
     return 0;
@@ -123,7 +124,20 @@ LRESULT CLumivaneDlg::OnShowSlideProperties(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 LRESULT CLumivaneDlg::OnCloseSlideProperties(UINT, WPARAM, LPARAM, BOOL&)
 {
+    if (!m_propertiesWindow)
+        return 0;
     CloseSlideProperties();
+    // In the window modes the main window leaves the top once nothing of it is open.
+    if (!ModeIsTopmost(GetOperationMode()))
+    {
+        bool viewerOpen;
+        {
+            CriticalSectionGuard lock(m_viewerLock);
+            viewerOpen = ::IsWindow(m_viewer) != FALSE;
+        }
+        if (!viewerOpen)
+            SendMessage(WM_SET_TOPMOST, 0, 0);
+    }
     return 0;
 }
 
