@@ -460,6 +460,11 @@ private:
     // What an online slide said of itself (empty for a file); the
     // slide-properties window lists it.
     SlideProperties m_currentSlideProperties;
+    // An online media item's or document's address on the server and the
+    // text the server sent with it (both empty for a file); the web-document
+    // viewer opens the address with the shown slide's session code.
+    MStringEx<wchar_t> m_currentSlideAddress;
+    MStringEx<wchar_t> m_currentSlideDocument;
     // The modeless slide-properties window, while one is open.
     std::unique_ptr<CBrowserDlg> m_propertiesWindow;
 };

@@ -154,6 +154,7 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
     MString path;
     bool advert = false;
     SlideProperties properties;
+    MStringEx<wchar_t> address, document;
     if (m_internetSlide.HoldsReply())
     {
         // The reply becomes the shown slide: "Internet Control", the cache
@@ -166,6 +167,10 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
         slide->title = !received.properties.title.IsEmpty() ? received.properties.title : received.firstText;
         advert = received.advert != 0;
         properties = received.properties;
+        // The reply's second section is the content's address, its third
+        // the text that goes with it.
+        address = received.secondSection;
+        document = received.thirdSection;
         if (m_link->advertStats && !received.properties.id.IsEmpty())
             m_link->advertStats->CountSlideEvent(received.properties.id, true, false, false);
     }
@@ -230,6 +235,8 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
     m_currentSlideTitle = slide->title;
     m_currentSlidePath = path;
     m_currentSlideProperties = properties;
+    m_currentSlideAddress = address;
+    m_currentSlideDocument = document;
     m_prepared = std::move(slide->picture);
     m_preparedSource = std::move(slide);
     PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,

@@ -334,6 +334,8 @@ void CLumivaneDlg::ResetReceivedSlide()
     m_currentSlideKind = SlideNone;
     m_currentSlideTitle.Clear();
     m_currentSlideProperties = SlideProperties();
+    m_currentSlideAddress.Clear();
+    m_currentSlideDocument.Clear();
     ReleaseSessionCode();
 }
 

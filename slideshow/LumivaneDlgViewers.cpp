@@ -73,6 +73,17 @@ void CLumivaneDlg::OpenViewer(SlideViewer viewer, POINT anchor)
         text.DoModal(m_hWnd);
         break;
     }
+    case SlideViewer::OnlineDocument:
+    {
+        // A held text, even an empty one, keeps the viewer on the server's
+        // address with the document request.
+        const MString text = m_currentSlideDocument.IsEmpty() ? MString(L"*") : MString(m_currentSlideDocument);
+        MList<CBrowserDlg::Content_propetrty> noProperties;
+        CBrowserDlg document(&anchor, m_currentSlideAddress, slot, text, MString(), m_hWnd, m_shownCode,
+                             noProperties);
+        document.DoModal(m_hWnd);
+        break;
+    }
     case SlideViewer::WebDocumentFile:
     {
         MList<CBrowserDlg::Content_propetrty> noProperties;
@@ -88,8 +99,6 @@ void CLumivaneDlg::OpenViewer(SlideViewer viewer, POINT anchor)
         break;
     }
     default:
-        // Online documents wait for the slide record to keep their address
-        // and text; nothing opens.
         break;
     }
 }

@@ -460,7 +460,12 @@ def slide_reply_plain(standin, headers, cache, fault, filter_block=b""):
                                       "categories=demo", "border_window=frame", "border_picture=border",
                                       "associated_url=http://127.0.0.1/?slide=%d" % index,
                                       "creator=Stand-in", "editor=Tests", "approver=Nobody"])
-    second = (PROPERTIES_MARKER + properties + PROPERTIES_MARKER + SECOND_MARKER + "gallery=" + folder +
+    # A media item or document is opened at its address here (the second
+    # section); the third section, its text, stays empty.
+    address = ""
+    if kind in (2, 3):
+        address = "http://%s%s%s" % (headers.get("Host") or "127.0.0.1", DOCUMENT_PATH, urllib.parse.quote(name))
+    second = (PROPERTIES_MARKER + properties + PROPERTIES_MARKER + SECOND_MARKER + address +
               SECOND_MARKER + THIRD_MARKER + THIRD_MARKER).encode("utf-16-le")
     new_cache = CACHE_MAGIC + be32(index) + secrets.token_bytes(8)
     if fault == "empty_payload":
