@@ -12,7 +12,9 @@
 class DialogThreadScript
 {
 public:
-    explicit DialogThreadScript(std::function<void(HWND dialog)> script) : m_script(std::move(script))
+    // owner: when given, only a dialog that window owns is the script's.
+    explicit DialogThreadScript(std::function<void(HWND dialog)> script, HWND owner = nullptr)
+        : m_script(std::move(script)), m_owner(owner)
     {
         s_current = this;
         m_timer = SetTimer(nullptr, 0, 20, &DialogThreadScript::Tick);
@@ -47,24 +49,30 @@ public:
         return true;
     }
 
-    // The first visible dialog of this thread, or null.
-    static HWND FindDialog()
+    // The first visible dialog of this thread (owned by owner, when given), or null.
+    static HWND FindDialog(HWND owner = nullptr)
     {
-        HWND found = nullptr;
+        struct Search
+        {
+            HWND owner;
+            HWND found;
+        } search{owner, nullptr};
         EnumThreadWindows(
             GetCurrentThreadId(),
             [](HWND window, LPARAM out) -> BOOL {
+                auto& s = *reinterpret_cast<Search*>(out);
                 wchar_t name[16] = {};
                 GetClassNameW(window, name, 16);
-                if (IsWindowVisible(window) && lstrcmpW(name, L"#32770") == 0)
+                if (IsWindowVisible(window) && lstrcmpW(name, L"#32770") == 0 &&
+                    (!s.owner || GetWindow(window, GW_OWNER) == s.owner))
                 {
-                    *reinterpret_cast<HWND*>(out) = window;
+                    s.found = window;
                     return FALSE;
                 }
                 return TRUE;
             },
-            reinterpret_cast<LPARAM>(&found));
-        return found;
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
     }
 
 private:
@@ -73,7 +81,7 @@ private:
         DialogThreadScript* self = s_current;
         if (!self || self->m_ran)
             return;
-        HWND dialog = FindDialog();
+        HWND dialog = FindDialog(self->m_owner);
         if (!dialog)
             return;
         self->m_ran = true;
@@ -82,6 +90,7 @@ private:
 
     static inline DialogThreadScript* s_current = nullptr;
     std::function<void(HWND)> m_script;
+    HWND m_owner = nullptr;
     UINT_PTR m_timer = 0;
     bool m_ran = false;
 };

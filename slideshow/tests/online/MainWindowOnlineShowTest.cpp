@@ -2,7 +2,8 @@
 // stand-in server serves (ctest starts it before these tests): a slide of
 // each kind fetched, decrypted and shown; the held slide again after a
 // restart; malformed replies ending as a status card; each session code
-// given back once; and a quit while the server holds its reply.
+// given back once; a quit while the server holds its reply; and an online
+// document opened in the web-document viewer.
 #include "slideshow/LumivaneDlg.h"
 
 #include "crypto/ProtectedTexts.h"
@@ -20,8 +21,14 @@
 #include "slideshow/PerformanceData.h"
 #include "slideshow/tests/MainWindowTestSupport.h"
 #include "slideshow/tests/SlideshowTestSupport.h"
+#include "standins/atl/AtlEvents.h"
+#include "standins/atl/AtlHost.h"
+#include "viewers/tests/DialogThreadScript.h"
 
 #include <gtest/gtest.h>
+
+#include <exdisp.h>
+#include <exdispid.h>
 
 #include <algorithm>
 #include <array>
@@ -43,6 +50,25 @@ std::vector<std::string> Lines(const std::string& page)
 }
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+// The text of a BeforeNavigate2 argument (a BSTR, or a reference to a
+// variant holding one).
+std::wstring ArgumentText(const VARIANT& argument)
+{
+    const VARIANT* value = argument.vt == (VT_BYREF | VT_VARIANT) ? argument.pvarVal : &argument;
+    return value && value->vt == VT_BSTR && value->bstrVal ? std::wstring(value->bstrVal) : std::wstring();
+}
+
+// The meta element's content in a document page of the stand-in.
+std::string Meta(const std::string& page, const std::string& name)
+{
+    const std::string start = "<meta name=\"" + name + "\" content=\"";
+    const size_t at = page.find(start);
+    if (at == std::string::npos)
+        return "(none)";
+    const size_t from = at + start.size();
+    return page.substr(from, page.find('"', from) - from);
+}
 // The served names are ASCII file names.
 std::string Narrow(const MString& text)
 {
@@ -247,4 +273,65 @@ TEST_F(MainWindowOnlineShow, QuitsWhileTheServerHoldsTheReply)
     EXPECT_EQ(StandIn::Control("held"), "1");
     StandIn::Control("release");
 }
+
+TEST_F(MainWindowOnlineShow, AnOnlineDocumentOpensInTheWebDocumentViewerAtItsAddressWithTheSlidesCode)
+{
+    StandIn::Set("kind=document");
+    CLumivaneDlg window(&link);
+    ASSERT_NE(window.Create(nullptr), nullptr);
+    ASSERT_TRUE(WaitForServedSlide(window, 0, OnlineDocument));
+    const std::string name = ServedName(0);
+
+    // On the viewer's own thread: a listener on its browser control, then
+    // the reload item, which sends the document request again. Under Wine
+    // the browser sends nothing, but tells its listeners where it goes and
+    // with which headers.
+    bool reloadItem = false;
+    std::wstring address, headers;
+    DialogThreadScript script(
+        [&](HWND viewer) {
+            reloadItem = GetMenuState(GetSystemMenu(viewer, FALSE), 0x40, MF_BYCOMMAND) != static_cast<UINT>(-1);
+            IUnknown* control = nullptr;
+            if (SUCCEEDED(ATL::AtlAxGetControl(GetDlgItem(viewer, IDC_BROWSER), &control)) && control)
+            {
+                ATL::DispEventConnection events;
+                events.Advise(control, DIID_DWebBrowserEvents2, [&](DISPID dispid, DISPPARAMS& parameters) {
+                    // Arguments last first: the address at 5, the headers at 1.
+                    if (dispid == DISPID_BEFORENAVIGATE2 && parameters.cArgs == 7)
+                    {
+                        address = ArgumentText(parameters.rgvarg[5]);
+                        headers = ArgumentText(parameters.rgvarg[1]);
+                    }
+                    return S_OK;
+                });
+                SendMessageW(viewer, WM_SYSCOMMAND, 0x40, 0);
+                DialogThreadScript::PumpUntil([&] { return !address.empty(); }, 30000);
+                control->Release();
+            }
+            SendMessageW(viewer, WM_CLOSE_REQUEST, 0, 0);
+        },
+        window);
+    window.SendMessage(WM_OPEN_VIEWER, 0, MAKELPARAM(300, 250));
+    ASSERT_TRUE(script.Ran());
+    // The online mode: the reload item is there, and the request goes to
+    // the address the reply named.
+    EXPECT_TRUE(reloadItem);
+    EXPECT_EQ(address, L"http://127.0.0.1/documents/" + Wide(name));
+    ASSERT_FALSE(headers.empty());
+
+    // The same request through WinINet: the stand-in renders the document
+    // and knows the code it carries as the one it handed out with the slide.
+    MemoryPH<unsigned char> reply;
+    const unsigned __int64 limit = 1024 * 1024;
+    HttpGetToBlocks(MString(address.c_str()), MString(headers.c_str()), L"slideshow_online_tests", reply, &limit,
+                    nullptr);
+    const std::string page = StandIn::Text(reply);
+    const std::string head = page.substr(0, page.find("<body>"));
+    EXPECT_NE(head.find("<title>" + name + "</title>"), std::string::npos) << head;
+    EXPECT_EQ(Meta(head, "quillory-auth-code-known"), "yes") << head;
+    const std::vector<std::string> codes = Lines("codes");
+    const std::string code = Meta(head, "quillory-auth-code");
+    EXPECT_TRUE(std::find(codes.begin(), codes.end(), code) != codes.end()) << code;
+    window.DestroyWindow();
 }
+} // namespace
