@@ -262,3 +262,44 @@ TEST_F(SelectedFilesDialog, GalleryCommandsCheckTheirNames)
     EXPECT_STREQ(galleries[0].GetText(), L"Journey");
     EXPECT_STREQ(ReadSelectedLocalGallery().GetText(), L"Journey");
 }
+
+TEST_F(SelectedFilesDialog, FileDescriptorFormAddsNothingBesideTheFileList)
+{
+    const std::wstring wide = m_tree.At(L"wide.png");
+    ASSERT_TRUE(GalleryTest::WritePicture(wide, 120, 40));
+    const std::vector<unsigned char> contents = {'P', 'N', 'G', 0};
+    Run([&](HWND dialog, DWORD) {
+        HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
+        ASSERT_TRUE(WaitUntil([&] { return ItemCount(dialog) == 1 && ScanDone(dialog); }, 30000));
+        // Sound, short and lying descriptor blocks with their contents, and
+        // nothing else: the paste adds nothing. The selection inverted after
+        // it marks that the dialog has handled the paste.
+        for (const std::vector<unsigned char>& descriptors :
+             {GalleryTest::FileDescriptorBlock(1, 1), std::vector<unsigned char>(2),
+              GalleryTest::FileDescriptorBlock(40, 1)})
+        {
+            IDataObject* data = NewFileDataObject({{FileDescriptorFormat(), descriptors}, {FileContentsFormat(), contents}});
+            ASSERT_TRUE(SUCCEEDED(OleSetClipboard(data)));
+            data->Release();
+            ASSERT_TRUE(SUCCEEDED(OleFlushClipboard()));
+            const UINT selected = ListView_GetSelectedCount(list);
+            PostMessageW(dialog, WM_COMMAND, CmdPasteFiles, 0);
+            PostMessageW(dialog, WM_COMMAND, CmdInvertSelection, 0);
+            ASSERT_TRUE(WaitUntil([&] { return ListView_GetSelectedCount(list) != selected; }, 30000));
+            EXPECT_EQ(ItemCount(dialog), 1) << descriptors.size();
+        }
+        // Beside a file list, a lying descriptor block changes nothing: the
+        // listed file is added.
+        IDataObject* data = NewFileDataObject({{FileDescriptorFormat(), GalleryTest::FileDescriptorBlock(40, 1)},
+                                               {FileContentsFormat(), contents},
+                                               {CF_HDROP, BuildFileList({MString(wide.c_str())})}});
+        ASSERT_TRUE(SUCCEEDED(OleSetClipboard(data)));
+        data->Release();
+        ASSERT_TRUE(SUCCEEDED(OleFlushClipboard()));
+        PostMessageW(dialog, WM_COMMAND, CmdPasteFiles, 0);
+        ASSERT_TRUE(WaitUntil([&] { return ItemCount(dialog) == 2 && ScanDone(dialog); }, 30000));
+        OpenClipboard(nullptr);
+        EmptyClipboard();
+        CloseClipboard();
+    });
+}
