@@ -31,6 +31,8 @@ constexpr size_t ListedFailures = 10;
 // record has waited this long (so that a slow scan still shows its progress).
 constexpr size_t BatchRecords = 64;
 constexpr ULONGLONG BatchWaitMs = 100;
+// How long the scan goes on without looking at the cancel event.
+constexpr ULONGLONG CancelPollMs = 20;
 // How many paths of the second pass one still-held question covers.
 constexpr size_t StillHeldChunk = 64;
 
@@ -57,19 +59,33 @@ public:
             const bool first = pass == 0;
             for (size_t index = 0; index < m_job.paths.size(); ++index)
             {
-                if (WaitForSingleObject(m_job.cancelEvent, 0) == WAIT_OBJECT_0)
+                if (IsCancelled(index == 0))
                     break;
                 if (first || (WantsSecondPass(index) && IsStillHeld(index)))
                     ScanPath(first, index);
             }
             if (first)
                 SendQuickRecords();
+            else
+                HandOverRecords();
             PostMessageW(m_job.dialog, WM_SCAN_PASS_END, first ? 1 : 0,
                          reinterpret_cast<LPARAM>(new MString(Summary(first))));
         }
     }
 
 private:
+    // Whether the dialog has set the cancel event. Each look at it is a trip
+    // to the server under Wine, as dear as the work on a small picture: it is
+    // looked at when a pass starts and then at most once per CancelPollMs.
+    bool IsCancelled(bool passStart)
+    {
+        const ULONGLONG now = GetTickCount64();
+        if (!passStart && now - m_cancelChecked < CancelPollMs)
+            return false;
+        m_cancelChecked = now;
+        return WaitForSingleObject(m_job.cancelEvent, 0) == WAIT_OBJECT_0;
+    }
+
     // In an addition a path that failed in the first pass is done; in either
     // mode so is one that the dialog's answer lets go.
     bool WantsSecondPass(size_t index) const
@@ -198,10 +214,20 @@ private:
         FailLate(index, IDS_SCAN_UNSUPPORTED, std::move(record));
     }
 
-    // A record of the second pass: the dialog takes it when it can.
+    // A record of the second pass: it joins the batch, which goes to the
+    // dialog's queue when it is full or has waited long enough.
     void Send(std::unique_ptr<FileItemRecord> record)
     {
-        if (m_job.records->Add(std::move(record)))
+        if (m_records.empty())
+            m_recordsStart = GetTickCount64();
+        m_records.push_back(std::move(record));
+        if (m_records.size() >= BatchRecords || GetTickCount64() - m_recordsStart >= BatchWaitMs)
+            HandOverRecords();
+    }
+
+    void HandOverRecords()
+    {
+        if (!m_records.empty() && m_job.records->Add(m_records))
             PostMessageW(m_job.dialog, WM_SCAN_RECORDS, 0, reinterpret_cast<LPARAM>(m_job.records));
     }
 
@@ -321,6 +347,10 @@ private:
     ScanRecordBatch m_batch;
     std::vector<size_t> m_batchPaths;
     ULONGLONG m_batchStart = 0;
+    ULONGLONG m_cancelChecked = 0;
+    // The full records not yet handed over.
+    std::vector<std::unique_ptr<FileItemRecord>> m_records;
+    ULONGLONG m_recordsStart = 0;
     // The paths of the last still-held answer that the dialog holds, and the
     // first index that answer did not cover.
     std::set<size_t> m_held;

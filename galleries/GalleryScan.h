@@ -23,9 +23,10 @@ class MediaProbe;
 // bits. A batch goes out when it is full, when its first record has waited
 // long enough, and at the end of the pass.
 constexpr UINT WM_SCAN_QUICK_RECORDS = WM_USER + 39;
-// Posted when the second pass put a record into the receiver's empty
-// ScanRecordQueue (lParam): the receiver takes every queued record, in
-// order. The thread goes on scanning meanwhile.
+// Posted when the second pass put a batch of records into the receiver's
+// empty ScanRecordQueue (lParam): the receiver takes every queued record, in
+// order. The thread goes on scanning meanwhile. A batch goes out as the
+// first pass's do.
 constexpr UINT WM_SCAN_RECORDS = WM_USER + 40;
 // Posted: end of a pass, wParam 1 after the first and 0 after the second,
 // lParam a heap MString summary (freed by the receiver); wParam ScanEnded
@@ -108,13 +109,16 @@ public:
     ScanRecordQueue(const ScanRecordQueue&) = delete;
     ScanRecordQueue& operator=(const ScanRecordQueue&) = delete;
 
-    // Appends a record; true when the queue was empty, so that the receiver
-    // is to be told.
-    bool Add(std::unique_ptr<FileItemRecord> record)
+    // Appends records in their order; true when the queue was empty, so that
+    // the receiver is to be told.
+    bool Add(std::vector<std::unique_ptr<FileItemRecord>>& records)
     {
         Lock lock(m_section);
-        m_records.push_back(std::move(record));
-        return m_records.size() == 1;
+        const bool wasEmpty = m_records.empty();
+        for (auto& record : records)
+            m_records.push_back(std::move(record));
+        records.clear();
+        return wasEmpty;
     }
     // Every queued record, in the order they came.
     std::vector<std::unique_ptr<FileItemRecord>> TakeAll()
