@@ -44,6 +44,18 @@ inline std::string Text(const MAtom<unsigned char>& bytes)
     return std::string(reinterpret_cast<const char*>(bytes.GetData()), static_cast<size_t>(bytes.GetCount()));
 }
 
+// The content of a meta element in a document page of the stand-in, or
+// "(none)".
+inline std::string Meta(const std::string& page, const std::string& name)
+{
+    const std::string start = "<meta name=\"" + name + "\" content=\"";
+    const size_t at = page.find(start);
+    if (at == std::string::npos)
+        return "(none)";
+    const size_t from = at + start.size();
+    return page.substr(from, page.find('"', from) - from);
+}
+
 // The body of a control page ("reset", "set?fault=drop&at=pk", ...).
 inline std::string Control(const std::string& page)
 {

@@ -36,16 +36,6 @@ const std::vector<std::string> Names = {
     "Velmora-LV-Product-Version",           "Velmora-LV-UI-Language",            "Velmora-LV-Player-Volume",
     "Velmora-LV-Auth-Code"};
 
-// The meta element's content in a page of the stand-in.
-std::string Meta(const std::string& page, const std::string& name)
-{
-    const std::string start = "<meta name=\"" + name + "\" content=\"";
-    const size_t at = page.find(start);
-    if (at == std::string::npos)
-        return "(none)";
-    const size_t from = at + start.size();
-    return page.substr(from, page.find('"', from) - from);
-}
 } // namespace
 
 TEST(DocumentRequest, HeadersInOrderForALocalFile)
@@ -91,7 +81,7 @@ TEST_F(DocumentRequestStandIn, TheServerRendersTheDocumentAndReadsTheSessionCode
     EXPECT_NE(page.find("<title>welcome.htm</title>"), std::string::npos) << page;
     EXPECT_NE(page.find("A document slide of the stand-in server."), std::string::npos) << page;
     // The server decrypted the code the viewer re-encrypted for it.
-    EXPECT_EQ(Meta(page, "quillory-auth-code"), "00112233445566778899AABBCCDDEEFF");
+    EXPECT_EQ(StandIn::Meta(page, "quillory-auth-code"), "00112233445566778899AABBCCDDEEFF");
 
     const std::vector<StandIn::Request> requests = StandIn::Requests();
     ASSERT_EQ(requests.size(), 1u);

@@ -59,16 +59,6 @@ std::wstring ArgumentText(const VARIANT& argument)
     return value && value->vt == VT_BSTR && value->bstrVal ? std::wstring(value->bstrVal) : std::wstring();
 }
 
-// The meta element's content in a document page of the stand-in.
-std::string Meta(const std::string& page, const std::string& name)
-{
-    const std::string start = "<meta name=\"" + name + "\" content=\"";
-    const size_t at = page.find(start);
-    if (at == std::string::npos)
-        return "(none)";
-    const size_t from = at + start.size();
-    return page.substr(from, page.find('"', from) - from);
-}
 // The served names are ASCII file names.
 std::string Narrow(const MString& text)
 {
@@ -328,9 +318,9 @@ TEST_F(MainWindowOnlineShow, AnOnlineDocumentOpensInTheWebDocumentViewerAtItsAdd
     const std::string page = StandIn::Text(reply);
     const std::string head = page.substr(0, page.find("<body>"));
     EXPECT_NE(head.find("<title>" + name + "</title>"), std::string::npos) << head;
-    EXPECT_EQ(Meta(head, "quillory-auth-code-known"), "yes") << head;
+    EXPECT_EQ(StandIn::Meta(head, "quillory-auth-code-known"), "yes") << head;
     const std::vector<std::string> codes = Lines("codes");
-    const std::string code = Meta(head, "quillory-auth-code");
+    const std::string code = StandIn::Meta(head, "quillory-auth-code");
     EXPECT_TRUE(std::find(codes.begin(), codes.end(), code) != codes.end()) << code;
     window.DestroyWindow();
 }
