@@ -75,6 +75,10 @@ void CLumivaneDlg::OpenViewer(SlideViewer viewer, POINT anchor)
     }
     case SlideViewer::OnlineDocument:
     {
+        // Without an address the viewer would take itself for the
+        // slide-properties window: nothing opens.
+        if (m_currentSlideAddress.IsEmpty())
+            break;
         // A held text, even an empty one, keeps the viewer on the server's
         // address with the document request.
         const MString text = m_currentSlideDocument.IsEmpty() ? MString(L"*") : MString(m_currentSlideDocument);
