@@ -246,24 +246,6 @@ TEST_F(MainWindowOnlineShow, AMalformedReplyEndsAsAStatusCardWithNothingChanged)
     window.DestroyWindow();
 }
 
-TEST_F(MainWindowOnlineShow, QuitsWhileTheServerHoldsTheReply)
-{
-    StandIn::Set("at=slide&fault=hold");
-    {
-        CLumivaneDlg window(&link);
-        ASSERT_NE(window.Create(nullptr), nullptr);
-        ASSERT_TRUE(PumpUntil([] { return StandIn::Control("held") == "1"; }, 120000));
-        // The window goes while the reply is still held: its worker sees the
-        // stop event and ends without the reply.
-        window.DestroyWindow();
-        EXPECT_EQ(StandIn::Control("held"), "1");
-    }
-    SetEvent(exitEvent);
-    WaitForWorkerThreads();
-    EXPECT_EQ(StandIn::Control("held"), "1");
-    StandIn::Control("release");
-}
-
 TEST_F(MainWindowOnlineShow, AnOnlineDocumentOpensInTheWebDocumentViewerAtItsAddressWithTheSlidesCode)
 {
     StandIn::Set("kind=document");
@@ -333,5 +315,23 @@ TEST_F(MainWindowOnlineShow, AnOnlineDocumentOpensInTheWebDocumentViewerAtItsAdd
     const std::string code = StandIn::Meta(head, "quillory-auth-code");
     EXPECT_TRUE(std::find(codes.begin(), codes.end(), code) != codes.end()) << code;
     window.DestroyWindow();
+}
+
+TEST_F(MainWindowOnlineShow, QuitsWhileTheServerHoldsTheReply)
+{
+    StandIn::Set("at=slide&fault=hold");
+    {
+        CLumivaneDlg window(&link);
+        ASSERT_NE(window.Create(nullptr), nullptr);
+        ASSERT_TRUE(PumpUntil([] { return StandIn::Control("held") == "1"; }, 120000));
+        // The window goes while the reply is still held: its worker sees the
+        // stop event and ends without the reply.
+        window.DestroyWindow();
+        EXPECT_EQ(StandIn::Control("held"), "1");
+    }
+    SetEvent(exitEvent);
+    WaitForWorkerThreads();
+    EXPECT_EQ(StandIn::Control("held"), "1");
+    StandIn::Control("release");
 }
 } // namespace
