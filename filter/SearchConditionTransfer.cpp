@@ -2,6 +2,7 @@
 // back into a line; every problem becomes a report of the line.
 #include "filter/SearchLineWnd.h"
 
+#include "filter/SearchLineControls.h"
 #include "filter/SearchValueSyntax.h"
 #include "foundation/StringResources.h"
 #include "foundation/SystemUtilities.h"
@@ -13,6 +14,7 @@
 
 namespace
 {
+using namespace SearchLineControls;
 using Property_Manager::Property_Class;
 using Property_Manager::Value;
 
@@ -21,34 +23,6 @@ constexpr DWORD NoDurationPart = 0xFFFFFFFF;
 [[noreturn]] void Problem(unsigned id) { throw SearchValueProblem(id); }
 
 LPARAM ItemDataAt(HWND combo, LRESULT item) { return ::SendMessageW(combo, CB_GETITEMDATA, item, 0); }
-
-// The selected item's data; false when nothing is selected.
-bool Selected(HWND combo, LPARAM& data)
-{
-    const LRESULT item = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
-    if (item == CB_ERR)
-        return false;
-    data = ItemDataAt(combo, item);
-    return true;
-}
-
-DWORD SelectedOr(HWND combo, DWORD absent)
-{
-    LPARAM data = 0;
-    return Selected(combo, data) ? static_cast<DWORD>(data) : absent;
-}
-
-bool SelectData(HWND combo, LPARAM data)
-{
-    const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT item = 0; item < count; ++item)
-        if (ItemDataAt(combo, item) == data)
-        {
-            ::SendMessageW(combo, CB_SETCURSEL, item, 0);
-            return true;
-        }
-    return false;
-}
 
 // A combo item for a stored field, or string 845.
 void SelectStored(HWND combo, LPARAM data)
@@ -67,24 +41,6 @@ MStringEx<wchar_t> Trimmed(HWND edit)
 
 MStringEx<wchar_t> Number(unsigned n) { return MStringEx<wchar_t>(sX::Format(), L"%u", n); }
 
-void SetTime(HWND picker, unsigned hour, unsigned minute, unsigned second)
-{
-    SYSTEMTIME time = {};
-    time.wYear = 1985;
-    time.wMonth = 3;
-    time.wDay = 1;
-    time.wHour = static_cast<WORD>(hour);
-    time.wMinute = static_cast<WORD>(minute);
-    time.wSecond = static_cast<WORD>(second);
-    ::SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
-}
-
-SYSTEMTIME TimeOf(HWND picker)
-{
-    SYSTEMTIME time = {};
-    ::SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
-    return time;
-}
 } // namespace
 
 bool CPropertySearchLineWnd::GetCondition(HWND conjunction, SearchLineList& conditions, FilterProblemList& reports)
@@ -108,7 +64,7 @@ bool CPropertySearchLineWnd::GetCondition(HWND conjunction, SearchLineList& cond
         return false;
     }
     LPARAM data = 0;
-    if (conjunction && Selected(conjunction, data) && data != L'=')
+    if (conjunction && SelectedData(conjunction, data) && data != L'=')
     {
         if (data == L'&' || data == L'^' || data == L'|')
         {
@@ -137,7 +93,7 @@ bool CPropertySearchLineWnd::FormatValue(Property_Manager::search_line_data& rec
 
         const Property_Class* property = SelectedProperty();
         LPARAM mode = 0;
-        if (!property || !Selected(Item(IDC_SL_MODE), mode))
+        if (!property || !SelectedData(Item(IDC_SL_MODE), mode))
             Problem(IDS_LINE_NO_PROPERTY);
         record.property_id = property->id;
         record.language = LanguageOf(*property);
@@ -151,7 +107,7 @@ bool CPropertySearchLineWnd::FormatValue(Property_Manager::search_line_data& rec
             Problem(IDS_LINE_PROPERTY_UNUSABLE);
         }
         LPARAM code = 0;
-        if (!Selected(Item(IDC_SL_OPERATOR), code))
+        if (!SelectedData(Item(IDC_SL_OPERATOR), code))
             Problem(IDS_LINE_NO_OPERATOR);
         record.operator_code = static_cast<WORD>(code);
         if (mode == ValueFromList)
@@ -160,7 +116,7 @@ bool CPropertySearchLineWnd::FormatValue(Property_Manager::search_line_data& rec
             if (property->entry_type == 2)
                 Problem(IDS_LINE_NO_MODE);
             LPARAM id = 0;
-            const Value* value = Selected(Item(IDC_SL_VALUE_LIST), id) ? property->values.Find(static_cast<DWORD>(id))
+            const Value* value = SelectedData(Item(IDC_SL_VALUE_LIST), id) ? property->values.Find(static_cast<DWORD>(id))
                                                                        : nullptr;
             if (!value)
                 Problem(IDS_LINE_NO_LIST_VALUE);
@@ -202,12 +158,12 @@ Value CPropertySearchLineWnd::ComposeTypedValue(const Property_Class& property)
         return Value(type, ComposeDate(year(IDC_SL_DATE_YEAR), data(IDC_SL_DATE_MONTH), data(IDC_SL_DATE_DAY)));
     case Time:
     {
-        const SYSTEMTIME time = TimeOf(Item(IDC_SL_TIME));
+        const SYSTEMTIME time = PickerTime(Item(IDC_SL_TIME));
         return Value(type, ComposeTime(time.wHour, time.wMinute, time.wSecond));
     }
     case DateTime:
     {
-        const SYSTEMTIME time = TimeOf(Item(IDC_SL_DT_TIME));
+        const SYSTEMTIME time = PickerTime(Item(IDC_SL_DT_TIME));
         return Value(type, ComposeDateTime(year(IDC_SL_DT_YEAR), data(IDC_SL_DT_MONTH), data(IDC_SL_DT_DAY),
                                            time.wHour, time.wMinute, time.wSecond));
     }
@@ -315,13 +271,13 @@ void CPropertySearchLineWnd::LoadTypedValue(const Value& value)
         SelectStored(Item(IDC_SL_DATE_DAY), fields.day);
         break;
     case Time:
-        SetTime(Item(IDC_SL_TIME), fields.hour, fields.minute, fields.second);
+        SetPickerTime(Item(IDC_SL_TIME), fields.hour, fields.minute, fields.second);
         break;
     case DateTime:
         SetEditText(Item(IDC_SL_DT_YEAR), Number(fields.year));
         SelectStored(Item(IDC_SL_DT_MONTH), fields.month);
         SelectStored(Item(IDC_SL_DT_DAY), fields.day);
-        SetTime(Item(IDC_SL_DT_TIME), fields.hour, fields.minute, fields.second);
+        SetPickerTime(Item(IDC_SL_DT_TIME), fields.hour, fields.minute, fields.second);
         break;
     case YearWeek:
     case YearMonth:

@@ -2,6 +2,7 @@
 // value mode choice, and the typing filter of the value edits.
 #include "filter/SearchLineWnd.h"
 
+#include "filter/SearchLineControls.h"
 #include "filter/SearchValueSyntax.h"
 #include "foundation/Containers.h"
 #include "foundation/ShellHelpers.h"
@@ -15,6 +16,7 @@
 
 namespace
 {
+using namespace SearchLineControls;
 using Property_Manager::Property_Class;
 
 constexpr LPARAM ToolTipWidth = 310;
@@ -26,33 +28,7 @@ const int DurationCombos[] = {IDC_SL_DURATION_MONTHS, IDC_SL_DURATION_DAYS, IDC_
 
 MStringEx<wchar_t> Res(UINT id) { return MStringEx<wchar_t>(ResId(id)); }
 
-LRESULT AddItem(HWND combo, const MStringEx<wchar_t>& text, LPARAM data)
-{
-    const LRESULT item = ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.GetText()));
-    if (item >= 0)
-        ::SendMessageW(combo, CB_SETITEMDATA, item, data);
-    return item;
-}
-
 int ItemCount(HWND combo) { return static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0)); }
-
-// The selected item's data; false when nothing is selected.
-bool SelectedData(HWND combo, LPARAM& data)
-{
-    const LRESULT item = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
-    if (item == CB_ERR)
-        return false;
-    data = ::SendMessageW(combo, CB_GETITEMDATA, item, 0);
-    return true;
-}
-
-// The selected item's data as the editors read it: absent when nothing is
-// selected.
-DWORD SelectedDword(HWND combo, DWORD absent)
-{
-    LPARAM data = 0;
-    return SelectedData(combo, data) ? static_cast<DWORD>(data) : absent;
-}
 
 RECT ClientRectOf(HWND parent, HWND control)
 {
@@ -82,18 +58,6 @@ void UpdateToolTip(HWND tip, HWND owner, HWND control, const MStringEx<wchar_t>&
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = const_cast<wchar_t*>(text.GetText());
     ::SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-void SetPickerTime(HWND picker, WORD hour, WORD minute, WORD second)
-{
-    SYSTEMTIME time = {};
-    time.wYear = 1985;
-    time.wMonth = 3;
-    time.wDay = 1;
-    time.wHour = hour;
-    time.wMinute = minute;
-    time.wSecond = second;
-    ::SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
 }
 
 // The operators of a property and the tooltip that explains them.
@@ -464,7 +428,7 @@ void CPropertySearchLineWnd::OnPropertyChange(bool propertyChanged)
     if (propertyChanged || ::SendMessageW(modes, CB_GETCURSEL, 0, 0) == CB_ERR)
         ::SendMessageW(modes, CB_SETCURSEL, 0, 0);
 
-    const DWORD mode = SelectedDword(modes, 0);
+    const DWORD mode = SelectedOr(modes, 0);
     if (mode == ValueFromList)
     {
         m_groups[ListGroup].Show(true);
