@@ -51,11 +51,13 @@ HWND ConjunctionBox(HWND dialog, DWORD line) { return ::GetDlgItem(dialog, IDC_C
 
 MString CSelectedFiles::PrepareOnlineSide()
 {
-    if (!m_request)
+    // The first exchange shows its own message once the dialog is up.
+    const bool loaded = !m_request;
+    if (loaded)
         LoadSearchProperties();
     MString error;
     UpdateFilterSwitch(error, false);
-    return error;
+    return loaded && !m_initialising ? MString() : error;
 }
 
 bool CSelectedFiles::IsOnlineChoiceUnchanged() const
