@@ -5,7 +5,9 @@
 // last report at the end carries them.
 #include "../RunningController.h"
 
+#include "crypto/ProtectedTexts.h"
 #include "foundation/DefaultBrowser.h"
+#include "shell/core/Language.h"
 #include "foundation/Registry.h"
 #include "filter/MediaSource.h"
 #include "galleries/LocalGalleryStore.h"
@@ -130,6 +132,7 @@ protected:
     void SetUp() override
     {
         StandIn::Test::SetUp();
+        ServerBaseAddress() = StoredServerBaseAddress();
         Clean();
         {
             std::lock_guard<std::mutex> lock(launchedLock);
@@ -213,7 +216,8 @@ protected:
         {
             if (GetMenuState(menu, static_cast<UINT>(index), MF_BYPOSITION) & MF_HILITE)
             {
-                Key(VK_RETURN);
+                // The menu chooses on the character of the Enter key.
+                PostMessageW(Running().ControllerWindow(), WM_CHAR, L'\r', 0);
                 return WaitForMenuClosed();
             }
             int before = -1;
@@ -355,7 +359,12 @@ BandPixels CountBandPixels(const RECT& band)
 TEST_F(AdvertsInTheProgram, AnOverlayAdvertIsDrawnInThePhotoViewerOfferedInTheMenuAndItsFollowCounted)
 {
     StartProgram();
-    // The viewer opens on the slide with the overlay advert under it.
+    // The menu captures the slide on screen; the viewer opens on it with the
+    // overlay advert under it.
+    ASSERT_NE(nullptr, OpenMenu());
+    Key(VK_ESCAPE);
+    ASSERT_TRUE(WaitForMenuClosed());
+    Running().Settle();
     Running().Command(ID_REOPEN_VIEWER);
     HWND viewer = nullptr;
     ASSERT_TRUE(WaitUntil(
