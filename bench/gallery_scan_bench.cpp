@@ -30,13 +30,23 @@ LRESULT CALLBACK Receiver(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 {
     switch (message)
     {
-    case WM_SCAN_QUICK_RECORD:
-    case WM_SCAN_RECORD:
-        delete reinterpret_cast<FileItemRecord*>(lParam);
-        ++g_records;
-        return NeedsSecondPass;
+    case WM_SCAN_QUICK_RECORDS:
+    {
+        // The answers stay "needs a second pass"; the records are let go.
+        auto& batch = *reinterpret_cast<ScanRecordBatch*>(lParam);
+        g_records += batch.records.size();
+        batch.records.clear();
+        return 0;
+    }
+    case WM_SCAN_RECORDS:
+        g_records += reinterpret_cast<ScanRecordQueue*>(lParam)->TakeAll().size();
+        return 0;
     case WM_SCAN_STILL_HELD:
-        return 1;
+    {
+        auto& query = *reinterpret_cast<StillHeldQuery*>(lParam);
+        query.held.assign(query.paths.size(), true);
+        return 0;
+    }
     case WM_SCAN_PASS_END:
         if (wParam == ScanEnded)
             g_ended = true;
@@ -105,6 +115,8 @@ int main(int argc, char** argv)
         job->paths.emplace_back(path.c_str());
     job->icons = {0, 1, 2};
     job->cancelEvent = cancel;
+    ScanRecordQueue records;
+    job->records = &records;
     job->thumbnailSize = 64;
     job->runningScans = &running;
     job->artModule = GetModuleHandleW(nullptr);

@@ -27,6 +27,8 @@
 #include "upgrade/UpgradeWorker.h"
 #include "viewers/PageTitleCommands.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -459,6 +461,36 @@ std::vector<std::string> FileListSeeds()
     return {std::string(block.begin(), block.end()), std::string(20, '\0')};
 }
 
+// The file-descriptor block of a drop or of the clipboard, alone and as the
+// count by which the data object finds the contents blocks that follow it.
+void RunFileDescriptors(const unsigned char* data, size_t size)
+{
+    UINT count = 0;
+    CountFileDescriptors(data, size, count);
+    const std::vector<unsigned char> contents(4, 'x');
+    IDataObject* object = NewFileDataObject({{FileDescriptorFormat(), std::vector<unsigned char>(data, data + size)},
+                                             {FileContentsFormat(), contents},
+                                             {FileContentsFormat(), contents}});
+    if (!object)
+        return;
+    for (LONG index : {-1, 0, 1, 2, 0x7FFFFFFF})
+    {
+        FORMATETC format = {static_cast<CLIPFORMAT>(FileContentsFormat()), nullptr, DVASPECT_CONTENT, index,
+                            TYMED_HGLOBAL};
+        STGMEDIUM medium = {};
+        if (object->GetData(&format, &medium) == S_OK)
+            ReleaseStgMedium(&medium);
+    }
+    object->Release();
+}
+
+std::vector<std::string> FileDescriptorSeeds()
+{
+    std::vector<unsigned char> block(sizeof(UINT) + 2 * sizeof(FILEDESCRIPTORW));
+    block[0] = 2;
+    return {std::string(block.begin(), block.end()), std::string("\1\0\0\0", 4)};
+}
+
 // The stored look of the gallery dialog's list and its thumbnail size.
 void RunFileListView(const unsigned char* data, size_t size)
 {
@@ -728,6 +760,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"hot-keys", Nothing, RunHotKeys, HotKeysSeeds},
         {"file-list", Nothing, RunFileList, FileListSeeds},
         {"file-list-view", Nothing, RunFileListView, FileListViewSeeds},
+        {"file-descriptors", Nothing, RunFileDescriptors, FileDescriptorSeeds},
         {"adverts-reply", Nothing, RunAdvertsReply, AdvertsReplySeeds},
         {"advert-documents", LoadLanguage, RunAdvertDocument, AdvertDocumentSeeds},
         {"release-document", Nothing, RunReleaseDocument, ReleaseDocumentSeeds},

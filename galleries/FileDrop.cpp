@@ -6,7 +6,9 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cstddef>
 #include <cstring>
+#include <optional>
 
 namespace
 {
@@ -68,15 +70,21 @@ public:
         std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
         GlobalUnlock(block);
         m_stored.emplace_back(FormatOf(format), block);
+        UINT count = 0;
+        if (format == FileDescriptorFormat() && !m_descriptors && CountFileDescriptors(bytes.data(), bytes.size(), count))
+            m_descriptors = count;
         return true;
     }
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override
     {
         if (!format || !medium)
             return E_INVALIDARG;
-        for (const auto& stored : m_stored)
-            if (Matches(stored.first, *format))
+        for (size_t at = 0; at < m_stored.size(); ++at)
+            if (Matches(m_stored[at].first, *format))
             {
+                if (format->cfFormat == FileContentsFormat() && !FindContents(format->lindex, at))
+                    return DV_E_LINDEX;
+                const auto& stored = m_stored[at];
                 medium->tymed = TYMED_HGLOBAL;
                 medium->hGlobal = static_cast<HGLOBAL>(OleDuplicateData(stored.second, stored.first.cfFormat, 0));
                 medium->pUnkForRelease = nullptr;
@@ -120,11 +128,27 @@ public:
     HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
 private:
+    // The contents block of file index of the descriptor block, counted from
+    // the first contents block at: the index must be one that the stored
+    // descriptor block describes, and the block there must be contents too.
+    bool FindContents(LONG index, size_t& at) const
+    {
+        if (index < 0 || !m_descriptors)
+            return false;
+        const size_t wanted = at + static_cast<size_t>(index);
+        if (static_cast<ULONG>(index) >= *m_descriptors || wanted >= m_stored.size() ||
+            m_stored[wanted].first.cfFormat != m_stored[at].first.cfFormat)
+            return false;
+        at = wanted;
+        return true;
+    }
     static bool Matches(const FORMATETC& stored, const FORMATETC& asked)
     {
         return stored.cfFormat == asked.cfFormat && (stored.dwAspect & asked.dwAspect) && (stored.tymed & asked.tymed);
     }
     std::vector<std::pair<FORMATETC, HGLOBAL>> m_stored;
+    // The count of the first descriptor block, when that block is sound.
+    std::optional<UINT> m_descriptors;
 };
 
 class FileDropSource : public ComObject<IDropSource>
@@ -284,7 +308,22 @@ bool ReadFileList(const void* data, size_t size, std::vector<MString>& paths, st
     return true;
 }
 
+bool CountFileDescriptors(const void* data, size_t size, UINT& count)
+{
+    const size_t head = offsetof(FILEGROUPDESCRIPTORW, fgd);
+    if (!data || size < head)
+        return false;
+    UINT declared = 0;
+    std::memcpy(&declared, data, sizeof(declared));
+    if (declared > (size - head) / sizeof(FILEDESCRIPTORW))
+        return false;
+    count = declared;
+    return true;
+}
+
 UINT PrivateFileListFormat() { return RegisterClipboardFormatW(PrivateFormatName); }
+UINT FileDescriptorFormat() { return RegisterClipboardFormatW(CFSTR_FILEDESCRIPTORW); }
+UINT FileContentsFormat() { return RegisterClipboardFormatW(CFSTR_FILECONTENTS); }
 UINT PreferredDropEffectFormat() { return RegisterClipboardFormatW(CFSTR_PREFERREDDROPEFFECT); }
 
 UINT OwnListFormat(HWND list)

@@ -26,8 +26,15 @@ std::vector<unsigned char> BuildFileList(const std::vector<MString>& paths);
 // Paths of MAX_PATH units or more are never cut: they go to tooLong instead.
 bool ReadFileList(const void* data, size_t size, std::vector<MString>& paths, std::vector<MString>& tooLong);
 
+// The number of entries of a file-descriptor block (FileGroupDescriptorW) of
+// size bytes: the count at its start must fit the block whole with all its
+// descriptors; false when it does not.
+bool CountFileDescriptors(const void* data, size_t size, UINT& count);
+
 // The clipboard formats of the list.
 UINT PrivateFileListFormat();
+UINT FileDescriptorFormat();
+UINT FileContentsFormat();
 UINT PreferredDropEffectFormat();
 UINT OwnListFormat(HWND list);
 
@@ -37,7 +44,9 @@ bool ReadDataObjectPaths(IDataObject* data, std::vector<MString>& paths, std::ve
 bool OffersFileList(IDataObject* data);
 
 // A data object over the given blocks (global memory of GMEM_MOVEABLE),
-// which it frees when it goes.
+// which it frees when it goes. A format may repeat: the file-contents form
+// keeps one descriptor block and then one contents block per described file,
+// which GetData finds by the asked index.
 IDataObject* NewFileDataObject(const std::vector<std::pair<UINT, std::vector<unsigned char>>>& blocks);
 IDropSource* NewFileDropSource();
 

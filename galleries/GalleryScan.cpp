@@ -19,6 +19,7 @@
 #include <shellapi.h>
 
 #include <map>
+#include <set>
 
 namespace
 {
@@ -26,6 +27,14 @@ namespace
 // one line with the number of the others.
 constexpr size_t MostFailuresListed = 15;
 constexpr size_t ListedFailures = 10;
+// A batch of records goes out when it holds this many, or when its first
+// record has waited this long (so that a slow scan still shows its progress).
+constexpr size_t BatchRecords = 64;
+constexpr ULONGLONG BatchWaitMs = 100;
+// How long the scan goes on without looking at the cancel event.
+constexpr ULONGLONG CancelPollMs = 20;
+// How many paths of the second pass one still-held question covers.
+constexpr size_t StillHeldChunk = 64;
 
 MString Text(UINT id) { return MString(ResId(id)); }
 
@@ -50,36 +59,80 @@ public:
             const bool first = pass == 0;
             for (size_t index = 0; index < m_job.paths.size(); ++index)
             {
-                if (WaitForSingleObject(m_job.cancelEvent, 0) == WAIT_OBJECT_0)
+                if (IsCancelled(index == 0))
                     break;
-                ScanPath(first, index);
+                if (first || (WantsSecondPass(index) && IsStillHeld(index)))
+                    ScanPath(first, index);
             }
+            if (first)
+                SendQuickRecords();
+            else
+                HandOverRecords();
             PostMessageW(m_job.dialog, WM_SCAN_PASS_END, first ? 1 : 0,
                          reinterpret_cast<LPARAM>(new MString(Summary(first))));
         }
     }
 
 private:
+    // Whether the dialog has set the cancel event. Each look at it is a trip
+    // to the server under Wine, as dear as the work on a small picture: it is
+    // looked at when a pass starts and then at most once per CancelPollMs.
+    bool IsCancelled(bool passStart)
+    {
+        const ULONGLONG now = GetTickCount64();
+        if (!passStart && now - m_cancelChecked < CancelPollMs)
+            return false;
+        m_cancelChecked = now;
+        return WaitForSingleObject(m_job.cancelEvent, 0) == WAIT_OBJECT_0;
+    }
+
+    // In an addition a path that failed in the first pass is done; in either
+    // mode so is one that the dialog's answer lets go.
+    bool WantsSecondPass(size_t index) const
+    {
+        if (m_job.mode == ScanMode::AddFiles && m_firstFailures.count(index))
+            return false;
+        const auto answer = m_answers.find(index);
+        return answer == m_answers.end() || !(answer->second & SkipSecondPass);
+    }
+
+    // Whether the dialog still holds the path; asked for the next chunk of
+    // paths of the pass at once.
+    bool IsStillHeld(size_t index)
+    {
+        if (index >= m_heldUntil)
+        {
+            StillHeldQuery query;
+            std::vector<size_t> asked;
+            for (size_t next = index; next < m_job.paths.size() && asked.size() < StillHeldChunk; ++next)
+                if (WantsSecondPass(next))
+                {
+                    asked.push_back(next);
+                    query.paths.push_back(&m_job.paths[next]);
+                }
+            query.held.assign(asked.size(), false);
+            SendMessageW(m_job.dialog, WM_SCAN_STILL_HELD, 0, reinterpret_cast<LPARAM>(&query));
+            m_held.clear();
+            for (size_t i = 0; i < asked.size(); ++i)
+                if (i < query.held.size() && query.held[i])
+                    m_held.insert(asked[i]);
+            m_heldUntil = asked.empty() ? index + 1 : asked.back() + 1;
+        }
+        return m_held.count(index) != 0;
+    }
+
     void ScanPath(bool first, size_t index)
     {
         const MString& path = m_job.paths[index];
-        if (!first)
-        {
-            if (m_job.mode == ScanMode::AddFiles && m_firstFailures.count(index))
-                return;
-            auto answer = m_answers.find(index);
-            if (answer != m_answers.end() && (answer->second & SkipSecondPass))
-                return;
-            if (SendMessageW(m_job.dialog, WM_SCAN_STILL_HELD, 0, reinterpret_cast<LPARAM>(path.GetText())) == 0)
-                return;
-        }
         auto record = std::make_unique<FileItemRecord>();
         record->path = path;
         record->icon = m_job.icons.file;
 
-        const DWORD attributes = GetFileAttributesW(path.GetText());
-        if (attributes == INVALID_FILE_ATTRIBUTES)
+        // One look at the file gives its attributes and its size.
+        WIN32_FILE_ATTRIBUTE_DATA facts = {};
+        if (!GetFileAttributesExW(path.GetText(), GetFileExInfoStandard, &facts))
             return Fail(first, index, IDS_SCAN_NOT_FOUND, FileItemRecord::Unusable, IDS_STATUS_MISSING, std::move(record));
+        const DWORD attributes = facts.dwFileAttributes;
         if ((attributes & FILE_ATTRIBUTE_HIDDEN) && !m_showHidden)
             return Fail(first, index, IDS_SCAN_HIDDEN, FileItemRecord::Unusable, IDS_STATUS_HIDDEN, std::move(record));
         const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -90,15 +143,7 @@ private:
                             std::move(record));
         }
         else
-        {
-            WIN32_FIND_DATAW found = {};
-            const HANDLE find = FindFirstFileW(path.GetText(), &found);
-            if (find == INVALID_HANDLE_VALUE)
-                return Fail(first, index, IDS_SCAN_NOT_FOUND, FileItemRecord::File, IDS_STATUS_MISSING,
-                            std::move(record));
-            FindClose(find);
-            record->size = (static_cast<unsigned __int64>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-        }
+            record->size = (static_cast<unsigned __int64>(facts.nFileSizeHigh) << 32) | facts.nFileSizeLow;
         // The type name depends on the name alone: the second pass takes the
         // first pass's answer instead of asking the shell again.
         const auto known = m_typeNames.find(index);
@@ -124,8 +169,7 @@ private:
                 record->size = ~0ull;
                 record->icon = m_job.icons.folder;
             }
-            m_answers[index] = SendMessageW(m_job.dialog, WM_SCAN_QUICK_RECORD, 0, reinterpret_cast<LPARAM>(record.release()));
-            return;
+            return Queue(index, std::move(record));
         }
         if (!folder)
             Classify(index, std::move(record));
@@ -170,9 +214,45 @@ private:
         FailLate(index, IDS_SCAN_UNSUPPORTED, std::move(record));
     }
 
+    // A record of the second pass: it joins the batch, which goes to the
+    // dialog's queue when it is full or has waited long enough.
     void Send(std::unique_ptr<FileItemRecord> record)
     {
-        SendMessageW(m_job.dialog, WM_SCAN_RECORD, 0, reinterpret_cast<LPARAM>(record.release()));
+        if (m_records.empty())
+            m_recordsStart = GetTickCount64();
+        m_records.push_back(std::move(record));
+        if (m_records.size() >= BatchRecords || GetTickCount64() - m_recordsStart >= BatchWaitMs)
+            HandOverRecords();
+    }
+
+    void HandOverRecords()
+    {
+        if (!m_records.empty() && m_job.records->Add(m_records))
+            PostMessageW(m_job.dialog, WM_SCAN_RECORDS, 0, reinterpret_cast<LPARAM>(m_job.records));
+    }
+
+    // Adds a quick record to the batch of the first pass, sending the batch
+    // when it is full or has waited long enough.
+    void Queue(size_t index, std::unique_ptr<FileItemRecord> record)
+    {
+        if (m_batch.records.empty())
+            m_batchStart = GetTickCount64();
+        m_batch.records.push_back(std::move(record));
+        m_batchPaths.push_back(index);
+        if (m_batch.records.size() >= BatchRecords || GetTickCount64() - m_batchStart >= BatchWaitMs)
+            SendQuickRecords();
+    }
+
+    void SendQuickRecords()
+    {
+        if (m_batch.records.empty())
+            return;
+        m_batch.answers.assign(m_batch.records.size(), LRESULT{::NeedsSecondPass});
+        SendMessageW(m_job.dialog, WM_SCAN_QUICK_RECORDS, 0, reinterpret_cast<LPARAM>(&m_batch));
+        for (size_t i = 0; i < m_batchPaths.size() && i < m_batch.answers.size(); ++i)
+            m_answers[m_batchPaths[i]] = m_batch.answers[i];
+        m_batch = ScanRecordBatch();
+        m_batchPaths.clear();
     }
 
     // A failure of the checks common to both passes.
@@ -187,8 +267,7 @@ private:
         {
             m_firstFailures.emplace(index, text);
             if (m_job.mode == ScanMode::Rescan)
-                m_answers[index] =
-                    SendMessageW(m_job.dialog, WM_SCAN_QUICK_RECORD, 0, reinterpret_cast<LPARAM>(record.release()));
+                Queue(index, std::move(record));
             return;
         }
         Send(std::move(record));
@@ -264,6 +343,18 @@ private:
     std::map<size_t, LRESULT> m_answers;
     std::map<size_t, MString> m_firstFailures, m_secondFailures;
     std::map<size_t, MString> m_typeNames;
+    // The quick records not yet sent, with their paths' indices.
+    ScanRecordBatch m_batch;
+    std::vector<size_t> m_batchPaths;
+    ULONGLONG m_batchStart = 0;
+    ULONGLONG m_cancelChecked = 0;
+    // The full records not yet handed over.
+    std::vector<std::unique_ptr<FileItemRecord>> m_records;
+    ULONGLONG m_recordsStart = 0;
+    // The paths of the last still-held answer that the dialog holds, and the
+    // first index that answer did not cover.
+    std::set<size_t> m_held;
+    size_t m_heldUntil = 0;
 };
 
 DWORD WINAPI ScanFilesThreadProc(void* parameter)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "foundation/StringEx.h"
+#include "foundation/Sync.h"
 
 #include <windows.h>
 
@@ -14,18 +15,27 @@
 
 class MediaProbe;
 
-// Sent: lParam a FileItemRecord of the first pass; the answer is the path's
-// SecondPassProcessing bits.
-constexpr UINT WM_SCAN_QUICK_RECORD = WM_USER + 39;
-// Sent: lParam a FileItemRecord of the second pass.
-constexpr UINT WM_SCAN_RECORD = WM_USER + 40;
+// Records travel in batches, so that a scan of many small files does not pay
+// for a cross-thread message per path (costly under Wine).
+//
+// Sent: lParam a ScanRecordBatch of the first pass (paths in job order); the
+// receiver takes its records and answers each with its SecondPassProcessing
+// bits. A batch goes out when it is full, when its first record has waited
+// long enough, and at the end of the pass.
+constexpr UINT WM_SCAN_QUICK_RECORDS = WM_USER + 39;
+// Posted when the second pass put a batch of records into the receiver's
+// empty ScanRecordQueue (lParam): the receiver takes every queued record, in
+// order. The thread goes on scanning meanwhile. A batch goes out as the
+// first pass's do.
+constexpr UINT WM_SCAN_RECORDS = WM_USER + 40;
 // Posted: end of a pass, wParam 1 after the first and 0 after the second,
 // lParam a heap MString summary (freed by the receiver); wParam ScanEnded
 // (lParam 0) when the thread has ended.
 constexpr UINT WM_SCAN_PASS_END = WM_USER + 41;
 constexpr WPARAM ScanEnded = static_cast<WPARAM>(-1);
-// Sent in the second pass before a path is processed: lParam the path (const
-// wchar_t*); 0 means the dialog no longer holds it and it is skipped.
+// Sent in the second pass before the next paths are processed: lParam a
+// StillHeldQuery; the receiver answers for each path whether it still holds
+// it (a path it let go is skipped).
 constexpr UINT WM_SCAN_STILL_HELD = WM_USER + 42;
 
 // The dialog's answer to a quick record.
@@ -82,6 +92,55 @@ struct FileItemRecord
     }
 };
 
+struct ScanRecordBatch
+{
+    // Owned by the batch until the receiver takes them (std::move).
+    std::vector<std::unique_ptr<FileItemRecord>> records;
+    // First pass: one answer per record, written by the receiver.
+    std::vector<LRESULT> answers;
+};
+
+// The receiver's queue of second-pass records; it outlives every scan that
+// fills it (the dialog ends only when its scans have ended).
+class ScanRecordQueue
+{
+public:
+    ScanRecordQueue() = default;
+    ScanRecordQueue(const ScanRecordQueue&) = delete;
+    ScanRecordQueue& operator=(const ScanRecordQueue&) = delete;
+
+    // Appends records in their order; true when the queue was empty, so that
+    // the receiver is to be told.
+    bool Add(std::vector<std::unique_ptr<FileItemRecord>>& records)
+    {
+        Lock lock(m_section);
+        const bool wasEmpty = m_records.empty();
+        for (auto& record : records)
+            m_records.push_back(std::move(record));
+        records.clear();
+        return wasEmpty;
+    }
+    // Every queued record, in the order they came.
+    std::vector<std::unique_ptr<FileItemRecord>> TakeAll()
+    {
+        Lock lock(m_section);
+        std::vector<std::unique_ptr<FileItemRecord>> taken;
+        taken.swap(m_records);
+        return taken;
+    }
+
+private:
+    CriticalSection m_section;
+    std::vector<std::unique_ptr<FileItemRecord>> m_records;
+};
+
+struct StillHeldQuery
+{
+    std::vector<const MString*> paths;
+    // One per path, written by the receiver.
+    std::vector<bool> held;
+};
+
 // The image-list positions of the fall-back icons.
 struct FallbackIcons
 {
@@ -102,6 +161,8 @@ struct ScanJob
     FallbackIcons icons;
     // Signalled by the dialog to stop the scan (manual reset).
     HANDLE cancelEvent = nullptr;
+    // Where the second pass leaves its records for the dialog.
+    ScanRecordQueue* records = nullptr;
     UINT thumbnailSize = 24;
     // The dialog's count of running scans; the thread lowers it at its end.
     volatile LONG* runningScans = nullptr;

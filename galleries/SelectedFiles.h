@@ -166,8 +166,10 @@ private:
     void AfterAdding(std::vector<MString>& paths);
 
     // ---- The file list and the scan ----
-    LRESULT OnQuickRecord(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnFullRecord(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnQuickRecords(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnFullRecords(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT TakeQuickRecord(std::unique_ptr<FileItemRecord> record);
+    void TakeFullRecord(std::unique_ptr<FileItemRecord> record);
     LRESULT OnStillHeld(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPassEnd(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnListNotify(int, NMHDR*, BOOL&);
@@ -228,6 +230,7 @@ private:
     volatile LONG m_runningScans = 0;
     volatile LONG m_busyScans = 0;
     MHandle m_stopEvent;
+    ScanRecordQueue m_scanRecords;
     MHandle m_listGuard;
     MHandle m_summaryGuard;
     MHandle m_layoutGuard;

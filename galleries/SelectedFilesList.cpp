@@ -106,6 +106,7 @@ std::unique_ptr<ScanJob> CSelectedFiles::NewScanJob(ScanMode mode)
     job->mode = mode;
     job->icons = m_icons;
     job->cancelEvent = m_stopEvent;
+    job->records = &m_scanRecords;
     job->thumbnailSize = static_cast<UINT>(SendDlgItemMessage(IDC_THUMBNAIL_SIZE, TBM_GETPOS));
     job->runningScans = &m_runningScans;
     job->artModule = GetModuleHandleW(nullptr);
@@ -202,10 +203,28 @@ void CSelectedFiles::FillColumns(int item, const FileItemRecord& record, bool wi
         ListView_SetItemText(m_list, item, c, const_cast<wchar_t*>(texts[c].GetText()));
 }
 
-LRESULT CSelectedFiles::OnQuickRecord(UINT, WPARAM, LPARAM lParam, BOOL&)
+LRESULT CSelectedFiles::OnQuickRecords(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
-    std::unique_ptr<FileItemRecord> record(reinterpret_cast<FileItemRecord*>(lParam));
+    auto& batch = *reinterpret_cast<ScanRecordBatch*>(lParam);
     SemaphoreGuard guard(m_listGuard, SemaphoreGuard::Take::Wait);
+    for (size_t i = 0; i < batch.records.size() && i < batch.answers.size(); ++i)
+        batch.answers[i] = TakeQuickRecord(std::move(batch.records[i]));
+    return 0;
+}
+
+LRESULT CSelectedFiles::OnFullRecords(UINT, WPARAM, LPARAM, BOOL&)
+{
+    auto records = m_scanRecords.TakeAll();
+    SemaphoreGuard guard(m_listGuard, SemaphoreGuard::Take::Wait);
+    for (auto& record : records)
+        TakeFullRecord(std::move(record));
+    return 0;
+}
+
+// A quick record of the first pass (the list semaphore is held): the answer
+// tells the scan whether the path needs its second pass.
+LRESULT CSelectedFiles::TakeQuickRecord(std::unique_ptr<FileItemRecord> record)
+{
     const MString path = NormalizeFolderPath(record->path);
     for (const MString& held : m_paths)
     {
@@ -250,16 +269,15 @@ LRESULT CSelectedFiles::OnQuickRecord(UINT, WPARAM, LPARAM lParam, BOOL&)
     return answer;
 }
 
-LRESULT CSelectedFiles::OnFullRecord(UINT, WPARAM, LPARAM lParam, BOOL&)
+// A full record of the second pass (the list semaphore is held).
+void CSelectedFiles::TakeFullRecord(std::unique_ptr<FileItemRecord> record)
 {
-    std::unique_ptr<FileItemRecord> record(reinterpret_cast<FileItemRecord*>(lParam));
-    SemaphoreGuard guard(m_listGuard, SemaphoreGuard::Take::Wait);
     const auto held = FindGalleryPath(record->path);
     if (held == m_paths.end())
-        return 0;
+        return;
     const int index = FindItem(&*held);
     if (index < 0)
-        return 0;
+        return;
     LVITEMW item = {};
     item.mask = LVIF_IMAGE;
     item.iItem = index;
@@ -267,13 +285,15 @@ LRESULT CSelectedFiles::OnFullRecord(UINT, WPARAM, LPARAM lParam, BOOL&)
     ::SendMessageW(m_list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     FillColumns(index, *record, false);
     UpdateCountLabel(IDS_COUNT_SCANNING_SELECTED, IDS_COUNT_SCANNING, index + 1, true);
-    return 0;
 }
 
 LRESULT CSelectedFiles::OnStillHeld(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
+    auto& query = *reinterpret_cast<StillHeldQuery*>(lParam);
     SemaphoreGuard guard(m_listGuard, SemaphoreGuard::Take::Wait);
-    return FindGalleryPath(MString(reinterpret_cast<const wchar_t*>(lParam))) != m_paths.end() ? 1 : 0;
+    for (size_t i = 0; i < query.paths.size() && i < query.held.size(); ++i)
+        query.held[i] = FindGalleryPath(*query.paths[i]) != m_paths.end();
+    return 0;
 }
 
 LRESULT CSelectedFiles::OnPassEnd(UINT, WPARAM wParam, LPARAM lParam, BOOL&)

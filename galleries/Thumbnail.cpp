@@ -1,5 +1,6 @@
 #include "galleries/Thumbnail.h"
 
+#include "foundation/GdiOwners.h"
 #include "foundation/Handle.h"
 
 #include <shlwapi.h>
@@ -16,11 +17,25 @@ HBITMAP MakeThumbnail(Gdiplus::Image& image, UINT n)
         factor = std::min(static_cast<double>(n) / width, static_cast<double>(n) / height);
     const INT scaledWidth = static_cast<INT>(width * factor), scaledHeight = static_cast<INT>(height * factor);
 
-    Gdiplus::Bitmap square(static_cast<INT>(n), static_cast<INT>(n), PixelFormat32bppARGB);
-    if (square.GetLastStatus() != Gdiplus::Ok)
+    // The thumbnail is drawn straight into the bits of the bitmap handed out
+    // (top-down, 32 bits a pixel), with no copy of a GDI+ bitmap after it.
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = static_cast<LONG>(n);
+    info.bmiHeader.biHeight = -static_cast<LONG>(n);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    MBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap.Get() || !bits)
         throw std::bad_alloc();
-    square.SetResolution(image.GetHorizontalResolution(), image.GetVerticalResolution());
     {
+        Gdiplus::Bitmap square(static_cast<INT>(n), static_cast<INT>(n), static_cast<INT>(n) * 4, PixelFormat32bppRGB,
+                               static_cast<BYTE*>(bits));
+        if (square.GetLastStatus() != Gdiplus::Ok)
+            throw std::bad_alloc();
+        square.SetResolution(image.GetHorizontalResolution(), image.GetVerticalResolution());
         Gdiplus::Graphics graphics(&square);
         if (graphics.GetLastStatus() != Gdiplus::Ok)
             throw std::bad_alloc();
@@ -31,10 +46,8 @@ HBITMAP MakeThumbnail(Gdiplus::Image& image, UINT n)
                                static_cast<INT>(width), static_cast<INT>(height), Gdiplus::UnitPixel) != Gdiplus::Ok)
             return nullptr;
     }
-    HBITMAP bitmap = nullptr;
-    if (square.GetHBITMAP(Gdiplus::Color(255, 255, 255, 255), &bitmap) != Gdiplus::Ok)
-        return nullptr;
-    return bitmap;
+    GdiFlush();
+    return bitmap.Detach();
 }
 
 HBITMAP MakeResourceThumbnail(HMODULE module, UINT id, UINT n)

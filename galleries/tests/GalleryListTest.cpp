@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -212,6 +213,89 @@ TEST(GalleryFileList, DataObjectOffersWhatItHolds)
         IDataObject* other = NewFileDataObject({{CF_UNICODETEXT, std::vector<unsigned char>(4)}});
         EXPECT_FALSE(OffersFileList(other));
         other->Release();
+    }
+    OleUninitialize();
+}
+
+TEST(GalleryFileList, FileDescriptorCountMustFitItsBlock)
+{
+    UINT count = 99;
+    EXPECT_FALSE(CountFileDescriptors(nullptr, 0, count));
+    const struct
+    {
+        UINT declared, entries;
+        size_t cut;
+        bool sound;
+    } cases[] = {
+        {0, 0, 0, true}, {2, 2, 0, true}, {1, 2, 0, true}, // room to spare is harmless
+        {3, 2, 0, false},                                   // counts more than it holds
+        {0xFFFFFFFFu, 1, 0, false},                         // a count that overflows a product
+        {1, 1, 1, false},                                   // one byte short of its one entry
+        {0, 0, 1, false},                                   // shorter than the count itself
+    };
+    for (const auto& c : cases)
+    {
+        const std::vector<unsigned char> block = GalleryTest::FileDescriptorBlock(c.declared, c.entries);
+        count = 99;
+        EXPECT_EQ(CountFileDescriptors(block.data(), block.size() - c.cut, count), c.sound) << c.declared;
+        EXPECT_EQ(count, c.sound ? c.declared : 99u) << c.declared;
+    }
+}
+
+TEST(GalleryFileList, FileContentsAreFoundOnlyByAnIndexTheDescriptorsHold)
+{
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    {
+        const std::vector<unsigned char> first = {'o', 'n', 'e', 0}, second = {'t', 'w', 'o', 0};
+        const auto contentsAt = [&](IDataObject* data, LONG index, std::string& read) {
+            FORMATETC format = {static_cast<CLIPFORMAT>(FileContentsFormat()), nullptr, DVASPECT_CONTENT, index,
+                                TYMED_HGLOBAL};
+            STGMEDIUM medium = {};
+            const HRESULT result = data->GetData(&format, &medium);
+            if (result == S_OK)
+            {
+                read.assign(static_cast<const char*>(GlobalLock(medium.hGlobal)));
+                GlobalUnlock(medium.hGlobal);
+                ReleaseStgMedium(&medium);
+            }
+            return result;
+        };
+        const struct
+        {
+            UINT declared, entries;
+            std::vector<LONG> found; // the indices that give contents
+        } cases[] = {
+            {2, 2, {0, 1}},
+            {5, 5, {0, 1}}, // more files described than contents stored
+            {1, 1, {0}},    // more contents than described
+            {7, 2, {}},     // a lying count: nothing is taken
+        };
+        for (const auto& c : cases)
+        {
+            IDataObject* data = NewFileDataObject({{FileDescriptorFormat(), GalleryTest::FileDescriptorBlock(c.declared, c.entries)},
+                                                   {FileContentsFormat(), first},
+                                                   {FileContentsFormat(), second},
+                                                   {CF_UNICODETEXT, first}});
+            ASSERT_NE(data, nullptr);
+            for (LONG index : {-1, 0, 1, 2, 3, 0x7FFFFFFF})
+            {
+                std::string read;
+                const bool expected = std::find(c.found.begin(), c.found.end(), index) != c.found.end();
+                EXPECT_EQ(contentsAt(data, index, read), expected ? S_OK : DV_E_LINDEX) << c.declared << " " << index;
+                if (expected)
+                {
+                    EXPECT_EQ(read, index == 0 ? "one" : "two");
+                }
+            }
+            // The form offers no file list of its own.
+            EXPECT_FALSE(OffersFileList(data));
+            data->Release();
+        }
+        // Contents without their descriptors are not found either.
+        IDataObject* bare = NewFileDataObject({{FileContentsFormat(), first}});
+        std::string read;
+        EXPECT_EQ(contentsAt(bare, 0, read), DV_E_LINDEX);
+        bare->Release();
     }
     OleUninitialize();
 }

@@ -26,6 +26,9 @@ struct Receiver
     std::map<std::wstring, int> quickKinds;
     std::map<std::wstring, std::unique_ptr<FileItemRecord>> records;
     std::vector<std::wstring> summaries;
+    // Every record's path in the order of arrival (both passes).
+    std::vector<std::wstring> order;
+    size_t asked = 0;
     int passEnds = 0;
     bool ended = false;
     bool stillHeld = true;
@@ -39,21 +42,35 @@ LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     Receiver& r = *g_receiver;
     switch (message)
     {
-    case WM_SCAN_QUICK_RECORD:
+    case WM_SCAN_QUICK_RECORDS:
     {
-        std::unique_ptr<FileItemRecord> record(reinterpret_cast<FileItemRecord*>(lParam));
-        r.quickKinds[Text(record->path)] = static_cast<int>(record->kind);
-        return NeedsSecondPass;
+        auto& batch = *reinterpret_cast<ScanRecordBatch*>(lParam);
+        for (size_t i = 0; i < batch.records.size(); ++i)
+        {
+            std::unique_ptr<FileItemRecord> record = std::move(batch.records[i]);
+            r.quickKinds[Text(record->path)] = static_cast<int>(record->kind);
+            r.order.push_back(Text(record->path));
+            batch.answers[i] = NeedsSecondPass;
+        }
+        return 0;
     }
-    case WM_SCAN_RECORD:
+    case WM_SCAN_RECORDS:
     {
-        std::unique_ptr<FileItemRecord> record(reinterpret_cast<FileItemRecord*>(lParam));
-        const std::wstring path = Text(record->path);
-        r.records[path] = std::move(record);
+        for (auto& record : reinterpret_cast<ScanRecordQueue*>(lParam)->TakeAll())
+        {
+            const std::wstring path = Text(record->path);
+            r.order.push_back(path);
+            r.records[path] = std::move(record);
+        }
         return 0;
     }
     case WM_SCAN_STILL_HELD:
-        return r.stillHeld ? 1 : 0;
+    {
+        auto& query = *reinterpret_cast<StillHeldQuery*>(lParam);
+        r.asked += query.paths.size();
+        query.held.assign(query.paths.size(), r.stillHeld);
+        return 0;
+    }
     case WM_SCAN_PASS_END:
         if (wParam == ScanEnded)
             r.ended = true;
@@ -103,6 +120,7 @@ protected:
         job->mode = mode;
         job->icons = {10, 11, 12};
         job->cancelEvent = m_cancel;
+        job->records = &m_records;
         job->thumbnailSize = 48;
         job->runningScans = &m_running;
         job->artModule = GetModuleHandleW(nullptr);
@@ -134,6 +152,7 @@ protected:
     Receiver m_receiver;
     HWND m_window = nullptr;
     HANDLE m_cancel = nullptr;
+    ScanRecordQueue m_records;
     volatile LONG m_running = 0;
 };
 }
@@ -236,6 +255,21 @@ TEST_F(GalleryScan, RescanSendsFirstPassFailuresAndAsksForEachPath)
     m_receiver.stillHeld = false; // the dialog let go of every path
     Scan({png, missing}, ScanMode::Rescan);
     EXPECT_EQ(m_receiver.quickKinds.count(missing), 1u);
+    EXPECT_EQ(m_receiver.asked, 2u);
     EXPECT_EQ(m_receiver.records.count(png), 0u);
     EXPECT_EQ(m_receiver.summaries[0], Text(MString(ResId(IDS_SCAN_ONE_FAILED))));
+}
+
+TEST_F(GalleryScan, RecordsOfManyFilesArriveInJobOrder)
+{
+    // More files than one batch of records holds.
+    GalleryTest::TempTree tree;
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 70; ++i)
+        paths.push_back(tree.File(L"note" + std::to_wstring(i) + L".txt", "text"));
+    Scan(paths);
+    std::vector<std::wstring> expected = paths;
+    expected.insert(expected.end(), paths.begin(), paths.end());
+    EXPECT_EQ(m_receiver.order, expected);
+    EXPECT_EQ(m_receiver.summaries, std::vector<std::wstring>(2));
 }

@@ -11,6 +11,9 @@
 
 #include <gdiplus.h>
 #include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstring>
 
 #include <string>
 #include <vector>
@@ -64,6 +67,24 @@ public:
 private:
     std::wstring m_path;
 };
+
+// A file-descriptor block (FileGroupDescriptorW) that declares count files
+// and holds room for entries of them, each named "fileN.png".
+inline std::vector<unsigned char> FileDescriptorBlock(UINT count, UINT entries)
+{
+    std::vector<unsigned char> block(sizeof(UINT) + entries * sizeof(FILEDESCRIPTORW));
+    std::memcpy(block.data(), &count, sizeof(count));
+    for (UINT i = 0; i < entries; ++i)
+    {
+        FILEDESCRIPTORW entry = {};
+        entry.dwFlags = FD_FILESIZE;
+        entry.nFileSizeLow = 4;
+        const std::wstring name = L"file" + std::to_wstring(i) + L".png";
+        name.copy(entry.cFileName, MAX_PATH - 1);
+        std::memcpy(block.data() + sizeof(UINT) + i * sizeof(entry), &entry, sizeof(entry));
+    }
+    return block;
+}
 
 inline bool EncoderOf(const wchar_t* mime, CLSID& clsid)
 {

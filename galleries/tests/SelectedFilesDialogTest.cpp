@@ -262,3 +262,115 @@ TEST_F(SelectedFilesDialog, GalleryCommandsCheckTheirNames)
     EXPECT_STREQ(galleries[0].GetText(), L"Journey");
     EXPECT_STREQ(ReadSelectedLocalGallery().GetText(), L"Journey");
 }
+
+TEST_F(SelectedFilesDialog, FileDescriptorFormAddsNothingBesideTheFileList)
+{
+    const std::wstring wide = m_tree.At(L"wide.png");
+    ASSERT_TRUE(GalleryTest::WritePicture(wide, 120, 40));
+    const std::vector<unsigned char> contents = {'P', 'N', 'G', 0};
+    Run([&](HWND dialog, DWORD) {
+        HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
+        ASSERT_TRUE(WaitUntil([&] { return ItemCount(dialog) == 1 && ScanDone(dialog); }, 30000));
+        // Sound, short and lying descriptor blocks with their contents, and
+        // nothing else: the paste adds nothing. The selection inverted after
+        // it marks that the dialog has handled the paste.
+        for (const std::vector<unsigned char>& descriptors :
+             {GalleryTest::FileDescriptorBlock(1, 1), std::vector<unsigned char>(2),
+              GalleryTest::FileDescriptorBlock(40, 1)})
+        {
+            IDataObject* data = NewFileDataObject({{FileDescriptorFormat(), descriptors}, {FileContentsFormat(), contents}});
+            ASSERT_TRUE(SUCCEEDED(OleSetClipboard(data)));
+            data->Release();
+            ASSERT_TRUE(SUCCEEDED(OleFlushClipboard()));
+            const UINT selected = ListView_GetSelectedCount(list);
+            PostMessageW(dialog, WM_COMMAND, CmdPasteFiles, 0);
+            PostMessageW(dialog, WM_COMMAND, CmdInvertSelection, 0);
+            ASSERT_TRUE(WaitUntil([&] { return ListView_GetSelectedCount(list) != selected; }, 30000));
+            EXPECT_EQ(ItemCount(dialog), 1) << descriptors.size();
+        }
+        // Beside a file list, a lying descriptor block changes nothing: the
+        // listed file is added.
+        IDataObject* data = NewFileDataObject({{FileDescriptorFormat(), GalleryTest::FileDescriptorBlock(40, 1)},
+                                               {FileContentsFormat(), contents},
+                                               {CF_HDROP, BuildFileList({MString(wide.c_str())})}});
+        ASSERT_TRUE(SUCCEEDED(OleSetClipboard(data)));
+        data->Release();
+        ASSERT_TRUE(SUCCEEDED(OleFlushClipboard()));
+        PostMessageW(dialog, WM_COMMAND, CmdPasteFiles, 0);
+        ASSERT_TRUE(WaitUntil([&] { return ItemCount(dialog) == 2 && ScanDone(dialog); }, 30000));
+        OpenClipboard(nullptr);
+        EmptyClipboard();
+        CloseClipboard();
+    });
+}
+
+namespace
+{
+// The user's side of a drag: drops as soon as the target has answered with
+// a copy effect, and lets go when it has refused several times.
+class ScriptedDropSource : public IDropSource
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (iid != IID_IUnknown && iid != IID_IDropSource)
+            return E_NOINTERFACE;
+        *object = this;
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL, DWORD) override
+    {
+        if (m_answered == DROPEFFECT_COPY)
+            return DRAGDROP_S_DROP;
+        return m_feedbacks >= 5 || GetTickCount() - m_start > 30000 ? DRAGDROP_S_CANCEL : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override
+    {
+        m_answered = effect;
+        ++m_feedbacks;
+        return DRAGDROP_S_USEDEFAULTCURSORS;
+    }
+    int Feedbacks() const { return m_feedbacks; }
+
+private:
+    DWORD m_start = GetTickCount();
+    DWORD m_answered = DROPEFFECT_NONE;
+    int m_feedbacks = 0;
+};
+}
+
+TEST_F(SelectedFilesDialog, FilesDraggedOntoTheListAreAddedButNotItsOwn)
+{
+    const std::wstring wide = m_tree.At(L"wide.png");
+    ASSERT_TRUE(GalleryTest::WritePicture(wide, 120, 40));
+    Run([&](HWND dialog, DWORD) {
+        HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
+        ASSERT_TRUE(WaitUntil([&] { return ItemCount(dialog) == 1 && ScanDone(dialog); }, 30000));
+        RECT area = {};
+        GetWindowRect(list, &area);
+        SetCursorPos((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+        const std::vector<unsigned char> files = BuildFileList({MString(wide.c_str())});
+
+        // The list's own drag is refused: nothing is dropped.
+        IDataObject* own = NewFileDataObject({{CF_HDROP, files}, {OwnListFormat(list), std::vector<unsigned char>(1)}});
+        ScriptedDropSource refused;
+        DWORD effect = DROPEFFECT_COPY;
+        EXPECT_EQ(DoDragDrop(own, &refused, DROPEFFECT_COPY, &effect), DRAGDROP_S_CANCEL);
+        own->Release();
+        EXPECT_GT(refused.Feedbacks(), 0);
+        EXPECT_EQ(ItemCount(dialog), 1);
+
+        // Another program's file list is taken, and the source is never told
+        // to remove its files (the target answers "link", which Wine's drag
+        // loop masks with the allowed effects to none).
+        IDataObject* other = NewFileDataObject({{CF_HDROP, files}});
+        ScriptedDropSource accepted;
+        effect = DROPEFFECT_COPY;
+        EXPECT_EQ(DoDragDrop(other, &accepted, DROPEFFECT_COPY, &effect), DRAGDROP_S_DROP);
+        other->Release();
+        EXPECT_EQ(effect & DROPEFFECT_MOVE, 0u);
+        ASSERT_TRUE(WaitUntil([&] { return ItemCount(dialog) == 2 && ScanDone(dialog); }, 30000));
+    });
+}
