@@ -455,4 +455,7 @@ private:
     MStringEx<wchar_t> m_currentSlidePath;
     SlideKind m_currentSlideKind = SlideNone;
     MStringEx<wchar_t> m_currentSlideTitle;
+    // The online slide's link and id (its slide-link command and statistics).
+    MStringEx<wchar_t> m_currentSlideLink;
+    MStringEx<wchar_t> m_currentSlideId;
 };

@@ -164,6 +164,8 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
         slide->content.Assign(received.content);
         slide->title = !received.properties.title.IsEmpty() ? received.properties.title : received.firstText;
         advert = received.advert != 0;
+        m_currentSlideLink = received.properties.link;
+        m_currentSlideId = received.properties.id;
         if (m_link->advertStats && !received.properties.id.IsEmpty())
             m_link->advertStats->CountSlideEvent(received.properties.id, true, false, false);
     }
