@@ -113,3 +113,17 @@ SelectedOnlineGallery ReadSelectedOnlineGallery()
     gallery.name = MStringEx<wchar_t>(whole.substr(bar + 1).c_str());
     return gallery;
 }
+
+bool WriteSelectedOnlineGallery(const SelectedOnlineGallery& gallery)
+{
+    RegistryKey key;
+    key.Create(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_SET_VALUE);
+    if (!key.Get())
+        return false;
+    const MStringEx<wchar_t> text(sX::Format(), L"%d|%s", static_cast<int>(gallery.language), gallery.name.GetText());
+    const DWORD bytes = static_cast<DWORD>((text.GetLength() + 1) * sizeof(wchar_t));
+    if (key.Set(SelectedOnlineGalleryValueName, REG_SZ, text.GetText(), bytes) == ERROR_SUCCESS)
+        return true;
+    key.Delete(SelectedOnlineGalleryValueName);
+    return false;
+}

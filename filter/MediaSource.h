@@ -43,3 +43,6 @@ bool WriteOnlineFilterSwitch(bool on);
 // The stored "%d|%s" text of language and path. A value that is not REG_SZ
 // or does not fit 40000 bytes is deleted and the unset choice returned.
 SelectedOnlineGallery ReadSelectedOnlineGallery();
+// Stores the choice as "%d|%s" of language and path; false (and the value
+// deleted) when the write fails.
+bool WriteSelectedOnlineGallery(const SelectedOnlineGallery& gallery);

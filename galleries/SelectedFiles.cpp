@@ -59,8 +59,12 @@ const int OnlineControls[] = {IDC_ONLINE_LABEL, IDC_ONLINE_GALLERY, IDC_FILTER_S
 const struct
 {
     UINT text;
-    const wchar_t* code;
-} Conjunctions[] = {{808, L"="}, {833, L"="}, {809, L"&"}, {810, L"|"}, {310, L"^"}};
+    wchar_t code;
+} Conjunctions[] = {{IDS_CONJUNCTION_END, L'='},
+                    {IDS_CONJUNCTION_NONE, L'='},
+                    {IDS_CONJUNCTION_AND, L'&'},
+                    {IDS_CONJUNCTION_OR, L'|'},
+                    {IDS_CONJUNCTION_XOR, L'^'}};
 
 int ComboData(HWND combo)
 {
@@ -239,6 +243,9 @@ const ATL::MessageMap<CSelectedFiles>& CSelectedFiles::GetMessageMap()
         .Command(IDC_MEDIA_SOURCE, CBN_SELCHANGE, &T::OnMediaSourceChange)
         .CommandRange(IDC_NEW_GALLERY, IDC_DELETE_GALLERY, BN_CLICKED, &T::OnGalleryCommand)
         .Command(IDC_LOCAL_GALLERY, CBN_SELCHANGE, &T::OnGalleryChange)
+        .Command(IDC_ONLINE_GALLERY, CBN_SELCHANGE, &T::OnOnlineGalleryChange)
+        .Command(IDC_FILTER_SWITCH, BN_CLICKED, &T::OnFilterSwitch)
+        .Command(IDC_RELOAD_PROPERTIES, BN_CLICKED, &T::OnReloadProperties)
         .CommandRange(IDC_ADD_FILES, IDC_ADD_FOLDER, BN_CLICKED, &T::OnAddCommand)
         .CommandRange(IDC_CONJUNCTION_FIRST, IDC_CONJUNCTION_LAST, ATL::MessageMap<T>::AnyCode, &T::OnConjunctionCommand)
         .Command(CmdAddFiles, &T::OnAddCommand)
@@ -338,8 +345,9 @@ LRESULT CSelectedFiles::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     {
         for (const auto& conjunction : Conjunctions)
         {
-            const LRESULT item = SendDlgItemMessage(id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
-            SendDlgItemMessage(id, CB_SETITEMDATA, item, reinterpret_cast<LPARAM>(conjunction.code));
+            const LRESULT item =
+                SendDlgItemMessage(id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Text(conjunction.text).GetText()));
+            SendDlgItemMessage(id, CB_SETITEMDATA, item, conjunction.code);
         }
         SendDlgItemMessage(id, CB_SETCURSEL, 0);
     }
@@ -382,6 +390,8 @@ LRESULT CSelectedFiles::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
             MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
             m_layout.emplace_back(id, r);
         }
+
+    CreateSearchLines();
 
     m_oleInitialised = SUCCEEDED(OleInitialize(nullptr));
     m_dropTarget = RegisterFileDropTarget(m_list, this);
@@ -499,7 +509,9 @@ LRESULT CSelectedFiles::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled)
     const WORD command = static_cast<WORD>(wParam & 0xFFF0);
     if (command == SysCommandRescan && !IsScanning())
         RefreshList();
-    else if (command != SysCommandReloadProperties)
+    else if (command == SysCommandReloadProperties)
+        LoadSearchProperties();
+    else
         handled = FALSE;
     return 0;
 }
@@ -560,7 +572,7 @@ LRESULT CSelectedFiles::OnMediaSourceChange(WORD, WORD, HWND, BOOL&)
         ::EnableWindow(Item(IDC_SELECTION_OK), TRUE);
         kept = PrepareOnlineSide();
         if (!m_initialising && !kept.IsEmpty())
-            ShowMessage(kept, MB_ICONERROR);
+            ShowMessage(kept, ::IsWindowEnabled(Item(IDC_SELECTION_OK)) ? MB_ICONINFORMATION : MB_ICONERROR);
     }
     if (m_initialising)
         PostMessage(WM_STARTUP_DONE, kept.IsEmpty() ? 0 : 1,
@@ -574,6 +586,7 @@ void CSelectedFiles::ShowLocalControls()
         return;
     for (int id : OnlineControls)
         ::ShowWindow(Item(id), SW_HIDE);
+    HideSearchLines();
     for (int id : LocalControls)
         ::ShowWindow(Item(id), SW_SHOW);
     ::ShowWindow(m_sizeGrip, SW_SHOW);
@@ -581,33 +594,6 @@ void CSelectedFiles::ShowLocalControls()
     ModifyStyle(0, WS_THICKFRAME);
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, m_localSize.cx, m_localSize.cy,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-}
-
-// ---- Online half ----------------------------------------------------------
-
-MString CSelectedFiles::PrepareOnlineSide()
-{
-    SelectGalleryPlaceholder();
-    return MString();
-}
-
-bool CSelectedFiles::IsOnlineChoiceUnchanged() const
-{
-    const SelectedOnlineGallery stored = ReadSelectedOnlineGallery();
-    return stored.language == m_onlineChoice.language && stored.name == m_onlineChoice.name;
-}
-
-void CSelectedFiles::SelectGalleryPlaceholder()
-{
-    HWND combo = Item(IDC_ONLINE_GALLERY);
-    if (::SendMessageW(combo, CB_GETCOUNT, 0, 0) <= 0)
-        return;
-    if (::SendMessageW(combo, CB_GETITEMDATA, 0, 0) != 0)
-    {
-        ::SendMessageW(combo, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(Text(IDS_ONLINE_GALLERY_PLACEHOLDER).GetText()));
-        ::SendMessageW(combo, CB_SETITEMDATA, 0, 0);
-    }
-    ::SendMessageW(combo, CB_SETCURSEL, 0, 0);
 }
 
 // ---- The gallery combo and the gallery commands -----------------------------
@@ -843,14 +829,11 @@ void CSelectedFiles::ApplySelection()
         EndDialog(LocalEndCode());
         return;
     }
-    if (ComboData(Item(IDC_ONLINE_GALLERY)) <= 0)
-    {
-        SelectGalleryPlaceholder();
-        ShowMessage(Text(IDS_NO_ONLINE_GALLERY_CHOSEN), MB_ICONEXCLAMATION);
+    bool filterChanged = false;
+    if (!StoreOnlineFilter(filterChanged, true))
         return;
-    }
     WriteMediaSource(false);
-    EndDialog(sourceChanged || !IsOnlineChoiceUnchanged() ? OnlineChanged : NothingChanged);
+    EndDialog(sourceChanged || filterChanged || !IsOnlineChoiceUnchanged() ? OnlineChanged : NothingChanged);
 }
 
 INT_PTR CSelectedFiles::LocalEndCode() const
@@ -863,11 +846,11 @@ INT_PTR CSelectedFiles::LocalEndCode() const
 LRESULT CSelectedFiles::OnCancelCommand(WORD, WORD id, HWND, BOOL&)
 {
     // Escape on an open conjunction list closes only the list.
-    if (m_openConjunction || GetTickCount() - m_conjunctionClosed < GetDoubleClickTime())
+    if (m_dropDowns.open || GetTickCount() - m_dropDowns.closedTick < GetDoubleClickTime())
     {
-        if (m_openConjunction || m_conjunctionClosed)
+        if (m_dropDowns.open || m_dropDowns.closedTick)
         {
-            ::SetFocus(m_openConjunction ? m_openConjunction : Item(IDC_CONJUNCTION_FIRST));
+            ::SetFocus(m_dropDowns.open ? m_dropDowns.open : Item(IDC_CONJUNCTION_FIRST));
             MessageBeep(MB_ICONERROR);
             return 0;
         }
@@ -901,14 +884,35 @@ void CSelectedFiles::CancelSelection()
 
 bool CSelectedFiles::IsLocalSourceChosen() const { return ComboData(::GetDlgItem(m_hWnd, IDC_MEDIA_SOURCE)) == 1; }
 
-LRESULT CSelectedFiles::OnConjunctionCommand(WORD code, WORD, HWND control, BOOL&)
+LRESULT CSelectedFiles::OnConjunctionCommand(WORD code, WORD id, HWND control, BOOL&)
 {
     if (code == CBN_DROPDOWN)
-        m_openConjunction = control;
+    {
+        m_dropDowns.open = control;
+        m_dropDowns.closedTick = 0;
+    }
     else if (code == CBN_CLOSEUP)
     {
-        m_openConjunction = nullptr;
-        m_conjunctionClosed = GetTickCount();
+        m_dropDowns.open = nullptr;
+        m_dropDowns.closedTick = GetTickCount();
+    }
+    else if (code == CBN_SELCHANGE)
+    {
+        // A joining shows the next line; the end resets the lines after it.
+        const DWORD line = id - IDC_CONJUNCTION_FIRST + 1;
+        const int data = ComboData(control);
+        if (data > 0 && data != L'=')
+        {
+            ::ShowWindow(*m_lines[line], SW_SHOW);
+            if (line + 1 < MaximumSearchLines)
+                ::ShowWindow(Item(IDC_CONJUNCTION_FIRST + line), SW_SHOW);
+        }
+        else
+        {
+            ::SendMessageW(control, CB_SETCURSEL, 0, 0);
+            ResetSearchLinesFrom(line + 1);
+        }
+        LayoutSearchLines();
     }
     return 0;
 }

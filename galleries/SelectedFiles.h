@@ -8,6 +8,9 @@
 #pragma once
 
 #include "filter/MediaSource.h"
+#include "filter/OnlineFilter.h"
+#include "filter/PropertyList.h"
+#include "filter/SearchLineWnd.h"
 #include "foundation/GdiOwners.h"
 #include "foundation/Handle.h"
 #include "foundation/StringEx.h"
@@ -148,12 +151,27 @@ private:
     bool SaveShownGallery(bool showErrors);
 
     // ---- Online half ----
-    // The online gallery choice and its filter come with the online gallery
-    // filter; until then the online side shows no galleries, OK there asks
-    // for one, and the stored choice stays as it was.
+    // The online gallery choice from the server's list and the filter's
+    // search lines (galleries/SelectedFilesOnline.cpp).
     MString PrepareOnlineSide();
     bool IsOnlineChoiceUnchanged() const;
     void SelectGalleryPlaceholder();
+    void CreateSearchLines();
+    void HideSearchLines();
+    void LoadSearchProperties();
+    bool UpdateFilterSwitch(MString& error, bool afterLoad);
+    bool FillOnlineGalleryCombo(MString& error);
+    void ShowSearchLines(bool on);
+    void LoadSearchLine(const Property_Manager::search_line_data& record, DWORD line, FilterProblemList& problems);
+    void ResetSearchLine(DWORD line);
+    void ResetSearchLinesFrom(DWORD line);
+    void LayoutSearchLines();
+    void ShowFilterProblems(const FilterProblemList& problems);
+    bool WriteSelectedOnlineGallery(bool showMessages);
+    bool StoreOnlineFilter(bool& changed, bool showMessages);
+    LRESULT OnOnlineGalleryChange(WORD, WORD, HWND, BOOL&);
+    LRESULT OnFilterSwitch(WORD, WORD, HWND, BOOL&);
+    LRESULT OnReloadProperties(WORD, WORD, HWND, BOOL&);
 
     // ---- Gallery commands ----
     void CreateLocalGallery();
@@ -224,8 +242,13 @@ private:
     bool m_initialising = true;
     bool m_inserting = false;
     int m_comboIndex = -1;
-    HWND m_openConjunction = nullptr;
-    DWORD m_conjunctionClosed = 0;
+    DropDownTracking m_dropDowns;
+    // The online half: the last property list exchange, the five search
+    // lines and what they share, the dialog's width at start.
+    std::unique_ptr<PropertyListRequest> m_request;
+    SearchLineLists m_lineLists;
+    std::unique_ptr<CPropertySearchLineWnd> m_lines[MaximumSearchLines];
+    LONG m_startWidth = 0;
 
     volatile LONG m_runningScans = 0;
     volatile LONG m_busyScans = 0;

@@ -8,6 +8,8 @@
 #include "adverts/Adverts.h"
 #include "adverts/AdvertStats.h"
 #include "adverts/AdvertsWorker.h"
+#include "adverts/MenuAdverts.h"
+#include "adverts/OverlayAdverts.h"
 #include "foundation/Handle.h"
 #include "foundation/StringEx.h"
 #include "foundation/Sync.h"
@@ -39,8 +41,15 @@ public:
 
     SlideAdvertsSettings* SlideAdverts() const { return m_slideAdverts.get(); }
     AdvertStatsLists& Stats() { return m_stats; }
-    const Menu_Adverts& MenuAdverts() const { return *m_menuAdverts; }
+    Menu_Adverts& MenuAdverts() { return *m_menuAdverts; }
+    // The menu adverts of the last menu.
+    MList<Current_menu_adverts>& CurrentMenuAdverts() { return m_currentMenuAdverts; }
     Overlay_Adverts& OverlayAdverts() { return *m_overlayAdverts; }
+    // The overlay advert chosen last, under the overlay adverts' lock.
+    OverlayAdvertContext& OverlayContext() { return m_overlayContext; }
+    // The thread's setup; may be changed before the controller's window
+    // exists (the thread waits for it before it reads the setup).
+    AdvertsWorkerSetup& WorkerSetup() { return m_setup; }
     // The adverts could not be fetched: online slides are held back.
     void SuspendOnlineSlides()
     {
@@ -48,6 +57,7 @@ public:
         m_slideAdverts->suspendOnline = 1;
     }
     const MString& MenuLink() const { return m_menuLink; }
+    void SetMenuLink(const MString& link) { m_menuLink = link; }
 
     // The thread's messages (lists in wParam, records in lParam, both taken
     // over and freed here): what the report delivered is taken off the
@@ -81,6 +91,8 @@ private:
     std::unique_ptr<Menu_Adverts> m_menuAdverts = std::make_unique<Menu_Adverts>();
     std::unique_ptr<Overlay_Adverts> m_overlayAdverts = std::make_unique<Overlay_Adverts>();
     std::unique_ptr<SlideAdvertsSettings> m_slideAdverts = std::make_unique<SlideAdvertsSettings>();
+    MList<Current_menu_adverts> m_currentMenuAdverts;
+    OverlayAdvertContext m_overlayContext;
     MString m_menuLink;
     AdvertStatsLists m_stats;
     AdvertsWorkerSetup m_setup;

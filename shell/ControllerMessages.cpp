@@ -212,8 +212,15 @@ LRESULT CWindowBase::OnSlideAdvertsMessage(UINT, WPARAM wParam, LPARAM lParam, B
     return OnSlideAdverts(wParam, lParam);
 }
 
-// The overlay statistics after an advert was placed: comes with the adverts.
-LRESULT CWindowBase::OnOverlayAdvertPlaced(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+// The photo viewer placed an overlay advert: its impression goes into the
+// statistics.
+LRESULT CWindowBase::OnOverlayAdvertPlaced(UINT, WPARAM, LPARAM, BOOL&)
+{
+    Overlay_Adverts& overlay = m_adverts.OverlayAdverts();
+    Lock lock(overlay.lock);
+    m_adverts.Stats().StoreOverlayAdvertStats(overlay);
+    return 0;
+}
 
 // ---- The command table ----------------------------------------------------
 
@@ -398,10 +405,79 @@ void CWindowBase::RunTargetTested(WORD id)
 // ---- Entry points of later features ---------------------------------------
 
 
-// The advert entries and the slide adverts: come with the adverts.
-LRESULT CWindowBase::OpenMenuAdvert(WORD) { return 0; }
-LRESULT CWindowBase::OpenOverlayAdvert() { return 0; }
-LRESULT CWindowBase::OpenSlideAdvert() { return 0; }
+// ---- The advert entries and the slide link --------------------------------
+
+namespace
+{
+void OpenAdvertAddress(const MString& url)
+{
+    OpenUrlInDefaultBrowser(sX::Browser(), GetDesktopWindow(), L"Open", url.GetText(), SW_SHOWMAXIMIZED);
+}
+
+bool IsOnlineKind(LONG kind) { return kind == 1 || kind == 2 || kind == 4; }
+
+bool IsNoticeCardKind(LONG kind)
+{
+    switch (static_cast<DWORD>(kind))
+    {
+    case 0xC0000001u:
+    case 0x80000001u:
+    case 0x80000002u:
+    case 0x80000004u:
+    case 0x80000008u:
+        return true;
+    default:
+        return false;
+    }
+}
+}
+
+LRESULT CWindowBase::OpenMenuAdvert(WORD id)
+{
+    MString url;
+    if (CountMenuAdvertClick(m_adverts.MenuAdverts(), m_adverts.CurrentMenuAdverts(), id, m_adverts.Stats(), url))
+        OpenAdvertAddress(url);
+    return 0;
+}
+
+LRESULT CWindowBase::OpenOverlayAdvert()
+{
+    MString url;
+    if (CountOverlayAdvertFollow(m_adverts.OverlayAdverts(), m_adverts.OverlayContext(), m_adverts.Stats(), url))
+        OpenAdvertAddress(url);
+    return 0;
+}
+
+LRESULT CWindowBase::OpenSlideAdvert()
+{
+    if (!IsMainWindowRegistered())
+        return 0;
+    TryLock slide(m_slideLock);
+    if (!IsCommandTargetCurrent(slide.IsHeld(), true))
+        return 0;
+    const MainWindowSnapshot::ShownSlide& shown = m_mainWindowSnapshot.shown;
+    const LONG kind = shown.kind;
+    if (IsOnlineKind(kind))
+    {
+        const MString& link = shown.link;
+        if (link.IsEmpty() || link.EqualsNoCase(MString(L"omitted")))
+            PostNotice(IDS_NOTICE_PROPERTIES_TITLE, IDS_NOTICE_403);
+        else if (link.EqualsNoCase(MString(L"disabled")))
+            PostNotice(IDS_NOTICE_TITLE_438, 0);
+        else
+        {
+            m_adverts.Stats().CountSlideEvent(shown.slideId, false, false, true);
+            OpenAdvertAddress(link);
+        }
+    }
+    else if (kind == 0)
+        PostNotice(IDS_NOTICE_COMMAND_TITLE, IDS_NOTICE_NO_PROPERTIES);
+    else if (IsNoticeCardKind(kind))
+        PostNotice(IDS_NOTICE_PROPERTIES_TITLE, IDS_NOTICE_440);
+    else
+        PostNotice(IDS_NOTICE_PROPERTIES_TITLE, IDS_NOTICE_403);
+    return 0;
+}
 LRESULT CWindowBase::OnSlideAdverts(WPARAM wParam, LPARAM lParam)
 {
     m_adverts.TakeSlideAdverts(wParam, lParam);

@@ -120,6 +120,18 @@ public:
         m_attached.push_back(&submenu);
     }
     void Separator(OwnerDrawMenu& menu) { OwnerDrawMenuItem::CreateSeparator(m_items, menu); }
+    // An advert entry: the advert's own text, no shortcut.
+    void Plain(OwnerDrawMenu& menu, UINT_PTR id, int icon, const MString& label)
+    {
+        OwnerDrawMenuItem::CreatePlain(m_items, menu, id, m_icons, icon, label.GetText());
+    }
+    // An advert section's title line in the style its document asks for.
+    void Styled(OwnerDrawMenu& menu, UINT flags, UINT_PTR id, int icon, const MString& label, bool bold,
+                bool italic, bool underline, bool normalHeight)
+    {
+        OwnerDrawMenuItem::CreateStyled(m_items, menu, flags, id, m_icons, icon, label.GetText(), bold, italic,
+                                        underline, normalHeight);
+    }
 
     OwnerDrawMenu top, currentFile, rotate, fileOperations, removeFromGallery, recycle, wipe, open, send;
 
@@ -174,7 +186,7 @@ void CWindowBase::ShowTrayMenu(bool fromTray, bool atPoint, int x, int y, UINT t
     }
     AppendMenuAdverts(fromTray, true, menus, top);
     if (facts.mainVisible)
-        AppendSlideSection(menus, open);
+        AppendSlideSection(menus, open, facts);
     menus.Entry(top, open.any || !facts.gallerySelection ? Greyed : Enabled, ID_NEXT_SLIDE, IDI_MENU_NEXT_SLIDE,
                 IDS_MENU_NEXT_SLIDE);
     menus.Entry(top, open.any || !facts.otherSlides ? Greyed : Enabled, ID_NEXT_LOCAL_SLIDE,
@@ -213,8 +225,9 @@ TrayMenuFacts CWindowBase::CaptureForTrayMenu()
         // One hold of the slide lock for the target and the facts.
         CriticalSectionGuard slide(m_slideLock);
         const SlideSnapshot snapshot = TakeSlideSnapshot();
-        // The overlay advert's entry is picked here, under the same lock,
-        // when the adverts come.
+        facts.overlayAdvert =
+            PickOverlayAdvertForMenu(m_adverts.OverlayAdverts(), m_adverts.OverlayContext(),
+                                     IsDialogOpen(L"VIEWER_CShowLargePhotoDlg"), SecondsSince1970(), facts.overlay);
         facts.mainVisible = m_mainWindow && ::IsWindowVisible(m_mainWindow);
         facts.gallerySelection = snapshot.hasGallerySelection;
         facts.otherSlides = snapshot.hasOtherSlides;
@@ -224,7 +237,7 @@ TrayMenuFacts CWindowBase::CaptureForTrayMenu()
     return facts;
 }
 
-void CWindowBase::AppendSlideSection(TrayMenuBuilder& menus, const OpenDialogFacts& open)
+void CWindowBase::AppendSlideSection(TrayMenuBuilder& menus, const OpenDialogFacts& open, const TrayMenuFacts& facts)
 {
     OwnerDrawMenu& top = menus.top;
     const LONG kind = m_commandTarget.Kind();
@@ -269,8 +282,15 @@ void CWindowBase::AppendSlideSection(TrayMenuBuilder& menus, const OpenDialogFac
             menus.Popup(top, Enabled, menus.currentFile, IDI_MENU_CURRENT_FILE, IDS_MENU_CURRENT_FILE);
         }
     }
-    // The overlay advert's entries (a separator, its title line and entry
-    // ID_OVERLAY_ADVERT) come here with the adverts.
+    if (facts.overlayAdvert)
+    {
+        const OverlayMenuEntry& overlay = facts.overlay;
+        menus.Separator(top);
+        if (overlay.hasTitle)
+            menus.Styled(top, Inert, 0, overlay.icon ? IDI_MENU_ADVERT_TITLE : 0, overlay.title, overlay.bold,
+                         overlay.italic, overlay.underlined, overlay.normalHeight);
+        menus.Plain(top, ID_OVERLAY_ADVERT, IDI_MENU_OVERLAY_ADVERT, overlay.text);
+    }
     menus.Separator(top);
 }
 
@@ -352,24 +372,41 @@ void CWindowBase::AppendMenuSection(TrayMenuBuilder& menus, OwnerDrawMenu& menu,
 
 void CWindowBase::AppendMenuAdverts(bool fromTray, bool topCall, TrayMenuBuilder& menus, OwnerDrawMenu& menu)
 {
-    // ---- The menu-adverts section ----
-    // Its placement: 0 at the top call, 1 at the bottom call, 2 at the top in
-    // the menu from the icon and at the bottom in the context menu. Without
-    // a valid menu-adverts holder the placement is 2 and the site entry is
-    // shown. The holder's placement, title line, adverts (ids
-    // ID_FIRST_MENU_ADVERT to ID_LAST_MENU_ADVERT) and statistics drop in
-    // here with the adverts.
-    const int placement = 2;
-    const bool showSiteEntry = true;
-    const bool here = placement == 0   ? topCall
-                      : placement == 1 ? !topCall
-                      : placement == 2 ? topCall == fromTray
-                                       : false;
+    // The section stands at the top call (placement 0), the bottom call (1),
+    // or at the top of the menu from the icon and the bottom of the context
+    // menu (2). Without a usable document the placement is 2 and the site
+    // entry is shown.
+    Menu_Adverts& adverts = m_adverts.MenuAdverts();
+    const bool usable = adverts.flag == 0 && adverts.Enabled;
+    const DWORD placement = usable ? adverts.Position : MenuAdvertsDynamic;
+    const bool here = placement == MenuAdvertsTop     ? topCall
+                      : placement == MenuAdvertsMid     ? !topCall
+                      : placement == MenuAdvertsDynamic ? topCall == fromTray
+                                                        : false;
     if (!here)
         return;
-    if (showSiteEntry)
+    if (!usable || adverts.Web_Home_App_Default)
     {
         menus.Entry(menu, Enabled, ID_VISIT_SITE, IDI_MENU_VISIT_SITE, IDS_MENU_VISIT_SITE);
         menus.Separator(menu);
     }
+    if (usable && !adverts.Title_Text.IsEmpty())
+    {
+        m_adverts.SetMenuLink(adverts.Title_URL);
+        menus.Styled(menu, adverts.Title_URL.IsEmpty() ? Inert : Enabled, ID_MENU_ADVERTS_LINK,
+                     adverts.Title_Icon ? IDI_MENU_ADVERT_TITLE : 0, adverts.Title_Text, adverts.Title_Bold,
+                     adverts.Title_Italic, adverts.Title_Underlined, adverts.Title_Normal_Height);
+        if (adverts.Title_Has_Separator)
+            menus.Separator(menu);
+    }
+    MList<Current_menu_adverts>& shown = m_adverts.CurrentMenuAdverts();
+    SelectMenuAdverts(adverts, shown);
+    for (unsigned __int64 i = 0; i < shown.GetCount(); ++i)
+    {
+        const Current_menu_adverts& entry = *shown.GetAt(i);
+        menus.Plain(menu, entry.commandId, static_cast<int>(entry.iconId), entry.title);
+    }
+    if (!shown.IsEmpty())
+        menus.Separator(menu);
+    m_adverts.Stats().StoreMenuAdvertStats(adverts);
 }

@@ -101,6 +101,8 @@ CWindowBase::CWindowBase(LPTHREAD_START_ROUTINE mainWindowThread)
     m_mainWindowLink.slideAdvertsSettled = m_events.SlideAdvertsSettledEvent;
     m_mainWindowLink.slideAdverts = m_adverts.SlideAdverts();
     m_mainWindowLink.advertStats = &m_adverts.Stats();
+    m_mainWindowLink.overlayAdverts = &m_adverts.OverlayAdverts();
+    m_mainWindowLink.overlayContext = &m_adverts.OverlayContext();
     m_mainWindowLink.snapshot = &m_mainWindowSnapshot;
     m_mainWindowLink.slideLock = &m_slideLock;
     m_mainWindowLink.caption = m_caption;

@@ -68,6 +68,9 @@ struct TrayMenuFacts
     bool otherSlides = false;
     bool modeAllowsShowHide = true;
     bool timerPaused = false;
+    // The overlay advert's entry, when one is offered.
+    bool overlayAdvert = false;
+    OverlayMenuEntry overlay;
 };
 
 // The hidden top-level parent of the controller.
@@ -178,6 +181,7 @@ public:
     // the main window publishes of the slide on screen.
     const CommandTarget& Target() const { return m_commandTarget; }
     const MainWindowSnapshot& MainWindowState() const { return m_mainWindowSnapshot; }
+    AdvertsHolders& Adverts() { return m_adverts; }
 
     // A pressed hot key (WM_HOTKEY): the command of the tray menu that it
     // stands for, when the moment allows.
@@ -290,7 +294,7 @@ private:
     // The tray menu's parts.
     // The command target and what the menu shows of the main window.
     TrayMenuFacts CaptureForTrayMenu();
-    void AppendSlideSection(TrayMenuBuilder& menus, const OpenDialogFacts& open);
+    void AppendSlideSection(TrayMenuBuilder& menus, const OpenDialogFacts& open, const TrayMenuFacts& facts);
     void AppendCurrentFileMenu(TrayMenuBuilder& menus);
     // A notice in the main window's tooltip: by string ids, or as texts.
     void PostNotice(UINT titleId, UINT textId) const;

@@ -467,4 +467,7 @@ private:
     MStringEx<wchar_t> m_currentSlideDocument;
     // The modeless slide-properties window, while one is open.
     std::unique_ptr<CBrowserDlg> m_propertiesWindow;
+    // The online slide's link and id (its slide-link command and statistics).
+    MStringEx<wchar_t> m_currentSlideLink;
+    MStringEx<wchar_t> m_currentSlideId;
 };

@@ -171,6 +171,8 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
         // the text that goes with it.
         address = received.secondSection;
         document = received.thirdSection;
+        m_currentSlideLink = received.properties.link;
+        m_currentSlideId = received.properties.id;
         if (m_link->advertStats && !received.properties.id.IsEmpty())
             m_link->advertStats->CountSlideEvent(received.properties.id, true, false, false);
     }

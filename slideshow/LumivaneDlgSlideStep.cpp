@@ -634,7 +634,10 @@ void CLumivaneDlg::PublishShownSlide()
         snapshot.shown.kind = m_currentSlideKind;
         snapshot.shown.path = m_currentSlidePath;
         snapshot.shown.identity = m_currentSlideTitle;
-        snapshot.shown.link.Clear();
+        const bool online = m_currentSlideKind == OnlinePicture || m_currentSlideKind == OnlineMedia ||
+                            m_currentSlideKind == OnlineDocument;
+        snapshot.shown.link = online ? m_currentSlideLink : MString();
+        snapshot.shown.slideId = online ? m_currentSlideId : MString();
     }
     snapshot.localSource = local;
     snapshot.gallerySelection = HasGallerySelection(local);

@@ -26,6 +26,10 @@ LRESULT CLumivaneDlg::OnOpenViewer(UINT, WPARAM, LPARAM lParam, BOOL&)
     if (windowMode)
         SendMessage(WM_SET_TOPMOST, 1, 0);
     const POINT anchor{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const bool online = m_currentSlideKind == OnlinePicture || m_currentSlideKind == OnlineMedia ||
+                        m_currentSlideKind == OnlineDocument;
+    if (online && m_link->advertStats && !m_currentSlideId.IsEmpty())
+        m_link->advertStats->CountSlideEvent(m_currentSlideId, false, true, false);
     OpenViewer(ViewerForSlide(m_currentSlideKind), anchor);
     if (windowMode)
     {
@@ -52,10 +56,9 @@ void CLumivaneDlg::OpenViewer(SlideViewer viewer, POINT anchor)
         Gdiplus::Bitmap* picture = m_frames.FullSizeFrame();
         if (!picture)
             throw MSmartPtrError();
-        // Adverts on the photo viewer come with the adverts: none is placed.
         CShowLargePhotoDlg photo(anchor, m_settings.largePhotoCaption, m_currentSlideTitle, MString(), picture, slot,
-                                 m_hWnd, m_waitingForOnline != 0, true, nullptr, nullptr,
-                                 m_controllerWindow->load());
+                                 m_hWnd, m_waitingForOnline != 0, viewer != SlideViewer::PhotoWithAdverts,
+                                 m_link->overlayAdverts, m_link->overlayContext, m_controllerWindow->load());
         photo.DoModal(m_hWnd);
         break;
     }

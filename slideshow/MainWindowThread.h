@@ -14,6 +14,8 @@
 
 class AdvertStatsLists;
 class SlideAdvertsSettings;
+class Overlay_Adverts;
+struct OverlayAdvertContext;
 
 // The main window's state as the controller reads it. Only the main window's
 // thread writes it (when its settings record is loaded or applied); the
@@ -33,6 +35,8 @@ struct MainWindowSnapshot
         MString path;
         MString identity;
         MString link;
+        // The online slide's id in the adverts statistics.
+        MString slideId;
     } shown;
     // Read at any time without the lock.
     std::atomic<bool> crossFading{false};
@@ -84,6 +88,9 @@ struct ControllerLink
     SlideAdvertsSettings* slideAdverts = nullptr;
     // Where each online slide shown counts a load; may be null.
     AdvertStatsLists* advertStats = nullptr;
+    // The overlay adverts of the photo viewer and the controller's choice.
+    Overlay_Adverts* overlayAdverts = nullptr;
+    OverlayAdvertContext* overlayContext = nullptr;
     // Where the main window publishes its state.
     MainWindowSnapshot* snapshot = nullptr;
     // The lock around the current slide: the main window's slide step and

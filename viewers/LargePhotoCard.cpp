@@ -1,5 +1,10 @@
 #include "viewers/LargePhotoCard.h"
 
+#include "foundation/Atom.h"
+#include "foundation/AtomPersistence.h"
+
+#include <shlwapi.h>
+
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -49,6 +54,60 @@ int MeasuredHeight(Gdiplus::Graphics& graphics, const MStringEx<wchar_t>& text, 
                            Gdiplus::RectF(0, 0, static_cast<Gdiplus::REAL>(width), 1000000.0f), &format, &bounds);
     return static_cast<int>(std::ceil(bounds.Height));
 }
+
+// The badge picture, or null when the program carries none.
+std::unique_ptr<Gdiplus::Bitmap> LoadBadge()
+{
+    MemoryPH<unsigned char> png;
+    png.LoadFromResource(GetModuleHandleW(nullptr), L"PNG", AdvertBadgeResource);
+    if (png.IsEmpty())
+        return nullptr;
+    IStream* stream = SHCreateMemStream(png.GetData(), static_cast<UINT>(png.GetCount()));
+    if (!stream)
+        return nullptr;
+    std::unique_ptr<Gdiplus::Bitmap> badge(Gdiplus::Bitmap::FromStream(stream));
+    stream->Release();
+    if (badge && badge->GetLastStatus() != Gdiplus::Ok)
+        badge.reset();
+    return badge;
+}
+
+// The advert block from its top ya: a badge and the marker text at both
+// ends, the headline and the body between.
+void DrawAdvertBlock(Gdiplus::Graphics& graphics, const ViewerCardAdvert& advert, float size, int cardWidth,
+                     Gdiplus::REAL x, Gdiplus::REAL textWidth, int ya, int ha, int hb,
+                     const Gdiplus::Font& titleFont, const Gdiplus::StringFormat& titleFormat,
+                     const Gdiplus::Font& bodyFont, const Gdiplus::StringFormat& bodyFormat)
+{
+    const std::unique_ptr<Gdiplus::Bitmap> badge = LoadBadge();
+    Gdiplus::FontFamily markerFamily(L"Times New Roman");
+    const std::unique_ptr<Gdiplus::FontFamily> fallback = CardFamily();
+    const Gdiplus::Font markerFont(markerFamily.GetLastStatus() == Gdiplus::Ok ? &markerFamily : fallback.get(),
+                                   size + 2, Gdiplus::FontStyleBold, Gdiplus::UnitPixel);
+    const CardFormat markerFormat(true);
+    Gdiplus::RectF marker;
+    graphics.MeasureString(advert.marker.GetText(), static_cast<INT>(advert.marker.GetLength()), &markerFont,
+                           Gdiplus::PointF(0, 0), &markerFormat, &marker);
+    const Gdiplus::SolidBrush markerBrush{Gdiplus::Color(AdvertMarkerColour)};
+    const int markerOffset = 3 * ha / 2;
+    const Gdiplus::REAL markerY = static_cast<Gdiplus::REAL>(ya + 1) + (ha - marker.Height) / 2;
+    const int badgeXs[] = {15, cardWidth - 16 - static_cast<int>(std::ceil(marker.Width)) - markerOffset};
+    for (int badgeX : badgeXs)
+    {
+        if (badge)
+            graphics.DrawImage(badge.get(), badgeX, ya, ha, ha);
+        graphics.DrawString(advert.marker.GetText(), static_cast<INT>(advert.marker.GetLength()), &markerFont,
+                            Gdiplus::RectF(static_cast<Gdiplus::REAL>(badgeX + markerOffset), markerY, marker.Width,
+                                           marker.Height),
+                            &markerFormat, &markerBrush);
+    }
+    const Gdiplus::SolidBrush black(Gdiplus::Color(0xFF000000));
+    const Gdiplus::REAL top = static_cast<Gdiplus::REAL>(ya);
+    graphics.DrawString(advert.headline.GetText(), static_cast<INT>(advert.headline.GetLength()), &titleFont,
+                        Gdiplus::RectF(x, top + 0.2f * ha, textWidth, 1.1f * ha), &titleFormat, &black);
+    graphics.DrawString(advert.body.GetText(), static_cast<INT>(advert.body.GetLength()), &bodyFont,
+                        Gdiplus::RectF(x, top + 1.6f * ha, textWidth, 1.1f * hb), &bodyFormat, &black);
+}
 }
 
 CaptionCardLayout LayOutCaptionCard(unsigned pictureWidth, double fit)
@@ -93,11 +152,12 @@ float FitFontSize(Gdiplus::Graphics& measure, const MStringEx<wchar_t>& text, in
 
 std::unique_ptr<Gdiplus::Bitmap> ComposeViewerPicture(Gdiplus::Bitmap& picture, double fit, bool titleCard,
                                                       const MStringEx<wchar_t>& title,
-                                                      const MStringEx<wchar_t>& description)
+                                                      const MStringEx<wchar_t>& description,
+                                                      const ViewerCardAdvert* advert)
 {
     const INT width = static_cast<INT>(picture.GetWidth());
     const INT height = static_cast<INT>(picture.GetHeight());
-    if (!titleCard)
+    if (!titleCard && !advert)
     {
         auto copy = std::make_unique<Gdiplus::Bitmap>(width, height, picture.GetPixelFormat());
         if (copy->GetLastStatus() != Gdiplus::Ok)
@@ -111,18 +171,25 @@ std::unique_ptr<Gdiplus::Bitmap> ComposeViewerPicture(Gdiplus::Bitmap& picture, 
     // Measuring needs a surface; any bitmap's will do.
     Gdiplus::Bitmap scratch(1, 1, PixelFormat32bppARGB);
     Gdiplus::Graphics measure(&scratch);
-    const float body = FitFontSize(measure, description, 1200, 12, layout.textWidth);
+    // The body size: the description's, or the advert body's when smaller.
+    float body = titleCard ? FitFontSize(measure, description, 1200, 12, layout.textWidth) : 0.0f;
+    if (advert)
+    {
+        const float advertBody = FitFontSize(measure, advert->body, 300, 3, layout.textWidth);
+        body = titleCard ? std::min(body, advertBody) : advertBody;
+    }
     const std::unique_ptr<Gdiplus::FontFamily> family = CardFamily();
     const Gdiplus::Font titleFont(family.get(), body + 2, Gdiplus::FontStyleBold, Gdiplus::UnitPixel);
     const Gdiplus::Font bodyFont(family.get(), body, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
     const CardFormat titleFormat(true);
     const CardFormat bodyFormat(false);
-    const int titleHeight = MeasuredHeight(measure, title, titleFont, titleFormat, layout.textWidth);
-    const int descriptionHeight = MeasuredHeight(measure, description, bodyFont, bodyFormat, layout.textWidth);
-    // The advert block's place: its headline and body heights are 0 while
-    // no advert is placed, which leaves three margins of 10.
-    const int advertHeadline = 0;
-    const int advertBody = 0;
+    const int titleHeight = titleCard ? MeasuredHeight(measure, title, titleFont, titleFormat, layout.textWidth) : 0;
+    const int descriptionHeight =
+        titleCard ? MeasuredHeight(measure, description, bodyFont, bodyFormat, layout.textWidth) : 0;
+    // Without an advert its heights are 0, which leaves three margins of 10.
+    const int advertHeadline =
+        advert ? MeasuredHeight(measure, advert->headline, titleFont, titleFormat, layout.textWidth) : 0;
+    const int advertBody = advert ? MeasuredHeight(measure, advert->body, bodyFont, bodyFormat, layout.textWidth) : 0;
     const int cardHeight = height + 2 * titleHeight + descriptionHeight + 3 * (advertHeadline + 10) + advertBody;
 
     auto card = std::make_unique<Gdiplus::Bitmap>(layout.cardWidth, cardHeight, PixelFormat32bppARGB);
@@ -142,14 +209,31 @@ std::unique_ptr<Gdiplus::Bitmap> ComposeViewerPicture(Gdiplus::Bitmap& picture, 
     graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
 
     const Gdiplus::REAL x = static_cast<Gdiplus::REAL>(layout.cardWidth - layout.textWidth) / 2;
-    const Gdiplus::REAL top = static_cast<Gdiplus::REAL>(height + 15);
+    int top = height + 15;
     const Gdiplus::REAL textWidth = static_cast<Gdiplus::REAL>(layout.textWidth);
-    const Gdiplus::REAL ht = static_cast<Gdiplus::REAL>(titleHeight);
-    Gdiplus::SolidBrush black(Gdiplus::Color(0xFF000000));
-    graphics.DrawString(title.GetText(), static_cast<INT>(title.GetLength()), &titleFont,
-                        Gdiplus::RectF(x, top + 0.2f * ht, textWidth, 1.1f * ht), &titleFormat, &black);
-    graphics.DrawString(description.GetText(), static_cast<INT>(description.GetLength()), &bodyFont,
-                        Gdiplus::RectF(x, top + 1.6f * ht, textWidth, 1.1f * descriptionHeight), &bodyFormat,
-                        &black);
+    if (titleCard)
+    {
+        const Gdiplus::REAL ht = static_cast<Gdiplus::REAL>(titleHeight);
+        const Gdiplus::REAL y0 = static_cast<Gdiplus::REAL>(top);
+        Gdiplus::SolidBrush black(Gdiplus::Color(0xFF000000));
+        graphics.DrawString(title.GetText(), static_cast<INT>(title.GetLength()), &titleFont,
+                            Gdiplus::RectF(x, y0 + 0.2f * ht, textWidth, 1.1f * ht), &titleFormat, &black);
+        graphics.DrawString(description.GetText(), static_cast<INT>(description.GetLength()), &bodyFont,
+                            Gdiplus::RectF(x, y0 + 1.6f * ht, textWidth, 1.1f * descriptionHeight), &bodyFormat,
+                            &black);
+        top += 2 * titleHeight + descriptionHeight;
+    }
+    if (advert)
+    {
+        if (titleCard)
+        {
+            const Gdiplus::Pen line(Gdiplus::Color(0xFF323232));
+            graphics.DrawLine(&line, x, static_cast<Gdiplus::REAL>(top - 1), x + textWidth,
+                              static_cast<Gdiplus::REAL>(top - 1));
+        }
+        const int ya = top + static_cast<int>(0.4 * advertHeadline);
+        DrawAdvertBlock(graphics, *advert, body, layout.cardWidth, x, textWidth, ya, advertHeadline, advertBody,
+                        titleFont, titleFormat, bodyFont, bodyFormat);
+    }
     return card;
 }

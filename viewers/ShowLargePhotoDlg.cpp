@@ -92,7 +92,9 @@ MStringEx<wchar_t> WindowTitle(const MStringEx<wchar_t>& title, const MStringEx<
 CShowLargePhotoDlg_Parent::CShowLargePhotoDlg_Parent(POINT anchor, bool captionWanted,
                                                      const MStringEx<wchar_t>& title,
                                                      const MStringEx<wchar_t>& description, Gdiplus::Bitmap* picture,
-                                                     bool fixedView)
+                                                     bool fixedView, bool advertsOff,
+                                                     Overlay_Adverts* advertSource,
+                                                     OverlayAdvertContext* advertContext, HWND controller)
     : m_viewerMutex(CreateMutexW(nullptr, TRUE, DialogMutexName(L"VIEWER_CShowLargePhotoDlg").GetText()))
 {
     if (!picture || picture->GetWidth() == 0 || picture->GetHeight() == 0)
@@ -100,16 +102,34 @@ CShowLargePhotoDlg_Parent::CShowLargePhotoDlg_Parent(POINT anchor, bool captionW
     const RECT work = WorkAreaNear(SystemViewerDesktop(), anchor);
     const double fit = FitZoom(work, picture->GetWidth(), picture->GetHeight()).ToDouble();
     const bool titleCard = captionWanted && !title.IsEmpty() && !description.IsEmpty() && !fixedView;
-    m_composedPicture = ComposeViewerPicture(*picture, fit, titleCard, title, description);
+    OverlayAdvertTexts texts;
+    const bool advertPlaced = !fixedView && !advertsOff && advertSource && advertContext &&
+                              PickOverlayAdvertForViewer(*advertSource, *advertContext, texts);
+    const ViewerCardAdvert advert{texts.key, texts.advertClass, texts.content};
+    m_composedPicture =
+        ComposeViewerPicture(*picture, fit, titleCard, title, description, advertPlaced ? &advert : nullptr);
     if (!m_composedPicture)
         throw MSmartPtrError();
+    if (advertPlaced)
+    {
+        m_advertSource = advertSource;
+        ::PostMessageW(controller, WM_OVERLAY_ADVERT_PLACED, 0, 0);
+    }
+}
+
+CShowLargePhotoDlg_Parent::~CShowLargePhotoDlg_Parent()
+{
+    if (m_advertSource)
+        NoteOverlayViewerClosed(*m_advertSource, SecondsSince1970());
 }
 
 CShowLargePhotoDlg::CShowLargePhotoDlg(POINT anchor, bool captionWanted, MStringEx<wchar_t> title,
                                        MStringEx<wchar_t> description, Gdiplus::Bitmap* picture,
-                                       ViewerSlot ownerSlot, HWND owner, bool fixedView, bool /*advertsOff*/,
-                                       void* /*advertSource*/, void* /*advertContext*/, HWND /*controller*/)
-    : CShowLargePhotoDlg_Parent(anchor, captionWanted, title, description, picture, fixedView),
+                                       ViewerSlot ownerSlot, HWND owner, bool fixedView, bool advertsOff,
+                                       Overlay_Adverts* advertSource, OverlayAdvertContext* advertContext,
+                                       HWND controller)
+    : CShowLargePhotoDlg_Parent(anchor, captionWanted, title, description, picture, fixedView, advertsOff,
+                                advertSource, advertContext, controller),
       m_caption(ResId(IDS_PRODUCT_CAPTION)),
       m_icon(LoadProgramIcon()),
       m_windowTitle(WindowTitle(title, m_caption)),

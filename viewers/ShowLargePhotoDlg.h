@@ -6,6 +6,7 @@
 // requests close it.
 #pragma once
 
+#include "adverts/OverlayAdverts.h"
 #include "foundation/GdiOwners.h"
 #include "foundation/Handle.h"
 #include "foundation/StringEx.h"
@@ -35,13 +36,23 @@ constexpr UINT WM_VIEWER_KEY = WM_USER + 53;
 class CShowLargePhotoDlg_Parent
 {
 public:
+    // An advert is asked for when the view is not fixed, adverts are not off
+    // and a source is given; a placed advert is announced to the controller.
     CShowLargePhotoDlg_Parent(POINT anchor, bool captionWanted, const MStringEx<wchar_t>& title,
-                              const MStringEx<wchar_t>& description, Gdiplus::Bitmap* picture, bool fixedView);
+                              const MStringEx<wchar_t>& description, Gdiplus::Bitmap* picture, bool fixedView,
+                              bool advertsOff, Overlay_Adverts* advertSource, OverlayAdvertContext* advertContext,
+                              HWND controller);
     CShowLargePhotoDlg_Parent(const CShowLargePhotoDlg_Parent&) = delete;
     CShowLargePhotoDlg_Parent& operator=(const CShowLargePhotoDlg_Parent&) = delete;
+    // Tells the adverts when a viewer that showed one closed.
+    ~CShowLargePhotoDlg_Parent();
+
+    bool ShowsAdvert() const { return m_advertSource != nullptr; }
 
 protected:
     MHandle m_viewerMutex;
+    // Set only when an advert was placed on the card.
+    Overlay_Adverts* m_advertSource = nullptr;
     std::unique_ptr<Gdiplus::Bitmap> m_composedPicture;
 };
 
@@ -53,11 +64,10 @@ public:
         IDD = IDD_LARGE_PHOTO
     };
 
-    // The advert arguments of the opener wait for the adverts: no advert is
-    // placed yet.
     CShowLargePhotoDlg(POINT anchor, bool captionWanted, MStringEx<wchar_t> title, MStringEx<wchar_t> description,
                        Gdiplus::Bitmap* picture, ViewerSlot ownerSlot, HWND owner, bool fixedView,
-                       bool advertsOff, void* advertSource, void* advertContext, HWND controller);
+                       bool advertsOff, Overlay_Adverts* advertSource, OverlayAdvertContext* advertContext,
+                       HWND controller);
     ~CShowLargePhotoDlg() override;
 
     static const ATL::MessageMap<CShowLargePhotoDlg>& GetMessageMap();

@@ -20,6 +20,8 @@
 #define IDP_TEXT_CARD 133
 #define IDP_MEDIA_CARD 134
 #define IDP_WEB_CARD 138
+// The badge beside an overlay advert in the photo viewer.
+#define IDP_ADVERT_BADGE 129
 
 // The icons of the tray menu's entries (art/menu/, make-menu-icons.sh); the
 // title line shows IDI_PROGRAM.
@@ -62,6 +64,12 @@
 #define IDI_MENU_REMOVE_FROM_GALLERY 182
 #define IDI_MENU_SEND 183
 #define IDI_MENU_SEND_MAIL 184
+// The five menu-advert slots' icons.
+#define IDI_MENU_ADVERT_1 185
+#define IDI_MENU_ADVERT_2 186
+#define IDI_MENU_ADVERT_3 187
+#define IDI_MENU_ADVERT_4 188
+#define IDI_MENU_ADVERT_5 189
 #define IDI_MENU_ADVERT_TITLE 190
 #define IDI_MENU_OVERLAY_ADVERT 191
 #define IDI_MENU_SLIDE_PROPERTIES 192

@@ -135,3 +135,7 @@ data[2:4] = struct.pack('<H', 2)
 data[10:14] = struct.pack('<HH', 0, 0)
 open(sys.argv[2], 'wb').write(data)" "$tmp/$c.ico" "gallery/$c.cur"
 done
+# The badge beside an overlay advert's marker text in the photo viewer: a
+# violet disc with a white star.
+convert -size 48x48 xc:none -fill '#5e3a72' -draw "circle 24,24 24,2" -fill white \
+  -draw "polygon 24,9 28,20 40,20 30,27 34,39 24,32 14,39 18,27 8,20 20,20" -strip advert-badge.png

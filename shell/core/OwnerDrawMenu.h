@@ -72,6 +72,12 @@ public:
     bool HasIcon() const { return m_icon.IsValid(); }
     LONG GetIconWidth() const { return m_iconWidth; }
     LONG GetIconHeight() const { return m_iconHeight; }
+    // The style of a styled line.
+    bool IsStyled() const { return m_styled; }
+    bool IsBold() const { return m_bold; }
+    bool IsItalic() const { return m_italic; }
+    bool IsUnderlined() const { return m_underline; }
+    bool IsCompact() const { return m_compact; }
 
 private:
     OwnerDrawMenuItem(OwnerDrawMenu& menu, HMODULE iconModule, int iconId, const wchar_t* label,

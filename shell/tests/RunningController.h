@@ -163,7 +163,9 @@ inline void StartGdiplusOnce()
 class RunningController
 {
 public:
-    RunningController()
+    // configure runs with the controller before its run starts.
+    explicit RunningController(std::function<void(CWindowBase&)> configure = nullptr)
+        : m_configure(std::move(configure))
     {
         StartGdiplusOnce();
         MessageLog::Instance().Clear();
@@ -270,7 +272,11 @@ private:
     {
         try
         {
-            m_result = RunController(&MainDialogThreadProc, [this](CWindowBase& controller) { m_controller = &controller; });
+            m_result = RunController(&MainDialogThreadProc, [this](CWindowBase& controller) {
+                if (m_configure)
+                    m_configure(controller);
+                m_controller = &controller;
+            });
         }
         catch (...)
         {
@@ -280,6 +286,7 @@ private:
         m_ended = true;
     }
 
+    std::function<void(CWindowBase&)> m_configure;
     std::thread m_thread;
     std::atomic<CWindowBase*> m_controller{nullptr};
     HWND m_controllerWindow = nullptr;

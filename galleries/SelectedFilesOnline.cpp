@@ -1,0 +1,459 @@
+// The gallery dialog's online half: the gallery choice from the server's
+// list, the property list exchange behind the wait dialog, the five search
+// lines with their joining combos and the problem box, and what OK stores.
+#include "galleries/SelectedFiles.h"
+
+#include "filter/OnlineFilter.h"
+#include "foundation/StringResources.h"
+#include "foundation/SystemUtilities.h"
+#include "resources/languages/LanguageIds.h"
+#include "shell/core/MessageBox.h"
+#include "shell/core/WaitDlg.h"
+
+#include <algorithm>
+#include <string>
+
+namespace
+{
+// Space between the rows of the online half, and below the buttons.
+constexpr int RowGap = 4;
+constexpr int ButtonGap = 12;
+// How long reading the problem box may take from a hung window.
+constexpr UINT ProblemBoxTimeout = 100;
+
+MString Text(UINT id) { return MString(ResId(id)); }
+
+RECT RectIn(HWND parent, HWND control)
+{
+    RECT r = {};
+    ::GetWindowRect(control, &r);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// The fixed text of a problem string before its first "%".
+std::wstring PrefixOf(UINT id)
+{
+    const std::wstring text(Text(id).GetText());
+    return text.substr(0, text.find(L'%'));
+}
+
+std::wstring TrimSpace(const std::wstring& text)
+{
+    const size_t first = text.find_first_not_of(L" \t\r\n");
+    if (first == std::wstring::npos)
+        return std::wstring();
+    return text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
+}
+
+HWND ConjunctionBox(HWND dialog, DWORD line) { return ::GetDlgItem(dialog, IDC_CONJUNCTION_FIRST + line - 1); }
+}
+
+MString CSelectedFiles::PrepareOnlineSide()
+{
+    // The first exchange shows its own message once the dialog is up.
+    const bool loaded = !m_request;
+    if (loaded)
+        LoadSearchProperties();
+    MString error;
+    UpdateFilterSwitch(error, false);
+    return loaded && !m_initialising ? MString() : error;
+}
+
+bool CSelectedFiles::IsOnlineChoiceUnchanged() const
+{
+    return IsSameOnlineGallery(m_onlineChoice, ReadSelectedOnlineGallery());
+}
+
+void CSelectedFiles::SelectGalleryPlaceholder()
+{
+    HWND combo = Item(IDC_ONLINE_GALLERY);
+    if (::SendMessageW(combo, CB_GETCOUNT, 0, 0) <= 0)
+        return;
+    if (::SendMessageW(combo, CB_GETITEMDATA, 0, 0) != 0)
+    {
+        ::SendMessageW(combo, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(Text(IDS_ONLINE_GALLERY_PLACEHOLDER).GetText()));
+        ::SendMessageW(combo, CB_SETITEMDATA, 0, 0);
+    }
+    ::SendMessageW(combo, CB_SETCURSEL, 0, 0);
+}
+
+void CSelectedFiles::CreateSearchLines()
+{
+    // The online side keeps the width of the template.
+    RECT window = {}, client = {};
+    GetWindowRect(&window);
+    GetClientRect(&client);
+    m_startWidth = m_minimumSize.cx - (window.right - window.left - client.right);
+    m_lineLists = MakeSearchLineLists();
+    for (DWORD line = 1; line <= MaximumSearchLines; ++line)
+    {
+        m_lines[line - 1] = std::make_unique<CPropertySearchLineWnd>(line, &m_lineLists, &m_dropDowns);
+        m_lines[line - 1]->Create(m_hWnd);
+    }
+}
+
+void CSelectedFiles::HideSearchLines()
+{
+    for (const auto& line : m_lines)
+        if (line && line->m_hWnd)
+            ::ShowWindow(line->m_hWnd, SW_HIDE);
+    for (int id = IDC_CONJUNCTION_FIRST; id <= IDC_CONJUNCTION_LAST; ++id)
+        ::ShowWindow(Item(id), SW_HIDE);
+    ::ShowWindow(Item(IDC_FILTER_NOTICE), SW_HIDE);
+}
+
+// ---- The property list exchange ----------------------------------------------
+
+void CSelectedFiles::LoadSearchProperties()
+{
+    auto request = std::make_unique<PropertyListRequest>(nullptr, m_request ? m_request->gallery : m_onlineChoice);
+    HANDLE thread = CreateThread(nullptr, 0, SearchPropertiesThreadProc, request.get(), CREATE_SUSPENDED, nullptr);
+    if (thread)
+    {
+        CWaitDlg wait(thread);
+        request->owner = &wait.m_hWnd;
+        if (wait.DoModal(m_hWnd) == -1)
+            ResumeThread(thread);
+        // The worker ends the wait with its last step; it is gone soon after.
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        request->owner = nullptr;
+    }
+    else
+        RunPropertyListRequest(*request);
+    m_request = std::move(request);
+
+    for (const auto& line : m_lines)
+        line->SetPropertyList(m_request->properties);
+    MString error;
+    const bool available = UpdateFilterSwitch(error, true);
+    if (!error.IsEmpty() && !m_initialising)
+        ShowMessage(error, available ? MB_ICONINFORMATION : MB_ICONERROR);
+}
+
+bool CSelectedFiles::UpdateFilterSwitch(MString& error, bool afterLoad)
+{
+    const bool available = FillOnlineGalleryCombo(error);
+    ::EnableWindow(Item(IDC_ONLINE_GALLERY), available);
+    ::EnableWindow(Item(IDC_FILTER_SWITCH), available);
+    ::CheckDlgButton(m_hWnd, IDC_FILTER_SWITCH, available && ReadOnlineFilterSwitch() ? BST_CHECKED : BST_UNCHECKED);
+    ::EnableWindow(Item(IDC_SELECTION_OK), available);
+    if (!afterLoad)
+    {
+        ModifyStyle(WS_THICKFRAME, 0);
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        for (int id : {IDC_ONLINE_GALLERY, IDC_RELOAD_PROPERTIES, IDC_FILTER_SWITCH})
+            ::ShowWindow(Item(id), SW_SHOW);
+    }
+    ShowSearchLines(::IsDlgButtonChecked(m_hWnd, IDC_FILTER_SWITCH) == BST_CHECKED);
+    return available;
+}
+
+bool CSelectedFiles::FillOnlineGalleryCombo(MString& error)
+{
+    HWND combo = Item(IDC_ONLINE_GALLERY);
+    ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    if (!m_request)
+        return false;
+    if (!m_request->errorText.IsEmpty())
+    {
+        error = m_request->errorText;
+        return false;
+    }
+    // Item data: the entry, which lives as long as the request.
+    int found = -1;
+    for (const OnlineGalleryEntry& entry : m_request->galleries)
+    {
+        const LRESULT item = ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.display.GetText()));
+        ::SendMessageW(combo, CB_SETITEMDATA, item, reinterpret_cast<LPARAM>(&entry));
+        if (found < 0 && !m_request->gallery.name.IsEmpty() && entry.path == m_request->gallery.name)
+            found = static_cast<int>(item);
+    }
+    if (found >= 0)
+        ::SendMessageW(combo, CB_SETCURSEL, found, 0);
+    else
+    {
+        SelectGalleryPlaceholder();
+        if (!m_request->gallery.name.IsEmpty())
+            error = Text(IDS_ONLINE_GALLERY_NOT_FOUND);
+    }
+    return true;
+}
+
+LRESULT CSelectedFiles::OnOnlineGalleryChange(WORD, WORD, HWND combo, BOOL&)
+{
+    const LRESULT item = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    const auto* entry = item == CB_ERR ? nullptr
+                                       : reinterpret_cast<const OnlineGalleryEntry*>(
+                                             ::SendMessageW(combo, CB_GETITEMDATA, item, 0));
+    if (!entry || !m_request)
+    {
+        SelectGalleryPlaceholder();
+        return 0;
+    }
+    m_request->gallery.Assign(entry->path, UiLanguage);
+    if (::SendMessageW(combo, CB_GETITEMDATA, 0, 0) == 0)
+        ::SendMessageW(combo, CB_DELETESTRING, 0, 0);
+    return 0;
+}
+
+LRESULT CSelectedFiles::OnFilterSwitch(WORD, WORD, HWND, BOOL&)
+{
+    ShowSearchLines(::IsDlgButtonChecked(m_hWnd, IDC_FILTER_SWITCH) == BST_CHECKED);
+    return 0;
+}
+
+LRESULT CSelectedFiles::OnReloadProperties(WORD, WORD, HWND, BOOL&)
+{
+    LoadSearchProperties();
+    return 0;
+}
+
+// ---- The search lines -------------------------------------------------------
+
+void CSelectedFiles::ShowSearchLines(bool on)
+{
+    HWND box = Item(IDC_FILTER_NOTICE);
+    if (on)
+    {
+        ::SetWindowTextW(box, L"");
+        ::ShowWindow(box, SW_SHOW);
+        ::SetWindowLongPtrW(box, GWL_STYLE, ::GetWindowLongPtrW(box, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_VSCROLL));
+        SearchLineList stored;
+        FilterProblemList problems;
+        LoadSearchLines(stored, &problems);
+        for (DWORD line = 1; line <= MaximumSearchLines; ++line)
+            if (line <= stored.size())
+                LoadSearchLine(stored[line - 1], line, problems);
+            else
+                ResetSearchLine(line);
+        if (!problems.empty())
+            ShowFilterProblems(problems);
+    }
+    else
+        HideSearchLines();
+    LayoutSearchLines();
+}
+
+void CSelectedFiles::LoadSearchLine(const Property_Manager::search_line_data& record, DWORD line,
+                                    FilterProblemList& problems)
+{
+    static const Property_Manager::PropertyList none;
+    m_lines[line - 1]->LoadCondition(m_request ? m_request->properties : none, record, line, problems);
+    ::ShowWindow(m_lines[line - 1]->m_hWnd, SW_SHOW);
+    if (line >= MaximumSearchLines)
+        return;
+    HWND box = ConjunctionBox(m_hWnd, line);
+    const LRESULT count = ::SendMessageW(box, CB_GETCOUNT, 0, 0);
+    LRESULT chosen = CB_ERR;
+    for (LRESULT item = 0; item < count && chosen == CB_ERR; ++item)
+        if (::SendMessageW(box, CB_GETITEMDATA, item, 0) == record.conjunction)
+            chosen = item;
+    if (chosen == CB_ERR)
+    {
+        chosen = 0;
+        problems.push_back({line, Text(IDS_LINE_STORED_CONJUNCTION)});
+    }
+    ::SendMessageW(box, CB_SETCURSEL, chosen, 0);
+    ::ShowWindow(box, SW_SHOW);
+}
+
+void CSelectedFiles::ResetSearchLine(DWORD line)
+{
+    static const Property_Manager::PropertyList none;
+    m_lines[line - 1]->SetPropertyList(m_request ? m_request->properties : none);
+    const int show = line == 1 ? SW_SHOW : SW_HIDE;
+    ::ShowWindow(m_lines[line - 1]->m_hWnd, show);
+    if (line < MaximumSearchLines)
+    {
+        ::ShowWindow(ConjunctionBox(m_hWnd, line), show);
+        ::SendMessageW(ConjunctionBox(m_hWnd, line), CB_SETCURSEL, 0, 0);
+    }
+}
+
+void CSelectedFiles::ResetSearchLinesFrom(DWORD first)
+{
+    for (DWORD line = first; line <= MaximumSearchLines; ++line)
+        ResetSearchLine(line);
+    // The problems live only as the box's text: the lines' own problems from
+    // the first reset line on are dropped, the others kept.
+    wchar_t buffer[0x8000] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(Item(IDC_FILTER_NOTICE), WM_GETTEXT, sizeof(buffer) / sizeof(buffer[0]) - 1,
+                        reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, ProblemBoxTimeout, &copied);
+    const std::wstring text(buffer);
+    const std::wstring whole = PrefixOf(IDS_FILTER_PROBLEM), linePrefix = PrefixOf(IDS_FILTER_LINE_PROBLEM);
+    FilterProblemList kept;
+    size_t at = 0;
+    while (at < text.size())
+    {
+        const size_t end = std::min(text.find(L"\r\n", at), text.size());
+        const std::wstring entry = text.substr(at, end - at);
+        at = end + 2;
+        if (!linePrefix.empty() && entry.compare(0, linePrefix.size(), linePrefix) == 0)
+        {
+            const size_t dash = entry.find(L'-');
+            const std::wstring number = TrimSpace(TrimSpace(entry.substr(0, dash)).substr(std::min(linePrefix.size(), TrimSpace(entry.substr(0, dash)).size())));
+            wchar_t* stop = nullptr;
+            const unsigned long line = number.empty() ? 0 : std::wcstoul(number.c_str(), &stop, 10);
+            if (!number.empty() && stop && *stop == 0 && dash != std::wstring::npos)
+            {
+                if (line < first)
+                {
+                    const size_t message = entry.find_first_not_of(L"- \t", dash);
+                    kept.push_back({static_cast<DWORD>(line),
+                                    MStringEx<wchar_t>(message == std::wstring::npos ? L"" : entry.substr(message).c_str())});
+                }
+                continue;
+            }
+        }
+        if (!whole.empty() && entry.compare(0, whole.size(), whole) == 0)
+            kept.push_back({WholeFilterLine, MStringEx<wchar_t>(TrimSpace(entry.substr(whole.size())).c_str())});
+        else
+            kept.push_back({WholeFilterLine, MStringEx<wchar_t>(entry.c_str())});
+    }
+    ShowFilterProblems(kept);
+}
+
+void CSelectedFiles::ShowFilterProblems(const FilterProblemList& problems)
+{
+    std::wstring text;
+    for (const ConditionReport& problem : problems)
+    {
+        if (!text.empty())
+            text += L"\r\n";
+        const MString entry = problem.line == WholeFilterLine
+                                  ? MString(sX::Format(), IDS_FILTER_PROBLEM, problem.message.GetText())
+                                  : MString(sX::Format(), IDS_FILTER_LINE_PROBLEM, static_cast<int>(problem.line),
+                                            problem.message.GetText());
+        text += entry.GetText();
+    }
+    HWND box = Item(IDC_FILTER_NOTICE);
+    LONG_PTR style = ::GetWindowLongPtrW(box, GWL_STYLE);
+    style = problems.size() >= 3 ? style | WS_VSCROLL : style & ~static_cast<LONG_PTR>(WS_VSCROLL);
+    ::SetWindowLongPtrW(box, GWL_STYLE, style);
+    ::SetWindowPos(box, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    ::SetWindowTextW(box, text.c_str());
+}
+
+void CSelectedFiles::LayoutSearchLines()
+{
+    SemaphoreGuard guard(m_layoutGuard, SemaphoreGuard::Take::Wait);
+    // The lines and their joining combos stack below the filter row.
+    const RECT filterRow = RectIn(m_hWnd, Item(IDC_RELOAD_PROPERTIES));
+    const RECT check = RectIn(m_hWnd, Item(IDC_FILTER_SWITCH));
+    int top = filterRow.bottom + RowGap;
+    int bottom = 0;
+    for (int id : {IDC_ONLINE_GALLERY, IDC_FILTER_SWITCH, IDC_RELOAD_PROPERTIES})
+        if (::IsWindowVisible(Item(id)))
+            bottom = std::max<int>(bottom, RectIn(m_hWnd, Item(id)).bottom);
+    for (DWORD line = 1; line <= MaximumSearchLines; ++line)
+    {
+        HWND window = m_lines[line - 1]->m_hWnd;
+        if (::IsWindowVisible(window))
+        {
+            const RECT r = RectIn(m_hWnd, window);
+            ::SetWindowPos(window, nullptr, check.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            top += r.bottom - r.top + RowGap;
+            bottom = top - RowGap;
+        }
+        HWND box = line < MaximumSearchLines ? ConjunctionBox(m_hWnd, line) : nullptr;
+        if (box && ::IsWindowVisible(box))
+        {
+            const RECT r = RectIn(m_hWnd, box);
+            ::SetWindowPos(box, nullptr, check.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            top += r.bottom - r.top + RowGap;
+            bottom = top - RowGap;
+        }
+    }
+
+    // OK and Cancel below, keeping their place from the right edge; the
+    // problem box beside them.
+    const int buttonsTop = bottom + ButtonGap;
+    RECT ok = RectIn(m_hWnd, Item(IDC_SELECTION_OK)), cancel = RectIn(m_hWnd, Item(IDC_SELECTION_CANCEL));
+    RECT client = {};
+    GetClientRect(&client);
+    const int shift = m_startWidth - client.right;
+    for (RECT* button : {&ok, &cancel})
+        ::OffsetRect(button, shift, buttonsTop - button->top);
+    ::MoveWindow(Item(IDC_SELECTION_OK), ok.left, ok.top, ok.right - ok.left, ok.bottom - ok.top, TRUE);
+    ::MoveWindow(Item(IDC_SELECTION_CANCEL), cancel.left, cancel.top, cancel.right - cancel.left,
+                 cancel.bottom - cancel.top, TRUE);
+    const RECT box = RectIn(m_hWnd, Item(IDC_FILTER_NOTICE));
+    ::MoveWindow(Item(IDC_FILTER_NOTICE), check.left - 2, buttonsTop, box.right - box.left, box.bottom - box.top, TRUE);
+    const RECT gallery = RectIn(m_hWnd, Item(IDC_ONLINE_GALLERY));
+    ::MoveWindow(Item(IDC_ONLINE_GALLERY), gallery.left, gallery.top, cancel.right - 1 - gallery.left,
+                 gallery.bottom - gallery.top, TRUE);
+    ::MoveWindow(Item(IDC_RELOAD_PROPERTIES), ok.left, filterRow.top, cancel.right - ok.left,
+                 filterRow.bottom - filterRow.top, TRUE);
+
+    // The window ends 12 pixels below the buttons (or the problem box).
+    const int contentBottom = std::max<int>(cancel.bottom, buttonsTop + (box.bottom - box.top)) + ButtonGap;
+    RECT wanted = {0, 0, m_startWidth, contentBottom};
+    AdjustWindowRectEx(&wanted, static_cast<DWORD>(GetWindowLongPtrW(m_hWnd, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE)));
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, wanted.right - wanted.left, wanted.bottom - wanted.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// ---- OK -------------------------------------------------------------------
+
+bool CSelectedFiles::WriteSelectedOnlineGallery(bool showMessages)
+{
+    if (!m_request || m_request->gallery.name.IsEmpty())
+    {
+        if (showMessages)
+            ShowMessage(Text(IDS_NO_ONLINE_GALLERY_CHOSEN), MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (::WriteSelectedOnlineGallery(m_request->gallery))
+        return true;
+    if (showMessages)
+        ShowMessage(Text(IDS_ONLINE_GALLERY_STORE_FAILED), MB_ICONERROR);
+    return false;
+}
+
+bool CSelectedFiles::StoreOnlineFilter(bool& changed, bool showMessages)
+{
+    if (!WriteSelectedOnlineGallery(showMessages))
+        return false;
+    const bool on = ::IsDlgButtonChecked(m_hWnd, IDC_FILTER_SWITCH) == BST_CHECKED;
+    changed = on != ReadOnlineFilterSwitch();
+    if (!on)
+    {
+        // The stored lines stay for the next time the filter is switched on.
+        WriteOnlineFilterSwitch(false);
+        return true;
+    }
+
+    SearchLineList lines;
+    FilterProblemList problems;
+    for (DWORD line = 1; line <= MaximumSearchLines; ++line)
+        if (!m_lines[line - 1]->GetCondition(line < MaximumSearchLines ? ConjunctionBox(m_hWnd, line) : nullptr,
+                                             lines, problems))
+            break;
+    CheckSearchLineParentheses(lines, problems);
+    ShowFilterProblems(problems);
+    if (!problems.empty() || lines.empty())
+    {
+        if (showMessages)
+            ShowMessage(Text(problems.empty() ? IDS_FILTER_NO_LINE : IDS_FILTER_INVALID), MB_ICONERROR);
+        return false;
+    }
+
+    SearchLineList stored;
+    LoadSearchLines(stored, nullptr);
+    // The filter first, then the switch: the switch is never on without a
+    // stored filter. A failure says so and keeps the dialog open.
+    if (!SaveOnlineFilterData(lines) || !WriteOnlineFilterSwitch(true))
+    {
+        WriteOnlineFilterSwitch(false);
+        if (showMessages)
+            ShowMessage(Text(IDS_FILTER_STORE_FAILED), MB_ICONERROR);
+        return false;
+    }
+    changed = changed || SearchLinesDiffer(lines, stored);
+    return true;
+}
