@@ -13,6 +13,7 @@
 #include "slideshow/PerformanceData.h"
 #include "slideshow/tests/MainWindowTestSupport.h"
 #include "slideshow/tests/SlideshowTestSupport.h"
+#include "viewers/tests/DialogThreadScript.h"
 
 #include <gtest/gtest.h>
 
@@ -243,28 +244,6 @@ TEST_F(MainWindowPresentation, AStatusCardOpensInThePhotoViewerOwnedByTheMainWin
 
 namespace
 {
-HWND OwnedDialog(HWND owner)
-{
-    struct Search
-    {
-        HWND owner;
-        HWND found;
-    } search{owner, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM lParam) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(lParam);
-            if (GetWindow(window, GW_OWNER) == s.owner && IsWindowVisible(window))
-            {
-                s.found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 TEST_F(MainWindowPresentation, TheSlidePropertiesWindowOpensOnceAndClosesWhenItAsks)
 {
     CLumivaneDlg window(&link);
@@ -275,13 +254,13 @@ TEST_F(MainWindowPresentation, TheSlidePropertiesWindowOpensOnceAndClosesWhenItA
     window.FinishTransition();
 
     window.SendMessage(WM_SHOW_SLIDE_PROPERTIES, 0, MAKELPARAM(300, 250));
-    HWND properties = OwnedDialog(window);
+    HWND properties = DialogThreadScript::FindDialog(window);
     ASSERT_NE(properties, nullptr);
     const std::wstring title = UiTest::WindowText(properties);
     EXPECT_EQ(title.rfind(std::wstring(MString(ResId(IDS_SLIDE_PROPERTIES)).GetText()), 0), 0u) << title.c_str();
     // A second request while it is open changes nothing.
     window.SendMessage(WM_SHOW_SLIDE_PROPERTIES, 0, MAKELPARAM(300, 250));
-    EXPECT_EQ(OwnedDialog(window), properties);
+    EXPECT_EQ(DialogThreadScript::FindDialog(window), properties);
     // Closing it asks the main window, which destroys it.
     SendMessageW(properties, WM_CLOSE, 0, 0);
     UiTest::WaitUntil([&] {
