@@ -9,6 +9,9 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <vector>
+
 // How one fetch ended.
 enum class FetchOutcome
 {
@@ -53,6 +56,10 @@ struct download_worker_data
     MemoryPH<unsigned char> filterBlob;
     // The data folder of the cache (empty: the program's).
     MStringEx<wchar_t> cacheFolder;
+    // What the pointers and handles above point into, kept alive until the
+    // thread ends: a worker that was let go after a stop timed out still
+    // writes its record and sets its events when its request finally ends.
+    std::vector<std::shared_ptr<const void>> keepAlive;
 };
 
 // The least time between the starts of two rounds.

@@ -5,9 +5,22 @@
 #pragma once
 
 #include "foundation/Handle.h"
-#include "server/OnlineSlideRecord.h"
+#include "slideshow/InternetSlideState.h"
 
 #include <windows.h>
+
+#include <memory>
+
+// What the main window shares with the download workers it starts: the
+// record a round fills and the cross-fade flag the delivery looks at. The
+// window and every worker hold it, so a worker let go after a stop timed out
+// writes into live memory when its request ends, even after the window went.
+struct DownloadShared
+{
+    InternetSlideState record;
+    // Nonzero while the window's cross-fade timer runs.
+    volatile LONG crossFadeTimer = 0;
+};
 
 class DownloadWorker
 {
@@ -25,20 +38,26 @@ public:
 
     // Whether a worker runs now (its running event is set).
     bool IsRunning() const;
-    // Starts a round for the window's record: the worker fills record and
-    // reports to owner (WM_ONLINE_FETCH_ENDED). crossFadeTimer is nonzero
-    // while the window cross-fades; record and crossFadeTimer must outlive
-    // the worker (Stop before they go). False when no thread could be made.
-    bool Start(HWND owner, OnlineSlideRecord& record, volatile LONG* crossFadeTimer, bool advertDue);
+    // Starts a round for the window's record: the worker fills the shared
+    // record and reports to owner (WM_ONLINE_FETCH_ENDED). False when no
+    // thread could be made.
+    bool Start(HWND owner, const std::shared_ptr<DownloadShared>& shared, bool advertDue);
     // Asks a worker to stop and waits for its thread to end, at most
     // StopTimeoutMs. A worker that does not end in time is let go: the
     // thread counter still keeps the process until it has ended.
     void Stop();
 
 private:
+    // The events and the last start, shared with the threads like the record.
+    struct Control
+    {
+        Control();
+        MHandle runningEvent;
+        MHandle stopEvent;
+        // GetTickCount64 of the last start, written by the worker.
+        volatile LONG64 lastStart = 0;
+    };
+
     MHandle m_thread{INVALID_HANDLE_VALUE};
-    MHandle m_runningEvent;
-    MHandle m_stopEvent;
-    // GetTickCount64 of the last start, written by the worker.
-    volatile LONG64 m_lastStart = 0;
+    std::shared_ptr<Control> m_control = std::make_shared<Control>();
 };

@@ -401,8 +401,11 @@ private:
 
     // What the picture control shows, and the timer that drives a cross-fade.
     FramePresenter m_frames;
+    // The online request record and the cross-fade flag, shared with the
+    // download workers (they may outlive the window, see DownloadShared).
+    std::shared_ptr<DownloadShared> m_downloadShared = std::make_shared<DownloadShared>();
     // Nonzero while the cross-fade timer runs; the download worker reads it.
-    volatile LONG m_crossFadeTimer = 0;
+    volatile LONG& m_crossFadeTimer = m_downloadShared->crossFadeTimer;
     // The screen-saver windows; the screen saver runs while there are any.
     std::vector<std::unique_ptr<ScreenSaverWnd>> m_screenSavers;
     // The prepared picture of the current slide, and the card artwork. A
@@ -438,13 +441,13 @@ private:
     // settings record at every choice.
     LocalWalk m_walk{&m_settings.displayOrder};
     // The online request record and the failure text kept from the worker.
-    InternetSlideState m_internetSlide;
+    InternetSlideState& m_internetSlide = m_downloadShared->record;
     MStringEx<wchar_t> m_downloadErrorText;
     // The session code of the online slide now shown; released (Clean Up)
     // when another slide takes its place and when the window goes.
     inet_authentication_data m_shownCode;
     // The download worker writes the record above: declared after it, so
-    // that it is stopped before the record goes.
+    // that it is stopped before the window lets go of the record.
     DownloadWorker m_downloadWorker;
     // The media test (the invisible player of this thread) and the
     // preparation of a file as a slide, both made in OnInitDialog on the

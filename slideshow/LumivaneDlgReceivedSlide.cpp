@@ -109,7 +109,7 @@ void PaintBadge(Gdiplus::Graphics& graphics, SlideKind kind, const Gdiplus::Rect
 
 bool CLumivaneDlg::StartDownloadWorker(bool advertDue)
 {
-    return m_downloadWorker.Start(m_hWnd, m_internetSlide, &m_crossFadeTimer, advertDue);
+    return m_downloadWorker.Start(m_hWnd, m_downloadShared, advertDue);
 }
 
 void CLumivaneDlg::ReleaseSessionCode()

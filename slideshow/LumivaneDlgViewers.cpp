@@ -26,9 +26,7 @@ LRESULT CLumivaneDlg::OnOpenViewer(UINT, WPARAM, LPARAM lParam, BOOL&)
     if (windowMode)
         SendMessage(WM_SET_TOPMOST, 1, 0);
     const POINT anchor{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    const bool online = m_currentSlideKind == OnlinePicture || m_currentSlideKind == OnlineMedia ||
-                        m_currentSlideKind == OnlineDocument;
-    if (online && m_link->advertStats && !m_currentSlideId.IsEmpty())
+    if (CountsOnlineOpen(m_currentSlideKind) && m_link->advertStats && !m_currentSlideId.IsEmpty())
         m_link->advertStats->CountSlideEvent(m_currentSlideId, false, true, false);
     OpenViewer(ViewerForSlide(m_currentSlideKind), anchor);
     if (windowMode)

@@ -167,7 +167,8 @@ void ReadSlidePropertiesWindowSize(DWORD& width, DWORD& height)
 
 void SaveSlidePropertiesWindowSize(HWND window)
 {
-    WINDOWPLACEMENT placement = {sizeof(placement)};
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
     RECT client = {};
     if (!GetWindowPlacement(window, &placement) || placement.showCmd != SW_SHOWNORMAL || IsIconic(window) ||
         IsZoomed(window) || !GetClientRect(window, &client))

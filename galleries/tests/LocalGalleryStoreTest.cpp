@@ -188,7 +188,9 @@ TEST_F(LocalGalleryStoreTest, LoadKeepsNormalisedUncoveredEntriesInOrder)
     EXPECT_EQ(values.size(), 4u);
     for (const auto& entry : entries)
         if (entry.kept)
+        {
             EXPECT_EQ(values.count(entry.value), 1u) << entry.value;
+        }
     EXPECT_NE(Exists(key, L"{00000000-0000-0000-0000-000000000002}"),
               Exists(key, L"{00000000-0000-0000-0000-000000000003}"));
     EXPECT_FALSE(Exists(key, L"{00000000-0000-0000-0000-000000000001}"));

@@ -164,7 +164,9 @@ TEST_F(LocalWalkTest, EveryLoopShowsEachFileOnceAndNeverStartsWithTheLastFile)
             seen.insert(Lower(path));
         EXPECT_EQ(seen, all) << loop;
         if (!before.empty())
+        {
             EXPECT_NE(Lower(shown.front()), Lower(before)) << loop;
+        }
     }
 }
 

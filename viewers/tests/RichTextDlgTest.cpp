@@ -103,7 +103,9 @@ TEST(RichTextText, EndsInAWholeUtf16NulWhateverTheLength)
         EXPECT_EQ(text.GetData()[aligned], 0) << count;
         EXPECT_EQ(text.GetData()[aligned + 1], 0) << count;
         if (count & 1)
+        {
             EXPECT_EQ(text.GetData()[count], 0) << count;
+        }
     }
 }
 
