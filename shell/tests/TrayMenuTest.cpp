@@ -7,6 +7,7 @@
 #include "foundation/Registry.h"
 #include "galleries/LocalGalleryStore.h"
 #include "galleries/tests/GalleryTestFiles.h"
+#include "galleries/tests/SelectedLocalGallery.h"
 #include "shell/FileCommands.h"
 #include "shell/core/OwnerDrawMenu.h"
 #include "shell/core/ProgramObjects.h"
@@ -75,19 +76,7 @@ protected:
             files.push_back(tree.At(name));
             ASSERT_TRUE(GalleryTest::WritePicture(files.back(), 120, 60));
         }
-        RegistryKey gallery;
-        const MString key(sX::Format(), L"%s\\Local Galleries\\%s", ProgramSettingsKeyPath(), GalleryName);
-        ASSERT_TRUE(gallery.Create(HKEY_CURRENT_USER, key.GetText(), KEY_SET_VALUE));
-        int n = 0;
-        for (const std::wstring& file : files)
-        {
-            const MString name(sX::Format(), L"{6C0CA1D4-5E51-4C1B-9F7E-0D6F1A3B2C0%d}", ++n);
-            ASSERT_EQ(gallery.Set(name.GetText(), REG_SZ, file.c_str(),
-                                  static_cast<DWORD>((file.size() + 1) * sizeof(wchar_t))),
-                      ERROR_SUCCESS);
-        }
-        ASSERT_TRUE(WriteSelectedLocalGallery(nullptr, MString(GalleryName)));
-        WriteMediaSource(true);
+        ASSERT_TRUE(GalleryTest::StoreSelectedLocalGallery(GalleryName, files));
         StartProgram();
     }
     // The controller and the main window, up with a picture on screen.

@@ -8,6 +8,7 @@
 #include "foundation/WindowPlacement.h"
 #include "galleries/LocalGalleryStore.h"
 #include "galleries/tests/GalleryTestFiles.h"
+#include "galleries/tests/SelectedLocalGallery.h"
 #include "shell/core/PrivateMessages.h"
 #include "shell/core/ProgramObjects.h"
 #include "shell/core/ThreadCounter.h"
@@ -70,15 +71,7 @@ protected:
             files.push_back(tree.At(name));
             ASSERT_TRUE(GalleryTest::WritePicture(files.back(), 200, 100));
         }
-        RegistryKey gallery;
-        const MString galleryKey(sX::Format(), L"%s\\Local Galleries\\%s", ProgramSettingsKeyPath(), GalleryName);
-        ASSERT_TRUE(gallery.Create(HKEY_CURRENT_USER, galleryKey.GetText(), KEY_SET_VALUE));
-        const std::wstring folder = tree.Path();
-        ASSERT_EQ(gallery.Set(L"{6C0CA1D4-5E51-4C1B-9F7E-0D6F1A3B2C02}", REG_SZ, folder.c_str(),
-                              static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))),
-                  ERROR_SUCCESS);
-        ASSERT_TRUE(WriteSelectedLocalGallery(nullptr, MString(GalleryName)));
-        WriteMediaSource(true);
+        ASSERT_TRUE(GalleryTest::StoreSelectedLocalGallery(GalleryName, {tree.Path()}));
     }
     void TearDown() override
     {
