@@ -128,6 +128,9 @@ run_program() {
   fi
   if [ -n "$had_display" ]; then
     wine "$exe"
+    # After the first-run language choice the program starts a new copy of
+    # itself and ends: the run lasts until the last program of the prefix ends.
+    wineserver -w
   else
     # The screenshot shows the show itself: English and a 480-pixel display
     # area near the top right (top, bottom, left, right) are stored, so that

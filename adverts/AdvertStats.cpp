@@ -23,7 +23,7 @@ unsigned __int64 SubtractReported(unsigned __int64 a, unsigned __int64 b) { retu
 
 void AdvertStatsLists::CountSlideEvent(const MString& slideId, bool load, bool open, bool follow)
 {
-    Lock lock(m_lock);
+    Lock lock(StatisticsLock);
     Slide_Stats* entry = FindEntry(m_slides, [&](const Slide_Stats& s) { return s.slideId.EqualsNoCase(slideId); });
     if (!entry)
     {
@@ -38,7 +38,7 @@ void AdvertStatsLists::CountSlideEvent(const MString& slideId, bool load, bool o
 
 void AdvertStatsLists::StoreMenuAdvertStats(const Menu_Adverts& adverts)
 {
-    Lock lock(m_lock);
+    Lock lock(StatisticsLock);
     m_menu.Clear();
     for (unsigned __int64 i = 0; i < adverts.adverts.GetCount(); ++i)
     {
@@ -51,7 +51,7 @@ void AdvertStatsLists::StoreMenuAdvertStats(const Menu_Adverts& adverts)
 
 void AdvertStatsLists::StoreOverlayAdvertStats(const Overlay_Adverts& adverts)
 {
-    Lock lock(m_lock);
+    Lock lock(StatisticsLock);
     m_overlay.Clear();
     for (unsigned __int64 i = 0; i < adverts.adverts.GetCount(); ++i)
     {
@@ -66,7 +66,7 @@ void AdvertStatsLists::StoreOverlayAdvertStats(const Overlay_Adverts& adverts)
 void AdvertStatsLists::SnapshotAdvertStats(MList<Menu_Item_Stats>& menu, MList<Overlay_Item_Stats>& overlay,
                                            MList<Slide_Stats>& slides)
 {
-    Lock lock(m_lock);
+    Lock lock(StatisticsLock);
     AppendCopies(menu, m_menu);
     AppendCopies(overlay, m_overlay);
     AppendCopies(slides, m_slides);
@@ -74,7 +74,7 @@ void AdvertStatsLists::SnapshotAdvertStats(MList<Menu_Item_Stats>& menu, MList<O
 
 void AdvertStatsLists::RemoveDeliveredSlideStats(const MList<Slide_Stats>& reported)
 {
-    Lock lock(m_lock);
+    Lock lock(StatisticsLock);
     for (unsigned __int64 i = m_slides.GetCount(); i-- > 0;)
     {
         const Slide_Stats& current = *m_slides.GetAt(i);
@@ -89,19 +89,19 @@ void AdvertStatsLists::RemoveDeliveredSlideStats(const MList<Slide_Stats>& repor
 
 MList<Menu_Item_Stats> AdvertStatsLists::MenuStats()
 {
-    Lock lock(m_lock);
+    Lock lock(StatisticsLock);
     return m_menu;
 }
 
 MList<Overlay_Item_Stats> AdvertStatsLists::OverlayStats()
 {
-    Lock lock(m_lock);
+    Lock lock(StatisticsLock);
     return m_overlay;
 }
 
 MList<Slide_Stats> AdvertStatsLists::SlideStats()
 {
-    Lock lock(m_lock);
+    Lock lock(StatisticsLock);
     return m_slides;
 }
 

@@ -62,7 +62,8 @@ public:
     MList<Slide_Stats> SlideStats();
 
 private:
-    CriticalSection m_lock;
+    // Guards the three lists between the controller and the report thread.
+    CriticalSection StatisticsLock;
     MList<Menu_Item_Stats> m_menu;
     MList<Overlay_Item_Stats> m_overlay;
     MList<Slide_Stats> m_slides;

@@ -112,6 +112,11 @@ DWORD WINAPI AdvertsAndStatisticsWorker(LPVOID parameter)
     catch (...)
     {
         ReportWorkerCrash(__FILE__, __LINE__, std::current_exception());
+        // The user learns that the reports stopped; when not even the
+        // controller can be told, the desktop shows it.
+        const auto& setup = *static_cast<const AdvertsWorkerSetup*>(parameter);
+        if (!PostWorkerCrashMessage(setup.context->ControllerWindow()))
+            MessageBoxW(nullptr, L"Super exception 2", L"Window Base", MB_ICONERROR);
     }
     return 0;
 }

@@ -42,10 +42,16 @@ endfunction()
 # quillory_copy_resource_dlls(target dll_target...) copies the DLLs of the
 # given quillory_resource_dll targets beside target's output after each build.
 function(quillory_copy_resource_dlls target)
+  # A target of its own, run at every build: a changed module reaches the
+  # tests even when the test program itself is not linked again.
+  set(copies)
   foreach(dll_target ${ARGN})
-    add_dependencies(${target} ${dll_target})
     get_target_property(dll ${dll_target} QUILLORY_DLL)
-    add_custom_command(TARGET ${target} POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E copy_if_different "${dll}" "$<TARGET_FILE_DIR:${target}>" VERBATIM)
+    list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy_if_different "${dll}" "$<TARGET_FILE_DIR:${target}>")
   endforeach()
+  string(JOIN "_" modules ${ARGN})
+  add_custom_target(${target}_copies_${modules} ALL ${copies}
+                    COMMENT "Language modules beside ${target}" VERBATIM)
+  add_dependencies(${target}_copies_${modules} ${ARGN})
+  add_dependencies(${target} ${target}_copies_${modules})
 endfunction()

@@ -22,6 +22,9 @@ packages=(
   # Wine's own fonts (Tahoma, MS Sans Serif): GDI+ takes its generic
   # sans-serif family from them when a face such as Arial is missing.
   fonts-wine
+  # DejaVu Sans stands in for the dialog faces that hold the filter's
+  # operators (scripts/wine-env.sh, map_dialog_faces).
+  fonts-dejavu-core
   # xwininfo (x11-utils) tells `quillory.sh run` when the main window is up.
   xvfb x11-utils
   python3-cryptography

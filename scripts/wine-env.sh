@@ -4,6 +4,7 @@
 #   host_runs_32bit     whether this machine's kernel runs 32-bit Linux programs
 #   start_display       an Xvfb of our own when there is no display
 #   make_wine_prefix    a fresh Wine prefix, set up for the tests
+#   map_dialog_faces    the dialog faces a Windows machine has, mapped to DejaVu Sans
 #   stop_wine           ends the Wine server and our Xvfb; callers set it as
 #                       their EXIT trap before they start anything
 
@@ -67,7 +68,20 @@ make_wine_prefix() {
   # in the prefix's Fonts folder they give GDI+ its generic sans-serif family
   # (Tahoma), which stands in where Arial or Verdana are missing.
   cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  map_dialog_faces
   wineserver -w
+}
+
+# The gallery dialog asks for "Lucida Sans" and then "Arial Unicode MS", which
+# every Windows machine has and which hold the filter's operators (≡ ≢ ⊂ ⊄ ⊆
+# ⊈). A Wine prefix has neither, and its own fonts lack those glyphs: Wine's
+# font substitutes map both faces to DejaVu Sans (fonts-dejavu-core), which
+# has them.
+map_dialog_faces() {
+  local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' face
+  for face in "Lucida Sans" "Arial Unicode MS"; do
+    wine reg add "$key" /v "$face" /t REG_SZ /d "DejaVu Sans" /f >/dev/null 2>&1 || true
+  done
 }
 
 stop_wine() {

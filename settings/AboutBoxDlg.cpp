@@ -14,6 +14,7 @@
 #include "shell/core/ThreadCounter.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace
 {
@@ -56,6 +57,24 @@ MString WindowText(HWND window)
     if (length > 0)
         GetWindowTextW(window, text.GetData(), length + 1);
     return MString(text.GetText());
+}
+
+// Links draw their text this far from their left edge.
+constexpr LONG LinkIndent = 2;
+// Room beside a measured text, so that no font rounding cuts its last letter.
+constexpr LONG TextSlack = 4;
+
+// Whether the control is shown once the box is: while the box is being set up
+// it is itself hidden, and IsWindowVisible answers false for every control.
+bool IsShown(HWND control) { return (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// The control's rectangle in its dialog's client coordinates.
+RECT ChildRect(HWND control)
+{
+    RECT r = {};
+    ::GetWindowRect(control, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
 }
 
 // The size of the control's text in its own font.
@@ -224,38 +243,84 @@ void CAboutBoxDlg::ApplyFonts()
 
 void CAboutBoxDlg::LayOut()
 {
-    // Each visible text as wide as it is; the copyright line's parts one
-    // after another.
-    for (int id = IDC_ABOUT_TEXT_FIRST; id <= IDC_ABOUT_CLOSING; ++id)
-    {
-        HWND control = GetDlgItem(id);
-        if (!control || !::IsWindowVisible(control) || id == IDC_ABOUT_LANGUAGE)
-            continue;
-        RECT r = {};
-        ::GetWindowRect(control, &r);
-        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
-        const SIZE text = MeasureTextExtent(control);
-        const LONG width = text.cx + 4, height = std::max<LONG>(text.cy, r.bottom - r.top);
-        if (id == IDC_ABOUT_COPYRIGHT_MAKER || id == IDC_ABOUT_COPYRIGHT_AFTER)
+    // The column beside the logo, top to bottom: each visible text as large
+    // as it is, and a hidden text gives its row to those below it.
+    static const int Column[] = {IDC_ABOUT_NAME, IDC_ABOUT_VERSION, 234, 235, 236, 237, 238, 239, 240, 241, 242, 243};
+    std::vector<HWND> column;
+    std::vector<RECT> placed;
+    for (int id : Column)
+        if (HWND control = GetDlgItem(id))
         {
-            HWND before = GetDlgItem(id - 1);
-            RECT b = {};
-            ::GetWindowRect(before, &b);
-            ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&b), 2);
-            r.left = ::IsWindowVisible(before) ? b.right : b.left;
+            column.push_back(control);
+            placed.push_back(ChildRect(control));
         }
-        ::SetWindowPos(control, nullptr, r.left, r.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT logo = ChildRect(GetDlgItem(IDC_ABOUT_LOGO));
+    LONG shift = 0, columnBottom = logo.bottom, templateBottom = logo.bottom;
+    for (size_t i = 0; i < column.size(); ++i)
+    {
+        const RECT r = placed[i];
+        templateBottom = std::max(templateBottom, r.bottom);
+        if (!IsShown(column[i]))
+        {
+            shift += (i + 1 < column.size() ? placed[i + 1].top : r.bottom) - r.top;
+            continue;
+        }
+        const SIZE text = MeasureTextExtent(column[i]);
+        const LONG height = std::max<LONG>(text.cy, r.bottom - r.top);
+        ::SetWindowPos(column[i], nullptr, r.left, r.top - shift, text.cx + TextSlack, height,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        columnBottom = std::max(columnBottom, r.top - shift + height);
     }
-    // Centred on the work area of its monitor, not topmost.
+
+    // The lines below the column follow it at the template's distance: the
+    // copyright line, the closing text and the buttons on its row.
+    static const int Below[] = {IDC_ABOUT_COPYRIGHT_BEFORE, IDC_ABOUT_COPYRIGHT_MAKER, IDC_ABOUT_COPYRIGHT_AFTER,
+                                IDC_ABOUT_CLOSING, IDC_ABOUT_LANGUAGE, IDCANCEL};
+    const LONG rise = templateBottom - columnBottom;
+    for (int id : Below)
+        if (HWND control = GetDlgItem(id))
+        {
+            const RECT r = ChildRect(control);
+            ::SetWindowPos(control, nullptr, r.left, r.top - rise, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+
+    // The copyright line's three parts one after another on one line, each
+    // exactly as wide and high as its text, so that the text of the link
+    // (drawn a little from its left edge) stands level with the others.
+    LONG left = ChildRect(GetDlgItem(IDC_ABOUT_COPYRIGHT_BEFORE)).left;
+    const LONG top = ChildRect(GetDlgItem(IDC_ABOUT_COPYRIGHT_BEFORE)).top;
+    for (int id = IDC_ABOUT_COPYRIGHT_BEFORE; id <= IDC_ABOUT_COPYRIGHT_AFTER; ++id)
+    {
+        HWND part = GetDlgItem(id);
+        if (!IsShown(part))
+            continue;
+        const SIZE text = MeasureTextExtent(part);
+        const LONG indent = id == IDC_ABOUT_COPYRIGHT_MAKER ? LinkIndent : 0;
+        ::SetWindowPos(part, nullptr, left - indent, top, text.cx + 2 * indent, text.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        left += text.cx;
+    }
+    if (HWND closing = GetDlgItem(IDC_ABOUT_CLOSING); IsShown(closing))
+    {
+        const RECT r = ChildRect(closing);
+        const SIZE text = MeasureTextExtent(closing);
+        ::SetWindowPos(closing, nullptr, r.left, r.top, text.cx + TextSlack, std::max<LONG>(text.cy, r.bottom - r.top),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    // As much shorter as the column became; centred on the work area of its
+    // monitor, not topmost.
     RECT window = {};
     GetWindowRect(&window);
+    window.bottom -= rise;
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof(monitor);
     if (GetMonitorInfoW(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor))
     {
-        const CRect placed = CenterRectOn(monitor.rcWork, window.right - window.left, window.bottom - window.top);
-        SetWindowPos(HWND_NOTOPMOST, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+        const CRect centred = CenterRectOn(monitor.rcWork, window.right - window.left, window.bottom - window.top);
+        window = RECT{centred.left, centred.top, centred.right, centred.bottom};
     }
+    SetWindowPos(HWND_NOTOPMOST, window.left, window.top, window.right - window.left, window.bottom - window.top,
+                 SWP_NOACTIVATE);
 }
 
 LRESULT CAboutBoxDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
@@ -325,7 +390,7 @@ LRESULT CAboutBoxDlg::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL&)
         return TRUE;
     const MString text = WindowText(draw->hwndItem);
     RECT r = draw->rcItem;
-    r.left += 2;
+    r.left += LinkIndent;
     SetBkMode(draw->hDC, TRANSPARENT);
     SetTextColor(draw->hDC, LinkColour);
     HGDIOBJ previous = SelectObject(draw->hDC, reinterpret_cast<HGDIOBJ>(::SendMessageW(draw->hwndItem, WM_GETFONT, 0, 0)));

@@ -3,6 +3,7 @@
 #include "foundation/Atom.h"
 #include "foundation/Registry.h"
 #include "settings/PngResource.h"
+#include "slideshow/SlideTimer.h"
 #include "shell/core/Help.h"
 #include "shell/core/HelpContexts.h"
 #include "shell/core/Language.h"
@@ -14,8 +15,17 @@
 namespace
 {
 const unsigned ProgramIcon = 100;
-// Number of seconds named in the introduction's text.
-const int IntroductionSeconds = 30;
+// The introduction's details with the default slide interval as the settings
+// show it: the number in its unit, then the unit's name.
+MStringEx<wchar_t> IntroductionDetails(const wchar_t* name)
+{
+    SlideTimer defaults;
+    defaults.SetDefaults();
+    const bool minutes = defaults.unitA == Time_unit::Minutes;
+    const int number = static_cast<int>(minutes ? defaults.intervalA / 60 : defaults.intervalA);
+    const MStringEx<wchar_t> unit(ResId(minutes ? IDS_UNIT_MINUTES : IDS_UNIT_SECONDS));
+    return MStringEx<wchar_t>(sX::Format(), IDS_INTRO_DETAILS, name, number, unit.GetText());
+}
 
 // PNG resource 136 of the language module (the program's own module when none
 // is loaded) on opaque black; null on any failure.
@@ -94,8 +104,7 @@ LRESULT CIntroductionDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     SetDlgItemText(IDC_INTRO_TITLE, MStringEx<wchar_t>(sX::Format(), IDS_INTRO_TITLE, name).GetText());
     SetDlgItemText(IDC_INTRO_TEXT, MStringEx<wchar_t>(sX::Format(), IDS_INTRO_TEXT, name).GetText());
     SetDlgItemText(IDC_INTRO_SUBTITLE, MStringEx<wchar_t>(sX::Format(), IDS_INTRO_SUBTITLE, name).GetText());
-    SetDlgItemText(IDC_INTRO_DETAILS,
-                   MStringEx<wchar_t>(sX::Format(), IDS_INTRO_DETAILS, name, IntroductionSeconds).GetText());
+    SetDlgItemText(IDC_INTRO_DETAILS, IntroductionDetails(name).GetText());
 
     const CWindow picture = GetDlgItem(IDC_INTRO_PICTURE);
     picture.ModifyStyle(SS_TYPEMASK, SS_BITMAP | SS_CENTERIMAGE);

@@ -14,7 +14,7 @@ ControllerEvents::ControllerEvents(const MString& upgradeExitEventName)
       RunningEvent(NewEvent(RunningEventName)),
       EndSessionEvent(NewEvent()),
       TrayIconReadyEvent(NewEvent()),
-      CheckReleaseNowEvent(NewEvent()),
+      ReleaseRecheckEvent(NewEvent()),
       MainWindowReadyEvent(NewEvent()),
       ControllerReadyEvent(NewEvent()),
       SlideAdvertsSettledEvent(NewEvent())

@@ -22,7 +22,7 @@ struct ControllerEvents
     MHandle EndSessionEvent;
     // The tray icon exists, or is not wanted: the release check may start.
     MHandle TrayIconReadyEvent;
-    MHandle CheckReleaseNowEvent;
+    MHandle ReleaseRecheckEvent;
     // The main window shows its first slide.
     MHandle MainWindowReadyEvent;
     // The controller's window exists.

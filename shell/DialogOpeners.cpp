@@ -160,7 +160,7 @@ LRESULT CWindowBase::OpenCheckForNewRelease()
             dialog.DoModal(GetDesktopWindow());
         }
         // The release check looks again at once.
-        SetEvent(m_events.CheckReleaseNowEvent);
+        SetEvent(m_events.ReleaseRecheckEvent);
         return DialogClosedMessage(1, opening.wasVisible, opening.operationMode);
     });
     return 0;

@@ -89,8 +89,8 @@ CWindowBase::CWindowBase(LPTHREAD_START_ROUTINE mainWindowThread)
     m_workerContext.trayIconReady = m_events.TrayIconReadyEvent;
     m_workerContext.releaseCheck = m_events.ReleaseCheckEvent;
     m_workerContext.upgradeExit = m_events.UpgradeExitEvent;
-    m_workerContext.checkReleaseNow = m_events.CheckReleaseNowEvent;
-    m_workerContext.releaseAvailable = m_release.NewReleaseEvent();
+    m_workerContext.ReleaseRecheckEvent = m_events.ReleaseRecheckEvent;
+    m_workerContext.ReleaseAvailableEvent = m_release.NewReleaseEvent();
     m_workerContext.releaseCheckLock = &ReleaseCheckLock;
     m_adverts.StartThread(m_workerContext);
 

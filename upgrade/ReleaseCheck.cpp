@@ -32,12 +32,12 @@ void CheckAndReport(const WorkerContext& controller, const ReleaseQuery& query)
 {
     std::unique_ptr<ReleaseInfo> found(
         CheckForNewRelease(ServerPage(L"get-cv.aspx"), ServerPage(L"get-ip.aspx"), query));
-    if (controller.releaseAvailable)
+    if (controller.ReleaseAvailableEvent)
     {
         if (found)
-            SetEvent(controller.releaseAvailable);
+            SetEvent(controller.ReleaseAvailableEvent);
         else
-            ResetEvent(controller.releaseAvailable);
+            ResetEvent(controller.ReleaseAvailableEvent);
     }
     PostOwned(controller.ControllerWindow(), WM_RELEASE_CHECK_RESULT, 0, std::move(found));
 }
@@ -68,21 +68,6 @@ private:
     bool m_ready;
 };
 
-// Tells the user that the check ended by a failure: the program-failed text
-// as a message box of the controller.
-void ReportCrashToController(const WorkerContext& controller)
-{
-    try
-    {
-        std::unique_ptr<MString> text(new MString(CrashMessageText()));
-        if (PostMessageW(controller.ControllerWindow(), WM_MESSAGE_BOX_REQUEST, reinterpret_cast<WPARAM>(text.get()),
-                         MB_ICONERROR))
-            text.release();
-    }
-    catch (...)
-    {
-    }
-}
 } // namespace
 
 ReleaseQuery ProgramReleaseQuery()
@@ -174,7 +159,7 @@ DWORD WINAPI ReleaseCheckThreadProc(LPVOID parameter)
             return 0;
 
         HANDLE events[] = {controller.exitEvent, controller.releaseCheck, controller.upgradeExit,
-                           controller.checkReleaseNow};
+                           controller.ReleaseRecheckEvent};
         for (;;)
         {
             {
@@ -199,7 +184,7 @@ DWORD WINAPI ReleaseCheckThreadProc(LPVOID parameter)
                 return 0;
             }
             else if (woken == WAIT_OBJECT_0 + 3)
-                ResetEvent(controller.checkReleaseNow);
+                ResetEvent(controller.ReleaseRecheckEvent);
             else if (woken != WAIT_TIMEOUT)
                 return 0;
         }
@@ -207,7 +192,7 @@ DWORD WINAPI ReleaseCheckThreadProc(LPVOID parameter)
     catch (...)
     {
         ReportWorkerCrash(__FILE__, __LINE__, std::current_exception());
-        ReportCrashToController(controller);
+        PostWorkerCrashMessage(controller.ControllerWindow());
     }
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "galleries/tests/GalleryTestFiles.h"
 #include "resources/languages/LanguageIds.h"
 #include "shell/core/ThreadCounter.h"
+#include "shell/core/tests/TextFit.h"
 #include "shell/core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -373,4 +374,44 @@ TEST_F(SelectedFilesDialog, FilesDraggedOntoTheListAreAddedButNotItsOwn)
         EXPECT_EQ(effect & DROPEFFECT_MOVE, 0u);
         ASSERT_TRUE(WaitUntil([&] { return ItemCount(dialog) == 2 && ScanDone(dialog); }, 30000));
     });
+}
+
+// In each language the gallery dialog and its name dialog show every text
+// whole (the add and remove buttons with their pictures), and the name dialog
+// paints on white: a point of its client area between its controls, read
+// from the screen.
+TEST_F(SelectedFilesDialog, EveryTextIsShownWholeAndTheNameDialogIsWhite)
+{
+    for (const LANGID current : {LanguageEnglish, LanguageBulgarian})
+    {
+        LanguageModuleScope language(current);
+        std::vector<std::wstring> cut, nameCut;
+        COLORREF nameBackground = 0;
+        Run([&](HWND dialog, DWORD thread) {
+            ASSERT_TRUE(WaitUntil([&] { return ItemCount(dialog) == 1 && ScanDone(dialog); }, 30000));
+            HoldForScreenshot();
+            cut = CutTexts(dialog);
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_NEW_GALLERY, BN_CLICKED), 0);
+            HWND name = WaitForOwned(thread, dialog);
+            ASSERT_NE(name, nullptr);
+            HoldForScreenshot();
+            nameCut = CutTexts(name);
+            // Below the edit box, at the left edge of the client area.
+            RECT edit = {};
+            GetWindowRect(GetDlgItem(name, IDC_NAME_EDIT), &edit);
+            POINT point = {edit.left - 4, edit.bottom + 4};
+            WaitUntil([&] {
+                HDC screen = GetDC(nullptr);
+                nameBackground = GetPixel(screen, point.x, point.y);
+                ReleaseDC(nullptr, screen);
+                return nameBackground == RGB(255, 255, 255);
+            });
+            PostMessageW(name, WM_COMMAND, MAKEWPARAM(IDC_NAME_CANCEL, BN_CLICKED), 0);
+            ASSERT_TRUE(WaitUntil([&] { return !IsWindow(name); }));
+            Click(dialog, IDC_SELECTION_CANCEL);
+        });
+        EXPECT_TRUE(cut.empty()) << "language " << current << ":\n" << JoinLines(cut);
+        EXPECT_TRUE(nameCut.empty()) << "language " << current << ":\n" << JoinLines(nameCut);
+        EXPECT_EQ(nameBackground, RGB(255, 255, 255)) << "language " << current;
+    }
 }

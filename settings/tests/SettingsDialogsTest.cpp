@@ -2,12 +2,14 @@
 #include "settings/LanguageSelect.h"
 #include "shell/core/Language.h"
 #include "shell/core/ProgramObjects.h"
+#include "shell/core/tests/TextFit.h"
 #include "shell/core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -243,4 +245,59 @@ TEST(IntroductionDlg, HasRunBeforeWantsANonEmptyBinaryDisplayArea)
     EXPECT_FALSE(HasRunBefore());
     area.Set(REG_BINARY, words, sizeof(words));
     EXPECT_TRUE(HasRunBefore());
+}
+
+// The introduction names the real default slide interval, number and unit,
+// in each language, and every text it shows fits its control.
+TEST(IntroductionDlg, NamesTheDefaultIntervalAndShowsEveryTextWhole)
+{
+    const struct
+    {
+        LANGID language;
+        const wchar_t* interval;
+    } cases[] = {
+        {LanguageEnglish, L"every 30 minutes;"},
+        {LanguageBulgarian, L"на всеки 30 минути;"},
+    };
+    for (const auto& c : cases)
+    {
+        LanguageModuleScope language(c.language);
+        GdiplusScope gdiplus;
+        CIntroductionDlg dialog;
+        std::wstring details;
+        std::vector<std::wstring> cut;
+        {
+            UiTest::Script script([&](DWORD ui) {
+                HWND window = UiTest::WaitForDialog(ui);
+                details = UiTest::DialogItemText(window, IDC_INTRO_DETAILS);
+                cut = UiTest::CutTexts(window);
+                SendDlgItemMessageW(window, IDC_INTRO_CHECK, BM_SETCHECK, BST_CHECKED, 0);
+                Click(window, IDC_INTRO_CHECK);
+                Click(window, IDC_INTRO_CONTINUE);
+            });
+            EXPECT_EQ(CIntroductionDlg::Continue, dialog.DoModal(nullptr));
+        }
+        EXPECT_NE(details.find(c.interval), std::wstring::npos) << details;
+        EXPECT_TRUE(cut.empty()) << UiTest::JoinLines(cut);
+    }
+}
+
+// The language choice shows its texts whole in both languages.
+TEST(LanguageSelect, ShowsEveryTextWhole)
+{
+    for (const LANGID current : {LanguageEnglish, LanguageBulgarian})
+    {
+        LanguageModuleScope language(current);
+        CLanguageSelect dialog(current, true);
+        std::vector<std::wstring> cut;
+        {
+            UiTest::Script script([&](DWORD ui) {
+                HWND window = UiTest::WaitForDialog(ui);
+                cut = UiTest::CutTexts(window);
+                Click(window, IDC_LANGUAGE_CANCEL);
+            });
+            EXPECT_EQ(CLanguageSelect::Cancelled, dialog.DoModal(nullptr));
+        }
+        EXPECT_TRUE(cut.empty()) << UiTest::JoinLines(cut);
+    }
 }

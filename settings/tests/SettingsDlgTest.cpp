@@ -6,6 +6,7 @@
 #include "shell/core/Language.h"
 #include "shell/core/PrivateMessages.h"
 #include "shell/core/ProgramObjects.h"
+#include "shell/core/tests/TextFit.h"
 #include "shell/core/tests/UiTestSupport.h"
 #include "NextBox.h"
 #include "slideshow/MainWindowThread.h"
@@ -447,4 +448,28 @@ TEST(SettingsDlgTexts, DurationsBesideTheIntervals)
     };
     for (const auto& c : cases)
         EXPECT_EQ(std::wstring(CSettingsDlg::FormatDuration(c.value, c.unit).GetText()), c.text) << c.value;
+}
+
+// In each language and in both groups of modes every text of the dialog fits
+// its control, the texts it sets itself (durations, idle time) included.
+TEST_F(SettingsDlgTest, EveryTextIsShownWholeInBothLanguages)
+{
+    for (const LANGID current : {LanguageEnglish, LanguageBulgarian})
+    {
+        LanguageModuleScope language(current);
+        SettingsCopy copy = Defaults();
+        std::vector<std::wstring> cut;
+        RunDialog(copy, nullptr, [&](DWORD, HWND dialog) {
+            UiTest::HoldForScreenshot();
+            SetText(dialog, IDC_SET_SLIDE_INTERVAL, L"9999");
+            Select(dialog, IDC_SET_SCREEN_SAVER, static_cast<DWORD>(Screen_saver_mode::EachFit));
+            SetText(dialog, IDC_SET_IDLE, L"999");
+            cut = UiTest::CutTexts(dialog);
+            Select(dialog, IDC_SET_MODE, static_cast<DWORD>(OperationMode::CycleFadeOnHover));
+            for (const std::wstring& line : UiTest::CutTexts(dialog))
+                cut.push_back(L"show/hide mode: " + line);
+            Click(dialog, IDC_SET_CANCEL);
+        });
+        EXPECT_TRUE(cut.empty()) << "language " << current << ":\n" << UiTest::JoinLines(cut);
+    }
 }

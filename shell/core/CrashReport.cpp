@@ -3,6 +3,9 @@
 #include "foundation/Error.h"
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"
+#include "shell/core/PrivateMessages.h"
+
+#include <memory>
 
 ReportEventFunction ReportEventCall = &ReportEventW;
 
@@ -143,16 +146,50 @@ void ReportWorkerCrash(const char* sourcePath, unsigned line, std::exception_ptr
     }
 }
 
-MStringEx<wchar_t> CrashMessageText()
+namespace
+{
+// The message with the program's "ProductName" and "ProductVersion" values;
+// fallback when the module or the version block cannot give it.
+MStringEx<wchar_t> ProductMessage(unsigned stringId, const wchar_t* fallback)
 {
     try
     {
         const MStringEx<wchar_t> name(L"ProductName", static_cast<HMODULE>(nullptr));
         const MStringEx<wchar_t> version(L"ProductVersion", static_cast<HMODULE>(nullptr));
-        return MStringEx<wchar_t>(sX::Format(), IDS_PROGRAM_FAILED, name.GetText(), version.GetText());
+        return MStringEx<wchar_t>(sX::Format(), stringId, name.GetText(), version.GetText());
     }
     catch (...)
     {
-        return MStringEx<wchar_t>(L"Quillory ran into an unexpected problem and has to close.");
+        return MStringEx<wchar_t>(fallback);
+    }
+}
+} // namespace
+
+MStringEx<wchar_t> CrashMessageText()
+{
+    return ProductMessage(IDS_PROGRAM_FAILED, L"Quillory ran into an unexpected problem and has to close.");
+}
+
+MStringEx<wchar_t> WorkerCrashMessageText()
+{
+    return ProductMessage(IDS_WORKER_FAILED, L"A background task of Quillory ran into an unexpected problem.");
+}
+
+bool PostWorkerCrashMessage(HWND controller)
+{
+    // A null window would post to this thread's own queue, which nobody reads.
+    if (!controller)
+        return false;
+    try
+    {
+        auto text = std::make_unique<MStringEx<wchar_t>>(WorkerCrashMessageText());
+        if (!PostMessageW(controller, WM_MESSAGE_BOX_REQUEST, reinterpret_cast<WPARAM>(text.get()), MB_ICONERROR))
+            return false;
+        text.release();
+        return true;
+    }
+    catch (...)
+    {
+        return false;
     }
 }

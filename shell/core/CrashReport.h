@@ -43,6 +43,14 @@ void ReportWorkerCrash(const char* sourcePath, unsigned line, std::exception_ptr
 // program's work.
 MStringEx<wchar_t> CrashMessageText();
 
+// The text of the language module's "background task failed" message with
+// the program's product name and version.
+MStringEx<wchar_t> WorkerCrashMessageText();
+// Posts WorkerCrashMessageText to the controller's window as a message-box
+// request (WM_MESSAGE_BOX_REQUEST, error icon), which the controller shows and
+// frees. False when it could not be posted; never throws.
+bool PostWorkerCrashMessage(HWND controller);
+
 // Runs work at the edge of a raw callback of the system (a subclass or hook
 // procedure, an enumeration callback, a COM method): no exception may cross
 // into the system's code. A failure is recorded as a crash and fallback is

@@ -21,9 +21,11 @@ struct WorkerContext
     HANDLE trayIconReady = nullptr;
     HANDLE releaseCheck = nullptr;
     HANDLE upgradeExit = nullptr;
-    HANDLE checkReleaseNow = nullptr;
+    // Set by the controller when the release dialog has closed: check again.
+    HANDLE ReleaseRecheckEvent = nullptr;
     // Set by the release check while it knows a newer release, reset when not.
-    HANDLE releaseAvailable = nullptr;
+    // The same event as the controller's NewReleaseEvent, which the tray tests.
+    HANDLE ReleaseAvailableEvent = nullptr;
     // Held for the whole of one release check.
     CriticalSection* releaseCheckLock = nullptr;
 

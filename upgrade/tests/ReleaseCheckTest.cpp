@@ -5,6 +5,7 @@
 #include "foundation/Sync.h"
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"
+#include "shell/core/CrashReport.h"
 #include "shell/core/Language.h"
 #include "shell/core/PrivateMessages.h"
 #include "shell/core/WorkerContext.h"
@@ -244,8 +245,8 @@ protected:
         m_context.trayIconReady = m_trayReady.Get();
         m_context.releaseCheck = m_releaseCheck.Get();
         m_context.upgradeExit = m_upgradeExit.Get();
-        m_context.checkReleaseNow = m_checkNow.Get();
-        m_context.releaseAvailable = m_available.Get();
+        m_context.ReleaseRecheckEvent = m_checkNow.Get();
+        m_context.ReleaseAvailableEvent = m_available.Get();
         m_context.releaseCheckLock = &m_lock;
     }
     void TearDown() override
@@ -345,5 +346,35 @@ TEST_F(ReleaseThread, TheUpgradeExitEventQuitsTheProgram)
     ASSERT_TRUE(NextMessage(message, wParam, withRecord));
     EXPECT_EQ(message, static_cast<UINT>(WM_COMMAND));
     EXPECT_EQ(LOWORD(wParam), ID_QUIT);
+}
+
+// A failure inside the thread ends it and tells the user through the
+// controller with the background-task text, not with the program's own
+// failure text. The language module is the test program itself, which holds
+// only those two strings, so loading the release check's texts fails.
+TEST_F(ReleaseThread, AFailureEndsTheThreadWithTheBackgroundTaskText)
+{
+    const ReportEventFunction previousReport = ReportEventCall;
+    ReportEventCall = [](HANDLE, WORD, WORD, DWORD, PSID, WORD, DWORD, LPCWSTR*, LPVOID) -> BOOL { return TRUE; };
+    const HMODULE previousModule = LanguageModule;
+    LanguageModule = GetModuleHandleW(nullptr);
+    SetEvent(m_trayReady.Get());
+    Start();
+    const bool ended = WaitForSingleObject(m_thread, 60000) == WAIT_OBJECT_0;
+    LanguageModule = previousModule;
+    ReportEventCall = previousReport;
+    ASSERT_TRUE(ended);
+
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, m_window, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_MESSAGE_BOX_REQUEST));
+    EXPECT_EQ(msg.lParam, static_cast<LPARAM>(MB_ICONERROR));
+    const std::unique_ptr<MString> text(reinterpret_cast<MString*>(msg.wParam));
+    ASSERT_TRUE(text);
+    const MString name(L"ProductName", static_cast<HMODULE>(nullptr));
+    const MString version(L"ProductVersion", static_cast<HMODULE>(nullptr));
+    EXPECT_EQ(std::wstring(text->GetText()),
+              L"Background task failed: " + std::wstring(name.GetText()) + L" " + version.GetText());
+    EXPECT_FALSE(PeekMessageW(&msg, m_window, 0, 0, PM_REMOVE));
 }
 } // namespace

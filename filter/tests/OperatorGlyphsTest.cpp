@@ -1,0 +1,48 @@
+// The operators of a text search line must show as themselves: the font the
+// gallery dialog gives the operator combo ("Lucida Sans", else "Arial Unicode
+// MS") has a glyph for each of them.
+#include "foundation/WindowPlacement.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+// The operator texts of a text property, in the combo's order.
+const wchar_t* const OperatorTexts[] = {L"=", L"\x2260", L"\x2261", L"\x2262", L"\x2282", L"\x2284", L"\x2286", L"\x2288"};
+
+// The texts among OperatorTexts that the control's font has no glyph for.
+std::wstring MissingGlyphs(HWND control)
+{
+    std::wstring missing;
+    HDC dc = GetDC(control);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    for (const wchar_t* text : OperatorTexts)
+    {
+        WORD glyph = 0;
+        if (GetGlyphIndicesW(dc, text, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) != 1 || glyph == 0xFFFF)
+            missing += std::wstring(text) + L" ";
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return missing;
+}
+} // namespace
+
+TEST(OperatorGlyphs, TheOperatorComboFontHasEveryOperator)
+{
+    for (const wchar_t* face : {L"Lucida Sans", L"Arial Unicode MS"})
+    {
+        DialogFont font(DialogFont::Candidates(new Pair<MStringEx<wchar_t>, long>(face, -11), nullptr), FW_NORMAL);
+        ASSERT_NE(font.GetFont(), nullptr) << face;
+        HWND combo = CreateWindowExW(0, L"COMBOBOX", L"", WS_POPUP | CBS_DROPDOWNLIST, 0, 0, 60, 120, nullptr,
+                                     nullptr, nullptr, nullptr);
+        ASSERT_NE(combo, nullptr);
+        font.Apply(combo);
+        EXPECT_EQ(MissingGlyphs(combo), L"") << face << " lacks these operators";
+        font.Restore();
+        DestroyWindow(combo);
+    }
+}
