@@ -77,6 +77,27 @@ std::wstring MessageText(DWORD thread, HWND owner)
     return text;
 }
 
+// The colour of the name dialog's client area just below its edit box, as
+// the dialog paints itself into a bitmap.
+COLORREF ClientPixelBelowEdit(HWND dialog)
+{
+    RECT client = {}, edit = {};
+    GetClientRect(dialog, &client);
+    GetWindowRect(GetDlgItem(dialog, IDC_NAME_EDIT), &edit);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&edit), 2);
+    HDC screen = GetDC(dialog);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    PrintWindow(dialog, memory, PW_CLIENTONLY);
+    const COLORREF colour = GetPixel(memory, edit.left + 4, edit.bottom + 4);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(dialog, screen);
+    return colour;
+}
+
 // A dialog owned by owner (a name dialog, a message box) that appears.
 HWND WaitForOwned(DWORD thread, HWND owner) { return WaitForDialog(thread, owner, 30000); }
 
@@ -378,8 +399,7 @@ TEST_F(SelectedFilesDialog, FilesDraggedOntoTheListAreAddedButNotItsOwn)
 
 // In each language the gallery dialog and its name dialog show every text
 // whole (the add and remove buttons with their pictures), and the name dialog
-// paints on white: a point of its client area between its controls, read
-// from the screen.
+// paints on white.
 TEST_F(SelectedFilesDialog, EveryTextIsShownWholeAndTheNameDialogIsWhite)
 {
     for (const LANGID current : {LanguageEnglish, LanguageBulgarian})
@@ -396,16 +416,7 @@ TEST_F(SelectedFilesDialog, EveryTextIsShownWholeAndTheNameDialogIsWhite)
             ASSERT_NE(name, nullptr);
             HoldForScreenshot();
             nameCut = CutTexts(name);
-            // Below the edit box, at the left edge of the client area.
-            RECT edit = {};
-            GetWindowRect(GetDlgItem(name, IDC_NAME_EDIT), &edit);
-            POINT point = {edit.left - 4, edit.bottom + 4};
-            WaitUntil([&] {
-                HDC screen = GetDC(nullptr);
-                nameBackground = GetPixel(screen, point.x, point.y);
-                ReleaseDC(nullptr, screen);
-                return nameBackground == RGB(255, 255, 255);
-            });
+            nameBackground = ClientPixelBelowEdit(name);
             PostMessageW(name, WM_COMMAND, MAKEWPARAM(IDC_NAME_CANCEL, BN_CLICKED), 0);
             ASSERT_TRUE(WaitUntil([&] { return !IsWindow(name); }));
             Click(dialog, IDC_SELECTION_CANCEL);

@@ -9,11 +9,30 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace
 {
+// With QUILLORY_SCREENSHOT_HOLD_MS set, shows the dialog that long (its
+// messages answered) so that a screenshot can be taken from outside.
+void ShowForScreenshot(HWND dialog)
+{
+    const char* hold = std::getenv("QUILLORY_SCREENSHOT_HOLD_MS");
+    if (!hold || (GetWindowLongW(dialog, GWL_STYLE) & WS_CHILD))
+        return;
+    ShowWindow(dialog, SW_SHOW);
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::atoi(hold));
+    while (GetTickCount64() < end)
+    {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+}
+
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
 BOOL CALLBACK CollectDialog(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR ids)
@@ -62,6 +81,7 @@ TEST(DialogTexts, EveryTemplateTextFitsItsControl)
                 ADD_FAILURE() << "template " << id << " of language " << language << " cannot be made";
                 continue;
             }
+            ShowForScreenshot(dialog);
             const std::vector<std::wstring> cut = UiTest::CutTexts(dialog);
             EXPECT_TRUE(cut.empty()) << "template " << id << " of language " << language << ":\n"
                                      << UiTest::JoinLines(cut);

@@ -53,7 +53,8 @@ inline SIZE Measure(HWND control, const std::wstring& text, UINT flags, LONG wra
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-// The room a button's picture takes beside its caption.
+// The room a button's picture takes beside its caption: the caption stays
+// centred in the button, so the picture and its gap count on both sides.
 inline LONG ImageWidth(HWND button)
 {
     if (HANDLE icon = reinterpret_cast<HANDLE>(SendMessageW(button, BM_GETIMAGE, IMAGE_ICON, 0)))
@@ -67,14 +68,14 @@ inline LONG ImageWidth(HWND button)
                 DeleteObject(info.hbmColor);
             if (info.hbmMask)
                 DeleteObject(info.hbmMask);
-            return bitmap.bmWidth + 4;
+            return 2 * (bitmap.bmWidth + 4);
         }
     }
     if (HANDLE image = reinterpret_cast<HANDLE>(SendMessageW(button, BM_GETIMAGE, IMAGE_BITMAP, 0)))
     {
         BITMAP bitmap = {};
         GetObjectW(image, sizeof(bitmap), &bitmap);
-        return bitmap.bmWidth + 4;
+        return 2 * (bitmap.bmWidth + 4);
     }
     return 0;
 }
