@@ -1,6 +1,7 @@
-// The operators of a text search line must show as themselves: the font the
-// gallery dialog gives the operator combo ("Lucida Sans", else "Arial Unicode
-// MS") has a glyph for each of them.
+// The operators of a text search line must show as themselves: each face of
+// the gallery dialog's font ("Lucida Sans", else "Arial Unicode MS"), which
+// its search lines give their operator combo, has a glyph for every one of
+// them in a combo box that uses it.
 #include "foundation/WindowPlacement.h"
 
 #include <gtest/gtest.h>
