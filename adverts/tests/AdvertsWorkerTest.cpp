@@ -6,6 +6,7 @@
 #include "shell/core/CrashReport.h"
 #include "shell/core/PrivateMessages.h"
 #include "shell/core/WorkerContext.h"
+#include "shell/core/tests/PostedMessageBox.h"
 
 #include <gtest/gtest.h>
 
@@ -48,17 +49,12 @@ TEST(AdvertsWorker, AFailureOutsideAReportEndsTheThreadWithAMessageBox)
     ReportEventCall = previousReport;
     ASSERT_TRUE(ended);
 
-    MSG msg;
-    ASSERT_TRUE(PeekMessageW(&msg, window, 0, 0, PM_REMOVE));
-    EXPECT_EQ(msg.message, static_cast<UINT>(WM_MESSAGE_BOX_REQUEST));
-    EXPECT_EQ(msg.lParam, static_cast<LPARAM>(MB_ICONERROR));
-    const std::unique_ptr<MString> text(reinterpret_cast<MString*>(msg.wParam));
-    ASSERT_TRUE(text);
+    const UiTest::PostedMessageBox posted = UiTest::TakePostedMessageBox(window);
+    EXPECT_TRUE(posted.alone);
+    EXPECT_EQ(posted.type, static_cast<LPARAM>(MB_ICONERROR));
     const MString name(L"ProductName", static_cast<HMODULE>(nullptr));
     const MString version(L"ProductVersion", static_cast<HMODULE>(nullptr));
-    EXPECT_EQ(std::wstring(text->GetText()),
-              std::wstring(MString(sX::Format(), IDS_WORKER_FAILED, name.GetText(), version.GetText()).GetText()));
-    EXPECT_FALSE(PeekMessageW(&msg, window, 0, 0, PM_REMOVE));
+    EXPECT_EQ(posted.text, MString(sX::Format(), IDS_WORKER_FAILED, name.GetText(), version.GetText()).GetText());
     DestroyWindow(window);
 }
 } // namespace

@@ -9,6 +9,7 @@
 #include "shell/core/Language.h"
 #include "shell/core/PrivateMessages.h"
 #include "shell/core/WorkerContext.h"
+#include "shell/core/tests/PostedMessageBox.h"
 #include "upgrade/ReleaseCheck.h"
 
 #include <cstring>
@@ -365,16 +366,9 @@ TEST_F(ReleaseThread, AFailureEndsTheThreadWithTheBackgroundTaskText)
     ReportEventCall = previousReport;
     ASSERT_TRUE(ended);
 
-    MSG msg;
-    ASSERT_TRUE(PeekMessageW(&msg, m_window, 0, 0, PM_REMOVE));
-    EXPECT_EQ(msg.message, static_cast<UINT>(WM_MESSAGE_BOX_REQUEST));
-    EXPECT_EQ(msg.lParam, static_cast<LPARAM>(MB_ICONERROR));
-    const std::unique_ptr<MString> text(reinterpret_cast<MString*>(msg.wParam));
-    ASSERT_TRUE(text);
-    const MString name(L"ProductName", static_cast<HMODULE>(nullptr));
-    const MString version(L"ProductVersion", static_cast<HMODULE>(nullptr));
-    EXPECT_EQ(std::wstring(text->GetText()),
-              L"Background task failed: " + std::wstring(name.GetText()) + L" " + version.GetText());
-    EXPECT_FALSE(PeekMessageW(&msg, m_window, 0, 0, PM_REMOVE));
+    const UiTest::PostedMessageBox posted = UiTest::TakePostedMessageBox(m_window);
+    EXPECT_TRUE(posted.alone);
+    EXPECT_EQ(posted.type, static_cast<LPARAM>(MB_ICONERROR));
+    EXPECT_EQ(posted.text, L"Background task failed: " + UiTest::ProductNameAndVersion());
 }
 } // namespace
