@@ -96,6 +96,9 @@ void RunAdvertsAndStatistics(const AdvertsWorkerSetup& setup)
 
 DWORD WINAPI AdvertsAndStatisticsWorker(LPVOID parameter)
 {
+    // Known once the controller's window exists; before that nobody can be
+    // told, and the controller may not even wait for this thread.
+    const WorkerContext* controller = nullptr;
     try
     {
         WorkerThreadScope counted;
@@ -107,15 +110,16 @@ DWORD WINAPI AdvertsAndStatisticsWorker(LPVOID parameter)
         HANDLE start[] = {setup.context->exitEvent, setup.context->controllerReady};
         if (WaitForMultipleObjects(2, start, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
             return 0;
+        controller = setup.context;
         RunAdvertsAndStatistics(setup);
     }
     catch (...)
     {
         ReportWorkerCrash(__FILE__, __LINE__, std::current_exception());
-        // The user learns that the reports stopped; when not even the
-        // controller can be told, the desktop shows it.
-        const auto& setup = *static_cast<const AdvertsWorkerSetup*>(parameter);
-        if (!PostWorkerCrashMessage(setup.context->ControllerWindow()))
+        // The user learns that the reports stopped; when the controller's
+        // window is there but cannot be told, the desktop shows it.
+        const HWND window = controller ? controller->ControllerWindow() : nullptr;
+        if (window && !PostWorkerCrashMessage(window))
             MessageBoxW(nullptr, L"Super exception 2", L"Window Base", MB_ICONERROR);
     }
     return 0;
