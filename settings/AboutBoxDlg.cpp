@@ -245,7 +245,8 @@ void CAboutBoxDlg::LayOut()
 {
     // The column beside the logo, top to bottom: each visible text as large
     // as it is, and a hidden text gives its row to those below it.
-    static const int Column[] = {IDC_ABOUT_NAME, IDC_ABOUT_VERSION, 234, 235, 236, 237, 238, 239, 240, 241, 242, 243};
+    static const int Column[] = {IDC_ABOUT_NAME, IDC_ABOUT_VERSION, IDC_ABOUT_HEADING, 235, IDC_ABOUT_TEXT_236, 237,
+                                 IDC_ABOUT_LINK_1, 239, 240, IDC_ABOUT_LINK_2, 242, IDC_ABOUT_TEXT_243};
     std::vector<HWND> column;
     std::vector<RECT> placed;
     for (int id : Column)
