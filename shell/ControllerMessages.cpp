@@ -452,7 +452,7 @@ LRESULT CWindowBase::OpenSlideAdvert()
 {
     if (!IsMainWindowRegistered())
         return 0;
-    TryLock slide(m_slideLock);
+    CommandSlideLock slide(m_slideLock, m_commandHoldsSlide);
     if (!IsCommandTargetCurrent(slide.IsHeld(), true))
         return 0;
     const MainWindowSnapshot::ShownSlide& shown = m_mainWindowSnapshot.shown;
