@@ -402,9 +402,6 @@ void CWindowBase::RunTargetTested(WORD id)
     }
 }
 
-// ---- Entry points of later features ---------------------------------------
-
-
 // ---- The advert entries and the slide link --------------------------------
 
 namespace

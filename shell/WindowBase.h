@@ -359,7 +359,9 @@ private:
     TrayIcon m_trayIcon;
     ReleaseState m_release;
     // The tray-icon retry: one attempt per timer tick, the question after
-    // TrayAttemptsBeforeQuestion refusals.
+    // TrayAttemptsBeforeQuestion refusals. Its running flag stands in for
+    // TrayLock: only this thread adds the icon, and a running retry keeps a
+    // second add out.
     struct TrayRetry
     {
         bool running = false;
