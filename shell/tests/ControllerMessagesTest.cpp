@@ -624,14 +624,8 @@ TEST_F(ControllerMessages, ClicksOnTheSlideShowNoNotice)
     ASSERT_TRUE(WaitUntil([&] { return !running.MainReceived(WM_LBUTTONUP).empty(); }));
     // Long past the tooltip's own delays: the main window's topmost watch
     // has ticked for over three seconds.
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            size_t ticks = 0;
-            for (const RunningControllerTest::Received& r : running.MainReceived(WM_TIMER))
-                ticks += r.wParam == 115 ? 1 : 0;
-            return ticks >= 12;
-        },
-        30000));
+    constexpr UINT_PTR TopmostWatchTimer = 115;
+    EXPECT_TRUE(running.WaitForMainTimerTicks(TopmostWatchTimer, 12));
     EXPECT_FALSE(ReadToolTip(running).visible);
     EXPECT_TRUE(running.MainReceived(WM_NOTICE).empty());
 }

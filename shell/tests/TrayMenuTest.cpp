@@ -588,6 +588,9 @@ TEST_F(TrayMenu, WithAControllerDialogOpenTheMenuOffersOnlyHelpAndExit)
 
 namespace
 {
+// The main window's watch over its topmost place (every 300 ms).
+constexpr UINT_PTR TopmostWatchTimer = 115;
+
 // Whether window lies above other in the z-order.
 bool IsAbove(HWND window, HWND other)
 {
@@ -608,14 +611,7 @@ TEST_F(TrayMenu, TheMenuStaysAboveTheAlwaysOnTopSlide)
     // The main window's watch over its topmost place runs several rounds
     // while the menu is open.
     MessageLog::Instance().Clear();
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            size_t ticks = 0;
-            for (const Received& r : Running().MainReceived(WM_TIMER))
-                ticks += r.wParam == 115 ? 1 : 0;
-            return ticks >= 12;
-        },
-        30000));
+    EXPECT_TRUE(Running().WaitForMainTimerTicks(TopmostWatchTimer, 12));
     EXPECT_TRUE(IsAbove(popup, Running().MainWindow()));
     Type(VK_ESCAPE);
     ASSERT_TRUE(WaitForMenuClosed());
