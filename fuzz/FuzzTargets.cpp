@@ -289,7 +289,7 @@ std::vector<std::string> SettingsSeeds()
 void RunHotKeys(const unsigned char* data, size_t size)
 {
     Rejecting([&] {
-        WriteProductValue(HotKeysValueName, REG_BINARY, data, static_cast<DWORD>(size));
+        WriteProductValue(HotKeysBlob, REG_BINARY, data, static_cast<DWORD>(size));
         static const AllowedKeyTable allowed(new AllowedKeyTable::Entry(0, MString(L"-")),
                                              new AllowedKeyTable::Entry('A', MString(L"A")),
                                              new AllowedKeyTable::Entry(VK_F9, MString(L"F9")));

@@ -6,7 +6,7 @@
 #include "shell/core/MessageBox.h"
 #include "shell/core/ProgramObjects.h"
 
-const wchar_t HotKeysValueName[] = L"Hotkeys File";
+const wchar_t HotKeysBlob[] = L"Hotkeys File";
 
 namespace
 {
@@ -54,7 +54,7 @@ bool LoadHotKeys(const AllowedKeyTable& allowed, HotKeyEntry* table)
     // One byte more than a record, so that a longer value shows its size.
     BYTE data[HotKeysRecordSize + 1] = {};
     DWORD type = REG_NONE, size = sizeof(data);
-    if (key.Query(HotKeysValueName, type, data, size) != ERROR_SUCCESS)
+    if (key.Query(HotKeysBlob, type, data, size) != ERROR_SUCCESS)
         return false;
     return DecodeHotKeysRecord(data, size, type, allowed, table) && table[1].first != 0;
 }
@@ -66,7 +66,7 @@ void SaveHotKeys(const HotKeyEntry* table)
         data[i] = table[i].first;
     RegistryKey key;
     if (key.Create(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_SET_VALUE))
-        key.Set(HotKeysValueName, REG_BINARY, data, sizeof(data));
+        key.Set(HotKeysBlob, REG_BINARY, data, sizeof(data));
 }
 
 MString FailedHotKeyText(unsigned char modifiers, unsigned char key, const AllowedKeyTable& names)

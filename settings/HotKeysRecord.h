@@ -22,7 +22,8 @@ constexpr unsigned char HotKeyAlt = 0x40;
 constexpr unsigned char HotKeyShift = 0x20;
 constexpr DWORD HotKeysRecordSize = 9;
 
-extern const wchar_t HotKeysValueName[];
+// The stored record's registry value, "Hotkeys File".
+extern const wchar_t HotKeysBlob[];
 
 // MOD_ALT, MOD_CONTROL and MOD_SHIFT for the modifier byte.
 UINT HotKeyModifiers(unsigned char modifiers);

@@ -82,7 +82,7 @@ void CWindowBase::OnHotKey(WPARAM, LPARAM lParam)
     const DWORD since = now >= last ? now - last : last - now;
     if (since < HotKeys::RepeatGap && (GetAsyncKeyState(key) & 0x8000))
         return;
-    SemaphoreGuard guard(m_hotKeys.PressGuard(), SemaphoreGuard::Take::Try);
+    SemaphoreGuard guard(m_hotKeys.HotKeyGuard(), SemaphoreGuard::Take::Try);
     if (!guard.IsHeld())
         return;
     m_hotKeys.SetLastPressTick(now);

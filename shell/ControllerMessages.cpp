@@ -402,9 +402,6 @@ void CWindowBase::RunTargetTested(WORD id)
     }
 }
 
-// ---- Entry points of later features ---------------------------------------
-
-
 // ---- The advert entries and the slide link --------------------------------
 
 namespace
@@ -452,7 +449,7 @@ LRESULT CWindowBase::OpenSlideAdvert()
 {
     if (!IsMainWindowRegistered())
         return 0;
-    TryLock slide(m_slideLock);
+    CommandSlideLock slide(m_slideLock, m_commandHoldsSlide);
     if (!IsCommandTargetCurrent(slide.IsHeld(), true))
         return 0;
     const MainWindowSnapshot::ShownSlide& shown = m_mainWindowSnapshot.shown;

@@ -22,7 +22,7 @@ public:
     // controller's dialogs is open; then it returns false at once.
     template <class Run> bool RunOne(Run&& run)
     {
-        SemaphoreGuard one(m_guard, SemaphoreGuard::Take::Try);
+        SemaphoreGuard one(DialogGuard, SemaphoreGuard::Take::Try);
         if (!one.IsHeld())
             return false;
         run();
@@ -34,12 +34,13 @@ public:
     {
         // A free guard: no dialog is open, and none opens while the caller
         // runs on the controller's thread.
-        SemaphoreGuard one(m_guard, SemaphoreGuard::Take::Try);
+        SemaphoreGuard one(DialogGuard, SemaphoreGuard::Take::Try);
         if (!one.IsHeld())
             m_slot.SendCloseRequest();
     }
 
 private:
-    MHandle m_guard{NewGuard()};
+    // Taken by the opener while one of the dialogs is open.
+    MHandle DialogGuard{NewGuard()};
     DialogWindowSlot m_slot;
 };

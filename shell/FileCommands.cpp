@@ -28,11 +28,6 @@ namespace
 constexpr DWORD FilePictureKind = 0x80000001u;
 // wParam of WM_NOTICE that carries its two texts in a heap Pair.
 constexpr WPARAM NoticeTextsRecord = static_cast<WPARAM>(-1);
-constexpr DWORD WorkerPollMilliseconds = 10;
-// How long the controller waits for the main window to close its viewers
-// while it holds the slide lock: the main window may itself be waiting for
-// that lock in a slide step, and must not hold the controller for ever.
-constexpr UINT CloseViewersTimeout = 2000;
 
 HRESULT WINAPI SystemOpenWithDialog(HWND owner, const OpenWithRequest* request)
 {
@@ -65,6 +60,7 @@ MString FolderOf(const MString& path)
 
 FileCommandCalls FileCommandSystem = {ShellExecuteExW, SystemOpenWithDialog, LoadLibraryW, GetProcAddress,
                                       FreeLibrary};
+FileCommandWorkers FileWorkers = {SecureDeleteThreadProc, RotateImageThreadProc};
 
 // ---- Workers --------------------------------------------------------------
 
@@ -73,11 +69,33 @@ DWORD RunWorkerAndWait(LPTHREAD_START_ROUTINE worker, void* parameter)
     MHandle thread(CreateThread(nullptr, 0, worker, parameter, 0, nullptr));
     if (!thread.IsValid())
         return static_cast<DWORD>(-1);
-    // The worker's own thread runs it; this thread waits with short polls
-    // (messages sent to it meanwhile wait as well).
+    // The overwrite of a large file takes long: this thread's windows keep
+    // answering meanwhile (the tray icon, the hot keys, other threads'
+    // sent messages).
+    HANDLE handles[] = {thread};
+    bool quit = false;
+    WPARAM quitCode = 0;
+    while (!quit && MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+    {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (message.message == WM_QUIT)
+            {
+                quit = true;
+                quitCode = message.wParam;
+                break;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    // The worker reads its parameter to its end, however the wait ended.
+    WaitForSingleObject(thread, INFINITE);
     DWORD code = STILL_ACTIVE;
-    while (GetExitCodeThread(thread, &code) && code == STILL_ACTIVE)
-        Sleep(WorkerPollMilliseconds);
+    GetExitCodeThread(thread, &code);
+    if (quit)
+        PostQuitMessage(static_cast<int>(quitCode));
     return code;
 }
 
@@ -180,9 +198,9 @@ void CWindowBase::PostNoticeTexts(const MString& title, const MString& text) con
 
 void CWindowBase::CloseViewersUnderSlideLock() const
 {
-    DWORD_PTR result = 0;
-    if (m_mainWindow)
-        SendMessageTimeoutW(m_mainWindow, WM_CLOSE_VIEWER, 0, 0, SMTO_NORMAL, CloseViewersTimeout, &result);
+    // The main window never waits for the slide lock, so it answers while
+    // this thread holds it.
+    SendToMainWindow(WM_CLOSE_VIEWER, 0, 0);
 }
 
 // ---- The target test ------------------------------------------------------
@@ -191,7 +209,7 @@ void CWindowBase::RunOnCurrentSlide(WORD id, bool online)
 {
     if (!IsMainWindowRegistered())
         return;
-    TryLock slide(m_slideLock);
+    CommandSlideLock slide(m_slideLock, m_commandHoldsSlide);
     if (IsCommandTargetCurrent(slide.IsHeld(), online))
         RunTargetTested(id);
 }
@@ -225,7 +243,7 @@ void CWindowBase::ActOnLockedTarget(const std::function<void(const MString& path
 {
     if (!IsMainWindowRegistered())
         return;
-    TryLock slide(m_slideLock);
+    CommandSlideLock slide(m_slideLock, m_commandHoldsSlide);
     if (IsCommandTargetCurrent(slide.IsHeld(), false))
         act(m_mainWindowSnapshot.shown.path);
 }
@@ -258,7 +276,7 @@ void CWindowBase::WipeCurrentFile()
     ActOnLockedTarget([this](const MString& path) {
         CloseViewersUnderSlideLock();
         MString parameter(path);
-        switch (RunWorkerAndWait(SecureDeleteThreadProc, &parameter))
+        switch (RunWorkerAndWait(FileWorkers.secureDelete, &parameter))
         {
         case SecureDeleteDone:
             RemoveDeletedFile(path);
@@ -347,7 +365,7 @@ void CWindowBase::RunFileWorker(int rotation)
         RotateImageRequest request;
         request.path = path;
         request.rotateFlip = static_cast<UINT>(rotation);
-        switch (RunWorkerAndWait(RotateImageThreadProc, &request))
+        switch (RunWorkerAndWait(FileWorkers.rotateImage, &request))
         {
         case RotateImageReadOnly:
             PostNotice(IDS_NOTICE_TITLE_377, IDS_NOTICE_378);

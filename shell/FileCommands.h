@@ -31,8 +31,18 @@ struct FileCommandCalls
 };
 extern FileCommandCalls FileCommandSystem;
 
-// Runs a worker on a thread of its own and waits for it on the calling
-// thread: its exit code (what GetExitCodeThread last read).
+// The workers of the commands that change the file; tests put slower ones
+// in their place.
+struct FileCommandWorkers
+{
+    LPTHREAD_START_ROUTINE secureDelete;
+    LPTHREAD_START_ROUTINE rotateImage;
+};
+extern FileCommandWorkers FileWorkers;
+
+// Runs a worker on a thread of its own and waits for its end on the calling
+// thread, whose messages go on meanwhile (a WM_QUIT taken then is posted
+// again for the caller's loop): its exit code.
 DWORD RunWorkerAndWait(LPTHREAD_START_ROUTINE worker, void* parameter);
 
 // Exit codes of SecureDeleteThreadProc.

@@ -29,7 +29,7 @@ public:
     AllowedKeyTable& AllowedKeys() { return m_allowedKeys; }
     // The Count entries of the record.
     HotKeyEntry* Stored() { return m_stored; }
-    MHandle& PressGuard() { return m_pressGuard; }
+    MHandle& HotKeyGuard() { return m_hotKeyGuard; }
     DWORD LastPressTick() const { return m_lastPressTick; }
     void SetLastPressTick(DWORD tick) { m_lastPressTick = tick; }
 
@@ -39,7 +39,7 @@ public:
 private:
     AllowedKeyTable m_allowedKeys;
     HotKeyEntry m_stored[Count];
-    MHandle m_pressGuard{NewGuard()};
+    MHandle m_hotKeyGuard{NewGuard()};
     DWORD m_lastPressTick;
 };
 

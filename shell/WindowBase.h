@@ -18,6 +18,7 @@
 #include "shell/core/WorkerContext.h"
 #include "shell/core/PrivateMessages.h"
 #include "shell/AdvertsHolders.h"
+#include "shell/CommandSlideLock.h"
 #include "shell/CommandTarget.h"
 #include "shell/ControllerEvents.h"
 #include "shell/DialogRunner.h"
@@ -193,7 +194,8 @@ public:
     // The test that the captured command target is still the slide on
     // screen; slideLockHeld: the caller holds the slide lock (taken without
     // waiting); online: a slide named by its link counts too. Tells the
-    // user why when it is not.
+    // user why when it is not. LockCurrentSlide is folded in here: it is
+    // this test with online true.
     bool IsCommandTargetCurrent(bool slideLockHeld, bool online);
     // Runs the command under the main window's slide lock, taken without
     // waiting, when the captured target is still the current slide.
@@ -357,7 +359,9 @@ private:
     TrayIcon m_trayIcon;
     ReleaseState m_release;
     // The tray-icon retry: one attempt per timer tick, the question after
-    // TrayAttemptsBeforeQuestion refusals.
+    // TrayAttemptsBeforeQuestion refusals. Its running flag stands in for
+    // TrayLock: only this thread adds the icon, and a running retry keeps a
+    // second add out.
     struct TrayRetry
     {
         bool running = false;
@@ -373,6 +377,8 @@ private:
     // and the slide lock that both threads take.
     MainWindowSnapshot m_mainWindowSnapshot;
     CriticalSection m_slideLock;
+    // A command on the current slide holds the slide lock (CommandSlideLock).
+    bool m_commandHoldsSlide = false;
     bool IsMainWindowRegistered() const { return m_registeredMainWindow != nullptr; }
 };
 

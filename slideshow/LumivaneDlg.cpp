@@ -49,7 +49,7 @@ bool IsWindows81OrLater()
 CLumivaneDlg::CLumivaneDlg(const ControllerLink* link)
     : m_slideLock(*link->slideLock),
       m_closeDialogsMessage(RegisterWindowMessageW(CloseDialogsMessageName)),
-      m_quitRunningInstanceMessage(RegisterWindowMessageW(QuitRunningInstanceMessageName)),
+      m_quitRunningInstanceMessage(QuitRunningInstanceMessage()),
       m_taskbarCreatedMessage(RegisterWindowMessageW(L"TaskbarCreated")),
       m_title(ResId(IDS_PRODUCT_CAPTION)),
       m_productName(L"ProductName", static_cast<HMODULE>(nullptr)),
@@ -122,6 +122,7 @@ const ATL::MessageMap<CLumivaneDlg>& CLumivaneDlg::GetMessageMap()
             .Timer(ToolTipTimerId, &T::OnToolTipTimer)
             .Timer(OpaqueFlashTimerId, &T::OnOpaqueFlashTimer)
             .Timer(TopmostTimerId, &T::OnTopmostTimer)
+            .Timer(PostponedStepTimerId, &T::OnPostponedStepTimer)
             .Message(WM_MOUSEMOVE, &T::OnMouseMove)
             .Message(WM_MOUSELEAVE, &T::OnMouseLeave)
             .Message(WM_LBUTTONDOWN, &T::OnLButtonDown)

@@ -89,6 +89,9 @@ public:
     // Whether one of the program's own dialogs (or, for scopes 0 and 1,
     // viewers) is open.
     static bool IsOwnDialogOpen(int scope) { return ::IsOwnDialogOpen(scope); }
+    // The controller tracks its tray or context menu: this window does not
+    // raise itself over the menu then.
+    bool IsControllerMenuOpen() const;
     // Whether the window's rectangle differs from the given one.
     bool IsWindowRectChanged(int left, int top, int width, int height) const;
     bool IsCrossFadeRunning() const { return m_frames.IsCrossFading() && m_crossFadeTimer != 0; }
@@ -231,6 +234,11 @@ private:
     // The current file prepared again from the disk and shown anew (after
     // the controller rotated it); nothing while a cross-fade runs.
     LRESULT OnShowSlideFileAgain(UINT, WPARAM, LPARAM, BOOL&);
+    void ShowSlideFileAgain();
+    // A step that found the slide lock held by a command of the controller
+    // waits on a timer, never on the lock: this window keeps answering.
+    void PostponeStep(int kind, int mode);
+    LRESULT OnPostponedStepTimer(UINT_PTR, BOOL&);
     // Display changes and system settings end the screen saver; a window
     // left beside the monitors comes back onto the nearest one.
     LRESULT OnDisplayChange(UINT, WPARAM, LPARAM, BOOL&);
@@ -425,6 +433,15 @@ private:
     // notice shown with the first slide.
     SlideTimer m_slideTimer;
     BYTE m_stepPending = 0;
+    // What waits for the slide lock: the last step asked for, and the file
+    // shown again.
+    struct PostponedStep
+    {
+        bool step = false;
+        int kind = 0;
+        int mode = 0;
+        bool fileAgain = false;
+    } m_postponed;
     MStringEx<wchar_t> m_startupNotice;
     // Online slides: the reason of the worker's fetch, whether the show
     // waits for one, the hashes of the status cards now and before

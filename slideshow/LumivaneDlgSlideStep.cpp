@@ -25,6 +25,8 @@
 
 namespace
 {
+// How often a step that waits for the slide lock tries again.
+constexpr UINT PostponedStepPeriod = 100;
 
 // The text a failure of a step carries, or the general one.
 MString FailureText(std::exception_ptr failure, const MString& productName)
@@ -384,7 +386,12 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
     if (m_slideTimer.timerId)
         m_slideTimer.Stop(m_hWnd);
     m_stepPending = 0;
-    CriticalSectionGuard slide(m_slideLock);
+    TryLock slide(m_slideLock);
+    if (!slide.IsHeld())
+    {
+        PostponeStep(kind, mode);
+        return false;
+    }
     m_fastRetry = 0;
 
     StepProgress progress;
@@ -457,7 +464,7 @@ LRESULT CLumivaneDlg::OnTopmostTimer(UINT_PTR, BOOL&)
     if (!timers.IsHeld())
         return 0;
     const OperationMode mode = GetOperationMode();
-    if (m_topmostWatch.Tick(mode, IsOwnDialogOpen(ScopeSlideTimer)))
+    if (m_topmostWatch.Tick(mode, IsOwnDialogOpen(ScopeSlideTimer) || IsControllerMenuOpen()))
         SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     IdleTest test;
@@ -483,6 +490,14 @@ LRESULT CLumivaneDlg::OnTopmostTimer(UINT_PTR, BOOL&)
     else if (action == ScreenSaverAction::Start)
         StartScreenSaver();
     return 0;
+}
+
+bool CLumivaneDlg::IsControllerMenuOpen() const
+{
+    const DWORD thread = GetWindowThreadProcessId(m_controllerWindow->load(), nullptr);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    return thread && GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMENUMODE);
 }
 
 // ---- Messages that ask for a slide ----------------------------------------------
@@ -652,15 +667,58 @@ void CLumivaneDlg::PublishTimerState()
 
 LRESULT CLumivaneDlg::OnShowSlideFileAgain(UINT, WPARAM, LPARAM, BOOL&)
 {
+    ShowSlideFileAgain();
+    return 0;
+}
+
+void CLumivaneDlg::ShowSlideFileAgain()
+{
     if (IsCrossFadeRunning())
-        return 0;
+        return;
+    TryLock slide(m_slideLock);
+    if (!slide.IsHeld())
+    {
+        m_postponed.fileAgain = true;
+        SetTimer(PostponedStepTimerId, PostponedStepPeriod);
+        return;
+    }
     m_slideTimer.Stop(m_hWnd);
     m_slideTimer.ClearTimes();
-    CriticalSectionGuard slide(m_slideLock);
     if (m_currentSlidePath.IsEmpty() || !m_preparation->PrepareLocalSlide(m_currentSlidePath))
-        return 0;
+        return;
     TakePreparedSlide();
-    return ShowSlide(StepUserNext);
+    ShowSlide(StepUserNext);
+}
+
+// The controller's file commands hold the slide lock while they work on the
+// slide on screen (a secure deletion, the open-with dialog): the slide
+// cannot change meanwhile. The latest step asked for runs once it is free.
+void CLumivaneDlg::PostponeStep(int kind, int mode)
+{
+    m_postponed.step = true;
+    m_postponed.kind = kind;
+    m_postponed.mode = mode;
+    SetTimer(PostponedStepTimerId, PostponedStepPeriod);
+}
+
+LRESULT CLumivaneDlg::OnPostponedStepTimer(UINT_PTR, BOOL&)
+{
+    // Another step or timer runs now: the timer tries again.
+    SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
+    if (!timers.IsHeld())
+        return 0;
+    SemaphoreGuard steps(m_slideSemaphore, SemaphoreGuard::Take::Try);
+    if (!steps.IsHeld())
+        return 0;
+    KillTimer(PostponedStepTimerId);
+    const PostponedStep due = m_postponed;
+    m_postponed = PostponedStep();
+    // Either may find the lock held again and wait once more.
+    if (due.fileAgain)
+        ShowSlideFileAgain();
+    if (due.step)
+        NextSlide(due.kind, due.mode);
+    return 0;
 }
 
 bool CLumivaneDlg::HasGallerySelection(bool local)

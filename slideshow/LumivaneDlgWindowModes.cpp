@@ -98,7 +98,7 @@ LRESULT CLumivaneDlg::OnFadeTimer(UINT_PTR, BOOL&)
     {
         if (!IsWindowVisible())
             ShowWindow(SW_SHOWNA);
-        if (ModeIsTopmost(GetOperationMode()) && !IsOwnDialogOpen(ScopeSlideTimer))
+        if (ModeIsTopmost(GetOperationMode()) && !IsOwnDialogOpen(ScopeSlideTimer) && !IsControllerMenuOpen())
             SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     else

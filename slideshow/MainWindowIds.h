@@ -19,6 +19,8 @@ constexpr UINT_PTR ToolTipTimerId = 110;
 constexpr UINT_PTR OpaqueFlashTimerId = 114;
 // Watches the z-order and the idle time for the screen saver.
 constexpr UINT_PTR TopmostTimerId = 115;
+// Tries again a step that found the slide lock held by the controller.
+constexpr UINT_PTR PostponedStepTimerId = 116;
 
 // The slide shown at the end of the last run.
 inline constexpr wchar_t CurrentSlideValueName[] = L"Current Slide";

@@ -61,7 +61,10 @@ void TooltipNotices::Create(HWND owner, HICON icon, UINT_PTR timerId)
         return;
     TOOLINFOW tool = {};
     tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_CENTERTIP | TTF_SUBCLASS | TTF_TRACK | TTF_TRANSPARENT;
+    // Shown only by tracking: the tooltip is given none of the owner's mouse
+    // messages, which would pop it up with the last notice's text on any
+    // click or hover over the owner.
+    tool.uFlags = TTF_IDISHWND | TTF_CENTERTIP | TTF_TRACK | TTF_TRANSPARENT;
     tool.hwnd = owner;
     tool.uId = reinterpret_cast<UINT_PTR>(owner);
     tool.lpszText = const_cast<wchar_t*>(Text(Notice::Busy).GetText());

@@ -31,7 +31,7 @@ std::vector<BYTE> StoredRecord()
 {
     BYTE data[32] = {};
     DWORD size = sizeof(data);
-    if (RegGetValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), HotKeysValueName, RRF_RT_REG_BINARY, nullptr, data,
+    if (RegGetValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), HotKeysBlob, RRF_RT_REG_BINARY, nullptr, data,
                      &size) != ERROR_SUCCESS)
         return {};
     return std::vector<BYTE>(data, data + size);
@@ -39,7 +39,7 @@ std::vector<BYTE> StoredRecord()
 
 void Store(const std::vector<BYTE>& bytes, DWORD type = REG_BINARY)
 {
-    RegSetKeyValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), HotKeysValueName, type, bytes.data(),
+    RegSetKeyValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), HotKeysBlob, type, bytes.data(),
                     static_cast<DWORD>(bytes.size()));
 }
 
@@ -67,8 +67,8 @@ bool IsFree(UINT modifiers, UINT key)
 class HotKeysTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { RegDeleteKeyValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), HotKeysValueName); }
-    void TearDown() override { RegDeleteKeyValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), HotKeysValueName); }
+    void SetUp() override { RegDeleteKeyValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), HotKeysBlob); }
+    void TearDown() override { RegDeleteKeyValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), HotKeysBlob); }
     LanguageModuleScope m_language{LanguageEnglish};
     AllowedKeyTable m_allowed = SmallTable();
     HotKeyEntry m_table[HotKeyTableSize];

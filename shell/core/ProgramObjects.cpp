@@ -13,6 +13,8 @@ const wchar_t CloseDialogsMessageName[] = QUILLORY_PRODUCT_CODE L"LV_{4DD12BDF-9
 
 DialogCloseTokens DialogCloseToken;
 
+UINT QuitRunningInstanceMessage() { return RegisterWindowMessageW(QuitRunningInstanceMessageName); }
+
 MString NewUpgradeExitEventName()
 {
     return MString(sX::Format(), QUILLORY_PRODUCT_CODE L"LV_{825EFE34-CD91-420D-978C-9FFB2E55DF63}_%s",

@@ -21,6 +21,8 @@ extern const wchar_t ReleaseCheckEventName[];
 extern const wchar_t InstanceMutexNameFormat[];
 // Registered message: another copy asks the running one to quit and restart.
 extern const wchar_t QuitRunningInstanceMessageName[];
+// Registers that message and answers its number.
+UINT QuitRunningInstanceMessage();
 // Registered message: at quit every dialog of this process ends itself.
 extern const wchar_t CloseDialogsMessageName[];
 

@@ -109,7 +109,7 @@ int Run(const wchar_t* argument)
         const MString question(sX::Format(), IDS_ANOTHER_COPY_RUNS, caption.GetText(), productName.GetText());
         if (LocalizedMessageBox(GetDesktopWindow(), question.GetText(), caption.GetText(),
                                 MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES)
-            PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(QuitRunningInstanceMessageName), 0, 0);
+            PostMessageW(HWND_BROADCAST, QuitRunningInstanceMessage(), 0, 0);
         instanceMutex.Close();
         return 0;
     }

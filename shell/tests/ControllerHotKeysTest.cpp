@@ -25,7 +25,7 @@ void StoreHotKeys()
 {
     const BYTE record[9] = {1, 0xE0, FirstKey, FirstKey + 1, FirstKey + 2, FirstKey + 3,
                             FirstKey + 4, FirstKey + 5, FirstKey + 6};
-    RegSetKeyValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), HotKeysValueName, REG_BINARY, record, sizeof(record));
+    RegSetKeyValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), HotKeysBlob, REG_BINARY, record, sizeof(record));
 }
 
 bool IsFree(UINT key)

@@ -595,6 +595,41 @@ TEST_F(ControllerMessages, NoticesInTheMainWindowsTooltip)
     EXPECT_TRUE(WaitUntil([&] { return !ReadToolTip(running).visible; }, 6000));
 }
 
+TEST_F(ControllerMessages, ClicksOnTheSlideShowNoNotice)
+{
+    RunningController running;
+    ASSERT_TRUE(running.Start());
+    HWND main = running.MainWindow();
+    // A notice has been shown and has gone: its texts stay in the tooltip.
+    PostMessageW(main, WM_NOTICE, IDS_NOTICE_TITLE_377, IDS_NOTICE_378);
+    running.Settle();
+    ASSERT_TRUE(ReadToolTip(running).visible);
+    PostMessageW(main, WM_NOTICE, 0, 0);
+    running.Settle();
+    ASSERT_FALSE(ReadToolTip(running).visible);
+
+    // The cursor comes over the slide and clicks it, as the user's hand does.
+    RECT window = {};
+    GetWindowRect(main, &window);
+    SetCursorPos((window.left + window.right) / 2, (window.top + window.bottom) / 2);
+    MessageLog::Instance().Clear();
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs)
+        input.type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE;
+    inputs[0].mi.dx = 1;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(3u, SendInput(3, inputs, sizeof(INPUT)));
+    ASSERT_TRUE(WaitUntil([&] { return !running.MainReceived(WM_LBUTTONUP).empty(); }));
+    // Long past the tooltip's own delays: the main window's topmost watch
+    // has ticked for over three seconds.
+    constexpr UINT_PTR TopmostWatchTimer = 115;
+    EXPECT_TRUE(running.WaitForMainTimerTicks(TopmostWatchTimer, 12));
+    EXPECT_FALSE(ReadToolTip(running).visible);
+    EXPECT_TRUE(running.MainReceived(WM_NOTICE).empty());
+}
+
 TEST_F(ControllerMessages, TheQuitEndsTheOpenDialogTheMainWindowAndTheController)
 {
     RunningController running;

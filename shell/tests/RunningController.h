@@ -258,6 +258,20 @@ public:
             }
     }
 
+    // Waits until the main window has taken count WM_TIMER of that timer
+    // since the log was last cleared: a span of the window's own time.
+    bool WaitForMainTimerTicks(UINT_PTR timerId, size_t count, DWORD timeout = 30000) const
+    {
+        return WaitUntil(
+            [&] {
+                size_t ticks = 0;
+                for (const Received& r : MainReceived(WM_TIMER))
+                    ticks += r.wParam == timerId ? 1 : 0;
+                return ticks >= count;
+            },
+            timeout);
+    }
+
     std::vector<Received> MainReceived(UINT message) const
     {
         return MessageLog::Instance().Of(m_mainWindow, message);

@@ -420,6 +420,135 @@ TEST_F(TrayMenu, ShellVerbsAndOpenWithReachTheShellAndReportItsRefusal)
     FileCommandSystem = saved;
 }
 
+namespace
+{
+// A command's part that takes its time (a worker, or the open-with dialog
+// with its own message loop): it runs until the test lets it end.
+struct SlowPart
+{
+    MHandle started{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    MHandle release{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    DWORD result = 0;
+};
+// Lives as long as the process: a worker let go late still finds it.
+SlowPart& Slow = *new SlowPart();
+
+DWORD WINAPI SlowWorker(LPVOID)
+{
+    SetEvent(Slow.started);
+    WaitForSingleObject(Slow.release, 120000);
+    return Slow.result;
+}
+
+HRESULT WINAPI SlowOpenWith(HWND, const OpenWithRequest*)
+{
+    SetEvent(Slow.started);
+    HANDLE release = Slow.release;
+    while (MsgWaitForMultipleObjects(1, &release, FALSE, 120000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+    {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return static_cast<HRESULT>(Slow.result);
+}
+
+// The window answers a sent message within a bound far below the slow
+// part's run.
+bool Answers(HWND window)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
+}
+}
+
+TEST_F(TrayMenu, WhileACommandWorksOnTheSlideBothWindowsAnswerAndTheSlideWaits)
+{
+    struct Case
+    {
+        WORD id;
+        DWORD result;
+        UINT noticeTitle; // 0: the notice comes as texts
+        UINT noticeText;
+    } cases[] = {
+        {ID_WIPE_FILE, SecureDeleteNotOpened, IDS_NOTICE_GALLERY_TITLE, IDS_NOTICE_470},
+        {ID_ROTATE_90, RotateImageFailed, IDS_NOTICE_TITLE_377, IDS_NOTICE_379},
+        {ID_OPEN_WITH, static_cast<DWORD>(E_FAIL), 0, 0},
+    };
+    // The real workers and calls come back however the test ends.
+    struct Restore
+    {
+        FileCommandWorkers workers = FileWorkers;
+        FileCommandCalls calls = FileCommandSystem;
+        ~Restore()
+        {
+            FileWorkers = workers;
+            FileCommandSystem = calls;
+        }
+    } restore;
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.id);
+        SlowPart& slow = Slow;
+        ResetEvent(slow.started);
+        ResetEvent(slow.release);
+        slow.result = c.result;
+        FileWorkers.secureDelete = SlowWorker;
+        FileWorkers.rotateImage = SlowWorker;
+        FileCommandSystem.openWithDialog = SlowOpenWith;
+        // Lets the slow part end however the case ends.
+        struct Release
+        {
+            HANDLE event;
+            ~Release() { SetEvent(event); }
+        } releaseAtEnd{slow.release};
+
+        const std::wstring shown = ShownPath();
+        CaptureTarget();
+        MessageLog::Instance().Clear();
+        Running().Command(c.id);
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(slow.started, 30000));
+
+        // The show asks for its next slide while the command holds the slide;
+        // both windows go on answering.
+        PostMessageW(Running().MainWindow(), WM_NEXT_SLIDE, 3, 0);
+        EXPECT_TRUE(Answers(Running().MainWindow()));
+        EXPECT_TRUE(Answers(Running().ControllerWindow()));
+        // The tray menu opens, and a second command meanwhile is refused.
+        ASSERT_NE(nullptr, OpenMenu());
+        Type(VK_ESCAPE);
+        ASSERT_TRUE(WaitForMenuClosed());
+        Running().Command(ID_RECYCLE_FILE);
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                for (const Received& r : Running().MainReceived(WM_NOTICE))
+                    if (r.wParam == IDS_NOTICE_FADE_TITLE && r.lParam == IDS_NOTICE_FADE_RUNNING)
+                        return true;
+                return false;
+            },
+            10000));
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(shown.c_str()));
+        EXPECT_EQ(shown, ShownPath());
+
+        // The command ends with its report; then the step that waited shows
+        // the next file.
+        SetEvent(slow.release);
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                for (const Received& r : Running().MainReceived(WM_NOTICE))
+                    if (c.noticeTitle ? r.wParam == c.noticeTitle && static_cast<UINT>(r.lParam) == c.noticeText
+                                      : r.wParam == static_cast<WPARAM>(-1))
+                        return true;
+                return false;
+            },
+            30000));
+        EXPECT_TRUE(WaitForShownFile(shown));
+    }
+}
+
 TEST_F(TrayMenu, WithTheWindowHiddenTheMenuStartsWithItsTitleAndHasNoSlideSection)
 {
     Running().Command(ID_HIDE_MAIN_WINDOW);
@@ -453,6 +582,37 @@ TEST_F(TrayMenu, WithAControllerDialogOpenTheMenuOffersOnlyHelpAndExit)
     EXPECT_EQ(0, GetMenuItemCount(Find(entries, L"Current &file")->submenu));
     for (const wchar_t* label : {L"&Help", L"E&xit"})
         EXPECT_FALSE(Find(entries, label)->greyed);
+    Type(VK_ESCAPE);
+    ASSERT_TRUE(WaitForMenuClosed());
+}
+
+namespace
+{
+// The main window's watch over its topmost place (every 300 ms).
+constexpr UINT_PTR TopmostWatchTimer = 115;
+
+// Whether window lies above other in the z-order.
+bool IsAbove(HWND window, HWND other)
+{
+    for (HWND below = GetWindow(window, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT))
+        if (below == other)
+            return true;
+    return false;
+}
+}
+
+TEST_F(TrayMenu, TheMenuStaysAboveTheAlwaysOnTopSlide)
+{
+    ASSERT_TRUE(WaitUntil([&] { return (GetWindowLongW(Running().MainWindow(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
+    ASSERT_NE(nullptr, OpenMenu());
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    ASSERT_NE(nullptr, popup);
+    EXPECT_TRUE(IsAbove(popup, Running().MainWindow()));
+    // The main window's watch over its topmost place runs several rounds
+    // while the menu is open.
+    MessageLog::Instance().Clear();
+    EXPECT_TRUE(Running().WaitForMainTimerTicks(TopmostWatchTimer, 12));
+    EXPECT_TRUE(IsAbove(popup, Running().MainWindow()));
     Type(VK_ESCAPE);
     ASSERT_TRUE(WaitForMenuClosed());
 }
