@@ -4,6 +4,7 @@
 #include "StandIn.h"
 
 #include "foundation/Handle.h"
+#include "server/ClientKeySupply.h"
 #include "server/GetSlideHeaders.h"
 #include "server/GetSlideReply.h"
 #include "server/ReceivedSlide.h"
@@ -278,6 +279,16 @@ TEST_F(OnlineSlide, HolderReleasesOnItsOwnThreadWhenDestroyed)
     EXPECT_TRUE(Eventually([] { return Lines("cleaned").size() == 1; }));
 }
 
+// The round takes the key pair made while the slide before was shown, and
+// leaves making the next one to its worker thread.
+TEST_F(OnlineSlide, ARoundTakesTheKeyPairMadeAhead)
+{
+    DownloadClientKeys().PrepareNext();
+    ASSERT_TRUE(DownloadClientKeys().WaitUntilReady(120000));
+    ASSERT_EQ(Fetch(), FetchOutcome::Delivered) << std::hex << m_record.status;
+    EXPECT_FALSE(DownloadClientKeys().WaitUntilReady(120000));
+}
+
 TEST_F(OnlineSlide, StopDuringTheRequestEndsQuietly)
 {
     StandIn::Set("at=slide&fault=hold");
@@ -329,6 +340,7 @@ TEST_F(OnlineSlide, WorkerPostsTheOutcome)
         EXPECT_EQ(message.wParam, *fault ? 0u : 1u) << fault;
         EXPECT_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
         EXPECT_EQ(WaitForSingleObject(running, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "reset as the last act";
+        EXPECT_TRUE(DownloadClientKeys().WaitUntilReady(120000)) << fault << ": the next worker's key pair is made ahead";
         m_cache.Commit();
     }
     DestroyWindow(window);
