@@ -3,7 +3,7 @@
 # measures the online slide from asking to the decoded picture (exchange,
 # request and download, decryption with its key derivation, AES passes and
 # RSA layer apart, reply checks, decoding) as a slide after another, whose
-# worker made the client key pair ahead, and a plain WinINet GET of as many
+# worker made the RSA key pairs ahead, and a plain WinINet GET of as many
 # bytes from the same stand-in, with the floor of plain GET and decoding.
 # The last line is "ratio R", slide over plain GET.
 #   bench/online-slide.sh       (QUILLORY_BUILD_DIR chooses the build folder)

@@ -1,15 +1,15 @@
 // Benchmark, not a test: one online slide from the stand-in, step by step
 // (exchange, request and download, decryption, reply checks, decoding), and
 // a plain WinINet GET of as many bytes from the same stand-in. The slide is
-// a next slide: the worker's key pair was made while the one before it was
+// a next slide: the worker's key pairs were made while the one before it was
 // shown. The decryption's parts (key and IV, the two AES passes, the RSA
 // layer) are timed again on their own after the slide.
 #include "crypto/ProtectedTexts.h"
 #include "foundation/SystemUtilities.h"
-#include "server/ClientKeySupply.h"
 #include "server/GetSlideHeaders.h"
 #include "server/GetSlideReply.h"
 #include "server/HttpTransport.h"
+#include "server/KeyPairSupply.h"
 #include "server/ServerPages.h"
 #include "server/SlideDownloadWorker.h"
 #include "server/SlideSession.h"
@@ -88,9 +88,9 @@ int main()
     try
     {
         // What the worker of the slide before leaves behind.
-        DownloadClientKeys().PrepareNext();
-        if (!DownloadClientKeys().WaitUntilReady(120000))
-            std::fprintf(stderr, "no key pair was made ahead\n");
+        PrepareNextWorkerKeyPairs();
+        if (!DownloadClientKeys().WaitUntilReady(120000) || !SessionKeyPairs().WaitUntilReady(120000))
+            std::fprintf(stderr, "no key pairs were made ahead\n");
         QueryPerformanceCounter(&t0);
         const std::unique_ptr<MACrypt> clientKeyPair = DownloadClientKeys().Take(nullptr);
         const MACrypt& clientKey = *clientKeyPair;

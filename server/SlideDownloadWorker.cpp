@@ -4,10 +4,10 @@
 #include "foundation/Handle.h"
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"
-#include "server/ClientKeySupply.h"
 #include "server/GetSlideHeaders.h"
 #include "server/GetSlideReply.h"
 #include "server/HttpTransport.h"
+#include "server/KeyPairSupply.h"
 #include "server/ServerPages.h"
 #include "server/ServerReplyError.h"
 #include "server/SlideSession.h"
@@ -218,9 +218,9 @@ DWORD WINAPI SlideDownloadWorker(LPVOID argument)
             const FetchOutcome outcome =
                 stopped ? FetchOutcome::Stopped
                         : FetchOnlineSlide(*data->record, data->advertDue != 0, data->filterBlob, data->stopEvent, cache);
-            // The next worker's key pair is made while this slide is shown.
+            // The next worker's key pairs are made while this slide is shown.
             if (outcome != FetchOutcome::Stopped)
-                DownloadClientKeys().PrepareNext();
+                PrepareNextWorkerKeyPairs();
             if (outcome == FetchOutcome::Failed)
                 PostMessageW(data->owner, WM_ONLINE_FETCH_ENDED, 0, 0);
             else if (outcome == FetchOutcome::Delivered)
