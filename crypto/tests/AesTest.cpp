@@ -42,6 +42,14 @@ TEST(Aes, Fips197KeyExpansion)
     EXPECT_EQ(words[59], 0x706c631eu);
 }
 
+const char* EngineName(AesEngine engine)
+{
+    return engine == AesEngine::LookupTables ? "LookupTables" : "ProcessorInstructions";
+}
+
+// How GoogleTest names an engine in its messages.
+void PrintTo(AesEngine engine, std::ostream* out) { *out << EngineName(engine); }
+
 // The tests of AesCipher run once with each engine; the processor's
 // instructions are skipped on a processor without them.
 class AesEngines : public testing::TestWithParam<AesEngine>
@@ -61,9 +69,7 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(Engine, AesEngines,
                          testing::Values(AesEngine::LookupTables, AesEngine::ProcessorInstructions),
-                         [](const testing::TestParamInfo<AesEngine>& info) {
-                             return info.param == AesEngine::LookupTables ? "LookupTables" : "ProcessorInstructions";
-                         });
+                         [](const testing::TestParamInfo<AesEngine>& info) { return EngineName(info.param); });
 
 // FIPS-197 Appendix C through the cipher: one block under CBC with an IV of
 // zeros is the block cipher itself.
