@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Benchmark, not a test: the stand-in serves one 5 MB picture; one run
 # measures the online slide from asking to the decoded picture (exchange,
-# request and download, decryption, reply checks, decoding) and a plain
-# WinINet GET of as many bytes from the same stand-in. The last line is
-# "ratio R", slide over plain GET.
+# request and download, decryption with its key derivation, AES passes and
+# RSA layer apart, reply checks, decoding) as a slide after another, whose
+# worker made the RSA key pairs ahead, and a plain WinINet GET of as many
+# bytes from the same stand-in, with the floor of plain GET and decoding.
+# The last line is "ratio R", slide over plain GET.
 #   bench/online-slide.sh       (QUILLORY_BUILD_DIR chooses the build folder)
 set -euo pipefail
 

@@ -1,5 +1,7 @@
 #include "crypto/AesCipher.h"
 
+#include "crypto/AesInstructions.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -268,8 +270,14 @@ MSmartPtr<SecureBytes> FoldDigest(const ShellMemory<unsigned char>& digest, unsi
 
 // ---- AesCipher ---------------------------------------------------------------------
 
-AesCipher::AesCipher(const MAAuthenticator& hasher, MAtom<unsigned char>& secret)
+AesEngine FastestAesEngine()
 {
+    return ProcessorHasAesInstructions() ? AesEngine::ProcessorInstructions : AesEngine::LookupTables;
+}
+
+AesCipher::AesCipher(const MAAuthenticator& hasher, MAtom<unsigned char>& secret, AesEngine engine)
+{
+    ChooseEngine(engine);
     const unsigned __int64 n = secret.GetCount();
     if (n < 5)
         throw MCryptException(11);
@@ -309,8 +317,9 @@ AesCipher::AesCipher(const MAAuthenticator& hasher, MAtom<unsigned char>& secret
     BuildSchedules();
 }
 
-AesCipher::AesCipher(const MAtom<unsigned char>& key, const MAtom<unsigned char>& iv)
+AesCipher::AesCipher(const MAtom<unsigned char>& key, const MAtom<unsigned char>& iv, AesEngine engine)
 {
+    ChooseEngine(engine);
     if (key.GetCount() != 16 && key.GetCount() != 24 && key.GetCount() != 32)
         throw MCryptException(11);
     if (iv.GetCount() != 16)
@@ -318,6 +327,12 @@ AesCipher::AesCipher(const MAtom<unsigned char>& key, const MAtom<unsigned char>
     m_key.AssignSecure(key);
     m_iv.AssignSecure(iv);
     BuildSchedules();
+}
+
+void AesCipher::ChooseEngine(AesEngine engine)
+{
+    m_engine = engine == AesEngine::ProcessorInstructions && !ProcessorHasAesInstructions() ? AesEngine::LookupTables
+                                                                                             : engine;
 }
 
 void AesCipher::BuildSchedules()
@@ -334,21 +349,31 @@ void AesCipher::EncryptCbc(const MAtom<unsigned char>& input, MAtom<unsigned cha
     const unsigned __int64 n = input.GetCount(), blocks = n / 16 + 1;
     output.Resize(blocks * 16);
     const uint32_t* rk = m_encryptionKeys.GetData();
-    State previous = Load(m_iv.GetData());
     const unsigned char* in = input.GetData();
     unsigned char* out = output.GetData();
-    for (unsigned __int64 i = 0; i + 1 < blocks; ++i, in += 16, out += 16)
-    {
-        previous = EncryptWords(rk, m_encryptionRounds, Xor(Load(in), previous));
-        Store(out, previous);
-    }
     // The last block: what is left, filled with the pad value (16 - left).
     unsigned char last[16];
     const unsigned left = static_cast<unsigned>(n % 16);
     if (left)
-        std::memcpy(last, in, left);
+        std::memcpy(last, in + (blocks - 1) * 16, left);
     std::memset(last + left, static_cast<int>(16 - left), 16 - left);
-    Store(out, EncryptWords(rk, m_encryptionRounds, Xor(Load(last), previous)));
+    if (m_engine == AesEngine::ProcessorInstructions)
+    {
+        unsigned char previous[16];
+        std::memcpy(previous, m_iv.GetData(), 16);
+        AesInstructionsEncryptCbc(rk, m_encryptionRounds, previous, in, out, static_cast<size_t>(blocks - 1));
+        AesInstructionsEncryptCbc(rk, m_encryptionRounds, previous, last, out + (blocks - 1) * 16, 1);
+    }
+    else
+    {
+        State previous = Load(m_iv.GetData());
+        for (unsigned __int64 i = 0; i + 1 < blocks; ++i, in += 16, out += 16)
+        {
+            previous = EncryptWords(rk, m_encryptionRounds, Xor(Load(in), previous));
+            Store(out, previous);
+        }
+        Store(out, EncryptWords(rk, m_encryptionRounds, Xor(Load(last), previous)));
+    }
     AtomDetail::SecureZero(last, sizeof(last));
 }
 
@@ -360,14 +385,19 @@ void AesCipher::DecryptCbc(const MAtom<unsigned char>& input, MAtom<unsigned cha
     output.Resize(n);
     const uint32_t* rk = m_decryptionKeys.GetData();
     const unsigned rounds = m_decryptionRounds;
-    State previous = Load(m_iv.GetData());
     const unsigned char* in = input.GetData();
     unsigned char* out = output.GetData();
-    for (unsigned __int64 i = 0; i < n; i += 16, in += 16, out += 16)
+    if (m_engine == AesEngine::ProcessorInstructions)
+        AesInstructionsDecryptCbc(rk, rounds, m_iv.GetData(), in, out, static_cast<size_t>(n / 16));
+    else
     {
-        const State c = Load(in);
-        Store(out, Xor(DecryptWords(rk, rounds, c), previous));
-        previous = c;
+        State previous = Load(m_iv.GetData());
+        for (unsigned __int64 i = 0; i < n; i += 16, in += 16, out += 16)
+        {
+            const State c = Load(in);
+            Store(out, Xor(DecryptWords(rk, rounds, c), previous));
+            previous = c;
+        }
     }
 
     if (!strip || n == 0)

@@ -22,6 +22,16 @@ void AesDecryptBlock(const std::uint32_t* roundKeys, unsigned rounds, const unsi
 // The input holds at least target bytes.
 MSmartPtr<SecureBytes> FoldDigest(const ShellMemory<unsigned char>& digest, unsigned __int64 target);
 
+// How an AesCipher runs its blocks; both give the same bytes.
+enum class AesEngine
+{
+    LookupTables,          // the four 32-bit tables: any processor
+    ProcessorInstructions, // the AES instructions (AES-NI)
+};
+
+// The processor's instructions where it has them, the tables otherwise.
+AesEngine FastestAesEngine();
+
 // AES-CBC (AES-256 when derived) with a key and IV of its own. Every call
 // starts from the IV: calls do not depend on each other.
 class AesCipher
@@ -31,10 +41,14 @@ public:
     // digests of at least 32 bytes, MCryptException 16 otherwise). The secret,
     // at least 5 bytes (MCryptException 11 otherwise), is consumed: it ends
     // holding the first digest of the derivation with its second byte changed.
-    AesCipher(const MAAuthenticator& hasher, MAtom<unsigned char>& secret);
+    // The engine falls back to the tables on a processor without the AES
+    // instructions.
+    AesCipher(const MAAuthenticator& hasher, MAtom<unsigned char>& secret,
+              AesEngine engine = FastestAesEngine());
     // Takes a key of 16, 24 or 32 bytes and a 16-byte IV as they are
     // (MCryptException 11 and 14 for other sizes).
-    AesCipher(const MAtom<unsigned char>& key, const MAtom<unsigned char>& iv);
+    AesCipher(const MAtom<unsigned char>& key, const MAtom<unsigned char>& iv,
+              AesEngine engine = FastestAesEngine());
     AesCipher(const AesCipher&) = delete;
     AesCipher& operator=(const AesCipher&) = delete;
 
@@ -48,9 +62,11 @@ public:
 
     const SecureBytes& GetKey() const { return m_key; }
     const SecureBytes& GetIv() const { return m_iv; }
+    AesEngine GetEngine() const { return m_engine; }
 
 private:
     void BuildSchedules();
+    void ChooseEngine(AesEngine engine);
 
     SecureBytes m_key;
     SecureBytes m_iv;
@@ -58,4 +74,5 @@ private:
     SecureMemory<MemoryPH<std::uint32_t>, std::uint32_t> m_decryptionKeys;
     unsigned m_encryptionRounds = 0;
     unsigned m_decryptionRounds = 0;
+    AesEngine m_engine = AesEngine::LookupTables;
 };

@@ -7,6 +7,7 @@
 #include "server/GetSlideHeaders.h"
 #include "server/GetSlideReply.h"
 #include "server/HttpTransport.h"
+#include "server/KeyPairSupply.h"
 #include "server/ServerPages.h"
 #include "server/ServerReplyError.h"
 #include "server/SlideSession.h"
@@ -19,7 +20,6 @@
 
 namespace
 {
-constexpr unsigned ClientKeyBits = 2048;
 // The line the crash report names for the worker's outer handler.
 constexpr unsigned WorkerCrashLine = 3941;
 // The dialogs and viewers whose being open holds back delivery, the large
@@ -61,8 +61,11 @@ MAAuthenticator ReplyHasher()
 FetchOutcome RunRound(OnlineSlideRecord& record, bool advertDue, const MAtom<unsigned char>& filterBlob, HANDLE stop,
                       const SlideCacheFolder& cache)
 {
-    const MACrypt clientKey(PROV_RSA_FULL, EnhancedRsaFullProviderName, MAsymmetric::KeyLength(ClientKeyBits), 0,
-                            MACrypt::Chained);
+    // The pair made while the slide before was shown, or one made now.
+    const std::unique_ptr<MACrypt> clientKeyPair = DownloadClientKeys().Take(stop);
+    if (!clientKeyPair)
+        return FetchOutcome::Stopped;
+    const MACrypt& clientKey = *clientKeyPair;
     SecureBytes publicKey;
     publicKey.AssignSecure(clientKey.ExportPublicKey());
     const unsigned requestNumber = (GetTickCount() & 15) + 10;
@@ -215,6 +218,9 @@ DWORD WINAPI SlideDownloadWorker(LPVOID argument)
             const FetchOutcome outcome =
                 stopped ? FetchOutcome::Stopped
                         : FetchOnlineSlide(*data->record, data->advertDue != 0, data->filterBlob, data->stopEvent, cache);
+            // The next worker's key pairs are made while this slide is shown.
+            if (outcome != FetchOutcome::Stopped)
+                PrepareNextWorkerKeyPairs();
             if (outcome == FetchOutcome::Failed)
                 PostMessageW(data->owner, WM_ONLINE_FETCH_ENDED, 0, 0);
             else if (outcome == FetchOutcome::Delivered)

@@ -21,10 +21,10 @@ enum class FetchOutcome
 };
 
 // Steps 4 to 15 of a round on the calling thread: state 5, a 2048-bit
-// client key, the session, the POST of the cache and the filter blob, the
-// reply unwrapped and processed. Failures land in the record (state 128 and
-// the status); for a malformed reply or a server message the cache files
-// are deleted. stop may be null.
+// client key pair (taken from DownloadClientKeys), the session, the POST of
+// the cache and the filter blob, the reply unwrapped and processed.
+// Failures land in the record (state 128 and the status); for a malformed
+// reply or a server message the cache files are deleted. stop may be null.
 FetchOutcome FetchOnlineSlide(OnlineSlideRecord& record, bool advertDue, const MAtom<unsigned char>& filterBlob,
                               HANDLE stop, const SlideCacheFolder& cache = SlideCacheFolder());
 

@@ -4,6 +4,7 @@
 #include "crypto/ProtectedTexts.h"
 #include "foundation/SystemUtilities.h"
 #include "server/HttpTransport.h"
+#include "server/KeyPairSupply.h"
 #include "server/RequestTexts.h"
 #include "server/ServerPages.h"
 #include "server/ServerReplyError.h"
@@ -47,8 +48,6 @@ const unsigned char RoundOrders[MaximumRounds][8] = {
 
 constexpr unsigned FirstReplyFields = 5;
 constexpr unsigned RoundReplyFields = 3;
-// The nominal length of the server key before its blob is imported.
-constexpr unsigned NominalKeyBits = 1024;
 
 using Bytes = MemoryPH<unsigned char>;
 
@@ -273,11 +272,17 @@ bool EstablishSlideSession(HeaderList& sessionHeaders, MAtom<unsigned char>& ser
     MStringEx<wchar_t> sessionText;
     ParseServerKeyReply(keyReply, keyBlob, sessionText);
 
-    MACrypt serverKey(PROV_RSA_FULL, EnhancedRsaFullProviderName, MAsymmetric::KeyLength(NominalKeyBits), 0,
-                      MACrypt::Chained);
+    // Both pairs were made while the slide before was shown (or are made
+    // now): the server's key is imported over the first one's own.
+    const std::unique_ptr<MACrypt> serverKeyHolder = SessionKeyPairs().Take(cancelEvent);
+    if (!serverKeyHolder)
+        return false;
+    MACrypt& serverKey = *serverKeyHolder;
     serverKey.ImportKey(keyBlob);
-    const MACrypt clientKey(PROV_RSA_FULL, EnhancedRsaFullProviderName, serverKey.GetKeyLength(), 0,
-                            MACrypt::Chained);
+    const std::unique_ptr<MACrypt> clientKeyPair = SessionKeyPairs().Take(serverKey.GetKeyLength().Bits(), cancelEvent);
+    if (!clientKeyPair)
+        return false;
+    const MACrypt& clientKey = *clientKeyPair;
     const MStringEx<wchar_t> clientKeyText = HexHeaderValue(clientKey.ExportPublicKey());
 
     // The proof: the SHA-512 of the request id, encrypted for the server.

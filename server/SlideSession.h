@@ -12,11 +12,12 @@
 // above the key reply of a 16384-bit key and the framed replies.
 constexpr unsigned __int64 SessionReplyLimit = 1024 * 1024;
 
-// Runs the exchange. On success serverKeyBlob holds the server's public-key
-// blob and sessionHeaders the session's headers (V, R, I, Q); false when the
-// cancel event (or null) was seen signalled after a request. Both outputs
-// are emptied first and filled only on success. Throws InternetException,
-// MCryptException and ServerReplyError.
+// Runs the exchange, with two key pairs of SessionKeyPairs (made ahead, or
+// made now). On success serverKeyBlob holds the server's public-key blob and
+// sessionHeaders the session's headers (V, R, I, Q); false when the cancel
+// event (or null) was seen signalled after a request or ended the wait for
+// the key pairs. Both outputs are emptied first and filled only on success.
+// Throws InternetException, MCryptException and ServerReplyError.
 bool EstablishSlideSession(HeaderList& sessionHeaders, MAtom<unsigned char>& serverKeyBlob, HANDLE cancelEvent);
 
 // Where a framed reply of one step reports itself malformed.

@@ -1,5 +1,7 @@
 #include "TestHelpers.h"
 
+#include "crypto/AesInstructions.h"
+
 using namespace CryptoTest;
 
 // FIPS-197 Appendix C: the example vectors for the three key sizes.
@@ -40,9 +42,64 @@ TEST(Aes, Fips197KeyExpansion)
     EXPECT_EQ(words[59], 0x706c631eu);
 }
 
+const char* EngineName(AesEngine engine)
+{
+    return engine == AesEngine::LookupTables ? "LookupTables" : "ProcessorInstructions";
+}
+
+// How GoogleTest names an engine in its messages.
+void PrintTo(AesEngine engine, std::ostream* out) { *out << EngineName(engine); }
+
+// The tests of AesCipher run once with each engine; the processor's
+// instructions are skipped on a processor without them.
+class AesEngines : public testing::TestWithParam<AesEngine>
+{
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == AesEngine::ProcessorInstructions && !ProcessorHasAesInstructions())
+            GTEST_SKIP() << "this processor has no AES instructions";
+    }
+
+    AesCipher Cipher(const std::string& keyHex, const std::string& ivHex) const
+    {
+        return AesCipher(FromHex(keyHex), FromHex(ivHex), GetParam());
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Engine, AesEngines,
+                         testing::Values(AesEngine::LookupTables, AesEngine::ProcessorInstructions),
+                         [](const testing::TestParamInfo<AesEngine>& info) { return EngineName(info.param); });
+
+// FIPS-197 Appendix C through the cipher: one block under CBC with an IV of
+// zeros is the block cipher itself.
+TEST_P(AesEngines, Fips197KnownAnswers)
+{
+    const std::string plain = "00112233445566778899aabbccddeeff", zeros(32, '0');
+    const struct
+    {
+        const char* key;
+        const char* cipher;
+    } cases[] = {
+        {"000102030405060708090a0b0c0d0e0f", "69c4e0d86a7b0430d8cdb78070b4c55a"},
+        {"000102030405060708090a0b0c0d0e0f1011121314151617", "dda97ca4864cdfe06eaf70a0ec0d7191"},
+        {"000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f", "8ea2b7ca516745bfeafc49904b496089"},
+    };
+    for (const auto& c : cases)
+    {
+        const AesCipher cipher = Cipher(c.key, zeros);
+        EXPECT_EQ(cipher.GetEngine(), GetParam());
+        MemoryPH<unsigned char> encrypted, decrypted;
+        cipher.EncryptCbc(FromHex(plain), encrypted);
+        EXPECT_EQ(ToHex(encrypted).substr(0, 32), c.cipher) << c.key;
+        cipher.DecryptCbc(FromHex(c.cipher), decrypted, false);
+        EXPECT_EQ(ToHex(decrypted), plain) << c.key;
+    }
+}
+
 // SP 800-38A F.2.1 / F.2.2 (AES-128) and F.2.5 / F.2.6 (AES-256): CBC over
 // four blocks. Our CBC always pads, so the fifth block is the padding.
-TEST(Aes, Sp80038aCbcVectors)
+TEST_P(AesEngines, Sp80038aCbcVectors)
 {
     const std::string plain = "6bc1bee22e409f96e93d7e117393172aae2d8a571e03ac9c9eb76fac45af8e51"
                               "30c81c46a35ce411e5fbc1191a0a52eff69f2445df4f9b17ad2b417be66c3710";
@@ -61,7 +118,7 @@ TEST(Aes, Sp80038aCbcVectors)
     };
     for (const Case& c : cases)
     {
-        AesCipher cipher(FromHex(c.key), FromHex(iv));
+        const AesCipher cipher = Cipher(c.key, iv);
         MemoryPH<unsigned char> encrypted, decrypted;
         cipher.EncryptCbc(FromHex(plain), encrypted);
         ASSERT_EQ(encrypted.GetCount(), 80u);
@@ -73,10 +130,10 @@ TEST(Aes, Sp80038aCbcVectors)
     }
 }
 
-TEST(Aes, PaddingSizesAndRoundTrips)
+TEST_P(AesEngines, PaddingSizesAndRoundTrips)
 {
-    AesCipher cipher(FromHex("603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4"),
-                     FromHex("000102030405060708090a0b0c0d0e0f"));
+    const AesCipher cipher =
+        Cipher("603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4", "000102030405060708090a0b0c0d0e0f");
     const struct
     {
         unsigned plain, cipher;
@@ -103,9 +160,9 @@ TEST(Aes, PaddingSizesAndRoundTrips)
     EXPECT_EQ(ToHex(decrypted), "10101010101010101010101010101010");
 }
 
-TEST(Aes, DecryptRefusesPartialBlocksAndTakesNothing)
+TEST_P(AesEngines, DecryptRefusesPartialBlocksAndTakesNothing)
 {
-    AesCipher cipher(FromHex("000102030405060708090a0b0c0d0e0f"), FromHex("000102030405060708090a0b0c0d0e0f"));
+    const AesCipher cipher = Cipher("000102030405060708090a0b0c0d0e0f", "000102030405060708090a0b0c0d0e0f");
     MemoryPH<unsigned char> out = Bytes("kept");
     EXPECT_EQ(CryptCode([&] { cipher.DecryptCbc(MemoryPH<unsigned char>(15), out, true); }), 11u);
     EXPECT_EQ(out.GetCount(), 4u);
@@ -115,9 +172,9 @@ TEST(Aes, DecryptRefusesPartialBlocksAndTakesNothing)
 
 // Data from outside may end in anything: only a pad of 1 to 16 equal bytes,
 // no longer than the data, is taken off.
-TEST(Aes, StripRefusesMalformedPadding)
+TEST_P(AesEngines, StripRefusesMalformedPadding)
 {
-    AesCipher cipher(FromHex("000102030405060708090a0b0c0d0e0f"), FromHex("0f0e0d0c0b0a09080706050403020100"));
+    const AesCipher cipher = Cipher("000102030405060708090a0b0c0d0e0f", "0f0e0d0c0b0a09080706050403020100");
     // The cipher text of exactly the given blocks: EncryptCbc adds one block
     // of padding, which is dropped.
     auto cipherOf = [&](const std::string& hex) {
@@ -155,6 +212,39 @@ TEST(Aes, StripRefusesMalformedPadding)
             EXPECT_EQ(code, 0u) << c.plain;
             EXPECT_EQ(out.GetCount(), static_cast<unsigned>(c.kept)) << c.plain;
         }
+    }
+}
+
+// Decryption of many blocks (the instructions take several at a time) from
+// the SP 800-38A F.2.6 vector alone: its four cipher blocks C1..C4 repeated
+// decrypt to P1..P4 and then, for every later C1, to P1 ^ IV ^ C4 (the
+// block cipher's output for C1 is P1 ^ IV). Also in place.
+TEST_P(AesEngines, DecryptsLongInputsBlockByBlock)
+{
+    const std::string iv = "000102030405060708090a0b0c0d0e0f";
+    const std::string p[4] = {"6bc1bee22e409f96e93d7e117393172a", "ae2d8a571e03ac9c9eb76fac45af8e51",
+                              "30c81c46a35ce411e5fbc1191a0a52ef", "f69f2445df4f9b17ad2b417be66c3710"};
+    const std::string c[4] = {"f58c4c04d6e5f1ba779eabfb5f7bfbd6", "9cfc4e967edb808d679f777bc6702c7d",
+                              "39f23369a9d9bacfa530e26304231461", "b2eb05e2c39be9fcda6c19078c6a9d1b"};
+    const MemoryPH<unsigned char> p1 = FromHex(p[0]), ivBytes = FromHex(iv), c4 = FromHex(c[3]);
+    MemoryPH<unsigned char> p1Again(16);
+    for (unsigned i = 0; i < 16; ++i)
+        p1Again[i] = p1[i] ^ ivBytes[i] ^ c4[i];
+    const AesCipher cipher = Cipher("603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4", iv);
+    for (unsigned blocks : {5u, 8u, 9u, 15u, 16u, 17u, 23u, 64u, 67u})
+    {
+        std::string cipherText, expected;
+        for (unsigned b = 0; b < blocks; ++b)
+        {
+            cipherText += c[b % 4];
+            expected += b % 4 == 0 && b > 0 ? ToHex(p1Again) : p[b % 4];
+        }
+        MemoryPH<unsigned char> decrypted;
+        cipher.DecryptCbc(FromHex(cipherText), decrypted, false);
+        EXPECT_EQ(ToHex(decrypted), expected) << blocks;
+        MemoryPH<unsigned char> inPlace = FromHex(cipherText);
+        cipher.DecryptCbc(inPlace, inPlace, false);
+        EXPECT_EQ(ToHex(inPlace), expected) << blocks << " in place";
     }
 }
 

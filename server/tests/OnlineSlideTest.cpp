@@ -6,6 +6,7 @@
 #include "foundation/Handle.h"
 #include "server/GetSlideHeaders.h"
 #include "server/GetSlideReply.h"
+#include "server/KeyPairSupply.h"
 #include "server/ReceivedSlide.h"
 #include "server/SlideDownloadWorker.h"
 #include "shell/core/PrivateMessages.h"
@@ -278,6 +279,19 @@ TEST_F(OnlineSlide, HolderReleasesOnItsOwnThreadWhenDestroyed)
     EXPECT_TRUE(Eventually([] { return Lines("cleaned").size() == 1; }));
 }
 
+// The round takes the key pairs made while the slide before was shown (its
+// own and the session's two), and leaves making the next ones to its worker
+// thread.
+TEST_F(OnlineSlide, ARoundTakesTheKeyPairsMadeAhead)
+{
+    PrepareNextWorkerKeyPairs();
+    ASSERT_TRUE(DownloadClientKeys().WaitUntilReady(120000));
+    ASSERT_TRUE(SessionKeyPairs().WaitUntilReady(120000));
+    ASSERT_EQ(Fetch(), FetchOutcome::Delivered) << std::hex << m_record.status;
+    EXPECT_FALSE(DownloadClientKeys().WaitUntilReady(120000));
+    EXPECT_FALSE(SessionKeyPairs().WaitUntilReady(120000));
+}
+
 TEST_F(OnlineSlide, StopDuringTheRequestEndsQuietly)
 {
     StandIn::Set("at=slide&fault=hold");
@@ -329,6 +343,8 @@ TEST_F(OnlineSlide, WorkerPostsTheOutcome)
         EXPECT_EQ(message.wParam, *fault ? 0u : 1u) << fault;
         EXPECT_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
         EXPECT_EQ(WaitForSingleObject(running, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "reset as the last act";
+        EXPECT_TRUE(DownloadClientKeys().WaitUntilReady(120000)) << fault << ": the next worker's pairs are made ahead";
+        EXPECT_TRUE(SessionKeyPairs().WaitUntilReady(120000)) << fault;
         m_cache.Commit();
     }
     DestroyWindow(window);

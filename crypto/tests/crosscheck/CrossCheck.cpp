@@ -2,7 +2,10 @@
 // writes each result as "name hex"; crosscheck.py compares them with its
 // own implementation.
 //   crypto_crosscheck.exe JOBS RESULTS
-// Every job line is an operation, a name and hexadecimal arguments.
+// Every job line is an operation, a name and hexadecimal arguments; the
+// AES jobs name their engine ("tables" or "instructions") first. The first
+// result line says whether this processor has the AES instructions.
+#include "crypto/AesInstructions.h"
 #include "crypto/ProtectedTexts.h"
 #include "crypto/Symmetric.h"
 
@@ -39,6 +42,22 @@ std::string ToHex(const MAtom<unsigned char>& bytes)
 
 // "-" stands for no bytes.
 Bytes Argument(const std::string& hex) { return hex == "-" ? Bytes(0) : FromHex(hex); }
+
+// The engine an AES job asks for; the cipher must really use it.
+AesEngine Engine(const std::string& name)
+{
+    if (name == "tables")
+        return AesEngine::LookupTables;
+    if (name == "instructions")
+        return AesEngine::ProcessorInstructions;
+    throw std::invalid_argument("unknown AES engine " + name);
+}
+
+void CheckEngine(const AesCipher& cipher, const std::string& name)
+{
+    if (cipher.GetEngine() != Engine(name))
+        throw std::invalid_argument("the cipher does not use the engine " + name);
+}
 
 // A file in the current folder, for the file ciphers.
 class ScratchFile
@@ -95,16 +114,19 @@ void Run(const std::vector<std::string>& job, const MAAuthenticator& sha512, std
     }
     else if (op == "aes")
     {
-        Bytes secret = Argument(job[2]), encrypted;
-        AesCipher cipher(sha512, secret);
-        cipher.EncryptCbc(Argument(job[3]), encrypted);
+        Bytes secret = Argument(job[3]), encrypted;
+        AesCipher cipher(sha512, secret, Engine(job[2]));
+        CheckEngine(cipher, job[2]);
+        cipher.EncryptCbc(Argument(job[4]), encrypted);
         out << name << ".key " << ToHex(cipher.GetKey()) << "\n" << name << ".iv " << ToHex(cipher.GetIv()) << "\n"
             << name << ".secret " << ToHex(secret) << "\n" << name << ".cipher " << ToHex(encrypted) << "\n";
     }
     else if (op == "aesdecrypt")
     {
-        Bytes secret = Argument(job[2]), plain;
-        AesCipher(sha512, secret).DecryptCbc(Argument(job[3]), plain, true);
+        Bytes secret = Argument(job[3]), plain;
+        const AesCipher cipher(sha512, secret, Engine(job[2]));
+        CheckEngine(cipher, job[2]);
+        cipher.DecryptCbc(Argument(job[4]), plain, true);
         out << name << " " << ToHex(plain) << "\n";
     }
     else if (op == "derive")
@@ -172,6 +194,7 @@ int main(int argc, char** argv)
     std::ofstream out(argv[2]);
     MAAuthenticator sha512(PROV_RSA_AES, RsaAesProviderName(), MAsymmetric::KeyLength(512),
                            MAAuthenticator::MAAuthAlgHash(CALG_SHA_512));
+    out << "engine.instructions " << (ProcessorHasAesInstructions() ? "yes" : "no") << "\n";
     std::string line;
     int failures = 0;
     while (std::getline(jobs, line))
