@@ -46,6 +46,30 @@ std::wstring TrimSpace(const std::wstring& text)
     return text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
 }
 
+// Whether a control is meant to show. IsWindowVisible would also ask the
+// dialog, which stays hidden during start-up while the layout is made.
+bool IsShown(HWND control) { return (::GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// The property list worker waits, suspended, until the wait dialog shows:
+// its end message then always finds the dialog's window.
+class ResumeWhenShown : public IDo_work
+{
+public:
+    explicit ResumeWhenShown(HANDLE thread) : m_thread(thread) {}
+    bool Step() override
+    {
+        if (m_pending)
+            ResumeThread(m_thread);
+        m_pending = false;
+        return false;
+    }
+    bool IsPending() override { return m_pending; }
+
+private:
+    HANDLE m_thread;
+    bool m_pending = true;
+};
+
 HWND ConjunctionBox(HWND dialog, DWORD line) { return ::GetDlgItem(dialog, IDC_CONJUNCTION_FIRST + line - 1); }
 }
 
@@ -111,10 +135,14 @@ void CSelectedFiles::LoadSearchProperties()
     HANDLE thread = CreateThread(nullptr, 0, SearchPropertiesThreadProc, request.get(), CREATE_SUSPENDED, nullptr);
     if (thread)
     {
-        CWaitDlg wait(thread);
+        RECT window = {};
+        GetWindowRect(&window);
+        ResumeWhenShown start(thread);
+        CWaitDlg wait(POINT{(window.left + window.right) / 2, (window.top + window.bottom) / 2},
+                      MString(sX::Format(), IDS_WAIT_LOADING_PROPERTIES, m_caption.GetText()), &start);
         request->owner = &wait.m_hWnd;
         if (wait.DoModal(m_hWnd) == -1)
-            ResumeThread(thread);
+            start.Step();
         // The worker ends the wait with its last step; it is gone soon after.
         WaitForSingleObject(thread, INFINITE);
         CloseHandle(thread);
@@ -347,12 +375,12 @@ void CSelectedFiles::LayoutSearchLines()
     int top = filterRow.bottom + RowGap;
     int bottom = 0;
     for (int id : {IDC_ONLINE_GALLERY, IDC_FILTER_SWITCH, IDC_RELOAD_PROPERTIES})
-        if (::IsWindowVisible(Item(id)))
+        if (IsShown(Item(id)))
             bottom = std::max<int>(bottom, RectIn(m_hWnd, Item(id)).bottom);
     for (DWORD line = 1; line <= MaximumSearchLines; ++line)
     {
         HWND window = m_lines[line - 1]->m_hWnd;
-        if (::IsWindowVisible(window))
+        if (IsShown(window))
         {
             const RECT r = RectIn(m_hWnd, window);
             ::SetWindowPos(window, nullptr, check.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -360,7 +388,7 @@ void CSelectedFiles::LayoutSearchLines()
             bottom = top - RowGap;
         }
         HWND box = line < MaximumSearchLines ? ConjunctionBox(m_hWnd, line) : nullptr;
-        if (box && ::IsWindowVisible(box))
+        if (box && IsShown(box))
         {
             const RECT r = RectIn(m_hWnd, box);
             ::SetWindowPos(box, nullptr, check.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
