@@ -395,7 +395,7 @@ LRESULT CSelectedFiles::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
             m_layout.emplace_back(id, r);
         }
 
-    CreateSearchLines();
+    PrepareSearchLines();
 
     m_oleInitialised = SUCCEEDED(OleInitialize(nullptr));
     m_dropTarget = RegisterFileDropTarget(m_list, this);

@@ -157,6 +157,10 @@ private:
     MString PrepareOnlineSide();
     bool IsOnlineChoiceUnchanged() const;
     void SelectGalleryPlaceholder();
+    class Create_filters_while_waiting;
+    void PrepareSearchLines();
+    // Builds the next missing search line; true while more are missing.
+    bool CreateNextSearchLine();
     void CreateSearchLines();
     void HideSearchLines();
     void LoadSearchProperties();

@@ -50,26 +50,6 @@ std::wstring TrimSpace(const std::wstring& text)
 // dialog, which stays hidden during start-up while the layout is made.
 bool IsShown(HWND control) { return (::GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
 
-// The property list worker waits, suspended, until the wait dialog shows:
-// its end message then always finds the dialog's window.
-class ResumeWhenShown : public IDo_work
-{
-public:
-    explicit ResumeWhenShown(HANDLE thread) : m_thread(thread) {}
-    bool Step() override
-    {
-        if (m_pending)
-            ResumeThread(m_thread);
-        m_pending = false;
-        return false;
-    }
-    bool IsPending() override { return m_pending; }
-
-private:
-    HANDLE m_thread;
-    bool m_pending = true;
-};
-
 HWND ConjunctionBox(HWND dialog, DWORD line) { return ::GetDlgItem(dialog, IDC_CONJUNCTION_FIRST + line - 1); }
 }
 
@@ -102,7 +82,7 @@ void CSelectedFiles::SelectGalleryPlaceholder()
     ::SendMessageW(combo, CB_SETCURSEL, 0, 0);
 }
 
-void CSelectedFiles::CreateSearchLines()
+void CSelectedFiles::PrepareSearchLines()
 {
     // The online side keeps the width of the template.
     RECT window = {}, client = {};
@@ -110,12 +90,54 @@ void CSelectedFiles::CreateSearchLines()
     GetClientRect(&client);
     m_startWidth = m_minimumSize.cx - (window.right - window.left - client.right);
     m_lineLists = MakeSearchLineLists();
+}
+
+bool CSelectedFiles::CreateNextSearchLine()
+{
     for (DWORD line = 1; line <= MaximumSearchLines; ++line)
+        if (!m_lines[line - 1])
+        {
+            m_lines[line - 1] = std::make_unique<CPropertySearchLineWnd>(line, &m_lineLists, &m_dropDowns);
+            m_lines[line - 1]->Create(m_hWnd);
+            return line < MaximumSearchLines;
+        }
+    return false;
+}
+
+void CSelectedFiles::CreateSearchLines()
+{
+    while (CreateNextSearchLine())
     {
-        m_lines[line - 1] = std::make_unique<CPropertySearchLineWnd>(line, &m_lineLists, &m_dropDowns);
-        m_lines[line - 1]->Create(m_hWnd);
     }
 }
+
+// The wait dialog's steps while the property list loads: the worker starts
+// once the wait shows (its end message then always finds the window), and
+// the search lines, the slow part of the online side, are built meanwhile,
+// one a step, so that the wait keeps answering.
+class CSelectedFiles::Create_filters_while_waiting : public IDo_work
+{
+public:
+    Create_filters_while_waiting(CSelectedFiles& dialog, HANDLE worker) : m_dialog(dialog), m_worker(worker) {}
+    bool Step() override
+    {
+        if (m_worker)
+        {
+            ResumeThread(m_worker);
+            m_worker = nullptr;
+            m_pending = !m_dialog.m_lines[MaximumSearchLines - 1];
+        }
+        else if (m_pending)
+            m_pending = m_dialog.CreateNextSearchLine();
+        return IsPending();
+    }
+    bool IsPending() override { return m_worker || m_pending; }
+
+private:
+    CSelectedFiles& m_dialog;
+    HANDLE m_worker;
+    bool m_pending = true;
+};
 
 void CSelectedFiles::HideSearchLines()
 {
@@ -137,12 +159,12 @@ void CSelectedFiles::LoadSearchProperties()
     {
         RECT window = {};
         GetWindowRect(&window);
-        ResumeWhenShown start(thread);
+        Create_filters_while_waiting steps(*this, thread);
         CWaitDlg wait(POINT{(window.left + window.right) / 2, (window.top + window.bottom) / 2},
-                      MString(sX::Format(), IDS_WAIT_LOADING_PROPERTIES, m_caption.GetText()), &start);
+                      MString(sX::Format(), IDS_WAIT_LOADING_PROPERTIES, m_caption.GetText()), &steps);
         request->owner = &wait.m_hWnd;
         if (wait.DoModal(m_hWnd) == -1)
-            start.Step();
+            steps.Step();
         // The worker ends the wait with its last step; it is gone soon after.
         WaitForSingleObject(thread, INFINITE);
         CloseHandle(thread);
@@ -152,6 +174,7 @@ void CSelectedFiles::LoadSearchProperties()
         RunPropertyListRequest(*request);
     m_request = std::move(request);
 
+    CreateSearchLines();
     for (const auto& line : m_lines)
         line->SetPropertyList(m_request->properties);
     MString error;
