@@ -119,8 +119,14 @@ class CSelectedFiles::Create_filters_while_waiting : public IDo_work
 {
 public:
     Create_filters_while_waiting(CSelectedFiles& dialog, HANDLE worker) : m_dialog(dialog), m_worker(worker) {}
+    // Where the wait dialog keeps its window handle.
+    void SetWaitWindow(const HWND* wait) { m_wait = wait; }
     bool Step() override
     {
+        // The steps come as posted messages, which go before painting: the
+        // wait is drawn first, or its text would show only at the end.
+        if (m_wait && *m_wait)
+            ::UpdateWindow(*m_wait);
         if (m_worker)
         {
             ResumeThread(m_worker);
@@ -136,6 +142,7 @@ public:
 private:
     CSelectedFiles& m_dialog;
     HANDLE m_worker;
+    const HWND* m_wait = nullptr;
     bool m_pending = true;
 };
 
@@ -162,6 +169,7 @@ void CSelectedFiles::LoadSearchProperties()
         Create_filters_while_waiting steps(*this, thread);
         CWaitDlg wait(POINT{(window.left + window.right) / 2, (window.top + window.bottom) / 2},
                       MString(sX::Format(), IDS_WAIT_LOADING_PROPERTIES, m_caption.GetText()), &steps);
+        steps.SetWaitWindow(&wait.m_hWnd);
         request->owner = &wait.m_hWnd;
         if (wait.DoModal(m_hWnd) == -1)
             steps.Step();
