@@ -1,6 +1,7 @@
-// The gallery scan over the files of one folder of small pictures against a
-// bare GDI+ decode of each of them (bench/gallery-scan.sh runs it).
-//   gallery_scan_bench.exe [files] [language module]
+// The gallery scan over the files of one folder of small pictures (or of a
+// folder given) against a bare GDI+ decode of each of them
+// (bench/gallery-scan.sh runs it).
+//   gallery_scan_bench.exe [files] [language module] [folder of pictures]
 // Prints "scan_ms <s>" (from the start of the scan until its end message,
 // every record received) and "decode_ms <d>" (one GdipCreateBitmapFromFile
 // of each picture) for the script.
@@ -82,13 +83,31 @@ int main(int argc, char** argv)
 
     wchar_t base[MAX_PATH];
     GetTempPathW(MAX_PATH, base);
-    const std::wstring folder = std::wstring(base) + L"gallery-scan-bench";
-    CreateDirectoryW(folder.c_str(), nullptr);
+    const bool given = argc > 3;
+    std::wstring folder = std::wstring(base) + L"gallery-scan-bench";
+    std::vector<std::wstring> paths;
+    if (given)
+    {
+        // The pictures of the folder, the first "files" of them.
+        std::vector<wchar_t> wide(std::strlen(argv[3]) + 1);
+        MultiByteToWideChar(CP_ACP, 0, argv[3], -1, wide.data(), static_cast<int>(wide.size()));
+        folder = wide.data();
+        WIN32_FIND_DATAW found = {};
+        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return 1;
+        do
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && static_cast<int>(paths.size()) < files)
+                paths.push_back(folder + L"\\" + found.cFileName);
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    else
+        CreateDirectoryW(folder.c_str(), nullptr);
     CLSID png;
     if (!GalleryTest::EncoderOf(L"image/png", png))
         return 1;
-    std::vector<std::wstring> paths;
-    for (int i = 0; i < files; ++i)
+    for (int i = 0; i < files && !given; ++i)
     {
         Gdiplus::Bitmap picture(96, 64, PixelFormat24bppRGB);
         {
@@ -139,7 +158,13 @@ int main(int argc, char** argv)
     }
     const double decode = Now() - decodeStart;
 
-    std::printf("files %d\nrecords %zu\nscan_ms %.1f\ndecode_ms %.1f\n", files, g_records, scan, decode);
+    std::printf("files %zu\nrecords %zu\nscan_ms %.1f\ndecode_ms %.1f\n", paths.size(), g_records, scan, decode);
+    // A folder given belongs to the caller.
+    if (given)
+    {
+        CloseHandle(cancel);
+        return 0;
+    }
     std::wstring from = folder + L'\0';
     SHFILEOPSTRUCTW operation = {};
     operation.wFunc = FO_DELETE;

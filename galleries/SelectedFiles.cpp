@@ -31,6 +31,7 @@ namespace
 constexpr WORD SysCommandReloadProperties = 0x40;
 constexpr WORD SysCommandRescan = 0x60;
 constexpr DWORD ScanPollDelay = 40;
+constexpr COLORREF ProblemTextColour = RGB(255, 0, 0);
 
 const GUID AddFilesClient = {0x477D769B, 0x94AD, 0x449D, {0xAD, 0xE2, 0x59, 0xD7, 0x42, 0xB8, 0xED, 0x1C}};
 const GUID AddFolderClient = {0x817F89DA, 0x9B9D, 0x4923, {0xAB, 0x84, 0x9C, 0x63, 0x26, 0x2C, 0xBB, 0xB5}};
@@ -78,9 +79,11 @@ bool ChooseWithItemDialog(HWND owner, bool folders, const MString& caption, std:
     IFileOpenDialog* dialog = nullptr;
     if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&dialog))))
         return false;
+    // Options first: choosing folders may give the dialog a title of its own,
+    // which ours then replaces.
+    dialog->SetOptions(folders ? 0x2000B60 : 0x2001B40);
     dialog->SetTitle(MString(sX::Format(), folders ? IDS_ADD_FOLDER_TITLE : IDS_ADD_FILES_TITLE, caption.GetText())
                          .GetText());
-    dialog->SetOptions(folders ? 0x2000B60 : 0x2001B40);
     dialog->SetOkButtonLabel(Text(folders ? IDS_ADD_FOLDER_BUTTON : IDS_ADD_FILES_BUTTON).GetText());
     dialog->SetClientGuid(folders ? AddFolderClient : AddFilesClient);
     if (!folders)
@@ -231,6 +234,7 @@ const ATL::MessageMap<CSelectedFiles>& CSelectedFiles::GetMessageMap()
         .Message(WM_SCAN_STILL_HELD, &T::OnStillHeld)
         .Message(WM_MESSAGE_BOX_REQUEST, &T::OnMessageBoxRequest)
         .Message(WM_SHOWWINDOW, &T::OnConsume)
+        .Message(WM_CTLCOLORSTATIC, &T::OnCtlColorStatic)
         .Notify(IDC_FILE_LIST, ATL::MessageMap<T>::AnyCode, &T::OnListNotify)
         .NotifyRange(0, 0xFFFF, HDN_ITEMCLICKW, &T::OnHeaderNotify)
         .NotifyRange(0, 0xFFFF, HDN_ENDTRACKW, &T::OnHeaderNotify)
@@ -391,7 +395,7 @@ LRESULT CSelectedFiles::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
             m_layout.emplace_back(id, r);
         }
 
-    CreateSearchLines();
+    PrepareSearchLines();
 
     m_oleInitialised = SUCCEEDED(OleInitialize(nullptr));
     m_dropTarget = RegisterFileDropTarget(m_list, this);
@@ -404,6 +408,10 @@ LRESULT CSelectedFiles::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
                        reinterpret_cast<LPARAM>(LoadImageW(art, MAKEINTRESOURCEW(IDI_REMOVE_FILES), IMAGE_ICON, 16, 16, LR_SHARED)));
     ::EnableWindow(Item(IDC_REMOVE_FILES), FALSE);
     SendDlgItemMessage(IDC_THUMBNAIL_SIZE, TBM_SETPOS, TRUE, ReadThumbnailSize());
+    wchar_t unit[32] = {};
+    ::GetDlgItemTextW(m_hWnd, IDC_THUMBNAIL_UNIT, unit, 32);
+    m_thumbnailUnit = MString(unit);
+    ShowThumbnailSize();
     RebuildImageList();
     if (ListView_GetColumnWidth(m_list, 0) < static_cast<int>(SendDlgItemMessage(IDC_THUMBNAIL_SIZE, TBM_GETPOS)) + 80)
         ListView_SetColumnWidth(m_list, 0, SendDlgItemMessage(IDC_THUMBNAIL_SIZE, TBM_GETPOS) + 80);
@@ -470,6 +478,26 @@ LRESULT CSelectedFiles::OnMessageBoxRequest(UINT, WPARAM wParam, LPARAM lParam, 
 }
 
 LRESULT CSelectedFiles::OnConsume(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+
+// The filter's problems stand out in red on the dialog's face.
+LRESULT CSelectedFiles::OnCtlColorStatic(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled)
+{
+    if (reinterpret_cast<HWND>(lParam) != Item(IDC_FILTER_NOTICE))
+    {
+        handled = FALSE;
+        return 0;
+    }
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    if (face != m_faceColour)
+    {
+        m_faceColour = face;
+        m_faceBrush = std::make_unique<MSolidBrush>(face);
+    }
+    const HDC dc = reinterpret_cast<HDC>(wParam);
+    SetTextColor(dc, ProblemTextColour);
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(m_faceBrush->Get());
+}
 
 LRESULT CSelectedFiles::OnSwallowCommand(WORD, WORD, HWND, BOOL&) { return 0; }
 
@@ -544,6 +572,11 @@ LRESULT CSelectedFiles::OnMediaSourceChange(WORD, WORD, HWND, BOOL&)
     MString kept;
     if (IsLocalSourceChosen())
     {
+        // What was typed on the online side is kept for the next time,
+        // without a word: the user has turned to the local galleries.
+        bool filterChanged = false;
+        if (!m_initialising && m_request)
+            StoreOnlineFilter(filterChanged, false);
         UpdateSystemMenu(false);
         ShowLocalControls();
         if (!m_pendingSummary.IsEmpty())
@@ -682,6 +715,7 @@ bool CSelectedFiles::ShowLocalGallery(const MString& name)
 
     StopScan();
     ClearList();
+    m_loadingGallery = true;
     std::unique_ptr<ScanJob> job = NewScanJob(ScanMode::AddFiles);
     StartGalleryScan(std::move(job));
     return true;

@@ -128,6 +128,7 @@ private:
     LRESULT OnStartupDone(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMessageBoxRequest(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnConsume(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnCtlColorStatic(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnSwallowCommand(WORD, WORD, HWND, BOOL&);
     LRESULT OnApply(WORD, WORD, HWND, BOOL&);
     LRESULT OnCancelCommand(WORD, WORD, HWND, BOOL&);
@@ -156,6 +157,10 @@ private:
     MString PrepareOnlineSide();
     bool IsOnlineChoiceUnchanged() const;
     void SelectGalleryPlaceholder();
+    class Create_filters_while_waiting;
+    void PrepareSearchLines();
+    // Builds the next missing search line; true while more are missing.
+    bool CreateNextSearchLine();
     void CreateSearchLines();
     void HideSearchLines();
     void LoadSearchProperties();
@@ -205,6 +210,8 @@ private:
     int AddImage(FileItemRecord& record);
     void FillColumns(int item, const FileItemRecord& record, bool withName);
     void UpdateCountLabel(UINT withSelection, UINT plain, int count, bool limited);
+    void UpdateEntryCount();
+    void ShowThumbnailSize();
     void UpdateSelectionControls();
     void SelectStartPath();
     bool RebuildImageList();
@@ -219,7 +226,9 @@ private:
     void ShowInExplorer();
     void ShowContextMenu();
     void OnListKeyDown(const NMLVKEYDOWN& key);
-    bool RenameItem(int item, const MString& newName);
+    bool RenameGalleryFile(int item, const MString& newName);
+    void ShowNameBalloon(HWND edit, const MString& text);
+    void HideNameBalloon();
     void RefreshList();
 
     // ---- Clipboard, drag and drop, rotation ----
@@ -241,6 +250,8 @@ private:
     bool m_filesChangedOnDisk = false;
     bool m_initialising = true;
     bool m_inserting = false;
+    // The scan's first pass brings a stored gallery in, not new files.
+    bool m_loadingGallery = false;
     int m_comboIndex = -1;
     DropDownTracking m_dropDowns;
     // The online half: the last property list exchange, the five search
@@ -277,5 +288,11 @@ private:
     OwnerDrawMenuItem::Storage* m_menuItems = nullptr;
     FileDropTarget* m_dropTarget = nullptr;
     bool m_oleInitialised = false;
-    MSolidBrush m_faceBrush{GetSysColor(COLOR_BTNFACE)};
+    // The notice box's background, made again when the system colour changes.
+    COLORREF m_faceColour = GetSysColor(COLOR_BTNFACE);
+    std::unique_ptr<MSolidBrush> m_faceBrush = std::make_unique<MSolidBrush>(m_faceColour);
+    // The balloon beside a label being renamed that says why a name failed.
+    HWND m_nameBalloon = nullptr;
+    // The slider's unit text from the template, shown after the size.
+    MString m_thumbnailUnit;
 };

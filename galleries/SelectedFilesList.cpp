@@ -26,6 +26,7 @@ namespace
 {
 // The count label is rewritten at most this often while records arrive.
 constexpr DWORD CountLabelInterval = 150;
+constexpr UINT NameBalloonTimeout = 100;
 constexpr size_t MostLinesListed = 15;
 constexpr size_t LinesListed = 10;
 constexpr size_t AskAbove = 10;
@@ -127,6 +128,7 @@ void CSelectedFiles::StartScan(std::vector<MString>& paths)
             break;
         }
     m_entriesModified = true;
+    m_loadingGallery = false;
     std::unique_ptr<ScanJob> job = NewScanJob(ScanMode::AddFiles);
     job->paths = std::move(paths);
     paths.clear();
@@ -165,6 +167,7 @@ void CSelectedFiles::ClearList()
     ListView_DeleteAllItems(m_list);
     m_paths.clear();
     ::SetDlgItemTextW(m_hWnd, IDC_FILE_COUNT, L"");
+    UpdateSelectionControls();
 }
 
 std::list<MString>::iterator CSelectedFiles::FindGalleryPath(const MString& path)
@@ -264,7 +267,10 @@ LRESULT CSelectedFiles::TakeQuickRecord(std::unique_ptr<FileItemRecord> record)
     const int index = static_cast<int>(::SendMessageW(m_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     FillColumns(index, *record, true);
     m_inserting = false;
-    UpdateCountLabel(IDS_COUNT_ADDING_SELECTED, IDS_COUNT_ADDING, ListView_GetItemCount(m_list), true);
+    if (m_loadingGallery)
+        UpdateCountLabel(IDS_COUNT_LOADING, IDS_COUNT_LOADING, ListView_GetItemCount(m_list), true);
+    else
+        UpdateCountLabel(IDS_COUNT_ADDING_SELECTED, IDS_COUNT_ADDING, ListView_GetItemCount(m_list), true);
     UpdateSelectionControls();
     return answer;
 }
@@ -312,12 +318,13 @@ LRESULT CSelectedFiles::OnPassEnd(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
         SemaphoreGuard guard(m_listGuard, SemaphoreGuard::Take::Wait);
         if (wParam == 1)
         {
+            m_loadingGallery = false;
             SortList();
             UpdateSortMarks();
         }
         else
             InterlockedDecrement(&m_busyScans);
-        UpdateCountLabel(IDS_COUNT_SELECTED, 0, ListView_GetItemCount(m_list), false);
+        UpdateEntryCount();
     }
     if (wParam == 0)
         SelectStartPath();
@@ -373,9 +380,30 @@ void CSelectedFiles::UpdateCountLabel(UINT withSelection, UINT plain, int count,
         return;
     m_countLabelTick = now;
     const UINT selected = ListView_GetSelectedCount(m_list);
-    MString text = selected ? MString(sX::Format(), withSelection, Number(count).GetText(), Number(selected).GetText())
-                   : plain  ? MString(sX::Format(), plain, Number(count).GetText())
-                            : Number(count);
+    const MString text = selected ? MString(sX::Format(), withSelection, Number(count).GetText(), Number(selected).GetText())
+                                  : MString(sX::Format(), plain, Number(count).GetText());
+    ::SetDlgItemTextW(m_hWnd, IDC_FILE_COUNT, text.GetText());
+}
+
+// The settled list: its files and folders counted apart, and the selection.
+void CSelectedFiles::UpdateEntryCount()
+{
+    m_countLabelTick = GetTickCount();
+    const int count = ListView_GetItemCount(m_list);
+    int folders = 0;
+    for (int i = 0; i < count; ++i)
+    {
+        LVITEMW item = {};
+        item.mask = LVIF_IMAGE;
+        item.iItem = i;
+        if (ListView_GetItem(m_list, &item) && item.iImage == static_cast<int>(m_icons.folder))
+            ++folders;
+    }
+    const UINT selected = ListView_GetSelectedCount(m_list);
+    const MString files = Number(count - folders), folderCount = Number(folders);
+    const MString text = selected ? MString(sX::Format(), IDS_COUNT_ENTRIES_SELECTED, files.GetText(),
+                                            folderCount.GetText(), Number(selected).GetText())
+                                  : MString(sX::Format(), IDS_COUNT_ENTRIES, files.GetText(), folderCount.GetText());
     ::SetDlgItemTextW(m_hWnd, IDC_FILE_COUNT, text.GetText());
 }
 
@@ -437,6 +465,7 @@ bool CSelectedFiles::RebuildImageList()
             m_paths.clear();
             ListView_DeleteAllItems(m_list);
         }
+        UpdateSelectionControls();
         StartGalleryScan(std::move(job));
     }
     return true;
@@ -455,6 +484,7 @@ LRESULT CSelectedFiles::OnHScroll(UINT, WPARAM, LPARAM lParam, BOOL& handled)
         handled = FALSE;
         return 0;
     }
+    ShowThumbnailSize();
     // Apply the size once the slider rests: a little longer than the
     // keyboard's repeat delay.
     int delaySetting = 1;
@@ -469,6 +499,14 @@ LRESULT CSelectedFiles::OnHScroll(UINT, WPARAM, LPARAM lParam, BOOL& handled)
     if (!SetTimer(SizeTimerId, std::max(delay, repeat) * 133 / 100))
         ApplyThumbnailSize();
     return 0;
+}
+
+// The size beside the slider, in the unit the template gives.
+void CSelectedFiles::ShowThumbnailSize()
+{
+    const MString size = Number(static_cast<int>(SendDlgItemMessage(IDC_THUMBNAIL_SIZE, TBM_GETPOS)));
+    ::SetDlgItemTextW(m_hWnd, IDC_THUMBNAIL_UNIT,
+                      MString(sX::Format(), L"%s %s", size.GetText(), m_thumbnailUnit.GetText()).GetText());
 }
 
 LRESULT CSelectedFiles::OnSliderReleased(int, NMHDR*, BOOL&)
@@ -498,6 +536,7 @@ void CSelectedFiles::ApplyThumbnailSize()
     if (!RebuildImageList())
     {
         SendDlgItemMessage(IDC_THUMBNAIL_SIZE, TBM_SETPOS, TRUE, oldSize);
+        ShowThumbnailSize();
         return;
     }
     ListView_SetColumnWidth(m_list, 0, std::max(width - oldSize + newSize, newSize + 80));
@@ -545,6 +584,7 @@ void CSelectedFiles::LayoutLocalControls()
 LRESULT CSelectedFiles::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
 {
     KillTimer(SizeTimerId);
+    HideNameBalloon();
     WriteThumbnailSize(static_cast<UINT>(SendDlgItemMessage(IDC_THUMBNAIL_SIZE, TBM_GETPOS)));
     HWND header = ListView_GetHeader(m_list);
     if (Header_GetItemCount(header) == FileListColumns)
@@ -651,7 +691,7 @@ LRESULT CSelectedFiles::OnListNotify(int, NMHDR* header, BOOL& handled)
     case LVN_ITEMCHANGED:
         if (!m_inserting)
         {
-            UpdateCountLabel(IDS_COUNT_SELECTED, 0, ListView_GetItemCount(m_list), false);
+            UpdateEntryCount();
             UpdateSelectionControls();
         }
         return 0;
@@ -684,9 +724,10 @@ LRESULT CSelectedFiles::OnListNotify(int, NMHDR* header, BOOL& handled)
     case LVN_ENDLABELEDITW:
     {
         const auto* edit = reinterpret_cast<NMLVDISPINFOW*>(header);
+        HideNameBalloon();
         if (!edit->item.pszText)
             return FALSE;
-        return RenameItem(edit->item.iItem, MString(edit->item.pszText)) ? TRUE : FALSE;
+        return RenameGalleryFile(edit->item.iItem, MString(edit->item.pszText)) ? TRUE : FALSE;
     }
     default:
         handled = FALSE;
@@ -806,7 +847,7 @@ void CSelectedFiles::RemoveSelectedFiles()
             m_paths.remove_if([&](const MString& held) { return &held == path; });
         }
     m_entriesModified = true;
-    UpdateCountLabel(IDS_COUNT_SELECTED, 0, ListView_GetItemCount(m_list), false);
+    UpdateEntryCount();
     UpdateSelectionControls();
 }
 
@@ -897,7 +938,7 @@ void CSelectedFiles::ShowInExplorer()
     }
 }
 
-bool CSelectedFiles::RenameItem(int item, const MString& newName)
+bool CSelectedFiles::RenameGalleryFile(int item, const MString& newName)
 {
     const MString oldName = ItemText(m_list, item, ColumnName);
     if (newName.IsEmpty() || EqualsIgnoringCase(newName, oldName))
@@ -953,22 +994,59 @@ LRESULT CSelectedFiles::OnRestartRename(UINT, WPARAM wParam, LPARAM lParam, BOOL
 {
     std::unique_ptr<MString> text(reinterpret_cast<MString*>(lParam));
     HWND edit = ListView_EditLabel(m_list, static_cast<int>(wParam));
+    if (edit && text)
+        ShowNameBalloon(edit, *text);
+    else
+        MessageBeep(MB_ICONERROR);
+    return 0;
+}
+
+// Says beside the label being edited again why the name did not do; the
+// text typed goes back without the characters no name may hold.
+void CSelectedFiles::ShowNameBalloon(HWND edit, const MString& text)
+{
     MessageBeep(MB_ICONERROR);
-    if (!edit || !text)
-        return 0;
-    // The text goes back without the forbidden characters; the fault shows
-    // beside the edit control.
     wchar_t typed[MAX_PATH] = {};
-    GetWindowTextW(edit, typed, MAX_PATH);
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(edit, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(typed), SMTO_ABORTIFHUNG,
+                        NameBalloonTimeout, &copied);
     MString clean(typed);
     for (const wchar_t* c = ForbiddenFileNameCharacters; *c; ++c)
         clean.Remove(*c);
     ::SetWindowTextW(edit, clean.GetText());
-    HWND tip = nullptr;
-    CreateToolTip(m_hWnd, edit, tip, *text);
-    if (tip)
-        m_toolTips.push_back(tip);
-    return 0;
+
+    HideNameBalloon();
+    m_nameBalloon = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                    WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, nullptr, nullptr);
+    if (!m_nameBalloon)
+        return;
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = m_hWnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(edit);
+    tool.lpszText = const_cast<wchar_t*>(text.GetText());
+    ::SendMessageW(m_nameBalloon, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(m_nameBalloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    RECT at = {};
+    ::GetWindowRect(edit, &at);
+    ::SendMessageW(m_nameBalloon, TTM_TRACKPOSITION, 0, MAKELPARAM(at.right + 3, (at.top + at.bottom) / 2));
+}
+
+void CSelectedFiles::HideNameBalloon()
+{
+    if (!m_nameBalloon)
+        return;
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    if (::SendMessageW(m_nameBalloon, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)))
+    {
+        ::SendMessageW(m_nameBalloon, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+        ::SendMessageW(m_nameBalloon, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    ::DestroyWindow(m_nameBalloon);
+    m_nameBalloon = nullptr;
 }
 
 // ---- The context menu -------------------------------------------------------

@@ -46,6 +46,10 @@ std::wstring TrimSpace(const std::wstring& text)
     return text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
 }
 
+// Whether a control is meant to show. IsWindowVisible would also ask the
+// dialog, which stays hidden during start-up while the layout is made.
+bool IsShown(HWND control) { return (::GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
+
 HWND ConjunctionBox(HWND dialog, DWORD line) { return ::GetDlgItem(dialog, IDC_CONJUNCTION_FIRST + line - 1); }
 }
 
@@ -78,7 +82,7 @@ void CSelectedFiles::SelectGalleryPlaceholder()
     ::SendMessageW(combo, CB_SETCURSEL, 0, 0);
 }
 
-void CSelectedFiles::CreateSearchLines()
+void CSelectedFiles::PrepareSearchLines()
 {
     // The online side keeps the width of the template.
     RECT window = {}, client = {};
@@ -86,12 +90,61 @@ void CSelectedFiles::CreateSearchLines()
     GetClientRect(&client);
     m_startWidth = m_minimumSize.cx - (window.right - window.left - client.right);
     m_lineLists = MakeSearchLineLists();
+}
+
+bool CSelectedFiles::CreateNextSearchLine()
+{
     for (DWORD line = 1; line <= MaximumSearchLines; ++line)
+        if (!m_lines[line - 1])
+        {
+            m_lines[line - 1] = std::make_unique<CPropertySearchLineWnd>(line, &m_lineLists, &m_dropDowns);
+            m_lines[line - 1]->Create(m_hWnd);
+            return line < MaximumSearchLines;
+        }
+    return false;
+}
+
+void CSelectedFiles::CreateSearchLines()
+{
+    while (CreateNextSearchLine())
     {
-        m_lines[line - 1] = std::make_unique<CPropertySearchLineWnd>(line, &m_lineLists, &m_dropDowns);
-        m_lines[line - 1]->Create(m_hWnd);
     }
 }
+
+// The wait dialog's steps while the property list loads: the worker starts
+// once the wait shows (its end message then always finds the window), and
+// the search lines, the slow part of the online side, are built meanwhile,
+// one a step, so that the wait keeps answering.
+class CSelectedFiles::Create_filters_while_waiting : public IDo_work
+{
+public:
+    Create_filters_while_waiting(CSelectedFiles& dialog, HANDLE worker) : m_dialog(dialog), m_worker(worker) {}
+    // Where the wait dialog keeps its window handle.
+    void SetWaitWindow(const HWND* wait) { m_wait = wait; }
+    bool Step() override
+    {
+        // The steps come as posted messages, which go before painting: the
+        // wait is drawn first, or its text would show only at the end.
+        if (m_wait && *m_wait)
+            ::UpdateWindow(*m_wait);
+        if (m_worker)
+        {
+            ResumeThread(m_worker);
+            m_worker = nullptr;
+            m_pending = !m_dialog.m_lines[MaximumSearchLines - 1];
+        }
+        else if (m_pending)
+            m_pending = m_dialog.CreateNextSearchLine();
+        return IsPending();
+    }
+    bool IsPending() override { return m_worker || m_pending; }
+
+private:
+    CSelectedFiles& m_dialog;
+    HANDLE m_worker;
+    const HWND* m_wait = nullptr;
+    bool m_pending = true;
+};
 
 void CSelectedFiles::HideSearchLines()
 {
@@ -111,10 +164,15 @@ void CSelectedFiles::LoadSearchProperties()
     HANDLE thread = CreateThread(nullptr, 0, SearchPropertiesThreadProc, request.get(), CREATE_SUSPENDED, nullptr);
     if (thread)
     {
-        CWaitDlg wait(thread);
+        RECT window = {};
+        GetWindowRect(&window);
+        Create_filters_while_waiting steps(*this, thread);
+        CWaitDlg wait(POINT{(window.left + window.right) / 2, (window.top + window.bottom) / 2},
+                      MString(sX::Format(), IDS_WAIT_LOADING_PROPERTIES, m_caption.GetText()), &steps);
+        steps.SetWaitWindow(&wait.m_hWnd);
         request->owner = &wait.m_hWnd;
         if (wait.DoModal(m_hWnd) == -1)
-            ResumeThread(thread);
+            steps.Step();
         // The worker ends the wait with its last step; it is gone soon after.
         WaitForSingleObject(thread, INFINITE);
         CloseHandle(thread);
@@ -124,6 +182,7 @@ void CSelectedFiles::LoadSearchProperties()
         RunPropertyListRequest(*request);
     m_request = std::move(request);
 
+    CreateSearchLines();
     for (const auto& line : m_lines)
         line->SetPropertyList(m_request->properties);
     MString error;
@@ -347,12 +406,12 @@ void CSelectedFiles::LayoutSearchLines()
     int top = filterRow.bottom + RowGap;
     int bottom = 0;
     for (int id : {IDC_ONLINE_GALLERY, IDC_FILTER_SWITCH, IDC_RELOAD_PROPERTIES})
-        if (::IsWindowVisible(Item(id)))
+        if (IsShown(Item(id)))
             bottom = std::max<int>(bottom, RectIn(m_hWnd, Item(id)).bottom);
     for (DWORD line = 1; line <= MaximumSearchLines; ++line)
     {
         HWND window = m_lines[line - 1]->m_hWnd;
-        if (::IsWindowVisible(window))
+        if (IsShown(window))
         {
             const RECT r = RectIn(m_hWnd, window);
             ::SetWindowPos(window, nullptr, check.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -360,7 +419,7 @@ void CSelectedFiles::LayoutSearchLines()
             bottom = top - RowGap;
         }
         HWND box = line < MaximumSearchLines ? ConjunctionBox(m_hWnd, line) : nullptr;
-        if (box && ::IsWindowVisible(box))
+        if (box && IsShown(box))
         {
             const RECT r = RectIn(m_hWnd, box);
             ::SetWindowPos(box, nullptr, check.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -426,3 +426,139 @@ TEST_F(SelectedFilesDialog, EveryTextIsShownWholeAndTheNameDialogIsWhite)
         EXPECT_EQ(nameBackground, RGB(255, 255, 255)) << "language " << current;
     }
 }
+
+namespace
+{
+// The text of the visible tool tip window of the thread, or "" when none shows.
+std::wstring ShownBalloonText(DWORD thread)
+{
+    HWND found = nullptr;
+    EnumThreadWindows(thread, [](HWND window, LPARAM lParam) {
+        wchar_t className[32] = {};
+        GetClassNameW(window, className, 32);
+        if (IsWindowVisible(window) && lstrcmpiW(className, TOOLTIPS_CLASSW) == 0)
+        {
+            *reinterpret_cast<HWND*>(lParam) = window;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
+    if (!found)
+        return L"";
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    if (!SendMessageW(found, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)))
+        return L"";
+    wchar_t text[1024] = {};
+    tool.lpszText = text;
+    SendMessageW(found, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
+    return text;
+}
+
+std::wstring FirstLine(const std::wstring& text) { return text.substr(0, text.find(L"\r\n")); }
+
+int FindItemNamed(HWND dialog, const wchar_t* name)
+{
+    for (int item = 0; item < ItemCount(dialog); ++item)
+        if (ItemText(dialog, item, ColumnName) == name)
+            return item;
+    return -1;
+}
+
+// Ends an in-place rename of item with text, as the list view does.
+void EndRename(HWND dialog, int item, const wchar_t* text)
+{
+    NMLVDISPINFOW end = {};
+    end.hdr.hwndFrom = GetDlgItem(dialog, IDC_FILE_LIST);
+    end.hdr.idFrom = IDC_FILE_LIST;
+    end.hdr.code = LVN_ENDLABELEDITW;
+    end.item.iItem = item;
+    end.item.pszText = const_cast<wchar_t*>(text);
+    SendMessageW(dialog, WM_NOTIFY, IDC_FILE_LIST, reinterpret_cast<LPARAM>(&end));
+}
+}
+
+// A rename that fails says why beside the label, which opens again; the
+// file keeps its name.
+TEST_F(SelectedFilesDialog, AFailedFileRenameSaysWhyBesideTheLabel)
+{
+    const std::wstring first = m_tree.At(L"first.png"), second = m_tree.At(L"second.png");
+    ASSERT_TRUE(GalleryTest::WritePicture(first, 30, 30));
+    ASSERT_TRUE(GalleryTest::WritePicture(second, 30, 30));
+    Store(Key(L"Local Galleries\\Holiday"), L"{00000000-0000-0000-0000-000000000002}", first);
+    Store(Key(L"Local Galleries\\Holiday"), L"{00000000-0000-0000-0000-000000000003}", second);
+    Run([&](HWND dialog, DWORD thread) {
+        ASSERT_TRUE(WaitUntil([&] { return ItemCount(dialog) == 3 && ScanDone(dialog); }, 30000));
+        const struct
+        {
+            const wchar_t* newName;
+            bool fileInUse;
+            std::wstring reason;
+        } cases[] = {
+            {L"second.png", false, MString(ResId(IDS_FILE_NAME_EXISTS)).GetText()},
+            {L"third.png", true, FirstLine(MString(sX::Format(), IDS_FILE_RENAME_FAILED, first.c_str(), L"", L"third.png").GetText())},
+        };
+        for (const auto& c : cases)
+        {
+            SCOPED_TRACE(std::string(c.newName, c.newName + wcslen(c.newName)));
+            HANDLE held = c.fileInUse ? CreateFileW(first.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                                      : INVALID_HANDLE_VALUE;
+            const int item = FindItemNamed(dialog, L"first.png");
+            ASSERT_GE(item, 0);
+            EndRename(dialog, item, c.newName);
+            std::wstring shown;
+            EXPECT_TRUE(WaitUntil([&] { return !(shown = ShownBalloonText(thread)).empty(); }, 30000));
+            EXPECT_NE(shown.find(c.reason), std::wstring::npos) << std::string(shown.begin(), shown.end());
+            EXPECT_NE(ListView_GetEditControl(GetDlgItem(dialog, IDC_FILE_LIST)), nullptr);
+            // Escape on the label takes the balloon away.
+            SendMessageW(GetDlgItem(dialog, IDC_FILE_LIST), LVM_CANCELEDITLABEL, 0, 0);
+            EXPECT_TRUE(WaitUntil([&] { return ShownBalloonText(thread).empty(); }));
+            if (held != INVALID_HANDLE_VALUE)
+                CloseHandle(held);
+            EXPECT_NE(GetFileAttributesW(first.c_str()), INVALID_FILE_ATTRIBUTES);
+        }
+    });
+}
+
+// The list's status line counts files and folders apart, the slider shows
+// its size, Remove follows the selection across a gallery's new name, and
+// the folder picker carries the program's title.
+TEST_F(SelectedFilesDialog, TheStatusLineSliderAndButtonsSayWhatIsThere)
+{
+    const std::wstring first = m_tree.At(L"first.png"), second = m_tree.At(L"second.png");
+    ASSERT_TRUE(GalleryTest::WritePicture(first, 30, 30));
+    ASSERT_TRUE(GalleryTest::WritePicture(second, 30, 30));
+    Store(Key(L"Local Galleries\\Holiday"), L"{00000000-0000-0000-0000-000000000002}", first);
+    Store(Key(L"Local Galleries\\Holiday"), L"{00000000-0000-0000-0000-000000000003}", second);
+    Run([&](HWND dialog, DWORD thread) {
+        HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
+        ASSERT_TRUE(WaitUntil([&] { return ItemCount(dialog) == 3 && ScanDone(dialog); }, 30000));
+        const std::wstring counted = MString(sX::Format(), IDS_COUNT_ENTRIES, L"2", L"1").GetText();
+        EXPECT_TRUE(WaitUntil([&] { return DialogItemText(dialog, IDC_FILE_COUNT) == counted; }))
+            << std::string(counted.begin(), counted.end());
+        const int size = static_cast<int>(SendDlgItemMessageW(dialog, IDC_THUMBNAIL_SIZE, TBM_GETPOS, 0, 0));
+        EXPECT_EQ(DialogItemText(dialog, IDC_THUMBNAIL_UNIT), std::to_wstring(size) + L" px");
+
+        ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_REMOVE_FILES)));
+        EXPECT_EQ(DialogItemText(dialog, IDC_FILE_COUNT), MString(sX::Format(), IDS_COUNT_ENTRIES_SELECTED, L"2", L"1", L"1").GetText());
+        // A new name shows the gallery again with nothing selected.
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_RENAME_GALLERY, BN_CLICKED), 0);
+        HWND name = WaitForOwned(thread, dialog);
+        ASSERT_NE(name, nullptr);
+        SetDlgItemTextW(name, IDC_NAME_EDIT, L"Trip");
+        PostMessageW(name, WM_COMMAND, MAKEWPARAM(IDC_NAME_OK, BN_CLICKED), 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(name) && DialogItemText(dialog, IDC_LOCAL_GALLERY) == L"Trip"; }));
+        ASSERT_TRUE(WaitUntil([&] { return ItemCount(dialog) == 3 && ScanDone(dialog); }, 30000));
+        EXPECT_EQ(ListView_GetSelectedCount(list), 0u);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_REMOVE_FILES)));
+
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_ADD_FOLDER, BN_CLICKED), 0);
+        HWND picker = WaitForOwned(thread, dialog);
+        ASSERT_NE(picker, nullptr);
+        EXPECT_EQ(WindowText(picker),
+                  MString(sX::Format(), IDS_ADD_FOLDER_TITLE, MString(ResId(IDS_PRODUCT_CAPTION)).GetText()).GetText());
+        PostMessageW(picker, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+    });
+}

@@ -405,6 +405,9 @@
 #define IDS_COUNT_SCANNING_SELECTED 278
 #define IDS_COUNT_ADDING 279
 #define IDS_COUNT_SCANNING 280
+#define IDS_COUNT_LOADING 1101
+#define IDS_COUNT_ENTRIES 1102
+#define IDS_COUNT_ENTRIES_SELECTED 1103
 
 // Rotation, the clipboard, the list's commands. The entries the list shares
 // with the tray menu (edit, properties, the six turns, their help, the

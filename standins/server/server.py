@@ -53,7 +53,8 @@ from cryptography.hazmat.primitives.asymmetric import rsa  # noqa: E402
 
 # Settings and their defaults. "fault" names one misbehaviour and "at" the
 # step it hits: "pk" (get-pk.aspx), "first" (the first get-slide.aspx
-# request) or "round1" to "round3".
+# request) or "round1" to "round3"; "galleries" (get-galleries.aspx) takes
+# drop, slow and hold.
 SETTINGS = {
     "key_bits": "1024",   # the server key's length
     "rounds": "1",        # the round count the first reply announces
@@ -735,6 +736,9 @@ class Handler(BaseHTTPRequestHandler):
         if page == "get-am.aspx" and method == "POST":
             return self.adverts(body)
         if page == "get-galleries.aspx" and method == "GET":
+            # Transport faults of the list request: at=galleries with slow or hold.
+            if not self.delay_or_drop(self.standin.fault_at("galleries")):
+                return
             return self.send(200, galleries.galleries_reply(self.standin, self.headers))
         if page == "set-cd.aspx":
             return self.send(200, clean_up(self.standin, self.headers))

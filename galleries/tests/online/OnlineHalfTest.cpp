@@ -8,6 +8,7 @@
 #include "filter/SearchValueSyntax.h"
 #include "foundation/Registry.h"
 #include "galleries/SelectedFiles.h"
+#include "galleries/tests/GalleryTestFiles.h"
 #include "resources/languages/LanguageIds.h"
 #include "server/GetSlideReply.h"
 #include "server/SlideDownloadWorker.h"
@@ -16,7 +17,9 @@
 #include "shell/core/tests/UiTestSupport.h"
 
 #include <commctrl.h>
+#include <shlwapi.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -333,4 +336,206 @@ TEST_F(OnlineHalf, AFilterWithProblemsKeepsTheDialogOpenAndStoresNothing)
     EXPECT_EQ(result, CSelectedFiles::NothingChanged);
     EXPECT_TRUE(StoredLines().empty());
     EXPECT_FALSE(ReadOnlineFilterSwitch());
+}
+
+namespace
+{
+RECT In(HWND dialog, HWND control)
+{
+    RECT r = {};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+RECT In(HWND dialog, int id) { return In(dialog, GetDlgItem(dialog, id)); }
+
+// Whether the mouse reaches control at its centre: nothing lies over it.
+bool Reachable(HWND control)
+{
+    RECT r = {};
+    GetWindowRect(control, &r);
+    HWND hit = WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    return hit == control || IsChild(control, hit);
+}
+
+bool Overlap(const RECT& a, const RECT& b)
+{
+    RECT both = {};
+    return IntersectRect(&both, &a, &b) != FALSE;
+}
+
+std::string Describe(const RECT& r)
+{
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+           std::to_string(r.bottom) + ")";
+}
+
+// A visible window of the thread holding the wait dialog's message text.
+HWND FindWaitWindow(DWORD thread)
+{
+    HWND found = nullptr;
+    EnumThreadWindows(thread, [](HWND window, LPARAM lParam) {
+        if (IsWindowVisible(window) && GetDlgItem(window, IDC_WAIT_MESSAGE))
+        {
+            *reinterpret_cast<HWND*>(lParam) = window;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+} // namespace
+
+// Opened on either side, with or without a stored filter, every control the
+// side shows lies inside the dialog, nothing covers the source row, and the
+// buttons stand 12 pixels below the last row.
+TEST_F(OnlineHalf, EachSideOpensLaidOutWhateverTheStoredFilter)
+{
+    const struct
+    {
+        bool local;
+        bool storedFilter;
+    } cases[] = {{false, false}, {false, true}, {true, false}, {true, true}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.local ? "local" : "online") + (c.storedFilter ? ", stored filter" : ""));
+        Clean();
+        WriteMediaSource(c.local);
+        ASSERT_TRUE(WriteSelectedOnlineGallery({MStringEx<wchar_t>(L"Demo"), 1033}));
+        if (c.storedFilter)
+        {
+            ASSERT_TRUE(SaveOnlineFilterData({Number(L'<', L"2", '|'), Number(L'>', L"4", '&'), Number(L'=', L"3")}));
+            ASSERT_TRUE(WriteOnlineFilterSwitch(true));
+        }
+        Run([&](HWND dialog, DWORD) {
+            RECT client = {};
+            GetClientRect(dialog, &client);
+            const RECT ok = In(dialog, IDC_SELECTION_OK), cancel = In(dialog, IDC_SELECTION_CANCEL);
+            const RECT source = In(dialog, IDC_MEDIA_SOURCE);
+            EXPECT_TRUE(Reachable(GetDlgItem(dialog, IDC_MEDIA_SOURCE)));
+            EXPECT_EQ(ok.top, cancel.top);
+            EXPECT_LE(ok.right, cancel.left);
+            EXPECT_GT(ok.top, source.bottom) << "OK " << Describe(ok);
+            RECT inside = {};
+            for (const RECT* r : {&ok, &cancel})
+                EXPECT_TRUE(IntersectRect(&inside, r, &client) && EqualRect(&inside, r))
+                    << Describe(*r) << " in " << Describe(client);
+
+            const std::vector<HWND> lines = SearchLines(dialog);
+            if (c.local)
+            {
+                EXPECT_GT(ok.top, In(dialog, IDC_FILE_LIST).bottom);
+                for (HWND line : lines)
+                    EXPECT_FALSE(IsWindowVisible(line));
+                return;
+            }
+
+            ASSERT_EQ(lines.size(), 5u);
+            // The rows of the online side, then the search lines below them.
+            const RECT gallery = In(dialog, IDC_ONLINE_GALLERY), check = In(dialog, IDC_FILTER_SWITCH),
+                       reload = In(dialog, IDC_RELOAD_PROPERTIES);
+            LONG last = std::max({gallery.bottom, check.bottom, reload.bottom});
+            for (const RECT* row : {&gallery, &check, &reload})
+                EXPECT_FALSE(Overlap(*row, source)) << Describe(*row);
+            EXPECT_EQ(reload.left, ok.left);
+            EXPECT_EQ(reload.right, cancel.right);
+            EXPECT_EQ(gallery.right, cancel.right - 1);
+            const size_t shownLines = c.storedFilter ? 3 : 0;
+            std::vector<RECT> shown;
+            for (size_t i = 0; i < lines.size(); ++i)
+            {
+                EXPECT_EQ(IsWindowVisible(lines[i]) != FALSE, i < shownLines) << "line " << i + 1;
+                if (!IsWindowVisible(lines[i]))
+                    continue;
+                const RECT line = In(dialog, lines[i]);
+                EXPECT_GE(line.top, std::max(check.bottom, reload.bottom)) << "line " << i + 1 << " " << Describe(line);
+                for (const RECT& other : shown)
+                    EXPECT_FALSE(Overlap(line, other)) << "line " << i + 1;
+                shown.push_back(line);
+                last = std::max(last, line.bottom);
+            }
+            for (int id = IDC_CONJUNCTION_FIRST; id <= IDC_CONJUNCTION_LAST; ++id)
+                if (IsWindowVisible(GetDlgItem(dialog, id)))
+                    last = std::max(last, In(dialog, id).bottom);
+            EXPECT_EQ(ok.top, last + 12);
+            EXPECT_GE(client.bottom, ok.bottom + 12);
+            EXPECT_EQ(In(dialog, IDC_FILTER_NOTICE).top, ok.top);
+        });
+    }
+}
+
+// While the property list loads, the wait window says so.
+TEST_F(OnlineHalf, TheWaitWindowSaysWhatIsLoading)
+{
+    StandIn::Set("fault=hold&at=galleries");
+    std::wstring shown;
+    bool messageVisible = false;
+    INT_PTR result = -1;
+    {
+        Script driver([&](DWORD ui) {
+            HWND wait = nullptr;
+            WaitUntil([&] { return (wait = FindWaitWindow(ui)) != nullptr && StandIn::Control("held") == "1"; },
+                      60000);
+            if (wait)
+            {
+                shown = WindowText(GetDlgItem(wait, IDC_WAIT_MESSAGE));
+                messageVisible = IsWindowVisible(GetDlgItem(wait, IDC_WAIT_MESSAGE)) != FALSE;
+            }
+            StandIn::Control("release");
+            HWND dialog = WaitForGalleryDialog(ui);
+            if (dialog)
+                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SELECTION_CANCEL, BN_CLICKED), 0);
+        });
+        CSelectedFiles dialog(POINT{200, 200}, nullptr, nullptr, MString());
+        result = dialog.DoModal(GetDesktopWindow());
+    }
+    EXPECT_EQ(result, CSelectedFiles::NothingChanged);
+    EXPECT_TRUE(messageVisible);
+    EXPECT_EQ(shown, std::wstring(MString(sX::Format(), IDS_WAIT_LOADING_PROPERTIES,
+                                          MString(ResId(IDS_PRODUCT_CAPTION)).GetText())
+                                      .GetText()));
+}
+
+// Lines typed on the online side stay when the user turns to the local
+// galleries and confirms there.
+TEST_F(OnlineHalf, LinesTypedOnlineAreKeptWhenOkIsGivenOnTheLocalSide)
+{
+    GdiplusScope gdiplus;
+    GalleryTest::TempTree tree;
+    const std::wstring picture = tree.At(L"one.png");
+    ASSERT_TRUE(GalleryTest::WritePicture(picture, 40, 30));
+    const std::wstring galleries = std::wstring(ProgramSettingsKeyPath()) + L"\\Local Galleries";
+    SHDeleteKeyW(HKEY_CURRENT_USER, galleries.c_str());
+    RegSetKeyValueW(HKEY_CURRENT_USER, (galleries + L"\\Kept").c_str(), L"{00000000-0000-0000-0000-000000000001}",
+                    REG_SZ, picture.c_str(), static_cast<DWORD>((picture.size() + 1) * sizeof(wchar_t)));
+    ASSERT_TRUE(WriteSelectedOnlineGallery({MStringEx<wchar_t>(L"Demo"), 1033}));
+    const INT_PTR result = Run([&](HWND dialog, DWORD) {
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_FILTER_SWITCH)) != FALSE; }));
+        Click(dialog, IDC_FILTER_SWITCH);
+        const std::vector<HWND> lines = SearchLines(dialog);
+        ASSERT_EQ(lines.size(), 5u);
+        FillLine(lines[0], L"Number", L'>', L"7");
+        ChooseData(GetDlgItem(dialog, IDC_MEDIA_SOURCE), 1);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_SELECTION_OK)) != FALSE; }));
+        Click(dialog, IDC_SELECTION_OK);
+    });
+    SHDeleteKeyW(HKEY_CURRENT_USER, galleries.c_str());
+    EXPECT_EQ(result, CSelectedFiles::GalleryInUseChanged);
+    EXPECT_TRUE(ReadMediaSource());
+    EXPECT_TRUE(ReadOnlineFilterSwitch());
+    EXPECT_FALSE(SearchLinesDiffer(StoredLines(), {Number(L'>', L"7")}));
+}
+
+// The filter's problems are written in red on the dialog's face.
+TEST_F(OnlineHalf, FilterProblemsShowInRed)
+{
+    Run([&](HWND dialog, DWORD) {
+        HDC dc = CreateCompatibleDC(nullptr);
+        const LRESULT brush = SendMessageW(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                           reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_FILTER_NOTICE)));
+        EXPECT_NE(brush, 0);
+        EXPECT_EQ(GetTextColor(dc), RGB(255, 0, 0));
+        DeleteDC(dc);
+    });
 }
