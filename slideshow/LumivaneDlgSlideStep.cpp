@@ -102,23 +102,6 @@ void CLumivaneDlg::GetOnlineStatusText(MString& text) const
 
 namespace
 {
-// Whether the record's content is still what its identity names.
-bool IsHeldContentUnchanged(const InternetSlideState& record)
-{
-    if (record.identity.IsEmpty() || record.content.IsEmpty())
-        return false;
-    try
-    {
-        const MemoryPH<unsigned char> now = SlideIdentity(record.content);
-        return now.GetCount() == record.identity.GetCount() &&
-               std::memcmp(now.GetData(), record.identity.GetData(), static_cast<size_t>(now.GetCount())) == 0;
-    }
-    catch (const QuilloryError&)
-    {
-        return false;
-    }
-}
-
 // The kind of a slide that the record holds from a file (states 6 to 9);
 // SlideNone for every other state.
 SlideKind FileSlideKind(int state)
@@ -289,7 +272,7 @@ CLumivaneDlg::StepOutcome CLumivaneDlg::LocalStep(int kind, int mode, StepProgre
     {
         // A slide kept in the record is shown when its content is still what
         // was stored; the next file is then kept for the step after.
-        if (IsHeldContentUnchanged(m_internetSlide))
+        if (m_internetSlide.IsContentUnchanged())
         {
             progress.onlinePart = true;
             MString path;
@@ -594,7 +577,7 @@ void CLumivaneDlg::OnSettingsChanged(WPARAM wParam, LPARAM lParam)
     // so does one whose content no longer matches the digest it was stored
     // with.
     if ((changes & SelectionChangedContent) && m_internetSlide.IsHeld() &&
-        (!m_walk.IsPathInSelection(m_internetSlide.file) || !IsHeldContentUnchanged(m_internetSlide)))
+        (!m_walk.IsPathInSelection(m_internetSlide.file) || !m_internetSlide.IsContentUnchanged()))
         m_internetSlide.Reset();
     // A current slide that left the selection is replaced at once; one that
     // stays is kept while a check step finds the next file for later.

@@ -424,8 +424,12 @@ TEST_F(MainWindowOnlineShow, AShowWithNothingToShowKeepsOneCardAndAsksAgainAtThe
     ASSERT_TRUE(PumpUntil([&] { return recorder.LastTooltip() == failure; }, 120000));
     EXPECT_GE(askedAgain - failed, 25000u) << "asked again before the slide interval had passed";
     for (const ControllerRecorder::Message& m : recorder.messages)
+    {
         if (m.message == WM_TRAY_STATE && m.wParam == TrayStateTitle)
+        {
             EXPECT_NE(*reinterpret_cast<const MString*>(m.lParam), waiting) << "the card turned to the waiting card";
+        }
+    }
     EXPECT_EQ(window.CurrentSlideKind(), SlideStatusCard);
     window.DestroyWindow();
 }
@@ -520,7 +524,7 @@ COLORREF ShownColourAtMiddle(HWND window)
 
 // An EXIF-turned JPEG that arrives as an online slide right after a status
 // card shows its picture, turned upright.
-TEST_F(MainWindowOnlineShow, AnExifTurnedPictureAfterAStatusCardShowsItsPicture)
+TEST_F(MainWindowOnlineShow, AnExifTurnedPictureAfterAStatusCardShowsUpright)
 {
     StandIn::Set("at=slide&fault=message");
     const MString failure(sX::Format(), IDS_CARD_TOOLTIP, Wide("The server does not serve this program now.").c_str());
