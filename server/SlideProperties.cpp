@@ -121,9 +121,9 @@ void ParseSlideProperties(const MStringEx<wchar_t>& text, SlideProperties& prope
 
 bool IsSlidePropertyName(const MStringEx<wchar_t>& name)
 {
-    static const wchar_t* const names[] = {L"id",      L"title",   L"description", L"categories",
-                                           L"border_window", L"border_picture", L"associated_url",
-                                           L"creator", L"editor",  L"approver"};
+    static const wchar_t* const names[] = {L"id",         L"title",         L"description",    L"categories",
+                                           L"border_window", L"border_picture", L"associated_url", L"creator",
+                                           L"editor",     L"approver"};
     for (const wchar_t* known : names)
         if (NameIs(name, known))
             return true;

@@ -21,8 +21,6 @@
 
 #include <shlwapi.h>
 
-#include <cstring>
-
 namespace
 {
 

@@ -81,8 +81,8 @@ void CLumivaneDlg::OpenViewer(SlideViewer viewer, POINT anchor)
         // with the text of a failed opening of an online document.
         if (m_currentSlideAddress.IsEmpty())
         {
-            MessageBoxW(m_hWnd, MString(sX::Format(), IDS_ONLINE_DOCUMENT_FAILED, m_currentSlideTitle.GetText()).GetText(),
-                        m_title.GetText(), MB_ICONERROR);
+            const MString text(sX::Format(), IDS_ONLINE_DOCUMENT_FAILED, m_currentSlideTitle.GetText());
+            MessageBoxW(m_hWnd, text.GetText(), m_title.GetText(), MB_ICONERROR);
             break;
         }
         // A held text, even an empty one, keeps the viewer on the server's
