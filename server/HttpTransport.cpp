@@ -68,6 +68,11 @@ enum Failure : unsigned
 constexpr unsigned __int64 MaximumQueryLength = 2084;
 // The largest piece handed to InternetWriteFile at once.
 constexpr DWORD MaximumWriteChunk = 0x40000000;
+// The largest block read at once. The size a request announces as available
+// can be most of a long reply (a POST's under Wine), and the cancel event is
+// looked at between blocks: a bounded block keeps a cancel prompt whatever
+// the reply's size.
+constexpr DWORD MaximumReadBlock = 256 * 1024;
 
 const MStringEx<wchar_t> HttpScheme(L"http://");
 const MStringEx<wchar_t> HttpsScheme(L"https://");
@@ -94,8 +99,9 @@ constexpr ReadSites PostReadSites{StepPostLoop,  SitePostCancelled, SitePostQuer
 bool IsSignalled(HANDLE event) { return event && WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
 
 // Reads the reply of an open request block by block as the server announces
-// them, checking the cancel event before each block and the running total
-// against the limit before each read; then joins the blocks into out.
+// them (at most MaximumReadBlock at once), checking the cancel event before
+// each block and the running total against the limit before each read; then
+// joins the blocks into out.
 void ReadReply(HINTERNET request, HANDLE cancelEvent, unsigned __int64 limit, const ReadSites& sites,
                MAtom<unsigned char>& out)
 {
@@ -110,6 +116,7 @@ void ReadReply(HINTERNET request, HANDLE cancelEvent, unsigned __int64 limit, co
             throw MakeInternetError(GetLastError(), sites.queryAvailable, StepQueryAvailable);
         if (available == 0)
             break;
+        available = std::min(available, MaximumReadBlock);
         total += available;
         if (total > limit)
             throw MakeInternetFailure(ReplyTooLarge, sites.tooLarge, sites.loopStep);

@@ -18,6 +18,9 @@ constexpr int OnlineStateFailed = 128;
 
 // Status of a round: 1 while it runs normally, otherwise the failure.
 constexpr int OnlineStatusRunning = 1;
+// A request that failed: a system call of the transport, or the transport's
+// own checks (a reply above its size limit, a short read).
+constexpr unsigned OnlineStatusRequestFailed = 0;
 constexpr unsigned OnlineStatusCryptFailure = 0x80000011;
 constexpr unsigned OnlineStatusServerMessage = 0x80000013;
 constexpr unsigned OnlineStatusUnexpected = 0x8000000F;

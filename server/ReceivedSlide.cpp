@@ -41,7 +41,8 @@ void SaveInternetControlState(OnlineSlideRecord& record, ReceivedSlide& out, ine
         out.galleryName = record.galleryName;
         out.galleryLanguage = record.galleryLanguage;
         out.firstText = record.firstText;
-        ParseSlideProperties(ReplySection(record.secondText, SlidePropertiesMarker), out.properties);
+        out.propertiesText = ReplySection(record.secondText, SlidePropertiesMarker);
+        ParseSlideProperties(out.propertiesText, out.properties);
         out.secondSection = ReplySection(record.secondText, SecondSectionMarker);
         out.thirdSection = ReplySection(record.secondText, ThirdSectionMarker);
     }

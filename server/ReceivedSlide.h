@@ -33,6 +33,10 @@ struct ReceivedSlide
     MStringEx<wchar_t> galleryName;
     DWORD galleryLanguage = 1033;
     SlideProperties properties;
+    // The properties section as it came: its name=value items set the
+    // fields above, its name=flag=value items are the content properties
+    // that the slide-properties window lists.
+    MStringEx<wchar_t> propertiesText;
     MStringEx<wchar_t> secondSection;
     MStringEx<wchar_t> thirdSection;
 };

@@ -40,19 +40,61 @@ std::unique_ptr<AesCipher> AuthCodeCipher(const MAAuthenticator& hasher)
     return std::make_unique<AesCipher>(hasher, secret);
 }
 
+// The code's Clean Up with every failure swallowed: crypto, network or
+// server, the code is simply forgotten. The code is wiped afterwards.
+void SendCleanUpQuietly(MemoryPH<unsigned char>& code);
+
+// The argument of an asynchronous Clean Up: a copy of the code, and the
+// ThreadCounter its starter counted the thread in with before the thread
+// existed, so that the exit's wait for the workers cannot end before the
+// request has gone out.
+struct CountedCleanUp
+{
+    MemoryPH<unsigned char> code;
+    ThreadCounter* counter;
+};
+
+DWORD WINAPI CountedCleanUpThread(LPVOID argument)
+{
+    std::unique_ptr<CountedCleanUp> job(static_cast<CountedCleanUp*>(argument));
+    SendCleanUpQuietly(job->code);
+    job->counter->Decrement();
+    return 0;
+}
+
 void StartCleanUp(const MAtom<unsigned char>& code, bool asynchronous)
 {
-    auto* copy = new MemoryPH<unsigned char>(code);
-    if (!asynchronous)
+    ThreadCounter* counter = nullptr;
+    if (asynchronous && !ThreadCounterHolder.IsEmpty())
     {
-        CleanUpSessionRequest(copy);
+        try
+        {
+            counter = &ThreadCounterHolder.Get();
+        }
+        catch (const MSmartPtrError&)
+        {
+            // The program is ending: the request goes out on this thread.
+        }
+    }
+    if (!counter)
+    {
+        CleanUpSessionRequest(new MemoryPH<unsigned char>(code));
         return;
     }
-    HANDLE thread = CreateThread(nullptr, 0, CleanUpSessionRequest, copy, 0, nullptr);
+    auto job = std::make_unique<CountedCleanUp>();
+    job->code.Assign(code);
+    job->counter = counter;
+    counter->Increment();
+    HANDLE thread = CreateThread(nullptr, 0, CountedCleanUpThread, job.get(), 0, nullptr);
     if (thread)
+    {
+        // The thread owns the job and counts itself out.
+        job.release();
         CloseHandle(thread);
-    else
-        delete copy;
+        return;
+    }
+    counter->Decrement();
+    SendCleanUpQuietly(job->code);
 }
 
 void SendCleanUp(const MAtom<unsigned char>& encrypted)
@@ -100,7 +142,7 @@ inet_authentication_data::~inet_authentication_data()
 {
     try
     {
-        Release(true);
+        Release(false);
     }
     catch (...)
     {
@@ -127,19 +169,35 @@ void inet_authentication_data::TakeOver(inet_authentication_data& other)
     other.Clear();
 }
 
+namespace
+{
+void SendCleanUpQuietly(MemoryPH<unsigned char>& code)
+{
+    try
+    {
+        SendCleanUp(code);
+    }
+    catch (...)
+    {
+        // Crypto, network or server: the code is simply forgotten.
+    }
+    AtomDetail::SecureZero(code.GetData(), code.GetCount());
+}
+} // namespace
+
 DWORD WINAPI CleanUpSessionRequest(LPVOID encryptedCode)
 {
     std::unique_ptr<MemoryPH<unsigned char>> code(static_cast<MemoryPH<unsigned char>*>(encryptedCode));
     try
     {
         const WorkerThreadScope counted;
-        SendCleanUp(*code);
+        SendCleanUpQuietly(*code);
+        return 0;
     }
     catch (...)
     {
-        // Crypto, network or server: the code is simply forgotten.
+        // No ThreadCounter (any more): the request still goes out.
     }
-    if (code)
-        AtomDetail::SecureZero(code->GetData(), code->GetCount());
+    SendCleanUpQuietly(*code);
     return 0;
 }

@@ -13,13 +13,14 @@ public:
     inet_authentication_data() = default;
     inet_authentication_data(const inet_authentication_data&) = delete;
     inet_authentication_data& operator=(const inet_authentication_data&) = delete;
-    // A held code is released on a thread of its own, so that no window
-    // waits for the server while it closes.
+    // A held code goes back to the server on the destroying thread before
+    // the destructor returns, so that a program that ends gives it back.
     ~inet_authentication_data() override;
 
     // When a code is held, sends a copy of it to the server: on a new thread
-    // when asynchronous, else on this one before returning. The held code
-    // stays; callers empty it afterwards.
+    // when asynchronous (counted in the ThreadCounter before the thread
+    // starts, so that the exit waits for it), else on this one before
+    // returning. The held code stays; callers empty it afterwards.
     void Release(bool asynchronous) const;
     // Stores the plain code encrypted under the auth-code key.
     void StoreCode(const MAtom<unsigned char>& plainCode);

@@ -140,9 +140,12 @@ FetchOutcome FetchOnlineSlide(OnlineSlideRecord& record, bool advertDue, const M
     {
         return RunRound(record, advertDue, filterBlob, stop, cache);
     }
-    catch (const InternetException& failure)
+    catch (const InternetException&)
     {
-        status = failure.code;
+        // A failed request, by a system call or by the transport's own
+        // checks (a reply above its size limit, a short read): its program
+        // code is no answer of the server about the gallery or the filter.
+        status = OnlineStatusRequestFailed;
         deleteCache = false;
     }
     catch (const MCryptException&)

@@ -119,6 +119,17 @@ void ParseSlideProperties(const MStringEx<wchar_t>& text, SlideProperties& prope
                                                 properties.editor.GetText(), properties.approver.GetText());
 }
 
+bool IsSlidePropertyName(const MStringEx<wchar_t>& name)
+{
+    static const wchar_t* const names[] = {L"id",         L"title",         L"description",    L"categories",
+                                           L"border_window", L"border_picture", L"associated_url", L"creator",
+                                           L"editor",     L"approver"};
+    for (const wchar_t* known : names)
+        if (NameIs(name, known))
+            return true;
+    return false;
+}
+
 ContentPropertyRow ParseContentPropertyItem(const MStringEx<wchar_t>& item)
 {
     ContentPropertyRow row;
@@ -153,7 +164,11 @@ void ParseContentProperties(const ContentPropertyTexts& slide, const MStringEx<w
     rows.Append(new ContentPropertyRow(FixedRow(IDS_CONTENT_ROW_FOURTH, fourth)));
     const MList<MStringEx<wchar_t>> items = SplitPropertyItems(text);
     for (unsigned __int64 i = 0; i < items.GetCount(); ++i)
-        rows.Append(new ContentPropertyRow(ParseContentPropertyItem(*items.GetAt(i))));
+    {
+        ContentPropertyRow row = ParseContentPropertyItem(*items.GetAt(i));
+        if (!IsSlidePropertyName(row.label))
+            rows.Append(new ContentPropertyRow(row));
+    }
     if (!slide.last.IsEmpty())
         rows.Append(new ContentPropertyRow(FixedRow(IDS_CONTENT_ROW_LAST, slide.last)));
 }

@@ -60,8 +60,13 @@ struct ContentPropertyTexts
 };
 
 // rows := the fixed rows, one row per name=flag=value item of text, and the
-// last fixed row.
+// last fixed row. text is a slide's properties text: the items that name a
+// slide property (title, description, id, ...) are the slide's own, shown
+// in the fixed rows or not at all, and give no row of their own.
 void ParseContentProperties(const ContentPropertyTexts& slide, const MStringEx<wchar_t>& text,
                             MList<ContentPropertyRow>& rows);
+// Whether name (without regard to case) is one of the slide properties
+// that ParseSlideProperties reads.
+bool IsSlidePropertyName(const MStringEx<wchar_t>& name);
 // The row of one name=flag=value item.
 ContentPropertyRow ParseContentPropertyItem(const MStringEx<wchar_t>& item);

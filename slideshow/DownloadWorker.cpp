@@ -14,7 +14,7 @@ DownloadWorker::Control::Control() : runningEvent(NewManualEvent()), stopEvent(N
 
 DownloadWorker::DownloadWorker() = default;
 
-DownloadWorker::~DownloadWorker() { Stop(); }
+DownloadWorker::~DownloadWorker() { StopDownloadWorker(); }
 
 bool DownloadWorker::IsRunning() const
 {
@@ -25,7 +25,7 @@ bool DownloadWorker::Start(HWND owner, const std::shared_ptr<DownloadShared>& sh
 {
     // One round at a time: an earlier thread that has not ended yet is
     // stopped first, so that two never write the record.
-    Stop();
+    StopDownloadWorker();
     auto data = std::make_unique<download_worker_data>();
     data->owner = owner;
     data->runningEvent = m_control->runningEvent;
@@ -53,7 +53,7 @@ bool DownloadWorker::Start(HWND owner, const std::shared_ptr<DownloadShared>& sh
     return true;
 }
 
-void DownloadWorker::Stop()
+void DownloadWorker::StopDownloadWorker()
 {
     if (!m_thread.IsValid())
         return;

@@ -44,8 +44,9 @@ public:
     bool Start(HWND owner, const std::shared_ptr<DownloadShared>& shared, bool advertDue);
     // Asks a worker to stop and waits for its thread to end, at most
     // StopTimeoutMs. A worker that does not end in time is let go: the
-    // thread counter still keeps the process until it has ended.
-    void Stop();
+    // thread counter still keeps the process until it has ended. (The main
+    // window's stop of its worker, kept here with the worker's thread.)
+    void StopDownloadWorker();
 
 private:
     // The events and the last start, shared with the threads like the record.

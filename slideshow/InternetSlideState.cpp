@@ -1,5 +1,9 @@
 #include "slideshow/InternetSlideState.h"
 
+#include "server/ReceivedSlide.h"
+
+#include <cstring>
+
 void InternetSlideState::Reset()
 {
     state = Idle;
@@ -24,6 +28,22 @@ void InternetSlideState::StartSession(const SelectedOnlineGallery& gallery, DWOR
     displayOrder = order;
     forwardLevel = level;
     sessionStart = start ? 1 : 0;
+}
+
+bool InternetSlideState::IsContentUnchanged() const
+{
+    if (identity.IsEmpty() || content.IsEmpty())
+        return false;
+    try
+    {
+        const MemoryPH<unsigned char> now = SlideIdentity(content);
+        return now.GetCount() == identity.GetCount() &&
+               std::memcmp(now.GetData(), identity.GetData(), static_cast<size_t>(now.GetCount())) == 0;
+    }
+    catch (const QuilloryError&)
+    {
+        return false;
+    }
 }
 
 bool InternetSlideState::IsOfGallery(const MStringEx<wchar_t>& selected) const

@@ -35,6 +35,9 @@ struct InternetSlideState : OnlineSlideRecord
     bool IsHeld() const { return state != Idle; }
     // Whether the record holds a good reply of the server (kinds 1 to 3).
     bool HoldsReply() const { return state >= OnlineStatePicture && state <= OnlineStateDocument; }
+    // Whether the content is still what the identity names (its SHA-1
+    // digest); false without content or identity.
+    bool IsContentUnchanged() const;
     // Whether the record's gallery is the selected one or lies below it.
     bool IsOfGallery(const MStringEx<wchar_t>& selected) const;
 };

@@ -256,8 +256,9 @@ bool CLumivaneDlg::ResumeRestoredSlide(const MString& path, bool online)
     if (online)
     {
         // The slide is asked for again with the cache file that names it;
-        // without that file the show starts afresh.
-        if (HasInternetSlideState() != 1)
+        // without that file, or without a chosen gallery, the show starts
+        // afresh.
+        if (HasInternetSlideState() != 1 || ReadSelectedOnlineGallery().name.IsEmpty())
             return false;
         // A new round of online slides: the worker's report shows the first.
         m_stepPending = 1;
@@ -299,7 +300,7 @@ LRESULT CLumivaneDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
     // The screen-saver windows go with their owner, without a fade.
     m_screenSavers.clear();
     KillTimer(OpaqueFlashTimerId);
-    m_downloadWorker.Stop();
+    m_downloadWorker.StopDownloadWorker();
     return 0;
 }
 

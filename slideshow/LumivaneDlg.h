@@ -140,6 +140,9 @@ public:
     SlideKind CurrentSlideKind() const { return m_currentSlideKind; }
     const MStringEx<wchar_t>& CurrentSlideTitle() const { return m_currentSlideTitle; }
     bool HasOtherSlides(bool local);
+    // The rows the slide-properties window lists for the current slide: the
+    // fixed rows of what it said of itself, then its content properties.
+    void CurrentSlidePropertyRows(MList<ContentPropertyRow>& rows) const;
     // Whether closing now would keep the shown slide's time for the next
     // start: its timer runs and no online slide is awaited.
     bool KeepsShownTime();
@@ -230,7 +233,7 @@ private:
     // (a beep while one is open), closed when it asks (LumivaneDlgViewers.cpp).
     LRESULT OnShowSlideProperties(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCloseSlideProperties(UINT, WPARAM, LPARAM, BOOL&);
-    // ---- Entry points of the show's later features: handled, no effect yet ----
+    // ---- The current file shown again; display and system changes ----
     // The current file prepared again from the disk and shown anew (after
     // the controller rotated it); nothing while a cross-fade runs.
     LRESULT OnShowSlideFileAgain(UINT, WPARAM, LPARAM, BOOL&);
@@ -453,6 +456,17 @@ private:
     unsigned __int64 m_previousCardHash = 0;
     BYTE m_fastRetry = 0;
     DWORD m_localSlideCount = 0;
+    // The card the online show rests on: the card that no gallery is chosen
+    // (no request goes out), or the card of a failed round (it stays while
+    // the next round runs). While one rests, the show looks again only at
+    // the slide interval. Any other card ends the rest.
+    enum class RestingCard : BYTE
+    {
+        None,
+        NoGallery,
+        FailedRound,
+    };
+    RestingCard m_restingCard = RestingCard::None;
 
     // The walk through the local gallery; it reads the display order of the
     // settings record at every choice.
@@ -477,9 +491,11 @@ private:
     MStringEx<wchar_t> m_currentSlidePath;
     SlideKind m_currentSlideKind = SlideNone;
     MStringEx<wchar_t> m_currentSlideTitle;
-    // What an online slide said of itself (empty for a file); the
-    // slide-properties window lists it.
+    // What an online slide said of itself (empty for a file), and its
+    // properties text as it came, whose content properties the
+    // slide-properties window lists after the fixed rows.
     SlideProperties m_currentSlideProperties;
+    MStringEx<wchar_t> m_currentSlidePropertiesText;
     // An online media item's or document's address on the server and the
     // text the server sent with it (both empty for a file); the web-document
     // viewer opens the address with the shown slide's session code.

@@ -79,8 +79,13 @@ void CLumivaneDlg::RestartSlideTimer(SlideTimer::ArmFor how)
     else
     {
         m_slideTimer.ClearTimes();
+        // A card the online show rests on is looked at again only at the
+        // slide interval, so that a show with nothing to show does not ask
+        // the server every few seconds.
         if (!m_downloadWorker.IsRunning())
-            m_slideTimer.Retry(m_hWnd, OnlinePollPeriod(m_fastRetry != 0));
+            m_slideTimer.Retry(m_hWnd, m_restingCard != RestingCard::None && !IsMediaSourceLocal()
+                                           ? RestingRetryPeriod(m_slideTimer)
+                                           : OnlinePollPeriod(m_fastRetry != 0));
     }
     PublishTimerState();
 }
@@ -97,9 +102,8 @@ bool CLumivaneDlg::ShowSlide(int mode)
         return false;
     }
     m_frames.KeepSizeForCrossFade();
-    // Online content counts a load in the adverts statistics; that comes
-    // with the current-slide record. Every step prepares a picture or a card
-    // before it presents.
+    // Every step prepares a picture or a card before it presents (a received
+    // slide has counted its load in the adverts statistics when it was built).
     assert(m_prepared);
     if (!m_prepared)
         return false;
@@ -273,6 +277,7 @@ void CLumivaneDlg::ShowStatusCard(MString text, unsigned artId)
     m_preparedSource.reset();
 
     m_waitingForOnline = 1;
+    m_restingCard = RestingCard::None;
     m_previousCardHash = m_cardHash;
     m_cardHash = StatusCardHash(texts.message, texts.title);
     // A card is no file: the file commands find none, and what a received

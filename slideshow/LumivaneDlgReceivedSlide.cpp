@@ -154,7 +154,7 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
     MString path;
     bool advert = false;
     SlideProperties properties;
-    MStringEx<wchar_t> address, document;
+    MStringEx<wchar_t> propertiesText, address, document;
     if (m_internetSlide.HoldsReply())
     {
         // The reply becomes the shown slide: "Internet Control", the cache
@@ -167,6 +167,7 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
         slide->title = !received.properties.title.IsEmpty() ? received.properties.title : received.firstText;
         advert = received.advert != 0;
         properties = received.properties;
+        propertiesText = received.propertiesText;
         // The reply's second section is the content's address, its third
         // the text that goes with it.
         address = received.secondSection;
@@ -237,6 +238,7 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
     m_currentSlideTitle = slide->title;
     m_currentSlidePath = path;
     m_currentSlideProperties = properties;
+    m_currentSlidePropertiesText = propertiesText;
     m_currentSlideAddress = address;
     m_currentSlideDocument = document;
     m_prepared = std::move(slide->picture);

@@ -21,8 +21,6 @@
 
 #include <shlwapi.h>
 
-#include <cstring>
-
 namespace
 {
 // How often a step that waits for the slide lock tries again.
@@ -104,23 +102,6 @@ void CLumivaneDlg::GetOnlineStatusText(MString& text) const
 
 namespace
 {
-// Whether the record's content is still what its identity names.
-bool IsHeldContentUnchanged(const InternetSlideState& record)
-{
-    if (record.identity.IsEmpty() || record.content.IsEmpty())
-        return false;
-    try
-    {
-        const MemoryPH<unsigned char> now = SlideIdentity(record.content);
-        return now.GetCount() == record.identity.GetCount() &&
-               std::memcmp(now.GetData(), record.identity.GetData(), static_cast<size_t>(now.GetCount())) == 0;
-    }
-    catch (const QuilloryError&)
-    {
-        return false;
-    }
-}
-
 // The kind of a slide that the record holds from a file (states 6 to 9);
 // SlideNone for every other state.
 SlideKind FileSlideKind(int state)
@@ -183,7 +164,8 @@ bool CLumivaneDlg::SettleRunningWorker(int kind, int mode, bool local)
     switch (DecideWhileWorkerRuns(mode, kind, m_fetchReason))
     {
     case RunningWorkerAction::WaitForEnd:
-        m_downloadWorker.Stop();
+        // The wait for an ended fetch's thread is the same bounded stop.
+        m_downloadWorker.StopDownloadWorker();
         return true;
     case RunningWorkerAction::LeaveRunning:
         return false;
@@ -191,11 +173,11 @@ bool CLumivaneDlg::SettleRunningWorker(int kind, int mode, bool local)
         m_stepPending = 1;
         return false;
     case RunningWorkerAction::StopAndReset:
-        m_downloadWorker.Stop();
+        m_downloadWorker.StopDownloadWorker();
         m_internetSlide.Reset();
         return true;
     case RunningWorkerAction::StopAndGoOn:
-        m_downloadWorker.Stop();
+        m_downloadWorker.StopDownloadWorker();
         return true;
     case RunningWorkerAction::BusyNotice:
         ShowTrackingTooltip(MString(ResId(local ? IDS_NOTICE_LOCAL_BUSY_TITLE : IDS_NOTICE_ONLINE_BUSY_TITLE)),
@@ -207,13 +189,24 @@ bool CLumivaneDlg::SettleRunningWorker(int kind, int mode, bool local)
 }
 
 // The online source: the first step of a selection starts a fetch; later
-// steps show the reply the worker left, or a waiting card, and start the
-// next fetch.
+// steps show the reply the worker left, or a card, and start the next fetch.
+// Without a chosen gallery nothing is asked of the server.
 CLumivaneDlg::StepOutcome CLumivaneDlg::OnlineStep(int kind, int mode, StepProgress& progress)
 {
     progress.onlinePart = true;
     const DWORD order = static_cast<DWORD>(m_settings.displayOrder);
     const SelectedOnlineGallery gallery = ReadSelectedOnlineGallery();
+    if (gallery.name.IsEmpty())
+    {
+        // Every fresh install starts here: the card stays, and the show
+        // looks again at the slide interval (a new choice steps at once).
+        m_internetSlide.Reset();
+        m_fetchReason = static_cast<DWORD>(kind);
+        ShowStatusCard(MString(ResId(IDS_CARD_NO_ONLINE_GALLERY)), IDP_STATUS_ART);
+        m_restingCard = RestingCard::NoGallery;
+        progress.prepared = true;
+        return StepOutcome::Present;
+    }
     if (mode == StepCheckSelection)
     {
         m_internetSlide.Reset();
@@ -235,16 +228,20 @@ CLumivaneDlg::StepOutcome CLumivaneDlg::OnlineStep(int kind, int mode, StepProgr
         m_fetchReason = 0;
         m_internetSlide.StartSession(gallery, order, 1, false);
         StartDownloadWorker(IsOnlineSlideDue(0));
+        return StepOutcome::Present;
     }
-    else
-    {
-        m_fetchReason = static_cast<DWORD>(kind);
-        const UINT card = gallery.name.IsEmpty() ? IDS_CARD_NO_ONLINE_GALLERY : IDS_ONLINE_SLIDE_WAITING;
-        ShowStatusCard(MString(ResId(card)), IDP_STATUS_ART);
-        progress.prepared = true;
-        m_internetSlide.StartSession(gallery, order, kind == StepOrdinary ? 1 : -2, false);
-        StartDownloadWorker(kind == StepOrdinary ? IsOnlineSlideDue(0) : false);
-    }
+    m_fetchReason = static_cast<DWORD>(kind);
+    m_internetSlide.StartSession(gallery, order, kind == StepOrdinary ? 1 : -2, false);
+    const bool due = kind == StepOrdinary ? IsOnlineSlideDue(0) : false;
+    // The card of a failed round stays while the next round runs: the show
+    // keeps one card instead of turning to the waiting card and back.
+    if (m_restingCard == RestingCard::FailedRound && m_currentSlideKind == SlideStatusCard &&
+        StartDownloadWorker(due))
+        return StepOutcome::Started;
+    ShowStatusCard(MString(ResId(IDS_ONLINE_SLIDE_WAITING)), IDP_STATUS_ART);
+    progress.prepared = true;
+    if (!m_downloadWorker.IsRunning())
+        StartDownloadWorker(due);
     return StepOutcome::Present;
 }
 
@@ -275,7 +272,7 @@ CLumivaneDlg::StepOutcome CLumivaneDlg::LocalStep(int kind, int mode, StepProgre
     {
         // A slide kept in the record is shown when its content is still what
         // was stored; the next file is then kept for the step after.
-        if (IsHeldContentUnchanged(m_internetSlide))
+        if (m_internetSlide.IsContentUnchanged())
         {
             progress.onlinePart = true;
             MString path;
@@ -336,6 +333,7 @@ void CLumivaneDlg::ResetReceivedSlide()
     m_currentSlideKind = SlideNone;
     m_currentSlideTitle.Clear();
     m_currentSlideProperties = SlideProperties();
+    m_currentSlidePropertiesText.Clear();
     m_currentSlideAddress.Clear();
     m_currentSlideDocument.Clear();
     ReleaseSessionCode();
@@ -410,6 +408,10 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
         if (progress.onlinePart)
             m_internetSlide.Reset();
         ShowStatusCard(FailureText(failure, m_secondText), IDP_STATUS_ART);
+        // The online show rests on the card of a failed round until the
+        // slide interval has passed.
+        if (!local)
+            m_restingCard = RestingCard::FailedRound;
         return ShowSlide(mode);
     }
 }
@@ -551,7 +553,7 @@ LRESULT CLumivaneDlg::OnMediaSourceChanged(UINT, WPARAM, LPARAM, BOOL&)
 {
     if (IsMediaSourceLocal())
         return 0;
-    m_downloadWorker.Stop();
+    m_downloadWorker.StopDownloadWorker();
     m_internetSlide.Reset();
     m_currentSlidePath.Clear();
     DeleteCurrentSlideValue();
@@ -584,11 +586,11 @@ void CLumivaneDlg::OnSettingsChanged(WPARAM wParam, LPARAM lParam)
         m_walk.RestartLocalWalk(false, true);
         m_internetSlide.Reset();
     }
-    // The content changed: a record whose file left the selection goes.
-    // Comparing a kept file's content with the record's digest comes with
-    // the online slides.
+    // The content changed: a record whose file left the selection goes, and
+    // so does one whose content no longer matches the digest it was stored
+    // with.
     if ((changes & SelectionChangedContent) && m_internetSlide.IsHeld() &&
-        !m_walk.IsPathInSelection(m_internetSlide.file))
+        (!m_walk.IsPathInSelection(m_internetSlide.file) || !m_internetSlide.IsContentUnchanged()))
         m_internetSlide.Reset();
     // A current slide that left the selection is replaced at once; one that
     // stays is kept while a check step finds the next file for later.
@@ -728,10 +730,11 @@ bool CLumivaneDlg::HasGallerySelection(bool local)
     return !ReadSelectedOnlineGallery().name.IsEmpty();
 }
 
-// The online state's answer comes with the online slides.
+// Online: another slide can come while a gallery is selected and the
+// server's enumeration state ("Internet Control" and the cache file) is held.
 bool CLumivaneDlg::HasOtherSlides(bool local)
 {
     if (!local)
-        return false;
+        return !ReadSelectedOnlineGallery().name.IsEmpty() && HasInternetSlideState() == 1;
     return m_walk.HasOtherShownFile(m_currentSlidePath);
 }

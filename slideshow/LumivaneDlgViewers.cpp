@@ -77,9 +77,14 @@ void CLumivaneDlg::OpenViewer(SlideViewer viewer, POINT anchor)
     case SlideViewer::OnlineDocument:
     {
         // Without an address the viewer would take itself for the
-        // slide-properties window: nothing opens.
+        // slide-properties window: it does not open, and the user is told
+        // with the text of a failed opening of an online document.
         if (m_currentSlideAddress.IsEmpty())
+        {
+            const MString text(sX::Format(), IDS_ONLINE_DOCUMENT_FAILED, m_currentSlideTitle.GetText());
+            MessageBoxW(m_hWnd, text.GetText(), m_title.GetText(), MB_ICONERROR);
             break;
+        }
         // A held text, even an empty one, keeps the viewer on the server's
         // address with the document request.
         const MString text = m_currentSlideDocument.IsEmpty() ? MString(L"*") : MString(m_currentSlideDocument);
@@ -117,13 +122,8 @@ LRESULT CLumivaneDlg::OnShowSlideProperties(UINT, WPARAM, LPARAM lParam, BOOL&)
     }
     if (!ModeIsTopmost(GetOperationMode()))
         SendMessage(WM_SET_TOPMOST, 1, 0);
-    // The fixed rows from what the slide said of itself; the server sends
-    // no further content properties yet.
-    const SlideProperties& shown = m_currentSlideProperties;
-    const ContentPropertyTexts texts{m_currentSlideTitle, shown.description, shown.categories, shown.link,
-                                     shown.credits};
     MList<CBrowserDlg::Content_propetrty> rows;
-    ParseContentProperties(texts, MString(), rows);
+    CurrentSlidePropertyRows(rows);
     const POINT anchor{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     auto window = std::make_unique<CBrowserDlg>(&anchor, MString(), ViewerSlot{nullptr, nullptr}, MString(), MString(),
                                                 m_hWnd, MemoryPH<unsigned char>(), rows);
@@ -134,6 +134,14 @@ LRESULT CLumivaneDlg::OnShowSlideProperties(UINT, WPARAM, LPARAM lParam, BOOL&)
     else
         m_propertiesWindow.reset();
     return 0;
+}
+
+void CLumivaneDlg::CurrentSlidePropertyRows(MList<ContentPropertyRow>& rows) const
+{
+    const SlideProperties& shown = m_currentSlideProperties;
+    const ContentPropertyTexts texts{m_currentSlideTitle, shown.description, shown.categories, shown.link,
+                                     shown.credits};
+    ParseContentProperties(texts, m_currentSlidePropertiesText, rows);
 }
 
 LRESULT CLumivaneDlg::OnCloseSlideProperties(UINT, WPARAM, LPARAM, BOOL&)

@@ -34,8 +34,8 @@ void CLumivaneDlg::ApplyWindowMode()
 
 void CLumivaneDlg::ApplyBorders()
 {
-    // An online slide brings its own borders; the current-slide record that
-    // holds them comes with the online slides.
+    // The borders of the settings record: the frame styles an online slide
+    // names in its properties are kept with the slide but not applied.
     const SlideBorders borders =
         ChooseBorders(m_settings.windowBorder, m_settings.imageBorder, -1, NoBorderOverride, NoBorderOverride);
     SlideBorders applied{m_appliedWindowBorder, m_appliedImageBorder};

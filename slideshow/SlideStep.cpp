@@ -3,6 +3,7 @@
 #include "resources/languages/LanguageIds.h"
 #include "slideshow/InternetSlideState.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace
@@ -60,6 +61,13 @@ TimerStepAction DecideTimerStep(const SlideTimer& timer, OperationMode mode, boo
     if (IsCycleMode(mode) && !waitingForOnline && timer.HoldsShownTime() && timer.intervalA > timer.ElapsedSeconds())
         return TimerStepAction::HideRestOfCycle;
     return TimerStepAction::Step;
+}
+
+UINT RestingRetryPeriod(const SlideTimer& timer)
+{
+    const unsigned __int64 interval = timer.intervalA * 1000;
+    const unsigned __int64 poll = OnlinePollPeriod(false);
+    return static_cast<UINT>(std::min<unsigned __int64>(std::max(interval, poll), USER_TIMER_MAXIMUM));
 }
 
 RunningWorkerAction DecideWhileWorkerRuns(int mode, int kind, DWORD fetchReason)

@@ -70,6 +70,11 @@ inline UINT OnlinePollPeriod(bool fastRetry)
     return fastRetry ? 50 : 5000;
 }
 
+// When the online show looks again while it rests on a card (no gallery
+// chosen, or a failed round): after the slide interval A, and never sooner
+// than the poll.
+UINT RestingRetryPeriod(const SlideTimer& timer);
+
 // ---- A step while the download worker runs ----
 
 enum class RunningWorkerAction

@@ -4,6 +4,7 @@
 #include "foundation/Handle.h"
 
 #include <string>
+#include <thread>
 
 namespace
 {
@@ -188,4 +189,45 @@ TEST_F(Transport, DroppedConnectionGivesNoReply)
         HttpGetToBlocks(L"http://127.0.0.1/get-pk.aspx", L"", Agent, reply, &NoLimit, nullptr);
     });
     EXPECT_TRUE(failure.second == 11 || (failure.second == -1 && reply.GetCount() == 0)) << failure.second;
+}
+
+// A cancel during a long reply ends the read at the next block, for the GET
+// and the POST alike, while the server goes on sending: what the server sent
+// after the cancel is no more than the connection's buffers hold.
+TEST_F(Transport, CancelDuringALongReplyEndsTheRead)
+{
+    const unsigned long long count = 200000000;
+    const unsigned long long buffers = 32 * 1024 * 1024;
+    const std::wstring page = L"_test/stream?count=" + std::to_wstring(count);
+    for (const bool post : {false, true})
+    {
+        StandIn::Reset();
+        // Paced: Wine's closing of a request reads on whatever the
+        // connection has at hand, which at a local server's full speed is
+        // most of the reply.
+        StandIn::Set("stream_delay_ms=5");
+        MHandle cancel(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        std::pair<int, int> failure{-1, -1};
+        std::thread reader([&] {
+            failure = InternetFailure([&] {
+                if (post)
+                    delete HttpPost(L"127.0.0.1", page.c_str(), L"", Agent, Pattern(16), cancel, false);
+                else
+                {
+                    MemoryPH<unsigned char> reply;
+                    HttpGetToBlocks((L"http://127.0.0.1/" + page).c_str(), L"", Agent, reply, &NoLimit, cancel);
+                }
+            });
+        });
+        // The reply is on its way: then the cancel.
+        const auto streamed = [] { return std::stoull("0" + StandIn::Control("streaming")); };
+        const ULONGLONG start = GetTickCount64();
+        while (streamed() < 8 * 1024 * 1024 && GetTickCount64() - start < 120000)
+            Sleep(20);
+        const unsigned long long atCancel = streamed();
+        SetEvent(cancel);
+        reader.join();
+        EXPECT_EQ(failure, std::make_pair(1, post ? 13 : 12)) << (post ? "POST" : "GET");
+        EXPECT_LT(streamed() - atCancel, buffers) << (post ? "POST" : "GET") << ": read on after the cancel";
+    }
 }

@@ -10,6 +10,7 @@
 #include "server/ReceivedSlide.h"
 #include "server/SlideDownloadWorker.h"
 #include "shell/core/PrivateMessages.h"
+#include "shell/core/ThreadCounter.h"
 
 #include <sstream>
 #include <thread>
@@ -243,6 +244,19 @@ TEST_F(OnlineSlide, MalformedRepliesEndAsFailuresWithNothingChanged)
     EXPECT_TRUE(Lines("cleaned").empty()) << "no Clean Up for a reply that failed";
 }
 
+// A request that fails in the transport, by a system call or by its own
+// checks (a reply above the size limit), is recorded as a failed request:
+// the transport's program codes are no answers of the server.
+TEST_F(OnlineSlide, AFailedRequestIsRecordedAsAFailedRequest)
+{
+    // The server key's reply runs past the exchange's size limit.
+    StandIn::Set("at=pk&fault=oversize");
+    EXPECT_EQ(Fetch(), FetchOutcome::Failed);
+    EXPECT_EQ(m_record.state, OnlineStateFailed);
+    EXPECT_EQ(m_record.status, OnlineStatusRequestFailed) << std::hex << m_record.status;
+    EXPECT_EQ(m_record.errorDetail, 0);
+}
+
 TEST_F(OnlineSlide, OldCodeIsCleanedUpOnceWhenANewOneArrives)
 {
     StandIn::Set("kind=media");
@@ -268,15 +282,33 @@ TEST_F(OnlineSlide, OldCodeIsCleanedUpOnceWhenANewOneArrives)
     EXPECT_EQ(Lines("cleaned").size(), 2u);
 }
 
-TEST_F(OnlineSlide, HolderReleasesOnItsOwnThreadWhenDestroyed)
+TEST_F(OnlineSlide, HolderGivesItsCodeBackBeforeItsDestructionEnds)
 {
     StandIn::Set("kind=document");
     ASSERT_EQ(Fetch(), FetchOutcome::Delivered);
+    const std::vector<std::string> codes = Lines("codes");
+    ASSERT_EQ(codes.size(), 1u);
     {
         inet_authentication_data holder;
         holder.TakeOver(m_record.authCode);
     }
-    EXPECT_TRUE(Eventually([] { return Lines("cleaned").size() == 1; }));
+    // Sent on the destroying thread: the stand-in has it when the holder is gone.
+    EXPECT_EQ(Lines("cleaned"), codes);
+}
+
+// An asynchronous Clean Up is counted among the workers before its thread
+// starts: the exit's wait for the workers cannot end before it has gone out.
+TEST_F(OnlineSlide, TheExitWaitsForAnAsynchronousCleanUp)
+{
+    StandIn::Set("kind=media");
+    ASSERT_EQ(Fetch(), FetchOutcome::Delivered);
+    const std::vector<std::string> codes = Lines("codes");
+    ASSERT_EQ(codes.size(), 1u);
+    m_record.authCode.Release(true);
+    m_record.authCode.Clear();
+    WaitForWorkerThreads();
+    EXPECT_EQ(Lines("cleaned"), codes);
+    ThreadCounterHolder.Create();
 }
 
 // The round takes the key pairs made while the slide before was shown (its

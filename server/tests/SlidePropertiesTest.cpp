@@ -92,4 +92,27 @@ TEST(ContentProperties, RowsOfItems)
     ParseContentProperties(fixed, L"", rows);
     EXPECT_EQ(rows.GetCount(), 5u);
 }
+
+// A slide's properties text carries its own items beside the content
+// properties: only the content properties get rows of their own.
+TEST(ContentProperties, TheSlidesOwnItemsGiveNoRows)
+{
+    const std::wstring text = Joined({L"id=7", L"TITLE=Dawn", L"associated_url=http://a/?b=c", L"Size=no=10 x 20",
+                                      L"border_window=frame", L"Source=yes=http://a/b", L"creator=C"});
+    SlideProperties slide;
+    ParseSlideProperties(text.c_str(), slide);
+    EXPECT_STREQ(slide.title.GetText(), L"Dawn");
+    EXPECT_STREQ(slide.link.GetText(), L"http://a/?b=c");
+
+    ContentPropertyTexts fixed;
+    MList<ContentPropertyRow> rows;
+    ParseContentProperties(fixed, text.c_str(), rows);
+    ASSERT_EQ(rows.GetCount(), 6u) << "four fixed rows and the two content properties";
+    EXPECT_STREQ(rows.GetAt(4)->label.GetText(), L"Size");
+    EXPECT_FALSE(rows.GetAt(4)->flag);
+    EXPECT_STREQ(rows.GetAt(4)->value.GetText(), L"10 x 20");
+    EXPECT_STREQ(rows.GetAt(5)->label.GetText(), L"Source");
+    EXPECT_TRUE(rows.GetAt(5)->flag);
+    EXPECT_STREQ(rows.GetAt(5)->value.GetText(), L"http://a/b");
+}
 } // namespace

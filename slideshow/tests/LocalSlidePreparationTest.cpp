@@ -203,6 +203,10 @@ TEST_F(LocalSlidePreparationTest, LoadedFilesWaitInTheOnlineRecord)
     EXPECT_EQ(m_record.identity.GetCount(), 20u);
     EXPECT_EQ(Text(m_record.file), picture);
     EXPECT_EQ(Text(m_record.secondText), L"kept");
+    // The identity names the content: one changed byte, and it no longer does.
+    EXPECT_TRUE(m_record.IsContentUnchanged());
+    m_record.content[m_record.content.GetCount() / 2] ^= 1;
+    EXPECT_FALSE(m_record.IsContentUnchanged());
 
     ASSERT_TRUE(m_preparation.LoadFileSlide(m_tree.File(L"letter.rtf", "{\\rtf1}").c_str()));
     EXPECT_EQ(m_record.state, FileSlideRichText);

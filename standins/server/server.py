@@ -18,6 +18,7 @@ Control pages (never recorded):
     /_control/requests          the recorded requests (see Recorder.text)
     /_control/sessions          "<Q> <R> <I>" of every finished session
     /_control/codes             the session codes handed out (hex), one a line
+    /_control/issued            "<hex> <kind> <entry>" of every code handed out, in order
     /_control/cleaned           the codes given back by Clean Up ("<hex>[ unknown]")
     /_control/slides            "<kind> <entry>" of every slide served
     /_control/held              "1" while a request is held, else "0"
@@ -26,6 +27,9 @@ Test pages:
     /_test/bytes?count=N        a body of N bytes
     /_test/status?code=N        the HTTP status N with a short body
     /_test/echo                 the request body back (POST)
+    /_test/stream?count=N       N bytes (GET or POST) in 64 KiB pieces, stream_delay_ms
+                                apart, held (as by fault=hold) once stream_hold_at bytes
+                                went out; /_control/streaming answers how many went out
 """
 
 import argparse
@@ -77,6 +81,8 @@ SETTINGS = {
     "menu_xml": "",
     "overlay_xml": "",
     "slide_xml": "",
+    "stream_delay_ms": "5",  # /_test/stream: the pause between its 64 KiB pieces
+    "stream_hold_at": "0",   # /_test/stream: hold the rest once this many bytes went out (0: never)
 }
 SETTINGS.update(galleries.SETTINGS)
 # Faults of the slide POST (at=slide): wrong_framing (a field claims one byte
@@ -84,7 +90,8 @@ SETTINGS.update(galleries.SETTINGS)
 # padding is broken), short_field (the reply loses its last 3 bytes),
 # prefix_overrun (the outer layer is shorter than the request number N),
 # wrong_kind, message (a server message in place of a slide), bad_flag,
-# empty_payload, slow, hold, drop.
+# empty_payload, no_address (a media item or document without its address),
+# slow, hold, drop.
 
 # The permutations of the version texts that rounds 0, 1 and 2 open the
 # session secret with (docs/protocol.md).
@@ -169,8 +176,10 @@ class StandIn:
             self.records = []
             self.sessions = {}
             self.held = False
+            self.streamed = 0        # bytes of /_test/stream sent so far
             self.caches = set()      # cache payloads handed out
             self.codes = set()       # session codes handed out (hex)
+            self.issued = []         # "<hex> <kind> <entry>" of each code, in order
             self.cleaned = []        # session codes given back by Clean Up (hex)
             self.slides = []         # "<kind> <entry>" of every slide served
             self.reports = []        # the lines of every adverts report received
@@ -460,11 +469,15 @@ def slide_reply_plain(standin, headers, cache, fault, filter_block=b""):
     properties = ITEM_SEPARATOR.join(["id=%d" % index, "title=%s" % name, "description=From the stand-in",
                                       "categories=demo", "border_window=frame", "border_picture=border",
                                       "associated_url=http://127.0.0.1/?slide=%d" % index,
-                                      "creator=Stand-in", "editor=Tests", "approver=Nobody"])
+                                      "creator=Stand-in", "editor=Tests", "approver=Nobody",
+                                      # The content properties (name=flag=value; the flag marks a link).
+                                      "Position=no=%d of %d" % (index + 1, len(entries)),
+                                      "File size=no=%d bytes" % len(content),
+                                      "Source=yes=http://127.0.0.1/?entry=%d" % index])
     # A media item or document is opened at its address here (the second
     # section); the third section, its text, stays empty.
     address = ""
-    if kind in (2, 3):
+    if kind in (2, 3) and fault != "no_address":
         address = "http://%s%s%s" % (headers.get("Host") or "127.0.0.1", DOCUMENT_PATH, urllib.parse.quote(name))
     second = (PROPERTIES_MARKER + properties + PROPERTIES_MARKER + SECOND_MARKER + address +
               SECOND_MARKER + THIRD_MARKER + THIRD_MARKER).encode("utf-16-le")
@@ -525,6 +538,7 @@ def slide_post_reply(standin, headers, body):
             code = secrets.token_bytes(16)
             with standin.lock:
                 standin.codes.add(code.hex().upper())
+                standin.issued.append("%s %s" % (code.hex().upper(), standin.slides[-1]))
             encrypted = q.rsa_encrypt(q.load_public_key_blob(blob), code, seed_blob=blob)
             plain += be32(len(encrypted)) + encrypted
     else:
@@ -851,7 +865,39 @@ class Handler(BaseHTTPRequestHandler):
             return self.send(code, ("status %d" % code).encode())
         if page == "echo":
             return self.send(200, body)
+        if page == "stream":
+            return self.stream(int(query.get("count", "0")), int(self.standin.setting("stream_delay_ms")))
         return self.send(404, b"no such test page")
+
+    def stream(self, count, delay_ms):
+        """A long reply with its length announced, sent piece by piece; the
+        count sent so far is kept for /_control/streaming."""
+        piece = bytes(i % 251 for i in range(65536))
+        self.send_response_only(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(count))
+        self.send_header("Connection", "close")
+        self.end_headers()
+        sent = 0
+        hold_at = int(self.standin.setting("stream_hold_at"))
+        try:
+            while sent < count:
+                if hold_at and sent >= hold_at:
+                    hold_at = 0
+                    self.wfile.flush()
+                    self.delay_or_drop("hold")
+                part = piece[:min(len(piece), count - sent)]
+                self.wfile.write(part)
+                sent += len(part)
+                with self.standin.lock:
+                    self.standin.streamed = sent
+                if delay_ms:
+                    self.wfile.flush()
+                    time.sleep(delay_ms / 1000.0)
+            self.wfile.flush()
+        except OSError:
+            pass  # the client went away
+        self.log_line(200, sent, "stream")
 
     def control(self, page, query):
         standin = self.standin
@@ -872,7 +918,7 @@ class Handler(BaseHTTPRequestHandler):
             with standin.lock:
                 lines = ["%s %s %s" % (s.text, *s.final) for s in standin.sessions.values() if s.final]
             return self.send(200, ("\n".join(lines) + "\n").encode(), log=False)
-        elif page in ("codes", "cleaned", "slides"):
+        elif page in ("codes", "cleaned", "slides", "issued"):
             with standin.lock:
                 lines = sorted(standin.codes) if page == "codes" else list(getattr(standin, page))
             return self.send(200, ("\n".join(lines) + "\n").encode(), log=False)
@@ -880,6 +926,9 @@ class Handler(BaseHTTPRequestHandler):
             with standin.lock:
                 text = "".join("\n".join(lines) + "\n\n" for lines in standin.reports)
             return self.send(200, text.encode("utf-8"), log=False)
+        elif page == "streaming":
+            with standin.lock:
+                return self.send(200, str(standin.streamed).encode(), log=False)
         elif page == "held":
             with standin.lock:
                 return self.send(200, b"1" if standin.held else b"0", log=False)

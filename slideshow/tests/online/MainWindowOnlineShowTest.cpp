@@ -143,6 +143,26 @@ TEST_F(MainWindowOnlineShow, ShowsEachKindKeepsTheSlideAcrossARestartAndGivesEac
         EXPECT_TRUE(window.IsWindowVisible());
         EXPECT_TRUE(InternetControlIs(0x80));
         EXPECT_EQ(HasInternetSlideState(), 1);
+        // The held online state answers that another slide can come.
+        EXPECT_TRUE(PumpUntil([&] { return snapshot.otherSlides.load(); }, 30000));
+        // The slide-properties window lists the fixed rows and then the
+        // content properties of the slide's properties text.
+        MList<ContentPropertyRow> rows;
+        window.CurrentSlidePropertyRows(rows);
+        std::vector<std::string> labels;
+        for (unsigned __int64 i = 0; i < rows.GetCount(); ++i)
+            labels.push_back(Narrow(rows.GetAt(i)->label));
+        // Four fixed rows, the stand-in's three content properties, the credits.
+        const std::vector<std::string> content(labels.begin() + std::min<size_t>(4, labels.size()), labels.end());
+        EXPECT_EQ(content, (std::vector<std::string>{"Position", "File size", "Source",
+                                                     Narrow(MString(ResId(IDS_CONTENT_ROW_LAST)))}));
+        if (rows.GetCount() == 8)
+        {
+            EXPECT_NE(Narrow(rows.GetAt(4)->value).find(" of "), std::string::npos) << Narrow(rows.GetAt(4)->value);
+            EXPECT_FALSE(rows.GetAt(4)->flag);
+            EXPECT_TRUE(rows.GetAt(6)->flag) << "the source is a link";
+            EXPECT_EQ(Narrow(rows.GetAt(6)->value).rfind("http://127.0.0.1/?entry=", 0), 0u);
+        }
 
         // The next slides as the user asks for them: a media item and a
         // document, each with its session code. The slide fetched ahead
@@ -334,6 +354,195 @@ TEST_F(MainWindowOnlineShow, AnOnlineDocumentOpensInTheWebDocumentViewerAtItsAdd
     const std::vector<std::string> codes = Lines("codes");
     const std::string code = StandIn::Meta(head, "quillory-auth-code");
     EXPECT_TRUE(std::find(codes.begin(), codes.end(), code) != codes.end()) << code;
+    window.DestroyWindow();
+}
+
+// The requests the stand-in recorded for a page ("get-pk.aspx", ...).
+std::vector<StandIn::Request> RequestsOf(const std::string& page, const std::string& method = "")
+{
+    std::vector<StandIn::Request> found;
+    for (const StandIn::Request& request : StandIn::Requests())
+        if (request.path.find(page) != std::string::npos && (method.empty() || request.method == method))
+            found.push_back(request);
+    return found;
+}
+
+// A fresh install: the online source without a chosen gallery. Nothing goes
+// to the server until a gallery is chosen; the card says why.
+TEST_F(MainWindowOnlineShow, NothingGoesToTheServerWhileNoGalleryIsChosen)
+{
+    SlideshowTest::DeleteRaw(SelectedOnlineGalleryValueName);
+    CLumivaneDlg window(&link);
+    ASSERT_NE(window.Create(nullptr), nullptr);
+    const MString card(sX::Format(), IDS_CARD_TOOLTIP, MString(ResId(IDS_CARD_NO_ONLINE_GALLERY)).GetText());
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return window.CurrentSlideKind() == SlideStatusCard && recorder.LastTooltip() == card &&
+                   !window.IsCrossFadeRunning();
+        },
+        60000));
+    EXPECT_FALSE(snapshot.otherSlides.load()) << "no other slide without a gallery";
+    // The user asks for a slide: there is still nothing to ask the server for.
+    window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
+    ASSERT_TRUE(recorder.Settle());
+    EXPECT_EQ(recorder.LastTooltip(), card);
+
+    // A gallery is chosen: its first slide comes through one exchange.
+    const wchar_t choice[] = L"1033|Demo";
+    SlideshowTest::WriteRaw(SelectedOnlineGalleryValueName, REG_SZ, choice, sizeof(choice));
+    window.PostMessage(WM_SELECTION_CHANGED, 0, SelectionChangedOnline);
+    ASSERT_TRUE(WaitForServedSlide(window, 0, OnlinePicture));
+    const std::vector<StandIn::Request> posts = RequestsOf("get-slide.aspx", "POST");
+    ASSERT_FALSE(posts.empty());
+    EXPECT_EQ(posts[0].Header("Velmora-LV-Gallery-Name").empty(), false) << "the first slide request names the gallery";
+    EXPECT_EQ(RequestsOf("get-pk.aspx").size(), posts.size()) << "no exchange before the gallery was chosen";
+    window.DestroyWindow();
+}
+
+// A round that fails (here the server's message in place of a slide) leaves
+// one card: it stays while the show asks again, and the show asks again only
+// when the slide interval has passed.
+TEST_F(MainWindowOnlineShow, AShowWithNothingToShowKeepsOneCardAndAsksAgainAtTheSlideInterval)
+{
+    // Slides of 30 s (no whole minutes).
+    const std::array<DWORD, 9> words{1, 0xC1000000u | static_cast<DWORD>(Display_order::ByName), 30, 10, 2,
+                                     0, 0, 0, 300};
+    SlideshowTest::WriteRaw(PerformanceDataValueName, REG_BINARY, words.data(),
+                            static_cast<DWORD>(words.size() * sizeof(DWORD)));
+    StandIn::Set("at=slide&fault=message");
+    const MString failure(sX::Format(), IDS_CARD_TOOLTIP, Wide("The server does not serve this program now.").c_str());
+    const MString waiting(ResId(IDS_ONLINE_SLIDE_WAITING));
+    CLumivaneDlg window(&link);
+    ASSERT_NE(window.Create(nullptr), nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return recorder.LastTooltip() == failure && !window.IsCrossFadeRunning(); }, 120000));
+    const ULONGLONG failed = GetTickCount64();
+    const size_t asked = RequestsOf("get-slide.aspx", "POST").size();
+    recorder.Clear();
+    // The next request, and the card of its failure again.
+    ASSERT_TRUE(PumpUntil([&] { return RequestsOf("get-slide.aspx", "POST").size() > asked; }, 180000));
+    const ULONGLONG askedAgain = GetTickCount64();
+    ASSERT_TRUE(PumpUntil([&] { return recorder.LastTooltip() == failure; }, 120000));
+    EXPECT_GE(askedAgain - failed, 25000u) << "asked again before the slide interval had passed";
+    for (const ControllerRecorder::Message& m : recorder.messages)
+    {
+        if (m.message == WM_TRAY_STATE && m.wParam == TrayStateTitle)
+        {
+            EXPECT_NE(*reinterpret_cast<const MString*>(m.lParam), waiting) << "the card turned to the waiting card";
+        }
+    }
+    EXPECT_EQ(window.CurrentSlideKind(), SlideStatusCard);
+    window.DestroyWindow();
+}
+
+// An online document without its address cannot be opened: the user is told
+// so instead of nothing happening.
+TEST_F(MainWindowOnlineShow, AnOnlineDocumentWithoutItsAddressSaysItCannotBeShown)
+{
+    StandIn::Set("kind=document&at=slide&fault=no_address");
+    CLumivaneDlg window(&link);
+    ASSERT_NE(window.Create(nullptr), nullptr);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return window.CurrentSlideKind() == OnlineDocument && !window.IsCrossFadeRunning(); }, 120000));
+    std::wstring said;
+    DialogThreadScript script(
+        [&](HWND box) {
+            wchar_t text[512] = {};
+            GetDlgItemTextW(box, 0xFFFF, text, 512);
+            said = text;
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        },
+        window);
+    window.SendMessage(WM_OPEN_VIEWER, 0, MAKELPARAM(300, 250));
+    ASSERT_TRUE(script.Ran());
+    const MString expected(sX::Format(), IDS_ONLINE_DOCUMENT_FAILED, window.CurrentSlideTitle().GetText());
+    EXPECT_EQ(said, std::wstring(expected.GetText()));
+    window.DestroyWindow();
+}
+
+// The session code of the shown slide goes back to the server when the
+// window goes, before its destruction ends: also while the worker waits on
+// a reply the server holds.
+TEST_F(MainWindowOnlineShow, TheShownSlidesCodeGoesBackWhenTheWindowGoes)
+{
+    for (const bool held : {false, true})
+    {
+        // A fresh start on both sides: no cache the stand-in would not know.
+        StandIn::Reset();
+        SlideCacheFolder().DeleteInternetControlValues();
+        SlideshowTest::DeleteRaw(CurrentSlideValueName);
+        StandIn::Set("kind=media");
+        std::string code;
+        {
+            CLumivaneDlg window(&link);
+            ASSERT_NE(window.Create(nullptr), nullptr);
+            ASSERT_TRUE(PumpUntil(
+                [&] { return window.CurrentSlideKind() == OnlineMedia && !window.IsCrossFadeRunning(); }, 120000))
+                << held;
+            if (held)
+            {
+                // The next round's reply is held; the user asks until one is.
+                StandIn::Set("at=slide&fault=hold");
+                DWORD asked = GetTickCount();
+                ASSERT_TRUE(PumpUntil(
+                    [&] {
+                        if (GetTickCount() - asked > 10000)
+                        {
+                            window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
+                            asked = GetTickCount();
+                        }
+                        return StandIn::Control("held") == "1";
+                    },
+                    120000));
+                ASSERT_TRUE(PumpUntil([&] { return !window.IsCrossFadeRunning(); }, 30000));
+            }
+            // The code handed out with the slide shown.
+            ASSERT_EQ(window.CurrentSlideKind(), OnlineMedia);
+            const std::string shown = "2 " + Narrow(window.CurrentSlideTitle());
+            for (const std::string& line : Lines("issued"))
+                if (line.size() > shown.size() && line.compare(line.size() - shown.size(), shown.size(), shown) == 0)
+                    code = line.substr(0, line.find(' '));
+            ASSERT_FALSE(code.empty()) << shown;
+            window.DestroyWindow();
+        }
+        const std::vector<std::string> cleaned = Lines("cleaned");
+        EXPECT_NE(std::find(cleaned.begin(), cleaned.end(), code), cleaned.end()) << (held ? "held " : "") << code;
+        StandIn::Control("release");
+    }
+}
+
+// The colour at the middle of the picture control as the screen shows it.
+COLORREF ShownColourAtMiddle(HWND window)
+{
+    const HWND picture = GetDlgItem(window, IDC_MAIN_PICTURE);
+    RECT client = {};
+    GetClientRect(picture, &client);
+    HDC dc = GetDC(picture);
+    const COLORREF colour = GetPixel(dc, client.right / 2, client.bottom / 2);
+    ReleaseDC(picture, dc);
+    return colour;
+}
+
+// An EXIF-turned JPEG that arrives as an online slide right after a status
+// card shows its picture, turned upright.
+TEST_F(MainWindowOnlineShow, AnExifTurnedPictureAfterAStatusCardShowsUpright)
+{
+    StandIn::Set("at=slide&fault=message");
+    const MString failure(sX::Format(), IDS_CARD_TOOLTIP, Wide("The server does not serve this program now.").c_str());
+    CLumivaneDlg window(&link);
+    ASSERT_NE(window.Create(nullptr), nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return recorder.LastTooltip() == failure && !window.IsCrossFadeRunning(); }, 120000));
+    StandIn::Set(std::string("fault=&kind=picture&gallery=") + SLIDESHOW_FIXTURES_DIR);
+    window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return window.CurrentSlideKind() == OnlinePicture && !window.IsCrossFadeRunning(); }, 120000));
+    ASSERT_TRUE(recorder.Settle());
+    EXPECT_EQ(Narrow(window.CurrentSlideTitle()), "oriented-ii.jpg");
+    RECT area = {};
+    ::GetClientRect(GetDlgItem(window, IDC_MAIN_PICTURE), &area);
+    // Turned upright the 48 x 32 picture stands taller than wide.
+    EXPECT_GT(area.bottom, area.right) << area.right << " x " << area.bottom;
+    const COLORREF middle = ShownColourAtMiddle(window);
+    EXPECT_NE(middle, RGB(0, 0, 0)) << std::hex << middle;
     window.DestroyWindow();
 }
 
