@@ -151,6 +151,16 @@ void FitIntoSquare(unsigned side, unsigned width, unsigned height, PictureSize& 
     }
 }
 
+void FitShownIntoSquare(unsigned side, unsigned width, unsigned height, PictureSize& size)
+{
+    size = PictureSize();
+    if (width == 0 || height == 0)
+        return;
+    const double scale = std::min(static_cast<double>(side) / height, static_cast<double>(side) / width);
+    size.width = std::max(1u, std::min(side, static_cast<unsigned>(width * scale)));
+    size.height = std::max(1u, std::min(side, static_cast<unsigned>(height * scale)));
+}
+
 int FrameOverdraw(int cx, int cy, unsigned frameWidth, unsigned frameHeight)
 {
     if (frameWidth == 0 || frameHeight == 0)
@@ -199,6 +209,23 @@ BitmapPtr RenderScaledFrame(unsigned side, Gdiplus::Bitmap* source)
         from = second.get();
     }
     return ScaleOnce(side, *from);
+}
+
+BitmapPtr RenderShownFrame(unsigned side, Gdiplus::Bitmap* source)
+{
+    BitmapPtr frame = RenderScaledFrame(side, source);
+    PictureSize shown;
+    FitShownIntoSquare(side, source->GetWidth(), source->GetHeight(), shown);
+    const INT width = static_cast<INT>(std::min(shown.width, frame->GetWidth()));
+    const INT height = static_cast<INT>(std::min(shown.height, frame->GetHeight()));
+    if (width <= 0 || height <= 0 ||
+        (static_cast<UINT>(width) == frame->GetWidth() && static_cast<UINT>(height) == frame->GetHeight()))
+        return frame;
+    // The overdrawn edge is cut off: the frame's top-left part at the shown size.
+    BitmapPtr shownFrame(frame->Clone(Gdiplus::Rect(0, 0, width, height), PixelFormat24bppRGB));
+    if (!shownFrame || shownFrame->GetLastStatus() != Gdiplus::Ok)
+        throw MSmartPtrError();
+    return shownFrame;
 }
 
 BitmapPtr CopyFullSize(Gdiplus::Bitmap* source)
