@@ -156,9 +156,11 @@ void FitShownIntoSquare(unsigned side, unsigned width, unsigned height, PictureS
     size = PictureSize();
     if (width == 0 || height == 0)
         return;
-    const double scale = std::min(static_cast<double>(side) / height, static_cast<double>(side) / width);
-    size.width = std::max(1u, std::min(side, static_cast<unsigned>(width * scale)));
-    size.height = std::max(1u, std::min(side, static_cast<unsigned>(height * scale)));
+    // In whole numbers: the longer dimension takes the side exactly.
+    const unsigned __int64 longer = std::max(width, height);
+    size.width = static_cast<unsigned>(std::max<unsigned __int64>(1, static_cast<unsigned __int64>(width) * side / longer));
+    size.height =
+        static_cast<unsigned>(std::max<unsigned __int64>(1, static_cast<unsigned __int64>(height) * side / longer));
 }
 
 int FrameOverdraw(int cx, int cy, unsigned frameWidth, unsigned frameHeight)
@@ -216,16 +218,27 @@ BitmapPtr RenderShownFrame(unsigned side, Gdiplus::Bitmap* source)
     BitmapPtr frame = RenderScaledFrame(side, source);
     PictureSize shown;
     FitShownIntoSquare(side, source->GetWidth(), source->GetHeight(), shown);
-    const INT width = static_cast<INT>(std::min(shown.width, frame->GetWidth()));
-    const INT height = static_cast<INT>(std::min(shown.height, frame->GetHeight()));
-    if (width <= 0 || height <= 0 ||
-        (static_cast<UINT>(width) == frame->GetWidth() && static_cast<UINT>(height) == frame->GetHeight()))
+    const UINT frameWidth = frame->GetWidth(), frameHeight = frame->GetHeight();
+    if (shown.width == 0 || shown.height == 0 || (shown.width == frameWidth && shown.height == frameHeight))
         return frame;
-    // The overdrawn edge is cut off: the frame's top-left part at the shown size.
-    BitmapPtr shownFrame(frame->Clone(Gdiplus::Rect(0, 0, width, height), PixelFormat24bppRGB));
-    if (!shownFrame || shownFrame->GetLastStatus() != Gdiplus::Ok)
-        throw MSmartPtrError();
-    return shownFrame;
+    const INT width = static_cast<INT>(shown.width), height = static_cast<INT>(shown.height);
+    if (frameWidth >= shown.width && frameHeight >= shown.height)
+    {
+        // The overdrawn edge is cut off: the frame's top-left part.
+        BitmapPtr cut(frame->Clone(Gdiplus::Rect(0, 0, width, height), PixelFormat24bppRGB));
+        if (!cut || cut->GetLastStatus() != Gdiplus::Ok)
+            throw MSmartPtrError();
+        return cut;
+    }
+    // A frame a pixel short (its size was rounded down) is stretched over
+    // the rest, so that no edge of the window stays unpainted.
+    BitmapPtr filled = NewBitmap(width, height, PixelFormat24bppRGB);
+    Gdiplus::Graphics graphics(filled.get());
+    graphics.DrawImage(frame.get(),
+                       Gdiplus::Rect(0, 0, std::max(width, static_cast<INT>(frameWidth)),
+                                     std::max(height, static_cast<INT>(frameHeight))),
+                       0, 0, static_cast<INT>(frameWidth), static_cast<INT>(frameHeight), Gdiplus::UnitPixel);
+    return filled;
 }
 
 BitmapPtr CopyFullSize(Gdiplus::Bitmap* source)

@@ -53,7 +53,8 @@ TEST_P(ShownFitting, KeepsWithinTheSquare)
 INSTANTIATE_TEST_SUITE_P(SlideRendering, ShownFitting,
                          ::testing::Values(FitCase{500, 1000, 400, 500, 200}, FitCase{500, 2000, 1000, 500, 250},
                                            FitCase{400, 300, 200, 400, 266}, FitCase{100, 50, 50, 100, 100},
-                                           FitCase{314, 200, 100, 314, 157}, FitCase{100, 1000, 1, 100, 1},
+                                           FitCase{314, 200, 100, 314, 157}, FitCase{314, 100, 200, 157, 314},
+                                           FitCase{314, 2000, 1000, 314, 157}, FitCase{100, 1000, 1, 100, 1},
                                            FitCase{400, 0, 300, 0, 0}));
 
 struct StepCase
