@@ -158,9 +158,12 @@ void FitShownIntoSquare(unsigned side, unsigned width, unsigned height, PictureS
         return;
     // In whole numbers: the longer dimension takes the side exactly.
     const unsigned __int64 longer = std::max(width, height);
-    size.width = static_cast<unsigned>(std::max<unsigned __int64>(1, static_cast<unsigned __int64>(width) * side / longer));
-    size.height =
-        static_cast<unsigned>(std::max<unsigned __int64>(1, static_cast<unsigned __int64>(height) * side / longer));
+    const auto scaled = [&](unsigned length) {
+        const unsigned __int64 fitted = static_cast<unsigned __int64>(length) * side / longer;
+        return static_cast<unsigned>(std::max<unsigned __int64>(1, fitted));
+    };
+    size.width = scaled(width);
+    size.height = scaled(height);
 }
 
 int FrameOverdraw(int cx, int cy, unsigned frameWidth, unsigned frameHeight)
