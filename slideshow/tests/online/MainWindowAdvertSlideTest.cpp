@@ -46,9 +46,10 @@ protected:
                                          0, 0, 0, 300};
         SlideshowTest::WriteRaw(PerformanceDataValueName, REG_BINARY, words.data(),
                                 static_cast<DWORD>(words.size() * sizeof(DWORD)));
-        // A local gallery of one picture, and the stand-in's gallery for the
-        // online slides that come among its pictures.
+        // A local gallery of two pictures, and the stand-in's gallery for
+        // the online slides that come among its pictures.
         ASSERT_TRUE(GalleryTest::WritePicture(tree.At(L"a.png"), 200, 100));
+        ASSERT_TRUE(GalleryTest::WritePicture(tree.At(L"b.png"), 100, 200));
         ASSERT_TRUE(GalleryTest::StoreSelectedLocalGallery(L"Local", {tree.Path()}));
         WriteMediaSource(true);
         const wchar_t choice[] = L"1033|Demo";
@@ -128,14 +129,25 @@ TEST_F(MainWindowAdvertSlide, AnAdvertSlideGetsNoOverlayAdvertAPictureOfTheGalle
                           120000));
     EXPECT_FALSE(ViewerPlacesAnAdvert(window));
 
-    // The user's next slide is the gallery's picture.
+    // The user's next local slide is the gallery's picture; the user asks
+    // again while the window is busy with a step.
     {
         Lock lock(slideAdverts.lock);
         slideAdverts.enabled = 0;
     }
-    window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 0);
-    ASSERT_TRUE(PumpUntil([&] { return window.CurrentSlideKind() == FilePicture && !window.IsCrossFadeRunning(); },
-                          60000));
+    DWORD asked = 0;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            if (window.CurrentSlideKind() == FilePicture && !window.IsCrossFadeRunning())
+                return true;
+            if (asked == 0 || GetTickCount() - asked > 8000)
+            {
+                window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 0);
+                asked = GetTickCount();
+            }
+            return false;
+        },
+        120000));
     EXPECT_TRUE(ViewerPlacesAnAdvert(window));
     window.DestroyWindow();
 }
