@@ -1,11 +1,15 @@
 #include "shell/ControllerRun.h"
 
+#include "foundation/RandomSeed.h"
 #include "shell/core/ThreadCounter.h"
 
 #include <exception>
 
 INT_PTR RunController(LPTHREAD_START_ROUTINE mainWindowThread, const std::function<void(CWindowBase&)>& running)
 {
+    // The tray menu places its adverts by the C runtime's generator of this
+    // thread: a new seed at every start.
+    SeedThreadRandom(1);
     CWindowBase controller(mainWindowThread);
     CWindowBaseBase parent(&controller.m_hWnd, controller.Events().EndSessionEvent);
     if (!parent.Create(GetDesktopWindow()) && parent.IsWindow())

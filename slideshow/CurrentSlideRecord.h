@@ -45,4 +45,6 @@ bool SaveCurrentSlide(bool localFile, const MString& path);
 // nothing is restored (empty path).
 void RestoreCurrentSlide(const std::function<bool(const MString&)>& inWalk, MString& path, bool& online);
 
+// The stored half of CLumivaneDlg::DeleteCurrentSlide, split from it: the
+// window forgets the slide in memory itself (ResetReceivedSlide).
 void DeleteCurrentSlideValue();

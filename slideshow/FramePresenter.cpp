@@ -18,7 +18,7 @@ void FramePresenter::StartBlank()
 
 void FramePresenter::FitPicture(unsigned side, Gdiplus::Bitmap& prepared)
 {
-    FitIntoSquare(side, prepared.GetWidth(), prepared.GetHeight(), m_pictureSize);
+    FitShownIntoSquare(side, prepared.GetWidth(), prepared.GetHeight(), m_pictureSize);
 }
 
 SIZE FramePresenter::CrossFadeWindowSize(SIZE nonClient) const
@@ -35,14 +35,14 @@ SIZE FramePresenter::WindowSize(SIZE nonClient) const
 
 void FramePresenter::RenderCurrent(unsigned side, Gdiplus::Bitmap& prepared)
 {
-    m_frame = RenderScaledFrame(side, &prepared);
+    m_frame = RenderShownFrame(side, &prepared);
     m_fullSizeFrame = CopyFullSize(&prepared);
     m_overlayFrame.reset();
 }
 
 void FramePresenter::BeginCrossFade(Gdiplus::Bitmap& prepared)
 {
-    BitmapPtr frame = RenderScaledFrame(std::max(m_pictureSize.width, m_pictureSize.height), &prepared);
+    BitmapPtr frame = RenderShownFrame(std::max(m_pictureSize.width, m_pictureSize.height), &prepared);
     m_previousFrame = std::move(m_frame);
     m_frame = std::move(frame);
     m_fullSizeFrame = CopyFullSize(&prepared);

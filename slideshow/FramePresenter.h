@@ -19,6 +19,8 @@ public:
 
     // The prepared picture fitted into a square of side pixels.
     void FitPicture(unsigned side, Gdiplus::Bitmap& prepared);
+    // The prepared picture's size as fitted, without the window's frame.
+    const PictureSize& FittedSize() const { return m_pictureSize; }
     // The fitted size now becomes the one the next cross-fade starts from.
     void KeepSizeForCrossFade() { m_previousPictureSize = m_pictureSize; }
     // The window size for the fitted picture, and for the present step of a

@@ -226,12 +226,13 @@ private:
     LRESULT OnAnnounceSlide(UINT, WPARAM, LPARAM, BOOL&);
     // Opens the current slide in the viewer of its kind at the point in
     // lParam and returns when it closes (LumivaneDlgViewers.cpp).
-    LRESULT OnOpenViewer(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OpenSlideInViewer(UINT, WPARAM, LPARAM, BOOL&);
+    // OpenSlideInViewer's choice and run of the viewer, split out of it.
     void OpenViewer(SlideViewer viewer, POINT anchor);
 
     // The slide-properties window: opened modeless at the point in lParam
     // (a beep while one is open), closed when it asks (LumivaneDlgViewers.cpp).
-    LRESULT OnShowSlideProperties(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT ShowSlideProperties(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCloseSlideProperties(UINT, WPARAM, LPARAM, BOOL&);
     // ---- The current file shown again; display and system changes ----
     // The current file prepared again from the disk and shown anew (after
@@ -491,6 +492,11 @@ private:
     MStringEx<wchar_t> m_currentSlidePath;
     SlideKind m_currentSlideKind = SlideNone;
     MStringEx<wchar_t> m_currentSlideTitle;
+    // The text under the title in the photo viewer's caption card: an online
+    // slide's own description; a picture file's title.
+    MStringEx<wchar_t> m_currentSlideDescription;
+    // Set for an advert slide: its viewer shows no overlay advert.
+    bool m_currentSlideAdvert = false;
     // What an online slide said of itself (empty for a file), and its
     // properties text as it came, whose content properties the
     // slide-properties window lists after the fixed rows.

@@ -175,10 +175,12 @@ void CLumivaneDlg::PlaceWindowForPicture()
 
 void CLumivaneDlg::RenderCurrentFrame()
 {
+    // The frame is made at the size the picture control takes with the
+    // window, before the window takes it: a window that grew before its
+    // frame was drawn would show black where it grew.
+    const PictureSize& picture = m_frames.FittedSize();
+    m_frames.RenderCurrent(std::max(1u, std::max(picture.width, picture.height)), *m_prepared);
     PlaceWindowForPicture();
-    RECT client = {};
-    ::GetClientRect(m_picture, &client);
-    m_frames.RenderCurrent(static_cast<unsigned>(std::max(client.right, client.bottom)), *m_prepared);
     ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
@@ -187,26 +189,33 @@ void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
     if (m_frames.IsCrossFading())
     {
         const DWORD start = GetTickCount();
-        const SIZE size = m_frames.CrossFadeWindowSize(NonClientSize());
+        const SIZE nonClient = NonClientSize();
+        const SIZE size = m_frames.CrossFadeWindowSize(nonClient);
+        // The frame of this step is composed at the picture control's size
+        // for the window's new size first; the new size and the frame then go
+        // on screen in one redraw, with no black between them.
+        SIZE client{std::max<LONG>(1, size.cx - nonClient.cx), std::max<LONG>(1, size.cy - nonClient.cy)};
+        m_frames.ComposeCrossFade(client.cx, client.cy);
         if (IsWindowRectChanged(m_displayArea.left, m_displayArea.top, size.cx, size.cy))
         {
             PlaceWindow(size.cx, size.cy);
-            if (m_frames.HasOverlay())
-            {
-                FitPictureToClient();
-                ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
-            }
+            FitPictureToClient();
+            RECT placed = {};
+            ::GetClientRect(m_picture, &placed);
+            if (placed.right != client.cx || placed.bottom != client.cy)
+                m_frames.ComposeCrossFade(placed.right, placed.bottom);
+            ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
         }
-        RECT client = {};
-        ::GetClientRect(m_picture, &client);
-        m_frames.ComposeCrossFade(client.right, client.bottom);
-        ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        else
+            ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         m_frames.AdvanceCrossFade(TicksBetween(GetTickCount(), start));
         return;
     }
 
-    PlaceWindowForPicture();
+    // The last frame: the slide's own frame (made at the picture's final
+    // size) takes the blend's place before the window takes that size.
     m_frames.DropOverlay();
+    PlaceWindowForPicture();
     ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     KillTimer(CrossFadeTimerId);
     m_crossFadeTimer = 0;

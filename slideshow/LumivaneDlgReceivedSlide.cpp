@@ -154,7 +154,7 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
     MString path;
     bool advert = false;
     SlideProperties properties;
-    MStringEx<wchar_t> propertiesText, address, document;
+    MStringEx<wchar_t> propertiesText, description, address, document;
     if (m_internetSlide.HoldsReply())
     {
         // The reply becomes the shown slide: "Internet Control", the cache
@@ -168,6 +168,7 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
         advert = received.advert != 0;
         properties = received.properties;
         propertiesText = received.propertiesText;
+        description = received.properties.description;
         // The reply's second section is the content's address, its third
         // the text that goes with it.
         address = received.secondSection;
@@ -185,6 +186,8 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
         slide->kind = KindOfFileState(state);
         slide->content.Assign(m_internetSlide.content);
         slide->title = m_internetSlide.secondText;
+        // A file says nothing of itself beyond its title.
+        description = slide->title;
         path = m_internetSlide.file;
         m_internetSlide.Reset();
     }
@@ -239,6 +242,8 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
     m_currentSlidePath = path;
     m_currentSlideProperties = properties;
     m_currentSlidePropertiesText = propertiesText;
+    m_currentSlideDescription = description;
+    m_currentSlideAdvert = advert;
     m_currentSlideAddress = address;
     m_currentSlideDocument = document;
     m_prepared = std::move(slide->picture);

@@ -178,10 +178,16 @@ void CLumivaneDlg::EndSettingsDialog(DWORD result)
     // comes back.
     StopFade();
     SetAlpha(m_alpha);
-    if (result == 0 || EqualRect(&m_areaBeforeSettings, &m_displayArea))
+    const bool areaRestored = result != 0 && !EqualRect(&m_areaBeforeSettings, &m_displayArea);
+    // Not saved: the display area of the opening.
+    if (areaRestored)
+        m_displayArea = m_areaBeforeSettings;
+    // The preview card of the size stood only while the dialog was open: the
+    // slide comes back, fitted to the area now in force.
+    if (!areaRestored && !m_frames.HasOverlay())
         return;
-    // Not saved: the display area of the opening, and the slide fitted to it.
-    m_displayArea = m_areaBeforeSettings;
+    if (IsCrossFadeRunning())
+        return;
     if (m_prepared)
     {
         FitPreparedPicture();
@@ -192,6 +198,8 @@ void CLumivaneDlg::EndSettingsDialog(DWORD result)
         const int side = static_cast<int>(m_displayArea.right - m_displayArea.left);
         PlaceWindow(side, side);
         FitPictureToClient();
+        m_frames.DropOverlay();
+        ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     }
 }
 

@@ -332,6 +332,8 @@ void CLumivaneDlg::ResetReceivedSlide()
 {
     m_currentSlideKind = SlideNone;
     m_currentSlideTitle.Clear();
+    m_currentSlideDescription.Clear();
+    m_currentSlideAdvert = false;
     m_currentSlideProperties = SlideProperties();
     m_currentSlidePropertiesText.Clear();
     m_currentSlideAddress.Clear();
@@ -345,6 +347,8 @@ void CLumivaneDlg::TakePreparedSlide()
     std::unique_ptr<PreparedSlide> slide = m_preparation->TakePrepared();
     m_currentSlideKind = slide->kind;
     m_currentSlideTitle = slide->title;
+    // A file says nothing of itself beyond its title.
+    m_currentSlideDescription = slide->title;
     // The old picture goes before the bytes it may read from.
     m_prepared = std::move(slide->picture);
     m_preparedSource = std::move(slide);

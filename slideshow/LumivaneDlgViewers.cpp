@@ -18,7 +18,7 @@ namespace
 const wchar_t RichEditLibrary[] = L"Riched20.dll";
 }
 
-LRESULT CLumivaneDlg::OnOpenViewer(UINT, WPARAM, LPARAM lParam, BOOL&)
+LRESULT CLumivaneDlg::OpenSlideInViewer(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
     // In the window modes the main window comes to the top while a viewer
     // is open, and leaves the top when none is open any more.
@@ -54,9 +54,13 @@ void CLumivaneDlg::OpenViewer(SlideViewer viewer, POINT anchor)
         Gdiplus::Bitmap* picture = m_frames.FullSizeFrame();
         if (!picture)
             throw MSmartPtrError();
-        CShowLargePhotoDlg photo(anchor, m_settings.largePhotoCaption, m_currentSlideTitle, MString(), picture, slot,
-                                 m_hWnd, m_waitingForOnline != 0, viewer != SlideViewer::PhotoWithAdverts,
-                                 m_link->overlayAdverts, m_link->overlayContext, m_controllerWindow->load());
+        // A status card comes without adverts; an advert slide never gets an
+        // overlay advert of its own.
+        const bool withAdverts = viewer == SlideViewer::PhotoWithAdverts;
+        CShowLargePhotoDlg photo(anchor, m_settings.largePhotoCaption, m_currentSlideTitle, m_currentSlideDescription,
+                                 picture, slot, m_hWnd, m_waitingForOnline != 0, !withAdverts || m_currentSlideAdvert,
+                                 withAdverts ? m_link->overlayAdverts : nullptr, m_link->overlayContext,
+                                 m_controllerWindow->load());
         photo.DoModal(m_hWnd);
         break;
     }
@@ -113,7 +117,7 @@ void CLumivaneDlg::OpenViewer(SlideViewer viewer, POINT anchor)
     }
 }
 
-LRESULT CLumivaneDlg::OnShowSlideProperties(UINT, WPARAM, LPARAM lParam, BOOL&)
+LRESULT CLumivaneDlg::ShowSlideProperties(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
     if ((m_propertiesWindow && m_propertiesWindow->IsWindow()) || IsOwnDialogOpen(2))
     {

@@ -1,5 +1,6 @@
 #include "slideshow/MainWindowThread.h"
 
+#include "foundation/RandomSeed.h"
 #include "foundation/SmartPtr.h"
 #include "foundation/SystemUtilities.h"
 #include "shell/core/CrashReport.h"
@@ -15,6 +16,9 @@ namespace
 // The longest wait for the first round of slide adverts before the main
 // window starts all the same.
 constexpr DWORD SlideAdvertsStartWait = 20000;
+// This thread's generator is seeded apart from the main thread's, which
+// starts from the tick count alone.
+constexpr DWORD MainDialogSeedFactor = 49;
 
 // Tells the controller (and waits until it knows) that the main window
 // object is about to go.
@@ -38,6 +42,8 @@ DWORD WINAPI MainDialogThreadProc(LPVOID parameter)
         WorkerThreadScope counted;
         const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
         SetThreadLocale(UiLanguage);
+        // The walk's random order differs from run to run.
+        SeedThreadRandom(MainDialogSeedFactor);
         // A program that quits meanwhile does not start its main window.
         HANDLE waits[] = {link.exitEvent, link.slideAdvertsSettled};
         const bool quitting = WaitForMultipleObjects(2, waits, FALSE, SlideAdvertsStartWait) == WAIT_OBJECT_0;

@@ -206,7 +206,7 @@ LRESULT ScreenSaverWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
                                        GetModuleHandleW(nullptr), nullptr);
     ::SetWindowContextHelpId(m_hWnd, WindowHelpId);
     ::SetWindowContextHelpId(m_pictureControl, PictureHelpId);
-    Compose(m_firstPicture);
+    ComposeFrame(m_firstPicture);
     SetAlpha(0);
     m_fadeInTimer = SetTimer(FadeInTimerId, FadeInPeriod);
     if (m_fadeInTimer == 0)
@@ -233,7 +233,7 @@ LRESULT ScreenSaverWnd::OnFadeInTimer(UINT_PTR, BOOL&)
     return 0;
 }
 
-void ScreenSaverWnd::Compose(Gdiplus::Bitmap* picture)
+void ScreenSaverWnd::ComposeFrame(Gdiplus::Bitmap* picture)
 {
     RECT client = {};
     ::GetClientRect(m_pictureControl, &client);
@@ -252,7 +252,7 @@ void ScreenSaverWnd::CrossFadeTo(Gdiplus::Bitmap& picture)
     m_crossFadeTimer = SetTimer(CrossFadeTimerId, CrossFadePeriod);
     if (m_crossFadeTimer == 0)
     {
-        Compose(&picture);
+        ComposeFrame(&picture);
         RedrawPicture();
         return;
     }

@@ -122,7 +122,9 @@ private:
     LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
 
-    void Compose(Gdiplus::Bitmap* picture);
+    // The frame of the picture (or none) at the client's size; the drawing
+    // itself is split out into ComposeScreenSaverFrame.
+    void ComposeFrame(Gdiplus::Bitmap* picture);
     void RedrawPicture();
 
     const Fit_style m_fit;

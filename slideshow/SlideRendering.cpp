@@ -151,6 +151,21 @@ void FitIntoSquare(unsigned side, unsigned width, unsigned height, PictureSize& 
     }
 }
 
+void FitShownIntoSquare(unsigned side, unsigned width, unsigned height, PictureSize& size)
+{
+    size = PictureSize();
+    if (width == 0 || height == 0)
+        return;
+    // In whole numbers: the longer dimension takes the side exactly.
+    const unsigned __int64 longer = std::max(width, height);
+    const auto scaled = [&](unsigned length) {
+        const unsigned __int64 fitted = static_cast<unsigned __int64>(length) * side / longer;
+        return static_cast<unsigned>(std::max<unsigned __int64>(1, fitted));
+    };
+    size.width = scaled(width);
+    size.height = scaled(height);
+}
+
 int FrameOverdraw(int cx, int cy, unsigned frameWidth, unsigned frameHeight)
 {
     if (frameWidth == 0 || frameHeight == 0)
@@ -199,6 +214,34 @@ BitmapPtr RenderScaledFrame(unsigned side, Gdiplus::Bitmap* source)
         from = second.get();
     }
     return ScaleOnce(side, *from);
+}
+
+BitmapPtr RenderShownFrame(unsigned side, Gdiplus::Bitmap* source)
+{
+    BitmapPtr frame = RenderScaledFrame(side, source);
+    PictureSize shown;
+    FitShownIntoSquare(side, source->GetWidth(), source->GetHeight(), shown);
+    const UINT frameWidth = frame->GetWidth(), frameHeight = frame->GetHeight();
+    if (shown.width == 0 || shown.height == 0 || (shown.width == frameWidth && shown.height == frameHeight))
+        return frame;
+    const INT width = static_cast<INT>(shown.width), height = static_cast<INT>(shown.height);
+    if (frameWidth >= shown.width && frameHeight >= shown.height)
+    {
+        // The overdrawn edge is cut off: the frame's top-left part.
+        BitmapPtr cut(frame->Clone(Gdiplus::Rect(0, 0, width, height), PixelFormat24bppRGB));
+        if (!cut || cut->GetLastStatus() != Gdiplus::Ok)
+            throw MSmartPtrError();
+        return cut;
+    }
+    // A frame a pixel short (its size was rounded down) is stretched over
+    // the rest, so that no edge of the window stays unpainted.
+    BitmapPtr filled = NewBitmap(width, height, PixelFormat24bppRGB);
+    Gdiplus::Graphics graphics(filled.get());
+    graphics.DrawImage(frame.get(),
+                       Gdiplus::Rect(0, 0, std::max(width, static_cast<INT>(frameWidth)),
+                                     std::max(height, static_cast<INT>(frameHeight))),
+                       0, 0, static_cast<INT>(frameWidth), static_cast<INT>(frameHeight), Gdiplus::UnitPixel);
+    return filled;
 }
 
 BitmapPtr CopyFullSize(Gdiplus::Bitmap* source)

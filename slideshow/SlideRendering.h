@@ -34,6 +34,13 @@ struct PictureSize
 // A picture without area gives 0 x 0.
 void FitIntoSquare(unsigned side, unsigned width, unsigned height, PictureSize& size);
 
+// The size at which the window shows a width x height picture in a square of
+// side: the picture scaled to fit, never beyond the side (at least one pixel
+// each way). The frame is drawn FitIntoSquare's few pixels larger and cut at
+// the window's edge, so the window keeps within the display area. A picture
+// without area gives 0 x 0.
+void FitShownIntoSquare(unsigned side, unsigned width, unsigned height, PictureSize& size);
+
 // The extra pixels by which a frame of frameWidth x frameHeight is drawn
 // beyond a target of cx x cy: 0 when the frame is at least as large in both
 // dimensions, else ceil(the smaller ratio of target to frame) + 1.
@@ -62,6 +69,10 @@ SIZE CrossFadeWindowSize(const PictureSize& previous, const PictureSize& next, u
 // a few pixels in one step. Throws MSmartPtrError for a missing source or a
 // bitmap that cannot be made.
 BitmapPtr RenderScaledFrame(unsigned side, Gdiplus::Bitmap* source);
+
+// RenderScaledFrame's frame cut to FitShownIntoSquare's size: what the
+// window shows in a square of side. Throws as RenderScaledFrame.
+BitmapPtr RenderShownFrame(unsigned side, Gdiplus::Bitmap* source);
 
 // A copy of the picture at its own size and pixel format (32-bit ARGB for
 // formats that cannot be drawn into), white under transparent pixels.

@@ -23,6 +23,8 @@ namespace
 constexpr UINT_PTR FadeInTimerId = 108;
 constexpr UINT_PTR FadeOutTimerId = 109;
 constexpr UINT FadeInterval = 30;
+// The space between the window's edges and the text, in pixels.
+constexpr LONG TextMargin = 16;
 constexpr DWORD ViewerStyle =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX | DS_SETFOREGROUND | DS_SETFONT | DS_FIXEDSYS;
 constexpr DWORD ViewerExStyle = WS_EX_LAYERED | WS_EX_CONTROLPARENT;
@@ -135,9 +137,19 @@ void CRichTextDlg::SizeWindow()
     const LONG height = frame.bottom - frame.top;
     SetWindowPos(nullptr, work.left + (workWidth - width) / 2, work.top + (workHeight - height) / 2, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    FitControl();
+}
+
+void CRichTextDlg::FitControl()
+{
     RECT client;
     GetClientRect(&client);
     ::MoveWindow(m_control, 0, 0, client.right, client.bottom, TRUE);
+    // The control keeps this rectangle through later sizes: it is set anew
+    // with each.
+    RECT text = {TextMargin, TextMargin, std::max<LONG>(TextMargin, client.right - TextMargin),
+                 std::max<LONG>(TextMargin, client.bottom - TextMargin)};
+    ::SendMessageW(m_control, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&text));
 }
 
 MStringEx<wchar_t> CRichTextDlg::ReadDocument()
@@ -203,9 +215,7 @@ LRESULT CRichTextDlg::OnGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 LRESULT CRichTextDlg::OnSize(UINT, WPARAM, LPARAM, BOOL&)
 {
-    RECT client;
-    GetClientRect(&client);
-    ::MoveWindow(m_control, 0, 0, client.right, client.bottom, TRUE);
+    FitControl();
     return 0;
 }
 

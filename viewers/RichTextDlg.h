@@ -59,6 +59,9 @@ private:
     // Reads the document; the error text to show, empty when it was read.
     MStringEx<wchar_t> ReadDocument();
     void SizeWindow();
+    // The control over the whole client area, its text kept a margin away
+    // from the window's edges.
+    void FitControl();
     void StartCloseFade();
     void EndWith(INT_PTR result);
     void SetAlpha(WORD alpha);

@@ -47,6 +47,13 @@ icon busy-release grey yes    # 127
 icon hidden dim no            # 177: main window hidden
 icon hidden-release dim yes   # 178
 
+# The document cards carry the file's title in their top left (from (15, 15),
+# two lines of 30-point text): their page sits small in the lower part, so
+# that the title never crosses its outline.
+lower_page() { # output
+  convert "$tmp/page.png" -resize 62% -background none -gravity northwest -extent 256x256-48-104 "$1"
+}
+
 # Card artwork: the text card (a page of lines and a pen) and the media card
 # (a film strip with a play button), 256 x 256 on transparency.
 convert -size 256x256 xc:none \
@@ -55,7 +62,8 @@ convert -size 256x256 xc:none \
   -draw "line 72,70 176,70" -draw "line 72,100 176,100" -draw "line 72,130 176,130" -draw "line 72,160 140,160" \
   -stroke '#2d2d2d' -strokewidth 10 -draw "line 150,210 222,128" \
   -stroke '#e0b341' -strokewidth 10 -draw "line 222,128 234,114" \
-  text-card.png
+  "$tmp/page.png"
+lower_page text-card.png
 convert -size 256x256 xc:none \
   -fill '#303030' -draw "roundrectangle 16,56 240,200 12,12" \
   -fill '#e8e8e8' -draw "rectangle 28,66 44,80" -draw "rectangle 28,176 44,190" \
@@ -73,7 +81,8 @@ convert -size 256x256 xc:none \
   -draw "line 68,110 180,110" -draw "line 76,80 172,80" -draw "line 76,140 172,140" \
   -stroke '#555555' -strokewidth 8 -draw "roundrectangle 84,184 132,212 12,12" \
   -draw "roundrectangle 118,184 166,212 12,12" \
-  web-card.png
+  "$tmp/page.png"
+lower_page web-card.png
 # Status cards: the card base (560 x 420, a blue-green gradient in a gold
 # frame with two light curves) and the art of the status card (a picture
 # with a red exclamation mark, 64 x 64). 96 DPI, so that point sizes of the

@@ -7,10 +7,12 @@
 #include "resources/window/ProgramResourceIds.h"
 #include "slideshow/InternetSlideState.h"
 #include "slideshow/LocalWalk.h"
+#include "slideshow/StatusCard.h"
 #include "slideshow/tests/FixtureIds.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -192,6 +194,60 @@ TEST_F(LocalSlidePreparationTest, DocumentsBecomeCardsWithTheirTitles)
     m_tree.Folder(L"Photos.old");
     EXPECT_FALSE(Prepare(m_tree.File(L"Photos.old\\README", "read me")));
     EXPECT_FALSE(Prepare(m_tree.File(L"data.bin", "\x01\x02")));
+}
+
+TEST_F(LocalSlidePreparationTest, DocumentTitlesKeepOffTheirCardsPage)
+{
+    // Titles of one and two lines; every pixel the title changed on the
+    // card's artwork lies outside the page the artwork draws.
+    const struct
+    {
+        const wchar_t* name;
+        unsigned art;
+    } cases[] = {
+        {L"notes.txt", IDP_TEXT_CARD},
+        {L"Harbour at dawn.txt", IDP_TEXT_CARD},
+        {L"Harbour at dawn.rtf", IDP_TEXT_CARD},
+        {L"Harbour at dawn.htm", IDP_WEB_CARD},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.name);
+        ASSERT_TRUE(Prepare(m_tree.File(c.name, "<html></html>")));
+        Gdiplus::Bitmap& card = *Prepared().picture;
+        const BitmapPtr art = LoadPngBitmap(GetModuleHandleW(nullptr), c.art);
+        ASSERT_TRUE(art);
+        ASSERT_EQ(card.GetWidth(), art->GetWidth());
+        ASSERT_EQ(card.GetHeight(), art->GetHeight());
+        const INT width = static_cast<INT>(art->GetWidth()), height = static_cast<INT>(art->GetHeight());
+        // The page: the box around the artwork's opaque pixels.
+        RECT page = {width, height, 0, 0};
+        for (INT y = 0; y < height; ++y)
+            for (INT x = 0; x < width; ++x)
+            {
+                Gdiplus::Color colour;
+                art->GetPixel(x, y, &colour);
+                if (colour.GetA() > 32)
+                    page = RECT{std::min<LONG>(page.left, x), std::min<LONG>(page.top, y),
+                                std::max<LONG>(page.right, x + 1), std::max<LONG>(page.bottom, y + 1)};
+            }
+        ASSERT_LT(page.left, page.right);
+        int titlePixels = 0, onPage = 0;
+        for (INT y = 0; y < height; ++y)
+            for (INT x = 0; x < width; ++x)
+            {
+                Gdiplus::Color drawn, plain;
+                card.GetPixel(x, y, &drawn);
+                art->GetPixel(x, y, &plain);
+                if (drawn.GetValue() == plain.GetValue())
+                    continue;
+                ++titlePixels;
+                if (x >= page.left && x < page.right && y >= page.top && y < page.bottom)
+                    ++onPage;
+            }
+        EXPECT_GT(titlePixels, 100);
+        EXPECT_EQ(onPage, 0);
+    }
 }
 
 TEST_F(LocalSlidePreparationTest, LoadedFilesWaitInTheOnlineRecord)

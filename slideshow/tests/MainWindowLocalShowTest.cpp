@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <vector>
 
 namespace
@@ -42,6 +43,33 @@ bool CurrentSlideIs(const std::wstring& path)
     std::vector<unsigned char> stored;
     return SlideshowTest::ReadRaw(CurrentSlideValueName, type, stored) && type == REG_BINARY && stored == expected;
 }
+
+// Each time the picture control takes a size while a cross-fade runs, what
+// it draws at that moment is captured: it must fill the control.
+struct ResizeWatch
+{
+    static ResizeWatch* active;
+    CLumivaneDlg* window = nullptr;
+    // Set from the cross-fade's start until its last frame is on screen.
+    const std::atomic<bool>* crossFading = nullptr;
+    int resizes = 0;
+    int unpainted = 0;
+
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && active && message->message == WM_WINDOWPOSCHANGED &&
+            message->hwnd == active->window->GetDlgItem(IDC_MAIN_PICTURE) && active->crossFading->load())
+        {
+            ++active->resizes;
+            const PictureCapture shown(*active->window);
+            if (!shown.IsPaintedAll())
+                ++active->unpainted;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+};
+ResizeWatch* ResizeWatch::active = nullptr;
 
 class MainWindowLocalShow : public ::testing::Test, protected ControllerSide
 {
@@ -98,16 +126,33 @@ protected:
         });
     }
 
-    // The window's size is the 2:1 picture fitted into the area.
+    // The window's size is the 2:1 picture fitted into the area, and the
+    // window lies within the area.
     void ExpectPictureSize(CLumivaneDlg& window)
     {
         const SIZE frame = window.NonClientSize();
         PictureSize expected;
-        FitIntoSquare(static_cast<unsigned>(320 - frame.cx), 200, 100, expected);
+        FitShownIntoSquare(static_cast<unsigned>(320 - frame.cx), 200, 100, expected);
         RECT rect = {};
         window.GetWindowRect(&rect);
         EXPECT_EQ(rect.right - rect.left, static_cast<LONG>(expected.width) + frame.cx);
         EXPECT_EQ(rect.bottom - rect.top, static_cast<LONG>(expected.height) + frame.cy);
+        EXPECT_EQ(rect.right - rect.left, 320);
+        EXPECT_GE(rect.left, 200);
+        EXPECT_GE(rect.top, 150);
+        EXPECT_LE(rect.right, 520);
+        EXPECT_LE(rect.bottom, 470);
+    }
+
+    // The picture control shows the red and blue picture, drawn to its
+    // edges, and not the preview card.
+    static void ExpectPictureShown(CLumivaneDlg& window)
+    {
+        const PictureCapture shown(window);
+        EXPECT_TRUE(shown.IsPaintedAll());
+        EXPECT_TRUE(IsNear(shown.At(shown.Width() / 4, shown.Height() / 2), 255, 0, 0));
+        EXPECT_TRUE(IsNear(shown.At(shown.Width() * 3 / 4, shown.Height() / 2), 0, 0, 255));
+        EXPECT_TRUE(IsNear(shown.At(shown.Width() - 1, shown.Height() - 1), 0, 0, 255));
     }
 
     LanguageModuleScope language{LanguageEnglish};
@@ -162,5 +207,117 @@ TEST_F(MainWindowLocalShow, ShowsThePicturesAndGoesOnWhereTheLastRunStopped)
         ASSERT_TRUE(WaitForSlide(window, 2, L"c"));
         window.DestroyWindow();
     }
+}
+
+TEST_F(MainWindowLocalShow, TheSlideComesBackWhenTheSettingsDialogCloses)
+{
+    CLumivaneDlg window(&link);
+    ASSERT_NE(window.Create(nullptr), nullptr);
+    ASSERT_TRUE(WaitForSlide(window, 0, L"a"));
+    ExpectPictureShown(window);
+
+    // The dialog ends saved (0) or cancelled (1), with the size previewed
+    // at the area's own side or at another.
+    const struct
+    {
+        DWORD result;
+        WPARAM previewSide;
+    } cases[] = {{0, 320}, {1, 320}, {1, 240}, {0, 320}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "result " << c.result << " side " << c.previewSide);
+        window.SendMessage(WM_SHOW_HIDE, ShowFlagShow | ShowFlagFinishCrossFade, ShowReasonSettings);
+        window.SendMessage(WM_SET_SIDE, c.previewSide, 0);
+        {
+            // The preview: a square of the side with the card in it.
+            RECT preview = {};
+            window.GetWindowRect(&preview);
+            EXPECT_EQ(preview.right - preview.left, static_cast<LONG>(c.previewSide));
+            EXPECT_EQ(preview.bottom - preview.top, static_cast<LONG>(c.previewSide));
+            const PictureCapture card(window);
+            EXPECT_FALSE(IsNear(card.At(card.Width() / 4, card.Height() / 2), 255, 0, 0));
+        }
+        window.PostMessage(WM_DIALOG_CLOSED, c.result | DialogClosedWasVisible, 0);
+        ASSERT_TRUE(recorder.Settle());
+        ASSERT_TRUE(PumpUntil([&] { return !window.IsCrossFadeRunning(); }));
+        ExpectPictureSize(window);
+        ExpectPictureShown(window);
+    }
+    window.DestroyWindow();
+}
+
+TEST_F(MainWindowLocalShow, APictureOfAnotherShapeTakesItsSizeWithItsFrame)
+{
+    // "b" stands upright: from "a" the window shrinks across and grows down.
+    ASSERT_TRUE(GalleryTest::WritePicture(files[1], 100, 200));
+    CLumivaneDlg window(&link);
+    ASSERT_NE(window.Create(nullptr), nullptr);
+    ASSERT_TRUE(WaitForSlide(window, 0, L"a"));
+
+    ResizeWatch watch;
+    watch.window = &window;
+    watch.crossFading = &snapshot.crossFading;
+    ResizeWatch::active = &watch;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, &ResizeWatch::Hook, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
+    const bool shown = WaitForSlide(window, 1, L"b") && PumpUntil([&] { return !snapshot.crossFading.load(); });
+    UnhookWindowsHookEx(hook);
+    ResizeWatch::active = nullptr;
+    ASSERT_TRUE(shown);
+
+    EXPECT_GT(watch.resizes, 3);
+    EXPECT_EQ(watch.unpainted, 0) << "of " << watch.resizes;
+    // The upright picture fills the area's height, within the area.
+    RECT rect = {};
+    window.GetWindowRect(&rect);
+    const SIZE frame = window.NonClientSize();
+    PictureSize expected;
+    FitShownIntoSquare(static_cast<unsigned>(320 - frame.cx), 100, 200, expected);
+    EXPECT_EQ(rect.bottom - rect.top, static_cast<LONG>(expected.height) + frame.cy);
+    EXPECT_EQ(rect.right - rect.left, static_cast<LONG>(expected.width) + frame.cx);
+    EXPECT_LE(rect.bottom, 470);
+    EXPECT_LE(rect.right, 520);
+    const PictureCapture picture(window);
+    EXPECT_TRUE(picture.IsPaintedAll());
+    window.DestroyWindow();
+}
+
+TEST_F(MainWindowLocalShow, WithTheCaptionOnThePhotoViewerShowsThePicturesTitleCard)
+{
+    // The picture is 2:1; the title card around it gives the viewer another
+    // shape.
+    std::vector<RECT> viewers;
+    for (const bool caption : {false, true})
+    {
+        SCOPED_TRACE(testing::Message() << "caption " << caption);
+        const DWORD captionBit = caption ? 0x40000u : 0u;
+        const std::array<DWORD, 9> words{1, 0xC1180000u | captionBit | static_cast<DWORD>(Display_order::ByName),
+                                         1800, 60, 2, 0, 0, 0, 300};
+        SlideshowTest::WriteRaw(PerformanceDataValueName, REG_BINARY, words.data(),
+                                static_cast<DWORD>(words.size() * sizeof(DWORD)));
+        recorder.Clear();
+        CLumivaneDlg window(&link);
+        ASSERT_NE(window.Create(nullptr), nullptr);
+        ASSERT_TRUE(WaitForSlide(window, 0, L"a"));
+        RECT client = {};
+        {
+            UiTest::Script script([&](DWORD ui) {
+                HWND viewer = UiTest::WaitForDialog(ui, window);
+                if (!viewer)
+                    return;
+                GetClientRect(viewer, &client);
+                SendMessageW(viewer, WM_CLOSE_REQUEST, 0, 0);
+            });
+            window.SendMessage(WM_OPEN_VIEWER, 0, MAKELPARAM(300, 250));
+        }
+        ASSERT_GT(client.bottom, 0);
+        viewers.push_back(client);
+        window.DestroyWindow();
+    }
+    const double plain = static_cast<double>(viewers[0].right) / viewers[0].bottom;
+    const double carded = static_cast<double>(viewers[1].right) / viewers[1].bottom;
+    EXPECT_NEAR(plain, 2.0, 0.05);
+    EXPECT_GT(std::abs(carded - plain), 0.2) << carded;
 }
 }

@@ -6,12 +6,15 @@
 #include "foundation/Handle.h"
 #include "foundation/StringEx.h"
 #include "foundation/Sync.h"
+#include "resources/languages/LanguageIds.h"
 #include "shell/core/PrivateMessages.h"
 #include "slideshow/MainWindowThread.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -39,6 +42,77 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeout = 15000)
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
     return true;
+}
+
+// What the main window's picture control draws now, as the screen would get
+// it: the control paints into a memory bitmap that starts black, so whatever
+// the control leaves unpainted comes out black.
+class PictureCapture
+{
+public:
+    explicit PictureCapture(HWND mainWindow) : m_control(GetDlgItem(mainWindow, IDC_MAIN_PICTURE))
+    {
+        RECT client = {};
+        GetClientRect(m_control, &client);
+        m_width = client.right;
+        m_height = client.bottom;
+        HDC screen = GetDC(nullptr);
+        m_dc = CreateCompatibleDC(screen);
+        m_bitmap = CreateCompatibleBitmap(screen, std::max(1, m_width), std::max(1, m_height));
+        ReleaseDC(nullptr, screen);
+        m_old = SelectObject(m_dc, m_bitmap);
+        RECT all = {0, 0, m_width, m_height};
+        FillRect(m_dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        SendMessageW(m_control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(m_dc), PRF_CLIENT);
+    }
+    PictureCapture(const PictureCapture&) = delete;
+    PictureCapture& operator=(const PictureCapture&) = delete;
+    ~PictureCapture()
+    {
+        SelectObject(m_dc, m_old);
+        DeleteObject(m_bitmap);
+        DeleteDC(m_dc);
+    }
+
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    COLORREF At(int x, int y) const { return GetPixel(m_dc, x, y); }
+    // Whether the control is painted (not black) at every pixel of its
+    // edges and on a grid of steps across it.
+    bool IsPaintedAll(int steps = 16) const
+    {
+        for (int x = 0; x < m_width; ++x)
+            if (IsBlack(x, 0) || IsBlack(x, m_height - 1))
+                return false;
+        for (int y = 0; y < m_height; ++y)
+            if (IsBlack(0, y) || IsBlack(m_width - 1, y))
+                return false;
+        for (int i = 0; i <= steps; ++i)
+            for (int j = 0; j <= steps; ++j)
+                if (IsBlack(std::min(m_width - 1, m_width * i / steps), std::min(m_height - 1, m_height * j / steps)))
+                    return false;
+        return true;
+    }
+    bool IsBlack(int x, int y) const
+    {
+        const COLORREF colour = At(x, y);
+        return GetRValue(colour) < 16 && GetGValue(colour) < 16 && GetBValue(colour) < 16;
+    }
+
+private:
+    HWND m_control;
+    int m_width = 0;
+    int m_height = 0;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+};
+
+// Whether a colour is near another in every channel.
+inline bool IsNear(COLORREF colour, BYTE red, BYTE green, BYTE blue, int tolerance = 24)
+{
+    return std::abs(GetRValue(colour) - red) <= tolerance && std::abs(GetGValue(colour) - green) <= tolerance &&
+           std::abs(GetBValue(colour) - blue) <= tolerance;
 }
 
 // A message-only window that stands for the controller and records what the

@@ -36,6 +36,27 @@ INSTANTIATE_TEST_SUITE_P(SlideRendering, Fitting,
                                            FitCase{400, 400, 400, 400, 400}, FitCase{100, 50, 50, 103, 103},
                                            FitCase{400, 0, 300, 0, 0}, FitCase{400, 300, 0, 0, 0}));
 
+class ShownFitting : public ::testing::TestWithParam<FitCase>
+{
+};
+
+// What the window shows never reaches beyond the side.
+TEST_P(ShownFitting, KeepsWithinTheSquare)
+{
+    const FitCase c = GetParam();
+    PictureSize size;
+    FitShownIntoSquare(c.side, c.width, c.height, size);
+    EXPECT_EQ(size.width, c.outWidth);
+    EXPECT_EQ(size.height, c.outHeight);
+}
+
+INSTANTIATE_TEST_SUITE_P(SlideRendering, ShownFitting,
+                         ::testing::Values(FitCase{500, 1000, 400, 500, 200}, FitCase{500, 2000, 1000, 500, 250},
+                                           FitCase{400, 300, 200, 400, 266}, FitCase{100, 50, 50, 100, 100},
+                                           FitCase{314, 200, 100, 314, 157}, FitCase{314, 100, 200, 157, 314},
+                                           FitCase{314, 2000, 1000, 314, 157}, FitCase{100, 1000, 1, 100, 1},
+                                           FitCase{400, 0, 300, 0, 0}));
+
 struct StepCase
 {
     unsigned progress;
@@ -150,6 +171,28 @@ TEST_F(Rendering, ScaledFrameIsRgbWithWhiteUnderTransparency)
     ExpectColour(*copy, 5, 5, 255, 0, 0);
     ExpectColour(*copy, 35, 5, 255, 255, 255);
     EXPECT_EQ(Pixel(*copy, 35, 5).GetA(), 255);
+}
+
+TEST_F(Rendering, TheShownFrameIsCutToTheSquare)
+{
+    // Left half red, right half blue: the overdrawn frame is 403 x 269; the
+    // shown one is its top-left 400 x 266, blue to its right edge.
+    std::unique_ptr<Gdiplus::Bitmap> picture = Filled(300, 200, 0xFFFF0000);
+    {
+        Gdiplus::Graphics graphics(picture.get());
+        Gdiplus::SolidBrush blue{Gdiplus::Color(0xFF0000FF)};
+        graphics.FillRectangle(&blue, 150, 0, 150, 200);
+    }
+    const BitmapPtr frame = RenderShownFrame(400, picture.get());
+    EXPECT_EQ(frame->GetWidth(), 400u);
+    EXPECT_EQ(frame->GetHeight(), 266u);
+    EXPECT_EQ(frame->GetPixelFormat(), static_cast<Gdiplus::PixelFormat>(PixelFormat24bppRGB));
+    ExpectColour(*frame, 10, 130, 255, 0, 0);
+    ExpectColour(*frame, 399, 265, 0, 0, 255);
+    // A picture larger than the square needs no cut.
+    const BitmapPtr large = RenderShownFrame(100, picture.get());
+    EXPECT_EQ(large->GetWidth(), 100u);
+    EXPECT_EQ(large->GetHeight(), 66u);
 }
 
 TEST_F(Rendering, HugePicturesReachTinySidesInStages)

@@ -211,3 +211,50 @@ TEST_F(RichTextViewerTest, AMissingFileIsReportedAndTheViewerEnds)
     EXPECT_EQ(viewerWindow, nullptr);
 }
 }
+
+namespace
+{
+TEST_F(RichTextViewerTest, TheTextKeepsAMarginFromTheWindowsEdgesAtEverySize)
+{
+    const std::wstring path = WriteFile(L"margin.txt", Utf16(L"Harbour at dawn"));
+    // The text rectangle and where the first letter sits, after opening and
+    // after two new sizes.
+    struct Seen
+    {
+        RECT client, text;
+        POINTL first;
+    };
+    std::vector<Seen> seen;
+    Run(path, [&](HWND dialog, HWND control) {
+        UiTest::WaitUntil([&] { return !ControlText(control).empty(); });
+        const auto look = [&] {
+            Seen now = {};
+            GetClientRect(control, &now.client);
+            SendMessageW(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&now.text));
+            SendMessageW(control, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&now.first), 0);
+            seen.push_back(now);
+        };
+        look();
+        for (const SIZE size : {SIZE{700, 420}, SIZE{500, 300}})
+        {
+            SetWindowPos(dialog, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            look();
+        }
+        SendMessageW(dialog, WM_CLOSE, 0, 0);
+    });
+    ASSERT_EQ(seen.size(), 3u);
+    for (const Seen& s : seen)
+    {
+        SCOPED_TRACE(testing::Message() << "client " << s.client.right << " x " << s.client.bottom);
+        EXPECT_GE(s.text.left, 12);
+        EXPECT_GE(s.text.top, 12);
+        EXPECT_LE(s.text.right, s.client.right - 12);
+        EXPECT_LE(s.text.bottom, s.client.bottom - 12);
+        EXPECT_GT(s.text.right - s.text.left, s.client.right / 2);
+        EXPECT_GE(s.first.x, 12);
+        EXPECT_GE(s.first.y, 12);
+    }
+    // The control follows the window.
+    EXPECT_NE(seen[1].client.right, seen[2].client.right);
+}
+}
