@@ -246,6 +246,42 @@ TEST_F(MainWindowOnlineShow, AMalformedReplyEndsAsAStatusCardWithNothingChanged)
     window.DestroyWindow();
 }
 
+// A server whose certificate WinINet refuses: the step ends as the failure's
+// status card, the slide on screen stays the current slide, and nothing of
+// the session (no request, so no key or code) reached the server.
+TEST_F(MainWindowOnlineShow, ARefusedCertificateEndsAsAStatusCardBeforeAnythingIsSent)
+{
+    CLumivaneDlg window(&link);
+    ASSERT_NE(window.Create(nullptr), nullptr);
+    ASSERT_TRUE(WaitForServedSlide(window, 0, OnlinePicture));
+    DWORD type = 0;
+    std::vector<unsigned char> slideBefore;
+    ASSERT_TRUE(SlideshowTest::ReadRaw(CurrentSlideValueName, type, slideBefore));
+
+    for (const StandIn::RefusedCertificate& refused : StandIn::RefusedCertificates())
+    {
+        StandIn::Reset();
+        StandIn::Set(std::string("certificate=") + refused.name);
+        recorder.Clear();
+        window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
+        const MString waiting(ResId(IDS_ONLINE_SLIDE_WAITING));
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                return window.CurrentSlideKind() == SlideStatusCard && !recorder.LastTooltip().IsEmpty() &&
+                       recorder.LastTooltip() != waiting && !window.IsCrossFadeRunning();
+            },
+            120000))
+            << refused.name;
+        std::vector<unsigned char> slideAfter;
+        ASSERT_TRUE(SlideshowTest::ReadRaw(CurrentSlideValueName, type, slideAfter)) << refused.name;
+        EXPECT_EQ(slideAfter, slideBefore) << refused.name;
+        StandIn::ExpectRefusedBeforeAnyRequest(refused.name);
+        EXPECT_TRUE(StandIn::Requests().empty()) << refused.name;
+        EXPECT_TRUE(Lines("slides").empty()) << refused.name;
+    }
+    window.DestroyWindow();
+}
+
 TEST_F(MainWindowOnlineShow, QuitsWhileTheServerHoldsTheReply)
 {
     StandIn::Set("at=slide&fault=hold");
@@ -318,7 +354,7 @@ TEST_F(MainWindowOnlineShow, AnOnlineDocumentOpensInTheWebDocumentViewerAtItsAdd
     // The online mode: the reload item is there, and the request goes to
     // the address the reply named.
     EXPECT_TRUE(reloadItem);
-    EXPECT_EQ(address, L"http://127.0.0.1/documents/" + Wide(name));
+    EXPECT_EQ(address, StandIn::Page(L"documents/" + Wide(name)));
     ASSERT_FALSE(headers.empty());
 
     // The same request through WinINet: the stand-in renders the document

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# How ctest runs one test program under Wine (cmake/Quillory.cmake):
+#   run-test-program.sh PROGRAM.exe ARGUMENTS...   (or a script that starts Wine)
+# Where the machine allows network namespaces (scripts/private-network.sh),
+# the program gets a world of its own, so that ctest can run programs side by
+# side (quillory.sh passes -j) and test runs of other working copies never
+# meet it: a network namespace with the loopback interface up, its own copy
+# of the Wine prefix that quillory.sh made ($WINEPREFIX: the registry is
+# per program), its own Xvfb and, when QUILLORY_STANDIN_STATE names a state
+# folder, its own stand-in server on 127.0.0.1:80 and 443. Elsewhere it runs
+# as before: in the shared prefix and display, with a stand-in of its own
+# that waits for the ports while another one holds them (standins/server/run.sh).
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/.." && pwd)"
+source "$here/private-network.sh"
+[ $# -ge 1 ] || { echo "usage: $0 PROGRAM ARGUMENTS..." >&2; exit 2; }
+
+if [ -z "${QUILLORY_TEST_WORLD:-}" ]; then
+  if can_use_private_network; then
+    export QUILLORY_TEST_WORLD=private
+    exec unshare -n -- bash -c 'ip link set lo up && exec "$@"' run-test-program "$0" "$@"
+  fi
+  export QUILLORY_TEST_WORLD=shared
+fi
+
+program="$1"
+shift
+standin="$root/standins/server/run.sh"
+world=""
+xvfb_pid=""
+standin_started=0
+
+finish() {
+  local status=$?
+  [ "$standin_started" -eq 0 ] || "$standin" stop --state-dir "$QUILLORY_STANDIN_STATE" || true
+  if [ -n "$world" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$world"
+  fi
+  exit "$status"
+}
+trap finish EXIT
+
+# An Xvfb that picks a free display itself and tells its number.
+start_private_display() {
+  local number_file="$world/display"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 300); do
+    if [ -s "$number_file" ]; then
+      export DISPLAY=":$(tr -dc 0-9 <"$number_file")"
+      return 0
+    fi
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "run-test-program: Xvfb did not start" >&2
+  return 1
+}
+
+if [ "$QUILLORY_TEST_WORLD" = private ] && [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+  world="$(mktemp -d "$(dirname "$WINEPREFIX")/test-world.XXXXXX")"
+  cp -a "$WINEPREFIX" "$world/prefix"
+  export WINEPREFIX="$world/prefix"
+  start_private_display
+fi
+
+if [ -n "${QUILLORY_STANDIN_STATE:-}" ]; then
+  "$standin" start --state-dir "$QUILLORY_STANDIN_STATE" >/dev/null
+  standin_started=1
+fi
+
+status=0
+case "$program" in
+  *.exe) wine "$program" "$@" || status=$? ;;
+  *) "$program" "$@" || status=$? ;;  # a script that starts Wine itself
+esac
+exit "$status"
