@@ -45,6 +45,18 @@ finish() {
 }
 trap finish EXIT
 
+# A copy of the prefix that costs little: Wine's program files and fonts
+# (most of its 1.3 GB, never written) are hard links to the original's; the
+# registry, the .ini files and everything else that Wine or a test may
+# rewrite in place are copies.
+copy_prefix() {
+  local from="$1" to="$2"
+  cp -al "$from" "$to"
+  find "$to" -type f ! \( -iname '*.dll' -o -iname '*.exe' -o -iname '*.drv' -o -iname '*.sys' -o -iname '*.ocx' \
+    -o -iname '*.acm' -o -iname '*.cpl' -o -iname '*.ax' -o -iname '*.tlb' -o -iname '*.nls' -o -iname '*.ttf' \
+    -o -iname '*.fon' \) -exec sh -c 'for f; do cp -p "$f" "$f.copy" && mv -f "$f.copy" "$f"; done' copy {} +
+}
+
 # An Xvfb that picks a free display itself and tells its number.
 start_private_display() {
   local number_file="$world/display"
@@ -64,7 +76,7 @@ start_private_display() {
 
 if [ "$QUILLORY_TEST_WORLD" = private ] && [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
   world="$(mktemp -d "$(dirname "$WINEPREFIX")/test-world.XXXXXX")"
-  cp -a "$WINEPREFIX" "$world/prefix"
+  copy_prefix "$WINEPREFIX" "$world/prefix"
   export WINEPREFIX="$world/prefix"
   start_private_display
 fi

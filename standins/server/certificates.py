@@ -9,7 +9,8 @@
 DIR receives, each certificate as PEM with its key beside it (NAME.key):
     authority.pem    the test authority that the test prefixes trust as a root
     good.pem         "localhost", issued by the test authority
-    untrusted.pem    "localhost", issued by another authority nobody trusts
+    untrusted.pem    "localhost", issued by another authority nobody trusts (with
+                     that authority's certificate after it)
     other_host.pem   "elsewhere.invalid", issued by the test authority
     expired.pem      "localhost", issued by the test authority, expired a week ago
 The files are made on this machine and never kept in the repository; a
@@ -72,12 +73,16 @@ def server(host, issuer, issuer_key, not_before, not_after):
     return certificate, key
 
 
-def write(folder, stem, certificate, key):
+def write(folder, stem, certificate, key, issuer=None):
+    """The certificate, followed by its issuer's when given (the chain a
+    server sends), and its key."""
     with open(os.path.join(folder, stem + ".key"), "wb") as out:
         out.write(key.private_bytes(serialization.Encoding.PEM, serialization.PrivateFormat.TraditionalOpenSSL,
                                     serialization.NoEncryption()))
     with open(os.path.join(folder, stem + ".pem"), "wb") as out:
         out.write(certificate.public_bytes(serialization.Encoding.PEM))
+        if issuer is not None:
+            out.write(issuer.public_bytes(serialization.Encoding.PEM))
 
 
 def complete(folder, now):
@@ -112,7 +117,9 @@ def make(folder):
                           now - datetime.timedelta(days=7)),
     }
     for stem, (certificate, key) in made.items():
-        write(folder, stem, certificate, key)
+        # The untrusted chain comes whole: the client has its root and
+        # refuses it as a root it does not trust.
+        write(folder, stem, certificate, key, other if stem == "untrusted" else None)
     # The authority last: its presence with the others marks a complete folder.
     write(folder, "authority", trusted, trusted_key)
 
