@@ -4,12 +4,32 @@
 # alone and any number of working copies can run side by side.
 #   can_use_private_network       whether `unshare -n` works here (as root, or
 #                                 where the kernel lets users make namespaces)
+#   in_private_network CMD...     runs CMD in a new network namespace set up
+#                                 by bring_up_private_network
 #   enter_private_network CMD...  runs CMD (usually "$0" "$@") again in a new
-#                                 network namespace with its loopback interface
-#                                 up, and ends with its status; returns at once,
+#                                 private network namespace and ends with its
+#                                 status; returns at once,
 #                                 doing nothing, when already inside one or when
 #                                 the machine does not allow it (then the run
 #                                 shares the machine's ports as before)
+
+private_network_script="${BASH_SOURCE[0]}"
+
+# Inside the new namespace: the loopback interface up (the stand-in's
+# 127.0.0.1 and localhost), and, where veth interfaces can be made, a network
+# card with a default route to a gateway that is not there, so that the run
+# sees a machine on a network without internet, as Windows reports one.
+bring_up_private_network() {
+  ip link set lo up || return 1
+  if ip link add quillory0 type veth peer name quillory1 2>/dev/null; then
+    ip addr add 10.77.0.1/24 dev quillory0 && ip link set quillory0 up && ip link set quillory1 up &&
+      ip route add default via 10.77.0.2 dev quillory0 || true
+  fi
+}
+
+in_private_network() {
+  unshare -n -- bash -c 'source "$0" && bring_up_private_network && exec "${@}"' "$private_network_script" "$@"
+}
 
 can_use_private_network() {
   [ "${QUILLORY_PRIVATE_NETWORK:-}" != none ] && unshare -n true 2>/dev/null
@@ -22,6 +42,6 @@ enter_private_network() {
     return 0
   fi
   local status=0
-  QUILLORY_PRIVATE_NETWORK=1 unshare -n -- bash -c 'ip link set lo up && exec "$@"' private-network "$@" || status=$?
+  QUILLORY_PRIVATE_NETWORK=1 in_private_network "$@" || status=$?
   exit "$status"
 }

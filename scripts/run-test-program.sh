@@ -20,7 +20,8 @@ source "$here/private-network.sh"
 if [ -z "${QUILLORY_TEST_WORLD:-}" ]; then
   if can_use_private_network; then
     export QUILLORY_TEST_WORLD=private
-    exec unshare -n -- bash -c 'ip link set lo up && exec "$@"' run-test-program "$0" "$@"
+    exec unshare -n -- bash -c 'source "$0" && bring_up_private_network && exec "$@"' \
+      "$here/private-network.sh" "$0" "$@"
   fi
   export QUILLORY_TEST_WORLD=shared
 fi
