@@ -58,20 +58,28 @@ copy_prefix() {
     -o -iname '*.fon' \) -exec sh -c 'for f; do cp -p "$f" "$f.copy" && mv -f "$f.copy" "$f"; done' copy {} +
 }
 
-# An Xvfb that picks a free display itself and tells its number.
+# An Xvfb on the first free display number from 100 on. Its lock file and
+# socket in /tmp are seen by every namespace, so that runs side by side never
+# take the same number; one that loses a race for a number ends at once, and
+# the next number is tried.
 start_private_display() {
-  local number_file="$world/display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 300); do
-    if [ -s "$number_file" ]; then
-      export DISPLAY=":$(tr -dc 0-9 <"$number_file")"
-      return 0
-    fi
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
+  local n
+  for n in $(seq 100 399); do
+    [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] || continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 300); do
+      if [ -e "/tmp/.X11-unix/X$n" ] && grep -q "$xvfb_pid" "/tmp/.X$n-lock" 2>/dev/null; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
   done
-  echo "run-test-program: Xvfb did not start" >&2
+  echo "run-test-program: no Xvfb could start" >&2
   return 1
 }
 
