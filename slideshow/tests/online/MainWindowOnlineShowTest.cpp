@@ -121,6 +121,21 @@ protected:
             120000);
     }
 
+    // The user asks for the next slide, and the step ends as the failure's
+    // card: a status card whose tooltip is not the waiting card's.
+    bool NextSlideEndsAsAFailureCard(CLumivaneDlg& window)
+    {
+        recorder.Clear();
+        window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
+        const MString waiting(ResId(IDS_ONLINE_SLIDE_WAITING));
+        return PumpUntil(
+            [&] {
+                return window.CurrentSlideKind() == SlideStatusCard && !recorder.LastTooltip().IsEmpty() &&
+                       recorder.LastTooltip() != waiting && !window.IsCrossFadeRunning();
+            },
+            120000);
+    }
+
     static bool InternetControlIs(BYTE value)
     {
         DWORD type = 0;
@@ -227,18 +242,7 @@ TEST_F(MainWindowOnlineShow, AMalformedReplyEndsAsAStatusCardWithNothingChanged)
     for (const char* fault : {"wrong_framing", "bad_padding", "short_field", "prefix_overrun"})
     {
         StandIn::Set(std::string("at=slide&fault=") + fault);
-        recorder.Clear();
-        window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
-        // The failure's card: a status card whose tooltip is not the
-        // waiting card's.
-        const MString waiting(ResId(IDS_ONLINE_SLIDE_WAITING));
-        ASSERT_TRUE(PumpUntil(
-            [&] {
-                return window.CurrentSlideKind() == SlideStatusCard && !recorder.LastTooltip().IsEmpty() &&
-                       recorder.LastTooltip() != waiting && !window.IsCrossFadeRunning();
-            },
-            120000))
-            << fault;
+        ASSERT_TRUE(NextSlideEndsAsAFailureCard(window)) << fault;
         std::vector<unsigned char> slideAfter;
         ASSERT_TRUE(SlideshowTest::ReadRaw(CurrentSlideValueName, type, slideAfter)) << fault;
         EXPECT_EQ(slideAfter, slideBefore) << fault;
@@ -262,16 +266,7 @@ TEST_F(MainWindowOnlineShow, ARefusedCertificateEndsAsAStatusCardBeforeAnythingI
     {
         StandIn::Reset();
         StandIn::Set(std::string("certificate=") + refused.name);
-        recorder.Clear();
-        window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
-        const MString waiting(ResId(IDS_ONLINE_SLIDE_WAITING));
-        ASSERT_TRUE(PumpUntil(
-            [&] {
-                return window.CurrentSlideKind() == SlideStatusCard && !recorder.LastTooltip().IsEmpty() &&
-                       recorder.LastTooltip() != waiting && !window.IsCrossFadeRunning();
-            },
-            120000))
-            << refused.name;
+        ASSERT_TRUE(NextSlideEndsAsAFailureCard(window)) << refused.name;
         std::vector<unsigned char> slideAfter;
         ASSERT_TRUE(SlideshowTest::ReadRaw(CurrentSlideValueName, type, slideAfter)) << refused.name;
         EXPECT_EQ(slideAfter, slideBefore) << refused.name;
