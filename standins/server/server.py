@@ -959,8 +959,8 @@ class Handler(BaseHTTPRequestHandler):
             self.log_line(code, len(body), self.standin.setting("fault") or "-")
 
     def log_line(self, code, size, note):
-        line = "%s %s %s %s %d %d %s\n" % (time.strftime("%H:%M:%S"), self.client_address[0], self.command,
-                                          self.path, code, size, note)
+        line = "%s %s %s %s %s %d %d %s\n" % (time.strftime("%H:%M:%S"), getattr(CONNECTION, "scheme", "http"),
+                                             self.client_address[0], self.command, self.path, code, size, note)
         if Handler.log_file:
             Handler.log_file.write(line)
             Handler.log_file.flush()
