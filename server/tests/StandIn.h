@@ -1,7 +1,7 @@
-// The tests' side of the stand-in server (standins/server/server.py), which
-// ctest starts on 127.0.0.1:80 and 443 before server_tests and stops after
-// it: its control pages (always plain HTTP on 127.0.0.1), and the requests it
-// recorded.
+// The tests' side of the stand-in server (standins/server/server.py) on
+// 127.0.0.1:80 and https://localhost, which scripts/run-test-program.sh
+// starts for each test program that uses it: its control pages (always plain
+// HTTP on 127.0.0.1), and the requests it recorded.
 #pragma once
 
 #include "server/HttpTransport.h"

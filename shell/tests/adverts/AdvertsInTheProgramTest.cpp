@@ -1,5 +1,5 @@
 // The adverts in the running program: the controller's adverts thread talks
-// to the stand-in server (ctest starts it), the tray menu shows the menu
+// to the stand-in server (started for this program), the tray menu shows the menu
 // adverts and the overlay advert, the photo viewer draws the overlay advert
 // under the slide, every impression, click and follow is counted, and the
 // last report at the end carries them.

@@ -1,5 +1,5 @@
 // The real main window under Xvfb showing the online galleries that the
-// stand-in server serves (ctest starts it before these tests): a slide of
+// stand-in server serves (started for this program): a slide of
 // each kind fetched, decrypted and shown; the held slide again after a
 // restart; malformed replies ending as a status card; each session code
 // given back once; a quit while the server holds its reply; and an online
