@@ -13,6 +13,7 @@
 #include "galleries/LocalGalleryStore.h"
 #include "galleries/tests/GalleryTestFiles.h"
 #include "galleries/tests/SelectedLocalGallery.h"
+#include "server/SlideCacheFile.h"
 #include "shell/core/OwnerDrawMenu.h"
 #include "shell/core/ProgramObjects.h"
 #include "adverts/tests/AdvertsStandIn.h"
@@ -175,7 +176,13 @@ protected:
         Clean();
         StandIn::Test::TearDown();
     }
-    static void Clean() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Velmora"); }
+    // The program's settings and its slide cache files from any earlier run:
+    // a cache left in the data folder would continue that run's online show.
+    static void Clean()
+    {
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Velmora");
+        DeleteSlideCacheFiles();
+    }
     RunningController& Running() const { return *m_running; }
 
     HMENU OpenMenu()
