@@ -36,16 +36,33 @@ build_all() {
   configure_and_build x86_64
 }
 
-# The Wine prefix, Xvfb and the 64-bit-only shim, shared with the benchmarks.
+# The Wine prefix, Xvfb and the 64-bit-only shim, shared with the benchmarks;
+# the private network namespaces of the runs.
 source "$root/scripts/wine-env.sh"
+source "$root/scripts/private-network.sh"
 
-# Wine settings, then the clean-up trap, then a display and a fresh prefix:
-# a failed start leaves nothing running.
+# Wine settings, then the clean-up trap, then a display and a fresh prefix
+# that trusts the test authority of the stand-in's certificates: a failed
+# start leaves nothing running.
 start_wine() {
   wine_env
   trap stop_wine EXIT
   start_display
   make_wine_prefix
+  trust_test_authority
+}
+
+# How many test programs ctest runs at once: each in a world of its own
+# (scripts/run-test-program.sh) where network namespaces can be made, else
+# one at a time in the shared prefix. QUILLORY_TEST_JOBS overrides it.
+test_jobs() {
+  if [ -n "${QUILLORY_TEST_JOBS:-}" ]; then
+    echo "$QUILLORY_TEST_JOBS"
+  elif can_use_private_network; then
+    echo "$jobs"
+  else
+    echo 1
+  fi
 }
 
 run_tests() {
@@ -59,7 +76,7 @@ run_tests() {
     fi
     echo "== tests: $arch"
     local log="$build/$arch/ctest.log"
-    ctest --test-dir "$build/$arch" --output-on-failure --timeout 900 "$@" 2>&1 | tee "$log" || status=1
+    ctest --test-dir "$build/$arch" --output-on-failure --timeout 900 -j "$(test_jobs)" "$@" 2>&1 | tee "$log" || status=1
     summary+=("$arch: $(grep -E 'tests passed' "$log" | tail -n 1 || echo 'no ctest summary')")
   done
   echo "== summary"
@@ -107,6 +124,10 @@ run_program() {
       online_dir="$(cd "$2" && pwd)" ;;
   esac
   build_all
+  # The rest in a network namespace of its own where allowed (the stand-in's
+  # ports are then this run's alone); the build above may need the network.
+  # A display reached over TCP would not be reachable from there.
+  case "${DISPLAY:-}" in ""|:*) enter_private_network "$0" run "$@" ;; esac
   local exe="$root/dist/Quillory Window.exe"
   if [ ! -f "$exe" ]; then
     echo "Quillory Window is not built yet: nothing to start."

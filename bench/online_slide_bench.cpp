@@ -130,7 +130,9 @@ int main()
         Gdiplus::DllExports::GdipDrawImageRectI(graphics, bitmap, 0, 0, 64, 64);
         QueryPerformanceCounter(&t5);
         MemoryPH<unsigned char> plain;
-        const MStringEx<wchar_t> url(sX::Format(), L"http://127.0.0.1/_test/bytes?count=%I64u", answer->GetCount());
+        // The same server over the same channel (TLS to the build's base address).
+        const MStringEx<wchar_t> url(sX::Format(), L"%s/_test/bytes?count=%I64u", ServerBaseAddress().GetText(),
+                                     answer->GetCount());
         QueryPerformanceCounter(&t6);
         HttpGetToMemory(url, L"", L"Quillory bench", plain);
         QueryPerformanceCounter(&t7);

@@ -15,8 +15,23 @@ function(quillory_tests name)
   endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARGN} gtest gtest_main)
-  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  quillory_add_test(${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+endfunction()
+
+# quillory_add_test(target) runs the GoogleTest program target under Wine
+# through scripts/run-test-program.sh, which gives it a network namespace,
+# a Wine prefix and a display of its own where the machine allows it.
+function(quillory_add_test target)
+  add_test(NAME ${target} COMMAND "${CMAKE_SOURCE_DIR}/scripts/run-test-program.sh" $<TARGET_FILE:${target}>
+                                  --gtest_color=no)
+endfunction()
+
+# quillory_test_uses_standin(test) starts a stand-in server of the test's
+# own (standins/server/) before it and stops it after it.
+function(quillory_test_uses_standin test)
+  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT
+               "QUILLORY_STANDIN_STATE=${CMAKE_CURRENT_BINARY_DIR}/standin-${test}")
 endfunction()
 
 # quillory_resource_dll(target "File Name.dll" script.rc [DEPENDS files...])

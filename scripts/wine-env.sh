@@ -92,3 +92,20 @@ stop_wine() {
     wine_xvfb_pid=""
   fi
 }
+
+# The test authority (standins/server/certificates.py), made where it is
+# missing, becomes a trusted root of the prefix: its entry in the machine's
+# root certificate store, as a Windows machine keeps its roots. Nothing else
+# about certificate checks is changed. Sets QUILLORY_TEST_AUTHORITY (default:
+# the build folder's test-authority) for the stand-in's run.sh.
+trust_test_authority() {
+  local certificates
+  certificates="$(cd "$(dirname "${BASH_SOURCE[0]}")/../standins/server" && pwd)/certificates.py"
+  export QUILLORY_TEST_AUTHORITY="${QUILLORY_TEST_AUTHORITY:-$build/test-authority}"
+  /usr/bin/python3 -B "$certificates" "$QUILLORY_TEST_AUTHORITY" || return 1
+  local thumbprint blob
+  read -r thumbprint blob < <(/usr/bin/python3 -B "$certificates" --root-entry "$QUILLORY_TEST_AUTHORITY")
+  wine reg add "HKLM\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\$thumbprint" \
+    /v Blob /t REG_BINARY /d "$blob" /f >/dev/null 2>&1 || return 1
+  wineserver -w
+}

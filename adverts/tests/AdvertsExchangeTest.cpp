@@ -192,6 +192,33 @@ TEST_F(AdvertsExchangeTest, MalformedRepliesFailTheExchange)
     EXPECT_ANY_THROW(Exchange(stats));
 }
 
+// A certificate that WinINet refuses ends the exchange before the report
+// is sent: the server gets no statistics and the client no documents.
+TEST_F(AdvertsExchangeTest, ARefusedCertificateEndsTheExchangeBeforeTheReport)
+{
+    for (const StandIn::RefusedCertificate& refused : StandIn::RefusedCertificates())
+    {
+        StandIn::Reset();
+        StandIn::Set(std::string("certificate=") + refused.name);
+        AdvertStatsLists stats;
+        stats.CountSlideEvent(L"slide-9", true, false, false);
+        std::unique_ptr<AdvertsExchange> exchange;
+        try
+        {
+            exchange = Exchange(stats);
+            ADD_FAILURE() << refused.name << ": the exchange did not fail";
+        }
+        catch (const InternetException& failure)
+        {
+            EXPECT_EQ(failure.systemError, refused.error) << refused.name;
+        }
+        EXPECT_FALSE(exchange) << refused.name;
+        StandIn::ExpectRefusedBeforeAnyRequest(refused.name);
+        EXPECT_TRUE(StandIn::Requests().empty()) << refused.name;
+        EXPECT_TRUE(AdvertsStandIn::Reports().empty()) << refused.name;
+    }
+}
+
 TEST(AdvertsReply, FramingIsCheckedBeforeItIsRead)
 {
     auto reply = [](std::vector<unsigned char> bytes) {

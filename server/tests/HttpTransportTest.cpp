@@ -1,4 +1,6 @@
-// The WinINet transports against the stand-in server on 127.0.0.1:80.
+// The WinINet transports against the stand-in server: plain HTTP on
+// 127.0.0.1:80, the http branch of every transport (SecureChannelTest.cpp
+// has the TLS branch).
 #include "StandIn.h"
 
 #include "foundation/Handle.h"
@@ -158,14 +160,14 @@ TEST_F(Transport, PostReplyBeyondTheLimitFails)
 
 TEST_F(Transport, SecureAddressInCapitalsGoesToPort443)
 {
-    // Nothing listens on 443 here: the POST fails, and the stand-in on 80
-    // never sees it.
+    // The stand-in answers TLS on 443 only: the POST arrives there, on a
+    // connection that showed its certificate.
     const MemoryPH<unsigned char> body = Pattern(10);
-    EXPECT_NE(InternetFailure([&] {
-                  delete HttpPostToServer(L"HTTPS://127.0.0.1/_test/echo", HeaderList(), Agent, body, nullptr);
-              }).first,
-              -1);
-    EXPECT_TRUE(StandIn::Requests().empty());
+    MSmartPtr<MemoryPH<unsigned char>> reply(
+        HttpPostToServer(L"HTTPS://LOCALHOST/_test/echo", HeaderList(), Agent, body, nullptr));
+    EXPECT_TRUE(reply->Equals(body));
+    EXPECT_EQ(StandIn::TlsConnections(), std::vector<std::string>{"good 1"});
+    EXPECT_EQ(StandIn::Requests().size(), 1u);
     EXPECT_EQ(GetRequestFlags(L"HTTPS://a/b"), 0x84880300u);
     EXPECT_EQ(GetRequestFlags(L"http://a/b"), 0x84080300u);
 }

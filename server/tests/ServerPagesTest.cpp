@@ -30,8 +30,8 @@ using Reachability = StandIn::Test;
 // a default route but no internet.
 TEST_F(Reachability, FirstSiteThatAnswersEndsTheTest)
 {
-    const wchar_t* const sites[3] = {L"http://127.0.0.1:9/", L"http://127.0.0.1/_test/status?code=200",
-                                     L"http://127.0.0.1/_test/status?code=203"};
+    const wchar_t* const sites[3] = {L"https://localhost:9/", L"https://localhost/_test/status?code=200",
+                                     L"https://localhost/_test/status?code=203"};
     EXPECT_TRUE(IsInternetReachable(sites));
     const std::vector<StandIn::Request> requests = StandIn::Requests();
     ASSERT_EQ(requests.size(), 1u);
@@ -41,6 +41,6 @@ TEST_F(Reachability, FirstSiteThatAnswersEndsTheTest)
 TEST_F(Reachability, NoSiteAnsweringIsUnreachable)
 {
     // Ports where no server listens, as for a stopped stand-in.
-    const wchar_t* const sites[3] = {L"http://127.0.0.1:9/", L"http://127.0.0.1:13/", L"http://127.0.0.1:19/"};
+    const wchar_t* const sites[3] = {L"https://localhost:9/", L"https://localhost:13/", L"https://localhost:19/"};
     EXPECT_FALSE(IsInternetReachable(sites));
 }

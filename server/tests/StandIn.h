@@ -1,11 +1,14 @@
-// The tests' side of the stand-in server (standins/server/server.py), which
-// ctest starts on 127.0.0.1:80 before server_tests and stops after it: its
-// control pages, and the requests it recorded.
+// The tests' side of the stand-in server (standins/server/server.py) on
+// 127.0.0.1:80 and https://localhost, which scripts/run-test-program.sh
+// starts for each test program that uses it: its control pages (always plain
+// HTTP on 127.0.0.1), and the requests it recorded.
 #pragma once
 
 #include "server/HttpTransport.h"
+#include "shell/core/Language.h"
 
 #include <gtest/gtest.h>
+#include <wininet.h>
 
 #include <string>
 #include <utility>
@@ -39,6 +42,13 @@ struct Request
     }
 };
 
+// An address on the build's server base address (the stand-in over TLS),
+// such as Page(L"get-cv.aspx").
+inline std::wstring Page(const std::wstring& path)
+{
+    return std::wstring(ServerBaseAddress().GetText()) + L"/" + path;
+}
+
 inline std::string Text(const MAtom<unsigned char>& bytes)
 {
     return std::string(reinterpret_cast<const char*>(bytes.GetData()), static_cast<size_t>(bytes.GetCount()));
@@ -63,6 +73,46 @@ inline std::string Control(const std::string& page)
     const std::wstring url = L"http://127.0.0.1/_control/" + std::wstring(page.begin(), page.end());
     EXPECT_TRUE(HttpGetToMemory(url.c_str(), L"", L"server_tests", reply)) << page;
     return Text(reply);
+}
+
+// "<certificate> <requests>" of every TLS connection since the last reset:
+// the certificate the stand-in showed and the requests it read on it.
+inline std::vector<std::string> TlsConnections()
+{
+    std::vector<std::string> lines;
+    const std::string text = Control("tls");
+    for (size_t at = 0; at < text.size();)
+    {
+        const size_t end = text.find('\n', at);
+        lines.push_back(text.substr(at, end - at));
+        at = end == std::string::npos ? text.size() : end + 1;
+    }
+    return lines;
+}
+
+// The certificates of the stand-in's TLS port that WinINet's check refuses,
+// with the system error of the refusal.
+struct RefusedCertificate
+{
+    const char* name;
+    DWORD error;
+};
+inline std::vector<RefusedCertificate> RefusedCertificates()
+{
+    return {{"untrusted", ERROR_INTERNET_INVALID_CA},
+            {"other_host", ERROR_INTERNET_SEC_CERT_CN_INVALID},
+            {"expired", ERROR_INTERNET_SEC_CERT_DATE_INVALID}};
+}
+
+// Since the last reset the client came to the TLS port (at least
+// `connections` times), was shown that certificate each time, and sent no
+// request on any connection: nothing reached the server.
+inline void ExpectRefusedBeforeAnyRequest(const char* certificate, size_t connections = 1)
+{
+    const std::vector<std::string> lines = TlsConnections();
+    EXPECT_GE(lines.size(), connections) << certificate;
+    for (const std::string& line : lines)
+        EXPECT_EQ(line, std::string(certificate) + " 0");
 }
 
 inline void Reset() { ASSERT_EQ(Control("reset"), "ok"); }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Starts and stops the stand-in server (server.py) on 127.0.0.1:80.
+# Starts and stops the stand-in server (server.py) on 127.0.0.1:80 and,
+# over TLS, on 127.0.0.1:443.
 #   run.sh start [--state-dir DIR] [-- SERVER ARGUMENTS...]
 #   run.sh stop  [--state-dir DIR]
 # The state folder (default: build/standin of the repository) holds the
@@ -7,6 +8,9 @@
 # the port; while another stand-in holds the port (another test run), the
 # new server waits for it (server.py takes a lock first), and so does start.
 # "stop" ends the server of its own state folder only.
+# QUILLORY_TEST_AUTHORITY names the folder of the test authority and the
+# server certificates (default: build/test-authority of the repository);
+# certificates.py makes them there when they are missing.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -59,7 +63,10 @@ stop() {
 start() {
   mkdir -p "$state"
   stop  # a server left behind by an earlier run of this folder
-  setsid "$python" -B "$here/server.py" --pid-file "$pid_file" --log "$state/server.log" "$@" \
+  local certificates="${QUILLORY_TEST_AUTHORITY:-$root/build/test-authority}"
+  "$python" -B "$here/certificates.py" "$certificates"
+  setsid "$python" -B "$here/server.py" --pid-file "$pid_file" --log "$state/server.log" \
+    --certificates "$certificates" "$@" \
     >"$state/server.out" 2>&1 </dev/null &
   local launched=$! deadline=$((SECONDS + wait_seconds)) announced=0
   while [ "$SECONDS" -lt "$deadline" ]; do
@@ -71,7 +78,7 @@ start() {
       return 1
     fi
     if [ -n "$pid" ] && [ "$(ping_pid)" = "$pid" ]; then
-      echo "stand-in server $pid answers on 127.0.0.1:80"
+      echo "stand-in server $pid answers on 127.0.0.1:80 and 443"
       return 0
     fi
     if [ "$announced" -eq 0 ] && [ $((SECONDS % 10)) -eq 9 ]; then

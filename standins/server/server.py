@@ -2,13 +2,14 @@
 """Stand-in for the maker's server, for tests, benchmarks and local runs.
 
 Plays the server's side of the protocol in docs/protocol.md on
-127.0.0.1:80: the session key exchange on "get-pk.aspx" and
+127.0.0.1:80 and, over TLS, on 127.0.0.1:443 (as "localhost", with the
+certificates of certificates.py): the session key exchange on "get-pk.aspx" and
 "get-slide.aspx", and plain answers for the other pages. It records every
 request with its headers in the order they came, logs one line per
 request, and can be told to misbehave in each way the client must
 survive. Written from the protocol, not from the client.
 
-    server.py [--port N] [--pid-file F] [--log F] [--lock-file F]
+    server.py [--port N] [--tls-port N --certificates DIR] [--pid-file F] [--log F] [--lock-file F]
               [--version-text NAME=VALUE ...] [--set NAME=VALUE ...]
 
 Control pages (never recorded):
@@ -23,6 +24,8 @@ Control pages (never recorded):
     /_control/slides            "<kind> <entry>" of every slide served
     /_control/held              "1" while a request is held, else "0"
     /_control/release           lets a held request go on
+    /_control/tls               "<certificate> <requests>" of every TLS connection:
+                                the certificate shown and the requests read on it
 Test pages:
     /_test/bytes?count=N        a body of N bytes
     /_test/status?code=N        the HTTP status N with a short body
@@ -40,6 +43,7 @@ import re
 import secrets
 import signal
 import socket
+import ssl
 import sys
 import threading
 import time
@@ -83,6 +87,9 @@ SETTINGS = {
     "slide_xml": "",
     "stream_delay_ms": "5",  # /_test/stream: the pause between its 64 KiB pieces
     "stream_hold_at": "0",   # /_test/stream: hold the rest once this many bytes went out (0: never)
+    # The certificate the TLS port shows (certificates.py): good, untrusted,
+    # other_host or expired.
+    "certificate": "good",
 }
 SETTINGS.update(galleries.SETTINGS)
 # Faults of the slide POST (at=slide): wrong_framing (a field claims one byte
@@ -183,6 +190,7 @@ class StandIn:
             self.cleaned = []        # session codes given back by Clean Up (hex)
             self.slides = []         # "<kind> <entry>" of every slide served
             self.reports = []        # the lines of every adverts report received
+            self.tls = []            # [certificate, requests] of every TLS connection
             self.release.set()
             self.release = threading.Event()
 
@@ -478,7 +486,8 @@ def slide_reply_plain(standin, headers, cache, fault, filter_block=b""):
     # section); the third section, its text, stays empty.
     address = ""
     if kind in (2, 3) and fault != "no_address":
-        address = "http://%s%s%s" % (headers.get("Host") or "127.0.0.1", DOCUMENT_PATH, urllib.parse.quote(name))
+        address = "%s://%s%s%s" % (getattr(CONNECTION, "scheme", "http"), headers.get("Host") or "127.0.0.1",
+                                   DOCUMENT_PATH, urllib.parse.quote(name))
     second = (PROPERTIES_MARKER + properties + PROPERTIES_MARKER + SECOND_MARKER + address +
               SECOND_MARKER + THIRD_MARKER + THIRD_MARKER).encode("utf-16-le")
     new_cache = CACHE_MAGIC + be32(index) + secrets.token_bytes(8)
@@ -718,10 +727,55 @@ def render_document_slide(standin, page, headers):
 # ---- HTTP ------------------------------------------------------------------------------
 
 
+# The certificates the TLS port can show (certificates.py writes them).
+CERTIFICATES = ("good", "untrusted", "other_host", "expired")
+# The scheme of the connection the handler thread serves ("http" or "https").
+CONNECTION = threading.local()
+
+
+class TlsServer(ThreadingHTTPServer):
+    """The TLS port: each connection shows the certificate that the
+    "certificate" setting names at the time it is accepted."""
+
+    def __init__(self, address, handler, standin, folder):
+        self.standin = standin
+        self.contexts = {}
+        for stem in CERTIFICATES:
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(os.path.join(folder, stem + ".pem"), os.path.join(folder, stem + ".key"))
+            self.contexts[stem] = context
+        super().__init__(address, handler)
+
+    def get_request(self):
+        connection, address = self.socket.accept()
+        stem = self.standin.setting("certificate")
+        record = [stem, 0]
+        with self.standin.lock:
+            self.standin.tls.append(record)
+        wrapped = self.contexts[stem].wrap_socket(connection, server_side=True, do_handshake_on_connect=False)
+        wrapped.tls_record = record
+        return wrapped, address
+
+
 class Handler(BaseHTTPRequestHandler):
     server_version = "QuilloryStandIn/1"
     standin = None  # set by main
     log_file = None
+
+    def handle(self):
+        """Over TLS, the handshake first: a client that refuses the
+        certificate closes the connection before it sends a request."""
+        tls_record = getattr(self.connection, "tls_record", None)
+        CONNECTION.scheme = "https" if tls_record is not None else "http"
+        if tls_record is not None:
+            try:
+                self.connection.do_handshake()
+            except (ssl.SSLError, OSError):
+                return
+        try:
+            super().handle()
+        except (ssl.SSLError, ConnectionError):
+            pass  # the client went away
 
     def do_GET(self):
         self.handle_request("GET")
@@ -738,6 +792,9 @@ class Handler(BaseHTTPRequestHandler):
         if url.path.startswith("/_control/"):
             return self.control(page, query)
         with self.standin.lock:
+            tls_record = getattr(self.connection, "tls_record", None)
+            if tls_record is not None:
+                tls_record[1] += 1
             self.standin.records.append((method, self.path, list(self.headers.items()), len(body)))
         if url.path.startswith("/_test/"):
             return self.test_page(page, query, body)
@@ -910,6 +967,8 @@ class Handler(BaseHTTPRequestHandler):
                 unknown = [name for name in query if name not in SETTINGS]
                 if unknown:
                     return self.send(400, ("unknown setting " + ", ".join(unknown)).encode())
+                if query.get("certificate", "good") not in CERTIFICATES:
+                    return self.send(400, b"unknown certificate")
                 standin.settings.update(query)
         elif page == "requests":
             with standin.lock:
@@ -929,6 +988,10 @@ class Handler(BaseHTTPRequestHandler):
         elif page == "streaming":
             with standin.lock:
                 return self.send(200, str(standin.streamed).encode(), log=False)
+        elif page == "tls":
+            with standin.lock:
+                text = "".join("%s %d\n" % (stem, requests) for stem, requests in standin.tls)
+            return self.send(200, text.encode(), log=False)
         elif page == "held":
             with standin.lock:
                 return self.send(200, b"1" if standin.held else b"0", log=False)
@@ -949,8 +1012,8 @@ class Handler(BaseHTTPRequestHandler):
             self.log_line(code, len(body), self.standin.setting("fault") or "-")
 
     def log_line(self, code, size, note):
-        line = "%s %s %s %s %d %d %s\n" % (time.strftime("%H:%M:%S"), self.client_address[0], self.command,
-                                          self.path, code, size, note)
+        line = "%s %s %s %s %s %d %d %s\n" % (time.strftime("%H:%M:%S"), getattr(CONNECTION, "scheme", "http"),
+                                             self.client_address[0], self.command, self.path, code, size, note)
         if Handler.log_file:
             Handler.log_file.write(line)
             Handler.log_file.flush()
@@ -980,9 +1043,11 @@ def read_version_texts(arguments):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--port", type=int, default=80)
+    parser.add_argument("--tls-port", type=int, default=443)
+    parser.add_argument("--certificates", help="the folder of certificates.py; without it no TLS port")
     parser.add_argument("--pid-file")
     parser.add_argument("--log")
-    parser.add_argument("--lock-file", default="/tmp/quillory-standin-server.lock")
+    parser.add_argument("--lock-file", help="default: one per network namespace in /tmp")
     parser.add_argument("--version-text", action="append", default=[])
     parser.add_argument("--set", action="append", default=[], help="a setting before the first request")
     args = parser.parse_args()
@@ -991,9 +1056,11 @@ def main():
         with open(args.pid_file, "w") as pid_file:
             pid_file.write("%d\n" % os.getpid())
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
-    # One stand-in on the port at a time: a second test run waits here
-    # until the first one's server has ended.
-    lock = open(args.lock_file, "a")
+    # One stand-in on the ports at a time: a second test run of the same
+    # network namespace waits here until the first one's server has ended.
+    # Runs in namespaces of their own have ports of their own.
+    lock_file = args.lock_file or "/tmp/quillory-standin-server-%d.lock" % os.stat("/proc/self/ns/net").st_ino
+    lock = open(lock_file, "a")
     fcntl.flock(lock, fcntl.LOCK_EX)
 
     initial = dict(item.split("=", 1) for item in args.set)
@@ -1005,6 +1072,11 @@ def main():
     ThreadingHTTPServer.allow_reuse_address = True
     ThreadingHTTPServer.daemon_threads = True
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
+    if args.certificates:
+        TlsServer.allow_reuse_address = True
+        TlsServer.daemon_threads = True
+        tls_server = TlsServer(("127.0.0.1", args.tls_port), Handler, Handler.standin, args.certificates)
+        threading.Thread(target=tls_server.serve_forever, daemon=True).start()
     try:
         server.serve_forever()
     finally:

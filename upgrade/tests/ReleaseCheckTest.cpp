@@ -2,6 +2,7 @@
 // server's get-cv.aspx.
 #include "server/tests/StandIn.h"
 
+#include "crypto/ProtectedTexts.h"
 #include "foundation/Sync.h"
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"
@@ -180,7 +181,7 @@ class ReleaseCheckAtStandIn : public StandIn::Test
 protected:
     ReleaseInfo* Check(const wchar_t* localVersion, const wchar_t* language = L"English")
     {
-        return CheckForNewRelease(L"http://127.0.0.1/get-cv.aspx", L"http://127.0.0.1/get-ip.aspx",
+        return CheckForNewRelease(StandIn::Page(L"get-cv.aspx").c_str(), StandIn::Page(L"get-ip.aspx").c_str(),
                                   Query(localVersion, language));
     }
 };
@@ -192,7 +193,7 @@ TEST_F(ReleaseCheckAtStandIn, NewerSameAndOlderRelease)
     ASSERT_TRUE(found);
     EXPECT_STREQ(found->record.version.GetText(), L"3.2.1");
     EXPECT_STREQ(found->record.notes.GetText(), L"Fixes and more");
-    EXPECT_STREQ(found->record.links.first.GetText(), L"http://127.0.0.1/get-ip.aspx");
+    EXPECT_EQ(std::wstring(found->record.links.first.GetText()), StandIn::Page(L"get-ip.aspx"));
     EXPECT_STREQ(found->record.links.second.GetText(), L"https://www.example.com/quillory/release");
 
     found.reset(Check(L"3.2", L"Bulgarian"));
@@ -225,6 +226,18 @@ TEST_F(ReleaseCheckAtStandIn, BrokenDocumentsAndTransportsGiveNoRelease)
     EXPECT_STREQ(found->record.links.second.GetText(), L"");
 }
 
+TEST_F(ReleaseCheckAtStandIn, ARefusedCertificateCountsAsNoRelease)
+{
+    for (const StandIn::RefusedCertificate& refused : StandIn::RefusedCertificates())
+    {
+        StandIn::Reset();
+        StandIn::Set(std::string("release_version=9.0&certificate=") + refused.name);
+        EXPECT_FALSE(std::unique_ptr<ReleaseInfo>(Check(L"3.2"))) << refused.name;
+        StandIn::ExpectRefusedBeforeAnyRequest(refused.name);
+        EXPECT_TRUE(StandIn::Requests().empty()) << refused.name;
+    }
+}
+
 // The thread as the controller runs it: its results arrive at a window.
 class ReleaseThread : public StandIn::Test
 {
@@ -232,7 +245,7 @@ protected:
     void SetUp() override
     {
         StandIn::Test::SetUp();
-        ServerBaseAddress() = L"http://127.0.0.1";
+        ServerBaseAddress() = StoredServerBaseAddress();
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = PlainWindowProc;
         windowClass.hInstance = GetModuleHandleW(nullptr);

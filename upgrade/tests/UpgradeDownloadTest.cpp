@@ -138,7 +138,7 @@ protected:
         params->productLabel = L"Quillory Window";
         params->productVersion = L"3.0.0.0";
         params->serverVersion = L"3.1.0.0";
-        params->links.first = L"http://127.0.0.1/get-ip.aspx";
+        params->links.first = StandIn::Page(L"get-ip.aspx").c_str();
         ASSERT_TRUE(params->packageFile.IsValid());
         params->packagePath = m_path.c_str();
         params->platformName = L"Windows";

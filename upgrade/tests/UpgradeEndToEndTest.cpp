@@ -90,7 +90,7 @@ protected:
         query.defaultChanges = L"notes";
         query.webPagePrefix = L"https://";
         return std::unique_ptr<ReleaseInfo>(
-            CheckForNewRelease(L"http://127.0.0.1/get-cv.aspx", L"http://127.0.0.1/get-ip.aspx", query));
+            CheckForNewRelease(StandIn::Page(L"get-cv.aspx").c_str(), StandIn::Page(L"get-ip.aspx").c_str(), query));
     }
 
     // The download and verification of the release's package (no window:

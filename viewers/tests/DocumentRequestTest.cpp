@@ -76,7 +76,7 @@ TEST_F(DocumentRequestStandIn, TheServerRendersTheDocumentAndReadsTheSessionCode
 
     MemoryPH<unsigned char> reply;
     const unsigned __int64 limit = 1024 * 1024;
-    HttpGetWithHeaders(L"http://127.0.0.1/documents/welcome.htm", headers, L"viewers_tests", reply, &limit, nullptr);
+    HttpGetWithHeaders(StandIn::Page(L"documents/welcome.htm").c_str(), headers, L"viewers_tests", reply, &limit, nullptr);
     const std::string page = StandIn::Text(reply);
     EXPECT_NE(page.find("<title>welcome.htm</title>"), std::string::npos) << page;
     EXPECT_NE(page.find("A document slide of the stand-in server."), std::string::npos) << page;
@@ -99,7 +99,7 @@ TEST_F(DocumentRequestStandIn, ARequestWithoutTheRenderHeadersIsRefused)
     HeaderList headers;
     headers.Add(L"Velmora-LV-Doc-Slide-Request-Version", L"2");
     const unsigned __int64 limit = 1024 * 1024;
-    HttpGetWithHeaders(L"http://127.0.0.1/documents/welcome.htm", headers, L"viewers_tests", reply, &limit, nullptr);
+    HttpGetWithHeaders(StandIn::Page(L"documents/welcome.htm").c_str(), headers, L"viewers_tests", reply, &limit, nullptr);
     EXPECT_EQ(StandIn::Text(reply), "wrong request version");
 }
 

@@ -1,5 +1,6 @@
 #include "viewers/PropertiesPage.h"
 
+#include "crypto/ProtectedTexts.h"
 #include "foundation/Registry.h"
 #include "foundation/StringResources.h"
 #include "foundation/SystemUtilities.h"
@@ -203,7 +204,7 @@ TEST(PropertiesPage, TheTextsOfTheRunningProgram)
     UiLanguage = 1026;
     PropertiesPageTexts texts = CurrentPropertiesPageTexts(L"Title");
     EXPECT_EQ(Text(texts.language), L"BG");
-    EXPECT_EQ(Text(texts.styleSheet), L"http://127.0.0.1/wnd-properties.css");
+    EXPECT_EQ(Text(texts.styleSheet), std::wstring(StoredServerBaseAddress().GetText()) + L"/wnd-properties.css");
     EXPECT_EQ(Text(texts.header), L"Slide properties");
     EXPECT_FALSE(texts.linkTooltip.IsEmpty());
     EXPECT_GT(texts.version, 1700000000u);

@@ -1,5 +1,5 @@
 // The adverts in the running program: the controller's adverts thread talks
-// to the stand-in server (ctest starts it), the tray menu shows the menu
+// to the stand-in server (started for this program), the tray menu shows the menu
 // adverts and the overlay advert, the photo viewer draws the overlay advert
 // under the slide, every impression, click and follow is counted, and the
 // last report at the end carries them.
@@ -13,6 +13,7 @@
 #include "galleries/LocalGalleryStore.h"
 #include "galleries/tests/GalleryTestFiles.h"
 #include "galleries/tests/SelectedLocalGallery.h"
+#include "server/SlideCacheFile.h"
 #include "shell/core/OwnerDrawMenu.h"
 #include "shell/core/ProgramObjects.h"
 #include "adverts/tests/AdvertsStandIn.h"
@@ -175,7 +176,13 @@ protected:
         Clean();
         StandIn::Test::TearDown();
     }
-    static void Clean() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Velmora"); }
+    // The program's settings and its slide cache files from any earlier run:
+    // a cache left in the data folder would continue that run's online show.
+    static void Clean()
+    {
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Velmora");
+        DeleteSlideCacheFiles();
+    }
     RunningController& Running() const { return *m_running; }
 
     HMENU OpenMenu()

@@ -1,5 +1,5 @@
 // The real main window under Xvfb showing the online galleries that the
-// stand-in server serves (ctest starts it before these tests): a slide of
+// stand-in server serves (started for this program): a slide of
 // each kind fetched, decrypted and shown; the held slide again after a
 // restart; malformed replies ending as a status card; each session code
 // given back once; a quit while the server holds its reply; and an online
@@ -117,6 +117,21 @@ protected:
                 return !name.empty() && window.CurrentSlideKind() == kind &&
                        std::wstring(window.CurrentSlideTitle().GetText()) == Wide(name) &&
                        !window.IsCrossFadeRunning();
+            },
+            120000);
+    }
+
+    // The user asks for the next slide, and the step ends as the failure's
+    // card: a status card whose tooltip is not the waiting card's.
+    bool NextSlideEndsAsAFailureCard(CLumivaneDlg& window)
+    {
+        recorder.Clear();
+        window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
+        const MString waiting(ResId(IDS_ONLINE_SLIDE_WAITING));
+        return PumpUntil(
+            [&] {
+                return window.CurrentSlideKind() == SlideStatusCard && !recorder.LastTooltip().IsEmpty() &&
+                       recorder.LastTooltip() != waiting && !window.IsCrossFadeRunning();
             },
             120000);
     }
@@ -247,21 +262,37 @@ TEST_F(MainWindowOnlineShow, AMalformedReplyEndsAsAStatusCardWithNothingChanged)
     for (const char* fault : {"wrong_framing", "bad_padding", "short_field", "prefix_overrun"})
     {
         StandIn::Set(std::string("at=slide&fault=") + fault);
-        recorder.Clear();
-        window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
-        // The failure's card: a status card whose tooltip is not the
-        // waiting card's.
-        const MString waiting(ResId(IDS_ONLINE_SLIDE_WAITING));
-        ASSERT_TRUE(PumpUntil(
-            [&] {
-                return window.CurrentSlideKind() == SlideStatusCard && !recorder.LastTooltip().IsEmpty() &&
-                       recorder.LastTooltip() != waiting && !window.IsCrossFadeRunning();
-            },
-            120000))
-            << fault;
+        ASSERT_TRUE(NextSlideEndsAsAFailureCard(window)) << fault;
         std::vector<unsigned char> slideAfter;
         ASSERT_TRUE(SlideshowTest::ReadRaw(CurrentSlideValueName, type, slideAfter)) << fault;
         EXPECT_EQ(slideAfter, slideBefore) << fault;
+    }
+    window.DestroyWindow();
+}
+
+// A server whose certificate WinINet refuses: the step ends as the failure's
+// status card, the slide on screen stays the current slide, and nothing of
+// the session (no request, so no key or code) reached the server.
+TEST_F(MainWindowOnlineShow, ARefusedCertificateEndsAsAStatusCardBeforeAnythingIsSent)
+{
+    CLumivaneDlg window(&link);
+    ASSERT_NE(window.Create(nullptr), nullptr);
+    ASSERT_TRUE(WaitForServedSlide(window, 0, OnlinePicture));
+    DWORD type = 0;
+    std::vector<unsigned char> slideBefore;
+    ASSERT_TRUE(SlideshowTest::ReadRaw(CurrentSlideValueName, type, slideBefore));
+
+    for (const StandIn::RefusedCertificate& refused : StandIn::RefusedCertificates())
+    {
+        StandIn::Reset();
+        StandIn::Set(std::string("certificate=") + refused.name);
+        ASSERT_TRUE(NextSlideEndsAsAFailureCard(window)) << refused.name;
+        std::vector<unsigned char> slideAfter;
+        ASSERT_TRUE(SlideshowTest::ReadRaw(CurrentSlideValueName, type, slideAfter)) << refused.name;
+        EXPECT_EQ(slideAfter, slideBefore) << refused.name;
+        StandIn::ExpectRefusedBeforeAnyRequest(refused.name);
+        EXPECT_TRUE(StandIn::Requests().empty()) << refused.name;
+        EXPECT_TRUE(Lines("slides").empty()) << refused.name;
     }
     window.DestroyWindow();
 }
@@ -338,7 +369,7 @@ TEST_F(MainWindowOnlineShow, AnOnlineDocumentOpensInTheWebDocumentViewerAtItsAdd
     // The online mode: the reload item is there, and the request goes to
     // the address the reply named.
     EXPECT_TRUE(reloadItem);
-    EXPECT_EQ(address, L"http://127.0.0.1/documents/" + Wide(name));
+    EXPECT_EQ(address, StandIn::Page(L"documents/" + Wide(name)));
     ASSERT_FALSE(headers.empty());
 
     // The same request through WinINet: the stand-in renders the document
