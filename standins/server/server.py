@@ -184,6 +184,9 @@ class StandIn:
             self.sessions = {}
             self.held = False
             self.streamed = 0        # bytes of /_test/stream sent so far
+            # A stream started before the reset counts no longer: its
+            # connection may still be draining into the kernel's buffers.
+            self.stream_round = getattr(self, "stream_round", 0) + 1
             self.caches = set()      # cache payloads handed out
             self.codes = set()       # session codes handed out (hex)
             self.issued = []         # "<hex> <kind> <entry>" of each code, in order
@@ -936,6 +939,8 @@ class Handler(BaseHTTPRequestHandler):
         self.send_header("Connection", "close")
         self.end_headers()
         sent = 0
+        with self.standin.lock:
+            stream_round = self.standin.stream_round
         hold_at = int(self.standin.setting("stream_hold_at"))
         try:
             while sent < count:
@@ -947,7 +952,8 @@ class Handler(BaseHTTPRequestHandler):
                 self.wfile.write(part)
                 sent += len(part)
                 with self.standin.lock:
-                    self.standin.streamed = sent
+                    if self.standin.stream_round == stream_round:
+                        self.standin.streamed = sent
                 if delay_ms:
                     self.wfile.flush()
                     time.sleep(delay_ms / 1000.0)
