@@ -179,6 +179,8 @@ private:
     void Classify(size_t index, std::unique_ptr<FileItemRecord> record)
     {
         PictureInMemory picture(record->path.GetText());
+        if (picture.IsOversized())
+            return FailLate(index, IDS_SCAN_NO_THUMBNAIL, std::move(record));
         if (picture.IsValid())
         {
             Gdiplus::Image& image = picture.Image();

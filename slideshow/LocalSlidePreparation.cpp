@@ -3,6 +3,7 @@
 #include "crypto/CryptBase.h"
 #include "foundation/ExifBlock.h"
 #include "foundation/FolderPath.h"
+#include "foundation/PictureBounds.h"
 #include "foundation/ShellHelpers.h"
 #include "galleries/ExifOrientation.h"
 #include "galleries/GalleryEntryCheck.h"
@@ -41,10 +42,11 @@ void TakeIdentity(InternetSlideState& record)
     }
 }
 
-// A picture decoded from the bytes' stream, or null.
+// A picture decoded from the bytes' stream, or null; null too, before any
+// decoding, when the header declares more pixels than a picture may have.
 std::unique_ptr<Gdiplus::Bitmap> Decode(const HandleMemory<unsigned char>& bytes)
 {
-    if (!bytes.GetStream())
+    if (!bytes.GetStream() || !PictureHeaderWithinBounds(bytes.GetData(), static_cast<size_t>(bytes.GetCount())))
         return nullptr;
     LARGE_INTEGER start = {};
     bytes.GetStream()->Seek(start, STREAM_SEEK_SET, nullptr);
@@ -52,6 +54,17 @@ std::unique_ptr<Gdiplus::Bitmap> Decode(const HandleMemory<unsigned char>& bytes
     if (picture->GetLastStatus() != Gdiplus::Ok)
         return nullptr;
     return picture;
+}
+
+// The file's bytes when it is short enough to be a picture; false, with
+// bytes empty and the file unread, when it is longer.
+bool ReadPictureFile(const MString& path, HandleMemory<unsigned char>& bytes)
+{
+    bytes.Clear();
+    if (!FileSizeAtMost(path.GetText(), MaxPictureFileBytes))
+        return false;
+    bytes.ReadWholeFile(path.GetText());
+    return true;
 }
 
 bool TooSmall(Gdiplus::Image& picture)
@@ -161,7 +174,7 @@ std::unique_ptr<PreparedSlide> LocalSlidePreparation::TakePrepared()
 bool LocalSlidePreparation::PrepareLocalSlide(const MString& path)
 {
     m_prepared->picture.reset();
-    m_prepared->content.ReadWholeFile(path.GetText());
+    ReadPictureFile(path, m_prepared->content);
     m_prepared->picture = Decode(m_prepared->content);
     if (m_prepared->picture)
     {
@@ -196,8 +209,7 @@ bool LocalSlidePreparation::LoadFileSlide(const MString& path)
     m_record.firstText = path;
     m_record.file = path;
     HandleMemory<unsigned char> bytes;
-    bytes.ReadWholeFile(path.GetText());
-    if (bytes.IsEmpty())
+    if (ReadPictureFile(path, bytes) && bytes.IsEmpty())
         return false;
     m_record.content.Assign(bytes);
 

@@ -1,6 +1,7 @@
 // The scan thread against real files: the records of both passes, the
 // thumbnails of PNG, JPEG (turned by its EXIF orientation) and TIFF, the
 // fall-back of a broken picture, the failure summaries and a cancelled scan.
+#include "foundation/tests/HostileFiles.h"
 #include "galleries/GalleryScan.h"
 #include "galleries/MediaProbe.h"
 #include "galleries/tests/GalleryTestFiles.h"
@@ -272,4 +273,27 @@ TEST_F(GalleryScan, RecordsOfManyFilesArriveInJobOrder)
     expected.insert(expected.end(), paths.begin(), paths.end());
     EXPECT_EQ(m_receiver.order, expected);
     EXPECT_EQ(m_receiver.summaries, std::vector<std::wstring>(2));
+}
+
+TEST_F(GalleryScan, HostileFilesFailWithoutBeingDecodedOrReadWhole)
+{
+    // A PNG that declares 30000 x 30000 pixels (3.6 GB decoded) in a few
+    // kilobytes, and a 5 GB file named .jpg, beside a good picture.
+    GalleryTest::TempTree tree;
+    const std::wstring bomb = tree.At(L"bomb.png"), huge = tree.At(L"huge.jpg"), good = tree.At(L"good.png");
+    ASSERT_TRUE(HostileFiles::WriteBytes(bomb, HostileFiles::OversizedPng(30000, 30000)));
+    ASSERT_TRUE(HostileFiles::WriteHugeFile(huge, 5ull * 1024 * 1024 * 1024));
+    ASSERT_TRUE(GalleryTest::WritePicture(good, 64, 32));
+    const uint64_t peakBefore = HostileFiles::PeakCommittedBytes();
+
+    Scan({bomb, huge, good});
+
+    EXPECT_LT(HostileFiles::PeakCommittedBytes() - peakBefore, 256ull * 1024 * 1024);
+    ASSERT_EQ(m_receiver.records.count(bomb), 1u);
+    EXPECT_EQ(Text(m_receiver.records[bomb]->status), Text(MString(ResId(IDS_SCAN_NO_THUMBNAIL))));
+    EXPECT_EQ(m_receiver.records[bomb]->thumbnail, nullptr);
+    ASSERT_EQ(m_receiver.records.count(huge), 1u);
+    EXPECT_EQ(Text(m_receiver.records[huge]->status), Text(MString(ResId(IDS_SCAN_UNSUPPORTED))));
+    ASSERT_EQ(m_receiver.records.count(good), 1u);
+    EXPECT_EQ(Text(m_receiver.records[good]->contentKind), Text(MString(ResId(IDS_KIND_PICTURE))));
 }

@@ -5,6 +5,7 @@
 #include "slideshow/LumivaneDlg.h"
 
 #include "filter/MediaSource.h"
+#include "foundation/tests/HostileFiles.h"
 #include "galleries/LocalGalleryStore.h"
 #include "galleries/tests/GalleryTestFiles.h"
 #include "galleries/tests/SelectedLocalGallery.h"
@@ -162,5 +163,32 @@ TEST_F(MainWindowLocalShow, ShowsThePicturesAndGoesOnWhereTheLastRunStopped)
         ASSERT_TRUE(WaitForSlide(window, 2, L"c"));
         window.DestroyWindow();
     }
+}
+
+TEST_F(MainWindowLocalShow, HostileFilesBesideTheGoodPicturesAreSkipped)
+{
+    // Between "b" and "c" by name: a PNG whose header declares 30000 x 30000
+    // pixels (3.6 GB decoded) in a few kilobytes, a 5 GB file named .jpg
+    // (sparse) and a folder link back to the gallery folder.
+    ASSERT_TRUE(HostileFiles::WriteBytes(tree.At(L"b1 bomb.png"), HostileFiles::OversizedPng(30000, 30000)));
+    ASSERT_TRUE(HostileFiles::WriteHugeFile(tree.At(L"b2 huge.jpg"), 5ull * 1024 * 1024 * 1024));
+    HostileFiles::FolderLink loop(tree.At(L"b3 loop"), tree.Path());
+    ASSERT_TRUE(loop.Made());
+    const uint64_t peakBefore = HostileFiles::PeakCommittedBytes();
+    ASSERT_NE(peakBefore, 0u);
+    {
+        CLumivaneDlg window(&link);
+        ASSERT_NE(window.Create(nullptr), nullptr);
+        ASSERT_TRUE(WaitForSlide(window, 0, L"a"));
+        window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
+        ASSERT_TRUE(WaitForSlide(window, 1, L"b"));
+        window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
+        ASSERT_TRUE(WaitForSlide(window, 2, L"c"));
+        // Neither the hostile picture nor the long file was ever held in
+        // memory whole: a few slides of 200 x 100 pixels need far less.
+        EXPECT_LT(HostileFiles::PeakCommittedBytes() - peakBefore, 256ull * 1024 * 1024);
+        window.DestroyWindow();
+    }
+    ASSERT_TRUE(recorder.Settle());
 }
 }

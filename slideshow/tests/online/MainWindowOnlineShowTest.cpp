@@ -8,6 +8,8 @@
 
 #include "crypto/ProtectedTexts.h"
 #include "filter/MediaSource.h"
+#include "foundation/tests/HostileFiles.h"
+#include "galleries/tests/GalleryTestFiles.h"
 #include "resources/languages/LanguageIds.h"
 #include "server/ServerPages.h"
 #include "server/SlideCacheFile.h"
@@ -244,6 +246,35 @@ TEST_F(MainWindowOnlineShow, AMalformedReplyEndsAsAStatusCardWithNothingChanged)
         EXPECT_EQ(slideAfter, slideBefore) << fault;
     }
     window.DestroyWindow();
+}
+
+TEST_F(MainWindowOnlineShow, AServedPictureTooLargeToDecodeBecomesACardAndTheNextIsShown)
+{
+    // A gallery of two: a PNG whose header declares 30000 x 30000 pixels
+    // (3.6 GB decoded) in a few kilobytes, then a good picture.
+    GalleryTest::TempTree gallery;
+    ASSERT_TRUE(HostileFiles::WriteBytes(gallery.At(L"a bomb.png"), HostileFiles::OversizedPng(30000, 30000)));
+    ASSERT_TRUE(GalleryTest::WritePicture(gallery.At(L"b good.png"), 200, 100));
+    StandIn::Set("gallery=" + HostileFiles::OutsidePath(gallery.Path()));
+    const uint64_t peakBefore = HostileFiles::PeakCommittedBytes();
+    ASSERT_NE(peakBefore, 0u);
+    {
+        CLumivaneDlg window(&link);
+        ASSERT_NE(window.Create(nullptr), nullptr);
+        const MString unreadable(ResId(IDS_ONLINE_SLIDE_UNREADABLE));
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                return ServedName(0) == "a bomb.png" && window.CurrentSlideKind() == SlideStatusCard &&
+                       recorder.LastTooltip() == unreadable && !window.IsCrossFadeRunning();
+            },
+            120000));
+        window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
+        ASSERT_TRUE(WaitForServedSlide(window, 1, OnlinePicture));
+        EXPECT_EQ(ServedName(1), "b good.png");
+        EXPECT_LT(HostileFiles::PeakCommittedBytes() - peakBefore, 256ull * 1024 * 1024);
+        window.DestroyWindow();
+    }
+    ASSERT_TRUE(recorder.Settle());
 }
 
 TEST_F(MainWindowOnlineShow, QuitsWhileTheServerHoldsTheReply)
