@@ -196,7 +196,7 @@ private:
             return Send(std::move(record));
         }
         MediaFacts facts;
-        if (m_media && m_media->Probe(record->path, facts) && facts.duration != 0.0)
+        if (MediaDuration(record->path, facts))
         {
             record->contentKind = Text(IDS_KIND_MEDIA);
             record->duration = facts.duration;
@@ -214,6 +214,13 @@ private:
             return Send(std::move(record));
         }
         FailLate(index, IDS_SCAN_UNSUPPORTED, std::move(record));
+    }
+
+    // Whether the file is media: the player opens it and gives it a
+    // duration, which facts then holds with the picture size of a video.
+    bool MediaDuration(const MString& path, MediaFacts& facts)
+    {
+        return m_media && m_media->Probe(path, facts) && facts.duration != 0.0;
     }
 
     // A record of the second pass: it joins the batch, which goes to the
