@@ -277,18 +277,18 @@ TEST_F(GalleryScan, RecordsOfManyFilesArriveInJobOrder)
 
 TEST_F(GalleryScan, HostileFilesFailWithoutBeingDecodedOrReadWhole)
 {
-    // A PNG that declares 30000 x 30000 pixels (3.6 GB decoded) in a few
-    // kilobytes, and a 5 GB file named .jpg, beside a good picture.
+    // A real PNG of 16384 x 16384 pixels (a gigabyte decoded, in 7 MB), just
+    // past the bound, and a 5 GB file named .jpg, beside a good picture.
     GalleryTest::TempTree tree;
     const std::wstring bomb = tree.At(L"bomb.png"), huge = tree.At(L"huge.jpg"), good = tree.At(L"good.png");
-    ASSERT_TRUE(HostileFiles::WriteBytes(bomb, HostileFiles::OversizedPng(30000, 30000)));
+    ASSERT_TRUE(HostileFiles::WriteBytes(bomb, HostileFiles::DecompressionBombPng(16384, 16384)));
     ASSERT_TRUE(HostileFiles::WriteHugeFile(huge, 5ull * 1024 * 1024 * 1024));
     ASSERT_TRUE(GalleryTest::WritePicture(good, 64, 32));
-    const uint64_t peakBefore = HostileFiles::PeakCommittedBytes();
+    const uint64_t peakBefore = HostileFiles::PeakMemoryBytes();
 
     Scan({bomb, huge, good});
 
-    EXPECT_LT(HostileFiles::PeakCommittedBytes() - peakBefore, 256ull * 1024 * 1024);
+    EXPECT_LT(HostileFiles::PeakMemoryBytes() - peakBefore, 256ull * 1024 * 1024);
     ASSERT_EQ(m_receiver.records.count(bomb), 1u);
     EXPECT_EQ(Text(m_receiver.records[bomb]->status), Text(MString(ResId(IDS_SCAN_NO_THUMBNAIL))));
     EXPECT_EQ(m_receiver.records[bomb]->thumbnail, nullptr);

@@ -167,14 +167,14 @@ TEST_F(MainWindowLocalShow, ShowsThePicturesAndGoesOnWhereTheLastRunStopped)
 
 TEST_F(MainWindowLocalShow, HostileFilesBesideTheGoodPicturesAreSkipped)
 {
-    // Between "b" and "c" by name: a PNG whose header declares 30000 x 30000
-    // pixels (3.6 GB decoded) in a few kilobytes, a 5 GB file named .jpg
+    // Between "b" and "c" by name: a real PNG of 16384 x 16384 pixels (a
+    // gigabyte decoded, in 7 MB), just past the bound, a 5 GB file named .jpg
     // (sparse) and a folder link back to the gallery folder.
-    ASSERT_TRUE(HostileFiles::WriteBytes(tree.At(L"b1 bomb.png"), HostileFiles::OversizedPng(30000, 30000)));
+    ASSERT_TRUE(HostileFiles::WriteBytes(tree.At(L"b1 bomb.png"), HostileFiles::DecompressionBombPng(16384, 16384)));
     ASSERT_TRUE(HostileFiles::WriteHugeFile(tree.At(L"b2 huge.jpg"), 5ull * 1024 * 1024 * 1024));
     HostileFiles::FolderLink loop(tree.At(L"b3 loop"), tree.Path());
     ASSERT_TRUE(loop.Made());
-    const uint64_t peakBefore = HostileFiles::PeakCommittedBytes();
+    const uint64_t peakBefore = HostileFiles::PeakMemoryBytes();
     ASSERT_NE(peakBefore, 0u);
     {
         CLumivaneDlg window(&link);
@@ -186,7 +186,7 @@ TEST_F(MainWindowLocalShow, HostileFilesBesideTheGoodPicturesAreSkipped)
         ASSERT_TRUE(WaitForSlide(window, 2, L"c"));
         // Neither the hostile picture nor the long file was ever held in
         // memory whole: a few slides of 200 x 100 pixels need far less.
-        EXPECT_LT(HostileFiles::PeakCommittedBytes() - peakBefore, 256ull * 1024 * 1024);
+        EXPECT_LT(HostileFiles::PeakMemoryBytes() - peakBefore, 256ull * 1024 * 1024);
         window.DestroyWindow();
     }
     ASSERT_TRUE(recorder.Settle());
