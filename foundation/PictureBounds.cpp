@@ -249,3 +249,30 @@ bool FileSizeAtMost(const wchar_t* path, uint64_t maxBytes)
     const uint64_t size = static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
     return size <= maxBytes;
 }
+
+bool HasPictureSignature(const void* bytes, size_t size)
+{
+    if (!bytes)
+        return false;
+    const ByteReader reader(bytes, size);
+    static const unsigned char png[] = {0x89, 'P', 'N', 'G'}, jpeg[] = {0xFF, 0xD8, 0xFF},
+                               icon[] = {0, 0, 1, 0}, cursor[] = {0, 0, 2, 0}, wmf[] = {0xD7, 0xCD, 0xC6, 0x9A};
+    return reader.Matches(0, png, 4) || reader.Matches(0, jpeg, 3) || reader.Matches(0, "GIF8", 4) ||
+           reader.Matches(0, "BM", 2) || reader.Matches(0, "II\x2A\x00", 4) || reader.Matches(0, "MM\x00\x2A", 4) ||
+           reader.Matches(0, icon, 4) || reader.Matches(0, cursor, 4) || reader.Matches(0, wmf, 4) ||
+           (reader.Has(40, 4) && reader.Le32(0) == 1 && reader.Le32(40) == 0x464D4520);
+}
+
+bool ReadFileStart(const wchar_t* path, void* bytes, size_t count, size_t& read)
+{
+    read = 0;
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD got = 0;
+    const bool ok = ReadFile(file, bytes, static_cast<DWORD>(std::min<size_t>(count, 0x10000)), &got, nullptr) != 0;
+    CloseHandle(file);
+    read = got;
+    return ok;
+}

@@ -37,6 +37,13 @@ bool ReadPictureDimensions(const void* bytes, size_t size, PictureDimensions& di
 // MaxPicturePixels: only then may they be given to the decoder.
 bool PictureHeaderWithinBounds(const void* bytes, size_t size);
 
+// True when the bytes begin with the signature of a format GDI+ decodes: a
+// picture, whatever its header says next.
+bool HasPictureSignature(const void* bytes, size_t size);
+
+// The first bytes of a file (up to count), without reading the rest.
+bool ReadFileStart(const wchar_t* path, void* bytes, size_t count, size_t& read);
+
 // True when the file exists and is at most maxBytes long; its length is
 // read from the file system, not by reading the file.
 bool FileSizeAtMost(const wchar_t* path, uint64_t maxBytes);

@@ -1,6 +1,7 @@
 #include "galleries/GalleryScan.h"
 
 #include "foundation/FolderPath.h"
+#include "foundation/PictureBounds.h"
 #include "foundation/ShellHelpers.h"
 #include "foundation/SystemUtilities.h"
 #include "foundation/StringResources.h"
@@ -179,7 +180,7 @@ private:
     void Classify(size_t index, std::unique_ptr<FileItemRecord> record)
     {
         PictureInMemory picture(record->path.GetText());
-        if (picture.IsOversized())
+        if (picture.IsOversized() || (!picture.IsValid() && IsTooLongPicture(record->path)))
             return FailLate(index, IDS_SCAN_NO_THUMBNAIL, std::move(record));
         if (picture.IsValid())
         {
@@ -214,6 +215,16 @@ private:
             return Send(std::move(record));
         }
         FailLate(index, IDS_SCAN_UNSUPPORTED, std::move(record));
+    }
+
+    // A file too long to be read as a picture that begins like one: the
+    // media player, which would decode it, is not asked about it.
+    static bool IsTooLongPicture(const MString& path)
+    {
+        unsigned char start[64] = {};
+        size_t read = 0;
+        return !FileSizeAtMost(path.GetText(), MaxPictureFileBytes) &&
+               ReadFileStart(path.GetText(), start, sizeof(start), read) && HasPictureSignature(start, read);
     }
 
     // Whether the file is media: the player opens it and gives it a

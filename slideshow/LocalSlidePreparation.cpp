@@ -67,6 +67,17 @@ bool ReadPictureFile(const MString& path, HandleMemory<unsigned char>& bytes)
     return true;
 }
 
+// A picture that may not be decoded (its file too long, its header too
+// large) is not handed to the media player either, which would decode it.
+bool IsRefusedPicture(const MString& path, const HandleMemory<unsigned char>& bytes)
+{
+    if (!bytes.IsEmpty())
+        return HasPictureSignature(bytes.GetData(), static_cast<size_t>(bytes.GetCount()));
+    unsigned char start[64] = {};
+    size_t read = 0;
+    return ReadFileStart(path.GetText(), start, sizeof(start), read) && HasPictureSignature(start, read);
+}
+
 bool TooSmall(Gdiplus::Image& picture)
 {
     return picture.GetWidth() < SmallestPictureSide || picture.GetHeight() < SmallestPictureSide;
@@ -187,6 +198,8 @@ bool LocalSlidePreparation::PrepareLocalSlide(const MString& path)
         return true;
     }
 
+    if (IsRefusedPicture(path, m_prepared->content))
+        return false;
     unsigned card = 0;
     MString title;
     const SlideKind kind = ClassifyDocument(path, card, title);
@@ -222,6 +235,8 @@ bool LocalSlidePreparation::LoadFileSlide(const MString& path)
         TakeIdentity(m_record);
         return true;
     }
+    if (IsRefusedPicture(path, bytes))
+        return false;
     unsigned card = 0;
     MString title;
     const SlideKind kind = ClassifyDocument(path, card, title);
