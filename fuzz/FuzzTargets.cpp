@@ -8,6 +8,7 @@
 #include "foundation/AtomPersistence.h"
 #include "foundation/ExifBlock.h"
 #include "foundation/JpegExif.h"
+#include "foundation/PictureBounds.h"
 #include "foundation/Registry.h"
 #include "foundation/SystemUtilities.h"
 #include "galleries/FileDrop.h"
@@ -447,6 +448,40 @@ void RunJpegExif(const unsigned char* data, size_t size)
     });
 }
 
+// ---- Picture headers --------------------------------------------------------------
+
+void RunPictureHeader(const unsigned char* data, size_t size)
+{
+    Rejecting([&] {
+        PictureDimensions dimensions;
+        ReadPictureDimensions(data, size, dimensions);
+        PictureHeaderWithinBounds(data, size);
+    });
+}
+
+// One header of each format the reader knows: PNG, JPEG, GIF, BMP, TIFF
+// (both byte orders), an icon holding a PNG, EMF and placeable WMF.
+std::vector<std::string> PictureHeaderSeeds()
+{
+    const std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x75\x30\0\0\x75\x30\x08\x06\0\0\0", 29);
+    std::string icon("\0\0\x01\0\x01\0\0\0\0\0\x01\0\x20\0\x1d\0\0\0\x16\0\0\0", 22);
+    icon += png;
+    std::string emf(44, '\0');
+    emf[0] = 1;
+    emf[16] = 100;
+    emf[20] = 50;
+    emf.replace(40, 4, " EMF");
+    return {png,
+            std::string("\xFF\xD8\xFF\xE0\0\x04JF\xFF\xC0\0\x0b\x08\x01\xe0\x02\x80\x01\x01\x11\0", 21),
+            std::string("GIF89a\x40\0\x20\0\0\0\0", 13),
+            std::string("BM\0\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x40\0\0\0\xc0\xff\xff\xff", 26),
+            std::string("II*\0\x08\0\0\0\x02\0\0\x01\x03\0\x01\0\0\0\x40\0\0\0\x01\x01\x04\0\x01\0\0\0\x20\0\0\0", 34),
+            std::string("MM\0*\0\0\0\x08\0\x02\x01\0\0\x03\0\0\0\x01\0\x40\0\0\x01\x01\0\x04\0\0\0\x01\0\0\0\x20", 34),
+            icon,
+            emf,
+            std::string("\xd7\xcd\xc6\x9a\0\0\0\0\0\0\x40\x06\x80\x04\xa0\x05\0\0\0\0\0\0", 22)};
+}
+
 // The file-list block of a drop or of the clipboard.
 void RunFileList(const unsigned char* data, size_t size)
 {
@@ -753,6 +788,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"display-control", Nothing, RunDisplayControl, DisplayControlSeeds},
         {"exif", Nothing, RunExif, ExifSeeds},
         {"jpeg-exif", Nothing, RunJpegExif, ExifSeeds},
+        {"picture-header", Nothing, RunPictureHeader, PictureHeaderSeeds},
         {"filter-blob", Nothing, RunFilterBlob, FilterBlobSeeds},
         {"gallery-reply", LoadLanguage, RunGalleryReply, GalleryReplySeeds},
         {"property-container", LoadLanguage, RunPropertyContainer, PropertyContainerSeeds},

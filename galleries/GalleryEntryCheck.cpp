@@ -3,6 +3,7 @@
 #include "foundation/FolderPath.h"
 #include "foundation/ShellHelpers.h"
 #include "galleries/MediaProbe.h"
+#include "galleries/Thumbnail.h"
 #include "resources/languages/LanguageIds.h"
 
 #include <objidl.h>
@@ -30,17 +31,16 @@ bool ExtensionIn(const MString& path, std::initializer_list<const wchar_t*> exte
 }
 
 // 0: a picture of at least the smallest side; IDS_SCAN_TOO_SMALL: a smaller
-// one; 1: not a picture.
+// one; IDS_SCAN_NO_THUMBNAIL: one too large to decode; 1: not a picture.
 UINT CheckPicture(const MString& path)
 {
-    Gdiplus::GpBitmap* bitmap = nullptr;
-    if (Gdiplus::DllExports::GdipCreateBitmapFromFile(path.GetText(), &bitmap) != Gdiplus::Ok || !bitmap)
+    PictureInMemory picture(path.GetText());
+    if (picture.IsOversized())
+        return IDS_SCAN_NO_THUMBNAIL;
+    if (!picture.IsValid())
         return 1;
-    UINT width = 0, height = 0;
-    Gdiplus::DllExports::GdipGetImageWidth(bitmap, &width);
-    Gdiplus::DllExports::GdipGetImageHeight(bitmap, &height);
-    Gdiplus::DllExports::GdipDisposeImage(bitmap);
-    return width < SmallestPictureSide || height < SmallestPictureSide ? IDS_SCAN_TOO_SMALL : 0;
+    Gdiplus::Image& image = picture.Image();
+    return image.GetWidth() < SmallestPictureSide || image.GetHeight() < SmallestPictureSide ? IDS_SCAN_TOO_SMALL : 0;
 }
 }
 

@@ -1,6 +1,7 @@
 #include "galleries/GalleryScan.h"
 
 #include "foundation/FolderPath.h"
+#include "foundation/PictureBounds.h"
 #include "foundation/ShellHelpers.h"
 #include "foundation/SystemUtilities.h"
 #include "foundation/StringResources.h"
@@ -179,6 +180,8 @@ private:
     void Classify(size_t index, std::unique_ptr<FileItemRecord> record)
     {
         PictureInMemory picture(record->path.GetText());
+        if (picture.IsOversized() || (!picture.IsValid() && IsTooLongPicture(record->path)))
+            return FailLate(index, IDS_SCAN_NO_THUMBNAIL, std::move(record));
         if (picture.IsValid())
         {
             Gdiplus::Image& image = picture.Image();
@@ -194,7 +197,7 @@ private:
             return Send(std::move(record));
         }
         MediaFacts facts;
-        if (m_media && m_media->Probe(record->path, facts) && facts.duration != 0.0)
+        if (MediaDuration(record->path, facts))
         {
             record->contentKind = Text(IDS_KIND_MEDIA);
             record->duration = facts.duration;
@@ -212,6 +215,23 @@ private:
             return Send(std::move(record));
         }
         FailLate(index, IDS_SCAN_UNSUPPORTED, std::move(record));
+    }
+
+    // A file too long to be read as a picture that begins like one: the
+    // media player, which would decode it, is not asked about it.
+    static bool IsTooLongPicture(const MString& path)
+    {
+        unsigned char start[64] = {};
+        size_t read = 0;
+        return !FileSizeAtMost(path.GetText(), MaxPictureFileBytes) &&
+               ReadFileStart(path.GetText(), start, sizeof(start), read) && HasPictureSignature(start, read);
+    }
+
+    // Whether the file is media: the player opens it and gives it a
+    // duration, which facts then holds with the picture size of a video.
+    bool MediaDuration(const MString& path, MediaFacts& facts)
+    {
+        return m_media && m_media->Probe(path, facts) && facts.duration != 0.0;
     }
 
     // A record of the second pass: it joins the batch, which goes to the

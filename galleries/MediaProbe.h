@@ -1,8 +1,8 @@
 // Whether a file is playable media, and what the Windows Media Player object
-// says about it: duration, picture size and title. The gallery scan, the
-// gallery's entry check and the slide preparation all ask through this
-// interface; the real answer comes from an invisible Windows Media Player
-// object, and tests put a fake in its place.
+// says about it: duration, picture size and title. The gallery scan (its
+// MediaDuration step), the gallery's entry check and the slide preparation
+// all ask through this one interface; the real answer comes from an
+// invisible Windows Media Player object, and tests put a fake in its place.
 #pragma once
 
 #include "foundation/StringEx.h"

@@ -236,7 +236,9 @@ private:
     void PasteFiles();
     bool CanPaste() const;
     void BeginDrag();
+    // Turns the selected pictures on a worker while the wait dialog shows.
     void RotateImages(int rotation);
+    static DWORD WINAPI RotateImagesThreadProc(void* parameter);
 
     HWND m_mainWindow;
     MString m_startPath;

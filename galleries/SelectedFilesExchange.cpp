@@ -9,7 +9,10 @@
 #include "foundation/SystemUtilities.h"
 #include "galleries/FileDrop.h"
 #include "galleries/PictureRotation.h"
+#include "shell/core/CrashReport.h"
 #include "shell/core/MessageBox.h"
+#include "shell/core/ThreadCounter.h"
+#include "shell/core/WaitDlg.h"
 
 namespace
 {
@@ -92,54 +95,75 @@ void CSelectedFiles::PasteFiles()
 
 void CSelectedFiles::RotateImages(int rotation)
 {
+    RotationJob job;
+    job.rotation = static_cast<Gdiplus::RotateFlipType>(rotation);
+    job.thumbnailSize = static_cast<UINT>(SendDlgItemMessage(IDC_THUMBNAIL_SIZE, TBM_GETPOS));
     const MString picture = Text(IDS_KIND_PICTURE);
-    const UINT size = static_cast<UINT>(SendDlgItemMessage(IDC_THUMBNAIL_SIZE, TBM_GETPOS));
-    bool failed = false, thumbnailFailed = false;
-    HCURSOR cursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     for (int item : SelectedItems())
     {
         wchar_t kind[256] = {};
         ListView_GetItemText(m_list, item, ColumnKind, kind, 256);
         if (!EqualsIgnoringCase(MString(kind), picture))
             continue;
-        const MString path = GetItemPath(item);
-        const DWORD attributes = GetFileAttributesW(path.GetText());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        {
-            const int answer = LocalizedMessageBox(m_hWnd, MString(sX::Format(), IDS_WAIT_QUESTION, path.GetText()).GetText(),
-                                                   m_caption.GetText(), MB_YESNOCANCEL | MB_ICONQUESTION);
-            if (answer == IDCANCEL)
-                break;
-            if (answer != IDYES)
-                continue;
-            SetFileAttributesW(path.GetText(), attributes & ~FILE_ATTRIBUTE_READONLY);
-        }
-        HBITMAP thumbnail = nullptr;
-        const RotationResult result =
-            RotatePictureFile(path, static_cast<Gdiplus::RotateFlipType>(rotation), size, &thumbnail);
-        if (result == RotationResult::Failed)
-        {
-            failed = true;
-            continue;
-        }
-        if (result != RotationResult::Rotated)
-            continue;
-        if (!thumbnail)
-        {
-            thumbnailFailed = true;
-            continue;
-        }
         LVITEMW lv = {};
         lv.mask = LVIF_IMAGE;
         lv.iItem = item;
         ListView_GetItem(m_list, &lv);
-        ImageList_Replace(m_images, lv.iImage & 0xFFFFFF, thumbnail, nullptr);
-        DeleteObject(thumbnail);
+        RotationJob::Picture& entry = job.pictures.emplace_back();
+        entry.item = item;
+        entry.path = GetItemPath(item);
+        entry.image = static_cast<UINT>(lv.iImage);
+    }
+    if (job.pictures.empty())
+        return;
+
+    // The dialog goes on answering while the worker turns the pictures: the
+    // wait dialog runs its modal loop and starts the worker once it shows.
+    HANDLE thread = CreateThread(nullptr, 0, RotateImagesThreadProc, &job, CREATE_SUSPENDED, nullptr);
+    if (thread)
+    {
+        CWaitDlg wait(thread);
+        job.waitDialog = &wait.m_hWnd;
+        if (wait.DoModal(m_hWnd) == -1)
+            ResumeThread(thread);
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        job.waitDialog = nullptr;
+    }
+    else
+        RunRotationJob(job);
+
+    if (!job.failed.empty() || job.thumbnailFailed)
+        ShowMessage(Text(IDS_ROTATE_FAILED), MB_ICONERROR);
+    if (job.thumbnailFailed)
+    {
+        RebuildImageList();
+        return;
+    }
+    for (const RotationJob::Picture& entry : job.pictures)
+    {
+        if (!entry.thumbnail.Get())
+            continue;
+        ImageList_Replace(m_images, static_cast<int>(entry.image & 0xFFFFFF), entry.thumbnail.Get(), nullptr);
+        LVITEMW lv = {};
+        lv.mask = LVIF_IMAGE;
+        lv.iItem = entry.item;
+        lv.iImage = static_cast<int>(entry.image & 0xFFFFFF);
         ListView_SetItem(m_list, &lv);
     }
-    SetCursor(cursor);
-    if (failed || thumbnailFailed)
-        ShowMessage(Text(IDS_ROTATE_FAILED), MB_ICONERROR);
-    if (thumbnailFailed)
-        RebuildImageList();
+}
+
+DWORD WINAPI CSelectedFiles::RotateImagesThreadProc(void* parameter)
+{
+    RotationJob& job = *static_cast<RotationJob*>(parameter);
+    const DWORD result = NoThrow<DWORD>(1, [&job]() -> DWORD {
+        const WorkerThreadScope counted;
+        RunRotationJob(job);
+        return 0;
+    });
+    // However the work ended, the wait dialog ends: left open it would hold
+    // the gallery dialog for ever.
+    if (job.waitDialog && *job.waitDialog)
+        ::SendMessageW(*job.waitDialog, WaitDlgEnd, 0, 0);
+    return result;
 }

@@ -2,6 +2,7 @@
 
 #include "foundation/GdiOwners.h"
 #include "foundation/Handle.h"
+#include "foundation/PictureBounds.h"
 
 #include <shlwapi.h>
 
@@ -75,13 +76,22 @@ PictureInMemory::PictureInMemory(const wchar_t* path)
     MHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER size = {};
-    if (!file.IsValid() || !GetFileSizeEx(file, &size) || size.QuadPart <= 0 || size.QuadPart > 0x7FFFFFFF)
+    if (!file.IsValid() || !GetFileSizeEx(file, &size) || size.QuadPart <= 0 ||
+        static_cast<uint64_t>(size.QuadPart) > MaxPictureFileBytes)
         return;
     m_bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
     if (!ReadFile(file, m_bytes.data(), static_cast<DWORD>(m_bytes.size()), &read, nullptr) || read != m_bytes.size())
     {
         m_bytes.clear();
+        return;
+    }
+    PictureDimensions dimensions;
+    if (!ReadPictureDimensions(m_bytes.data(), m_bytes.size(), dimensions))
+        return;
+    if (dimensions.Pixels() > MaxPicturePixels)
+    {
+        m_oversized = true;
         return;
     }
     m_stream = SHCreateMemStream(m_bytes.data(), static_cast<UINT>(m_bytes.size()));

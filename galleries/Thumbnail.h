@@ -23,7 +23,9 @@ HBITMAP MakeResourceThumbnail(HMODULE module, UINT id, UINT n);
 
 // A decoded picture that owns the bytes it was read from: GDI+ reads from its
 // stream for the image's whole life, so the file itself stays closed and may
-// be replaced while the picture lives.
+// be replaced while the picture lives. A file longer than a picture may be,
+// or whose header declares more pixels than a picture may have, is neither
+// read whole nor decoded (foundation/PictureBounds.h).
 class PictureInMemory
 {
 public:
@@ -34,11 +36,15 @@ public:
     ~PictureInMemory();
 
     bool IsValid() const { return m_image && m_image->GetLastStatus() == Gdiplus::Ok; }
+    // True when the file is a picture too large to decode.
+    bool IsOversized() const { return m_oversized; }
     Gdiplus::Image& Image() { return *m_image; }
+    Gdiplus::Bitmap& Bitmap() { return *m_image; }
     const std::vector<unsigned char>& Bytes() const { return m_bytes; }
 
 private:
     std::vector<unsigned char> m_bytes;
     IStream* m_stream = nullptr;
-    std::unique_ptr<Gdiplus::Image> m_image;
+    std::unique_ptr<Gdiplus::Bitmap> m_image;
+    bool m_oversized = false;
 };

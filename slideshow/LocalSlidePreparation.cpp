@@ -3,6 +3,7 @@
 #include "crypto/CryptBase.h"
 #include "foundation/ExifBlock.h"
 #include "foundation/FolderPath.h"
+#include "foundation/PictureBounds.h"
 #include "foundation/ShellHelpers.h"
 #include "galleries/ExifOrientation.h"
 #include "galleries/GalleryEntryCheck.h"
@@ -41,10 +42,11 @@ void TakeIdentity(InternetSlideState& record)
     }
 }
 
-// A picture decoded from the bytes' stream, or null.
+// A picture decoded from the bytes' stream, or null; null too, before any
+// decoding, when the header declares more pixels than a picture may have.
 std::unique_ptr<Gdiplus::Bitmap> Decode(const HandleMemory<unsigned char>& bytes)
 {
-    if (!bytes.GetStream())
+    if (!bytes.GetStream() || !PictureHeaderWithinBounds(bytes.GetData(), static_cast<size_t>(bytes.GetCount())))
         return nullptr;
     LARGE_INTEGER start = {};
     bytes.GetStream()->Seek(start, STREAM_SEEK_SET, nullptr);
@@ -52,6 +54,28 @@ std::unique_ptr<Gdiplus::Bitmap> Decode(const HandleMemory<unsigned char>& bytes
     if (picture->GetLastStatus() != Gdiplus::Ok)
         return nullptr;
     return picture;
+}
+
+// The file's bytes when it is short enough to be a picture; false, with
+// bytes empty and the file unread, when it is longer.
+bool ReadPictureFile(const MString& path, HandleMemory<unsigned char>& bytes)
+{
+    bytes.Clear();
+    if (!FileSizeAtMost(path.GetText(), MaxPictureFileBytes))
+        return false;
+    bytes.ReadWholeFile(path.GetText());
+    return true;
+}
+
+// A picture that may not be decoded (its file too long, its header too
+// large) is not handed to the media player either, which would decode it.
+bool IsRefusedPicture(const MString& path, const HandleMemory<unsigned char>& bytes)
+{
+    if (!bytes.IsEmpty())
+        return HasPictureSignature(bytes.GetData(), static_cast<size_t>(bytes.GetCount()));
+    unsigned char start[64] = {};
+    size_t read = 0;
+    return ReadFileStart(path.GetText(), start, sizeof(start), read) && HasPictureSignature(start, read);
 }
 
 bool TooSmall(Gdiplus::Image& picture)
@@ -161,7 +185,7 @@ std::unique_ptr<PreparedSlide> LocalSlidePreparation::TakePrepared()
 bool LocalSlidePreparation::PrepareLocalSlide(const MString& path)
 {
     m_prepared->picture.reset();
-    m_prepared->content.ReadWholeFile(path.GetText());
+    ReadPictureFile(path, m_prepared->content);
     m_prepared->picture = Decode(m_prepared->content);
     if (m_prepared->picture)
     {
@@ -174,6 +198,8 @@ bool LocalSlidePreparation::PrepareLocalSlide(const MString& path)
         return true;
     }
 
+    if (IsRefusedPicture(path, m_prepared->content))
+        return false;
     unsigned card = 0;
     MString title;
     const SlideKind kind = ClassifyDocument(path, card, title);
@@ -196,8 +222,7 @@ bool LocalSlidePreparation::LoadFileSlide(const MString& path)
     m_record.firstText = path;
     m_record.file = path;
     HandleMemory<unsigned char> bytes;
-    bytes.ReadWholeFile(path.GetText());
-    if (bytes.IsEmpty())
+    if (ReadPictureFile(path, bytes) && bytes.IsEmpty())
         return false;
     m_record.content.Assign(bytes);
 
@@ -210,6 +235,8 @@ bool LocalSlidePreparation::LoadFileSlide(const MString& path)
         TakeIdentity(m_record);
         return true;
     }
+    if (IsRefusedPicture(path, bytes))
+        return false;
     unsigned card = 0;
     MString title;
     const SlideKind kind = ClassifyDocument(path, card, title);

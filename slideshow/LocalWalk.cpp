@@ -1,6 +1,7 @@
 #include "slideshow/LocalWalk.h"
 
 #include "foundation/FolderPath.h"
+#include "foundation/Handle.h"
 #include "foundation/ShellHelpers.h"
 #include "galleries/FileTypes.h"
 #include "galleries/LocalGalleryStore.h"
@@ -12,8 +13,30 @@
 #include <cwchar>
 #include <cwctype>
 
+// A folder as the file system knows it, whatever path or link led to it.
+struct FolderIdentity
+{
+    DWORD volume = 0;
+    ULONGLONG index = 0;
+    bool operator==(const FolderIdentity& other) const { return volume == other.volume && index == other.index; }
+};
+
 namespace
 {
+// The identity of the folder at path; false when it cannot be read.
+bool ReadFolderIdentity(const MString& path, FolderIdentity& identity)
+{
+    MHandle folder(CreateFileW(path.GetText(), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!folder.IsValid() || !GetFileInformationByHandle(folder, &information))
+        return false;
+    identity.volume = information.dwVolumeSerialNumber;
+    identity.index = static_cast<ULONGLONG>(information.nFileIndexHigh) << 32 | information.nFileIndexLow;
+    return true;
+}
+
 // Entries inside folders with any of these are never shown: hidden, system,
 // device, temporary, offline.
 constexpr DWORD SkippedAttributes = 0x1146;
@@ -197,7 +220,8 @@ int LocalWalk::NextLocalFile(bool advance, const MString& currentPath, MString& 
                 }
                 else
                 {
-                    const int scan = ScanFolder(item, nextPath);
+                    std::vector<FolderIdentity> above;
+                    const int scan = ScanFolder(item, nextPath, above);
                     if (scan == 0)
                         return WalkFileFound;
                     finished = scan == 1 || scan == 2;
@@ -246,9 +270,19 @@ void LocalWalk::RebuildRemaining()
         InsertByName(m_state.remaining, std::make_unique<WalkFolder>(path));
 }
 
-int LocalWalk::ScanFolder(WalkFolder& node, MString& out)
+int LocalWalk::ScanFolder(WalkFolder& node, MString& out, std::vector<FolderIdentity>& above)
 {
     const MString folder = node.FullPath();
+    // A folder link (a junction, a symbolic link) may lead back to a folder
+    // this scan came through: its files are walked there, not here again and
+    // again until the path grows too long to open.
+    FolderIdentity identity;
+    const bool identified = ReadFolderIdentity(folder, identity);
+    if (identified && std::find(above.begin(), above.end(), identity) != above.end())
+    {
+        node.SetDone(true);
+        return 2;
+    }
     WIN32_FIND_DATAW found;
     const HANDLE search = FindFirstFileW(JoinPath(folder, L"*").GetText(), &found);
     if (search == INVALID_HANDLE_VALUE)
@@ -286,7 +320,11 @@ int LocalWalk::ScanFolder(WalkFolder& node, MString& out)
             return 0;
         }
         WalkFolder& child = *node.Child(chosen.name, true);
-        const int scan = ScanFolder(child, out);
+        if (identified)
+            above.push_back(identity);
+        const int scan = ScanFolder(child, out, above);
+        if (identified)
+            above.pop_back();
         if (scan != 2)
             return scan;
         node.AddCompleted(chosen.name);

@@ -24,6 +24,8 @@
 #include <unordered_set>
 #include <vector>
 
+struct FolderIdentity;
+
 // Hash and equality of texts without regard to case (towupper of each unit).
 struct NoCaseHash
 {
@@ -151,8 +153,10 @@ private:
     void RebuildRemaining();
     void MarkCompletedLocked(const MString& path);
     bool IsPathInSelectionLocked(const MString& path);
-    // 0 found, 1 cannot read, 2 exhausted.
-    int ScanFolder(WalkFolder& node, MString& out);
+    // 0 found, 1 cannot read, 2 exhausted. above: the folders the scan
+    // came down through, so that a folder link back to one of them (a loop)
+    // is not walked into again.
+    int ScanFolder(WalkFolder& node, MString& out, std::vector<FolderIdentity>& above);
     size_t RandomIndex(size_t count) const;
     void IndexUniqueNames();
 

@@ -6,6 +6,7 @@
 #include "slideshow/LumivaneDlg.h"
 
 #include "adverts/AdvertStats.h"
+#include "foundation/PictureBounds.h"
 #include "foundation/PostOwned.h"
 #include "galleries/ExifOrientation.h"
 #include "resources/window/ProgramResourceIds.h"
@@ -44,9 +45,11 @@ SlideKind KindOfFileState(int state)
     }
 }
 
+// The picture of the content, or null; a header that declares more pixels
+// than a picture may have is refused before anything is decoded.
 std::unique_ptr<Gdiplus::Bitmap> DecodeContent(const HandleMemory<unsigned char>& bytes)
 {
-    if (!bytes.GetStream())
+    if (!bytes.GetStream() || !PictureHeaderWithinBounds(bytes.GetData(), static_cast<size_t>(bytes.GetCount())))
         return nullptr;
     LARGE_INTEGER start = {};
     bytes.GetStream()->Seek(start, STREAM_SEEK_SET, nullptr);

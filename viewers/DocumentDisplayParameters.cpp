@@ -119,10 +119,10 @@ MString ReadUtf8TextFile(const MString& path)
     LARGE_INTEGER size = {};
     if (!GetFileSizeEx(file, &size))
         throw unreadable();
-    if (static_cast<unsigned __int64>(size.QuadPart) > LargestDocumentFile)
+    if (static_cast<unsigned __int64>(size.QuadPart) > MaxDocumentFileBytes)
         throw DocumentReadError(MString(sX::Format(), IDS_DOCUMENT_TOO_LARGE, path.GetText(),
                                         MString(ResId(IDS_PRODUCT_NAME)).GetText(),
-                                        MString(true, LargestDocumentFile).GetText()));
+                                        MString(true, MaxDocumentFileBytes).GetText()));
     std::vector<char> bytes(static_cast<size_t>(size.QuadPart) + 1, 0);
     DWORD read = 0;
     if (size.QuadPart && !ReadFile(file, bytes.data(), static_cast<DWORD>(size.QuadPart), &read, nullptr))

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "foundation/Error.h"
+#include "foundation/PictureBounds.h"
 #include "foundation/StringEx.h"
 
 #include <windows.h>
@@ -25,11 +26,9 @@ private:
     MString m_text;
 };
 
-// Files larger than this are not read.
-constexpr unsigned __int64 LargestDocumentFile = 0x20000000;
-
 // The whole file converted from UTF-8 (a byte-order mark is kept). Throws
-// DocumentReadError when the file cannot be opened or read or is too large.
+// DocumentReadError when the file cannot be opened or read or is longer than
+// MaxDocumentFileBytes.
 MString ReadUtf8TextFile(const MString& path);
 
 // The lines of the first block: the text between the opening marker and the

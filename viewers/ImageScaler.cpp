@@ -1,5 +1,7 @@
 #include "viewers/ImageScaler.h"
 
+#include "foundation/PictureBounds.h"
+
 #include <algorithm>
 
 ImageScaler::ImageScaler(BitmapMaker maker) : m_maker(std::move(maker))
@@ -30,6 +32,10 @@ std::unique_ptr<Gdiplus::Bitmap> ImageScaler::Scale(Gdiplus::Bitmap& source, SIZ
 {
     try
     {
+        // No zoom makes a picture larger than a picture may be decoded.
+        if (target.cx <= 0 || target.cy <= 0 ||
+            static_cast<uint64_t>(target.cx) * static_cast<uint64_t>(target.cy) > MaxPicturePixels)
+            throw NoBitmap;
         // The bitmap comes first and the recorded failure is checked after,
         // as the scaling has always done; the check refuses before drawing.
         std::unique_ptr<Gdiplus::Bitmap> scaled = m_maker(target.cx, target.cy, source.GetPixelFormat());

@@ -159,7 +159,7 @@ MStringEx<wchar_t> CRichTextDlg::ReadDocument()
         MHandle file(INVALID_HANDLE_VALUE);
         try
         {
-            m_documentBytes.ReadFile(m_documentPath.GetText(), ElementCount(LargestDocumentFile), &file);
+            m_documentBytes.ReadFile(m_documentPath.GetText(), ElementCount(MaxDocumentFileBytes), &file);
         }
         catch (const QuilloryError&)
         {
@@ -173,8 +173,8 @@ MStringEx<wchar_t> CRichTextDlg::ReadDocument()
                                       FormatSystemError(GetLastError()).GetText());
         if (m_documentBytes.GetCount() < static_cast<unsigned __int64>(size.QuadPart))
             return MStringEx<wchar_t>(sX::Format(), IDS_DOCUMENT_TOO_LARGE, m_documentPath.GetText(),
-                                      m_secondText.GetText(), MStringEx<wchar_t>(true, LargestDocumentFile).GetText());
-        ::SendMessageW(m_control, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(LargestDocumentFile));
+                                      m_secondText.GetText(), MStringEx<wchar_t>(true, MaxDocumentFileBytes).GetText());
+        ::SendMessageW(m_control, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(MaxDocumentFileBytes));
         return MStringEx<wchar_t>();
     }
     catch (...)

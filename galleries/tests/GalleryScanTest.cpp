@@ -1,6 +1,7 @@
 // The scan thread against real files: the records of both passes, the
 // thumbnails of PNG, JPEG (turned by its EXIF orientation) and TIFF, the
 // fall-back of a broken picture, the failure summaries and a cancelled scan.
+#include "foundation/tests/HostileFiles.h"
 #include "galleries/GalleryScan.h"
 #include "galleries/MediaProbe.h"
 #include "galleries/tests/GalleryTestFiles.h"
@@ -272,4 +273,29 @@ TEST_F(GalleryScan, RecordsOfManyFilesArriveInJobOrder)
     expected.insert(expected.end(), paths.begin(), paths.end());
     EXPECT_EQ(m_receiver.order, expected);
     EXPECT_EQ(m_receiver.summaries, std::vector<std::wstring>(2));
+}
+
+TEST_F(GalleryScan, HostileFilesFailWithoutBeingDecodedOrReadWhole)
+{
+    // A real PNG of 16384 x 16384 pixels (a gigabyte decoded, in 7 MB), just
+    // past the bound, and a 5 GB file named .jpg, beside a good picture.
+    GalleryTest::TempTree tree;
+    const std::wstring bomb = tree.At(L"bomb.png"), huge = tree.At(L"huge.jpg"), good = tree.At(L"good.png");
+    ASSERT_TRUE(HostileFiles::WriteBytes(bomb, HostileFiles::DecompressionBombPng(16384, 16384)));
+    ASSERT_TRUE(HostileFiles::WriteHugeFile(huge, 5ull * 1024 * 1024 * 1024));
+    ASSERT_TRUE(GalleryTest::WritePicture(good, 64, 32));
+    const uint64_t peakBefore = HostileFiles::PeakMemoryBytes();
+
+    Scan({bomb, huge, good});
+
+    EXPECT_LT(HostileFiles::PeakMemoryBytes() - peakBefore, 256ull * 1024 * 1024);
+    ASSERT_EQ(m_receiver.records.count(bomb), 1u);
+    EXPECT_EQ(Text(m_receiver.records[bomb]->status), Text(MString(ResId(IDS_SCAN_NO_THUMBNAIL))));
+    EXPECT_EQ(m_receiver.records[bomb]->thumbnail, nullptr);
+    ASSERT_EQ(m_receiver.records.count(huge), 1u);
+    // It begins like a JPEG: a picture too long to read, which the media
+    // player is not asked about either.
+    EXPECT_EQ(Text(m_receiver.records[huge]->status), Text(MString(ResId(IDS_SCAN_NO_THUMBNAIL))));
+    ASSERT_EQ(m_receiver.records.count(good), 1u);
+    EXPECT_EQ(Text(m_receiver.records[good]->contentKind), Text(MString(ResId(IDS_KIND_PICTURE))));
 }

@@ -562,3 +562,63 @@ TEST_F(SelectedFilesDialog, TheStatusLineSliderAndButtonsSayWhatIsThere)
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
     });
 }
+
+TEST_F(SelectedFilesDialog, PicturesTurnOnAWorkerWhileTheWaitDialogShowsAndAsksAboutReadOnlyFiles)
+{
+    // Four pictures, red on the left, in name order; the second and third
+    // read-only. The user answers No for the second and Cancel for the third.
+    std::vector<std::wstring> pictures;
+    for (int i = 1; i <= 4; ++i)
+    {
+        pictures.push_back(m_tree.At(L"p" + std::to_wstring(i) + L".png"));
+        ASSERT_TRUE(GalleryTest::WritePicture(pictures.back(), 80, 60));
+        Store(Key(L"Local Galleries\\Holiday"), (L"{00000000-0000-0000-0000-00000000001" + std::to_wstring(i) + L"}").c_str(),
+              pictures.back());
+    }
+    for (int i : {1, 2})
+        SetFileAttributesW(pictures[static_cast<size_t>(i)].c_str(), FILE_ATTRIBUTE_READONLY);
+    std::vector<std::wstring> asked;
+    Run([&](HWND dialog, DWORD thread) {
+        ASSERT_TRUE(WaitUntil([&] { return ItemCount(dialog) == 5 && ScanDone(dialog); }, 30000));
+        ListView_SetItemState(GetDlgItem(dialog, IDC_FILE_LIST), -1, LVIS_SELECTED, LVIS_SELECTED);
+        PostMessageW(dialog, WM_COMMAND, CmdRotate90, 0);
+        for (const int answer : {IDNO, IDCANCEL})
+        {
+            // The question comes through the wait dialog, which the gallery
+            // dialog's thread runs while the worker turns the pictures.
+            HWND wait = WaitForOwned(thread, dialog);
+            ASSERT_NE(wait, nullptr);
+            ASSERT_NE(GetDlgItem(wait, IDC_WAIT_ELAPSED), nullptr) << WindowText(wait);
+            HWND question = WaitForOwned(thread, wait);
+            ASSERT_NE(question, nullptr);
+            asked.push_back(WindowText(GetDlgItem(question, 0xFFFF)));
+            PostMessageW(question, WM_COMMAND, answer, 0);
+            ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }, 30000));
+        }
+        // The wait dialog goes once the worker has stopped.
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                HWND owned = WaitForDialog(thread, dialog, 0);
+                return owned == nullptr;
+            },
+            30000));
+        DWORD_PTR ignored = 0;
+        EXPECT_NE(SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 30000, &ignored), 0);
+        Click(dialog, IDC_SELECTION_CANCEL);
+    });
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_NE(asked[0].find(pictures[1]), std::wstring::npos) << asked[0];
+    EXPECT_NE(asked[1].find(pictures[2]), std::wstring::npos) << asked[1];
+    // Turned: the first only. The No and the Cancel left theirs as they
+    // were, read-only, and Cancel stopped before the fourth.
+    for (size_t i = 0; i < pictures.size(); ++i)
+    {
+        Gdiplus::Bitmap picture(pictures[i].c_str());
+        EXPECT_EQ(picture.GetWidth(), i == 0 ? 60u : 80u) << i;
+    }
+    for (size_t i : {1u, 2u})
+    {
+        EXPECT_TRUE(GetFileAttributesW(pictures[i].c_str()) & FILE_ATTRIBUTE_READONLY) << i;
+        SetFileAttributesW(pictures[i].c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}

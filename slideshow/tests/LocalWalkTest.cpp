@@ -5,6 +5,7 @@
 
 #include "foundation/FolderPath.h"
 #include "foundation/Registry.h"
+#include "foundation/tests/HostileFiles.h"
 #include "galleries/tests/GalleryTestFiles.h"
 
 #include <gtest/gtest.h>
@@ -168,6 +169,31 @@ TEST_F(LocalWalkTest, EveryLoopShowsEachFileOnceAndNeverStartsWithTheLastFile)
             EXPECT_NE(Lower(shown.front()), Lower(before)) << loop;
         }
     }
+}
+
+TEST_F(LocalWalkTest, AFolderLinkBackToItsParentIsNotWalkedInto)
+{
+    // The link sorts before the pictures, so that the walk meets it first,
+    // in name order and, for some of the seeds, at random.
+    const std::wstring folder = m_tree.Folder(L"album");
+    std::set<std::wstring> all;
+    for (const wchar_t* name : {L"b.jpg", L"c.png", L"d.gif"})
+        all.insert(Lower(m_tree.File(std::wstring(L"album\\") + name)));
+    HostileFiles::FolderLink loop(m_tree.At(L"album\\a loop"), folder);
+    ASSERT_TRUE(loop.Made());
+    for (const Display_order order : {Display_order::ByName, Display_order::Random})
+        for (unsigned seed = 1; seed <= 4; ++seed)
+        {
+            SCOPED_TRACE(testing::Message() << "order " << static_cast<int>(order) << ", seed " << seed);
+            m_order = order;
+            srand(seed);
+            m_current = MString();
+            auto walk = Walk({folder});
+            std::set<std::wstring> seen;
+            for (const std::wstring& path : Show(*walk, all.size()))
+                seen.insert(Lower(path));
+            EXPECT_EQ(seen, all);
+        }
 }
 
 TEST_F(LocalWalkTest, UniqueNames)

@@ -5,6 +5,7 @@
 #include "slideshow/LumivaneDlg.h"
 
 #include "filter/MediaSource.h"
+#include "foundation/tests/HostileFiles.h"
 #include "galleries/LocalGalleryStore.h"
 #include "galleries/tests/GalleryTestFiles.h"
 #include "galleries/tests/SelectedLocalGallery.h"
@@ -319,5 +320,32 @@ TEST_F(MainWindowLocalShow, WithTheCaptionOnThePhotoViewerShowsThePicturesTitleC
     const double carded = static_cast<double>(viewers[1].right) / viewers[1].bottom;
     EXPECT_NEAR(plain, 2.0, 0.05);
     EXPECT_GT(std::abs(carded - plain), 0.2) << carded;
+}
+
+TEST_F(MainWindowLocalShow, HostileFilesBesideTheGoodPicturesAreSkipped)
+{
+    // Between "b" and "c" by name: a real PNG of 16384 x 16384 pixels (a
+    // gigabyte decoded, in 7 MB), just past the bound, a 5 GB file named .jpg
+    // (sparse) and a folder link back to the gallery folder.
+    ASSERT_TRUE(HostileFiles::WriteBytes(tree.At(L"b1 bomb.png"), HostileFiles::DecompressionBombPng(16384, 16384)));
+    ASSERT_TRUE(HostileFiles::WriteHugeFile(tree.At(L"b2 huge.jpg"), 5ull * 1024 * 1024 * 1024));
+    HostileFiles::FolderLink loop(tree.At(L"b3 loop"), tree.Path());
+    ASSERT_TRUE(loop.Made());
+    const uint64_t peakBefore = HostileFiles::PeakMemoryBytes();
+    ASSERT_NE(peakBefore, 0u);
+    {
+        CLumivaneDlg window(&link);
+        ASSERT_NE(window.Create(nullptr), nullptr);
+        ASSERT_TRUE(WaitForSlide(window, 0, L"a"));
+        window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
+        ASSERT_TRUE(WaitForSlide(window, 1, L"b"));
+        window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
+        ASSERT_TRUE(WaitForSlide(window, 2, L"c"));
+        // Neither the hostile picture nor the long file was ever held in
+        // memory whole: a few slides of 200 x 100 pixels need far less.
+        EXPECT_LT(HostileFiles::PeakMemoryBytes() - peakBefore, 256ull * 1024 * 1024);
+        window.DestroyWindow();
+    }
+    ASSERT_TRUE(recorder.Settle());
 }
 }

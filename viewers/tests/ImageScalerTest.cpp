@@ -87,3 +87,28 @@ TEST_F(ImageScalerTest, ASizeThatFailedIsNotTriedAgainNorAnyLarger)
     EXPECT_EQ(scaler.DrawCount(), 1u);
 }
 }
+
+TEST_F(ImageScalerTest, NoZoomAsksForABitmapLargerThanAPictureMayBe)
+{
+    FailOnce maker;
+    maker.size = SIZE{0, 0};
+    const struct
+    {
+        SIZE target;
+        bool asked;
+    } cases[] = {{{15811, 15811}, true}, {{15812, 15812}, false}, {{100000, 100000}, false}, {{0x7FFFFFFF, 2}, false}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.target.cx << " x " << c.target.cy);
+        maker.asked.clear();
+        ImageScaler fresh(maker.Maker());
+        ImageScaler::Failure failure = ImageScaler::NoGraphics;
+        std::unique_ptr<Gdiplus::Bitmap> scaled = fresh.Scale(source, c.target, failure);
+        EXPECT_EQ(!maker.asked.empty(), c.asked);
+        if (!c.asked)
+        {
+            EXPECT_FALSE(scaled);
+            EXPECT_EQ(failure, ImageScaler::NoBitmap);
+        }
+    }
+}

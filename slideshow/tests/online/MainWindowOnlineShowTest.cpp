@@ -8,6 +8,8 @@
 
 #include "crypto/ProtectedTexts.h"
 #include "filter/MediaSource.h"
+#include "foundation/tests/HostileFiles.h"
+#include "galleries/tests/GalleryTestFiles.h"
 #include "resources/languages/LanguageIds.h"
 #include "server/ServerPages.h"
 #include "server/SlideCacheFile.h"
@@ -134,6 +136,16 @@ protected:
                        recorder.LastTooltip() != waiting && !window.IsCrossFadeRunning();
             },
             120000);
+    }
+
+    // Whether the tray tooltip ever showed this text.
+    bool TooltipShown(const MString& text) const
+    {
+        for (const ControllerRecorder::Message& m : recorder.messages)
+            if (m.message == WM_TRAY_STATE && m.wParam == TrayStateTitle &&
+                *reinterpret_cast<const MString*>(m.lParam) == text)
+                return true;
+        return false;
     }
 
     static bool InternetControlIs(BYTE value)
@@ -295,6 +307,37 @@ TEST_F(MainWindowOnlineShow, ARefusedCertificateEndsAsAStatusCardBeforeAnythingI
         EXPECT_TRUE(Lines("slides").empty()) << refused.name;
     }
     window.DestroyWindow();
+}
+
+TEST_F(MainWindowOnlineShow, AServedPictureTooLargeToDecodeBecomesACardAndTheNextIsShown)
+{
+    // A gallery of two: a real PNG of 16384 x 16384 pixels (a gigabyte
+    // decoded, in 7 MB), just past the bound, then a good picture.
+    GalleryTest::TempTree gallery;
+    ASSERT_TRUE(HostileFiles::WriteBytes(gallery.At(L"a bomb.png"), HostileFiles::DecompressionBombPng(16384, 16384)));
+    ASSERT_TRUE(GalleryTest::WritePicture(gallery.At(L"b good.png"), 200, 100));
+    StandIn::Set("gallery=" + HostileFiles::OutsidePath(gallery.Path()));
+    const uint64_t peakBefore = HostileFiles::PeakMemoryBytes();
+    ASSERT_NE(peakBefore, 0u);
+    {
+        CLumivaneDlg window(&link);
+        ASSERT_NE(window.Create(nullptr), nullptr);
+        // The refused picture's card comes, and the show goes on with the
+        // next slide (by itself, or when the user asks for it).
+        const MString unreadable(sX::Format(), IDS_CARD_TOOLTIP, MString(ResId(IDS_ONLINE_SLIDE_UNREADABLE)).GetText());
+        ASSERT_TRUE(PumpUntil([&] { return TooltipShown(unreadable) || !ServedName(1).empty(); }, 120000))
+            << StandIn::Control("slides");
+        if (ServedName(1).empty())
+            window.PostMessage(WM_NEXT_SLIDE, StepUserNext, 1);
+        ASSERT_TRUE(WaitForServedSlide(window, 1, OnlinePicture)) << StandIn::Control("slides");
+        EXPECT_EQ(ServedName(0), "a bomb.png");
+        EXPECT_EQ(ServedName(1), "b good.png");
+        EXPECT_TRUE(TooltipShown(unreadable));
+        EXPECT_FALSE(TooltipShown(MString(L"a bomb.png")));
+        EXPECT_LT(HostileFiles::PeakMemoryBytes() - peakBefore, 256ull * 1024 * 1024);
+        window.DestroyWindow();
+    }
+    ASSERT_TRUE(recorder.Settle());
 }
 
 TEST_F(MainWindowOnlineShow, QuitsWhileTheServerHoldsTheReply)
