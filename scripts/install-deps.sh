@@ -13,6 +13,11 @@ fail() {
   exit 1
 }
 
+# Working copies set up at the same time take turns: apt and dpkg hold their
+# locks without waiting, so a second apt-get beside the first would fail.
+exec 9>"${TMPDIR:-/tmp}/quillory-install-deps.lock"
+flock 9
+
 packages=(
   cmake ninja-build make
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
