@@ -249,7 +249,10 @@ private:
     bool m_galleryInUseChanged = false;
     bool m_filesChangedOnDisk = false;
     bool m_initialising = true;
-    bool m_inserting = false;
+    // Set while the scan's records fill the list: the list's change
+    // notifications then come from the program, not from the user, and do
+    // not count the whole list again for each item.
+    bool m_fillingItems = false;
     // The scan's first pass brings a stored gallery in, not new files.
     bool m_loadingGallery = false;
     int m_comboIndex = -1;
