@@ -14,6 +14,7 @@
 #include "foundation/GdiOwners.h"
 #include "foundation/Handle.h"
 #include "foundation/StringEx.h"
+#include "foundation/WindowPlacement.h"
 #include "galleries/FileListState.h"
 #include "galleries/GalleryScan.h"
 #include "resources/languages/LanguageIds.h"
@@ -261,6 +262,9 @@ private:
     // lines and what they share, the dialog's width at start.
     std::unique_ptr<PropertyListRequest> m_request;
     SearchLineLists m_lineLists;
+    // The font of the lines' operator combos, given back when the dialog
+    // goes: faces that hold the comparison signs.
+    DialogFont m_dialogFont;
     std::unique_ptr<CPropertySearchLineWnd> m_lines[MaximumSearchLines];
     LONG m_startWidth = 0;
 

@@ -637,6 +637,8 @@ LRESULT CSelectedFiles::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
         ::DestroyWindow(m_sizeGrip);
     for (HWND tip : m_toolTips)
         ::DestroyWindow(tip);
+    // The controls still live: they get their fonts back before this one goes.
+    m_dialogFont.Restore();
     if (m_slot)
         m_slot->Clear(m_hWnd);
     handled = FALSE;
