@@ -12,23 +12,6 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 bench_build gallery_scan_bench
 
-photos="$dir/bench-photos"
-photo_count=500
-make_photos() {
-  [ "$(find "$photos" -name '*.jpg' 2>/dev/null | wc -l)" -eq "$photo_count" ] && return
-  rm -rf "$photos"
-  mkdir -p "$photos"
-  # One detailed scene, then each photograph a shifted, tinted copy of it:
-  # fine detail everywhere, as in a real photograph, and every file distinct.
-  # One ImageMagick process writes them all.
-  local args=(-size 800x600 plasma:fractal -blur 0x1 -quality 90)
-  for i in $(seq 1 "$photo_count"); do
-    args+=("(" +clone -roll "+$((i * 7 % 800))+$((i * 13 % 600))" -modulate "100,$((80 + i % 40)),$((i % 200))"
-           -write "$(printf '%s/photo%04d.jpg' "$photos" "$i")" +delete ")")
-  done
-  convert "${args[@]}" null:
-}
-
 module="$(winepath -w "$dir/resources/languages/Resources EN US.dll")"
 run_set() {
   local name="$1"; shift
@@ -42,5 +25,5 @@ run_set() {
 }
 
 run_set small "${1:-2000}" "$module"
-make_photos
-run_set photos "$photo_count" "$module" "$(winepath -w "$photos")"
+bench_photos
+run_set photos "$bench_photo_count" "$module" "$(winepath -w "$bench_photo_dir")"

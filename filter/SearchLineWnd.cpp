@@ -192,8 +192,9 @@ LRESULT CALLBACK EditSubclass::WindowProc(HWND edit, UINT message, WPARAM wParam
 
 // ---- The window ---------------------------------------------------------------
 
-CPropertySearchLineWnd::CPropertySearchLineWnd(DWORD line, const SearchLineLists* lists, DropDownTracking* dropDowns)
-    : m_line(line), m_lists(lists), m_dropDowns(dropDowns)
+CPropertySearchLineWnd::CPropertySearchLineWnd(DWORD line, const SearchLineLists* lists, DialogFont* font,
+                                               DropDownTracking* dropDowns)
+    : m_line(line), m_lists(lists), m_font(font), m_dropDowns(dropDowns)
 {
 }
 
@@ -222,6 +223,8 @@ LRESULT CPropertySearchLineWnd::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     ::SetWindowContextHelpId(m_hWnd, 0x20000 + IDD);
     for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
         ::SetWindowContextHelpId(child, 0x20000 + ::GetDlgCtrlID(child));
+    if (m_font)
+        m_font->Apply(Item(IDC_SL_OPERATOR));
     for (int id : ValueEdits)
         m_edits.Attach(Item(id));
 

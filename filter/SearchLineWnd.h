@@ -10,6 +10,7 @@
 #include "filter/PropertyList.h"
 #include "filter/SearchLine.h"
 #include "foundation/Handle.h"
+#include "foundation/WindowPlacement.h"
 #include "resources/languages/LanguageIds.h"
 #include "standins/atl/AtlWindow.h"
 
@@ -89,9 +90,10 @@ public:
         IDD = IDD_SEARCH_LINE
     };
 
-    // line: 1 to 5, used in reports. The lists and the tracking record are
-    // the owner's and outlive the line.
-    CPropertySearchLineWnd(DWORD line, const SearchLineLists* lists, DropDownTracking* dropDowns);
+    // line: 1 to 5, used in reports. The lists, the font (given to the
+    // operator combo, whose signs the dialog font lacks; null: none) and the
+    // tracking record are the owner's and outlive the line.
+    CPropertySearchLineWnd(DWORD line, const SearchLineLists* lists, DialogFont* font, DropDownTracking* dropDowns);
     ~CPropertySearchLineWnd() override;
 
     static const ATL::MessageMap<CPropertySearchLineWnd>& GetMessageMap();
@@ -135,6 +137,7 @@ private:
 
     DWORD m_line;
     const SearchLineLists* m_lists;
+    DialogFont* m_font;
     DropDownTracking* m_dropDowns;
     Property_Manager::PropertyList m_properties;
     EditSubclass m_edits;

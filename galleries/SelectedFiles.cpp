@@ -38,6 +38,15 @@ const GUID AddFolderClient = {0x817F89DA, 0x9B9D, 0x4923, {0xAB, 0x84, 0x9C, 0x6
 
 MString Text(UINT id) { return MString(ResId(id)); }
 
+// The faces of the search lines' operator combos, tried in order, with their
+// heights: the dialog's own font has no glyphs for most of the comparison
+// signs (equivalence, subset).
+DialogFont::Candidates OperatorFaces()
+{
+    using Face = Pair<MStringEx<wchar_t>, long>;
+    return DialogFont::Candidates(new Face(L"Lucida Sans", 13), new Face(L"Arial Unicode MS", 14), nullptr);
+}
+
 struct Tip
 {
     int control;
@@ -197,7 +206,8 @@ bool BrowseForFolder(MString& path, HWND owner, const MString& title)
 CSelectedFiles::CSelectedFiles(POINT cursor, DialogWindowSlot* slot, HWND mainWindow, const MString& startPath)
     : CControllerDialog<CSelectedFiles>(L"CSelectedFiles", slot, cursor), m_mainWindow(mainWindow),
       m_startPath(startPath), m_galleryInUse(ReadSelectedLocalGallery()), m_storedLocal(ReadMediaSource()),
-      m_onlineChoice(ReadSelectedOnlineGallery()), m_stopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+      m_onlineChoice(ReadSelectedOnlineGallery()), m_dialogFont(OperatorFaces(), FW_NORMAL),
+      m_stopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
 }
 

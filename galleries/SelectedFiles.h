@@ -14,6 +14,7 @@
 #include "foundation/GdiOwners.h"
 #include "foundation/Handle.h"
 #include "foundation/StringEx.h"
+#include "foundation/WindowPlacement.h"
 #include "galleries/FileListState.h"
 #include "galleries/GalleryScan.h"
 #include "resources/languages/LanguageIds.h"
@@ -251,7 +252,10 @@ private:
     bool m_galleryInUseChanged = false;
     bool m_filesChangedOnDisk = false;
     bool m_initialising = true;
-    bool m_inserting = false;
+    // Set while the scan's records fill the list: the list's change
+    // notifications then come from the program, not from the user, and do
+    // not count the whole list again for each item.
+    bool m_fillingItems = false;
     // The scan's first pass brings a stored gallery in, not new files.
     bool m_loadingGallery = false;
     int m_comboIndex = -1;
@@ -260,6 +264,9 @@ private:
     // lines and what they share, the dialog's width at start.
     std::unique_ptr<PropertyListRequest> m_request;
     SearchLineLists m_lineLists;
+    // The font of the lines' operator combos, given back when the dialog
+    // goes: faces that hold the comparison signs.
+    DialogFont m_dialogFont;
     std::unique_ptr<CPropertySearchLineWnd> m_lines[MaximumSearchLines];
     LONG m_startWidth = 0;
 

@@ -67,6 +67,23 @@ struct SortContext
     bool ascending;
 };
 
+// Keeps a window from redrawing for the scope, then has it redrawn whole.
+class RedrawPause
+{
+public:
+    explicit RedrawPause(HWND window) : m_window(window) { ::SendMessageW(m_window, WM_SETREDRAW, FALSE, 0); }
+    RedrawPause(const RedrawPause&) = delete;
+    RedrawPause& operator=(const RedrawPause&) = delete;
+    ~RedrawPause()
+    {
+        ::SendMessageW(m_window, WM_SETREDRAW, TRUE, 0);
+        ::RedrawWindow(m_window, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
+
+private:
+    HWND m_window;
+};
+
 int CALLBACK CompareItems(LPARAM first, LPARAM second, LPARAM context)
 {
     const auto* sort = reinterpret_cast<const SortContext*>(context);
@@ -210,6 +227,10 @@ LRESULT CSelectedFiles::OnQuickRecords(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
     auto& batch = *reinterpret_cast<ScanRecordBatch*>(lParam);
     SemaphoreGuard guard(m_listGuard, SemaphoreGuard::Take::Wait);
+    // Nothing is painted while a batch is taken, yet an insertion into a list
+    // that may redraw does its screen work at once (measured under Wine:
+    // about 20 ms an item): the list redraws once per batch instead.
+    RedrawPause pause(m_list);
     for (size_t i = 0; i < batch.records.size() && i < batch.answers.size(); ++i)
         batch.answers[i] = TakeQuickRecord(std::move(batch.records[i]));
     return 0;
@@ -254,7 +275,7 @@ LRESULT CSelectedFiles::TakeQuickRecord(std::unique_ptr<FileItemRecord> record)
         }
     }
     m_paths.push_back(record->path);
-    m_inserting = true;
+    m_fillingItems = true;
     LVITEMW item = {};
     item.mask = LVIF_PARAM | LVIF_IMAGE | LVIF_TEXT | LVIF_STATE;
     item.iItem = ListView_GetItemCount(m_list);
@@ -266,7 +287,7 @@ LRESULT CSelectedFiles::TakeQuickRecord(std::unique_ptr<FileItemRecord> record)
     item.pszText = const_cast<wchar_t*>(name.GetText());
     const int index = static_cast<int>(::SendMessageW(m_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     FillColumns(index, *record, true);
-    m_inserting = false;
+    m_fillingItems = false;
     if (m_loadingGallery)
         UpdateCountLabel(IDS_COUNT_LOADING, IDS_COUNT_LOADING, ListView_GetItemCount(m_list), true);
     else
@@ -288,8 +309,10 @@ void CSelectedFiles::TakeFullRecord(std::unique_ptr<FileItemRecord> record)
     item.mask = LVIF_IMAGE;
     item.iItem = index;
     item.iImage = AddImage(*record);
+    m_fillingItems = true;
     ::SendMessageW(m_list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     FillColumns(index, *record, false);
+    m_fillingItems = false;
     UpdateCountLabel(IDS_COUNT_SCANNING_SELECTED, IDS_COUNT_SCANNING, index + 1, true);
 }
 
@@ -614,6 +637,8 @@ LRESULT CSelectedFiles::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
         ::DestroyWindow(m_sizeGrip);
     for (HWND tip : m_toolTips)
         ::DestroyWindow(tip);
+    // The controls still live: they get their fonts back before this one goes.
+    m_dialogFont.Restore();
     if (m_slot)
         m_slot->Clear(m_hWnd);
     handled = FALSE;
@@ -689,7 +714,7 @@ LRESULT CSelectedFiles::OnListNotify(int, NMHDR* header, BOOL& handled)
     switch (header->code)
     {
     case LVN_ITEMCHANGED:
-        if (!m_inserting)
+        if (!m_fillingItems)
         {
             UpdateEntryCount();
             UpdateSelectionControls();

@@ -97,7 +97,7 @@ bool CSelectedFiles::CreateNextSearchLine()
     for (DWORD line = 1; line <= MaximumSearchLines; ++line)
         if (!m_lines[line - 1])
         {
-            m_lines[line - 1] = std::make_unique<CPropertySearchLineWnd>(line, &m_lineLists, &m_dropDowns);
+            m_lines[line - 1] = std::make_unique<CPropertySearchLineWnd>(line, &m_lineLists, &m_dialogFont, &m_dropDowns);
             m_lines[line - 1]->Create(m_hWnd);
             return line < MaximumSearchLines;
         }

@@ -2,34 +2,16 @@
 // the gallery dialog's font ("Lucida Sans", else "Arial Unicode MS"), which
 // its search lines give their operator combo, has a glyph for every one of
 // them in a combo box that uses it.
+#include "filter/tests/MissingGlyphs.h"
 #include "foundation/WindowPlacement.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 namespace
 {
 // The operator texts of a text property, in the combo's order.
-const wchar_t* const OperatorTexts[] = {L"=", L"\x2260", L"\x2261", L"\x2262", L"\x2282", L"\x2284", L"\x2286", L"\x2288"};
-
-// The texts among OperatorTexts that the control's font has no glyph for.
-std::wstring MissingGlyphs(HWND control)
-{
-    std::wstring missing;
-    HDC dc = GetDC(control);
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    for (const wchar_t* text : OperatorTexts)
-    {
-        WORD glyph = 0;
-        if (GetGlyphIndicesW(dc, text, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) != 1 || glyph == 0xFFFF)
-            missing += std::wstring(text) + L" ";
-    }
-    SelectObject(dc, previous);
-    ReleaseDC(control, dc);
-    return missing;
-}
+const std::vector<std::wstring> OperatorTexts = {L"=",      L"\x2260", L"\x2261", L"\x2262",
+                                                 L"\x2282", L"\x2284", L"\x2286", L"\x2288"};
 } // namespace
 
 TEST(OperatorGlyphs, TheOperatorComboFontHasEveryOperator)
@@ -42,7 +24,7 @@ TEST(OperatorGlyphs, TheOperatorComboFontHasEveryOperator)
                                      nullptr, nullptr, nullptr);
         ASSERT_NE(combo, nullptr);
         font.Apply(combo);
-        EXPECT_EQ(MissingGlyphs(combo), L"") << face << " lacks these operators";
+        EXPECT_EQ(MissingGlyphs(combo, OperatorTexts), L"") << face << " lacks these operators";
         font.Restore();
         DestroyWindow(combo);
     }

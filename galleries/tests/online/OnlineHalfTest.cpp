@@ -6,6 +6,7 @@
 #include "filter/MediaSource.h"
 #include "filter/OnlineFilter.h"
 #include "filter/SearchValueSyntax.h"
+#include "filter/tests/MissingGlyphs.h"
 #include "foundation/Registry.h"
 #include "galleries/SelectedFiles.h"
 #include "galleries/tests/GalleryTestFiles.h"
@@ -85,6 +86,20 @@ void ChooseData(HWND combo, LPARAM data)
         if (SendMessageW(combo, CB_GETITEMDATA, item, 0) == data)
             return Choose(combo, item);
     ADD_FAILURE() << "no item with data " << data;
+}
+
+// Every item text of a combo, in order.
+std::vector<std::wstring> ItemTexts(HWND combo)
+{
+    std::vector<std::wstring> texts;
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT item = 0; item < count; ++item)
+    {
+        wchar_t buffer[256] = {};
+        SendMessageW(combo, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(buffer));
+        texts.emplace_back(buffer);
+    }
+    return texts;
 }
 
 LPARAM SelectedData(HWND combo)
@@ -336,6 +351,34 @@ TEST_F(OnlineHalf, AFilterWithProblemsKeepsTheDialogOpenAndStoresNothing)
     EXPECT_EQ(result, CSelectedFiles::NothingChanged);
     EXPECT_TRUE(StoredLines().empty());
     EXPECT_FALSE(ReadOnlineFilterSwitch());
+}
+
+// The operators of a text property (equivalence and set relations among
+// them) show as themselves in every search line: the operator combo has the
+// dialog's own font, with a glyph for each, which goes with the dialog.
+TEST_F(OnlineHalf, EveryLineShowsTheOperatorsOfATextProperty)
+{
+    ASSERT_TRUE(WriteSelectedOnlineGallery({MStringEx<wchar_t>(L"Demo"), 1033}));
+    HFONT font = nullptr;
+    Run([&](HWND dialog, DWORD) {
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_FILTER_SWITCH)) != FALSE; }));
+        Click(dialog, IDC_FILTER_SWITCH);
+        const std::vector<HWND> lines = SearchLines(dialog);
+        ASSERT_EQ(lines.size(), 5u);
+        for (size_t i = 0; i < lines.size(); ++i)
+        {
+            ChooseText(GetDlgItem(lines[i], IDC_SL_PROPERTY), L"Title");
+            HWND operators = GetDlgItem(lines[i], IDC_SL_OPERATOR);
+            const std::vector<std::wstring> texts = ItemTexts(operators);
+            EXPECT_EQ(texts.size(), 8u) << "line " << i + 1;
+            EXPECT_EQ(MissingGlyphs(operators, texts), L"") << "line " << i + 1 << " lacks these operators";
+            const auto shown = reinterpret_cast<HFONT>(SendMessageW(operators, WM_GETFONT, 0, 0));
+            EXPECT_NE(shown, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0))) << "line " << i + 1;
+            EXPECT_TRUE(i == 0 || shown == font) << "line " << i + 1 << " has a font of its own";
+            font = shown;
+        }
+    });
+    EXPECT_EQ(GetObjectType(font), 0u) << "the operators' font outlives the dialog";
 }
 
 namespace
