@@ -38,18 +38,24 @@ wine_xvfb_pid=""
 start_display() {
   [ -z "${DISPLAY:-}" ] || return 0
   local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  # The first free display number; a number whose Xvfb we did not get (another
+  # run took it first, or a stale socket) is passed over.
+  for n in $(seq 90 399); do
+    [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] || continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    wine_xvfb_pid=$!
+    for _ in $(seq 100); do
+      if [ -e "/tmp/.X11-unix/X$n" ] && grep -q "$wine_xvfb_pid" "/tmp/.X$n-lock" 2>/dev/null; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+      kill -0 "$wine_xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$wine_xvfb_pid" 2>/dev/null || true
+    wine_xvfb_pid=""
   done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  wine_xvfb_pid=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && return 0
-    kill -0 "$wine_xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  echo "Xvfb did not start on display :$n" >&2
+  echo "Xvfb could not start on any display from :90 to :399" >&2
   return 1
 }
 
