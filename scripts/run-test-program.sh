@@ -15,6 +15,8 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 source "$here/private-network.sh"
+# start_xvfb_from; its Xvfb is stopped with the world (wine_xvfb_pid).
+source "$here/wine-env.sh"
 [ $# -ge 1 ] || { echo "usage: $0 PROGRAM ARGUMENTS..." >&2; exit 2; }
 
 if [ -z "${QUILLORY_TEST_WORLD:-}" ]; then
@@ -30,7 +32,6 @@ program="$1"
 shift
 standin="$root/standins/server/run.sh"
 world=""
-xvfb_pid=""
 standin_started=0
 
 finish() {
@@ -39,7 +40,7 @@ finish() {
   if [ -n "$world" ]; then
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
-    [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+    [ -z "$wine_xvfb_pid" ] || kill "$wine_xvfb_pid" 2>/dev/null || true
     rm -rf "$world"
   fi
   exit "$status"
@@ -58,36 +59,12 @@ copy_prefix() {
     -o -iname '*.fon' \) -exec sh -c 'for f; do cp -p "$f" "$f.copy" && mv -f "$f.copy" "$f"; done' copy {} +
 }
 
-# An Xvfb on the first free display number from 100 on. Its lock file and
-# socket in /tmp are seen by every namespace, so that runs side by side never
-# take the same number; one that loses a race for a number ends at once, and
-# the next number is tried.
-start_private_display() {
-  local n
-  for n in $(seq 100 399); do
-    [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] || continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 300); do
-      if [ -e "/tmp/.X11-unix/X$n" ] && grep -q "$xvfb_pid" "/tmp/.X$n-lock" 2>/dev/null; then
-        export DISPLAY=":$n"
-        return 0
-      fi
-      kill -0 "$xvfb_pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=""
-  done
-  echo "run-test-program: no Xvfb could start" >&2
-  return 1
-}
-
 if [ "$QUILLORY_TEST_WORLD" = private ] && [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
   world="$(mktemp -d "$(dirname "$WINEPREFIX")/test-world.XXXXXX")"
   copy_prefix "$WINEPREFIX" "$world/prefix"
   export WINEPREFIX="$world/prefix"
-  start_private_display
+  # From :100 on: the numbers below are left to quillory.sh and the benchmarks.
+  start_xvfb_from 100
 fi
 
 if [ -n "${QUILLORY_STANDIN_STATE:-}" ]; then

@@ -1,7 +1,9 @@
-# Sourced by quillory.sh and the benchmarks (bench/common.sh): the Wine set-up
-# both use. The caller sets $build, the build folder, first.
+# Sourced by quillory.sh, the benchmarks (bench/common.sh) and the test runner
+# (scripts/run-test-program.sh, for start_xvfb_from): the Wine set-up they use.
+# The caller sets $build, the build folder, first.
 #   wine_env            the prefix, home and Wine settings; the 64-bit shim where needed
 #   host_runs_32bit     whether this machine's kernel runs 32-bit Linux programs
+#   start_xvfb_from N   an Xvfb on the first free display from :N
 #   start_display       an Xvfb of our own when there is no display
 #   make_wine_prefix    a fresh Wine prefix, set up for the tests
 #   map_dialog_faces    the dialog faces a Windows machine has, mapped to DejaVu Sans
@@ -35,16 +37,18 @@ wine_env() {
 }
 
 wine_xvfb_pid=""
-start_display() {
-  [ -z "${DISPLAY:-}" ] || return 0
+# An Xvfb on the first free display number from $1 on (up to :399): DISPLAY
+# names it and wine_xvfb_pid is its pid. Lock files and sockets in /tmp are
+# seen by every network namespace, so runs side by side never take the same
+# number; an Xvfb that loses a race for a number (or meets a stale socket)
+# ends at once, and the next number is tried.
+start_xvfb_from() {
   local n
-  # The first free display number; a number whose Xvfb we did not get (another
-  # run took it first, or a stale socket) is passed over.
-  for n in $(seq 90 399); do
+  for n in $(seq "$1" 399); do
     [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] || continue
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     wine_xvfb_pid=$!
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
       if [ -e "/tmp/.X11-unix/X$n" ] && grep -q "$wine_xvfb_pid" "/tmp/.X$n-lock" 2>/dev/null; then
         export DISPLAY=":$n"
         return 0
@@ -55,8 +59,13 @@ start_display() {
     kill "$wine_xvfb_pid" 2>/dev/null || true
     wine_xvfb_pid=""
   done
-  echo "Xvfb could not start on any display from :90 to :399" >&2
+  echo "Xvfb could not start on any display from :$1 to :399" >&2
   return 1
+}
+
+start_display() {
+  [ -z "${DISPLAY:-}" ] || return 0
+  start_xvfb_from 90
 }
 
 make_wine_prefix() {
