@@ -58,15 +58,23 @@ endfunction()
 # given quillory_resource_dll targets beside target's output after each build.
 function(quillory_copy_resource_dlls target)
   # A target of its own, run at every build: a changed module reaches the
-  # tests even when the test program itself is not linked again.
-  set(copies)
+  # tests even when the test program itself is not linked again. One such
+  # target per module and folder, shared by the programs of that folder:
+  # two copies of one file into one folder at once would fail.
+  get_target_property(folder ${target} RUNTIME_OUTPUT_DIRECTORY)
+  if(NOT folder)
+    get_target_property(folder ${target} BINARY_DIR)
+  endif()
+  file(RELATIVE_PATH place "${CMAKE_BINARY_DIR}" "${folder}")
+  string(MAKE_C_IDENTIFIER "${place}" place)
   foreach(dll_target ${ARGN})
-    get_target_property(dll ${dll_target} QUILLORY_DLL)
-    list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy_if_different "${dll}" "$<TARGET_FILE_DIR:${target}>")
+    set(copy ${dll_target}_beside_${place})
+    if(NOT TARGET ${copy})
+      get_target_property(dll ${dll_target} QUILLORY_DLL)
+      add_custom_target(${copy} ALL ${CMAKE_COMMAND} -E copy_if_different "${dll}" "${folder}"
+                        COMMENT "Language module ${dll_target} beside the programs of ${place}" VERBATIM)
+      add_dependencies(${copy} ${dll_target})
+    endif()
+    add_dependencies(${target} ${copy})
   endforeach()
-  string(JOIN "_" modules ${ARGN})
-  add_custom_target(${target}_copies_${modules} ALL ${copies}
-                    COMMENT "Language modules beside ${target}" VERBATIM)
-  add_dependencies(${target}_copies_${modules} ${ARGN})
-  add_dependencies(${target} ${target}_copies_${modules})
 endfunction()
