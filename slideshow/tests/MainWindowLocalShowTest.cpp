@@ -79,14 +79,8 @@ protected:
     {
         ThreadCounterHolder.Create();
         // A 320-pixel display area at (200, 150).
-        const DisplayAreaBlob area{150, 470, 200, 520};
-        SlideshowTest::WriteRaw(DisplayAreaValueName, REG_BINARY, &area, sizeof(area));
-        // The default record, but in name order: timer on, interval A 1800 s
-        // and B 60 s in minutes, tray icon, window border 2, idle 300 s.
-        const std::array<DWORD, 9> words{1, 0xC1180000u | static_cast<DWORD>(Display_order::ByName), 1800, 60, 2,
-                                         0, 0, 0, 300};
-        SlideshowTest::WriteRaw(PerformanceDataValueName, REG_BINARY, words.data(),
-                                static_cast<DWORD>(words.size() * sizeof(DWORD)));
+        StoreTestDisplayArea();
+        StoreSettingsInNameOrder();
 
         // Three pictures, 200 x 100, as the one entry of the selected gallery,
         // stored as the gallery dialog stores it.

@@ -43,8 +43,7 @@ protected:
     {
         ThreadCounterHolder.Create();
         // A 320-pixel display area at (200, 150).
-        const DisplayAreaBlob area{150, 470, 200, 520};
-        SlideshowTest::WriteRaw(DisplayAreaValueName, REG_BINARY, &area, sizeof(area));
+        StoreTestDisplayArea();
     }
     void TearDown() override
     {

@@ -63,8 +63,7 @@ protected:
     void SetUp() override
     {
         ThreadCounterHolder.Create();
-        const DisplayAreaBlob area{150, 470, 200, 520};
-        SlideshowTest::WriteRaw(DisplayAreaValueName, REG_BINARY, &area, sizeof(area));
+        StoreTestDisplayArea();
         WriteSettings(5); // one window per monitor, pictures fitted inside
         for (const wchar_t* name : {L"a.png", L"b.png"})
         {

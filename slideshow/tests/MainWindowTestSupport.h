@@ -1,6 +1,6 @@
-// Helpers of the tests that run the real main window: a message pump that
-// waits for a condition, and a stand-in controller window that records what
-// the main window posts to it.
+// Helpers of the tests that run the real main window: the stored values they
+// start from, a message pump that waits for a condition, and a stand-in
+// controller window that records what the main window posts to it.
 #pragma once
 
 #include "foundation/Handle.h"
@@ -8,11 +8,15 @@
 #include "foundation/Sync.h"
 #include "resources/languages/LanguageIds.h"
 #include "shell/core/PrivateMessages.h"
+#include "slideshow/DisplayArea.h"
 #include "slideshow/MainWindowThread.h"
+#include "slideshow/PerformanceData.h"
+#include "slideshow/tests/SlideshowTestSupport.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdlib>
 #include <functional>
@@ -20,6 +24,23 @@
 
 namespace MainWindowTest
 {
+// The display area the window tests share (top, bottom, left, right).
+inline void StoreTestDisplayArea()
+{
+    const DisplayAreaBlob area{150, 470, 200, 520};
+    SlideshowTest::WriteRaw(DisplayAreaValueName, REG_BINARY, &area, sizeof(area));
+}
+
+// The default settings record, but in name order: timer on, interval A
+// 1800 s and B 60 s in minutes, tray icon, window border 2, idle 300 s.
+inline void StoreSettingsInNameOrder()
+{
+    const std::array<DWORD, 9> words{1, 0xC1180000u | static_cast<DWORD>(Display_order::ByName), 1800, 60, 2,
+                                     0, 0, 0, 300};
+    SlideshowTest::WriteRaw(PerformanceDataValueName, REG_BINARY, words.data(),
+                            static_cast<DWORD>(words.size() * sizeof(DWORD)));
+}
+
 inline constexpr UINT WM_SETTLED_MARKER = WM_APP + 1;
 
 // Runs this thread's messages until done() holds or the time is up.

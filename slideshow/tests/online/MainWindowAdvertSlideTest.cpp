@@ -40,12 +40,8 @@ protected:
         StandIn::Test::SetUp();
         ThreadCounterHolder.Create();
         ServerBaseAddress() = StoredServerBaseAddress();
-        const DisplayAreaBlob area{150, 470, 200, 520};
-        SlideshowTest::WriteRaw(DisplayAreaValueName, REG_BINARY, &area, sizeof(area));
-        const std::array<DWORD, 9> words{1, 0xC1180000u | static_cast<DWORD>(Display_order::ByName), 1800, 60, 2,
-                                         0, 0, 0, 300};
-        SlideshowTest::WriteRaw(PerformanceDataValueName, REG_BINARY, words.data(),
-                                static_cast<DWORD>(words.size() * sizeof(DWORD)));
+        StoreTestDisplayArea();
+        StoreSettingsInNameOrder();
         // A local gallery of two pictures, and the stand-in's gallery for
         // the online slides that come among its pictures.
         ASSERT_TRUE(GalleryTest::WritePicture(tree.At(L"a.png"), 200, 100));

@@ -76,13 +76,8 @@ protected:
         StandIn::Test::SetUp();
         ThreadCounterHolder.Create();
         ServerBaseAddress() = StoredServerBaseAddress();
-        const DisplayAreaBlob area{150, 470, 200, 520};
-        SlideshowTest::WriteRaw(DisplayAreaValueName, REG_BINARY, &area, sizeof(area));
-        // The default record with the ordered display order.
-        const std::array<DWORD, 9> words{1, 0xC1180000u | static_cast<DWORD>(Display_order::ByName), 1800, 60, 2,
-                                         0, 0, 0, 300};
-        SlideshowTest::WriteRaw(PerformanceDataValueName, REG_BINARY, words.data(),
-                                static_cast<DWORD>(words.size() * sizeof(DWORD)));
+        StoreTestDisplayArea();
+        StoreSettingsInNameOrder();
         // The online source with the stand-in's gallery, stored as the
         // gallery choice stores it.
         WriteMediaSource(false);
