@@ -8,12 +8,13 @@
 #include "foundation/Containers.h"
 #include "foundation/StringEx.h"
 #include "resources/languages/LanguageIds.h"
+#include "settings/DialogItems.h"
+#include "settings/HotKeysOpener.h"
+#include "settings/IntervalEdits.h"
+#include "settings/ScreenSaverControls.h"
+#include "settings/SettingsToolTips.h"
 #include "shell/core/ControllerDialog.h"
 #include "slideshow/SettingsTypes.h"
-
-#include <array>
-
-struct SettingsCopy;
 
 class CSettingsDlg : public CControllerDialog<CSettingsDlg>
 {
@@ -29,7 +30,7 @@ public:
         ClosedResult = ClosedByProgram,
     };
 
-    using EnumTexts = Dictionary<DWORD, MString>;
+    using EnumTexts = DialogItems::ChoiceTexts;
 
     // settings is the copy of the main window's record and display area that
     // the dialog edits (the controller hands a saved copy back to the main
@@ -42,14 +43,7 @@ public:
 
     static const ATL::MessageMap<CSettingsDlg>& GetMessageMap();
 
-    // The text beside an interval: "h:m:s"-like texts of the language module
-    // for a value in seconds or minutes; empty when under a minute (seconds)
-    // or under an hour (minutes).
-    static MString FormatDuration(unsigned __int64 value, Time_unit unit);
-
 private:
-    static constexpr size_t ToolTipCount = 15;
-
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnTransparencyChanged(WORD, WORD, HWND, BOOL&);
@@ -77,70 +71,38 @@ private:
     // main window goes back to normal.
     void End(INT_PTR result);
 
-    void FillCombo(int id, const EnumTexts& texts, bool select, DWORD value);
-    DWORD SelectedValue(int id) const;
-    bool HasSelection(int id) const;
-    void SelectValue(int id, DWORD value);
-    MString Text(int id) const;
-    void SetText(int id, const wchar_t* text);
-    // The edit's number; false when empty or not a number.
-    bool Number(int id, unsigned __int64& value) const;
-    bool IsChecked(int id) const;
-    void Check(int id, bool on);
-    void Enable(int id, bool on);
-    void Show(int id, bool on);
     int ShowError(const MString& text, UINT flags = MB_ICONERROR);
-    void FocusOn(int id);
 
-    void EnableSlideTimerControls(bool on);
     void ShowModeControls(bool oneInterval);
-    void EnableScreenSaverControls(bool on);
     void UpdateIntervalToolTip(int edit, int unitCombo, unsigned tipId);
-    void SetUpDown(int upDown, int edit, int digits, int low, int high);
     void PlaceBesideMainWindow();
     bool Validate();
     void Apply();
 
     HWND m_mainWindow;
     SettingsCopy* m_settings;
-    HWND m_controllerWindow;
-    const Dictionary<unsigned char, MStringEx<wchar_t>>* m_allowedKeys;
-    Pair<unsigned char, bool>* m_hotKeys;
-    // Where the open hot-key dialog records its window.
-    DialogWindowSlot m_hotKeysSlot;
+    HotKeysOpener m_hotKeys;
 
     MString m_caption;
     MString m_productName;
-    EnumTexts m_screenSaverModes;
     EnumTexts m_operationModes;
     EnumTexts m_windowBorders;
     EnumTexts m_imageBorders;
     EnumTexts m_displayOrders;
     EnumTexts m_anchorCorners;
-    EnumTexts m_timeUnits;
+
+    DialogItems m_items;
+    IntervalEdits m_intervals;
+    ScreenSaverControls m_screenSaver;
+    SettingsToolTips m_toolTips;
 
     // Working copies.
     int m_size;
     bool m_trayIcon;
-    DWORD m_screenSaverMode;
-    unsigned __int64 m_idleSeconds;
-    bool m_lock;
     DWORD m_operationMode;
-    // Set while the dialog writes texts itself, so that the change handlers
-    // leave them alone.
-    bool m_intervalBusy = false;
-    bool m_idleBusy = false;
+    // Set while the size edit follows its up-down, so that its change
+    // handler leaves it alone.
     bool m_sizeBusy = false;
-    bool m_intervalABusy = false;
-    bool m_intervalBBusy = false;
     // The dialog made the main window topmost (and puts it back as it ends).
     bool m_mainWindowOnTop = false;
-
-    struct ToolTip
-    {
-        int control;
-        HWND window;
-        MString text;
-    };
-    std::array<ToolTip, ToolTipCount> m_toolTips;
 };

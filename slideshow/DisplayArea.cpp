@@ -65,7 +65,7 @@ bool LoadDisplayArea(RECT& area, const MonitorProvider& monitors)
         // 64-bit differences: stored corners may lie anywhere in the 32-bit range.
         const long long width = static_cast<long long>(blob.right) - blob.left;
         const long long height = static_cast<long long>(blob.bottom) - blob.top;
-        good = width == height && width >= 1 && width <= MaxDisplayAreaSide;
+        good = width == height && width >= MinDisplayAreaSide && width <= MaxDisplayAreaSide;
     }
     if (good)
     {

@@ -19,7 +19,8 @@ static_assert(sizeof(DisplayAreaBlob) == 16, "the stored record has 16 bytes");
 
 extern const wchar_t DisplayAreaValueName[];
 
-// The largest side of the square area.
+// The smallest and largest side of the square area.
+constexpr LONG MinDisplayAreaSide = 1;
 constexpr LONG MaxDisplayAreaSide = 999;
 
 // Reads and checks "Display Area" into area (a RECT on the virtual screen).

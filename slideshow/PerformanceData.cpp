@@ -15,11 +15,6 @@ constexpr DWORD MinutesABit = 0x100000;
 constexpr DWORD MinutesBBit = 0x80000;
 constexpr DWORD LargePhotoCaptionBit = 0x40000;
 constexpr DWORD LockBit = 0x80000000;
-constexpr DWORD MaxTransparency = 250;
-constexpr DWORD MaxBorder = 2;
-constexpr DWORD MinIdleSeconds = 60;
-constexpr DWORD MaxIdleSeconds = 59940; // 999 minutes
-constexpr LONG NarrowestAreaWithoutTrayIcon = 8;
 
 // Why a record was refused; they only tell a debugger which check failed.
 enum class BadRecord
@@ -75,13 +70,13 @@ DecodedRecord DecodeRecord(PerformanceData& settings, SlideTimer& timer, RECT& d
     if (size != sizeof(words))
         return Refused(BadRecord::WrongSize);
 
-    if (words[6] > MaxTransparency)
+    if (words[6] > PerformanceData::MaxTransparency)
         return Refused(BadRecord::BadTransparency);
     settings.opacity = settings.currentOpacity = static_cast<BYTE>(255 - words[6]);
-    if (words[4] > MaxBorder)
+    if (words[4] > PerformanceData::MaxBorder)
         return Refused(BadRecord::BadWindowBorder);
     settings.windowBorder = words[4];
-    if (words[5] > MaxBorder)
+    if (words[5] > PerformanceData::MaxBorder)
         return Refused(BadRecord::BadImageBorder);
     settings.imageBorder = words[5];
 
@@ -106,7 +101,7 @@ DecodedRecord DecodeRecord(PerformanceData& settings, SlideTimer& timer, RECT& d
     settings.displayOrder = static_cast<Display_order>(order);
 
     settings.trayIcon = (words[1] & TrayIconBit) != 0;
-    if (displayArea.right - displayArea.left < NarrowestAreaWithoutTrayIcon && !settings.trayIcon)
+    if (displayArea.right - displayArea.left < PerformanceData::NarrowestAreaWithoutTrayIcon && !settings.trayIcon)
     {
         SetDefaultDisplayArea(displayArea, monitors);
         return Refused(BadRecord::UnreachableWindow);
@@ -118,7 +113,7 @@ DecodedRecord DecodeRecord(PerformanceData& settings, SlideTimer& timer, RECT& d
     if (screenSaver > static_cast<DWORD>(Screen_saver_mode::EachFill))
         return Refused(BadRecord::BadScreenSaverMode);
     settings.screenSaverMode = static_cast<Screen_saver_mode>(screenSaver);
-    if (words[8] < MinIdleSeconds || words[8] > MaxIdleSeconds)
+    if (words[8] < PerformanceData::MinIdleSeconds || words[8] > PerformanceData::MaxIdleSeconds)
         return Refused(BadRecord::BadIdleTime);
     settings.idleSeconds = words[8];
 

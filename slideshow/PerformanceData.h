@@ -21,6 +21,15 @@ struct PerformanceData
     static constexpr size_t WordCount = 9;
     using Words = std::array<DWORD, WordCount>;
 
+    // The limits of the fields: loading refuses a record outside them and
+    // the settings dialog accepts nothing outside them.
+    static constexpr DWORD MaxTransparency = 250; // opacity runs from 255 down to 255 - 250
+    static constexpr DWORD MaxBorder = 2;
+    static constexpr DWORD MinIdleSeconds = 60;
+    static constexpr DWORD MaxIdleSeconds = 59940; // 999 minutes
+    // A display area narrower than this needs the tray icon to stay reachable.
+    static constexpr LONG NarrowestAreaWithoutTrayIcon = 8;
+
     DWORD windowBorder = 2; // 0 none, 1 thin border, 2 dialog frame
     DWORD imageBorder = 0;  // 0 none, 1 thin border, 2 sunken modal frame
     OperationMode operationMode = OperationMode::FadeOnCtrlHover;
@@ -33,7 +42,7 @@ struct PerformanceData
     BYTE currentOpacity = 255;      // changes during fades; never stored
     Screen_saver_mode screenSaverMode = Screen_saver_mode::Off;
     bool lockOnScreenSaverEnd = false;
-    unsigned __int64 idleSeconds = 300; // 60..59940
+    unsigned __int64 idleSeconds = 300; // MinIdleSeconds..MaxIdleSeconds
 
     // The record's defaults; the caption and auto-start flags keep their values.
     void SetDefaults();

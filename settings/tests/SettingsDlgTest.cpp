@@ -447,7 +447,7 @@ TEST(SettingsDlgTexts, DurationsBesideTheIntervals)
         {9999, Time_unit::Minutes, L"6 d 22 h 39 min"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(std::wstring(CSettingsDlg::FormatDuration(c.value, c.unit).GetText()), c.text) << c.value;
+        EXPECT_EQ(std::wstring(IntervalEdits::FormatDuration(c.value, c.unit).GetText()), c.text) << c.value;
 }
 
 // In each language and in both groups of modes every text of the dialog fits
