@@ -57,6 +57,8 @@ void DialogItems::SelectValue(int id, DWORD value) const
         }
 }
 
+void DialogItems::ClearSelection(int id) const { ::SendMessageW(Item(id), CB_SETCURSEL, static_cast<WPARAM>(-1), 0); }
+
 bool DialogItems::HasSelection(int id) const { return ::SendMessageW(Item(id), CB_GETCURSEL, 0, 0) != CB_ERR; }
 
 DWORD DialogItems::SelectedValue(int id) const

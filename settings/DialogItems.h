@@ -36,6 +36,7 @@ public:
     DWORD SelectedValue(int id) const;
     bool HasSelection(int id) const;
     void SelectValue(int id, DWORD value) const;
+    void ClearSelection(int id) const;
 
     // Ties the up-down to its edit, which takes at most digits characters.
     void SetUpDown(int upDown, int edit, int digits, int low, int high) const;

@@ -109,7 +109,7 @@ void IntervalEdits::EnableSlideTimerControls(bool on)
         m_items.Enable(IDC_SET_SLIDE_INTERVAL, false);
         m_items.Enable(IDC_SET_SLIDE_INTERVAL_SPIN, false);
         m_items.SetText(IDC_SET_SLIDE_INTERVAL, L"");
-        ::SendMessageW(m_items.Item(IDC_SET_SLIDE_UNIT), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        m_items.ClearSelection(IDC_SET_SLIDE_UNIT);
         m_items.Enable(IDC_SET_SLIDE_UNIT, false);
         m_items.Enable(IDC_SET_SLIDE_DURATION, false);
     }
