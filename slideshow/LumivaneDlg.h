@@ -322,6 +322,9 @@ private:
     // The preparation's slide becomes the prepared picture with its kind
     // and title; the bytes the picture is decoded from stay with it.
     void TakePreparedSlide();
+    // A new slide or card becomes the prepared picture; a running
+    // cross-fade is completed first.
+    void TakePreparedPicture(BitmapPtr picture, std::unique_ptr<PreparedSlide> source);
     // The fields of the slide that the last step received or prepared go
     // before a new local slide is taken.
     void ResetReceivedSlide();

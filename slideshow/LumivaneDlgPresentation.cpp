@@ -228,6 +228,16 @@ void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
     }
 }
 
+void CLumivaneDlg::TakePreparedPicture(BitmapPtr picture, std::unique_ptr<PreparedSlide> source)
+{
+    // A new slide starts from the full frame of the one before, never from
+    // the middle of its cross-fade.
+    FinishTransition();
+    // The old picture goes before the bytes it may read from.
+    m_prepared = std::move(picture);
+    m_preparedSource = std::move(source);
+}
+
 void CLumivaneDlg::FinishTransition()
 {
     SemaphoreGuard frame(m_frameSemaphore, SemaphoreGuard::Take::Wait);
@@ -282,8 +292,7 @@ void CLumivaneDlg::ShowStatusCard(MString text, unsigned artId)
 
     const StatusCardTexts texts{MString(ResId(IDS_CARD_CAPTION)),
                                 MString(sX::Format(), IDS_CARD_TITLE, m_secondText.GetText()), text};
-    m_prepared = BuildStatusCard(GetModuleHandleW(nullptr), IDP_CARD_BASE, artId, texts);
-    m_preparedSource.reset();
+    TakePreparedPicture(BuildStatusCard(GetModuleHandleW(nullptr), IDP_CARD_BASE, artId, texts), nullptr);
 
     m_waitingForOnline = 1;
     m_restingCard = RestingCard::None;

@@ -249,8 +249,8 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
     m_currentSlideAdvert = advert;
     m_currentSlideAddress = address;
     m_currentSlideDocument = document;
-    m_prepared = std::move(slide->picture);
-    m_preparedSource = std::move(slide);
+    BitmapPtr picture = std::move(slide->picture);
+    TakePreparedPicture(std::move(picture), std::move(slide));
     PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
               std::make_unique<MString>(sX::Format(), advert ? IDS_ADVERT_TOOLTIP : IDS_SLIDE_TOOLTIP,
                                         m_currentSlideTitle.GetText()));

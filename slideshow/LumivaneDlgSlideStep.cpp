@@ -349,9 +349,8 @@ void CLumivaneDlg::TakePreparedSlide()
     m_currentSlideTitle = slide->title;
     // A file says nothing of itself beyond its title.
     m_currentSlideDescription = slide->title;
-    // The old picture goes before the bytes it may read from.
-    m_prepared = std::move(slide->picture);
-    m_preparedSource = std::move(slide);
+    BitmapPtr picture = std::move(slide->picture);
+    TakePreparedPicture(std::move(picture), std::move(slide));
 }
 
 // The walk's file was prepared: it becomes the current slide.

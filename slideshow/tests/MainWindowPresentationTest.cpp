@@ -116,6 +116,39 @@ TEST_F(MainWindowPresentation, StatusCardCrossFadesInByItsOwnTimer)
     window.DestroyWindow();
 }
 
+TEST_F(MainWindowPresentation, ANewSlideFinishesTheRunningCrossFadeBeforeItIsPrepared)
+{
+    CLumivaneDlg window(&link);
+    ASSERT_NE(window.Create(nullptr), nullptr);
+    DropFirstStep(window);
+    window.ShowStatusCard(MString(L"The first card."), IDP_STATUS_ART);
+    ASSERT_TRUE(window.ShowSlide(1));
+    ASSERT_TRUE(window.IsCrossFadeRunning());
+
+    // The next slide arrives before the first cross-fade has drawn a frame:
+    // the first slide is completed at once, at its full size.
+    window.ShowStatusCard(MString(L"The second card."), IDP_STATUS_ART);
+    EXPECT_FALSE(window.IsCrossFadeRunning());
+    const int side = 320 - window.NonClientSize().cx;
+    PictureSize expected;
+    FitIntoSquare(static_cast<unsigned>(side), 560, 420, expected);
+    const auto expectFullCard = [&] {
+        RECT rect = {};
+        window.GetWindowRect(&rect);
+        EXPECT_EQ(rect.right - rect.left, static_cast<LONG>(expected.width) + window.NonClientSize().cx);
+        EXPECT_EQ(rect.bottom - rect.top, static_cast<LONG>(expected.height) + window.NonClientSize().cy);
+        EXPECT_TRUE(PictureCapture(window).IsPaintedAll());
+    };
+    expectFullCard();
+
+    // The second slide then cross-fades in from the first one's full frame.
+    ASSERT_TRUE(window.ShowSlide(1));
+    EXPECT_TRUE(window.IsCrossFadeRunning());
+    ASSERT_TRUE(PumpUntil([&] { return !window.IsCrossFadeRunning(); }));
+    expectFullCard();
+    window.DestroyWindow();
+}
+
 TEST_F(MainWindowPresentation, WindowFadesOutAndInAndReportsItsStateCodes)
 {
     CLumivaneDlg window(&link);
