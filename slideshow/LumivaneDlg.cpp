@@ -2,7 +2,6 @@
 
 #include "filter/MediaSource.h"
 #include "foundation/PostOwned.h"
-#include "galleries/MediaProbe.h"
 #include "server/SlideCacheFile.h"
 #include "foundation/WindowPlacement.h"
 #include "resources/window/ProgramResourceIds.h"
@@ -15,10 +14,8 @@
 #include "slideshow/DisplayArea.h"
 #include "slideshow/MainWindowIds.h"
 #include "slideshow/StatusCard.h"
-#include "viewers/BrowserDlg.h"
 
 #include <commctrl.h>
-#include <wmp.h>
 
 namespace
 {
@@ -29,48 +26,19 @@ constexpr UINT CloseFadePeriod = 25;
 constexpr BYTE CloseFadeStep = 60;
 constexpr DWORD MainWindowHelpContext = 0x2006D;
 constexpr DWORD PictureHelpContext = 0x200BE;
-
-// Windows 8.1 or later: major version above 6, or 6 with minor at least 3.
-bool IsWindows81OrLater()
-{
-    using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    auto getVersion = ntdll ? reinterpret_cast<RtlGetVersionFunction>(
-                                  reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
-                            : nullptr;
-    OSVERSIONINFOW version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-    if (!getVersion || getVersion(&version) != 0)
-        return false;
-    return version.dwMajorVersion > 6 || (version.dwMajorVersion == 6 && version.dwMinorVersion >= 3);
-}
 }
 
 CLumivaneDlg::CLumivaneDlg(const ControllerLink* link)
-    : m_slideLock(*link->slideLock),
-      m_closeDialogsMessage(RegisterWindowMessageW(CloseDialogsMessageName)),
+    : m_closeDialogsMessage(RegisterWindowMessageW(CloseDialogsMessageName)),
       m_quitRunningInstanceMessage(QuitRunningInstanceMessage()),
       m_taskbarCreatedMessage(RegisterWindowMessageW(L"TaskbarCreated")),
-      m_title(ResId(IDS_PRODUCT_CAPTION)),
-      m_productName(L"ProductName", static_cast<HMODULE>(nullptr)),
-      m_secondText(ResId(IDS_PRODUCT_NAME)),
-      m_productVersion(L"ProductVersion", static_cast<HMODULE>(nullptr)),
       m_link(link),
-      m_controllerWindow(link->controllerWindow),
-      m_icon(GetModuleHandleW(nullptr), IDI_PROGRAM),
-      m_notices(m_secondText),
-      m_startupNotice(link->startupNotice)
+      m_guards(*link->slideLock),
+      m_notices(m_program.Name())
 {
     m_settings.windowBorder = 0;
     m_settings.imageBorder = 0;
     CreateMediaPlayer();
-    m_mediaCard = LoadPngBitmap(GetModuleHandleW(nullptr), IDP_MEDIA_CARD);
-    m_textCard = LoadPngBitmap(GetModuleHandleW(nullptr), IDP_TEXT_CARD);
-
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 1);
-    if (block && FAILED(CreateStreamOnHGlobal(block, TRUE, &m_emptyStream)))
-        GlobalFree(block);
-
 }
 
 CLumivaneDlg::~CLumivaneDlg()
@@ -80,32 +48,7 @@ CLumivaneDlg::~CLumivaneDlg()
     m_walk.StoreDisplayControl();
 }
 
-void CLumivaneDlg::CreateMediaPlayer()
-{
-    if (FAILED(CoCreateInstance(__uuidof(WindowsMediaPlayer), nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWMPPlayer),
-                                reinterpret_cast<void**>(&m_player))) ||
-        !m_player)
-    {
-        m_player.Reset();
-        return;
-    }
-    BSTR invisible = SysAllocString(L"invisible");
-    m_player->put_uiMode(invisible);
-    SysFreeString(invisible);
-    m_player->put_enableContextMenu(VARIANT_FALSE);
-    ComPtr<IWMPSettings> settings;
-    if (SUCCEEDED(m_player->get_settings(&settings)) && settings)
-    {
-        settings->put_enableErrorDialogs(VARIANT_FALSE);
-        settings->put_invokeURLs(VARIANT_FALSE);
-        settings->put_autoStart(VARIANT_FALSE);
-        settings->put_playCount(1);
-        if (IsWindows81OrLater())
-            settings->put_mute(VARIANT_TRUE);
-    }
-    if (FAILED(m_player->QueryInterface(__uuidof(IWMPCore3), reinterpret_cast<void**>(&m_playerCore))))
-        m_playerCore.Reset();
-}
+void CLumivaneDlg::CreateMediaPlayer() { m_media.CreatePlayer(); }
 
 const ATL::MessageMap<CLumivaneDlg>& CLumivaneDlg::GetMessageMap()
 {
@@ -174,7 +117,7 @@ const ATL::MessageMap<CLumivaneDlg>& CLumivaneDlg::GetMessageMap()
 
 OperationMode CLumivaneDlg::GetOperationMode()
 {
-    CriticalSectionGuard lock(m_modeLock);
+    const CriticalSectionGuard mode = m_guards.Mode();
     return m_settings.operationMode;
 }
 
@@ -185,7 +128,7 @@ bool CLumivaneDlg::HasPlainOperationMode()
 
 void CLumivaneDlg::PostToController(UINT message, WPARAM wParam, LPARAM lParam) const
 {
-    ::PostMessageW(m_controllerWindow->load(), message, wParam, lParam);
+    ::PostMessageW(m_link->controllerWindow->load(), message, wParam, lParam);
 }
 
 void CLumivaneDlg::SetAlpha(BYTE alpha) const { SetLayeredWindowAttributes(m_hWnd, 0, alpha, LWA_ALPHA); }
@@ -197,37 +140,28 @@ LRESULT CLumivaneDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     if (HMENU systemMenu = GetSystemMenu(FALSE))
         RemoveMenu(systemMenu, SC_CLOSE, MF_BYCOMMAND);
     DrawMenuBar(m_hWnd);
-    SetIcon(m_icon, TRUE);
-    SetIcon(m_icon, FALSE);
-    SetWindowText(m_title.GetText());
+    SetIcon(m_program.Icon(), TRUE);
+    SetIcon(m_program.Icon(), FALSE);
+    SetWindowText(m_program.Caption().GetText());
     SetWindowContextHelpId(MainWindowHelpContext);
 
     ModifyStyleEx(0, WS_EX_LAYERED);
-    SetAlpha(m_alpha);
+    SetAlpha(m_fade.Alpha());
 
-    m_picture = ::GetDlgItem(m_hWnd, IDC_MAIN_PICTURE);
-    if (m_picture)
-    {
-        ::SetWindowContextHelpId(m_picture, PictureHelpContext);
-        const LONG_PTR style = ::GetWindowLongPtrW(m_picture, GWL_STYLE);
-        ::SetWindowLongPtrW(m_picture, GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | SS_OWNERDRAW);
-        ::SetWindowLongPtrW(m_picture, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        m_pictureProc = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrW(m_picture, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PictureSubclassProc)));
-    }
+    m_picture.Attach(::GetDlgItem(m_hWnd, IDC_MAIN_PICTURE), PictureHelpContext, reinterpret_cast<LONG_PTR>(this),
+                     &PictureSubclassProc);
 
-    m_notices.Create(m_hWnd, m_icon.Get(), ToolTipTimerId);
+    m_notices.Create(m_hWnd, m_program.Icon(), ToolTipTimerId);
 
     // The media test's player belongs to this thread's apartment.
-    m_mediaProbe = NewWindowsMediaPlayerProbe();
-    m_preparation = std::make_unique<LocalSlidePreparation>(m_walk, *m_mediaProbe, m_internetSlide, nullptr);
+    m_preparation = std::make_unique<LocalSlidePreparation>(m_walk, m_media.CreateProbe(), m_online.Record(), nullptr);
 
     MString restoredPath;
     bool restoredOnline = false;
     LoadSettings(restoredPath, restoredOnline);
     PublishState();
 
-    ::SendMessageW(m_controllerWindow->load(), WM_MAIN_WINDOW_READY, 1, reinterpret_cast<LPARAM>(m_hWnd));
+    ::SendMessageW(m_link->controllerWindow->load(), WM_MAIN_WINDOW_READY, 1, reinterpret_cast<LPARAM>(m_hWnd));
     // A controller that quit meanwhile could not record this window.
     if (WaitForSingleObject(m_link->exitEvent, 0) == WAIT_OBJECT_0)
     {
@@ -261,38 +195,36 @@ bool CLumivaneDlg::ResumeRestoredSlide(const MString& path, bool online)
         if (HasInternetSlideState() != 1 || ReadSelectedOnlineGallery().name.IsEmpty())
             return false;
         // A new round of online slides: the worker's report shows the first.
-        m_stepPending = 1;
-        m_internetSlide.Reset();
-        m_fetchReason = FetchReasonStartUp;
-        m_internetSlide.StartSession(ReadSelectedOnlineGallery(), static_cast<DWORD>(m_settings.displayOrder), -1,
+        m_online.MarkStepPending();
+        m_online.Record().Reset();
+        m_online.SetFetchReason(FetchReasonStartUp);
+        m_online.Record().StartSession(ReadSelectedOnlineGallery(), static_cast<DWORD>(m_settings.displayOrder), -1,
                                      true);
         return StartDownloadWorker(false);
     }
     if (!m_preparation->PrepareLocalSlide(path))
         return false;
     TakePreparedSlide();
-    ++m_localSlideCount;
-    m_fetchReason = FetchReasonStartUp;
-    m_currentSlidePath = path;
-    m_waitingForOnline = 0;
-    m_cardHash = m_previousCardHash = 0;
+    m_online.CountLocalSlide();
+    m_online.SetFetchReason(FetchReasonStartUp);
+    m_shown.SetPath(path);
+    m_online.TakeSlide();
     PostMessage(WM_ANNOUNCE_SLIDE);
     return true;
 }
 
 bool CLumivaneDlg::KeepsShownTime()
 {
-    return m_slideTimer.ElapsedTimeToKeep(GetOperationMode(), m_waitingForOnline != 0) != SlideTimer::NoElapsedTime;
+    return m_slideTimer.ElapsedTimeToKeep(GetOperationMode(), m_online.IsWaiting()) != SlideTimer::NoElapsedTime;
 }
 
 LRESULT CLumivaneDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
 {
-    if (m_picture && m_pictureProc)
-        ::SetWindowLongPtrW(m_picture, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pictureProc));
+    m_picture.Detach();
     KillTimer(ToolTipTimerId);
     KillTimer(HoverTimerId);
     KillTimer(SlideTimer::TimerId);
-    SaveElapsedTime(m_slideTimer.ElapsedTimeToKeep(GetOperationMode(), m_waitingForOnline != 0));
+    SaveElapsedTime(m_slideTimer.ElapsedTimeToKeep(GetOperationMode(), m_online.IsWaiting()));
     KillTimer(CrossFadeTimerId);
     m_frames.EndCrossFade();
     KillTimer(FadeTimerId);
@@ -300,7 +232,7 @@ LRESULT CLumivaneDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
     // The screen-saver windows go with their owner, without a fade.
     m_screenSavers.clear();
     KillTimer(OpaqueFlashTimerId);
-    m_downloadWorker.StopDownloadWorker();
+    m_online.StopWorker();
     return 0;
 }
 
@@ -309,15 +241,16 @@ void CLumivaneDlg::OnFirstSlideShown()
     if (WaitForSingleObject(m_link->mainWindowReady, 0) == WAIT_OBJECT_0)
         return;
     SetEvent(m_link->mainWindowReady);
-    m_topmostTimer = SetTimer(TopmostTimerId, TopmostPeriod);
+    SetTimer(TopmostTimerId, TopmostPeriod);
     PostToController(WM_TRAY_STATE, TrayStateShown, 0);
     PostToController(WM_MAIN_WINDOW_READY, 0, 0);
-    if (!m_startupNotice.IsEmpty())
+    // The start-up notice goes with the first slide only: the event is set now.
+    if (!m_link->startupNotice.IsEmpty())
     {
         PostOwned(m_hWnd, WM_NOTICE, static_cast<WPARAM>(-1),
                   std::make_unique<Pair<MString, MString>>(
-                      MString(sX::Format(), IDS_STARTUP_NOTICE_TITLE, m_productName.GetText()), m_startupNotice));
-        m_startupNotice.Clear();
+                      MString(sX::Format(), IDS_STARTUP_NOTICE_TITLE, m_program.ProductName().GetText()),
+                      m_link->startupNotice));
     }
 }
 
@@ -328,7 +261,7 @@ LRESULT CALLBACK CLumivaneDlg::PictureSubclassProc(HWND window, UINT message, WP
         auto* dialog = reinterpret_cast<CLumivaneDlg*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
         if ((message == WM_KEYDOWN || message == WM_KEYUP) && wParam == VK_CONTROL)
             ::SendMessageW(::GetParent(window), WM_CTRL_OVER_PICTURE, VK_CONTROL, message);
-        return CallWindowProcW(dialog->m_pictureProc, window, message, wParam, lParam);
+        return CallWindowProcW(dialog->m_picture.OriginalProcedure(), window, message, wParam, lParam);
     });
 }
 
@@ -338,7 +271,7 @@ LRESULT CLumivaneDlg::OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&)
 {
     TRACKMOUSEEVENT track = {sizeof(track), TME_CANCEL | TME_LEAVE, m_hWnd, 0};
     TrackMouseEvent(&track);
-    m_mouseOutside = 1;
+    m_pointer.SetOutside(true);
     return 0;
 }
 
@@ -348,7 +281,7 @@ LRESULT CLumivaneDlg::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&)
     {
         TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, m_hWnd, 0};
         TrackMouseEvent(&track);
-        m_mouseOutside = 0;
+        m_pointer.SetOutside(false);
         ReleaseCapture();
     }
     return 0;
@@ -357,7 +290,7 @@ LRESULT CLumivaneDlg::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&)
 LRESULT CLumivaneDlg::OnCloseDialogs(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     // Another copy of the program quits with other tokens.
-    if (!DialogCloseToken.Matches(wParam, lParam) || m_closeFade)
+    if (!DialogCloseToken.Matches(wParam, lParam) || m_fade.IsClosing())
         return 0;
     PostToController(WM_COMMAND, IDOK, 0);
     CloseViewer(2);
@@ -365,13 +298,12 @@ LRESULT CLumivaneDlg::OnCloseDialogs(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     // No slide step starts while the window fades out; the shown time stays
     // counted for "Elapsed Time".
     KillTimer(SlideTimer::TimerId);
-    m_slideTimer.timerId = 0;
+    m_slideTimer.TimerKilled();
     StopFade();
-    m_closeFade = true;
-    m_fadeTimer = SetTimer(FadeTimerId, CloseFadePeriod);
-    if (!m_fadeTimer)
+    m_fade.BeginClose(SetTimer(FadeTimerId, CloseFadePeriod));
+    if (!m_fade.IsRunning())
     {
-        m_alpha = 0;
+        m_fade.Drop();
         StepCloseFade();
     }
     return 0;
@@ -379,14 +311,13 @@ LRESULT CLumivaneDlg::OnCloseDialogs(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 
 void CLumivaneDlg::StepCloseFade()
 {
-    if (m_alpha > CloseFadeStep)
+    if (m_fade.StepClose(CloseFadeStep))
     {
-        m_alpha = static_cast<BYTE>(m_alpha - CloseFadeStep);
-        SetAlpha(m_alpha);
+        SetAlpha(m_fade.Alpha());
         return;
     }
     KillTimer(FadeTimerId);
-    m_fadeTimer = 0;
+    m_fade.TimerStopped();
     PostQuitMessage(0);
     EndDialog(0);
 }
@@ -427,15 +358,8 @@ LRESULT CLumivaneDlg::OnSetAlpha(UINT, WPARAM wParam, LPARAM, BOOL&)
 
 LRESULT CLumivaneDlg::OnMessageBoxRequest(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    ShowRequestedMessageBox(m_messageBoxSemaphore, m_title.GetText(), wParam, lParam);
+    ShowRequestedMessageBox(m_guards.MessageBoxGuard(), m_program.Caption().GetText(), wParam, lParam);
     return 0;
-}
-
-void CLumivaneDlg::CloseViewer(WPARAM value)
-{
-    CriticalSectionGuard lock(m_viewerLock);
-    if (::IsWindow(m_viewer))
-        ::SendMessageW(m_viewer, WM_CLOSE_REQUEST, value, 0);
 }
 
 LRESULT CLumivaneDlg::OnCloseViewer(UINT, WPARAM, LPARAM lParam, BOOL&)
@@ -454,7 +378,7 @@ LRESULT CLumivaneDlg::OnBringToFront(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 LRESULT CLumivaneDlg::OnClosePhotoViewer(UINT, WPARAM, LPARAM, BOOL&)
 {
-    if (m_waitingForOnline)
+    if (m_online.IsWaiting())
     {
         CloseViewer(1);
         CloseSlideProperties();
@@ -464,9 +388,9 @@ LRESULT CLumivaneDlg::OnClosePhotoViewer(UINT, WPARAM, LPARAM, BOOL&)
 
 LRESULT CLumivaneDlg::OnFlashOpaque(UINT, WPARAM, LPARAM, BOOL&)
 {
-    if (m_fadeTimer == 0)
+    if (!m_fade.IsRunning())
     {
-        m_opaqueFlashTimer = SetTimer(OpaqueFlashTimerId, OpaqueFlashPeriod);
+        m_fade.SetFlashTimer(SetTimer(OpaqueFlashTimerId, OpaqueFlashPeriod));
         SetAlpha(255);
     }
     return 0;
@@ -475,8 +399,8 @@ LRESULT CLumivaneDlg::OnFlashOpaque(UINT, WPARAM, LPARAM, BOOL&)
 LRESULT CLumivaneDlg::OnOpaqueFlashTimer(UINT_PTR, BOOL&)
 {
     KillTimer(OpaqueFlashTimerId);
-    m_opaqueFlashTimer = 0;
-    SetAlpha(m_alpha);
+    m_fade.SetFlashTimer(0);
+    SetAlpha(m_fade.Alpha());
     return 0;
 }
 
@@ -505,7 +429,7 @@ LRESULT CLumivaneDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 
 LRESULT CLumivaneDlg::OnWindowPosChanging(UINT, WPARAM, LPARAM lParam, BOOL& handled)
 {
-    if (m_keepHidden)
+    if (m_fade.KeepsHidden())
         reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
     handled = FALSE;
     return 0;

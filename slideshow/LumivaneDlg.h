@@ -4,41 +4,37 @@
 // reports its state to the controller by posted messages.
 #pragma once
 
-#include "foundation/ComPtr.h"
-#include "foundation/GdiOwners.h"
-#include "foundation/Handle.h"
 #include "foundation/StringEx.h"
-#include "foundation/Sync.h"
-#include "server/SessionAuthCode.h"
-#include "server/SlideProperties.h"
 #include "resources/languages/LanguageIds.h"
-#include "slideshow/DownloadWorker.h"
 #include "slideshow/FramePresenter.h"
-#include "slideshow/ScreenSaverWnd.h"
-#include "slideshow/MainWindowThread.h"
-#include "slideshow/InternetSlideState.h"
 #include "slideshow/LocalSlidePreparation.h"
 #include "slideshow/LocalWalk.h"
+#include "slideshow/MainWindowThread.h"
+#include "slideshow/MediaPlayerHost.h"
+#include "slideshow/OnlineRound.h"
 #include "slideshow/PerformanceData.h"
+#include "slideshow/PictureControl.h"
+#include "slideshow/PointerState.h"
+#include "slideshow/PreparedPicture.h"
+#include "slideshow/ProgramIdentity.h"
+#include "slideshow/ScreenSaverWnd.h"
+#include "slideshow/SlideOnScreen.h"
 #include "slideshow/SlideRendering.h"
 #include "slideshow/SlideStep.h"
 #include "slideshow/SlideTimer.h"
 #include "slideshow/TooltipNotices.h"
 #include "slideshow/ViewerChoice.h"
+#include "slideshow/ViewerWindows.h"
+#include "slideshow/WindowFade.h"
+#include "slideshow/WindowGuards.h"
 #include "slideshow/WindowModes.h"
 #include "standins/atl/AtlWindow.h"
 
-#include <objidl.h>
-
 #include <gdiplus.h>
 
-#include <atomic>
 #include <memory>
-
-struct IWMPPlayer;
-struct IWMPCore3;
-class MediaProbe;
-class CBrowserDlg;
+#include <optional>
+#include <vector>
 
 class CLumivaneDlg : public ATL::CDialogImpl<CLumivaneDlg>
 {
@@ -94,7 +90,7 @@ public:
     bool IsControllerMenuOpen() const;
     // Whether the window's rectangle differs from the given one.
     bool IsWindowRectChanged(int left, int top, int width, int height) const;
-    bool IsCrossFadeRunning() const { return m_frames.IsCrossFading() && m_crossFadeTimer != 0; }
+    bool IsCrossFadeRunning() const { return m_frames.IsCrossFading() && m_online.IsCrossFadeTimerSet(); }
     // The screen-saver windows while the screen saver runs, in list order.
     size_t ScreenSaverWindowCount() const { return m_screenSavers.size(); }
     const ScreenSaverWnd& ScreenSaverWindowAt(size_t index) const { return *m_screenSavers.at(index); }
@@ -137,8 +133,8 @@ public:
     // other than the current one (the controller's menus).
     bool HasGallerySelection(bool local);
     // The kind and title of the slide now shown.
-    SlideKind CurrentSlideKind() const { return m_currentSlideKind; }
-    const MStringEx<wchar_t>& CurrentSlideTitle() const { return m_currentSlideTitle; }
+    SlideKind CurrentSlideKind() const { return m_shown.Kind(); }
+    const MStringEx<wchar_t>& CurrentSlideTitle() const { return m_shown.Title(); }
     bool HasOtherSlides(bool local);
     // The rows the slide-properties window lists for the current slide: the
     // fixed rows of what it said of itself, then its content properties.
@@ -146,13 +142,6 @@ public:
     // Whether closing now would keep the shown slide's time for the next
     // start: its timer runs and no online slide is awaited.
     bool KeepsShownTime();
-
-    // Locks of the window, in declaration order: a slide step holds the step
-    // and slide locks; the controller's file commands take the slide lock
-    // without waiting.
-    CriticalSection m_stepLock;
-    // The controller's, given with the link: both threads take it.
-    CriticalSection& m_slideLock;
 
 private:
     // ---- Message handlers: this window's own rows of the table ----
@@ -255,7 +244,7 @@ private:
     void LoadSettings(MStringEx<wchar_t>& restoredPath, bool& restoredOnline);
     void CreateMediaPlayer();
     // Under the viewer lock: WM_CLOSE_REQUEST with value to the open viewer.
-    void CloseViewer(WPARAM value);
+    void CloseViewer(WPARAM value) { m_viewers.CloseViewer(value); }
     // Closes and deletes the slide-properties window when one is open.
     void CloseSlideProperties();
     // Arms the slide timer, or while the show waits for an online slide,
@@ -285,8 +274,6 @@ private:
     // the count instead).
     bool IsOnlineSlideDue(int kind);
     void AdjustOnlineCount();
-    // The text that stands for the record's state (empty for none).
-    void GetOnlineStatusText(MStringEx<wchar_t>& text) const;
     // Builds the slide the record holds (a delivered reply or a file kept
     // for this step) as the prepared picture; throws StepFailure with the
     // text the user is to see.
@@ -295,7 +282,7 @@ private:
     // bottom-right corner, sized for the window it will be shown in.
     void DrawOnlineBadge(Gdiplus::Bitmap& card, SlideKind kind);
     // Starts a round of the download worker for the record.
-    bool StartDownloadWorker(bool advertDue);
+    bool StartDownloadWorker(bool advertDue) { return m_online.StartWorker(m_hWnd, advertDue); }
     bool ShowReceivedSlide(MStringEx<wchar_t>& path, int kind);
     // Parts of NextSlide. How a source's part ends: present what it
     // prepared, or end the step with true (a fetch or a check started) or
@@ -322,11 +309,12 @@ private:
     // The preparation's slide becomes the prepared picture with its kind
     // and title; the bytes the picture is decoded from stay with it.
     void TakePreparedSlide();
+    // A new slide or card becomes the prepared picture; a running
+    // cross-fade is completed first.
+    void TakePreparedPicture(BitmapPtr picture, std::unique_ptr<PreparedSlide> source);
     // The fields of the slide that the last step received or prepared go
     // before a new local slide is taken.
     void ResetReceivedSlide();
-    // Releases the session code held for the online slide shown last.
-    void ReleaseSessionCode();
     // The first slide of a run: the restored local file prepared again, or
     // an online round started; false when neither happened.
     bool ResumeRestoredSlide(const MStringEx<wchar_t>& path, bool online);
@@ -334,8 +322,8 @@ private:
     // WM_SELECTION_CHANGED: the gallery dialog ended with changes (or none).
     void OnSettingsChanged(WPARAM wParam, LPARAM lParam);
     // The settings dialog ended: its preview is undone, and the display area
-    // too unless the settings were saved.
-    void EndSettingsDialog(DWORD result);
+    // goes back to the one at its opening unless the settings were saved.
+    void EndSettingsDialog(const RECT& areaBefore, DWORD result);
     // The screen-saver windows over the monitors.
     bool IsScreenSaverRunning() const;
     void StartScreenSaver();
@@ -351,94 +339,46 @@ private:
     UINT m_closeDialogsMessage;
     UINT m_quitRunningInstanceMessage;
     UINT m_taskbarCreatedMessage;
-    // Texts: the caption of boxes for other threads, the version's product
-    // name and version, and the product name of the language module.
-    MStringEx<wchar_t> m_title;
-    MStringEx<wchar_t> m_productName;
-    MStringEx<wchar_t> m_secondText;
-    MStringEx<wchar_t> m_productVersion;
-    // The link to the controller, and where its window is read.
+    // The caption, names, version and icon of the program.
+    ProgramIdentity m_program;
+    // The link to the controller; its window is read at every message sent
+    // to the controller.
     const ControllerLink* m_link;
-    const std::atomic<HWND>* m_controllerWindow;
+    // The semaphores and locks of the window.
+    WindowGuards m_guards;
 
     // The settings record: borders, operation mode, anchor corner, display
     // order, tray icon, opacity, screen saver and idle time.
     PerformanceData m_settings;
-    // The borders last applied; all ones so that the first application acts.
-    DWORD m_appliedWindowBorder = ~0u;
-    DWORD m_appliedImageBorder = ~0u;
     // The display area, and while the settings dialog is open, the area at
     // its opening.
     RECT m_displayArea = {};
-    bool m_settingsDialogOpen = false;
-    RECT m_areaBeforeSettings = {};
+    std::optional<RECT> m_areaBeforeSettings;
 
-    // Guards: every slide step holds the slide semaphore, timer handlers the
-    // timer semaphore, frame drawing the frame semaphore; the viewer, the
-    // message boxes and the operation mode have their own.
-    MHandle m_slideSemaphore;
-    MHandle m_timerSemaphore;
-    MHandle m_frameSemaphore;
-    CriticalSection m_viewerLock;
-    HWND m_viewer = nullptr;
-    MHandle m_messageBoxSemaphore;
-    CriticalSection m_modeLock;
-
-    // The window: its icon, the tracking tooltip with its notices, the
-    // picture control (subclassed) and the topmost watch of its timer.
-    MIcon m_icon;
+    // The window: the tracking tooltip with its notices, the picture
+    // control, the topmost watch of its timer, the window fade and the mouse.
     TooltipNotices m_notices;
-    HWND m_picture = nullptr;
-    WNDPROC m_pictureProc = nullptr;
-    UINT_PTR m_topmostTimer = 0;
+    PictureControl m_picture;
     TopmostWatch m_topmostWatch;
-    // While set the window refuses to be shown; the first slide step
-    // clears it.
-    BYTE m_keepHidden = 1;
-    // Dragging and hovering.
-    HCURSOR m_dragCursor = nullptr;
-    POINT m_dragStart = {};
-    UINT_PTR m_hoverTimer = 0;
-    BYTE m_mouseOutside = 1;
-    // The window fade and the opaque flash.
-    BYTE m_alpha = 0;
-    BYTE m_targetAlpha = 255;
-    UINT_PTR m_fadeTimer = 0;
-    int m_fadeDirection = 1;
-    DWORD m_fadeStateCode = 1;
-    // The program quits: the fade timer fades the window out quickly and its
-    // last tick ends the dialog.
-    bool m_closeFade = false;
-    UINT_PTR m_opaqueFlashTimer = 0;
+    WindowFade m_fade;
+    PointerState m_pointer;
+    // The viewer and the slide-properties window over the current slide.
+    ViewerWindows m_viewers;
 
-    // What the picture control shows, and the timer that drives a cross-fade.
+    // What the picture control shows.
     FramePresenter m_frames;
-    // The online request record and the cross-fade flag, shared with the
-    // download workers (they may outlive the window, see DownloadShared).
-    std::shared_ptr<DownloadShared> m_downloadShared = std::make_shared<DownloadShared>();
-    // Nonzero while the cross-fade timer runs; the download worker reads it.
-    volatile LONG& m_crossFadeTimer = m_downloadShared->crossFadeTimer;
+    // The round of online slides with its download worker and record.
+    OnlineRound m_online;
     // The screen-saver windows; the screen saver runs while there are any.
     std::vector<std::unique_ptr<ScreenSaverWnd>> m_screenSavers;
-    // The prepared picture of the current slide, and the card artwork. A
-    // picture decoded from a file reads from the file's bytes: the prepared
-    // slide that holds them is declared first so that it outlives the
-    // picture.
-    std::unique_ptr<PreparedSlide> m_preparedSource;
-    BitmapPtr m_prepared;
-    BitmapPtr m_mediaCard;
-    BitmapPtr m_textCard;
-    // The invisible Windows Media Player, and an empty stream.
-    ComPtr<IWMPPlayer> m_player;
-    ComPtr<IWMPCore3> m_playerCore;
-    ComPtr<IStream> m_emptyStream;
+    // The prepared picture of the current slide.
+    PreparedPicture m_prepared;
+    // The invisible Windows Media Player and the media test of this thread.
+    MediaPlayerHost m_media;
 
-    // The slide step: its timer, the step-pending flag and the start-up
-    // notice shown with the first slide.
+    // The slide step: its timer, and what waits for the slide lock: the last
+    // step asked for, and the file shown again.
     SlideTimer m_slideTimer;
-    BYTE m_stepPending = 0;
-    // What waits for the slide lock: the last step asked for, and the file
-    // shown again.
     struct PostponedStep
     {
         bool step = false;
@@ -446,70 +386,14 @@ private:
         int mode = 0;
         bool fileAgain = false;
     } m_postponed;
-    MStringEx<wchar_t> m_startupNotice;
-    // Online slides: the reason of the worker's fetch, whether the show
-    // waits for one, the hashes of the status cards now and before
-    // (the same card is not shown twice), the fast retry, and the local
-    // slides shown since the last online one.
-    DWORD m_fetchReason = 2;
-    BYTE m_waitingForOnline = 1;
-    unsigned __int64 m_cardHash = 0;
-    unsigned __int64 m_previousCardHash = 0;
-    BYTE m_fastRetry = 0;
-    DWORD m_localSlideCount = 0;
-    // The card the online show rests on: the card that no gallery is chosen
-    // (no request goes out), or the card of a failed round (it stays while
-    // the next round runs). While one rests, the show looks again only at
-    // the slide interval. Any other card ends the rest.
-    enum class RestingCard : BYTE
-    {
-        None,
-        NoGallery,
-        FailedRound,
-    };
-    RestingCard m_restingCard = RestingCard::None;
 
     // The walk through the local gallery; it reads the display order of the
     // settings record at every choice.
     LocalWalk m_walk{&m_settings.displayOrder};
-    // The online request record and the failure text kept from the worker.
-    InternetSlideState& m_internetSlide = m_downloadShared->record;
-    MStringEx<wchar_t> m_downloadErrorText;
-    // The session code of the online slide now shown; released (Clean Up)
-    // when another slide takes its place and when the window goes.
-    inet_authentication_data m_shownCode;
-    // The download worker writes the record above: declared after it, so
-    // that it is stopped before the window lets go of the record.
-    DownloadWorker m_downloadWorker;
-    // The media test (the invisible player of this thread) and the
-    // preparation of a file as a slide, both made in OnInitDialog on the
-    // main-dialog thread; the preparation uses the walk, the probe and the
+    // The preparation of a file as a slide, made in OnInitDialog on the
+    // main-dialog thread; it uses the walk, the media test and the online
     // record above and is declared after them.
-    std::unique_ptr<MediaProbe> m_mediaProbe;
     std::unique_ptr<LocalSlidePreparation> m_preparation;
-    // The slide now shown: its path ("Current Slide" keeps it between runs),
-    // kind and title.
-    MStringEx<wchar_t> m_currentSlidePath;
-    SlideKind m_currentSlideKind = SlideNone;
-    MStringEx<wchar_t> m_currentSlideTitle;
-    // The text under the title in the photo viewer's caption card: an online
-    // slide's own description; a picture file's title.
-    MStringEx<wchar_t> m_currentSlideDescription;
-    // Set for an advert slide: its viewer shows no overlay advert.
-    bool m_currentSlideAdvert = false;
-    // What an online slide said of itself (empty for a file), and its
-    // properties text as it came, whose content properties the
-    // slide-properties window lists after the fixed rows.
-    SlideProperties m_currentSlideProperties;
-    MStringEx<wchar_t> m_currentSlidePropertiesText;
-    // An online media item's or document's address on the server and the
-    // text the server sent with it (both empty for a file); the web-document
-    // viewer opens the address with the shown slide's session code.
-    MStringEx<wchar_t> m_currentSlideAddress;
-    MStringEx<wchar_t> m_currentSlideDocument;
-    // The modeless slide-properties window, while one is open.
-    std::unique_ptr<CBrowserDlg> m_propertiesWindow;
-    // The online slide's link and id (its slide-link command and statistics).
-    MStringEx<wchar_t> m_currentSlideLink;
-    MStringEx<wchar_t> m_currentSlideId;
+    // The slide now shown ("Current Slide" keeps its file between runs).
+    SlideOnScreen m_shown;
 };

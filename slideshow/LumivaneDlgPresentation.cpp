@@ -30,9 +30,9 @@ void CLumivaneDlg::PlaceWindow(int width, int height)
     const Anchor_corner_effective corner = ResolveAnchorCorner(m_displayArea, true);
     const POINT origin = WindowOriginAtCorner(m_displayArea, corner, width, height);
     MoveWindow(origin.x, origin.y, width, height, FALSE);
-    if (m_keepHidden)
+    if (m_fade.KeepsHidden())
     {
-        m_keepHidden = 0;
+        m_fade.StopKeepingHidden();
         ShowWindow(SW_SHOWNA);
     }
 }
@@ -42,10 +42,10 @@ SIZE CLumivaneDlg::NonClientSize() const
     RECT window = {}, client = {}, picture = {}, pictureClient = {};
     ::GetWindowRect(m_hWnd, &window);
     ::GetClientRect(m_hWnd, &client);
-    if (m_picture)
+    if (m_picture.Get())
     {
-        ::GetWindowRect(m_picture, &picture);
-        ::GetClientRect(m_picture, &pictureClient);
+        ::GetWindowRect(m_picture.Get(), &picture);
+        ::GetClientRect(m_picture.Get(), &pictureClient);
     }
     return SIZE{(window.right - window.left - client.right) + (picture.right - picture.left - pictureClient.right),
                 (window.bottom - window.top - client.bottom) + (picture.bottom - picture.top - pictureClient.bottom)};
@@ -69,12 +69,12 @@ void CLumivaneDlg::FitPictureToClient()
 {
     RECT client = {};
     GetClientRect(&client);
-    ::MoveWindow(m_picture, 0, 0, client.right, client.bottom, FALSE);
+    ::MoveWindow(m_picture.Get(), 0, 0, client.right, client.bottom, FALSE);
 }
 
 void CLumivaneDlg::RestartSlideTimer(SlideTimer::ArmFor how)
 {
-    if (!m_waitingForOnline)
+    if (!m_online.IsWaiting())
         m_slideTimer.Arm(m_hWnd, GetOperationMode(), how);
     else
     {
@@ -82,10 +82,10 @@ void CLumivaneDlg::RestartSlideTimer(SlideTimer::ArmFor how)
         // A card the online show rests on is looked at again only at the
         // slide interval, so that a show with nothing to show does not ask
         // the server every few seconds.
-        if (!m_downloadWorker.IsRunning())
-            m_slideTimer.Retry(m_hWnd, m_restingCard != RestingCard::None && !IsMediaSourceLocal()
+        if (!m_online.IsWorkerRunning())
+            m_slideTimer.Retry(m_hWnd, m_online.Resting() != OnlineRound::RestingCard::None && !IsMediaSourceLocal()
                                            ? RestingRetryPeriod(m_slideTimer)
-                                           : OnlinePollPeriod(m_fastRetry != 0));
+                                           : OnlinePollPeriod(m_online.IsFastRetry()));
     }
     PublishTimerState();
 }
@@ -96,7 +96,7 @@ bool CLumivaneDlg::ShowSlide(int mode)
 {
     ApplyBorders();
     // The same status card is not presented twice in a row.
-    if (m_waitingForOnline && m_cardHash == m_previousCardHash)
+    if (m_online.IsSameCardAgain())
     {
         RestartSlideTimer(SlideTimer::ArmFor::RestAfterPause);
         return false;
@@ -111,7 +111,7 @@ bool CLumivaneDlg::ShowSlide(int mode)
     PublishShownSlide();
 
     const OperationMode operationMode = GetOperationMode();
-    if (!m_waitingForOnline && IsCycleMode(operationMode))
+    if (!m_online.IsWaiting() && IsCycleMode(operationMode))
     {
         if (m_slideTimer.HasReachedIntervalB())
         {
@@ -120,7 +120,7 @@ bool CLumivaneDlg::ShowSlide(int mode)
             {
                 m_slideTimer.Arm(m_hWnd, operationMode, SlideTimer::ArmFor::FullInterval);
                 ShowWithFade(true, FadeStateShown);
-                m_keepHidden = 0;
+                m_fade.StopKeepingHidden();
             }
             else
             {
@@ -148,13 +148,13 @@ bool CLumivaneDlg::ShowSlide(int mode)
 void CLumivaneDlg::StartTransition()
 {
     m_frames.BeginCrossFade(*m_prepared);
-    m_crossFadeTimer = SetTimer(CrossFadeTimerId, CrossFadePeriod) != 0 ? 1 : 0;
-    m_link->snapshot->crossFading = m_crossFadeTimer != 0;
-    if (!m_crossFadeTimer)
+    m_online.SetCrossFadeTimer(SetTimer(CrossFadeTimerId, CrossFadePeriod) != 0);
+    m_link->snapshot->crossFading = m_online.IsCrossFadeTimerSet();
+    if (!m_online.IsCrossFadeTimerSet())
     {
         // No timer: the slide is shown at once.
         m_frames.EndCrossFade();
-        m_keepHidden = 0;
+        m_fade.StopKeepingHidden();
         ShowWindow(SW_SHOWNA);
         RenderCurrentFrame();
         RestartSlideTimer(SlideTimer::ArmFor::FullInterval);
@@ -181,7 +181,7 @@ void CLumivaneDlg::RenderCurrentFrame()
     const PictureSize& picture = m_frames.FittedSize();
     m_frames.RenderCurrent(std::max(1u, std::max(picture.width, picture.height)), *m_prepared);
     PlaceWindowForPicture();
-    ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    ::RedrawWindow(m_picture.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
@@ -201,13 +201,13 @@ void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
             PlaceWindow(size.cx, size.cy);
             FitPictureToClient();
             RECT placed = {};
-            ::GetClientRect(m_picture, &placed);
+            ::GetClientRect(m_picture.Get(), &placed);
             if (placed.right != client.cx || placed.bottom != client.cy)
                 m_frames.ComposeCrossFade(placed.right, placed.bottom);
             ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
         }
         else
-            ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            ::RedrawWindow(m_picture.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         m_frames.AdvanceCrossFade(TicksBetween(GetTickCount(), start));
         return;
     }
@@ -216,9 +216,9 @@ void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
     // size) takes the blend's place before the window takes that size.
     m_frames.DropOverlay();
     PlaceWindowForPicture();
-    ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    ::RedrawWindow(m_picture.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     KillTimer(CrossFadeTimerId);
-    m_crossFadeTimer = 0;
+    m_online.SetCrossFadeTimer(false);
     m_link->snapshot->crossFading = false;
     HandOverToScreenSavers();
     if (restartTimer)
@@ -228,10 +228,18 @@ void CLumivaneDlg::DrawTransitionFrame(bool restartTimer)
     }
 }
 
+void CLumivaneDlg::TakePreparedPicture(BitmapPtr picture, std::unique_ptr<PreparedSlide> source)
+{
+    // A new slide starts from the full frame of the one before, never from
+    // the middle of its cross-fade.
+    FinishTransition();
+    m_prepared.Take(std::move(picture), std::move(source));
+}
+
 void CLumivaneDlg::FinishTransition()
 {
-    SemaphoreGuard frame(m_frameSemaphore, SemaphoreGuard::Take::Wait);
-    if (!m_crossFadeTimer)
+    const SemaphoreGuard frame = m_guards.Frames(SemaphoreGuard::Take::Wait);
+    if (!m_online.IsCrossFadeTimerSet())
         return;
     m_slideTimer.Stop(m_hWnd);
     if (m_frames.HalveCrossFade())
@@ -244,10 +252,10 @@ LRESULT CLumivaneDlg::OnCrossFadeTimer(UINT_PTR, BOOL&)
 {
     // Timer handlers never nest. A tick that finds a frame being drawn
     // draws none.
-    SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
+    const SemaphoreGuard timers = m_guards.Timers(SemaphoreGuard::Take::Try);
     if (!timers.IsHeld())
         return 0;
-    SemaphoreGuard frame(m_frameSemaphore, SemaphoreGuard::Take::Try);
+    const SemaphoreGuard frame = m_guards.Frames(SemaphoreGuard::Take::Try);
     if (!frame.IsHeld())
         return 0;
     // The slide timer does not run during a cross-fade; the last frame arms it.
@@ -275,26 +283,21 @@ void CLumivaneDlg::RenderPreviewCard(int side)
 void CLumivaneDlg::ShowStatusCard(MString text, unsigned artId)
 {
     // The tray icon's tooltip; the controller frees the text.
-    PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
+    PostOwned(m_link->controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
               text.EqualsNoCase(MString(ResId(IDS_ONLINE_SLIDE_WAITING)))
                   ? std::make_unique<MString>(text)
                   : std::make_unique<MString>(sX::Format(), IDS_CARD_TOOLTIP, text.GetText()));
 
     const StatusCardTexts texts{MString(ResId(IDS_CARD_CAPTION)),
-                                MString(sX::Format(), IDS_CARD_TITLE, m_secondText.GetText()), text};
-    m_prepared = BuildStatusCard(GetModuleHandleW(nullptr), IDP_CARD_BASE, artId, texts);
-    m_preparedSource.reset();
-
-    m_waitingForOnline = 1;
-    m_restingCard = RestingCard::None;
-    m_previousCardHash = m_cardHash;
-    m_cardHash = StatusCardHash(texts.message, texts.title);
+                                MString(sX::Format(), IDS_CARD_TITLE, m_program.Name().GetText()), text};
+    TakePreparedPicture(BuildStatusCard(GetModuleHandleW(nullptr), IDP_CARD_BASE, artId, texts), nullptr);
+    m_online.TakeCard(StatusCardHash(texts.message, texts.title));
     // A card is no file: the file commands find none, and what a received
     // slide carried goes.
     ResetReceivedSlide();
-    m_currentSlideKind = SlideStatusCard;
-    m_currentSlidePath.Clear();
-    m_localSlideCount = 0;
+    m_shown.SetKind(SlideStatusCard);
+    m_shown.SetPath(MString());
+    m_online.ResetLocalSlideCount();
 }
 
 void CLumivaneDlg::DrawShadowedText(const MString& text, Gdiplus::RectF& layout, float points)

@@ -27,24 +27,6 @@ constexpr UINT SmallestSlideSide = 24;
 // picture of its own.
 unsigned DefaultCard(SlideKind kind) { return kind == OnlineMedia ? IDP_MEDIA_CARD : IDP_WEB_CARD; }
 
-// The kind of a slide that the record holds from a file (states 6 to 9).
-SlideKind KindOfFileState(int state)
-{
-    switch (state)
-    {
-    case FileSlidePicture:
-        return FilePicture;
-    case FileSlideMedia:
-        return FileMedia;
-    case FileSlideDocument:
-        return FileWebDocument;
-    case FileSlideRichText:
-        return FileRichText;
-    default:
-        return SlideNone;
-    }
-}
-
 // The picture of the content, or null; a header that declares more pixels
 // than a picture may have is refused before anything is decoded.
 std::unique_ptr<Gdiplus::Bitmap> DecodeContent(const HandleMemory<unsigned char>& bytes)
@@ -110,18 +92,6 @@ void PaintBadge(Gdiplus::Graphics& graphics, SlideKind kind, const Gdiplus::Rect
 }
 } // namespace
 
-bool CLumivaneDlg::StartDownloadWorker(bool advertDue)
-{
-    return m_downloadWorker.Start(m_hWnd, m_downloadShared, advertDue);
-}
-
-void CLumivaneDlg::ReleaseSessionCode()
-{
-    // The Clean Up runs on a thread of its own; the code is forgotten here.
-    m_shownCode.Release(true);
-    m_shownCode.Clear();
-}
-
 void CLumivaneDlg::DrawOnlineBadge(Gdiplus::Bitmap& card, SlideKind kind)
 {
     const unsigned width = card.GetWidth(), height = card.GetHeight();
@@ -146,53 +116,50 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
 {
     // A failed or still running round stands as its text.
     MString status;
-    GetOnlineStatusText(status);
+    m_online.StatusText(status);
     if (!status.IsEmpty())
         throw StepFailure(status);
 
-    m_waitingForOnline = 0;
-    m_cardHash = m_previousCardHash = 0;
-    const int state = m_internetSlide.state;
+    m_online.TakeSlide();
+    InternetSlideState& record = m_online.Record();
+    const int state = record.state;
     auto slide = std::make_unique<PreparedSlide>();
     MString path;
-    bool advert = false;
-    SlideProperties properties;
-    MStringEx<wchar_t> propertiesText, description, address, document;
-    if (m_internetSlide.HoldsReply())
+    SlideOnScreen::Received facts;
+    if (record.HoldsReply())
     {
         // The reply becomes the shown slide: "Internet Control", the cache
         // file committed, the session code moved to the shown slide.
         ResetReceivedSlide();
         ReceivedSlide received;
-        SaveInternetControlState(m_internetSlide, received, m_shownCode);
+        SaveInternetControlState(record, received, m_online.ShownCode());
         slide->kind = static_cast<SlideKind>(received.displayedKind);
         slide->content.Assign(received.content);
         slide->title = !received.properties.title.IsEmpty() ? received.properties.title : received.firstText;
-        advert = received.advert != 0;
-        properties = received.properties;
-        propertiesText = received.propertiesText;
-        description = received.properties.description;
+        facts.advert = received.advert != 0;
+        facts.properties = received.properties;
+        facts.propertiesText = received.propertiesText;
+        facts.description = received.properties.description;
         // The reply's second section is the content's address, its third
         // the text that goes with it.
-        address = received.secondSection;
-        document = received.thirdSection;
-        m_currentSlideLink = received.properties.link;
-        m_currentSlideId = received.properties.id;
+        facts.address = received.secondSection;
+        facts.document = received.thirdSection;
+        m_shown.TakeLinkAndId(received.properties.link, received.properties.id);
         if (m_link->advertStats && !received.properties.id.IsEmpty())
             m_link->advertStats->CountSlideEvent(received.properties.id, true, false, false);
     }
-    else if (KindOfFileState(state) != SlideNone)
+    else if (FileSlideKind(state) != SlideNone)
     {
         // A file kept for this step: its content is final (a card for media
         // and documents) and the identity was taken of it.
         ResetReceivedSlide();
-        slide->kind = KindOfFileState(state);
-        slide->content.Assign(m_internetSlide.content);
-        slide->title = m_internetSlide.secondText;
+        slide->kind = FileSlideKind(state);
+        slide->content.Assign(record.content);
+        slide->title = record.secondText;
         // A file says nothing of itself beyond its title.
-        description = slide->title;
-        path = m_internetSlide.file;
-        m_internetSlide.Reset();
+        facts.description = slide->title;
+        path = record.file;
+        record.Reset();
     }
     else
         throw StepFailure(MString(ResId(IDS_ONLINE_SLIDE_EMPTY)));
@@ -240,26 +207,19 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
 
     // The slide is built: it becomes the prepared picture, the old picture
     // going before the bytes it may read from.
-    m_currentSlideKind = slide->kind;
-    m_currentSlideTitle = slide->title;
-    m_currentSlidePath = path;
-    m_currentSlideProperties = properties;
-    m_currentSlidePropertiesText = propertiesText;
-    m_currentSlideDescription = description;
-    m_currentSlideAdvert = advert;
-    m_currentSlideAddress = address;
-    m_currentSlideDocument = document;
-    m_prepared = std::move(slide->picture);
-    m_preparedSource = std::move(slide);
-    PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
+    m_shown.TakeReceived(slide->kind, slide->title, path, facts);
+    BitmapPtr picture = std::move(slide->picture);
+    TakePreparedPicture(std::move(picture), std::move(slide));
+    const bool advert = facts.advert;
+    PostOwned(m_link->controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
               std::make_unique<MString>(sX::Format(), advert ? IDS_ADVERT_TOOLTIP : IDS_SLIDE_TOOLTIP,
-                                        m_currentSlideTitle.GetText()));
+                                        m_shown.Title().GetText()));
     if (!advert)
     {
         if (mode == StepAfterFetch || mode == StepTimer)
-            m_localSlideCount = 0;
+            m_online.ResetLocalSlideCount();
         // The next start goes on with an online slide, or with the file.
-        const bool fromFile = (static_cast<unsigned>(m_currentSlideKind) & 0x80000000u) != 0;
+        const bool fromFile = (static_cast<unsigned>(m_shown.Kind()) & 0x80000000u) != 0;
         if (!SaveCurrentSlide(fromFile, fromFile ? path : MString(L"slide")))
             DeleteCurrentSlideValue();
     }

@@ -48,7 +48,7 @@ void CLumivaneDlg::StartScreenSaver()
     if (IsScreenSaverRunning())
         return;
     const std::vector<ScreenSaverWindowPlan> plans =
-        PlanScreenSaverWindows(m_settings.screenSaverMode, m_currentSlideKind, SystemMonitors());
+        PlanScreenSaverWindows(m_settings.screenSaverMode, m_shown.Kind(), SystemMonitors());
     Gdiplus::Bitmap* picture = m_frames.FullSizeFrame();
     // Windows that show slides need the full-size copy: without it the screen
     // saver waits for the next idle test after a slide.

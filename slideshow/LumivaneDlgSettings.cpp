@@ -33,7 +33,7 @@ void CLumivaneDlg::LoadSettings(MString& restoredPath, bool& restoredOnline)
     LoadDisplayArea();
     PerformanceDataLoad load;
     {
-        CriticalSectionGuard lock(m_modeLock);
+        const CriticalSectionGuard mode = m_guards.Mode();
         load = LoadPerformanceData(m_settings, m_slideTimer, m_displayArea);
     }
     // The walk goes on where the last run stopped, also after a bad record.
@@ -83,9 +83,9 @@ void CLumivaneDlg::RelayoutWindow()
     PlaceWindow(side, side);
     RECT client = {};
     GetClientRect(&client);
-    ::MoveWindow(m_picture, 0, 0, client.right, client.bottom, TRUE);
+    ::MoveWindow(m_picture.Get(), 0, 0, client.right, client.bottom, TRUE);
     RECT pictureClient = {};
-    ::GetClientRect(m_picture, &pictureClient);
+    ::GetClientRect(m_picture.Get(), &pictureClient);
     RenderPreviewCard(std::max<int>(pictureClient.right, pictureClient.bottom));
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
 }
@@ -119,7 +119,7 @@ LRESULT CLumivaneDlg::OnCopySettings(UINT, WPARAM, LPARAM lParam, BOOL&)
     if (!copy)
         return 0;
     {
-        Lock lock(m_modeLock);
+        const CriticalSectionGuard mode = m_guards.Mode();
         copy->settings = m_settings;
         copy->timer.enabled = m_slideTimer.enabled;
         copy->timer.intervalA = m_slideTimer.intervalA;
@@ -135,7 +135,7 @@ LRESULT CLumivaneDlg::OnApplySettings(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
     const std::unique_ptr<SettingsCopy> saved = TakeOwned<SettingsCopy>(lParam);
     {
-        Lock lock(m_modeLock);
+        const CriticalSectionGuard mode = m_guards.Mode();
         m_settings = saved->settings;
         m_slideTimer.enabled = saved->timer.enabled;
         m_slideTimer.intervalA = saved->timer.intervalA;
@@ -159,29 +159,28 @@ LRESULT CLumivaneDlg::OnControllerDialogOpening(UINT, WPARAM, LPARAM lParam, BOO
     const DWORD reason = static_cast<DWORD>(lParam);
     if (reason == ShowReasonSettings)
     {
-        m_settingsDialogOpen = true;
         m_areaBeforeSettings = m_displayArea;
     }
     else if (reason == ShowReasonGalleries || reason == ShowReasonAbout || reason == ShowReasonRelease)
     {
         // Another dialog opens: no settings dialog is open any more, even if
         // its end was never reported.
-        m_settingsDialogOpen = false;
+        m_areaBeforeSettings.reset();
     }
     handled = FALSE;
     return 0;
 }
 
-void CLumivaneDlg::EndSettingsDialog(DWORD result)
+void CLumivaneDlg::EndSettingsDialog(const RECT& areaBefore, DWORD result)
 {
     // A transparency preview ends: no fade runs on and the stored opacity
     // comes back.
     StopFade();
-    SetAlpha(m_alpha);
-    const bool areaRestored = result != 0 && !EqualRect(&m_areaBeforeSettings, &m_displayArea);
+    SetAlpha(m_fade.Alpha());
+    const bool areaRestored = result != 0 && !EqualRect(&areaBefore, &m_displayArea);
     // Not saved: the display area of the opening.
     if (areaRestored)
-        m_displayArea = m_areaBeforeSettings;
+        m_displayArea = areaBefore;
     // The preview card of the size stood only while the dialog was open: the
     // slide comes back, fitted to the area now in force.
     if (!areaRestored && !m_frames.HasOverlay())
@@ -199,7 +198,7 @@ void CLumivaneDlg::EndSettingsDialog(DWORD result)
         PlaceWindow(side, side);
         FitPictureToClient();
         m_frames.DropOverlay();
-        ::RedrawWindow(m_picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        ::RedrawWindow(m_picture.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     }
 }
 
@@ -217,7 +216,7 @@ void CLumivaneDlg::HideTrackingTooltip() { m_notices.Hide(); }
 
 LRESULT CLumivaneDlg::OnToolTipTimer(UINT_PTR, BOOL&)
 {
-    SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
+    const SemaphoreGuard timers = m_guards.Timers(SemaphoreGuard::Take::Try);
     if (!timers.IsHeld())
         return 0;
     m_notices.OnTimer();

@@ -64,70 +64,16 @@ OnlineSlideIncidence ReadIncidence(const ControllerLink& link)
 }
 }
 
-bool CLumivaneDlg::IsOnlineSlideDue(int kind)
-{
-    return ::IsOnlineSlideDue(ReadIncidence(*m_link), kind, m_localSlideCount);
-}
+bool CLumivaneDlg::IsOnlineSlideDue(int kind) { return m_online.IsOnlineSlideDue(ReadIncidence(*m_link), kind); }
 
-void CLumivaneDlg::AdjustOnlineCount() { AdjustLocalSlideCount(ReadIncidence(*m_link), m_localSlideCount); }
-
-void CLumivaneDlg::GetOnlineStatusText(MString& text) const
-{
-    OnlineFetchStatus fetch;
-    fetch.state = m_internetSlide.state;
-    fetch.status = static_cast<int>(m_internetSlide.status);
-    fetch.errorDetail = m_internetSlide.errorDetail;
-    fetch.hasServerMessage = !m_internetSlide.secondText.IsEmpty();
-    const OnlineStatusText status = ::GetOnlineStatusText(fetch);
-    switch (status.source)
-    {
-    case OnlineStatusText::None:
-        text.Clear();
-        break;
-    case OnlineStatusText::String:
-        text = MString(ResId(status.stringId));
-        break;
-    case OnlineStatusText::StringAndNumber:
-        text = MString(sX::Format(), status.stringId, status.number);
-        break;
-    case OnlineStatusText::ServerMessage:
-        text = m_internetSlide.secondText;
-        break;
-    case OnlineStatusText::FailureText:
-        // The text of a server message thrown during the round.
-        text = !m_internetSlide.errorText.IsEmpty() ? m_internetSlide.errorText : m_downloadErrorText;
-        break;
-    }
-}
-
-namespace
-{
-// The kind of a slide that the record holds from a file (states 6 to 9);
-// SlideNone for every other state.
-SlideKind FileSlideKind(int state)
-{
-    switch (state)
-    {
-    case FileSlidePicture:
-        return FilePicture;
-    case FileSlideMedia:
-        return FileMedia;
-    case FileSlideDocument:
-        return FileWebDocument;
-    case FileSlideRichText:
-        return FileRichText;
-    default:
-        return SlideNone;
-    }
-}
-}
+void CLumivaneDlg::AdjustOnlineCount() { m_online.AdjustLocalSlideCount(ReadIncidence(*m_link)); }
 
 bool CLumivaneDlg::ShowReceivedSlide(MString& path, int kind)
 {
     try
     {
-        const int state = m_internetSlide.state;
-        const MString file = m_internetSlide.file;
+        const int state = m_online.Record().state;
+        const MString file = m_online.Record().file;
         if (BuildReceivedSlide(kind))
         {
             // A slide the record held from a local file is a shown file of
@@ -135,7 +81,7 @@ bool CLumivaneDlg::ShowReceivedSlide(MString& path, int kind)
             const SlideKind fileKind = FileSlideKind(state);
             if (fileKind != SlideNone)
             {
-                m_currentSlideKind = fileKind;
+                m_shown.SetKind(fileKind);
                 m_walk.RecordShownFile(file, true);
             }
             path = file;
@@ -144,13 +90,13 @@ bool CLumivaneDlg::ShowReceivedSlide(MString& path, int kind)
     }
     catch (...)
     {
-        ShowStatusCard(FailureText(std::current_exception(), m_secondText), IDP_STATUS_ART);
+        ShowStatusCard(FailureText(std::current_exception(), m_program.Name()), IDP_STATUS_ART);
     }
     // Not built: the slide is failed and forgotten.
-    if (!m_currentSlidePath.IsEmpty())
-        m_walk.MarkFileCompleted(m_currentSlidePath);
-    m_currentSlidePath.Clear();
-    m_internetSlide.Reset();
+    if (!m_shown.Path().IsEmpty())
+        m_walk.MarkFileCompleted(m_shown.Path());
+    m_shown.SetPath(MString());
+    m_online.Record().Reset();
     return false;
 }
 
@@ -159,30 +105,30 @@ bool CLumivaneDlg::ShowReceivedSlide(MString& path, int kind)
 // A step while the download worker runs: false when the step ends here.
 bool CLumivaneDlg::SettleRunningWorker(int kind, int mode, bool local)
 {
-    if (!m_downloadWorker.IsRunning())
+    if (!m_online.IsWorkerRunning())
         return true;
-    switch (DecideWhileWorkerRuns(mode, kind, m_fetchReason))
+    switch (DecideWhileWorkerRuns(mode, kind, m_online.FetchReason()))
     {
     case RunningWorkerAction::WaitForEnd:
         // The wait for an ended fetch's thread is the same bounded stop.
-        m_downloadWorker.StopDownloadWorker();
+        m_online.StopWorker();
         return true;
     case RunningWorkerAction::LeaveRunning:
         return false;
     case RunningWorkerAction::MarkPending:
-        m_stepPending = 1;
+        m_online.MarkStepPending();
         return false;
     case RunningWorkerAction::StopAndReset:
-        m_downloadWorker.StopDownloadWorker();
-        m_internetSlide.Reset();
+        m_online.StopWorker();
+        m_online.Record().Reset();
         return true;
     case RunningWorkerAction::StopAndGoOn:
-        m_downloadWorker.StopDownloadWorker();
+        m_online.StopWorker();
         return true;
     case RunningWorkerAction::BusyNotice:
         ShowTrackingTooltip(MString(ResId(local ? IDS_NOTICE_LOCAL_BUSY_TITLE : IDS_NOTICE_ONLINE_BUSY_TITLE)),
                             m_notices.Text(Notice::WaitElapsed));
-        m_stepPending = 1;
+        m_online.MarkStepPending();
         return false;
     }
     return true;
@@ -194,27 +140,28 @@ bool CLumivaneDlg::SettleRunningWorker(int kind, int mode, bool local)
 CLumivaneDlg::StepOutcome CLumivaneDlg::OnlineStep(int kind, int mode, StepProgress& progress)
 {
     progress.onlinePart = true;
+    InternetSlideState& record = m_online.Record();
     const DWORD order = static_cast<DWORD>(m_settings.displayOrder);
     const SelectedOnlineGallery gallery = ReadSelectedOnlineGallery();
     if (gallery.name.IsEmpty())
     {
         // Every fresh install starts here: the card stays, and the show
         // looks again at the slide interval (a new choice steps at once).
-        m_internetSlide.Reset();
-        m_fetchReason = static_cast<DWORD>(kind);
+        record.Reset();
+        m_online.SetFetchReason(static_cast<DWORD>(kind));
         ShowStatusCard(MString(ResId(IDS_CARD_NO_ONLINE_GALLERY)), IDP_STATUS_ART);
-        m_restingCard = RestingCard::NoGallery;
+        m_online.RestOn(OnlineRound::RestingCard::NoGallery);
         progress.prepared = true;
         return StepOutcome::Present;
     }
     if (mode == StepCheckSelection)
     {
-        m_internetSlide.Reset();
-        m_fetchReason = static_cast<DWORD>(kind);
-        m_internetSlide.StartSession(gallery, order, 1, false);
+        record.Reset();
+        m_online.SetFetchReason(static_cast<DWORD>(kind));
+        record.StartSession(gallery, order, 1, false);
         const bool due = IsOnlineSlideDue(kind);
         if (due)
-            m_localSlideCount = 0;
+            m_online.ResetLocalSlideCount();
         if (StartDownloadWorker(due))
             return StepOutcome::Started;
         // No fetch runs that could show a slide: a status card stands for it
@@ -222,25 +169,25 @@ CLumivaneDlg::StepOutcome CLumivaneDlg::OnlineStep(int kind, int mode, StepProgr
     }
     // A reply of the selected gallery that the worker left is shown.
     if (mode != StepCheckSelection && mode != StepSelectionChanged && kind == StepOrdinary &&
-        m_internetSlide.IsHeld() && m_internetSlide.IsOfGallery(gallery.name))
+        record.IsHeld() && record.IsOfGallery(gallery.name))
     {
         progress.prepared = BuildReceivedSlide(0);
-        m_fetchReason = 0;
-        m_internetSlide.StartSession(gallery, order, 1, false);
+        m_online.SetFetchReason(0);
+        record.StartSession(gallery, order, 1, false);
         StartDownloadWorker(IsOnlineSlideDue(0));
         return StepOutcome::Present;
     }
-    m_fetchReason = static_cast<DWORD>(kind);
-    m_internetSlide.StartSession(gallery, order, kind == StepOrdinary ? 1 : -2, false);
+    m_online.SetFetchReason(static_cast<DWORD>(kind));
+    record.StartSession(gallery, order, kind == StepOrdinary ? 1 : -2, false);
     const bool due = kind == StepOrdinary ? IsOnlineSlideDue(0) : false;
     // The card of a failed round stays while the next round runs: the show
     // keeps one card instead of turning to the waiting card and back.
-    if (m_restingCard == RestingCard::FailedRound && m_currentSlideKind == SlideStatusCard &&
+    if (m_online.Resting() == OnlineRound::RestingCard::FailedRound && m_shown.Kind() == SlideStatusCard &&
         StartDownloadWorker(due))
         return StepOutcome::Started;
     ShowStatusCard(MString(ResId(IDS_ONLINE_SLIDE_WAITING)), IDP_STATUS_ART);
     progress.prepared = true;
-    if (!m_downloadWorker.IsRunning())
+    if (!m_online.IsWorkerRunning())
         StartDownloadWorker(due);
     return StepOutcome::Present;
 }
@@ -250,56 +197,57 @@ CLumivaneDlg::StepOutcome CLumivaneDlg::OnlineStep(int kind, int mode, StepProgr
 // the next file of the walk.
 CLumivaneDlg::StepOutcome CLumivaneDlg::LocalStep(int kind, int mode, StepProgress& progress)
 {
+    InternetSlideState& record = m_online.Record();
     if (mode == StepCheckSelection || kind == StepLocalOnly)
-        m_internetSlide.Reset();
+        record.Reset();
     bool onlineShown = false;
     MString failure;
-    if (m_internetSlide.state == InternetSlideState::Failed)
+    if (record.state == InternetSlideState::Failed)
     {
-        GetOnlineStatusText(failure);
-        if (!m_internetSlide.file.IsEmpty())
-            m_walk.MarkFileCompleted(m_internetSlide.file);
-        m_internetSlide.Reset();
+        m_online.StatusText(failure);
+        if (!record.file.IsEmpty())
+            m_walk.MarkFileCompleted(record.file);
+        record.Reset();
     }
-    else if (m_internetSlide.state >= 1 && m_internetSlide.state <= 3 && m_internetSlide.advert)
+    else if (record.state >= 1 && record.state <= 3 && record.advert)
     {
         progress.onlinePart = true;
         progress.prepared = BuildReceivedSlide(kind);
-        m_localSlideCount = 0;
+        m_online.ResetLocalSlideCount();
         onlineShown = true;
     }
-    else if (m_internetSlide.IsHeld())
+    else if (record.IsHeld())
     {
         // A slide kept in the record is shown when its content is still what
         // was stored; the next file is then kept for the step after.
-        if (m_internetSlide.IsContentUnchanged())
+        if (record.IsContentUnchanged())
         {
             progress.onlinePart = true;
             MString path;
             progress.prepared = ShowReceivedSlide(path, kind);
             if (progress.prepared)
             {
-                m_currentSlidePath = path;
+                m_shown.SetPath(path);
                 if (kind == StepOrdinary || kind == StepLocalOnly)
-                    ++m_localSlideCount;
+                    m_online.CountLocalSlide();
                 onlineShown = true;
             }
         }
         else
-            m_internetSlide.Reset();
+            record.Reset();
     }
 
-    const SlideChoice choice = ChooseNextSlide(kind, mode, onlineShown, m_currentSlidePath, ReadIncidence(*m_link),
-                                               m_localSlideCount, m_walk, *m_preparation);
+    const SlideChoice choice = ChooseNextSlide(kind, mode, onlineShown, m_shown.Path(), ReadIncidence(*m_link),
+                                               m_online.LocalSlideCount(), m_walk, *m_preparation);
     switch (choice.outcome)
     {
     case SlideChoice::OnlineDue:
-        m_internetSlide.StartSession(ReadSelectedOnlineGallery(), static_cast<DWORD>(m_settings.displayOrder), 1,
+        record.StartSession(ReadSelectedOnlineGallery(), static_cast<DWORD>(m_settings.displayOrder), 1,
                                      false);
         if (!StartDownloadWorker(true))
             break;
         if (!onlineShown)
-            m_stepPending = 1;
+            m_online.MarkStepPending();
         return StepOutcome::Started;
     case SlideChoice::LocalPrepared:
         progress.prepared = true;
@@ -313,7 +261,7 @@ CLumivaneDlg::StepOutcome CLumivaneDlg::LocalStep(int kind, int mode, StepProgre
     case SlideChoice::NothingForCheck:
         return StepOutcome::Nothing;
     case SlideChoice::StatusCard:
-        ShowStatusCard(choice.cardWithProductName ? MString(sX::Format(), choice.cardString, m_secondText.GetText())
+        ShowStatusCard(choice.cardWithProductName ? MString(sX::Format(), choice.cardString, m_program.Name().GetText())
                                                   : MString(ResId(choice.cardString)),
                        IDP_STATUS_ART);
         progress.prepared = true;
@@ -330,41 +278,29 @@ CLumivaneDlg::StepOutcome CLumivaneDlg::LocalStep(int kind, int mode, StepProgre
 // What a received slide carried goes before another slide is taken.
 void CLumivaneDlg::ResetReceivedSlide()
 {
-    m_currentSlideKind = SlideNone;
-    m_currentSlideTitle.Clear();
-    m_currentSlideDescription.Clear();
-    m_currentSlideAdvert = false;
-    m_currentSlideProperties = SlideProperties();
-    m_currentSlidePropertiesText.Clear();
-    m_currentSlideAddress.Clear();
-    m_currentSlideDocument.Clear();
-    ReleaseSessionCode();
+    m_shown.ForgetReceived();
+    m_online.ReleaseShownCode();
 }
 
 void CLumivaneDlg::TakePreparedSlide()
 {
     ResetReceivedSlide();
     std::unique_ptr<PreparedSlide> slide = m_preparation->TakePrepared();
-    m_currentSlideKind = slide->kind;
-    m_currentSlideTitle = slide->title;
-    // A file says nothing of itself beyond its title.
-    m_currentSlideDescription = slide->title;
-    // The old picture goes before the bytes it may read from.
-    m_prepared = std::move(slide->picture);
-    m_preparedSource = std::move(slide);
+    m_shown.TakeFile(slide->kind, slide->title);
+    BitmapPtr picture = std::move(slide->picture);
+    TakePreparedPicture(std::move(picture), std::move(slide));
 }
 
 // The walk's file was prepared: it becomes the current slide.
 void CLumivaneDlg::TakeLocalSlide(const MString& path)
 {
     TakePreparedSlide();
-    m_fetchReason = 0;
-    m_waitingForOnline = 0;
-    m_cardHash = m_previousCardHash = 0;
-    m_currentSlidePath = path;
+    m_online.SetFetchReason(0);
+    m_online.TakeSlide();
+    m_shown.SetPath(path);
     m_walk.RecordShownFile(path, true);
-    PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
-              std::make_unique<MString>(sX::Format(), IDS_SLIDE_TOOLTIP, m_currentSlideTitle.GetText()));
+    PostOwned(m_link->controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
+              std::make_unique<MString>(sX::Format(), IDS_SLIDE_TOOLTIP, m_shown.Title().GetText()));
     // A file that cannot be hashed is not resumed at the next start.
     if (!SaveCurrentSlide(true, path))
         DeleteCurrentSlideValue();
@@ -374,7 +310,7 @@ void CLumivaneDlg::TakeLocalSlide(const MString& path)
 bool CLumivaneDlg::PresentStep(int mode, bool prepared)
 {
     if (!prepared)
-        ShowStatusCard(MString(sX::Format(), IDS_CARD_NOTHING_PREPARED, m_secondText.GetText()), IDP_STATUS_ART);
+        ShowStatusCard(MString(sX::Format(), IDS_CARD_NOTHING_PREPARED, m_program.Name().GetText()), IDP_STATUS_ART);
     return ShowSlide(mode);
 }
 
@@ -385,16 +321,16 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
         return false;
 
     HideTrackingTooltip();
-    if (m_slideTimer.timerId)
+    if (m_slideTimer.WindowTimer())
         m_slideTimer.Stop(m_hWnd);
-    m_stepPending = 0;
-    TryLock slide(m_slideLock);
+    m_online.ClearStepPending();
+    const TryLock slide = m_guards.TrySlide();
     if (!slide.IsHeld())
     {
         PostponeStep(kind, mode);
         return false;
     }
-    m_fastRetry = 0;
+    m_online.ClearFastRetry();
 
     StepProgress progress;
     try
@@ -410,12 +346,12 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
         // leaves no record behind.
         const std::exception_ptr failure = std::current_exception();
         if (progress.onlinePart)
-            m_internetSlide.Reset();
-        ShowStatusCard(FailureText(failure, m_secondText), IDP_STATUS_ART);
+            m_online.Record().Reset();
+        ShowStatusCard(FailureText(failure, m_program.Name()), IDP_STATUS_ART);
         // The online show rests on the card of a failed round until the
         // slide interval has passed.
         if (!local)
-            m_restingCard = RestingCard::FailedRound;
+            m_online.RestOn(OnlineRound::RestingCard::FailedRound);
         return ShowSlide(mode);
     }
 }
@@ -424,35 +360,33 @@ bool CLumivaneDlg::NextSlide(int kind, int mode)
 
 LRESULT CLumivaneDlg::OnSlideTimer(UINT_PTR, BOOL&)
 {
-    SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
+    const SemaphoreGuard timers = m_guards.Timers(SemaphoreGuard::Take::Try);
     if (!timers.IsHeld())
         return 0;
     KillTimer(SlideTimer::TimerId);
-    m_slideTimer.timerId = 0;
-    TryLock step(m_stepLock);
-    SemaphoreGuard slide(m_slideSemaphore, SemaphoreGuard::Take::Try);
-    m_keepHidden = 0;
+    m_slideTimer.TimerKilled();
+    const TryLock step = m_guards.TryStep();
+    const SemaphoreGuard slide = m_guards.Steps(SemaphoreGuard::Take::Try);
+    m_fade.StopKeepingHidden();
 
     // A drag, an open dialog of the program or a step that runs: try again
     // in a second.
     const bool blocked =
         GetCapture() == m_hWnd || IsOwnDialogOpen(ScopeSlideTimer) || !step.IsHeld() || !slide.IsHeld();
     const OperationMode mode = GetOperationMode();
-    switch (DecideTimerStep(m_slideTimer, mode, m_waitingForOnline != 0, blocked))
+    switch (DecideTimerStep(m_slideTimer, mode, m_online.IsWaiting(), blocked))
     {
     case TimerStepAction::Retry:
-        m_slideTimer.paused = 0;
-        m_slideTimer.startTick = 0;
-        m_slideTimer.pausedTime = 0;
+        m_slideTimer.ForgetCount();
         m_slideTimer.Retry(m_hWnd, StepRetryPeriod);
         break;
     case TimerStepAction::HideRestOfCycle:
     {
         // The shown part of the cycle has ended: hidden until its end.
         KillTimer(HoverTimerId);
-        m_hoverTimer = 0;
+        m_pointer.SetHoverTimer(0);
         m_slideTimer.Arm(m_hWnd, mode, SlideTimer::ArmFor::HiddenRestOfCycle);
-        PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle, std::make_unique<MString>());
+        PostOwned(m_link->controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle, std::make_unique<MString>());
         PostMessage(WM_SHOW_HIDE, 0, ShowReasonCycleEnd);
         break;
     }
@@ -466,7 +400,7 @@ LRESULT CLumivaneDlg::OnSlideTimer(UINT_PTR, BOOL&)
 
 LRESULT CLumivaneDlg::OnTopmostTimer(UINT_PTR, BOOL&)
 {
-    SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
+    const SemaphoreGuard timers = m_guards.Timers(SemaphoreGuard::Take::Try);
     if (!timers.IsHeld())
         return 0;
     const OperationMode mode = GetOperationMode();
@@ -476,7 +410,7 @@ LRESULT CLumivaneDlg::OnTopmostTimer(UINT_PTR, BOOL&)
     IdleTest test;
     test.mode = mode;
     test.screenSaverMode = m_settings.screenSaverMode;
-    test.crossFadeRunning = m_crossFadeTimer != 0;
+    test.crossFadeRunning = m_online.IsCrossFadeTimerSet();
     test.windowVisible = IsWindowVisible() != FALSE;
     test.now = GetTickCount64();
     LASTINPUTINFO input = {};
@@ -500,7 +434,7 @@ LRESULT CLumivaneDlg::OnTopmostTimer(UINT_PTR, BOOL&)
 
 bool CLumivaneDlg::IsControllerMenuOpen() const
 {
-    const DWORD thread = GetWindowThreadProcessId(m_controllerWindow->load(), nullptr);
+    const DWORD thread = GetWindowThreadProcessId(m_link->controllerWindow->load(), nullptr);
     GUITHREADINFO info = {};
     info.cbSize = sizeof(info);
     return thread && GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMENUMODE);
@@ -510,7 +444,7 @@ bool CLumivaneDlg::IsControllerMenuOpen() const
 
 LRESULT CLumivaneDlg::OnNextSlide(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    SemaphoreGuard slide(m_slideSemaphore, SemaphoreGuard::Take::Try);
+    const SemaphoreGuard slide = m_guards.Steps(SemaphoreGuard::Take::Try);
     if (slide.IsHeld())
         NextSlide(lParam == 1 ? StepOrdinary : StepLocalOnly, static_cast<int>(wParam));
     else
@@ -526,26 +460,22 @@ LRESULT CLumivaneDlg::OnOnlineFetchEnded(UINT, WPARAM wParam, LPARAM, BOOL&)
         NextSlide(StepOrdinary, StepAfterFetch);
         return 0;
     }
-    if (!m_waitingForOnline && !m_stepPending)
+    if (!m_online.IsWaiting() && !m_online.IsStepPending())
         return 0;
-    bool viewerOpen;
-    {
-        CriticalSectionGuard lock(m_viewerLock);
-        viewerOpen = ::IsWindow(m_viewer) != FALSE;
-    }
+    const bool viewerOpen = m_viewers.IsViewerOpen();
     CloseViewer(2);
     CloseSlideProperties();
-    const bool waitingBefore = m_waitingForOnline != 0;
+    const bool waitingBefore = m_online.IsWaiting();
     NextSlide(StepOrdinary, StepAfterFetch);
     // The viewer opens again for the new online slide.
-    if (viewerOpen && waitingBefore && m_waitingForOnline)
+    if (viewerOpen && waitingBefore && m_online.IsWaiting())
         PostToController(WM_COMMAND, ID_REOPEN_VIEWER, 0);
     return 0;
 }
 
 LRESULT CLumivaneDlg::OnGalleryChanged(UINT, WPARAM, LPARAM, BOOL&)
 {
-    SemaphoreGuard slide(m_slideSemaphore, SemaphoreGuard::Take::Wait);
+    const SemaphoreGuard slide = m_guards.Steps(SemaphoreGuard::Take::Wait);
     // The current file was moved or deleted: the walk reads the gallery
     // again and drops what is gone.
     m_walk.RestartLocalWalk(false, false);
@@ -557,9 +487,9 @@ LRESULT CLumivaneDlg::OnMediaSourceChanged(UINT, WPARAM, LPARAM, BOOL&)
 {
     if (IsMediaSourceLocal())
         return 0;
-    m_downloadWorker.StopDownloadWorker();
-    m_internetSlide.Reset();
-    m_currentSlidePath.Clear();
+    m_online.StopWorker();
+    m_online.Record().Reset();
+    m_shown.SetPath(MString());
     DeleteCurrentSlideValue();
     NextSlide(StepOrdinary, StepUserNext);
     return 0;
@@ -582,26 +512,26 @@ void CLumivaneDlg::OnSettingsChanged(WPARAM wParam, LPARAM lParam)
         NextSlide(StepOrdinary, StepSelectionChanged);
         return;
     }
-    SemaphoreGuard slide(m_slideSemaphore, SemaphoreGuard::Take::Wait);
+    const SemaphoreGuard slide = m_guards.Steps(SemaphoreGuard::Take::Wait);
     // A new local or online selection: the walk takes in the new items at
     // once, and the record of the old selection goes.
     if (changes & (SelectionChangedLocal | SelectionChangedOnline))
     {
         m_walk.RestartLocalWalk(false, true);
-        m_internetSlide.Reset();
+        m_online.Record().Reset();
     }
     // The content changed: a record whose file left the selection goes, and
     // so does one whose content no longer matches the digest it was stored
     // with.
-    if ((changes & SelectionChangedContent) && m_internetSlide.IsHeld() &&
-        (!m_walk.IsPathInSelection(m_internetSlide.file) || !m_internetSlide.IsContentUnchanged()))
-        m_internetSlide.Reset();
+    if ((changes & SelectionChangedContent) && m_online.Record().IsHeld() &&
+        (!m_walk.IsPathInSelection(m_online.Record().file) || !m_online.Record().IsContentUnchanged()))
+        m_online.Record().Reset();
     // A current slide that left the selection is replaced at once; one that
     // stays is kept while a check step finds the next file for later.
-    if (!m_walk.IsPathInSelection(m_currentSlidePath) ||
-        (!m_internetSlide.IsHeld() && !NextSlide(StepOrdinary, StepCheckSelection)))
+    if (!m_walk.IsPathInSelection(m_shown.Path()) ||
+        (!m_online.Record().IsHeld() && !NextSlide(StepOrdinary, StepCheckSelection)))
     {
-        m_currentSlidePath.Clear();
+        m_shown.SetPath(MString());
         NextSlide(StepOrdinary, StepSelectionChanged);
     }
 
@@ -617,13 +547,14 @@ void CLumivaneDlg::OnSettingsChanged(WPARAM wParam, LPARAM lParam)
 LRESULT CLumivaneDlg::OnDialogClosed(UINT, WPARAM wParam, LPARAM, BOOL&)
 {
     const DWORD code = static_cast<DWORD>(wParam);
-    if (m_settingsDialogOpen)
+    if (m_areaBeforeSettings)
     {
-        m_settingsDialogOpen = false;
-        EndSettingsDialog(code & ~DialogClosedWasVisible);
+        const RECT areaBefore = *m_areaBeforeSettings;
+        m_areaBeforeSettings.reset();
+        EndSettingsDialog(areaBefore, code & ~DialogClosedWasVisible);
     }
     ApplyWindowMode();
-    if (m_waitingForOnline)
+    if (m_online.IsWaiting())
     {
         RestartSlideTimer(SlideTimer::ArmFor::RestAfterPause);
         return 0;
@@ -639,8 +570,8 @@ LRESULT CLumivaneDlg::OnDialogClosed(UINT, WPARAM wParam, LPARAM, BOOL&)
 
 LRESULT CLumivaneDlg::OnAnnounceSlide(UINT, WPARAM, LPARAM, BOOL&)
 {
-    PostOwned(m_controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
-              std::make_unique<MString>(sX::Format(), IDS_SLIDE_TOOLTIP, m_currentSlideTitle.GetText()));
+    PostOwned(m_link->controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
+              std::make_unique<MString>(sX::Format(), IDS_SLIDE_TOOLTIP, m_shown.Title().GetText()));
     return ShowSlide(StepCheckSelection);
 }
 
@@ -651,14 +582,13 @@ void CLumivaneDlg::PublishShownSlide()
     MainWindowSnapshot& snapshot = *m_link->snapshot;
     const bool local = IsMediaSourceLocal();
     {
-        CriticalSectionGuard slide(m_slideLock);
-        snapshot.shown.kind = m_currentSlideKind;
-        snapshot.shown.path = m_currentSlidePath;
-        snapshot.shown.identity = m_currentSlideTitle;
-        const bool online = m_currentSlideKind == OnlinePicture || m_currentSlideKind == OnlineMedia ||
-                            m_currentSlideKind == OnlineDocument;
-        snapshot.shown.link = online ? m_currentSlideLink : MString();
-        snapshot.shown.slideId = online ? m_currentSlideId : MString();
+        const CriticalSectionGuard slide = m_guards.Slide();
+        snapshot.shown.kind = m_shown.Kind();
+        snapshot.shown.path = m_shown.Path();
+        snapshot.shown.identity = m_shown.Title();
+        const bool online = m_shown.IsOnline();
+        snapshot.shown.link = online ? m_shown.Link() : MString();
+        snapshot.shown.slideId = online ? m_shown.Id() : MString();
     }
     snapshot.localSource = local;
     snapshot.gallerySelection = HasGallerySelection(local);
@@ -668,7 +598,7 @@ void CLumivaneDlg::PublishShownSlide()
 
 void CLumivaneDlg::PublishTimerState()
 {
-    m_link->snapshot->timerPaused = m_slideTimer.paused.load() == 1;
+    m_link->snapshot->timerPaused = m_slideTimer.IsPaused();
 }
 
 LRESULT CLumivaneDlg::OnShowSlideFileAgain(UINT, WPARAM, LPARAM, BOOL&)
@@ -681,7 +611,7 @@ void CLumivaneDlg::ShowSlideFileAgain()
 {
     if (IsCrossFadeRunning())
         return;
-    TryLock slide(m_slideLock);
+    const TryLock slide = m_guards.TrySlide();
     if (!slide.IsHeld())
     {
         m_postponed.fileAgain = true;
@@ -690,7 +620,7 @@ void CLumivaneDlg::ShowSlideFileAgain()
     }
     m_slideTimer.Stop(m_hWnd);
     m_slideTimer.ClearTimes();
-    if (m_currentSlidePath.IsEmpty() || !m_preparation->PrepareLocalSlide(m_currentSlidePath))
+    if (m_shown.Path().IsEmpty() || !m_preparation->PrepareLocalSlide(m_shown.Path()))
         return;
     TakePreparedSlide();
     ShowSlide(StepUserNext);
@@ -710,10 +640,10 @@ void CLumivaneDlg::PostponeStep(int kind, int mode)
 LRESULT CLumivaneDlg::OnPostponedStepTimer(UINT_PTR, BOOL&)
 {
     // Another step or timer runs now: the timer tries again.
-    SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
+    const SemaphoreGuard timers = m_guards.Timers(SemaphoreGuard::Take::Try);
     if (!timers.IsHeld())
         return 0;
-    SemaphoreGuard steps(m_slideSemaphore, SemaphoreGuard::Take::Try);
+    const SemaphoreGuard steps = m_guards.Steps(SemaphoreGuard::Take::Try);
     if (!steps.IsHeld())
         return 0;
     KillTimer(PostponedStepTimerId);
@@ -740,5 +670,5 @@ bool CLumivaneDlg::HasOtherSlides(bool local)
 {
     if (!local)
         return !ReadSelectedOnlineGallery().name.IsEmpty() && HasInternetSlideState() == 1;
-    return m_walk.HasOtherShownFile(m_currentSlidePath);
+    return m_walk.HasOtherShownFile(m_shown.Path());
 }

@@ -26,18 +26,12 @@ LRESULT CLumivaneDlg::OpenSlideInViewer(UINT, WPARAM, LPARAM lParam, BOOL&)
     if (windowMode)
         SendMessage(WM_SET_TOPMOST, 1, 0);
     const POINT anchor{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    if (CountsOnlineOpen(m_currentSlideKind) && m_link->advertStats && !m_currentSlideId.IsEmpty())
-        m_link->advertStats->CountSlideEvent(m_currentSlideId, false, true, false);
-    OpenViewer(ViewerForSlide(m_currentSlideKind), anchor);
+    if (CountsOnlineOpen(m_shown.Kind()) && m_link->advertStats && !m_shown.Id().IsEmpty())
+        m_link->advertStats->CountSlideEvent(m_shown.Id(), false, true, false);
+    OpenViewer(ViewerForSlide(m_shown.Kind()), anchor);
     if (windowMode)
     {
-        bool viewerOpen;
-        {
-            CriticalSectionGuard lock(m_viewerLock);
-            viewerOpen = ::IsWindow(m_viewer) != FALSE;
-        }
-        const bool propertiesOpen = m_propertiesWindow && m_propertiesWindow->IsWindow();
-        if (!viewerOpen && !propertiesOpen)
+        if (!m_viewers.IsViewerOpen() && !m_viewers.IsPropertiesOpen())
             SendMessage(WM_SET_TOPMOST, 0, 0);
     }
     return 0;
@@ -45,7 +39,7 @@ LRESULT CLumivaneDlg::OpenSlideInViewer(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 void CLumivaneDlg::OpenViewer(SlideViewer viewer, POINT anchor)
 {
-    const ViewerSlot slot{&m_viewerLock, &m_viewer};
+    const ViewerSlot slot = m_viewers.Slot();
     switch (viewer)
     {
     case SlideViewer::Photo:
@@ -57,10 +51,10 @@ void CLumivaneDlg::OpenViewer(SlideViewer viewer, POINT anchor)
         // A status card comes without adverts; an advert slide never gets an
         // overlay advert of its own.
         const bool withAdverts = viewer == SlideViewer::PhotoWithAdverts;
-        CShowLargePhotoDlg photo(anchor, m_settings.largePhotoCaption, m_currentSlideTitle, m_currentSlideDescription,
-                                 picture, slot, m_hWnd, m_waitingForOnline != 0, !withAdverts || m_currentSlideAdvert,
+        CShowLargePhotoDlg photo(anchor, m_settings.largePhotoCaption, m_shown.Title(), m_shown.Description(),
+                                 picture, slot, m_hWnd, m_online.IsWaiting(), !withAdverts || m_shown.IsAdvert(),
                                  withAdverts ? m_link->overlayAdverts : nullptr, m_link->overlayContext,
-                                 m_controllerWindow->load());
+                                 m_link->controllerWindow->load());
         photo.DoModal(m_hWnd);
         break;
     }
@@ -71,10 +65,10 @@ void CLumivaneDlg::OpenViewer(SlideViewer viewer, POINT anchor)
         {
             MessageBoxW(GetDesktopWindow(),
                         MString(sX::Format(), IDS_VIEWER_LIBRARY_MISSING, RichEditLibrary).GetText(),
-                        m_title.GetText(), MB_ICONERROR);
+                        m_program.Caption().GetText(), MB_ICONERROR);
             return;
         }
-        CRichTextDlg text(&anchor, m_currentSlidePath, slot, m_currentSlideTitle, m_hWnd);
+        CRichTextDlg text(&anchor, m_shown.Path(), slot, m_shown.Title(), m_hWnd);
         text.DoModal(m_hWnd);
         break;
     }
@@ -83,17 +77,17 @@ void CLumivaneDlg::OpenViewer(SlideViewer viewer, POINT anchor)
         // Without an address the viewer would take itself for the
         // slide-properties window: it does not open, and the user is told
         // with the text of a failed opening of an online document.
-        if (m_currentSlideAddress.IsEmpty())
+        if (m_shown.Address().IsEmpty())
         {
-            const MString text(sX::Format(), IDS_ONLINE_DOCUMENT_FAILED, m_currentSlideTitle.GetText());
-            MessageBoxW(m_hWnd, text.GetText(), m_title.GetText(), MB_ICONERROR);
+            const MString text(sX::Format(), IDS_ONLINE_DOCUMENT_FAILED, m_shown.Title().GetText());
+            MessageBoxW(m_hWnd, text.GetText(), m_program.Caption().GetText(), MB_ICONERROR);
             break;
         }
         // A held text, even an empty one, keeps the viewer on the server's
         // address with the document request.
-        const MString text = m_currentSlideDocument.IsEmpty() ? MString(L"*") : MString(m_currentSlideDocument);
+        const MString text = m_shown.Document().IsEmpty() ? MString(L"*") : MString(m_shown.Document());
         MList<CBrowserDlg::Content_propetrty> noProperties;
-        CBrowserDlg document(&anchor, m_currentSlideAddress, slot, text, MString(), m_hWnd, m_shownCode,
+        CBrowserDlg document(&anchor, m_shown.Address(), slot, text, MString(), m_hWnd, m_online.ShownCode(),
                              noProperties);
         document.DoModal(m_hWnd);
         break;
@@ -101,14 +95,14 @@ void CLumivaneDlg::OpenViewer(SlideViewer viewer, POINT anchor)
     case SlideViewer::WebDocumentFile:
     {
         MList<CBrowserDlg::Content_propetrty> noProperties;
-        CBrowserDlg document(&anchor, m_currentSlidePath, slot, MString(), m_currentSlideTitle, m_hWnd,
+        CBrowserDlg document(&anchor, m_shown.Path(), slot, MString(), m_shown.Title(), m_hWnd,
                              MemoryPH<unsigned char>(), noProperties);
         document.DoModal(m_hWnd);
         break;
     }
     case SlideViewer::Media:
     {
-        CMediaPlayer2Dlg player(&anchor, m_currentSlidePath, slot, m_currentSlideTitle, m_hWnd);
+        CMediaPlayer2Dlg player(&anchor, m_shown.Path(), slot, m_shown.Title(), m_hWnd);
         player.DoModal(m_hWnd);
         break;
     }
@@ -119,7 +113,7 @@ void CLumivaneDlg::OpenViewer(SlideViewer viewer, POINT anchor)
 
 LRESULT CLumivaneDlg::ShowSlideProperties(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
-    if ((m_propertiesWindow && m_propertiesWindow->IsWindow()) || IsOwnDialogOpen(2))
+    if (m_viewers.IsPropertiesOpen() || IsOwnDialogOpen(2))
     {
         MessageBeep(MB_ICONEXCLAMATION);
         return 0;
@@ -131,47 +125,24 @@ LRESULT CLumivaneDlg::ShowSlideProperties(UINT, WPARAM, LPARAM lParam, BOOL&)
     const POINT anchor{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     auto window = std::make_unique<CBrowserDlg>(&anchor, MString(), ViewerSlot{nullptr, nullptr}, MString(), MString(),
                                                 m_hWnd, MemoryPH<unsigned char>(), rows);
-    CloseSlideProperties();
-    m_propertiesWindow = std::move(window);
-    if (m_propertiesWindow->Create(m_hWnd))
-        m_propertiesWindow->ShowWindow(SW_SHOW);
-    else
-        m_propertiesWindow.reset();
+    m_viewers.OpenProperties(std::move(window), m_hWnd);
     return 0;
 }
 
-void CLumivaneDlg::CurrentSlidePropertyRows(MList<ContentPropertyRow>& rows) const
-{
-    const SlideProperties& shown = m_currentSlideProperties;
-    const ContentPropertyTexts texts{m_currentSlideTitle, shown.description, shown.categories, shown.link,
-                                     shown.credits};
-    ParseContentProperties(texts, m_currentSlidePropertiesText, rows);
-}
+void CLumivaneDlg::CurrentSlidePropertyRows(MList<ContentPropertyRow>& rows) const { m_shown.PropertyRows(rows); }
 
 LRESULT CLumivaneDlg::OnCloseSlideProperties(UINT, WPARAM, LPARAM, BOOL&)
 {
-    if (!m_propertiesWindow)
+    if (!m_viewers.HasProperties())
         return 0;
     CloseSlideProperties();
     // In the window modes the main window leaves the top once nothing of it is open.
     if (!ModeIsTopmost(GetOperationMode()))
     {
-        bool viewerOpen;
-        {
-            CriticalSectionGuard lock(m_viewerLock);
-            viewerOpen = ::IsWindow(m_viewer) != FALSE;
-        }
-        if (!viewerOpen)
+        if (!m_viewers.IsViewerOpen())
             SendMessage(WM_SET_TOPMOST, 0, 0);
     }
     return 0;
 }
 
-void CLumivaneDlg::CloseSlideProperties()
-{
-    if (!m_propertiesWindow)
-        return;
-    if (m_propertiesWindow->IsWindow())
-        m_propertiesWindow->DestroyWindow();
-    m_propertiesWindow.reset();
-}
+void CLumivaneDlg::CloseSlideProperties() { m_viewers.CloseProperties(); }

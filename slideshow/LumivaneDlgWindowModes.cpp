@@ -25,9 +25,8 @@ bool CursorIsOver(HWND window)
 void CLumivaneDlg::ApplyWindowMode()
 {
     // The settings record holds the configured opacity.
-    m_targetAlpha = m_settings.opacity;
-    m_alpha = m_targetAlpha;
-    SetAlpha(m_alpha);
+    m_fade.ResetTo(m_settings.opacity);
+    SetAlpha(m_fade.Alpha());
     ApplyModeToWindow(m_hWnd, GetOperationMode());
     ApplyBorders();
 }
@@ -38,12 +37,7 @@ void CLumivaneDlg::ApplyBorders()
     // names in its properties are kept with the slide but not applied.
     const SlideBorders borders =
         ChooseBorders(m_settings.windowBorder, m_settings.imageBorder, -1, NoBorderOverride, NoBorderOverride);
-    SlideBorders applied{m_appliedWindowBorder, m_appliedImageBorder};
-    if (ApplyBordersToWindow(m_hWnd, m_picture, borders, applied))
-    {
-        m_appliedWindowBorder = applied.window;
-        m_appliedImageBorder = applied.picture;
-    }
+    m_picture.ApplyBorders(m_hWnd, borders);
 }
 
 // ---- The window fade ---------------------------------------------------------
@@ -51,50 +45,46 @@ void CLumivaneDlg::ApplyBorders()
 void CLumivaneDlg::ShowWithFade(bool show, DWORD stateCode)
 {
     // The fade of the quit runs to its end.
-    if (m_closeFade)
+    if (m_fade.IsClosing())
         return;
-    if (m_fadeTimer && (m_fadeDirection == 1) == show)
+    if (m_fade.RunsTowards(show))
         return;
-    m_fadeDirection = show ? 1 : 0;
-    m_fadeStateCode = stateCode;
-    m_fadeTimer = SetTimer(FadeTimerId, WindowFadePeriod);
-    if (m_fadeTimer)
+    m_fade.Begin(show, stateCode, SetTimer(FadeTimerId, WindowFadePeriod));
+    if (m_fade.IsRunning())
         return;
     // Without a timer the fade ends at once.
-    m_alpha = show ? m_targetAlpha : 0;
-    SetAlpha(m_alpha);
+    SetAlpha(m_fade.EndAt(show));
     ShowWindow(show ? SW_SHOWNA : SW_HIDE);
     PostToController(WM_TRAY_STATE, stateCode, 0);
 }
 
 void CLumivaneDlg::StopFade()
 {
-    if (m_closeFade)
+    if (m_fade.IsClosing())
         return;
-    if (m_fadeTimer)
+    if (m_fade.IsRunning())
         KillTimer(FadeTimerId);
-    m_fadeTimer = 0;
+    m_fade.TimerStopped();
 }
 
 LRESULT CLumivaneDlg::OnFadeTimer(UINT_PTR, BOOL&)
 {
-    SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
+    const SemaphoreGuard timers = m_guards.Timers(SemaphoreGuard::Take::Try);
     if (!timers.IsHeld())
         return 0;
-    if (m_closeFade)
+    if (m_fade.IsClosing())
     {
         StepCloseFade();
         return 0;
     }
-    const FadeStep step = NextFadeAlpha(m_alpha, m_targetAlpha, m_fadeDirection == 1);
-    m_alpha = step.alpha;
-    SetAlpha(m_alpha);
+    const FadeStep step = m_fade.Step();
+    SetAlpha(step.alpha);
     if (step.finished)
     {
         StopFade();
-        PostToController(WM_TRAY_STATE, m_fadeStateCode, 0);
+        PostToController(WM_TRAY_STATE, m_fade.StateCode(), 0);
     }
-    if (m_alpha > 0)
+    if (m_fade.Alpha() > 0)
     {
         if (!IsWindowVisible())
             ShowWindow(SW_SHOWNA);
@@ -110,11 +100,11 @@ LRESULT CLumivaneDlg::OnFadeTimer(UINT_PTR, BOOL&)
 
 LRESULT CLumivaneDlg::OnHoverTimer(UINT_PTR, BOOL&)
 {
-    SemaphoreGuard timers(m_timerSemaphore, SemaphoreGuard::Take::Try);
+    const SemaphoreGuard timers = m_guards.Timers(SemaphoreGuard::Take::Try);
     if (!timers.IsHeld() || CursorIsOver(m_hWnd))
         return 0;
     KillTimer(HoverTimerId);
-    m_hoverTimer = 0;
+    m_pointer.SetHoverTimer(0);
     ShowWithFade(true, FadeStateShown);
     return 0;
 }
@@ -127,13 +117,14 @@ LRESULT CLumivaneDlg::OnMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
         // under it.
         RECT window = {};
         GetWindowRect(&window);
-        const RECT moved = DraggedWindowRect(window, m_dragStart, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        const RECT moved =
+            DraggedWindowRect(window, m_pointer.DragStart(), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         MoveWindow(moved.left, moved.top, moved.right - moved.left, moved.bottom - moved.top, FALSE);
-        ::InvalidateRect(m_picture, nullptr, FALSE);
+        ::InvalidateRect(m_picture.Get(), nullptr, FALSE);
         return 0;
     }
     // The cursor must have left the window once since the last drag.
-    if (!m_mouseOutside)
+    if (!m_pointer.IsOutside())
         return 0;
     if (m_notices.IsVisible())
     {
@@ -142,12 +133,12 @@ LRESULT CLumivaneDlg::OnMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
             return 0;
     }
     // A running slide step suppresses the hover reactions.
-    TryLock step(m_stepLock);
+    const TryLock step = m_guards.TryStep();
     if (!step.IsHeld())
         return 0;
     if (HoverFadesOut(GetOperationMode(), (wParam & MK_CONTROL) != 0) && !IsSettingsDialogOpen())
     {
-        m_hoverTimer = SetTimer(HoverTimerId, HoverWatchPeriod);
+        m_pointer.SetHoverTimer(SetTimer(HoverTimerId, HoverWatchPeriod));
         ShowWithFade(false, FadeStateHover);
     }
     return 0;
@@ -158,7 +149,7 @@ LRESULT CLumivaneDlg::OnCtrlOverPicture(UINT, WPARAM wParam, LPARAM lParam, BOOL
     if (wParam != VK_CONTROL || !CursorIsOver(m_hWnd))
         return 0;
     // A running slide step suppresses the hover reactions.
-    TryLock step(m_stepLock);
+    const TryLock step = m_guards.TryStep();
     if (!step.IsHeld() || IsSettingsDialogOpen() ||
         !CtrlKeyStartsHoverFade(GetOperationMode(), static_cast<UINT>(lParam) == WM_KEYDOWN))
         return 0;
@@ -166,10 +157,10 @@ LRESULT CLumivaneDlg::OnCtrlOverPicture(UINT, WPARAM wParam, LPARAM lParam, BOOL
     {
         TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, m_hWnd, 0};
         TrackMouseEvent(&track);
-        m_mouseOutside = 0;
+        m_pointer.SetOutside(false);
         ReleaseCapture();
     }
-    m_hoverTimer = SetTimer(HoverTimerId, HoverWatchPeriod);
+    m_pointer.SetHoverTimer(SetTimer(HoverTimerId, HoverWatchPeriod));
     ShowWithFade(false, FadeStateHover);
     return 0;
 }
@@ -185,16 +176,16 @@ LRESULT CLumivaneDlg::OnLButtonDown(UINT, WPARAM, LPARAM lParam, BOOL&)
     }
     if (!ModeAllowsDrag(GetOperationMode(), GetAsyncKeyState(VK_CONTROL) < 0))
         return 0;
-    if (m_fadeTimer)
+    if (m_fade.IsRunning())
     {
-        const bool wasHiding = m_fadeDirection != 1;
+        const bool wasHiding = !m_fade.IsTowardsShown();
         StopFade();
         if (wasHiding)
             ShowWithFade(true, FadeStateShown);
     }
     SetCapture(m_hWnd);
-    m_dragCursor = SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
-    m_dragStart = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const HCURSOR replaced = SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
+    m_pointer.StartDrag(replaced, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     return 0;
 }
 
@@ -202,8 +193,8 @@ LRESULT CLumivaneDlg::OnCaptureChanged(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
     if (reinterpret_cast<HWND>(lParam) == m_hWnd)
         return 0;
-    SetCursor(m_dragCursor ? m_dragCursor : LoadCursorW(nullptr, IDC_ARROW));
-    m_dragCursor = nullptr;
+    const HCURSOR replaced = m_pointer.TakeDragCursor();
+    SetCursor(replaced ? replaced : LoadCursorW(nullptr, IDC_ARROW));
     RECT window = {};
     GetWindowRect(&window);
     EndDrag(window);

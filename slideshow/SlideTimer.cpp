@@ -31,8 +31,8 @@ void SlideTimer::SetDefaults()
     unitA = Time_unit::Minutes;
     unitB = Time_unit::Minutes;
     ClearTimes();
-    retrying = 0;
-    paused = 0;
+    m_retrying = 0;
+    m_paused = 0;
 }
 
 SlideTimerLoad SlideTimer::Load(const DWORD (&words)[9], const RegistryKey& productKey, OperationMode mode)
@@ -83,18 +83,18 @@ SlideTimerLoad SlideTimer::Load(const DWORD (&words)[9], const RegistryKey& prod
 
 bool SlideTimer::TakeElapsedTime(unsigned __int64 elapsed, OperationMode mode)
 {
-    restoredTime = 0;
+    m_restoredTime = 0;
     if (elapsed == NoElapsedTime)
         return false;
     const unsigned __int64 a = intervalA * 1000;
     if (a <= elapsed)
         return false;
     if (IsSingleIntervalMode(mode) && !enabled)
-        restoredTime = 0;
+        m_restoredTime = 0;
     else if (IsSingleIntervalMode(mode) && a - elapsed < 1001)
-        restoredTime = a - 1000; // at least one second of the slide remains
+        m_restoredTime = a - 1000; // at least one second of the slide remains
     else
-        restoredTime = elapsed;
+        m_restoredTime = elapsed;
     return true;
 }
 
@@ -110,15 +110,15 @@ UINT SlideTimer::RemainingPeriod(OperationMode mode, unsigned __int64 shown) con
 
 UINT SlideTimer::Arm(HWND window, OperationMode mode, ArmFor how)
 {
-    retrying = 0;
+    m_retrying = 0;
     // Arming ends a pause, so the controller's menu offers pause again.
-    paused = 0;
+    m_paused = 0;
     if (IsSingleIntervalMode(mode) && !enabled)
     {
         ClearTimes();
-        if (timerId)
+        if (m_timerId)
             KillTimer(window, TimerId);
-        timerId = 0;
+        m_timerId = 0;
         return 0;
     }
 
@@ -126,18 +126,18 @@ UINT SlideTimer::Arm(HWND window, OperationMode mode, ArmFor how)
     const unsigned __int64 a = intervalA * 1000;
     const unsigned __int64 b = intervalB * 1000;
     UINT period;
-    if (restoredTime != 0)
+    if (m_restoredTime != 0)
     {
-        period = RemainingPeriod(mode, restoredTime);
-        startTick = now - restoredTime;
-        restoredTime = 0;
-        pausedTime = 0;
+        period = RemainingPeriod(mode, m_restoredTime);
+        m_startTick = now - m_restoredTime;
+        m_restoredTime = 0;
+        m_pausedTime = 0;
     }
     else if (how == ArmFor::FullInterval)
     {
         period = static_cast<UINT>(IsSingleIntervalMode(mode) ? a : b);
-        startTick = now;
-        pausedTime = 0;
+        m_startTick = now;
+        m_pausedTime = 0;
     }
     else if (how == ArmFor::HiddenRestOfCycle)
     {
@@ -146,49 +146,49 @@ UINT SlideTimer::Arm(HWND window, OperationMode mode, ArmFor how)
     }
     else
     {
-        period = RemainingPeriod(mode, pausedTime);
-        startTick = now - pausedTime;
-        pausedTime = 0;
+        period = RemainingPeriod(mode, m_pausedTime);
+        m_startTick = now - m_pausedTime;
+        m_pausedTime = 0;
     }
-    timerId = SetTimer(window, TimerId, period, nullptr);
+    m_timerId = SetTimer(window, TimerId, period, nullptr);
     return period;
 }
 
 void SlideTimer::Pause(HWND window)
 {
-    paused = 1;
-    if (timerId && startTick)
+    m_paused = 1;
+    if (m_timerId && m_startTick)
     {
         KillTimer(window, TimerId);
-        pausedTime = std::max<unsigned __int64>(Now() - startTick, 1);
-        timerId = 0;
-        startTick = 0;
+        m_pausedTime = std::max<unsigned __int64>(Now() - m_startTick, 1);
+        m_timerId = 0;
+        m_startTick = 0;
     }
 }
 
 void SlideTimer::Retry(HWND window, UINT period)
 {
-    retrying = 1;
-    timerId = SetTimer(window, TimerId, period, nullptr);
+    m_retrying = 1;
+    m_timerId = SetTimer(window, TimerId, period, nullptr);
 }
 
 void SlideTimer::Stop(HWND window)
 {
-    if (!timerId)
+    if (!m_timerId)
         return;
     KillTimer(window, TimerId);
-    timerId = 0;
+    m_timerId = 0;
     ClearTimes();
 }
 
 unsigned __int64 SlideTimer::ElapsedMilliseconds() const
 {
-    if (restoredTime)
-        return restoredTime;
-    if (pausedTime)
-        return pausedTime;
-    if (startTick)
-        return Now() - startTick;
+    if (m_restoredTime)
+        return m_restoredTime;
+    if (m_pausedTime)
+        return m_pausedTime;
+    if (m_startTick)
+        return Now() - m_startTick;
     return 0;
 }
 
@@ -198,10 +198,10 @@ unsigned __int64 SlideTimer::ElapsedTimeToKeep(OperationMode mode, bool waitingF
         return 0;
     if (waitingForOnline)
         return NoElapsedTime;
-    if (pausedTime)
-        return pausedTime;
-    if (startTick)
-        return Now() - startTick;
+    if (m_pausedTime)
+        return m_pausedTime;
+    if (m_startTick)
+        return Now() - m_startTick;
     return NoElapsedTime;
 }
 

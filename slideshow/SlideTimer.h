@@ -64,13 +64,32 @@ public:
     unsigned __int64 intervalB = 60;   // seconds shown within a cycle
     Time_unit unitA = Time_unit::Minutes;
     Time_unit unitB = Time_unit::Minutes;
-    unsigned __int64 startTick = 0;    // 0: not counting
-    unsigned __int64 pausedTime = 0;   // milliseconds shown before a pause
-    unsigned __int64 restoredTime = 0; // milliseconds taken over from "Elapsed Time"
-    unsigned char retrying = 0;
-    // Read by the controller's thread (tray menu) with an atomic load.
-    std::atomic<unsigned char> paused{0};
-    UINT_PTR timerId = 0;
+
+    // The count: the tick it started at (0: not counting), the milliseconds
+    // shown before a pause and those taken over from "Elapsed Time".
+    unsigned __int64 StartTick() const { return m_startTick; }
+    unsigned __int64 PausedTime() const { return m_pausedTime; }
+    unsigned __int64 RestoredTime() const { return m_restoredTime; }
+    void SetStartTick(unsigned __int64 tick) { m_startTick = tick; }
+    void SetPausedTime(unsigned __int64 milliseconds) { m_pausedTime = milliseconds; }
+    void SetRestoredTime(unsigned __int64 milliseconds) { m_restoredTime = milliseconds; }
+    // The timer is set for a retry or a poll.
+    bool IsRetrying() const { return m_retrying != 0; }
+    void SetRetrying(bool retrying) { m_retrying = retrying ? 1 : 0; }
+    bool IsPaused() const { return m_paused.load() == 1; }
+    void SetPaused(bool paused) { m_paused = paused ? 1 : 0; }
+    // The window timer's id while it is set, else 0.
+    UINT_PTR WindowTimer() const { return m_timerId; }
+    // The window killed the timer itself.
+    void TimerKilled() { m_timerId = 0; }
+    // Neither paused nor counting, and no time kept from a pause; a
+    // restored time stays.
+    void ForgetCount()
+    {
+        m_paused = 0;
+        m_startTick = 0;
+        m_pausedTime = 0;
+    }
 
     // The defaults of the settings record; the window timer is not touched.
     void SetDefaults();
@@ -101,14 +120,14 @@ public:
     void Retry(HWND window, UINT period);
     // Kills the timer when it is set and clears start, paused and restored time.
     void Stop(HWND window);
-    void ClearTimes() { startTick = pausedTime = restoredTime = 0; }
+    void ClearTimes() { m_startTick = m_pausedTime = m_restoredTime = 0; }
 
     unsigned __int64 ElapsedMilliseconds() const;
     unsigned __int64 ElapsedSeconds() const { return ElapsedMilliseconds() / 1000; }
     // Whether the shown part of a cycle has run out (interval B reached).
     bool HasReachedIntervalB() const { return ElapsedSeconds() >= intervalB; }
     // Whether any shown time is being counted or held.
-    bool HoldsShownTime() const { return restoredTime != 0 || pausedTime != 0 || startTick != 0; }
+    bool HoldsShownTime() const { return m_restoredTime != 0 || m_pausedTime != 0 || m_startTick != 0; }
 
     // What "Elapsed Time" keeps when the window ends.
     unsigned __int64 ElapsedTimeToKeep(OperationMode mode, bool waitingForOnline) const;
@@ -120,6 +139,13 @@ private:
     UINT RemainingPeriod(OperationMode mode, unsigned __int64 shown) const;
 
     const TickClock* m_clock;
+    unsigned __int64 m_startTick = 0;
+    unsigned __int64 m_pausedTime = 0;
+    unsigned __int64 m_restoredTime = 0;
+    unsigned char m_retrying = 0;
+    // Atomic: the window publishes it for the controller's menus.
+    std::atomic<unsigned char> m_paused{0};
+    UINT_PTR m_timerId = 0;
 };
 
 // "Elapsed Time" under the product key (created when missing); a failed

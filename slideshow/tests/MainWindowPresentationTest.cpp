@@ -36,6 +36,19 @@ void DropFirstStep(HWND window)
     }
 }
 
+// The window has the size of a whole status card: a 560 x 420 card in the
+// 320-pixel area, less the window's frame.
+void ExpectWholeCardSize(CLumivaneDlg& window)
+{
+    RECT rect = {};
+    window.GetWindowRect(&rect);
+    const int side = 320 - window.NonClientSize().cx;
+    PictureSize expected;
+    FitIntoSquare(static_cast<unsigned>(side), 560, 420, expected);
+    EXPECT_EQ(rect.right - rect.left, static_cast<LONG>(expected.width) + window.NonClientSize().cx);
+    EXPECT_EQ(rect.bottom - rect.top, static_cast<LONG>(expected.height) + window.NonClientSize().cy);
+}
+
 class MainWindowPresentation : public ::testing::Test, protected ControllerSide
 {
 protected:
@@ -87,14 +100,7 @@ TEST_F(MainWindowPresentation, StatusCardCrossFadesInByItsOwnTimer)
 
     ASSERT_GE(widths.size(), 3u);
     EXPECT_LT(widths.front(), widths.back() / 2);
-    RECT rect = {};
-    window.GetWindowRect(&rect);
-    // A 560 x 420 card in a 320-pixel area, less the window's frame.
-    const int side = 320 - window.NonClientSize().cx;
-    PictureSize expected;
-    FitIntoSquare(static_cast<unsigned>(side), 560, 420, expected);
-    EXPECT_EQ(rect.right - rect.left, static_cast<LONG>(expected.width) + window.NonClientSize().cx);
-    EXPECT_EQ(rect.bottom - rect.top, static_cast<LONG>(expected.height) + window.NonClientSize().cy);
+    ExpectWholeCardSize(window);
     EXPECT_TRUE(window.IsWindowVisible());
 
     // The controller heard of the card, of the first slide and of its tooltip.
@@ -113,6 +119,31 @@ TEST_F(MainWindowPresentation, StatusCardCrossFadesInByItsOwnTimer)
     EXPECT_TRUE(window.IsCrossFadeRunning());
     window.FinishTransition();
     EXPECT_FALSE(window.IsCrossFadeRunning());
+    window.DestroyWindow();
+}
+
+TEST_F(MainWindowPresentation, ANewSlideFinishesTheRunningCrossFadeBeforeItIsPrepared)
+{
+    CLumivaneDlg window(&link);
+    ASSERT_NE(window.Create(nullptr), nullptr);
+    DropFirstStep(window);
+    window.ShowStatusCard(MString(L"The first card."), IDP_STATUS_ART);
+    ASSERT_TRUE(window.ShowSlide(1));
+    ASSERT_TRUE(window.IsCrossFadeRunning());
+
+    // The next slide arrives before the first cross-fade has drawn a frame:
+    // the first slide is completed at once, at its full size.
+    window.ShowStatusCard(MString(L"The second card."), IDP_STATUS_ART);
+    EXPECT_FALSE(window.IsCrossFadeRunning());
+    ExpectWholeCardSize(window);
+    EXPECT_TRUE(PictureCapture(window).IsPaintedAll());
+
+    // The second slide then cross-fades in from the first one's full frame.
+    ASSERT_TRUE(window.ShowSlide(1));
+    EXPECT_TRUE(window.IsCrossFadeRunning());
+    ASSERT_TRUE(PumpUntil([&] { return !window.IsCrossFadeRunning(); }));
+    ExpectWholeCardSize(window);
+    EXPECT_TRUE(PictureCapture(window).IsPaintedAll());
     window.DestroyWindow();
 }
 

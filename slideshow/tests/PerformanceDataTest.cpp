@@ -101,7 +101,7 @@ void ExpectDefaults(const PerformanceData& settings, const SlideTimer& timer)
     EXPECT_EQ(timer.intervalB, 60u);
     EXPECT_EQ(timer.unitA, Time_unit::Minutes);
     EXPECT_EQ(timer.unitB, Time_unit::Minutes);
-    EXPECT_EQ(timer.restoredTime, 0u);
+    EXPECT_EQ(timer.RestoredTime(), 0u);
 }
 
 struct BadWords
@@ -234,7 +234,7 @@ TEST_F(PerformanceDataTest, AMissingElapsedTimeKeepsTheSettings)
     EXPECT_TRUE(result.loaded);
     EXPECT_FALSE(result.elapsedTimeTaken);
     EXPECT_EQ(timer.intervalA, 3600u);
-    EXPECT_EQ(timer.restoredTime, 0u);
+    EXPECT_EQ(timer.RestoredTime(), 0u);
     EXPECT_TRUE(ValueExists(PerformanceDataValueName));
 }
 
@@ -417,7 +417,7 @@ TEST_F(PerformanceDataTest, ElapsedTimeIsTakenOverByTheRules)
         const PerformanceDataLoad result = Load();
         ASSERT_TRUE(result.loaded);
         EXPECT_EQ(result.elapsedTimeTaken, c.taken);
-        EXPECT_EQ(timer.restoredTime, c.restored);
+        EXPECT_EQ(timer.RestoredTime(), c.restored);
     }
 }
 

@@ -27,7 +27,7 @@ TEST(TimerStep, RetryHideOrStep)
     timer.intervalA = 1800;
     timer.intervalB = 60;
 
-    timer.startTick = clock.now - 60000; // the shown part is over
+    timer.SetStartTick(clock.now - 60000); // the shown part is over
     EXPECT_EQ(DecideTimerStep(timer, Single, false, true), TimerStepAction::Retry);
     EXPECT_EQ(DecideTimerStep(timer, Cycle, false, true), TimerStepAction::Retry);
     EXPECT_EQ(DecideTimerStep(timer, Cycle, false, false), TimerStepAction::HideRestOfCycle);
@@ -36,7 +36,7 @@ TEST(TimerStep, RetryHideOrStep)
     EXPECT_EQ(DecideTimerStep(timer, Cycle, true, false), TimerStepAction::Step);
 
     // The whole cycle is over: the next slide.
-    timer.startTick = clock.now - 1800000;
+    timer.SetStartTick(clock.now - 1800000);
     EXPECT_EQ(DecideTimerStep(timer, Cycle, false, false), TimerStepAction::Step);
 
     // A retry cleared the times: step rather than hide again and again.

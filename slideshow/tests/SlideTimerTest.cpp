@@ -32,8 +32,8 @@ const OperationMode Cycle = OperationMode::CycleFadeOnHover;
 TEST_F(SlideTimerTest, AFullIntervalStartsCounting)
 {
     EXPECT_EQ(timer.Arm(window.Get(), Single, SlideTimer::ArmFor::FullInterval), 1800000u);
-    EXPECT_EQ(timer.startTick, clock.now);
-    EXPECT_EQ(timer.timerId, SlideTimer::TimerId);
+    EXPECT_EQ(timer.StartTick(), clock.now);
+    EXPECT_EQ(timer.WindowTimer(), SlideTimer::TimerId);
     EXPECT_TRUE(window.TakeTimer());
 
     // In a cycle mode the first period is the shown part.
@@ -44,10 +44,10 @@ TEST_F(SlideTimerTest, AFullIntervalStartsCounting)
 TEST_F(SlideTimerTest, TheHiddenRestOfACycleKeepsCounting)
 {
     timer.Arm(window.Get(), Cycle, SlideTimer::ArmFor::FullInterval);
-    const unsigned __int64 start = timer.startTick;
+    const unsigned __int64 start = timer.StartTick();
     clock.now += 60000;
     EXPECT_EQ(timer.Arm(window.Get(), Cycle, SlideTimer::ArmFor::HiddenRestOfCycle), 1740000u);
-    EXPECT_EQ(timer.startTick, start);
+    EXPECT_EQ(timer.StartTick(), start);
     EXPECT_EQ(timer.ElapsedSeconds(), 60u);
     clock.now += 1740000;
     EXPECT_EQ(timer.ElapsedSeconds(), 1800u);
@@ -76,12 +76,12 @@ TEST_F(SlideTimerTest, ARestoredTimeArmsForWhatIsLeft)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.what);
-        timer.restoredTime = c.restored;
-        timer.pausedTime = 777;
+        timer.SetRestoredTime(c.restored);
+        timer.SetPausedTime(777);
         EXPECT_EQ(timer.Arm(window.Get(), c.mode, SlideTimer::ArmFor::FullInterval), c.period);
-        EXPECT_EQ(timer.startTick, clock.now - c.restored);
-        EXPECT_EQ(timer.restoredTime, 0u);
-        EXPECT_EQ(timer.pausedTime, 0u);
+        EXPECT_EQ(timer.StartTick(), clock.now - c.restored);
+        EXPECT_EQ(timer.RestoredTime(), 0u);
+        EXPECT_EQ(timer.PausedTime(), 0u);
         EXPECT_EQ(timer.ElapsedMilliseconds(), c.restored);
         EXPECT_TRUE(window.TakeTimer());
     }
@@ -92,10 +92,10 @@ TEST_F(SlideTimerTest, PauseKeepsTheShownTimeAndResumeArmsTheRest)
     timer.Arm(window.Get(), Single, SlideTimer::ArmFor::FullInterval);
     clock.now += 5000;
     timer.Pause(window.Get());
-    EXPECT_EQ(timer.paused.load(), 1);
-    EXPECT_EQ(timer.pausedTime, 5000u);
-    EXPECT_EQ(timer.timerId, 0u);
-    EXPECT_EQ(timer.startTick, 0u);
+    EXPECT_EQ(timer.IsPaused(), true);
+    EXPECT_EQ(timer.PausedTime(), 5000u);
+    EXPECT_EQ(timer.WindowTimer(), 0u);
+    EXPECT_EQ(timer.StartTick(), 0u);
     EXPECT_FALSE(window.TakeTimer());
     EXPECT_EQ(timer.ElapsedSeconds(), 5u);
 
@@ -103,8 +103,8 @@ TEST_F(SlideTimerTest, PauseKeepsTheShownTimeAndResumeArmsTheRest)
     clock.now += 60000;
     EXPECT_EQ(timer.ElapsedSeconds(), 5u);
     EXPECT_EQ(timer.Arm(window.Get(), Single, SlideTimer::ArmFor::RestAfterPause), 1795000u);
-    EXPECT_EQ(timer.paused.load(), 0);
-    EXPECT_EQ(timer.pausedTime, 0u);
+    EXPECT_EQ(timer.IsPaused(), false);
+    EXPECT_EQ(timer.PausedTime(), 0u);
     EXPECT_EQ(timer.ElapsedMilliseconds(), 5000u);
     EXPECT_TRUE(window.TakeTimer());
 }
@@ -129,9 +129,9 @@ TEST_F(SlideTimerTest, ResumeRules)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.what);
-        timer.pausedTime = c.paused;
+        timer.SetPausedTime(c.paused);
         EXPECT_EQ(timer.Arm(window.Get(), c.mode, SlideTimer::ArmFor::RestAfterPause), c.period);
-        EXPECT_EQ(timer.startTick, clock.now - c.paused);
+        EXPECT_EQ(timer.StartTick(), clock.now - c.paused);
         EXPECT_TRUE(window.TakeTimer());
     }
 }
@@ -140,26 +140,26 @@ TEST_F(SlideTimerTest, PauseRightAfterTheStartStillCounts)
 {
     timer.Arm(window.Get(), Single, SlideTimer::ArmFor::FullInterval);
     timer.Pause(window.Get());
-    EXPECT_EQ(timer.pausedTime, 1u);
+    EXPECT_EQ(timer.PausedTime(), 1u);
 
     // Without a running timer only the flag changes.
     SlideTimer idle(clock);
     idle.Pause(window.Get());
-    EXPECT_EQ(idle.paused.load(), 1);
-    EXPECT_EQ(idle.pausedTime, 0u);
+    EXPECT_EQ(idle.IsPaused(), true);
+    EXPECT_EQ(idle.PausedTime(), 0u);
 }
 
 TEST_F(SlideTimerTest, ADisabledTimerDoesNotRunInSingleIntervalModes)
 {
     timer.Arm(window.Get(), Single, SlideTimer::ArmFor::FullInterval);
     timer.enabled = false;
-    timer.pausedTime = 5;
-    timer.restoredTime = 6;
-    timer.retrying = 1;
+    timer.SetPausedTime(5);
+    timer.SetRestoredTime(6);
+    timer.SetRetrying(true);
     EXPECT_EQ(timer.Arm(window.Get(), Single, SlideTimer::ArmFor::FullInterval), 0u);
-    EXPECT_EQ(timer.timerId, 0u);
+    EXPECT_EQ(timer.WindowTimer(), 0u);
     EXPECT_FALSE(timer.HoldsShownTime());
-    EXPECT_EQ(timer.retrying, 0);
+    EXPECT_EQ(timer.IsRetrying(), false);
     EXPECT_FALSE(window.TakeTimer());
 
     // The cycle modes always time.
@@ -170,42 +170,42 @@ TEST_F(SlideTimerTest, ADisabledTimerDoesNotRunInSingleIntervalModes)
 TEST_F(SlideTimerTest, RetryAndStop)
 {
     timer.Retry(window.Get(), 1000);
-    EXPECT_EQ(timer.retrying, 1);
-    EXPECT_EQ(timer.timerId, SlideTimer::TimerId);
-    timer.startTick = 5;
-    timer.pausedTime = 6;
-    timer.restoredTime = 7;
+    EXPECT_EQ(timer.IsRetrying(), true);
+    EXPECT_EQ(timer.WindowTimer(), SlideTimer::TimerId);
+    timer.SetStartTick(5);
+    timer.SetPausedTime(6);
+    timer.SetRestoredTime(7);
     timer.Stop(window.Get());
-    EXPECT_EQ(timer.timerId, 0u);
+    EXPECT_EQ(timer.WindowTimer(), 0u);
     EXPECT_FALSE(timer.HoldsShownTime());
     EXPECT_FALSE(window.TakeTimer());
 
     // Stop without a timer keeps the times.
-    timer.pausedTime = 6;
+    timer.SetPausedTime(6);
     timer.Stop(window.Get());
-    EXPECT_EQ(timer.pausedTime, 6u);
+    EXPECT_EQ(timer.PausedTime(), 6u);
 }
 
 TEST_F(SlideTimerTest, ElapsedTimePrefersRestoredThenPausedThenRunning)
 {
     EXPECT_EQ(timer.ElapsedSeconds(), 0u);
-    timer.startTick = clock.now - 7000;
+    timer.SetStartTick(clock.now - 7000);
     EXPECT_EQ(timer.ElapsedSeconds(), 7u);
-    timer.pausedTime = 3000;
+    timer.SetPausedTime(3000);
     EXPECT_EQ(timer.ElapsedSeconds(), 3u);
-    timer.restoredTime = 12999;
+    timer.SetRestoredTime(12999);
     EXPECT_EQ(timer.ElapsedSeconds(), 12u);
     EXPECT_FALSE(timer.HasReachedIntervalB());
-    timer.restoredTime = 60000;
+    timer.SetRestoredTime(60000);
     EXPECT_TRUE(timer.HasReachedIntervalB());
 }
 
 TEST_F(SlideTimerTest, ElapsedTimeKeptAtTheEnd)
 {
     EXPECT_EQ(timer.ElapsedTimeToKeep(Single, false), SlideTimer::NoElapsedTime);
-    timer.startTick = clock.now - 4000;
+    timer.SetStartTick(clock.now - 4000);
     EXPECT_EQ(timer.ElapsedTimeToKeep(Single, false), 4000u);
-    timer.pausedTime = 2500;
+    timer.SetPausedTime(2500);
     EXPECT_EQ(timer.ElapsedTimeToKeep(Single, false), 2500u);
     EXPECT_EQ(timer.ElapsedTimeToKeep(Single, true), SlideTimer::NoElapsedTime);
     timer.enabled = false;
@@ -219,8 +219,8 @@ TEST_F(SlideTimerTest, DefaultsClearTheCount)
     timer.enabled = false;
     timer.intervalA = 5;
     timer.unitB = Time_unit::Seconds;
-    timer.startTick = 1;
-    timer.paused = 1;
+    timer.SetStartTick(1);
+    timer.SetPaused(true);
     timer.SetDefaults();
     EXPECT_TRUE(timer.enabled);
     EXPECT_EQ(timer.intervalA, 1800u);
@@ -228,7 +228,7 @@ TEST_F(SlideTimerTest, DefaultsClearTheCount)
     EXPECT_EQ(timer.unitA, Time_unit::Minutes);
     EXPECT_EQ(timer.unitB, Time_unit::Minutes);
     EXPECT_FALSE(timer.HoldsShownTime());
-    EXPECT_EQ(timer.paused.load(), 0);
+    EXPECT_EQ(timer.IsPaused(), false);
 }
 
 TEST(ElapsedTimeValue, SaveAndDelete)
