@@ -245,7 +245,7 @@ LRESULT CLumivaneDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 
     // The first slide: the slide of the last run again, or a new one.
     if (!ResumeRestoredSlide(restoredPath, restoredOnline))
-        PostMessage(WM_NEXT_SLIDE, IsMediaSourceLocal() ? StepUserNext : StepCheckSelection, 1);
+        PostMessage(WM_NEXT_SLIDE, IsMediaSourceLocal() ? StepUserNext : StepCheckSelection, NextSlideAnySource);
     return TRUE;
 }
 

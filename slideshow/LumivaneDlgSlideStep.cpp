@@ -512,7 +512,7 @@ LRESULT CLumivaneDlg::OnNextSlide(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     SemaphoreGuard slide(m_slideSemaphore, SemaphoreGuard::Take::Try);
     if (slide.IsHeld())
-        NextSlide(lParam == 1 ? StepOrdinary : StepLocalOnly, static_cast<int>(wParam));
+        NextSlide(lParam == NextSlideAnySource ? StepOrdinary : StepLocalOnly, static_cast<int>(wParam));
     else
         ShowTrackingTooltip(MString(ResId(IDS_NOTICE_BUSY_TITLE)), m_notices.Text(Notice::Busy));
     return 0;
