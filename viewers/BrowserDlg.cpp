@@ -176,8 +176,8 @@ void CBrowserDlg::Open()
     }
     SetIcon(m_icon.Get(), FALSE);
     SetIcon(m_icon.Get(), TRUE);
-    SetWindowContextHelpId(DialogHelpBase + IDD_BROWSER);
-    ::SetWindowContextHelpId(m_browserWindow, DialogHelpBase + IDC_BROWSER);
+    SetWindowContextHelpId(DialogHelpContext(IDD_BROWSER));
+    ::SetWindowContextHelpId(m_browserWindow, DialogHelpContext(IDC_BROWSER));
     ModifyStyleEx(0, WS_EX_LAYERED);
 
     const DWORD maxTrackWidth = static_cast<DWORD>(GetSystemMetrics(SM_CXMAXTRACK));

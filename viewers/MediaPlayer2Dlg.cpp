@@ -102,7 +102,7 @@ LRESULT CMediaPlayer2Dlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     m_clickRules = std::make_unique<PlayerClickRules>(
         m_hWnd, [this] { TogglePlayPause(); }, [this] { StartCloseFade(); });
     g_hookRules = m_clickRules.get();
-    SetWindowContextHelpId(DialogHelpBase + IDD_MEDIA_PLAYER);
+    SetWindowContextHelpId(DialogHelpContext(IDD_MEDIA_PLAYER));
     ModifyStyleEx(0, ViewerExStyle);
     SizeWindow();
 
@@ -111,7 +111,7 @@ LRESULT CMediaPlayer2Dlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     m_host = CreateWindowExW(0, ATL::AxWinClassName, nullptr, HostStyle, 0, 0, client.right, client.bottom, m_hWnd,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MEDIA_HOST)), nullptr, nullptr);
     if (m_host)
-        ::SetWindowContextHelpId(m_host, DialogHelpBase + IDD_MEDIA_PLAYER);
+        ::SetWindowContextHelpId(m_host, DialogHelpContext(IDD_MEDIA_PLAYER));
     m_savedErrorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
 
     const UINT failure = SetUpPlayer();

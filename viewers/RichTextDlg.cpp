@@ -92,9 +92,9 @@ LRESULT CRichTextDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     SetIcon(m_icon.Get(), TRUE);
     SetIcon(m_icon.Get(), FALSE);
     SetWindowText(MStringEx<wchar_t>(sX::Format(), L"%s - %s", m_title.GetText(), m_caption.GetText()).GetText());
-    SetWindowContextHelpId(DialogHelpBase + IDD_RICH_TEXT);
+    SetWindowContextHelpId(DialogHelpContext(IDD_RICH_TEXT));
     m_control = ::GetDlgItem(m_hWnd, IDC_RICH_TEXT);
-    ::SetWindowContextHelpId(m_control, DialogHelpBase + IDC_RICH_TEXT);
+    ::SetWindowContextHelpId(m_control, DialogHelpContext(IDC_RICH_TEXT));
     SetWindowLongPtrW(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>(ViewerStyle));
     SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, ViewerExStyle);
 

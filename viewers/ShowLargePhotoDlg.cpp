@@ -193,7 +193,7 @@ SIZE CShowLargePhotoDlg::ScaledPictureSize() const
 LRESULT CShowLargePhotoDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
     m_ownerSlot.Set(m_hWnd);
-    SetWindowContextHelpId(DialogHelpBase + IDD_LARGE_PHOTO);
+    SetWindowContextHelpId(DialogHelpContext(IDD_LARGE_PHOTO));
     ModifyStyleEx(0, WS_EX_LAYERED);
     g_hookViewer = m_hWnd;
     g_keyboardHook = SetWindowsHookExW(WH_KEYBOARD, ViewerKeyboardHook, nullptr, GetCurrentThreadId());
