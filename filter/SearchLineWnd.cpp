@@ -7,6 +7,7 @@
 #include "foundation/Containers.h"
 #include "foundation/ShellHelpers.h"
 #include "foundation/StringResources.h"
+#include "foundation/Sync.h"
 #include "shell/core/EditContextMenu.h"
 #include "shell/core/HelpContexts.h"
 

@@ -214,7 +214,7 @@ void CWindowBase::ShowTrayMenu(bool fromTray, bool atPoint, int x, int y, UINT t
 void CWindowBase::CaptureCommandTarget()
 {
     const MainWindowSnapshot& state = m_mainWindowSnapshot;
-    CriticalSectionGuard slide(m_slideLock);
+    Lock slide(m_slideLock);
     m_commandTarget.Capture(state.shown.kind, state.shown.path, state.shown.identity, state.shown.link);
 }
 
@@ -223,7 +223,7 @@ TrayMenuFacts CWindowBase::CaptureForTrayMenu()
     TrayMenuFacts facts;
     {
         // One hold of the slide lock for the target and the facts.
-        CriticalSectionGuard slide(m_slideLock);
+        Lock slide(m_slideLock);
         const SlideSnapshot snapshot = TakeSlideSnapshot();
         facts.overlayAdvert =
             PickOverlayAdvertForMenu(m_adverts.OverlayAdverts(), m_adverts.OverlayContext(),

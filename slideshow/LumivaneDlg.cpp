@@ -174,7 +174,7 @@ const ATL::MessageMap<CLumivaneDlg>& CLumivaneDlg::GetMessageMap()
 
 OperationMode CLumivaneDlg::GetOperationMode()
 {
-    CriticalSectionGuard lock(m_modeLock);
+    Lock lock(m_modeLock);
     return m_settings.operationMode;
 }
 
@@ -433,7 +433,7 @@ LRESULT CLumivaneDlg::OnMessageBoxRequest(UINT, WPARAM wParam, LPARAM lParam, BO
 
 void CLumivaneDlg::CloseViewer(WPARAM value)
 {
-    CriticalSectionGuard lock(m_viewerLock);
+    Lock lock(m_viewerLock);
     if (::IsWindow(m_viewer))
         ::SendMessageW(m_viewer, WM_CLOSE_REQUEST, value, 0);
 }

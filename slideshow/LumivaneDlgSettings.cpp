@@ -33,7 +33,7 @@ void CLumivaneDlg::LoadSettings(MString& restoredPath, bool& restoredOnline)
     LoadDisplayArea();
     PerformanceDataLoad load;
     {
-        CriticalSectionGuard lock(m_modeLock);
+        Lock lock(m_modeLock);
         load = LoadPerformanceData(m_settings, m_slideTimer, m_displayArea);
     }
     // The walk goes on where the last run stopped, also after a bad record.

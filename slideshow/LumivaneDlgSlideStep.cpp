@@ -530,7 +530,7 @@ LRESULT CLumivaneDlg::OnOnlineFetchEnded(UINT, WPARAM wParam, LPARAM, BOOL&)
         return 0;
     bool viewerOpen;
     {
-        CriticalSectionGuard lock(m_viewerLock);
+        Lock lock(m_viewerLock);
         viewerOpen = ::IsWindow(m_viewer) != FALSE;
     }
     CloseViewer(2);
@@ -651,7 +651,7 @@ void CLumivaneDlg::PublishShownSlide()
     MainWindowSnapshot& snapshot = *m_link->snapshot;
     const bool local = IsMediaSourceLocal();
     {
-        CriticalSectionGuard slide(m_slideLock);
+        Lock slide(m_slideLock);
         snapshot.shown.kind = m_currentSlideKind;
         snapshot.shown.path = m_currentSlidePath;
         snapshot.shown.identity = m_currentSlideTitle;

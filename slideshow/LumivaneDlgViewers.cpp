@@ -33,7 +33,7 @@ LRESULT CLumivaneDlg::OpenSlideInViewer(UINT, WPARAM, LPARAM lParam, BOOL&)
     {
         bool viewerOpen;
         {
-            CriticalSectionGuard lock(m_viewerLock);
+            Lock lock(m_viewerLock);
             viewerOpen = ::IsWindow(m_viewer) != FALSE;
         }
         const bool propertiesOpen = m_propertiesWindow && m_propertiesWindow->IsWindow();
@@ -158,7 +158,7 @@ LRESULT CLumivaneDlg::OnCloseSlideProperties(UINT, WPARAM, LPARAM, BOOL&)
     {
         bool viewerOpen;
         {
-            CriticalSectionGuard lock(m_viewerLock);
+            Lock lock(m_viewerLock);
             viewerOpen = ::IsWindow(m_viewer) != FALSE;
         }
         if (!viewerOpen)

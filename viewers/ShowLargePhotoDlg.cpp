@@ -1,5 +1,6 @@
 #include "viewers/ShowLargePhotoDlg.h"
 
+#include "foundation/Sync.h"
 #include "shell/core/CrashReport.h"
 #include "shell/core/Help.h"
 #include "shell/core/HelpContexts.h"
