@@ -70,12 +70,12 @@ void QueryShellVerbs(const MString& extension, int kind, bool& open, bool& play,
                      bool& print)
 {
     open = play = edit = explore = print = false;
-    if (kind == 0 || kind == 2)
+    if (kind == VerbsForPicture || kind == VerbsForDocument)
     {
         open = edit = print = true;
         return;
     }
-    if (kind == 1)
+    if (kind == VerbsForMedia)
     {
         play = true;
         return;

@@ -1113,7 +1113,7 @@ void CSelectedFiles::ShowContextMenu()
         kinds |= kind == picture ? 1 : kind == media ? 2 : kind == document ? 4 : folder ? 8 : 16;
         bool itemOpen = false, itemPlay = false, itemEdit = false, explore = false, print = false;
         if (!folder)
-            QueryShellVerbs(ExtensionOf(path), kind == picture ? 0 : kind == media ? 1 : kind == document ? 2 : 3, itemOpen, itemPlay, itemEdit, explore, print);
+            QueryShellVerbs(ExtensionOf(path), kind == picture ? VerbsForPicture : kind == media ? VerbsForMedia : kind == document ? VerbsForDocument : VerbsForOther, itemOpen, itemPlay, itemEdit, explore, print);
         open = open && (itemOpen || folder);
         play = play && itemPlay;
         edit = edit && itemEdit;
