@@ -1,6 +1,7 @@
 #include "adverts/AdvertsWorker.h"
 
 #include "adverts/AdvertsReport.h"
+#include "foundation/ComApartment.h"
 #include "foundation/SystemUtilities.h"
 #include "server/ServerPages.h"
 #include "shell/core/CrashReport.h"
@@ -14,23 +15,6 @@
 
 namespace
 {
-// Initialises COM for the thread as an apartment and undoes it when that worked.
-class ComApartment
-{
-public:
-    ComApartment() : m_ok(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment()
-    {
-        if (m_ok)
-            CoUninitialize();
-    }
-
-private:
-    bool m_ok;
-};
-
 // The reported lists go in wParam, the records in lParam; both belong to the
 // controller once posted.
 template <class Stats, class Record>

@@ -7,7 +7,9 @@
 #include "foundation/Containers.h"
 #include "foundation/ShellHelpers.h"
 #include "foundation/StringResources.h"
+#include "foundation/Sync.h"
 #include "shell/core/EditContextMenu.h"
+#include "shell/core/HelpContexts.h"
 
 #include <commctrl.h>
 
@@ -220,9 +222,9 @@ const ATL::MessageMap<CPropertySearchLineWnd>& CPropertySearchLineWnd::GetMessag
 
 LRESULT CPropertySearchLineWnd::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
-    ::SetWindowContextHelpId(m_hWnd, 0x20000 + IDD);
+    ::SetWindowContextHelpId(m_hWnd, DialogHelpContext(IDD));
     for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        ::SetWindowContextHelpId(child, 0x20000 + ::GetDlgCtrlID(child));
+        ::SetWindowContextHelpId(child, DialogHelpContext(static_cast<DWORD>(::GetDlgCtrlID(child))));
     if (m_font)
         m_font->Apply(Item(IDC_SL_OPERATOR));
     for (int id : ValueEdits)

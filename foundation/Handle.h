@@ -1,4 +1,4 @@
-// Owners of kernel handles and the scope guards built on them.
+// Owners of kernel handles (the guards that hold them are in foundation/Sync.h).
 #pragma once
 
 #include <windows.h>
@@ -51,73 +51,6 @@ public:
 
 // A new unnamed semaphore of count 1: the program's one-at-a-time guard.
 inline HANDLE NewGuard() { return CreateSemaphoreW(nullptr, 1, 1, nullptr); }
-
-// Holds a count-1 semaphore for one action of a kind; a caller that finds it
-// taken drops its request.
-class SemaphoreGuard
-{
-public:
-    enum class Take
-    {
-        Wait,
-        Try
-    };
-
-    SemaphoreGuard(MHandle& semaphore, Take take) : m_semaphore(&semaphore)
-    {
-        m_held = WaitForSingleObject(semaphore, take == Take::Wait ? INFINITE : 0) == WAIT_OBJECT_0;
-    }
-    SemaphoreGuard(const SemaphoreGuard&) = delete;
-    SemaphoreGuard& operator=(const SemaphoreGuard&) = delete;
-    ~SemaphoreGuard() { Release(); }
-
-    bool IsHeld() const { return m_held; }
-    void Release()
-    {
-        if (m_held)
-            ReleaseSemaphore(*m_semaphore, 1, nullptr);
-        m_held = false;
-    }
-
-private:
-    MHandle* m_semaphore;
-    bool m_held;
-};
-
-// Leaves a critical section at scope end.
-class CriticalSectionGuard
-{
-public:
-    explicit CriticalSectionGuard(CRITICAL_SECTION& section) : m_section(&section), m_held(true)
-    {
-        EnterCriticalSection(m_section);
-    }
-    CriticalSectionGuard(const CriticalSectionGuard&) = delete;
-    CriticalSectionGuard& operator=(const CriticalSectionGuard&) = delete;
-    ~CriticalSectionGuard()
-    {
-        if (m_held)
-            LeaveCriticalSection(m_section);
-    }
-
-private:
-    CRITICAL_SECTION* m_section;
-    bool m_held;
-};
-
-// Decrements a counter with a locked decrement at scope end, however the
-// scope is left.
-class CounterGuard
-{
-public:
-    explicit CounterGuard(volatile LONG& counter) : m_counter(&counter) {}
-    CounterGuard(const CounterGuard&) = delete;
-    CounterGuard& operator=(const CounterGuard&) = delete;
-    ~CounterGuard() { InterlockedDecrement(m_counter); }
-
-private:
-    volatile LONG* m_counter;
-};
 
 // Closes a file-search handle at scope end.
 class FindHandle

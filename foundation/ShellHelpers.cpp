@@ -47,16 +47,35 @@ bool ClassesKeyExists(const MString& subKey)
 }
 }
 
+const wchar_t* ShellVerbName(ShellVerbCode verb)
+{
+    switch (verb)
+    {
+    case ShellVerbCode::Play:
+        return L"play";
+    case ShellVerbCode::Edit:
+        return L"edit";
+    case ShellVerbCode::Print:
+        return L"print";
+    case ShellVerbCode::Explore:
+        return L"explore";
+    case ShellVerbCode::Properties:
+        return L"properties";
+    default:
+        return L"open";
+    }
+}
+
 void QueryShellVerbs(const MString& extension, int kind, bool& open, bool& play, bool& edit, bool& explore,
                      bool& print)
 {
     open = play = edit = explore = print = false;
-    if (kind == 0 || kind == 2)
+    if (kind == VerbsForPicture || kind == VerbsForDocument)
     {
         open = edit = print = true;
         return;
     }
-    if (kind == 1)
+    if (kind == VerbsForMedia)
     {
         play = true;
         return;

@@ -17,10 +17,32 @@ void CreateToolTip(HWND owner, HWND control, HWND& toolTip, const MStringEx<wcha
 // True when Explorer is set to show hidden files ("Hidden" is 1).
 bool ExplorerShowsHiddenFiles();
 
+// The shell verbs the program hands files to ShellExecuteEx with.
+enum class ShellVerbCode : int
+{
+    Open = 0,
+    Play = 1,
+    Edit = 2,
+    Print = 3,
+    Explore = 4,
+    Properties = 5,
+};
+// The verb's name as ShellExecuteEx takes it ("open", "play", ...).
+const wchar_t* ShellVerbName(ShellVerbCode verb);
+
+// The kind of file QueryShellVerbs is asked about.
+enum ShellVerbFileKind : int
+{
+    VerbsForPicture = 0,
+    VerbsForMedia = 1,
+    VerbsForDocument = 2,
+    VerbsForOther = 3,
+};
+
 // The shell verbs that files of the extension (without its dot) support.
-// Kinds 0 and 2 (pictures, documents) are opened, edited and printed by the
-// program's own rules; kind 1 (media) is played; any other kind asks the
-// registry by the extension's perceived type.
+// Pictures and documents are opened, edited and printed by the program's own
+// rules; media is played; any other kind asks the registry by the
+// extension's perceived type.
 void QueryShellVerbs(const MStringEx<wchar_t>& extension, int kind, bool& open, bool& play, bool& edit,
                      bool& explore, bool& print);
 

@@ -1,6 +1,9 @@
-// Critical sections and their scope guards: every lock the program takes is
-// left when its scope ends, however the scope is left.
+// Critical sections and the scope guards of locks, semaphores and counters:
+// every lock the program takes is left when its scope ends, however the scope
+// is left.
 #pragma once
+
+#include "foundation/Handle.h"
 
 #include <windows.h>
 
@@ -45,11 +48,57 @@ private:
 class Lock
 {
 public:
-    explicit Lock(CriticalSection& section) : m_section(section) { m_section.Enter(); }
+    explicit Lock(CRITICAL_SECTION& section) : m_section(section) { EnterCriticalSection(&m_section); }
     Lock(const Lock&) = delete;
     Lock& operator=(const Lock&) = delete;
-    ~Lock() { m_section.Leave(); }
+    ~Lock() { LeaveCriticalSection(&m_section); }
 
 private:
-    CriticalSection& m_section;
+    CRITICAL_SECTION& m_section;
+};
+
+// Holds a count-1 semaphore for one action of a kind; a caller that finds it
+// taken drops its request.
+class SemaphoreGuard
+{
+public:
+    enum class Take
+    {
+        Wait,
+        Try
+    };
+
+    SemaphoreGuard(MHandle& semaphore, Take take) : m_semaphore(&semaphore)
+    {
+        m_held = WaitForSingleObject(semaphore, take == Take::Wait ? INFINITE : 0) == WAIT_OBJECT_0;
+    }
+    SemaphoreGuard(const SemaphoreGuard&) = delete;
+    SemaphoreGuard& operator=(const SemaphoreGuard&) = delete;
+    ~SemaphoreGuard() { Release(); }
+
+    bool IsHeld() const { return m_held; }
+    void Release()
+    {
+        if (m_held)
+            ReleaseSemaphore(*m_semaphore, 1, nullptr);
+        m_held = false;
+    }
+
+private:
+    MHandle* m_semaphore;
+    bool m_held;
+};
+
+// Decrements a counter with a locked decrement at scope end, however the
+// scope is left.
+class CounterGuard
+{
+public:
+    explicit CounterGuard(volatile LONG& counter) : m_counter(&counter) {}
+    CounterGuard(const CounterGuard&) = delete;
+    CounterGuard& operator=(const CounterGuard&) = delete;
+    ~CounterGuard() { InterlockedDecrement(m_counter); }
+
+private:
+    volatile LONG* m_counter;
 };

@@ -5,6 +5,7 @@
 #include "foundation/StringResources.h"
 #include "foundation/WindowPlacement.h"
 #include "galleries/LocalGalleryStore.h"
+#include "shell/core/HelpContexts.h"
 #include "shell/core/MessageBox.h"
 
 #include <shlwapi.h>
@@ -156,10 +157,10 @@ const ATL::MessageMap<CLocalGalleryName>& CLocalGalleryName::GetMessageMap()
 
 LRESULT CLocalGalleryName::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
-    ::SetWindowContextHelpId(m_hWnd, 0x20000 + IDD);
+    ::SetWindowContextHelpId(m_hWnd, DialogHelpContext(IDD));
     const int controls[] = {IDC_NAME_PROMPT, IDC_NAME_EDIT, IDC_NAME_OK, IDC_NAME_CANCEL};
     for (int control : controls)
-        ::SetWindowContextHelpId(static_cast<HWND>(GetDlgItem(control)), 0x20000 + control);
+        ::SetWindowContextHelpId(static_cast<HWND>(GetDlgItem(control)), DialogHelpContext(control));
     ::SetWindowTextW(m_hWnd, m_caption.GetText());
     ::SetDlgItemTextW(m_hWnd, IDC_NAME_PROMPT,
                     MString(ResId(m_start.IsEmpty() ? IDS_NAME_PROMPT_NEW : IDS_NAME_PROMPT_RENAME)).GetText());

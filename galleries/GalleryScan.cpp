@@ -1,5 +1,6 @@
 #include "galleries/GalleryScan.h"
 
+#include "foundation/ComApartment.h"
 #include "foundation/FolderPath.h"
 #include "foundation/PictureBounds.h"
 #include "foundation/ShellHelpers.h"
@@ -387,18 +388,18 @@ DWORD WINAPI ScanFilesThreadProc(void* parameter)
 void RunScan(std::unique_ptr<ScanJob> job)
 {
     WorkerThreadScope counted;
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    ApplyThreadLocale(UiLanguage);
-    try
     {
-        Scan(*job).Run();
+        const ComApartment com;
+        ApplyThreadLocale(UiLanguage);
+        try
+        {
+            Scan(*job).Run();
+        }
+        catch (...)
+        {
+            // The scan ends; the dialog still learns that it has.
+        }
     }
-    catch (...)
-    {
-        // The scan ends; the dialog still learns that it has.
-    }
-    if (SUCCEEDED(com))
-        CoUninitialize();
     InterlockedDecrement(job->runningScans);
     PostMessageW(job->dialog, WM_SCAN_PASS_END, ScanEnded, 0);
 }

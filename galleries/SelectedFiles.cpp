@@ -18,6 +18,7 @@
 #include "galleries/MediaProbe.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "shell/core/Help.h"
+#include "shell/core/HelpContexts.h"
 #include "shell/core/MessageBox.h"
 
 #include <cderr.h>
@@ -283,7 +284,7 @@ LRESULT CSelectedFiles::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconW(art, MAKEINTRESOURCEW(IDI_PROGRAM))));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadImageW(art, MAKEINTRESOURCEW(IDI_PROGRAM),
         IMAGE_ICON, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
-    ::SetWindowContextHelpId(m_hWnd, 0x20000 + IDD);
+    ::SetWindowContextHelpId(m_hWnd, DialogHelpContext(IDD));
 
     // Placement: the stored rectangle, else centred on the monitor of the
     // cursor at the opening.
@@ -320,7 +321,7 @@ LRESULT CSelectedFiles::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 
     for (int id = IDC_SOURCE_LABEL; id <= IDC_RELOAD_PROPERTIES; ++id)
         if (HWND control = Item(id))
-            ::SetWindowContextHelpId(control, 0x20000 + id);
+            ::SetWindowContextHelpId(control, DialogHelpContext(id));
 
     // The file list and its columns.
     ListView_SetBkColor(m_list, RGB(255, 255, 255));
@@ -536,7 +537,7 @@ LRESULT CSelectedFiles::OnHelp(UINT, WPARAM, LPARAM lParam, BOOL&)
     const auto* help = reinterpret_cast<const HELPINFO*>(lParam);
     if (help->iContextType == HELPINFO_MENUITEM)
         ShowHelpContext(help->iCtrlId >= CmdCopyFiles && help->iCtrlId <= CmdRemoveFiles ? 0x10000 + help->iCtrlId
-                                                                                          : 0x20000 + IDD);
+                                                                                          : DialogHelpContext(IDD));
     else
         ShowHelpContext(static_cast<int>(help->dwContextId));
     return TRUE;

@@ -13,6 +13,7 @@
 #include "filter/SearchLineWnd.h"
 #include "foundation/GdiOwners.h"
 #include "foundation/Handle.h"
+#include "foundation/ShellHelpers.h"
 #include "foundation/StringEx.h"
 #include "foundation/WindowPlacement.h"
 #include "galleries/FileListState.h"
@@ -223,7 +224,7 @@ private:
     void UpdateSortMarks();
     std::vector<int> SelectedItems() const;
     void RemoveSelectedFiles();
-    void RunShellVerb(int verb);
+    void RunShellVerb(ShellVerbCode verb);
     void ShowInExplorer();
     void ShowContextMenu();
     void OnListKeyDown(const NMLVKEYDOWN& key);

@@ -30,14 +30,6 @@ constexpr UINT NameBalloonTimeout = 100;
 constexpr size_t MostLinesListed = 15;
 constexpr size_t LinesListed = 10;
 constexpr size_t AskAbove = 10;
-const wchar_t* const Verbs[] = {L"open", L"play", L"edit", L"print", L"explore", L"properties"};
-enum Verb
-{
-    VerbOpen = 0,
-    VerbPlay = 1,
-    VerbEdit = 2,
-    VerbProperties = 5,
-};
 
 MString Text(UINT id) { return MString(ResId(id)); }
 MString Number(unsigned __int64 n) { return MString(true, n); }
@@ -809,13 +801,13 @@ LRESULT CSelectedFiles::OnListCommand(WORD, WORD id, HWND, BOOL&)
     case CmdEdit:
         if (galleryInUse)
             m_filesChangedOnDisk = true;
-        RunShellVerb(id == CmdOpen ? VerbOpen : VerbEdit);
+        RunShellVerb(id == CmdOpen ? ShellVerbCode::Open : ShellVerbCode::Edit);
         break;
     case CmdPlay:
-        RunShellVerb(VerbPlay);
+        RunShellVerb(ShellVerbCode::Play);
         break;
     case CmdProperties:
-        RunShellVerb(VerbProperties);
+        RunShellVerb(ShellVerbCode::Properties);
         break;
     case CmdShowInExplorer:
         ShowInExplorer();
@@ -876,12 +868,12 @@ void CSelectedFiles::RemoveSelectedFiles()
     UpdateSelectionControls();
 }
 
-void CSelectedFiles::RunShellVerb(int verb)
+void CSelectedFiles::RunShellVerb(ShellVerbCode verb)
 {
     const std::vector<int> selected = SelectedItems();
     if (selected.size() > AskAbove &&
         LocalizedMessageBox(m_hWnd, MString(sX::Format(), IDS_VERB_QUESTION, Number(selected.size()).GetText(),
-                                            Verbs[verb]).GetText(),
+                                            ShellVerbName(verb)).GetText(),
                             m_caption.GetText(), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     std::vector<MString> lines;
@@ -895,9 +887,9 @@ void CSelectedFiles::RunShellVerb(int verb)
         }
         SHELLEXECUTEINFOW execute = {};
         execute.cbSize = sizeof(execute);
-        execute.fMask = verb == VerbProperties ? SEE_MASK_INVOKEIDLIST : 0;
+        execute.fMask = verb == ShellVerbCode::Properties ? SEE_MASK_INVOKEIDLIST : 0;
         execute.hwnd = m_hWnd;
-        execute.lpVerb = Verbs[verb];
+        execute.lpVerb = ShellVerbName(verb);
         execute.lpFile = path.GetText();
         execute.nShow = SW_SHOWNORMAL;
         if (ShellExecuteExW(&execute))
@@ -905,7 +897,7 @@ void CSelectedFiles::RunShellVerb(int verb)
         const MString error = FormatSystemError(GetLastError());
         const bool last = i + 1 == selected.size();
         const int answer = LocalizedMessageBox(
-            m_hWnd, MString(sX::Format(), last ? IDS_VERB_FAILED_LAST : IDS_VERB_FAILED, Verbs[verb], path.GetText(),
+            m_hWnd, MString(sX::Format(), last ? IDS_VERB_FAILED_LAST : IDS_VERB_FAILED, ShellVerbName(verb), path.GetText(),
                             error.GetText()).GetText(),
             m_caption.GetText(), last ? MB_ICONERROR : MB_ICONERROR | MB_YESNO);
         if (!last && answer == IDNO)
@@ -1121,7 +1113,7 @@ void CSelectedFiles::ShowContextMenu()
         kinds |= kind == picture ? 1 : kind == media ? 2 : kind == document ? 4 : folder ? 8 : 16;
         bool itemOpen = false, itemPlay = false, itemEdit = false, explore = false, print = false;
         if (!folder)
-            QueryShellVerbs(ExtensionOf(path), kind == picture ? 0 : kind == media ? 1 : kind == document ? 2 : 3, itemOpen, itemPlay, itemEdit, explore, print);
+            QueryShellVerbs(ExtensionOf(path), kind == picture ? VerbsForPicture : kind == media ? VerbsForMedia : kind == document ? VerbsForDocument : VerbsForOther, itemOpen, itemPlay, itemEdit, explore, print);
         open = open && (itemOpen || folder);
         play = play && itemPlay;
         edit = edit && itemEdit;

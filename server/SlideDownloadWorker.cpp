@@ -1,6 +1,7 @@
 #include "server/SlideDownloadWorker.h"
 
 #include "crypto/AesCipher.h"
+#include "foundation/ComApartment.h"
 #include "foundation/Handle.h"
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"
@@ -203,7 +204,7 @@ DWORD WINAPI SlideDownloadWorker(LPVOID argument)
     try
     {
         const WorkerThreadScope counted;
-        const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        const ComApartment com;
         SetThreadLocale(MAKELCID(UiLanguage, SORT_DEFAULT));
         try
         {
@@ -256,8 +257,6 @@ DWORD WINAPI SlideDownloadWorker(LPVOID argument)
             if (PostMessageW(data->owner, WM_MESSAGE_BOX_REQUEST, reinterpret_cast<WPARAM>(boxText.get()), MB_ICONHAND))
                 boxText.release();
         }
-        if (SUCCEEDED(com))
-            CoUninitialize();
     }
     catch (...)
     {

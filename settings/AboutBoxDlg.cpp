@@ -158,9 +158,9 @@ LRESULT CAboutBoxDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     SetWindowText(MString(sX::Format(), IDS_ABOUT_TITLE, m_caption.GetText()).GetText());
     if (m_slot)
         m_slot->Record(m_hWnd);
-    SetWindowContextHelpId(DialogHelpBase + IDD_ABOUT_BOX);
+    SetWindowContextHelpId(DialogHelpContext(IDD_ABOUT_BOX));
     for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        ::SetWindowContextHelpId(child, DialogHelpBase + static_cast<DWORD>(::GetDlgCtrlID(child)));
+        ::SetWindowContextHelpId(child, DialogHelpContext(static_cast<DWORD>(::GetDlgCtrlID(child))));
 
     SetLogo();
 
@@ -420,7 +420,7 @@ LRESULT CAboutBoxDlg::OnHelp(UINT, WPARAM, LPARAM lParam, BOOL&)
     const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
     if (!info)
         return TRUE;
-    ShowHelpContext(info->iContextType == HELPINFO_MENUITEM ? static_cast<int>(DialogHelpBase + IDD_ABOUT_BOX)
+    ShowHelpContext(info->iContextType == HELPINFO_MENUITEM ? static_cast<int>(DialogHelpContext(IDD_ABOUT_BOX))
                                                             : static_cast<int>(info->dwContextId));
     return TRUE;
 }
@@ -428,7 +428,7 @@ LRESULT CAboutBoxDlg::OnHelp(UINT, WPARAM, LPARAM lParam, BOOL&)
 LRESULT CAboutBoxDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 {
     if ((wParam & 0xFFF0) == HelpCommand)
-        ShowHelpContext(static_cast<int>(DialogHelpBase + IDD_ABOUT_BOX));
+        ShowHelpContext(static_cast<int>(DialogHelpContext(IDD_ABOUT_BOX)));
     else
         handled = FALSE;
     return 0;

@@ -66,9 +66,9 @@ LRESULT CHotKeysDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     SetIcon(m_icon, TRUE);
     SetIcon(m_icon, FALSE);
     SetWindowText(MString(sX::Format(), IDS_HOT_KEYS_TITLE, m_caption.GetText()).GetText());
-    SetWindowContextHelpId(DialogHelpBase + IDD_HOT_KEYS);
+    SetWindowContextHelpId(DialogHelpContext(IDD_HOT_KEYS));
     for (int id : HelpControls)
-        ::SetWindowContextHelpId(GetDlgItem(id), DialogHelpBase + static_cast<DWORD>(id));
+        ::SetWindowContextHelpId(GetDlgItem(id), DialogHelpContext(static_cast<DWORD>(id)));
     CenterWindowOnParent(m_hWnd);
 
     for (size_t k = 0; k < sizeof(KeyCombos) / sizeof(KeyCombos[0]); ++k)

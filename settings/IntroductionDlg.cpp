@@ -91,10 +91,10 @@ LRESULT CIntroductionDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     SetIcon(m_icon, TRUE);
     SetIcon(m_icon, FALSE);
     SetWindowText(m_caption.GetText());
-    SetWindowContextHelpId(DialogHelpBase + IDD_INTRODUCTION);
+    SetWindowContextHelpId(DialogHelpContext(IDD_INTRODUCTION));
     for (int id = IDC_INTRO_BACKGROUND; id <= IDC_INTRO_CONTINUE; ++id)
         if (HWND control = GetDlgItem(id))
-            ::SetWindowContextHelpId(control, DialogHelpBase + id);
+            ::SetWindowContextHelpId(control, DialogHelpContext(id));
 
     ApplyDerivedWindowFont(m_titleFont, GetDlgItem(IDC_INTRO_TITLE), 4, 700, false, true);
     ApplyDerivedWindowFont(m_subtitleFont, GetDlgItem(IDC_INTRO_SUBTITLE), 2, 700, false, true);
@@ -168,7 +168,7 @@ LRESULT CIntroductionDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handle
         handled = FALSE;
         return 0;
     }
-    ShowHelpContext(DialogHelpBase + IDD_INTRODUCTION);
+    ShowHelpContext(DialogHelpContext(IDD_INTRODUCTION));
     return 0;
 }
 

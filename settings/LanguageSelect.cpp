@@ -57,9 +57,9 @@ LRESULT CLanguageSelect::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     const MStringEx<wchar_t>& titleName = IsWindows8Family() ? m_productName : m_caption;
     SetWindowText(MStringEx<wchar_t>(sX::Format(), IDS_LANGUAGE_TITLE, titleName.GetText()).GetText());
 
-    SetWindowContextHelpId(DialogHelpBase + IDD_LANGUAGE);
+    SetWindowContextHelpId(DialogHelpContext(IDD_LANGUAGE));
     for (int id = IDC_LANGUAGE_LABEL; id <= IDC_LANGUAGE_FOCUS; ++id)
-        ::SetWindowContextHelpId(GetDlgItem(id), DialogHelpBase + id);
+        ::SetWindowContextHelpId(GetDlgItem(id), DialogHelpContext(id));
 
     m_list = GetDlgItem(IDC_LANGUAGE_LIST);
     m_okButton = GetDlgItem(IDC_LANGUAGE_OK);
@@ -182,7 +182,7 @@ LRESULT CLanguageSelect::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled
         handled = FALSE;
         return 0;
     }
-    ShowHelpContext(DialogHelpBase + IDD_LANGUAGE);
+    ShowHelpContext(DialogHelpContext(IDD_LANGUAGE));
     return 0;
 }
 

@@ -1,3 +1,4 @@
+#include "foundation/ComApartment.h"
 #include "foundation/Handle.h"
 #include "resources/setup/SetupResourceIds.h"
 #include "setup/HandOver.h"
@@ -9,7 +10,7 @@
 
 int RunPlainMode(const SetupEnvironment& environment)
 {
-    const HRESULT com = CoInitialize(nullptr);
+    const ComApartment com(COINIT_APARTMENTTHREADED);
     int exitCode = SetupSucceeded;
     {
         MHandle instance(CreateMutexW(nullptr, TRUE, HandOver::SetupInstanceMutexName));
@@ -28,7 +29,5 @@ int RunPlainMode(const SetupEnvironment& environment)
             dialog.DoModal(GetDesktopWindow());
         }
     }
-    if (SUCCEEDED(com))
-        CoUninitialize();
     return exitCode;
 }

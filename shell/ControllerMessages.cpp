@@ -270,7 +270,7 @@ LRESULT CWindowBase::OnCommand(WORD, WORD id, HWND, BOOL& handled)
     case ID_NEXT_SLIDE:
     case ID_NEXT_LOCAL_SLIDE:
         SendToMainWindow(WM_SHOW_HIDE, ShowFlagShow | ShowFlagFinishCrossFade, ShowReasonPlain);
-        PostToMainWindow(WM_NEXT_SLIDE, 3, id == ID_NEXT_SLIDE ? 1 : 0);
+        PostToMainWindow(WM_NEXT_SLIDE, StepUserNext, id == ID_NEXT_SLIDE ? NextSlideAnySource : NextSlideLocalOnly);
         return 0;
     case ID_CHECK_FOR_NEW_RELEASE:
         return OpenCheckForNewRelease();
@@ -336,13 +336,13 @@ void CWindowBase::RunTargetTested(WORD id)
             PostToMainWindow(WM_NOTICE, IDS_NOTICE_GALLERY_TITLE, IDS_NOTICE_NOT_IN_GALLERY);
         break;
     case ID_FILE_PROPERTIES:
-        ShellVerb(5);
+        ShellVerb(ShellVerbCode::Properties);
         break;
     case ID_EDIT_FILE:
-        ShellVerb(2);
+        ShellVerb(ShellVerbCode::Edit);
         break;
     case ID_PRINT_FILE:
-        ShellVerb(3);
+        ShellVerb(ShellVerbCode::Print);
         break;
     case ID_SHOW_IN_FOLDER:
     {

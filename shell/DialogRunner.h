@@ -4,6 +4,7 @@
 #pragma once
 
 #include "foundation/Handle.h"
+#include "foundation/Sync.h"
 #include "shell/core/DialogWindowSlot.h"
 
 class DialogRunner

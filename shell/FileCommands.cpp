@@ -296,29 +296,11 @@ void CWindowBase::WipeCurrentFile()
 
 // ---- Handing the file to other programs -----------------------------------
 
-void CWindowBase::ShellVerb(int verb)
+void CWindowBase::ShellVerb(ShellVerbCode verb)
 {
-    const wchar_t* name;
-    switch (verb)
-    {
-    case 2:
-        name = L"edit";
-        break;
-    case 3:
-        name = L"print";
-        break;
-    case 4:
-        name = L"explore";
-        break;
-    case 5:
-        name = L"properties";
-        break;
-    default:
-        name = L"open";
-        break;
-    }
+    const wchar_t* name = ShellVerbName(verb);
     const MString& path = m_commandTarget.File();
-    if (verb == 2 || verb == 3)
+    if (verb == ShellVerbCode::Edit || verb == ShellVerbCode::Print)
     {
         const DWORD attributes = GetFileAttributesW(path.GetText());
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))

@@ -1,5 +1,7 @@
 #include "shell/ReleaseState.h"
 
+#include "foundation/Sync.h"
+
 ReleaseState::ReleaseState()
     : m_guard(NewGuard()), m_newRelease(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {

@@ -64,17 +64,17 @@ OpenDialogFacts ProbeOpenDialogs()
 namespace
 {
 // The content selector of QueryShellVerbs for a file kind.
-int ShellVerbContent(DWORD kind)
+ShellVerbFileKind ShellVerbContent(DWORD kind)
 {
     switch (kind)
     {
     case FileMediaKind:
-        return 1;
+        return VerbsForMedia;
     case FileRichTextKind:
     case FileWebDocumentKind:
-        return 2;
+        return VerbsForDocument;
     default:
-        return 0;
+        return VerbsForPicture;
     }
 }
 
@@ -214,7 +214,7 @@ void CWindowBase::ShowTrayMenu(bool fromTray, bool atPoint, int x, int y, UINT t
 void CWindowBase::CaptureCommandTarget()
 {
     const MainWindowSnapshot& state = m_mainWindowSnapshot;
-    CriticalSectionGuard slide(m_slideLock);
+    Lock slide(m_slideLock);
     m_commandTarget.Capture(state.shown.kind, state.shown.path, state.shown.identity, state.shown.link);
 }
 
@@ -223,7 +223,7 @@ TrayMenuFacts CWindowBase::CaptureForTrayMenu()
     TrayMenuFacts facts;
     {
         // One hold of the slide lock for the target and the facts.
-        CriticalSectionGuard slide(m_slideLock);
+        Lock slide(m_slideLock);
         const SlideSnapshot snapshot = TakeSlideSnapshot();
         facts.overlayAdvert =
             PickOverlayAdvertForMenu(m_adverts.OverlayAdverts(), m_adverts.OverlayContext(),
@@ -305,7 +305,7 @@ void CWindowBase::AppendCurrentFileMenu(TrayMenuBuilder& menus)
     const bool restricted = (kind & RestrictedBit) != 0;
     const UINT fileState = fileExists ? Enabled : Greyed;
     bool canOpen = false, canPlay = false, canEdit = false, canExplore = false, canPrint = false;
-    QueryShellVerbs(file.AfterLast(L'.', false), kind == HeldFilePictureKind ? 0 : ShellVerbContent(kind), canOpen,
+    QueryShellVerbs(file.AfterLast(L'.', false), kind == HeldFilePictureKind ? VerbsForPicture : ShellVerbContent(kind), canOpen,
                     canPlay, canEdit, canExplore, canPrint);
 
     OwnerDrawMenu& menu = menus.currentFile;

@@ -8,6 +8,7 @@
 #include "foundation/Containers.h"
 #include "foundation/GdiOwners.h"
 #include "foundation/Handle.h"
+#include "foundation/ShellHelpers.h"
 #include "foundation/SmartPtr.h"
 #include "foundation/StringEx.h"
 #include "foundation/Sync.h"
@@ -200,8 +201,7 @@ public:
     // Runs the command under the main window's slide lock, taken without
     // waiting, when the captured target is still the current slide.
     void RunOnCurrentSlide(WORD id, bool online);
-    // Verb codes: 0 open, 2 edit, 3 print, 4 explore, 5 properties.
-    void ShellVerb(int verb);
+    void ShellVerb(ShellVerbCode verb);
     void RecycleCurrentFile();
     void WipeCurrentFile();
     void OpenWith();

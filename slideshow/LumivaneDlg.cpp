@@ -117,7 +117,7 @@ const ATL::MessageMap<CLumivaneDlg>& CLumivaneDlg::GetMessageMap()
 
 OperationMode CLumivaneDlg::GetOperationMode()
 {
-    const CriticalSectionGuard mode = m_guards.Mode();
+    const Lock mode = m_guards.Mode();
     return m_settings.operationMode;
 }
 
@@ -179,7 +179,7 @@ LRESULT CLumivaneDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 
     // The first slide: the slide of the last run again, or a new one.
     if (!ResumeRestoredSlide(restoredPath, restoredOnline))
-        PostMessage(WM_NEXT_SLIDE, IsMediaSourceLocal() ? StepUserNext : StepCheckSelection, 1);
+        PostMessage(WM_NEXT_SLIDE, IsMediaSourceLocal() ? StepUserNext : StepCheckSelection, NextSlideAnySource);
     return TRUE;
 }
 

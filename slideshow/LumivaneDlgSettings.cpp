@@ -33,7 +33,7 @@ void CLumivaneDlg::LoadSettings(MString& restoredPath, bool& restoredOnline)
     LoadDisplayArea();
     PerformanceDataLoad load;
     {
-        const CriticalSectionGuard mode = m_guards.Mode();
+        const Lock mode = m_guards.Mode();
         load = LoadPerformanceData(m_settings, m_slideTimer, m_displayArea);
     }
     // The walk goes on where the last run stopped, also after a bad record.
@@ -119,7 +119,7 @@ LRESULT CLumivaneDlg::OnCopySettings(UINT, WPARAM, LPARAM lParam, BOOL&)
     if (!copy)
         return 0;
     {
-        const CriticalSectionGuard mode = m_guards.Mode();
+        const Lock mode = m_guards.Mode();
         copy->settings = m_settings;
         copy->timer.enabled = m_slideTimer.enabled;
         copy->timer.intervalA = m_slideTimer.intervalA;
@@ -135,7 +135,7 @@ LRESULT CLumivaneDlg::OnApplySettings(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
     const std::unique_ptr<SettingsCopy> saved = TakeOwned<SettingsCopy>(lParam);
     {
-        const CriticalSectionGuard mode = m_guards.Mode();
+        const Lock mode = m_guards.Mode();
         m_settings = saved->settings;
         m_slideTimer.enabled = saved->timer.enabled;
         m_slideTimer.intervalA = saved->timer.intervalA;

@@ -446,7 +446,7 @@ LRESULT CLumivaneDlg::OnNextSlide(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     const SemaphoreGuard slide = m_guards.Steps(SemaphoreGuard::Take::Try);
     if (slide.IsHeld())
-        NextSlide(lParam == 1 ? StepOrdinary : StepLocalOnly, static_cast<int>(wParam));
+        NextSlide(lParam == NextSlideAnySource ? StepOrdinary : StepLocalOnly, static_cast<int>(wParam));
     else
         ShowTrackingTooltip(MString(ResId(IDS_NOTICE_BUSY_TITLE)), m_notices.Text(Notice::Busy));
     return 0;
@@ -582,7 +582,7 @@ void CLumivaneDlg::PublishShownSlide()
     MainWindowSnapshot& snapshot = *m_link->snapshot;
     const bool local = IsMediaSourceLocal();
     {
-        const CriticalSectionGuard slide = m_guards.Slide();
+        const Lock slide = m_guards.Slide();
         snapshot.shown.kind = m_shown.Kind();
         snapshot.shown.path = m_shown.Path();
         snapshot.shown.identity = m_shown.Title();

@@ -1,5 +1,6 @@
 #include "slideshow/MainWindowThread.h"
 
+#include "foundation/ComApartment.h"
 #include "foundation/RandomSeed.h"
 #include "foundation/SmartPtr.h"
 #include "foundation/SystemUtilities.h"
@@ -40,7 +41,7 @@ DWORD WINAPI MainDialogThreadProc(LPVOID parameter)
     try
     {
         WorkerThreadScope counted;
-        const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+        const ComApartment com;
         SetThreadLocale(UiLanguage);
         // The walk's random order differs from run to run.
         SeedThreadRandom(MainDialogSeedFactor);
@@ -71,8 +72,6 @@ DWORD WINAPI MainDialogThreadProc(LPVOID parameter)
             if (HWND window = link.controllerWindow->load())
                 ::PostMessageW(window, WM_QUIT_PROGRAM, 0, 0);
         }
-        if (com)
-            CoUninitialize();
     }
     catch (...)
     {

@@ -1,11 +1,15 @@
 #include "slideshow/MonitorProvider.h"
 
+#include "shell/core/CrashReport.h"
+
 namespace
 {
 BOOL CALLBACK AppendMonitorRect(HMONITOR, HDC, LPRECT rect, LPARAM list)
 {
-    reinterpret_cast<std::vector<RECT>*>(list)->push_back(*rect);
-    return TRUE;
+    return NoThrow<BOOL>(FALSE, [&] {
+        reinterpret_cast<std::vector<RECT>*>(list)->push_back(*rect);
+        return TRUE;
+    });
 }
 
 class DesktopMonitors : public MonitorProvider

@@ -7,6 +7,7 @@
 
 #include "foundation/Error.h"
 #include "foundation/StringEx.h"
+#include "shell/core/PrivateMessages.h"
 #include "slideshow/SettingsTypes.h"
 #include "slideshow/SlideTimer.h"
 
@@ -34,16 +35,6 @@ enum SlideStepKind : int
 {
     StepOrdinary = 0,
     StepLocalOnly = 1,
-};
-
-// Why a step runs.
-enum SlideStepMode : int
-{
-    StepAfterFetch = 0,       // the timer's step after a fetch ended
-    StepTimer = 1,            // the timer's ordinary step
-    StepSelectionChanged = 2, // the gallery selection changed
-    StepUserNext = 3,         // the user asked for the next slide
-    StepCheckSelection = 4,   // check the selection (first step of an online source)
 };
 
 // The online-fetch reason that marks the fetch started with the program.

@@ -9,13 +9,13 @@ ViewerWindows::~ViewerWindows() { CloseProperties(); }
 
 bool ViewerWindows::IsViewerOpen()
 {
-    CriticalSectionGuard lock(m_viewerLock);
+    Lock lock(m_viewerLock);
     return ::IsWindow(m_viewer) != FALSE;
 }
 
 void ViewerWindows::CloseViewer(WPARAM value)
 {
-    CriticalSectionGuard lock(m_viewerLock);
+    Lock lock(m_viewerLock);
     if (::IsWindow(m_viewer))
         ::SendMessageW(m_viewer, WM_CLOSE_REQUEST, value, 0);
 }

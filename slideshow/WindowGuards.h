@@ -24,8 +24,8 @@ public:
 
     TryLock TryStep() { return TryLock(m_stepLock); }
     TryLock TrySlide() { return TryLock(m_slideLock); }
-    CriticalSectionGuard Slide() { return CriticalSectionGuard(m_slideLock); }
-    CriticalSectionGuard Mode() { return CriticalSectionGuard(m_modeLock); }
+    Lock Slide() { return Lock(m_slideLock); }
+    Lock Mode() { return Lock(m_modeLock); }
 
 private:
     MHandle m_slideSemaphore;

@@ -279,9 +279,9 @@ LRESULT CCheckForNewReleaseDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
         SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_programIcon));
     }
     ::SetWindowTextW(m_hWnd, MString(sX::Format(), IDS_RELEASE_TITLE, m_caption.GetText()).GetText());
-    ::SetWindowContextHelpId(m_hWnd, DialogHelpBase + IDD);
+    ::SetWindowContextHelpId(m_hWnd, DialogHelpContext(IDD));
     for (int id = IDC_RELEASE_HEADING; id <= IDC_RELEASE_CANCEL; ++id)
-        ::SetWindowContextHelpId(::GetDlgItem(m_hWnd, id), DialogHelpBase + id);
+        ::SetWindowContextHelpId(::GetDlgItem(m_hWnd, id), DialogHelpContext(id));
 
     SetItemText(IDC_RELEASE_HEADING,
                 MString(sX::Format(), IDS_RELEASE_HEADING, m_caption.GetText(), m_serverVersion.GetText()));

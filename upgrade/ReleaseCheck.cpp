@@ -1,6 +1,7 @@
 #include "upgrade/ReleaseCheck.h"
 
 #include "foundation/AtomPersistence.h"
+#include "foundation/ComApartment.h"
 #include "foundation/PostOwned.h"
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"
@@ -51,22 +52,6 @@ void QuitForRunningInstaller(const WorkerContext& controller)
     if (found)
         PostMessageW(controller.ControllerWindow(), WM_COMMAND, ID_QUIT, 0);
 }
-
-class ComApartment
-{
-public:
-    ComApartment() : m_ready(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment()
-    {
-        if (m_ready)
-            CoUninitialize();
-    }
-
-private:
-    bool m_ready;
-};
 
 } // namespace
 

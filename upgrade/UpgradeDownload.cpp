@@ -1,5 +1,6 @@
 #include "upgrade/UpgradeDownload.h"
 
+#include "foundation/Error.h"
 #include "server/HttpTransport.h"
 
 #include <wininet.h>
@@ -9,6 +10,20 @@
 
 namespace
 {
+// A transfer that cannot go on, with its failure code; it never leaves
+// HttpDownloadToFile.
+class TransferFailure : public QuilloryError
+{
+public:
+    explicit TransferFailure(DownloadError reason) : m_reason(reason) {}
+    DownloadError Reason() const noexcept { return m_reason; }
+    unsigned Code() const noexcept override { return static_cast<unsigned>(-m_reason); }
+    const char* what() const noexcept override { return "upgrade download"; }
+
+private:
+    DownloadError m_reason;
+};
+
 // The most read from WinINet in one call.
 constexpr DWORD LargestBlock = 1024 * 1024;
 
@@ -74,7 +89,7 @@ void ReadResponseHeaders(HINTERNET request, ResponseHeaders& headers)
         header.present = QueryCustomHeader(request, wanted.name, 0, header.value);
         MemoryPH<unsigned char> second;
         if (header.present && QueryCustomHeader(request, wanted.name, 1, second))
-            throw DownloadUnexpected;
+            throw TransferFailure(DownloadUnexpected);
         obtained.push_back(header);
     }
     headers = obtained;
@@ -159,6 +174,10 @@ bool HttpDownloadToFile(const MString& address, const MString& headerBlock, cons
             }
         }
         return Fail(error, DownloadCancelled);
+    }
+    catch (const TransferFailure& failure)
+    {
+        return Fail(error, failure.Reason());
     }
     catch (...)
     {

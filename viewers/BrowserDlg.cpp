@@ -17,11 +17,6 @@
 
 namespace
 {
-constexpr UINT_PTR FadeInTimerId = 108;
-constexpr UINT_PTR FadeOutTimerId = 109;
-constexpr UINT FadeInterval = 30;
-constexpr short FadeInStep = 40;
-constexpr short FadeOutStep = 50;
 // The system-menu item that sends the document request again (mode 0).
 constexpr UINT ReloadDocumentCommand = 0x40;
 constexpr UINT ReloadSeparatorId = 16;
@@ -176,8 +171,8 @@ void CBrowserDlg::Open()
     }
     SetIcon(m_icon.Get(), FALSE);
     SetIcon(m_icon.Get(), TRUE);
-    SetWindowContextHelpId(DialogHelpBase + IDD_BROWSER);
-    ::SetWindowContextHelpId(m_browserWindow, DialogHelpBase + IDC_BROWSER);
+    SetWindowContextHelpId(DialogHelpContext(IDD_BROWSER));
+    ::SetWindowContextHelpId(m_browserWindow, DialogHelpContext(IDC_BROWSER));
     ModifyStyleEx(0, WS_EX_LAYERED);
 
     const DWORD maxTrackWidth = static_cast<DWORD>(GetSystemMetrics(SM_CXMAXTRACK));
@@ -219,10 +214,7 @@ void CBrowserDlg::Open()
     else
         SendDocumentRequest();
 
-    SetAlpha(0);
-    m_fadeInTimer = SetTimer(FadeInTimerId, FadeInterval);
-    if (!m_fadeInTimer)
-        SetAlpha(255);
+    m_fade.StartFadeIn();
 }
 
 void CBrowserDlg::ReadDisplayParameters(DWORD maxTrackWidth, DWORD maxTrackHeight)
@@ -447,49 +439,22 @@ LRESULT CBrowserDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 LRESULT CBrowserDlg::OnActivate(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     if (m_mode != PropertiesMode)
-        ReportDeactivation(m_hWnd, m_owner, wParam, lParam, m_closing);
+        ReportDeactivation(m_hWnd, m_owner, wParam, lParam, m_fade.IsClosing());
     return 0;
 }
 
 // ---- Closing ----
 
-void CBrowserDlg::SetAlpha(short alpha)
-{
-    m_alpha = alpha;
-    SetLayeredAlpha(m_hWnd, static_cast<WORD>(alpha));
-}
-
 LRESULT CBrowserDlg::OnFadeInTimer(UINT_PTR, BOOL&)
 {
-    if (m_fadeOutTimer)
-    {
-        KillTimer(FadeInTimerId);
-        m_fadeInTimer = 0;
-        return 0;
-    }
-    short next = static_cast<short>(m_alpha + FadeInStep);
-    if (next >= 255)
-    {
-        next = 255;
-        KillTimer(FadeInTimerId);
-        m_fadeInTimer = 0;
-    }
-    SetAlpha(next);
+    m_fade.FadeInStep();
     return 0;
 }
 
 LRESULT CBrowserDlg::OnFadeOutTimer(UINT_PTR, BOOL&)
 {
-    const short next = static_cast<short>(std::max(0, m_alpha - FadeOutStep));
-    if (next == 0)
-    {
-        KillTimer(FadeOutTimerId);
-        m_fadeOutTimer = 0;
-        m_alpha = 0;
+    if (m_fade.FadeOutStep())
         CloseNow(1);
-        return 0;
-    }
-    SetAlpha(next);
     return 0;
 }
 
@@ -500,10 +465,7 @@ void CBrowserDlg::CloseWithFade()
         ::PostMessageW(m_owner, WM_CLOSE_SLIDE_PROPERTIES, 0, 0);
         return;
     }
-    if (m_fadeOutTimer)
-        return;
-    m_fadeOutTimer = SetTimer(FadeOutTimerId, FadeInterval);
-    if (!m_fadeOutTimer)
+    if (!m_fade.StartFadeOut())
         CloseNow(1);
 }
 
@@ -514,7 +476,7 @@ void CBrowserDlg::CloseNow(INT_PTR result)
         ::PostMessageW(m_owner, WM_CLOSE_SLIDE_PROPERTIES, 0, 0);
         return;
     }
-    m_closing = true;
+    m_fade.MarkClosing();
     EndDialog(result);
 }
 
@@ -541,7 +503,7 @@ LRESULT CBrowserDlg::OnCloseDialogs(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     if (m_mode != PropertiesMode && DialogCloseToken.Matches(wParam, lParam))
     {
-        m_closing = true;
+        m_fade.MarkClosing();
         EndDialog(0);
     }
     return 0;
@@ -549,11 +511,7 @@ LRESULT CBrowserDlg::OnCloseDialogs(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 
 LRESULT CBrowserDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
 {
-    if (m_fadeInTimer)
-        KillTimer(FadeInTimerId);
-    if (m_fadeOutTimer)
-        KillTimer(FadeOutTimerId);
-    m_fadeInTimer = m_fadeOutTimer = 0;
+    m_fade.KillTimers();
     DispEventUnadvise();
     m_contentFilter.Reset();
     if (m_browser)

@@ -19,6 +19,7 @@
 #include "viewers/PageCommandActions.h"
 #include "viewers/PageTitleCommands.h"
 #include "viewers/PropertiesPage.h"
+#include "viewers/ViewerFade.h"
 #include "viewers/ViewerSlot.h"
 
 #include <windows.h>
@@ -81,7 +82,6 @@ private:
     void SendDocumentRequest();
     void CloseWithFade();
     void CloseNow(INT_PTR result);
-    void SetAlpha(short alpha);
     void OnTitleChange(const MString& title);
 
     MHandle m_viewerMutex;
@@ -89,10 +89,8 @@ private:
     ViewerSlot m_viewerSlot;
     MString m_documentText;
     HWND m_owner;
-    short m_alpha = 0;
-    UINT_PTR m_fadeInTimer = 0;
-    UINT_PTR m_fadeOutTimer = 0;
-    bool m_closing = false;
+    static constexpr ViewerFade::Steps FadeSteps{40, 40, 50};
+    ViewerFade m_fade{m_hWnd, FadeSteps};
     MString m_errorCaption;
     MIcon m_icon;
     IWebBrowser2* m_browser = nullptr;

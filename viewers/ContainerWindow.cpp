@@ -1,5 +1,7 @@
 #include "viewers/ContainerWindow.h"
 
+#include "shell/core/CrashReport.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -7,8 +9,10 @@ namespace
 {
 BOOL CALLBACK AppendMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list)
 {
-    reinterpret_cast<std::vector<HMONITOR>*>(list)->push_back(monitor);
-    return TRUE;
+    return NoThrow<BOOL>(FALSE, [&] {
+        reinterpret_cast<std::vector<HMONITOR>*>(list)->push_back(monitor);
+        return TRUE;
+    });
 }
 
 class SystemDesktop : public ViewerDesktop

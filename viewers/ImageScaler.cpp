@@ -1,8 +1,25 @@
 #include "viewers/ImageScaler.h"
 
+#include "foundation/Error.h"
 #include "foundation/PictureBounds.h"
 
 #include <algorithm>
+
+namespace
+{
+// A step of the scaling that failed, and why; it never leaves Scale.
+class ScaleFailure : public QuilloryError
+{
+public:
+    explicit ScaleFailure(ImageScaler::Failure reason) : m_reason(reason) {}
+    ImageScaler::Failure Reason() const noexcept { return m_reason; }
+    unsigned Code() const noexcept override { return static_cast<unsigned>(m_reason); }
+    const char* what() const noexcept override { return "image scaling"; }
+
+private:
+    ImageScaler::Failure m_reason;
+};
+} // namespace
 
 ImageScaler::ImageScaler(BitmapMaker maker) : m_maker(std::move(maker))
 {
@@ -35,29 +52,29 @@ std::unique_ptr<Gdiplus::Bitmap> ImageScaler::Scale(Gdiplus::Bitmap& source, SIZ
         // No zoom makes a picture larger than a picture may be decoded.
         if (target.cx <= 0 || target.cy <= 0 ||
             static_cast<uint64_t>(target.cx) * static_cast<uint64_t>(target.cy) > MaxPicturePixels)
-            throw NoBitmap;
+            throw ScaleFailure(NoBitmap);
         // The bitmap comes first and the recorded failure is checked after,
         // as the scaling has always done; the check refuses before drawing.
         std::unique_ptr<Gdiplus::Bitmap> scaled = m_maker(target.cx, target.cy, source.GetPixelFormat());
         if (!scaled || scaled->GetLastStatus() != Gdiplus::Ok)
-            throw NoBitmap;
+            throw ScaleFailure(NoBitmap);
         std::unique_ptr<Gdiplus::Graphics> graphics(Gdiplus::Graphics::FromImage(scaled.get()));
         if (!graphics || graphics->GetLastStatus() != Gdiplus::Ok)
-            throw NoGraphics;
+            throw ScaleFailure(NoGraphics);
         if (graphics->SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic) != Gdiplus::Ok)
-            throw NoInterpolation;
+            throw ScaleFailure(NoInterpolation);
         if (IsKnownToFail(target))
-            throw KnownToFail;
+            throw ScaleFailure(KnownToFail);
         ++m_draws;
         const Gdiplus::Rect destination(0, 0, target.cx, target.cy);
         if (graphics->DrawImage(&source, destination, 0, 0, static_cast<INT>(source.GetWidth()),
                                 static_cast<INT>(source.GetHeight()), Gdiplus::UnitPixel) != Gdiplus::Ok)
-            throw DrawFailed;
+            throw ScaleFailure(DrawFailed);
         return scaled;
     }
-    catch (Failure code)
+    catch (const ScaleFailure& scaling)
     {
-        failure = code;
+        failure = scaling.Reason();
     }
     catch (const std::bad_alloc&)
     {

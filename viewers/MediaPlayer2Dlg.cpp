@@ -14,15 +14,10 @@
 
 namespace
 {
-constexpr UINT_PTR FadeInTimerId = 108;
-constexpr UINT_PTR FadeOutTimerId = 109;
 constexpr UINT_PTR SubtitleTimerId = 112;
-constexpr UINT FadeInterval = 30;
 constexpr UINT SubtitleDelay = 4000;
-constexpr short FadeInStep = 40;
-constexpr short FadeOutStep = 50;
 // Below this the fading window and its player are hidden.
-constexpr short HiddenAlpha = 8;
+constexpr WORD HiddenAlpha = 8;
 constexpr DWORD ViewerExStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW;
 constexpr DWORD HostStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 // The player's own controls: a drag that starts there does not move the window.
@@ -102,7 +97,7 @@ LRESULT CMediaPlayer2Dlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     m_clickRules = std::make_unique<PlayerClickRules>(
         m_hWnd, [this] { TogglePlayPause(); }, [this] { StartCloseFade(); });
     g_hookRules = m_clickRules.get();
-    SetWindowContextHelpId(DialogHelpBase + IDD_MEDIA_PLAYER);
+    SetWindowContextHelpId(DialogHelpContext(IDD_MEDIA_PLAYER));
     ModifyStyleEx(0, ViewerExStyle);
     SizeWindow();
 
@@ -111,7 +106,7 @@ LRESULT CMediaPlayer2Dlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     m_host = CreateWindowExW(0, ATL::AxWinClassName, nullptr, HostStyle, 0, 0, client.right, client.bottom, m_hWnd,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MEDIA_HOST)), nullptr, nullptr);
     if (m_host)
-        ::SetWindowContextHelpId(m_host, DialogHelpBase + IDD_MEDIA_PLAYER);
+        ::SetWindowContextHelpId(m_host, DialogHelpContext(IDD_MEDIA_PLAYER));
     m_savedErrorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
 
     const UINT failure = SetUpPlayer();
@@ -125,10 +120,7 @@ LRESULT CMediaPlayer2Dlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
         EndViewer(1);
         return TRUE;
     }
-    SetAlpha(0);
-    m_fadeInTimer = SetTimer(FadeInTimerId, FadeInterval);
-    if (!m_fadeInTimer)
-        SetAlpha(255);
+    m_fade.StartFadeIn();
     return TRUE;
 }
 
@@ -291,21 +283,8 @@ LRESULT CMediaPlayer2Dlg::OnTimer(UINT, WPARAM id, LPARAM, BOOL&)
     switch (id)
     {
     case FadeInTimerId:
-        if (m_fadeOutTimer)
-        {
-            KillTimer(FadeInTimerId);
-            m_fadeInTimer = 0;
-            break;
-        }
-        if (m_alpha + FadeInStep >= 255)
-        {
-            KillTimer(FadeInTimerId);
-            m_fadeInTimer = 0;
+        if (m_fade.FadeInStep() == ViewerFade::FadeIn::Opaque)
             SetCursor(m_arrowCursor);
-            SetAlpha(255);
-        }
-        else
-            SetAlpha(static_cast<short>(m_alpha + FadeInStep));
         break;
     case PlayerClickTimer:
         if (m_clickRules)
@@ -316,19 +295,14 @@ LRESULT CMediaPlayer2Dlg::OnTimer(UINT, WPARAM id, LPARAM, BOOL&)
         break;
     case FadeOutTimerId:
     {
-        const short next = static_cast<short>(m_alpha - FadeOutStep);
-        if (next < HiddenAlpha)
+        const bool faded = m_fade.FadeOutStep();
+        if (m_fade.Alpha() < HiddenAlpha)
         {
             ::ShowWindow(m_host, SW_HIDE);
             ShowWindow(SW_HIDE);
         }
-        SetAlpha(std::max<short>(0, next));
-        if (m_alpha == 0)
-        {
-            KillTimer(FadeOutTimerId);
-            m_fadeOutTimer = 0;
+        if (faded)
             EndViewer(1);
-        }
         break;
     }
     default:
@@ -376,24 +350,15 @@ void CMediaPlayer2Dlg::TogglePlayPause()
 
 LRESULT CMediaPlayer2Dlg::OnActivate(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    ReportDeactivation(m_hWnd, m_owner, wParam, lParam, m_closing);
+    ReportDeactivation(m_hWnd, m_owner, wParam, lParam, m_fade.IsClosing());
     return 0;
 }
 
 // ---- Closing ----
 
-void CMediaPlayer2Dlg::SetAlpha(short alpha)
-{
-    m_alpha = alpha;
-    SetLayeredAlpha(m_hWnd, static_cast<WORD>(alpha));
-}
-
 void CMediaPlayer2Dlg::StartCloseFade()
 {
-    if (m_fadeOutTimer)
-        return;
-    m_fadeOutTimer = SetTimer(FadeOutTimerId, FadeInterval);
-    if (!m_fadeOutTimer)
+    if (!m_fade.StartFadeOut())
         EndViewer(1);
 }
 
@@ -415,7 +380,7 @@ void CMediaPlayer2Dlg::EndViewer(INT_PTR result)
         }
         m_player->close();
     }
-    m_closing = true;
+    m_fade.MarkClosing();
     EndDialog(result);
 }
 
@@ -466,9 +431,10 @@ void CMediaPlayer2Dlg::ReleasePlayer()
 
 LRESULT CMediaPlayer2Dlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
 {
-    for (UINT_PTR timer : {FadeInTimerId, FadeOutTimerId, PlayerClickTimer, SubtitleTimerId})
+    m_fade.KillTimers();
+    for (UINT_PTR timer : {PlayerClickTimer, SubtitleTimerId})
         KillTimer(timer);
-    m_fadeInTimer = m_fadeOutTimer = m_subtitleTimer = 0;
+    m_subtitleTimer = 0;
     g_hookRules = nullptr;
     ReleasePlayer();
     SetErrorMode(m_savedErrorMode);

@@ -12,6 +12,7 @@
 #include "resources/languages/LanguageIds.h"
 #include "standins/atl/AtlHost.h"
 #include "viewers/PlayerClickRules.h"
+#include "viewers/ViewerFade.h"
 #include "viewers/ViewerSlot.h"
 #include "viewers/WMPEventDispatch.h"
 
@@ -64,14 +65,12 @@ private:
     void StartCloseFade();
     void EndViewer(INT_PTR result);
     void ReleasePlayer();
-    void SetAlpha(short alpha);
     static LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam);
 
     MHandle m_viewerMutex;
     UINT m_closeMessage;
     ViewerSlot m_viewerSlot;
     HWND m_owner;
-    bool m_closing = false;
     HWND m_host = nullptr;
     ComPtr<IWMPPlayer> m_player;
     ComPtr<IWMPCore> m_core;
@@ -89,9 +88,8 @@ private:
     HCURSOR m_arrowCursor;
     HCURSOR m_moveCursor;
     POINT m_dragOrigin = {0, 0};
-    short m_alpha = 0;
-    UINT_PTR m_fadeInTimer = 0;
-    UINT_PTR m_fadeOutTimer = 0;
+    static constexpr ViewerFade::Steps FadeSteps{40, 40, 50};
+    ViewerFade m_fade{m_hWnd, FadeSteps};
     bool m_subtitleDone = false;
     UINT_PTR m_subtitleTimer = 0;
     std::unique_ptr<PlayerClickRules> m_clickRules;

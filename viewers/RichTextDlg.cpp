@@ -20,9 +20,6 @@
 
 namespace
 {
-constexpr UINT_PTR FadeInTimerId = 108;
-constexpr UINT_PTR FadeOutTimerId = 109;
-constexpr UINT FadeInterval = 30;
 // The space between the window's edges and the text, in pixels.
 constexpr LONG TextMargin = 16;
 constexpr DWORD ViewerStyle =
@@ -92,9 +89,9 @@ LRESULT CRichTextDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     SetIcon(m_icon.Get(), TRUE);
     SetIcon(m_icon.Get(), FALSE);
     SetWindowText(MStringEx<wchar_t>(sX::Format(), L"%s - %s", m_title.GetText(), m_caption.GetText()).GetText());
-    SetWindowContextHelpId(DialogHelpBase + IDD_RICH_TEXT);
+    SetWindowContextHelpId(DialogHelpContext(IDD_RICH_TEXT));
     m_control = ::GetDlgItem(m_hWnd, IDC_RICH_TEXT);
-    ::SetWindowContextHelpId(m_control, DialogHelpBase + IDC_RICH_TEXT);
+    ::SetWindowContextHelpId(m_control, DialogHelpContext(IDC_RICH_TEXT));
     SetWindowLongPtrW(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>(ViewerStyle));
     SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, ViewerExStyle);
 
@@ -114,10 +111,7 @@ LRESULT CRichTextDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
         EndWith(1);
         return TRUE;
     }
-    SetAlpha(0);
-    m_fadeInTimer = SetTimer(FadeInTimerId, FadeInterval);
-    if (!m_fadeInTimer)
-        SetAlpha(255);
+    m_fade.StartFadeIn();
     return TRUE;
 }
 
@@ -235,7 +229,7 @@ LRESULT CRichTextDlg::OnHelp(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 LRESULT CRichTextDlg::OnActivate(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    ReportDeactivation(m_hWnd, m_owner, wParam, lParam, m_closing);
+    ReportDeactivation(m_hWnd, m_owner, wParam, lParam, m_fade.IsClosing());
     return 0;
 }
 
@@ -281,53 +275,28 @@ void CRichTextDlg::OpenLink(const ENLINK& link)
 
 // ---- Closing ----
 
-void CRichTextDlg::SetAlpha(WORD alpha)
-{
-    m_alpha = alpha;
-    SetLayeredAlpha(m_hWnd, alpha);
-}
-
 LRESULT CRichTextDlg::OnFadeInTimer(UINT_PTR, BOOL&)
 {
-    if (m_fadeOutTimer)
-    {
-        KillTimer(FadeInTimerId);
-        m_fadeInTimer = 0;
-        return 0;
-    }
-    const WORD next = static_cast<WORD>(std::min(255, m_alpha + 40));
-    if (next >= 255)
-    {
-        KillTimer(FadeInTimerId);
-        m_fadeInTimer = 0;
-    }
-    SetAlpha(next);
+    m_fade.FadeInStep();
     return 0;
 }
 
 LRESULT CRichTextDlg::OnFadeOutTimer(UINT_PTR, BOOL&)
 {
-    const WORD next = static_cast<WORD>(std::max(0, m_alpha - 50));
-    SetAlpha(next);
-    if (next == 0)
-    {
-        KillTimer(FadeOutTimerId);
-        m_fadeOutTimer = 0;
+    if (m_fade.FadeOutStep())
         EndWith(1);
-    }
     return 0;
 }
 
 void CRichTextDlg::StartCloseFade()
 {
-    m_fadeOutTimer = SetTimer(FadeOutTimerId, FadeInterval);
-    if (!m_fadeOutTimer)
+    if (!m_fade.StartFadeOut())
         EndWith(1);
 }
 
 void CRichTextDlg::EndWith(INT_PTR result)
 {
-    m_closing = true;
+    m_fade.MarkClosing();
     EndDialog(result);
 }
 
@@ -353,11 +322,7 @@ LRESULT CRichTextDlg::OnCloseDialogs(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 
 LRESULT CRichTextDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
 {
-    if (m_fadeInTimer)
-        KillTimer(FadeInTimerId);
-    if (m_fadeOutTimer)
-        KillTimer(FadeOutTimerId);
-    m_fadeInTimer = m_fadeOutTimer = 0;
+    m_fade.KillTimers();
     if (m_control)
         SetWindowLongPtrW(m_control, GWLP_WNDPROC, GetWindowLongPtrW(m_control, GWLP_USERDATA));
     m_viewerSlot.Set(nullptr);

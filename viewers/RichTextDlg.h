@@ -11,6 +11,7 @@
 #include "foundation/StringEx.h"
 #include "resources/languages/LanguageIds.h"
 #include "standins/atl/AtlWindow.h"
+#include "viewers/ViewerFade.h"
 #include "viewers/ViewerSlot.h"
 
 #include <windows.h>
@@ -64,17 +65,14 @@ private:
     void FitControl();
     void StartCloseFade();
     void EndWith(INT_PTR result);
-    void SetAlpha(WORD alpha);
     static LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     UINT m_closeMessage;
     MHandle m_viewerMutex;
     ViewerSlot m_viewerSlot;
     HWND m_owner;
-    WORD m_alpha = 0;
-    UINT_PTR m_fadeInTimer = 0;
-    UINT_PTR m_fadeOutTimer = 0;
-    bool m_closing = false;
+    static constexpr ViewerFade::Steps FadeSteps{40, 40, 50};
+    ViewerFade m_fade{m_hWnd, FadeSteps};
     MStringEx<wchar_t> m_caption;
     MStringEx<wchar_t> m_secondText;
     MIcon m_icon;

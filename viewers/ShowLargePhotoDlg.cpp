@@ -1,5 +1,6 @@
 #include "viewers/ShowLargePhotoDlg.h"
 
+#include "foundation/Sync.h"
 #include "shell/core/CrashReport.h"
 #include "shell/core/Help.h"
 #include "shell/core/HelpContexts.h"
@@ -19,9 +20,6 @@
 namespace
 {
 constexpr UINT_PTR WheelTimerId = 107;
-constexpr UINT_PTR FadeInTimerId = 108;
-constexpr UINT_PTR FadeOutTimerId = 109;
-constexpr UINT FadeInterval = 30;
 constexpr UINT WheelInterval = 100;
 
 // The keyboard hook of the one photo viewer of the process.
@@ -193,7 +191,7 @@ SIZE CShowLargePhotoDlg::ScaledPictureSize() const
 LRESULT CShowLargePhotoDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
     m_ownerSlot.Set(m_hWnd);
-    SetWindowContextHelpId(DialogHelpBase + IDD_LARGE_PHOTO);
+    SetWindowContextHelpId(DialogHelpContext(IDD_LARGE_PHOTO));
     ModifyStyleEx(0, WS_EX_LAYERED);
     g_hookViewer = m_hWnd;
     g_keyboardHook = SetWindowsHookExW(WH_KEYBOARD, ViewerKeyboardHook, nullptr, GetCurrentThreadId());
@@ -202,7 +200,7 @@ LRESULT CShowLargePhotoDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     SetIcon(m_icon.Get(), FALSE);
     SetWindowText(m_windowTitle.GetText());
     m_zoomByWheel = false;
-    SetAlpha(0);
+    m_fade.SetAlpha(0);
 
     RECT work;
     const Rational fit = FitZoomToWorkArea(work);
@@ -219,56 +217,33 @@ LRESULT CShowLargePhotoDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
         CloseAtOnce(1);
         return TRUE;
     }
-    if (RunsUnderHypervisor() || (m_fadeInTimer = SetTimer(FadeInTimerId, FadeInterval)) == 0)
-        SetAlpha(255);
+    if (RunsUnderHypervisor())
+        m_fade.SetAlpha(255);
+    else
+        m_fade.StartFadeIn();
     return TRUE;
-}
-
-void CShowLargePhotoDlg::SetAlpha(WORD alpha)
-{
-    m_alpha = alpha;
-    SetLayeredAlpha(m_hWnd, alpha);
 }
 
 LRESULT CShowLargePhotoDlg::OnFadeInTimer(UINT_PTR, BOOL&)
 {
-    if (m_fadeOutTimer)
-    {
-        KillTimer(FadeInTimerId);
-        m_fadeInTimer = 0;
+    if (m_fade.YieldToFadeOut())
         return 0;
-    }
     SemaphoreGuard busy(m_busyLock, SemaphoreGuard::Take::Try);
-    if (!busy.IsHeld())
-        return 0;
-    const WORD next = m_alpha == 0 ? 35 : static_cast<WORD>(std::min(255, m_alpha + 110));
-    if (next >= 255)
-    {
-        KillTimer(FadeInTimerId);
-        m_fadeInTimer = 0;
-    }
-    SetAlpha(next);
+    if (busy.IsHeld())
+        m_fade.FadeInStep();
     return 0;
 }
 
 LRESULT CShowLargePhotoDlg::OnFadeOutTimer(UINT_PTR, BOOL&)
 {
-    m_alpha = static_cast<WORD>(std::max(0, m_alpha - 70));
-    if (m_alpha > 0)
-    {
-        SetAlpha(m_alpha);
-        return 0;
-    }
-    KillTimer(FadeOutTimerId);
-    m_fadeOutTimer = 0;
-    CloseAtOnce(1);
+    if (m_fade.FadeOutStep())
+        CloseAtOnce(1);
     return 0;
 }
 
 void CShowLargePhotoDlg::StartCloseFade()
 {
-    m_fadeOutTimer = SetTimer(FadeOutTimerId, FadeInterval);
-    if (!m_fadeOutTimer)
+    if (!m_fade.StartFadeOut())
         CloseAtOnce(1);
 }
 
@@ -285,7 +260,7 @@ void CShowLargePhotoDlg::CloseAtOnce(INT_PTR result)
     // A worker that has not yet taken the busy lock must not find the dialog
     // gone.
     WaitForHandOver();
-    m_closing = true;
+    m_fade.MarkClosing();
     EndDialog(result);
 }
 
@@ -311,12 +286,12 @@ LRESULT CShowLargePhotoDlg::OnCloseDialogs(UINT, WPARAM wParam, LPARAM lParam, B
 
 LRESULT CShowLargePhotoDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
 {
-    for (UINT_PTR* timer : {&m_fadeInTimer, &m_fadeOutTimer, &m_wheelTimer})
-        if (*timer)
-        {
-            KillTimer(*timer);
-            *timer = 0;
-        }
+    m_fade.KillTimers();
+    if (m_wheelTimer)
+    {
+        KillTimer(m_wheelTimer);
+        m_wheelTimer = 0;
+    }
     SemaphoreGuard busy(m_busyLock, SemaphoreGuard::Take::Wait);
     m_ownerSlot.Set(nullptr);
     if (g_keyboardHook)
@@ -424,7 +399,7 @@ LRESULT CShowLargePhotoDlg::OnHelp(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 LRESULT CShowLargePhotoDlg::OnActivate(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    ReportDeactivation(m_hWnd, m_owner, wParam, lParam, m_closing);
+    ReportDeactivation(m_hWnd, m_owner, wParam, lParam, m_fade.IsClosing());
     return 0;
 }
 
@@ -543,7 +518,7 @@ void CShowLargePhotoDlg::ApplyZoom(bool reset)
     RECT work;
     const Rational fit = FitZoomToWorkArea(work);
     const Rational scale = m_zoom.Apply(fit, reset);
-    if (m_closing)
+    if (m_fade.IsClosing())
         return;
     SetCursor(m_waitCursor);
     m_containerRect = Calculate_Container_Window_Size(reset, scale, work);

@@ -16,6 +16,7 @@
 #include "viewers/ContainerWindow.h"
 #include "viewers/ExactZoom.h"
 #include "viewers/ImageScaler.h"
+#include "viewers/ViewerFade.h"
 #include "viewers/ViewerSlot.h"
 
 #include <objidl.h>
@@ -124,7 +125,6 @@ private:
 
     void StartCloseFade();
     void CloseAtOnce(INT_PTR result);
-    void SetAlpha(WORD alpha);
     void WaitForHandOver();
     // Draws the scaled picture into the window at dx, dy from the picture's
     // sx, sy.
@@ -150,16 +150,15 @@ private:
     POINT m_dragPoint = {0, 0};
     MHandle m_busyLock;
     MHandle m_handOver;
-    bool m_closing = false;
     bool m_zoomByWheel = false;
     DWORD m_pictureWidth;
     DWORD m_pictureHeight;
     ImageScaler m_scaler;
     Gdiplus::Bitmap* m_picture;
     std::unique_ptr<Gdiplus::Bitmap> m_scaledPicture;
-    WORD m_alpha = 0;
-    UINT_PTR m_fadeInTimer = 0;
-    UINT_PTR m_fadeOutTimer = 0;
+    // The first step from transparent is smaller than the others.
+    static constexpr ViewerFade::Steps FadeSteps{35, 110, 70};
+    ViewerFade m_fade{m_hWnd, FadeSteps};
     UINT_PTR m_wheelTimer = 0;
     const ViewerDesktop* m_desktop;
 };

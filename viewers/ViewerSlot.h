@@ -17,7 +17,7 @@ struct ViewerSlot
     {
         if (!lock || !window)
             return;
-        CriticalSectionGuard guard(*lock);
+        Lock guard(*lock);
         *window = viewer;
     }
 };

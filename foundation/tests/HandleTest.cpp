@@ -1,5 +1,6 @@
 #include "foundation/Handle.h"
 #include "foundation/SmartPtr.h"
+#include "foundation/Sync.h"
 
 #include <gtest/gtest.h>
 
@@ -126,7 +127,7 @@ TEST(Handle, GuardsLetGoOnAnyExit)
     CRITICAL_SECTION section;
     InitializeCriticalSection(&section);
     {
-        CriticalSectionGuard locked(section);
+        Lock locked(section);
         bool entered = true;
         std::thread other([&] { entered = TryEnterCriticalSection(&section) != FALSE; });
         other.join();

@@ -53,9 +53,10 @@ bool PostWorkerCrashMessage(HWND controller);
 
 // Runs work at the edge of a raw callback of the system (a subclass or hook
 // procedure, an enumeration callback, a COM method): no exception may cross
-// into the system's code. A failure is recorded as a crash and fallback is
-// returned.
-template <class R, class F> R NoThrow(R fallback, F&& work) noexcept
+// into the system's code. A failure is recorded as a crash at the caller's
+// file and line (filled in where the call stands) and fallback is returned.
+template <class R, class F>
+R NoThrow(R fallback, F&& work, const char* sourcePath = __builtin_FILE(), unsigned line = __builtin_LINE()) noexcept
 {
     try
     {
@@ -63,7 +64,7 @@ template <class R, class F> R NoThrow(R fallback, F&& work) noexcept
     }
     catch (...)
     {
-        ReportWorkerCrash(__FILE__, __LINE__, std::current_exception());
+        ReportWorkerCrash(sourcePath, line, std::current_exception());
         return fallback;
     }
 }

@@ -1,5 +1,6 @@
 #include "shell/core/DialogWindowSlot.h"
 
+#include "foundation/Sync.h"
 #include "shell/core/PrivateMessages.h"
 
 void DialogWindowSlot::Record(HWND window)

@@ -11,6 +11,7 @@ constexpr DWORD ControllerHelpContext = 131175;
 constexpr DWORD MenuEntryHelpBase = 65536;
 // A dialog template or a control of one: this base plus its id.
 constexpr DWORD DialogHelpBase = 0x20000;
+constexpr DWORD DialogHelpContext(DWORD templateOrControlId) { return DialogHelpBase + templateOrControlId; }
 // The context menu of edit boxes.
 constexpr DWORD EditMenuHelpContext = 16;
 // The controls of the wait window.

@@ -2,6 +2,7 @@
 
 #include "foundation/SmartPtr.h"
 #include "foundation/StringEx.h"
+#include "foundation/Sync.h"
 #include "resources/languages/LanguageIds.h"
 #include "foundation/SystemUtilities.h"
 #include "foundation/WindowPlacement.h"

@@ -95,6 +95,24 @@ constexpr UINT WM_COPY_SETTINGS = WM_USER + 81;
 // applied and stored by the main window on its own thread.
 constexpr UINT WM_APPLY_SETTINGS = WM_USER + 82;
 
+// ---- WM_NEXT_SLIDE ----
+// wParam: why the slide step runs (the main window's own steps use the
+// other modes too).
+enum SlideStepMode : int
+{
+    StepAfterFetch = 0,       // the timer's step after a fetch ended
+    StepTimer = 1,            // the timer's ordinary step
+    StepSelectionChanged = 2, // the gallery selection changed
+    StepUserNext = 3,         // the user asked for the next slide
+    StepCheckSelection = 4,   // check the selection (first step of an online source)
+};
+// lParam: whether the step may show an online slide or only a local one.
+enum NextSlideSources : LPARAM
+{
+    NextSlideLocalOnly = 0,
+    NextSlideAnySource = 1,
+};
+
 // ---- Controller commands (WM_COMMAND ids) ----
 // The tray menu, the main window's context menu and the hot keys send them;
 // help on a menu entry is context 65536 + id for ids within this range.

@@ -59,7 +59,7 @@ const ATL::MessageMap<CWaitDlg>& CWaitDlg::GetMessageMap()
 LRESULT CWaitDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
     // Template 105 hosts no ActiveX controls: nothing to create first.
-    SetWindowContextHelpId(DialogHelpBase + IDD_WAIT);
+    SetWindowContextHelpId(DialogHelpContext(IDD_WAIT));
     m_iconControl = GetDlgItem(IDC_WAIT_ICON);
     m_elapsedText = GetDlgItem(IDC_WAIT_ELAPSED);
     m_messageText = GetDlgItem(IDC_WAIT_MESSAGE);

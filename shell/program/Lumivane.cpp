@@ -3,6 +3,7 @@
 // end in a fixed order. The one place that joins the controller and the main
 // window: it hands the main window's thread to the controller.
 #include "foundation/Atom.h"
+#include "foundation/ComApartment.h"
 #include "foundation/SystemUtilities.h"
 #include "settings/IntroductionDlg.h"
 #include "settings/LanguageSelect.h"
@@ -114,42 +115,27 @@ int Run(const wchar_t* argument)
         return 0;
     }
 
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
+    // COM ends before the instance mutex does.
+    bool introductionCancelled = false;
     {
-        LocalizedMessageBox(GetDesktopWindow(), MString(ResId(IDS_COM_FAILED)).GetText(),
-                            MString(ResId(IDS_PRODUCT_CAPTION)).GetText(), MB_ICONERROR);
-        return EndRun(instanceMutex);
+        const ComApartment com;
+        if (!com.Succeeded())
+            LocalizedMessageBox(GetDesktopWindow(), MString(ResId(IDS_COM_FAILED)).GetText(),
+                                MString(ResId(IDS_PRODUCT_CAPTION)).GetText(), MB_ICONERROR);
+        else if (FAILED(CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                                             RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr)))
+            LocalizedMessageBox(GetDesktopWindow(), MString(ResId(IDS_COM_SECURITY_FAILED)).GetText(),
+                                MString(ResId(IDS_PRODUCT_CAPTION)).GetText(), MB_ICONERROR);
+        else if (!HasRunBefore() && CIntroductionDlg().DoModal(GetDesktopWindow()) == 0)
+            introductionCancelled = true;
+        else
+            RunController(&MainDialogThreadProc);
     }
-    if (FAILED(CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
-                                    RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr)))
+    if (introductionCancelled)
     {
-        LocalizedMessageBox(GetDesktopWindow(), MString(ResId(IDS_COM_SECURITY_FAILED)).GetText(),
-                            MString(ResId(IDS_PRODUCT_CAPTION)).GetText(), MB_ICONERROR);
-        CoUninitialize();
-        return EndRun(instanceMutex);
+        instanceMutex.Close();
+        return 0;
     }
-
-    if (!HasRunBefore())
-    {
-        CIntroductionDlg introduction;
-        if (introduction.DoModal(GetDesktopWindow()) == 0)
-        {
-            CoUninitialize();
-            instanceMutex.Close();
-            return 0;
-        }
-    }
-
-    try
-    {
-        RunController(&MainDialogThreadProc);
-    }
-    catch (...)
-    {
-        CoUninitialize();
-        throw;
-    }
-    CoUninitialize();
     return EndRun(instanceMutex);
 }
 }

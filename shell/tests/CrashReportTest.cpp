@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,17 @@ TEST_F(CrashReport, RegisteredNamesMustBeNew)
         EXPECT_EQ(e.code, 2u);
     }
     EXPECT_EQ(GetSourceFileId("file 2"), 2ul);
+}
+
+TEST_F(CrashReport, NoThrowRecordsTheCallersFileAndLine)
+{
+    if (GetSourceFileId(__FILE__) == 0xFFFFFFFF)
+        RegisterSourceFileId(Pair<MStringEx<char>, unsigned long>("CrashReportTest.cpp", 78));
+    const unsigned line = __LINE__ + 1;
+    const int result = NoThrow(5, []() -> int { throw std::runtime_error("callback failed"); });
+    EXPECT_EQ(result, 5);
+    EXPECT_EQ(OnlyText(), L"Crash at " + std::to_wstring(GetSourceFileId(__FILE__)) + L"-" + std::to_wstring(line) +
+                              L". Error message: callback failed");
 }
 
 TEST(CrashReportEventLog, WritesToTheRealEventLog)

@@ -1,4 +1,5 @@
 #include "shell/core/Help.h"
+#include "shell/core/HelpContexts.h"
 #include "shell/core/ShellStrings.h"
 #include "shell/core/tests/UiTestSupport.h"
 
@@ -65,7 +66,7 @@ TEST_F(HelpTest, HelpFileFollowsTheLanguage)
 TEST_F(HelpTest, ViewerStartsFromTheWindowsFolderWithTheHelpPathQuoted)
 {
     UiLanguage = 1026;
-    ShowHelpContext(0x20000 + 106);
+    ShowHelpContext(DialogHelpContext(106));
     ShowHelpTopic(L"en/Selection.htm#display_selection_of_local_slides");
     ASSERT_EQ(2u, g_launched.size());
     const std::wstring viewer = WindowsHelpViewer();

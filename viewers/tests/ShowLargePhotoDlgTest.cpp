@@ -1,6 +1,7 @@
 #include "viewers/LargePhotoCard.h"
 #include "viewers/ShowLargePhotoDlg.h"
 
+#include "foundation/Sync.h"
 #include "shell/core/PrivateMessages.h"
 #include "shell/core/ProgramObjects.h"
 #include "shell/core/ThreadCounter.h"
@@ -69,7 +70,7 @@ TEST_F(PhotoViewerTest, OpensAtThePictureSizeZoomsFromTheWorkersBitmapAndClosesO
         if (!window)
             return;
         slotSet = [&] {
-            CriticalSectionGuard lock(viewerLock);
+            Lock lock(viewerLock);
             return viewerWindow == window;
         }();
         mutexHeld = ViewerMutexExists();
