@@ -9,8 +9,6 @@
 #include "foundation/StringResources.h"
 #include "foundation/SystemUtilities.h"
 #include "galleries/GalleryDialogIds.h"
-#include "galleries/GalleryNames.h"
-#include "galleries/LocalGalleryStore.h"
 #include "resources/languages/LanguageIds.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "shell/core/CrashReport.h"

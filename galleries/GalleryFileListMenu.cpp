@@ -4,12 +4,11 @@
 #define SNDMSG ::SendMessageW
 #include "galleries/GalleryFileList.h"
 
-#include "foundation/ShellHelpers.h"
 #include "foundation/FolderPath.h"
+#include "foundation/ShellHelpers.h"
 #include "foundation/StringResources.h"
 #include "foundation/SystemUtilities.h"
 #include "galleries/GalleryDialogIds.h"
-#include "galleries/GalleryNames.h"
 #include "resources/languages/LanguageIds.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "shell/core/MessageBox.h"

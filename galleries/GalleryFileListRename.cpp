@@ -9,7 +9,6 @@
 #include "foundation/SystemUtilities.h"
 #include "galleries/GalleryDialogIds.h"
 #include "galleries/GalleryNames.h"
-#include "galleries/LocalGalleryStore.h"
 #include "resources/languages/LanguageIds.h"
 #include "shell/core/MessageBox.h"
 

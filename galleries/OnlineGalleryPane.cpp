@@ -3,7 +3,6 @@
 // lines with their joining combos and the problem box, and what OK stores.
 #include "galleries/OnlineGalleryPane.h"
 
-#include "filter/OnlineFilter.h"
 #include "foundation/StringResources.h"
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"

@@ -1,6 +1,5 @@
 // The gallery dialog's frame: start-up, the message map, the switch between
-// the sources, the gallery combo, the gallery commands, adding files and
-// folders, and how the dialog ends.
+// the sources, the online pane's messages passed on, and how the dialog ends.
 // The list-view and header macros call the system, not the dialog's own SendMessage.
 #define SNDMSG ::SendMessageW
 #include "galleries/SelectedFiles.h"
@@ -11,27 +10,18 @@
 #include "foundation/SystemUtilities.h"
 #include "foundation/WindowPlacement.h"
 #include "galleries/FileDrop.h"
-#include "galleries/FileTypes.h"
-#include "galleries/GalleryEntryCheck.h"
-#include "galleries/GalleryNames.h"
 #include "galleries/LocalGalleryStore.h"
-#include "galleries/MediaProbe.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "shell/core/Help.h"
 #include "shell/core/MessageBox.h"
 
-#include <cderr.h>
-#include <commdlg.h>
 #include <ole2.h>
-#include <shlobj.h>
-#include <shobjidl.h>
 
 namespace
 {
 constexpr WORD SysCommandReloadProperties = 0x40;
 constexpr WORD SysCommandRescan = 0x60;
 constexpr DWORD ScanPollDelay = 40;
-
 
 MString Text(UINT id) { return MString(ResId(id)); }
 
