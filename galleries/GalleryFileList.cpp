@@ -417,6 +417,14 @@ std::vector<int> GalleryFileList::SelectedItems() const
     return items;
 }
 
+std::vector<MString> GalleryFileList::SelectedPaths() const
+{
+    std::vector<MString> paths;
+    for (int item : SelectedItems())
+        paths.push_back(GetItemPath(item));
+    return paths;
+}
+
 void GalleryFileList::InvertSelection()
 {
     for (int i = 0, count = ListView_GetItemCount(m_list); i < count; ++i)

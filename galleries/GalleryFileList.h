@@ -95,6 +95,7 @@ public:
     // The full path of list item index: folder column and name column.
     MString GetItemPath(int index) const;
     std::vector<int> SelectedItems() const;
+    std::vector<MString> SelectedPaths() const;
     void UpdateEntryCount();
     void UpdateSelectionControls();
 

@@ -35,9 +35,7 @@ void CSelectedFiles::TakeDroppedPaths(std::vector<MString>& paths, const std::ve
 
 void CSelectedFiles::BeginDrag()
 {
-    std::vector<MString> paths;
-    for (int item : m_files.SelectedItems())
-        paths.push_back(m_files.GetItemPath(item));
+    const std::vector<MString> paths = m_files.SelectedPaths();
     IDataObject* data =
         NewFileDataObject({{CF_HDROP, BuildFileList(paths)}, {OwnListFormat(m_files.Window()), std::vector<unsigned char>(1)}});
     if (!data)
@@ -53,9 +51,7 @@ void CSelectedFiles::BeginDrag()
 
 void CSelectedFiles::CopyFilesToClipboard()
 {
-    std::vector<MString> paths;
-    for (int item : m_files.SelectedItems())
-        paths.push_back(m_files.GetItemPath(item));
+    const std::vector<MString> paths = m_files.SelectedPaths();
     OleSetClipboard(nullptr);
     const DWORD copy = DROPEFFECT_COPY;
     const auto* effect = reinterpret_cast<const unsigned char*>(&copy);
