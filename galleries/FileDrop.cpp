@@ -2,6 +2,7 @@
 
 #include "galleries/SelectedFiles.h"
 #include "resources/window/ProgramResourceIds.h"
+#include "shell/core/CrashReport.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -230,23 +231,26 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL point, DWORD* effect) override
     {
-        if (m_helper)
-        {
-            POINT at = {point.x, point.y};
-            m_helper->Drop(data, &at, effect ? *effect : DROPEFFECT_NONE);
-        }
-        if (!data || !effect)
-            return E_INVALIDARG;
-        // The source never deletes what it dropped here.
-        *effect = DROPEFFECT_LINK;
-        const bool own = m_own;
-        m_own = false;
-        std::vector<MString> paths;
-        std::vector<MString> tooLong;
-        if (own || !ReadDataObjectPaths(data, paths, tooLong))
+        // Called by OLE's drag loop: nothing may be thrown back into it.
+        return NoThrow<HRESULT>(E_UNEXPECTED, [&]() -> HRESULT {
+            if (m_helper)
+            {
+                POINT at = {point.x, point.y};
+                m_helper->Drop(data, &at, effect ? *effect : DROPEFFECT_NONE);
+            }
+            if (!data || !effect)
+                return E_INVALIDARG;
+            // The source never deletes what it dropped here.
+            *effect = DROPEFFECT_LINK;
+            const bool own = m_own;
+            m_own = false;
+            std::vector<MString> paths;
+            std::vector<MString> tooLong;
+            if (own || !ReadDataObjectPaths(data, paths, tooLong))
+                return S_OK;
+            m_owner->TakeDroppedPaths(paths, tooLong);
             return S_OK;
-        m_owner->TakeDroppedPaths(paths, tooLong);
-        return S_OK;
+        });
     }
 
 private:

@@ -2,71 +2,29 @@
 // from, and builds the local galleries: a list of files and folders with
 // thumbnails made by the scan thread (galleries/GalleryScan.h), the gallery
 // commands, adding by the file dialogs, drag and drop and the clipboard, the
-// list's commands, sorting and the thumbnail size. The online half (the
-// online gallery combo, the filter and its search lines) comes with the
-// online gallery choice: see the section "Online half" below.
+// list's commands and the thumbnail size. The file list itself is
+// galleries/GalleryFileList.h; the online half (the online gallery combo,
+// the filter and its search lines) is galleries/OnlineGalleryPane.h.
 #pragma once
 
-#include "filter/MediaSource.h"
-#include "filter/OnlineFilter.h"
-#include "filter/PropertyList.h"
-#include "filter/SearchLineWnd.h"
-#include "foundation/GdiOwners.h"
 #include "foundation/Handle.h"
 #include "foundation/ShellHelpers.h"
 #include "foundation/StringEx.h"
-#include "foundation/WindowPlacement.h"
-#include "galleries/FileListState.h"
+#include "galleries/GalleryDialogIds.h"
+#include "galleries/GalleryFileList.h"
 #include "galleries/GalleryScan.h"
+#include "galleries/OnlineGalleryPane.h"
 #include "resources/languages/LanguageIds.h"
 #include "shell/core/ControllerDialog.h"
-#include "shell/core/OwnerDrawMenu.h"
 
 #include <commctrl.h>
 
-#include <list>
 #include <memory>
 #include <vector>
 
 class FileDropTarget;
 
-// Private messages of the dialog.
-constexpr UINT WM_SET_COLUMN_WIDTH = WM_USER + 16;
-constexpr UINT WM_SHOW_SELECTED_GALLERY = WM_USER + 17;
-constexpr UINT WM_RESTART_RENAME = WM_USER + 19;
-constexpr UINT WM_SHOW_MESSAGE = WM_USER + 20;
-constexpr UINT WM_STARTUP_DONE = WM_USER + 31;
-constexpr UINT WM_SHOW_STARTUP_MESSAGE = WM_USER + 52;
-
-// The timer that applies a new thumbnail size once the slider rests.
-constexpr UINT_PTR SizeTimerId = 103;
-
-// The header's sort marks, 7 x 4 pixels in the button colours.
-void MakeSortMarks(MBitmap& ascending, MBitmap& descending);
-
-// The list's commands (WM_COMMAND ids of its menus and keys).
-enum FileListCommand : WORD
-{
-    CmdCopyFiles = 154,
-    CmdPasteFiles = 155,
-    CmdOpen = 156,
-    CmdEdit = 157,
-    CmdInvertSelection = 158,
-    CmdRefresh = 159,
-    CmdRename = 160,
-    CmdAddFolder = 161,
-    CmdProperties = 162,
-    CmdRotate90 = 163,
-    CmdRotate180 = 164,
-    CmdRotate270 = 165,
-    CmdShowInExplorer = 166,
-    CmdRotationHelp = 167,
-    CmdPlay = 168,
-    CmdAddFiles = 169,
-    CmdRemoveFiles = 170,
-};
-
-class CSelectedFiles : public CControllerDialog<CSelectedFiles>
+class CSelectedFiles : public CControllerDialog<CSelectedFiles>, private GalleryFileListHost
 {
 public:
     enum : INT_PTR
@@ -94,7 +52,7 @@ public:
     // Shows a local gallery (empty or unknown: the first); false when there
     // is none at all.
     bool ShowLocalGallery(const MString& name);
-    MString GetComboGalleryName() const;
+    MString GetComboGalleryName() const override;
     // Adds paths to the gallery shown through the scan (file dialogs, drop,
     // paste). The list is taken.
     void StartScan(std::vector<MString>& paths);
@@ -102,9 +60,6 @@ public:
     // Paths dropped or pasted: tooLong are refused with a message, the others
     // are added.
     void TakeDroppedPaths(std::vector<MString>& paths, const std::vector<MString>& tooLong);
-
-    // The full path of list item index: folder column and name column.
-    MString GetItemPath(int index) const;
 
 private:
     HWND Item(int id) const { return ::GetDlgItem(m_hWnd, id); }
@@ -153,29 +108,7 @@ private:
     void ShowMessage(const MString& text, UINT flags);
     bool SaveShownGallery(bool showErrors);
 
-    // ---- Online half ----
-    // The online gallery choice from the server's list and the filter's
-    // search lines (galleries/SelectedFilesOnline.cpp).
-    MString PrepareOnlineSide();
-    bool IsOnlineChoiceUnchanged() const;
-    void SelectGalleryPlaceholder();
-    class Create_filters_while_waiting;
-    void PrepareSearchLines();
-    // Builds the next missing search line; true while more are missing.
-    bool CreateNextSearchLine();
-    void CreateSearchLines();
-    void HideSearchLines();
-    void LoadSearchProperties();
-    bool UpdateFilterSwitch(MString& error, bool afterLoad);
-    bool FillOnlineGalleryCombo(MString& error);
-    void ShowSearchLines(bool on);
-    void LoadSearchLine(const Property_Manager::search_line_data& record, DWORD line, FilterProblemList& problems);
-    void ResetSearchLine(DWORD line);
-    void ResetSearchLinesFrom(DWORD line);
-    void LayoutSearchLines();
-    void ShowFilterProblems(const FilterProblemList& problems);
-    bool WriteSelectedOnlineGallery(bool showMessages);
-    bool StoreOnlineFilter(bool& changed, bool showMessages);
+    // ---- Online half (galleries/OnlineGalleryPane.h) ----
     LRESULT OnOnlineGalleryChange(WORD, WORD, HWND, BOOL&);
     LRESULT OnFilterSwitch(WORD, WORD, HWND, BOOL&);
     LRESULT OnReloadProperties(WORD, WORD, HWND, BOOL&);
@@ -190,11 +123,9 @@ private:
     void AddFolder();
     void AfterAdding(std::vector<MString>& paths);
 
-    // ---- The file list and the scan ----
+    // ---- The scan and the file list (galleries/GalleryFileList.h) ----
     LRESULT OnQuickRecords(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnFullRecords(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT TakeQuickRecord(std::unique_ptr<FileItemRecord> record);
-    void TakeFullRecord(std::unique_ptr<FileItemRecord> record);
     LRESULT OnStillHeld(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPassEnd(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnListNotify(int, NMHDR*, BOOL&);
@@ -204,40 +135,22 @@ private:
     void StartGalleryScan(std::unique_ptr<ScanJob> job);
     std::unique_ptr<ScanJob> NewScanJob(ScanMode mode);
     void StopScan();
-    bool IsScanning() const;
+    bool IsScanning() const override;
     void SetBusy(bool busy);
     void ClearList();
-    std::list<MString>::iterator FindGalleryPath(const MString& path);
-    int FindItem(const MString* path) const;
-    int AddImage(FileItemRecord& record);
-    void FillColumns(int item, const FileItemRecord& record, bool withName);
-    void UpdateCountLabel(UINT withSelection, UINT plain, int count, bool limited);
-    void UpdateEntryCount();
-    void ShowThumbnailSize();
-    void UpdateSelectionControls();
     void SelectStartPath();
+    int ThumbnailSize() const;
+    void ShowThumbnailSize();
     bool RebuildImageList();
     void ApplyThumbnailSize();
     void LayoutLocalControls();
-    void SortList();
-    void SortByColumn(int column);
-    void UpdateSortMarks();
-    std::vector<int> SelectedItems() const;
-    void RemoveSelectedFiles();
-    void RunShellVerb(ShellVerbCode verb);
-    void ShowInExplorer();
-    void ShowContextMenu();
-    void OnListKeyDown(const NMLVKEYDOWN& key);
-    bool RenameGalleryFile(int item, const MString& newName);
-    void ShowNameBalloon(HWND edit, const MString& text);
-    void HideNameBalloon();
-    void RefreshList();
+    void RefreshList() override;
 
     // ---- Clipboard, drag and drop, rotation ----
     void CopyFilesToClipboard();
     void PasteFiles();
-    bool CanPaste() const;
-    void BeginDrag();
+    bool CanPaste() const override;
+    void BeginDrag() override;
     // Turns the selected pictures on a worker while the wait dialog shows.
     void RotateImages(int rotation);
     static DWORD WINAPI RotateImagesThreadProc(void* parameter);
@@ -245,64 +158,33 @@ private:
     HWND m_mainWindow;
     MString m_startPath;
     MString m_caption;
-    HWND m_list = nullptr;
     MString m_galleryInUse;
     bool m_storedLocal = false;
-    SelectedOnlineGallery m_onlineChoice;
-    bool m_entriesModified = false;
     bool m_galleryInUseChanged = false;
     bool m_filesChangedOnDisk = false;
     bool m_initialising = true;
-    // Set while the scan's records fill the list: the list's change
-    // notifications then come from the program, not from the user, and do
-    // not count the whole list again for each item.
-    bool m_fillingItems = false;
     // The scan's first pass brings a stored gallery in, not new files.
     bool m_loadingGallery = false;
     int m_comboIndex = -1;
-    DropDownTracking m_dropDowns;
-    // The online half: the last property list exchange, the five search
-    // lines and what they share, the dialog's width at start.
-    std::unique_ptr<PropertyListRequest> m_request;
-    SearchLineLists m_lineLists;
-    // The font of the lines' operator combos, given back when the dialog
-    // goes: faces that hold the comparison signs.
-    DialogFont m_dialogFont;
-    std::unique_ptr<CPropertySearchLineWnd> m_lines[MaximumSearchLines];
-    LONG m_startWidth = 0;
 
     volatile LONG m_runningScans = 0;
-    volatile LONG m_busyScans = 0;
     MHandle m_stopEvent;
     ScanRecordQueue m_scanRecords;
-    MHandle m_listGuard;
     MHandle m_summaryGuard;
+    // Held while either half lays its controls out.
     MHandle m_layoutGuard;
     MString m_pendingSummary;
-    DWORD m_countLabelTick = 0;
 
-    // The gallery's paths; each list item's parameter is the address of its
-    // path here.
-    std::list<MString> m_paths;
-    HIMAGELIST m_images = nullptr;
-    FallbackIcons m_icons;
-    FileListState m_view;
-    MBitmap m_ascendingMark, m_descendingMark;
+    GalleryFileList m_files{*this};
+    OnlineGalleryPane m_online{m_layoutGuard};
     SIZE m_minimumSize = {};
     SIZE m_localSize = {};
     RECT m_layoutClient = {};
     std::vector<std::pair<int, RECT>> m_layout;
     HWND m_sizeGrip = nullptr;
     std::vector<HWND> m_toolTips;
-    MHandle m_menuGuard;
-    OwnerDrawMenuItem::Storage* m_menuItems = nullptr;
     FileDropTarget* m_dropTarget = nullptr;
     bool m_oleInitialised = false;
-    // The notice box's background, made again when the system colour changes.
-    COLORREF m_faceColour = GetSysColor(COLOR_BTNFACE);
-    std::unique_ptr<MSolidBrush> m_faceBrush = std::make_unique<MSolidBrush>(m_faceColour);
-    // The balloon beside a label being renamed that says why a name failed.
-    HWND m_nameBalloon = nullptr;
     // The slider's unit text from the template, shown after the size.
     MString m_thumbnailUnit;
 };

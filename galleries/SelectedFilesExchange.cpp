@@ -35,11 +35,9 @@ void CSelectedFiles::TakeDroppedPaths(std::vector<MString>& paths, const std::ve
 
 void CSelectedFiles::BeginDrag()
 {
-    std::vector<MString> paths;
-    for (int item : SelectedItems())
-        paths.push_back(GetItemPath(item));
+    const std::vector<MString> paths = m_files.SelectedPaths();
     IDataObject* data =
-        NewFileDataObject({{CF_HDROP, BuildFileList(paths)}, {OwnListFormat(m_list), std::vector<unsigned char>(1)}});
+        NewFileDataObject({{CF_HDROP, BuildFileList(paths)}, {OwnListFormat(m_files.Window()), std::vector<unsigned char>(1)}});
     if (!data)
         return;
     IDropSource* source = NewFileDropSource();
@@ -53,9 +51,7 @@ void CSelectedFiles::BeginDrag()
 
 void CSelectedFiles::CopyFilesToClipboard()
 {
-    std::vector<MString> paths;
-    for (int item : SelectedItems())
-        paths.push_back(GetItemPath(item));
+    const std::vector<MString> paths = m_files.SelectedPaths();
     OleSetClipboard(nullptr);
     const DWORD copy = DROPEFFECT_COPY;
     const auto* effect = reinterpret_cast<const unsigned char*>(&copy);
@@ -97,21 +93,22 @@ void CSelectedFiles::RotateImages(int rotation)
 {
     RotationJob job;
     job.rotation = static_cast<Gdiplus::RotateFlipType>(rotation);
-    job.thumbnailSize = static_cast<UINT>(SendDlgItemMessage(IDC_THUMBNAIL_SIZE, TBM_GETPOS));
+    job.thumbnailSize = static_cast<UINT>(ThumbnailSize());
     const MString picture = Text(IDS_KIND_PICTURE);
-    for (int item : SelectedItems())
+    const HWND list = m_files.Window();
+    for (int item : m_files.SelectedItems())
     {
         wchar_t kind[256] = {};
-        ListView_GetItemText(m_list, item, ColumnKind, kind, 256);
+        ListView_GetItemText(list, item, ColumnKind, kind, 256);
         if (!EqualsIgnoringCase(MString(kind), picture))
             continue;
         LVITEMW lv = {};
         lv.mask = LVIF_IMAGE;
         lv.iItem = item;
-        ListView_GetItem(m_list, &lv);
+        ListView_GetItem(list, &lv);
         RotationJob::Picture& entry = job.pictures.emplace_back();
         entry.item = item;
-        entry.path = GetItemPath(item);
+        entry.path = m_files.GetItemPath(item);
         entry.image = static_cast<UINT>(lv.iImage);
     }
     if (job.pictures.empty())
@@ -144,12 +141,12 @@ void CSelectedFiles::RotateImages(int rotation)
     {
         if (!entry.thumbnail.Get())
             continue;
-        ImageList_Replace(m_images, static_cast<int>(entry.image & 0xFFFFFF), entry.thumbnail.Get(), nullptr);
+        m_files.Thumbnails().Replace(entry.image, entry.thumbnail.Get());
         LVITEMW lv = {};
         lv.mask = LVIF_IMAGE;
         lv.iItem = entry.item;
         lv.iImage = static_cast<int>(entry.image & 0xFFFFFF);
-        ListView_SetItem(m_list, &lv);
+        ListView_SetItem(list, &lv);
     }
 }
 

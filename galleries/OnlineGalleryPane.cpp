@@ -1,12 +1,13 @@
 // The gallery dialog's online half: the gallery choice from the server's
 // list, the property list exchange behind the wait dialog, the five search
 // lines with their joining combos and the problem box, and what OK stores.
-#include "galleries/SelectedFiles.h"
+#include "galleries/OnlineGalleryPane.h"
 
-#include "filter/OnlineFilter.h"
 #include "foundation/StringResources.h"
+#include "foundation/Sync.h"
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"
+#include "resources/window/ProgramResourceIds.h"
 #include "shell/core/MessageBox.h"
 #include "shell/core/WaitDlg.h"
 
@@ -20,6 +21,7 @@ constexpr int RowGap = 4;
 constexpr int ButtonGap = 12;
 // How long reading the problem box may take from a hung window.
 constexpr UINT ProblemBoxTimeout = 100;
+constexpr COLORREF ProblemTextColour = RGB(255, 0, 0);
 
 MString Text(UINT id) { return MString(ResId(id)); }
 
@@ -51,25 +53,78 @@ std::wstring TrimSpace(const std::wstring& text)
 bool IsShown(HWND control) { return (::GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 HWND ConjunctionBox(HWND dialog, DWORD line) { return ::GetDlgItem(dialog, IDC_CONJUNCTION_FIRST + line - 1); }
+
+// The faces of the search lines' operator combos, tried in order, with their
+// heights: the dialog's own font has no glyphs for most of the comparison
+// signs (equivalence, subset).
+DialogFont::Candidates OperatorFaces()
+{
+    using Face = Pair<MStringEx<wchar_t>, long>;
+    return DialogFont::Candidates(new Face(L"Lucida Sans", 13), new Face(L"Arial Unicode MS", 14), nullptr);
 }
 
-MString CSelectedFiles::PrepareOnlineSide()
+const struct
+{
+    UINT text;
+    wchar_t code;
+} Conjunctions[] = {{IDS_CONJUNCTION_END, L'='},
+                    {IDS_CONJUNCTION_NONE, L'='},
+                    {IDS_CONJUNCTION_AND, L'&'},
+                    {IDS_CONJUNCTION_OR, L'|'},
+                    {IDS_CONJUNCTION_XOR, L'^'}};
+
+// The item data of a joining combo's selection; -1 when none is selected.
+int ConjunctionData(HWND combo)
+{
+    const LRESULT index = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? -1 : static_cast<int>(::SendMessageW(combo, CB_GETITEMDATA, index, 0));
+}
+}
+
+OnlineGalleryPane::OnlineGalleryPane(MHandle& layoutGuard)
+    : m_layoutGuard(layoutGuard), m_onlineChoice(ReadSelectedOnlineGallery()), m_dialogFont(OperatorFaces(), FW_NORMAL)
+{
+}
+
+void OnlineGalleryPane::Attach(HWND dialog, const MString& caption)
+{
+    m_dialog = dialog;
+    m_caption = caption;
+    for (int id = IDC_CONJUNCTION_FIRST; id <= IDC_CONJUNCTION_LAST; ++id)
+    {
+        for (const auto& conjunction : Conjunctions)
+        {
+            const LRESULT item =
+                m_dialog.SendDlgItemMessage(id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Text(conjunction.text).GetText()));
+            m_dialog.SendDlgItemMessage(id, CB_SETITEMDATA, item, conjunction.code);
+        }
+        m_dialog.SendDlgItemMessage(id, CB_SETCURSEL, 0);
+    }
+}
+
+void OnlineGalleryPane::ShowMessage(const MString& text, UINT flags) const
+{
+    LocalizedMessageBox(m_dialog, text.GetText(), m_caption.GetText(), flags);
+}
+
+MString OnlineGalleryPane::PrepareOnlineSide(bool initialising)
 {
     // The first exchange shows its own message once the dialog is up.
     const bool loaded = !m_request;
     if (loaded)
-        LoadSearchProperties();
+        LoadSearchProperties(initialising);
     MString error;
     UpdateFilterSwitch(error, false);
-    return loaded && !m_initialising ? MString() : error;
+    return loaded && !initialising ? MString() : error;
 }
 
-bool CSelectedFiles::IsOnlineChoiceUnchanged() const
+bool OnlineGalleryPane::IsOnlineChoiceUnchanged() const
 {
     return IsSameOnlineGallery(m_onlineChoice, ReadSelectedOnlineGallery());
 }
 
-void CSelectedFiles::SelectGalleryPlaceholder()
+// Moved from CSelectedFiles to its online pane.
+void OnlineGalleryPane::SelectGalleryPlaceholder()
 {
     HWND combo = Item(IDC_ONLINE_GALLERY);
     if (::SendMessageW(combo, CB_GETCOUNT, 0, 0) <= 0)
@@ -82,29 +137,29 @@ void CSelectedFiles::SelectGalleryPlaceholder()
     ::SendMessageW(combo, CB_SETCURSEL, 0, 0);
 }
 
-void CSelectedFiles::PrepareSearchLines()
+void OnlineGalleryPane::PrepareSearchLines(SIZE minimumSize)
 {
     // The online side keeps the width of the template.
     RECT window = {}, client = {};
-    GetWindowRect(&window);
-    GetClientRect(&client);
-    m_startWidth = m_minimumSize.cx - (window.right - window.left - client.right);
+    m_dialog.GetWindowRect(&window);
+    m_dialog.GetClientRect(&client);
+    m_startWidth = minimumSize.cx - (window.right - window.left - client.right);
     m_lineLists = MakeSearchLineLists();
 }
 
-bool CSelectedFiles::CreateNextSearchLine()
+bool OnlineGalleryPane::CreateNextSearchLine()
 {
     for (DWORD line = 1; line <= MaximumSearchLines; ++line)
         if (!m_lines[line - 1])
         {
             m_lines[line - 1] = std::make_unique<CPropertySearchLineWnd>(line, &m_lineLists, &m_dialogFont, &m_dropDowns);
-            m_lines[line - 1]->Create(m_hWnd);
+            m_lines[line - 1]->Create(m_dialog);
             return line < MaximumSearchLines;
         }
     return false;
 }
 
-void CSelectedFiles::CreateSearchLines()
+void OnlineGalleryPane::CreateSearchLines()
 {
     while (CreateNextSearchLine())
     {
@@ -115,10 +170,11 @@ void CSelectedFiles::CreateSearchLines()
 // once the wait shows (its end message then always finds the window), and
 // the search lines, the slow part of the online side, are built meanwhile,
 // one a step, so that the wait keeps answering.
-class CSelectedFiles::Create_filters_while_waiting : public IDo_work
+// Moved from CSelectedFiles to its online pane.
+class OnlineGalleryPane::Create_filters_while_waiting : public IDo_work
 {
 public:
-    Create_filters_while_waiting(CSelectedFiles& dialog, HANDLE worker) : m_dialog(dialog), m_worker(worker) {}
+    Create_filters_while_waiting(OnlineGalleryPane& pane, HANDLE worker) : m_pane(pane), m_worker(worker) {}
     // Where the wait dialog keeps its window handle.
     void SetWaitWindow(const HWND* wait) { m_wait = wait; }
     bool Step() override
@@ -131,22 +187,22 @@ public:
         {
             ResumeThread(m_worker);
             m_worker = nullptr;
-            m_pending = !m_dialog.m_lines[MaximumSearchLines - 1];
+            m_pending = !m_pane.m_lines[MaximumSearchLines - 1];
         }
         else if (m_pending)
-            m_pending = m_dialog.CreateNextSearchLine();
+            m_pending = m_pane.CreateNextSearchLine();
         return IsPending();
     }
     bool IsPending() override { return m_worker || m_pending; }
 
 private:
-    CSelectedFiles& m_dialog;
+    OnlineGalleryPane& m_pane;
     HANDLE m_worker;
     const HWND* m_wait = nullptr;
     bool m_pending = true;
 };
 
-void CSelectedFiles::HideSearchLines()
+void OnlineGalleryPane::HideSearchLines()
 {
     for (const auto& line : m_lines)
         if (line && line->m_hWnd)
@@ -158,20 +214,21 @@ void CSelectedFiles::HideSearchLines()
 
 // ---- The property list exchange ----------------------------------------------
 
-void CSelectedFiles::LoadSearchProperties()
+// Moved from CSelectedFiles to its online pane.
+void OnlineGalleryPane::LoadSearchProperties(bool initialising)
 {
     auto request = std::make_unique<PropertyListRequest>(nullptr, m_request ? m_request->gallery : m_onlineChoice);
     HANDLE thread = CreateThread(nullptr, 0, SearchPropertiesThreadProc, request.get(), CREATE_SUSPENDED, nullptr);
     if (thread)
     {
         RECT window = {};
-        GetWindowRect(&window);
+        m_dialog.GetWindowRect(&window);
         Create_filters_while_waiting steps(*this, thread);
         CWaitDlg wait(POINT{(window.left + window.right) / 2, (window.top + window.bottom) / 2},
                       MString(sX::Format(), IDS_WAIT_LOADING_PROPERTIES, m_caption.GetText()), &steps);
         steps.SetWaitWindow(&wait.m_hWnd);
         request->owner = &wait.m_hWnd;
-        if (wait.DoModal(m_hWnd) == -1)
+        if (wait.DoModal(m_dialog) == -1)
             steps.Step();
         // The worker ends the wait with its last step; it is gone soon after.
         WaitForSingleObject(thread, INFINITE);
@@ -187,30 +244,32 @@ void CSelectedFiles::LoadSearchProperties()
         line->SetPropertyList(m_request->properties);
     MString error;
     const bool available = UpdateFilterSwitch(error, true);
-    if (!error.IsEmpty() && !m_initialising)
+    if (!error.IsEmpty() && !initialising)
         ShowMessage(error, available ? MB_ICONINFORMATION : MB_ICONERROR);
 }
 
-bool CSelectedFiles::UpdateFilterSwitch(MString& error, bool afterLoad)
+// Moved from CSelectedFiles to its online pane.
+bool OnlineGalleryPane::UpdateFilterSwitch(MString& error, bool afterLoad)
 {
     const bool available = FillOnlineGalleryCombo(error);
     ::EnableWindow(Item(IDC_ONLINE_GALLERY), available);
     ::EnableWindow(Item(IDC_FILTER_SWITCH), available);
-    ::CheckDlgButton(m_hWnd, IDC_FILTER_SWITCH, available && ReadOnlineFilterSwitch() ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(m_dialog, IDC_FILTER_SWITCH, available && ReadOnlineFilterSwitch() ? BST_CHECKED : BST_UNCHECKED);
     ::EnableWindow(Item(IDC_SELECTION_OK), available);
     if (!afterLoad)
     {
-        ModifyStyle(WS_THICKFRAME, 0);
-        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+        m_dialog.ModifyStyle(WS_THICKFRAME, 0);
+        ::SetWindowPos(m_dialog, nullptr, 0, 0, 0, 0,
                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         for (int id : {IDC_ONLINE_GALLERY, IDC_RELOAD_PROPERTIES, IDC_FILTER_SWITCH})
             ::ShowWindow(Item(id), SW_SHOW);
     }
-    ShowSearchLines(::IsDlgButtonChecked(m_hWnd, IDC_FILTER_SWITCH) == BST_CHECKED);
+    ShowSearchLines(::IsDlgButtonChecked(m_dialog, IDC_FILTER_SWITCH) == BST_CHECKED);
     return available;
 }
 
-bool CSelectedFiles::FillOnlineGalleryCombo(MString& error)
+// Moved from CSelectedFiles to its online pane.
+bool OnlineGalleryPane::FillOnlineGalleryCombo(MString& error)
 {
     HWND combo = Item(IDC_ONLINE_GALLERY);
     ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
@@ -241,7 +300,7 @@ bool CSelectedFiles::FillOnlineGalleryCombo(MString& error)
     return true;
 }
 
-LRESULT CSelectedFiles::OnOnlineGalleryChange(WORD, WORD, HWND combo, BOOL&)
+void OnlineGalleryPane::OnOnlineGalleryChange(HWND combo)
 {
     const LRESULT item = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
     const auto* entry = item == CB_ERR ? nullptr
@@ -250,29 +309,22 @@ LRESULT CSelectedFiles::OnOnlineGalleryChange(WORD, WORD, HWND combo, BOOL&)
     if (!entry || !m_request)
     {
         SelectGalleryPlaceholder();
-        return 0;
+        return;
     }
     m_request->gallery.Assign(entry->path, UiLanguage);
     if (::SendMessageW(combo, CB_GETITEMDATA, 0, 0) == 0)
         ::SendMessageW(combo, CB_DELETESTRING, 0, 0);
-    return 0;
 }
 
-LRESULT CSelectedFiles::OnFilterSwitch(WORD, WORD, HWND, BOOL&)
+void OnlineGalleryPane::OnFilterSwitch()
 {
-    ShowSearchLines(::IsDlgButtonChecked(m_hWnd, IDC_FILTER_SWITCH) == BST_CHECKED);
-    return 0;
-}
-
-LRESULT CSelectedFiles::OnReloadProperties(WORD, WORD, HWND, BOOL&)
-{
-    LoadSearchProperties();
-    return 0;
+    ShowSearchLines(::IsDlgButtonChecked(m_dialog, IDC_FILTER_SWITCH) == BST_CHECKED);
 }
 
 // ---- The search lines -------------------------------------------------------
 
-void CSelectedFiles::ShowSearchLines(bool on)
+// Moved from CSelectedFiles to its online pane.
+void OnlineGalleryPane::ShowSearchLines(bool on)
 {
     HWND box = Item(IDC_FILTER_NOTICE);
     if (on)
@@ -296,7 +348,8 @@ void CSelectedFiles::ShowSearchLines(bool on)
     LayoutSearchLines();
 }
 
-void CSelectedFiles::LoadSearchLine(const Property_Manager::search_line_data& record, DWORD line,
+// Moved from CSelectedFiles to its online pane.
+void OnlineGalleryPane::LoadSearchLine(const Property_Manager::search_line_data& record, DWORD line,
                                     FilterProblemList& problems)
 {
     static const Property_Manager::PropertyList none;
@@ -304,7 +357,7 @@ void CSelectedFiles::LoadSearchLine(const Property_Manager::search_line_data& re
     ::ShowWindow(m_lines[line - 1]->m_hWnd, SW_SHOW);
     if (line >= MaximumSearchLines)
         return;
-    HWND box = ConjunctionBox(m_hWnd, line);
+    HWND box = ConjunctionBox(m_dialog, line);
     const LRESULT count = ::SendMessageW(box, CB_GETCOUNT, 0, 0);
     LRESULT chosen = CB_ERR;
     for (LRESULT item = 0; item < count && chosen == CB_ERR; ++item)
@@ -319,7 +372,8 @@ void CSelectedFiles::LoadSearchLine(const Property_Manager::search_line_data& re
     ::ShowWindow(box, SW_SHOW);
 }
 
-void CSelectedFiles::ResetSearchLine(DWORD line)
+// Moved from CSelectedFiles to its online pane.
+void OnlineGalleryPane::ResetSearchLine(DWORD line)
 {
     static const Property_Manager::PropertyList none;
     m_lines[line - 1]->SetPropertyList(m_request ? m_request->properties : none);
@@ -327,12 +381,13 @@ void CSelectedFiles::ResetSearchLine(DWORD line)
     ::ShowWindow(m_lines[line - 1]->m_hWnd, show);
     if (line < MaximumSearchLines)
     {
-        ::ShowWindow(ConjunctionBox(m_hWnd, line), show);
-        ::SendMessageW(ConjunctionBox(m_hWnd, line), CB_SETCURSEL, 0, 0);
+        ::ShowWindow(ConjunctionBox(m_dialog, line), show);
+        ::SendMessageW(ConjunctionBox(m_dialog, line), CB_SETCURSEL, 0, 0);
     }
 }
 
-void CSelectedFiles::ResetSearchLinesFrom(DWORD first)
+// Moved from CSelectedFiles to its online pane.
+void OnlineGalleryPane::ResetSearchLinesFrom(DWORD first)
 {
     for (DWORD line = first; line <= MaximumSearchLines; ++line)
         ResetSearchLine(line);
@@ -376,7 +431,8 @@ void CSelectedFiles::ResetSearchLinesFrom(DWORD first)
     ShowFilterProblems(kept);
 }
 
-void CSelectedFiles::ShowFilterProblems(const FilterProblemList& problems)
+// Moved from CSelectedFiles to its online pane.
+void OnlineGalleryPane::ShowFilterProblems(const FilterProblemList& problems)
 {
     std::wstring text;
     for (const ConditionReport& problem : problems)
@@ -397,31 +453,32 @@ void CSelectedFiles::ShowFilterProblems(const FilterProblemList& problems)
     ::SetWindowTextW(box, text.c_str());
 }
 
-void CSelectedFiles::LayoutSearchLines()
+// Moved from CSelectedFiles to its online pane.
+void OnlineGalleryPane::LayoutSearchLines()
 {
     SemaphoreGuard guard(m_layoutGuard, SemaphoreGuard::Take::Wait);
     // The lines and their joining combos stack below the filter row.
-    const RECT filterRow = RectIn(m_hWnd, Item(IDC_RELOAD_PROPERTIES));
-    const RECT check = RectIn(m_hWnd, Item(IDC_FILTER_SWITCH));
+    const RECT filterRow = RectIn(m_dialog, Item(IDC_RELOAD_PROPERTIES));
+    const RECT check = RectIn(m_dialog, Item(IDC_FILTER_SWITCH));
     int top = filterRow.bottom + RowGap;
     int bottom = 0;
     for (int id : {IDC_ONLINE_GALLERY, IDC_FILTER_SWITCH, IDC_RELOAD_PROPERTIES})
         if (IsShown(Item(id)))
-            bottom = std::max<int>(bottom, RectIn(m_hWnd, Item(id)).bottom);
+            bottom = std::max<int>(bottom, RectIn(m_dialog, Item(id)).bottom);
     for (DWORD line = 1; line <= MaximumSearchLines; ++line)
     {
         HWND window = m_lines[line - 1]->m_hWnd;
         if (IsShown(window))
         {
-            const RECT r = RectIn(m_hWnd, window);
+            const RECT r = RectIn(m_dialog, window);
             ::SetWindowPos(window, nullptr, check.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             top += r.bottom - r.top + RowGap;
             bottom = top - RowGap;
         }
-        HWND box = line < MaximumSearchLines ? ConjunctionBox(m_hWnd, line) : nullptr;
+        HWND box = line < MaximumSearchLines ? ConjunctionBox(m_dialog, line) : nullptr;
         if (box && IsShown(box))
         {
-            const RECT r = RectIn(m_hWnd, box);
+            const RECT r = RectIn(m_dialog, box);
             ::SetWindowPos(box, nullptr, check.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             top += r.bottom - r.top + RowGap;
             bottom = top - RowGap;
@@ -431,18 +488,18 @@ void CSelectedFiles::LayoutSearchLines()
     // OK and Cancel below, keeping their place from the right edge; the
     // problem box beside them.
     const int buttonsTop = bottom + ButtonGap;
-    RECT ok = RectIn(m_hWnd, Item(IDC_SELECTION_OK)), cancel = RectIn(m_hWnd, Item(IDC_SELECTION_CANCEL));
+    RECT ok = RectIn(m_dialog, Item(IDC_SELECTION_OK)), cancel = RectIn(m_dialog, Item(IDC_SELECTION_CANCEL));
     RECT client = {};
-    GetClientRect(&client);
+    m_dialog.GetClientRect(&client);
     const int shift = m_startWidth - client.right;
     for (RECT* button : {&ok, &cancel})
         ::OffsetRect(button, shift, buttonsTop - button->top);
     ::MoveWindow(Item(IDC_SELECTION_OK), ok.left, ok.top, ok.right - ok.left, ok.bottom - ok.top, TRUE);
     ::MoveWindow(Item(IDC_SELECTION_CANCEL), cancel.left, cancel.top, cancel.right - cancel.left,
                  cancel.bottom - cancel.top, TRUE);
-    const RECT box = RectIn(m_hWnd, Item(IDC_FILTER_NOTICE));
+    const RECT box = RectIn(m_dialog, Item(IDC_FILTER_NOTICE));
     ::MoveWindow(Item(IDC_FILTER_NOTICE), check.left - 2, buttonsTop, box.right - box.left, box.bottom - box.top, TRUE);
-    const RECT gallery = RectIn(m_hWnd, Item(IDC_ONLINE_GALLERY));
+    const RECT gallery = RectIn(m_dialog, Item(IDC_ONLINE_GALLERY));
     ::MoveWindow(Item(IDC_ONLINE_GALLERY), gallery.left, gallery.top, cancel.right - 1 - gallery.left,
                  gallery.bottom - gallery.top, TRUE);
     ::MoveWindow(Item(IDC_RELOAD_PROPERTIES), ok.left, filterRow.top, cancel.right - ok.left,
@@ -451,15 +508,82 @@ void CSelectedFiles::LayoutSearchLines()
     // The window ends 12 pixels below the buttons (or the problem box).
     const int contentBottom = std::max<int>(cancel.bottom, buttonsTop + (box.bottom - box.top)) + ButtonGap;
     RECT wanted = {0, 0, m_startWidth, contentBottom};
-    AdjustWindowRectEx(&wanted, static_cast<DWORD>(GetWindowLongPtrW(m_hWnd, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE)));
-    ::SetWindowPos(m_hWnd, nullptr, 0, 0, wanted.right - wanted.left, wanted.bottom - wanted.top,
+    AdjustWindowRectEx(&wanted, static_cast<DWORD>(GetWindowLongPtrW(m_dialog, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(m_dialog, GWL_EXSTYLE)));
+    ::SetWindowPos(m_dialog, nullptr, 0, 0, wanted.right - wanted.left, wanted.bottom - wanted.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void OnlineGalleryPane::OnConjunctionCommand(WORD code, WORD id, HWND control)
+{
+    if (code == CBN_DROPDOWN)
+    {
+        m_dropDowns.open = control;
+        m_dropDowns.closedTick = 0;
+    }
+    else if (code == CBN_CLOSEUP)
+    {
+        m_dropDowns.open = nullptr;
+        m_dropDowns.closedTick = GetTickCount();
+    }
+    else if (code == CBN_SELCHANGE)
+    {
+        // A joining shows the next line; the end resets the lines after it.
+        const DWORD line = id - IDC_CONJUNCTION_FIRST + 1;
+        const int data = ConjunctionData(control);
+        if (data > 0 && data != L'=')
+        {
+            ::ShowWindow(*m_lines[line], SW_SHOW);
+            if (line + 1 < MaximumSearchLines)
+                ::ShowWindow(Item(IDC_CONJUNCTION_FIRST + line), SW_SHOW);
+        }
+        else
+        {
+            ::SendMessageW(control, CB_SETCURSEL, 0, 0);
+            ResetSearchLinesFrom(line + 1);
+        }
+        LayoutSearchLines();
+    }
+}
+
+bool OnlineGalleryPane::TakeEscape()
+{
+    if (m_dropDowns.open || GetTickCount() - m_dropDowns.closedTick < GetDoubleClickTime())
+    {
+        if (m_dropDowns.open || m_dropDowns.closedTick)
+        {
+            ::SetFocus(m_dropDowns.open ? m_dropDowns.open : Item(IDC_CONJUNCTION_FIRST));
+            MessageBeep(MB_ICONERROR);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The filter's problems stand out in red on the dialog's face.
+LRESULT OnlineGalleryPane::OnCtlColorStatic(WPARAM wParam, LPARAM lParam, BOOL& handled)
+{
+    if (reinterpret_cast<HWND>(lParam) != Item(IDC_FILTER_NOTICE))
+    {
+        handled = FALSE;
+        return 0;
+    }
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    if (face != m_faceColour)
+    {
+        m_faceColour = face;
+        m_faceBrush = std::make_unique<MSolidBrush>(face);
+    }
+    const HDC dc = reinterpret_cast<HDC>(wParam);
+    SetTextColor(dc, ProblemTextColour);
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(m_faceBrush->Get());
 }
 
 // ---- OK -------------------------------------------------------------------
 
-bool CSelectedFiles::WriteSelectedOnlineGallery(bool showMessages)
+// Moved from CSelectedFiles to its online pane.
+bool OnlineGalleryPane::WriteSelectedOnlineGallery(bool showMessages)
 {
     if (!m_request || m_request->gallery.name.IsEmpty())
     {
@@ -474,11 +598,12 @@ bool CSelectedFiles::WriteSelectedOnlineGallery(bool showMessages)
     return false;
 }
 
-bool CSelectedFiles::StoreOnlineFilter(bool& changed, bool showMessages)
+// Moved from CSelectedFiles to its online pane.
+bool OnlineGalleryPane::StoreOnlineFilter(bool& changed, bool showMessages)
 {
     if (!WriteSelectedOnlineGallery(showMessages))
         return false;
-    const bool on = ::IsDlgButtonChecked(m_hWnd, IDC_FILTER_SWITCH) == BST_CHECKED;
+    const bool on = ::IsDlgButtonChecked(m_dialog, IDC_FILTER_SWITCH) == BST_CHECKED;
     changed = on != ReadOnlineFilterSwitch();
     if (!on)
     {
@@ -490,7 +615,7 @@ bool CSelectedFiles::StoreOnlineFilter(bool& changed, bool showMessages)
     SearchLineList lines;
     FilterProblemList problems;
     for (DWORD line = 1; line <= MaximumSearchLines; ++line)
-        if (!m_lines[line - 1]->GetCondition(line < MaximumSearchLines ? ConjunctionBox(m_hWnd, line) : nullptr,
+        if (!m_lines[line - 1]->GetCondition(line < MaximumSearchLines ? ConjunctionBox(m_dialog, line) : nullptr,
                                              lines, problems))
             break;
     CheckSearchLineParentheses(lines, problems);
