@@ -386,11 +386,11 @@ DWORD WINAPI ScanFilesThreadProc(void* parameter)
 
 void RunScan(std::unique_ptr<ScanJob> job)
 {
-    WorkerThreadScope counted;
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    ApplyThreadLocale(UiLanguage);
+    HRESULT com = E_FAIL;
     try
     {
+        com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        ApplyThreadLocale(UiLanguage);
         Scan(*job).Run();
     }
     catch (...)
@@ -405,17 +405,17 @@ void RunScan(std::unique_ptr<ScanJob> job)
 
 bool StartScanThread(std::unique_ptr<ScanJob> job)
 {
-    ScanJob* raw = job.release();
-    HANDLE thread = CreateThread(nullptr, 0, &ScanFilesThreadProc, raw, 0, nullptr);
-    if (!thread)
+    // Counted in before it starts; without a counter (the program ending) or
+    // a thread the scan ends here, and the dialog still learns that it has.
+    if (StartCountedThread(&ScanFilesThreadProc, job.get()).IsValid())
     {
-        InterlockedDecrement(raw->runningScans);
-        PostMessageW(raw->dialog, WM_SCAN_PASS_END, ScanEnded, 0);
-        delete raw;
-        return false;
+        // The thread owns the job.
+        job.release();
+        return true;
     }
-    CloseHandle(thread);
-    return true;
+    InterlockedDecrement(job->runningScans);
+    PostMessageW(job->dialog, WM_SCAN_PASS_END, ScanEnded, 0);
+    return false;
 }
 
 MString DurationText(double seconds)

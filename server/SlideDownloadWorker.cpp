@@ -14,7 +14,6 @@
 #include "shell/core/CrashReport.h"
 #include "shell/core/PrivateMessages.h"
 #include "shell/core/ProgramObjects.h"
-#include "shell/core/ThreadCounter.h"
 
 #include <memory>
 
@@ -202,7 +201,6 @@ DWORD WINAPI SlideDownloadWorker(LPVOID argument)
     HANDLE running = data->runningEvent;
     try
     {
-        const WorkerThreadScope counted;
         const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
         SetThreadLocale(MAKELCID(UiLanguage, SORT_DEFAULT));
         try
@@ -261,7 +259,7 @@ DWORD WINAPI SlideDownloadWorker(LPVOID argument)
     }
     catch (...)
     {
-        // No thread counter (the program is ending) or no report possible.
+        // No report possible.
     }
     if (running)
         ResetEvent(running);

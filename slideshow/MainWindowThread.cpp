@@ -6,7 +6,6 @@
 #include "shell/core/CrashReport.h"
 #include "shell/core/MessageBox.h"
 #include "shell/core/PrivateMessages.h"
-#include "shell/core/ThreadCounter.h"
 #include "slideshow/LumivaneDlg.h"
 
 #include <exception>
@@ -39,7 +38,6 @@ DWORD WINAPI MainDialogThreadProc(LPVOID parameter)
     const auto& link = *static_cast<const ControllerLink*>(parameter);
     try
     {
-        WorkerThreadScope counted;
         const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
         SetThreadLocale(UiLanguage);
         // The walk's random order differs from run to run.
