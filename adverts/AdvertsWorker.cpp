@@ -6,7 +6,6 @@
 #include "server/ServerPages.h"
 #include "shell/core/CrashReport.h"
 #include "shell/core/PrivateMessages.h"
-#include "shell/core/ThreadCounter.h"
 #include "shell/core/WorkerContext.h"
 
 #include <objbase.h>
@@ -85,7 +84,6 @@ DWORD WINAPI AdvertsAndStatisticsWorker(LPVOID parameter)
     const WorkerContext* controller = nullptr;
     try
     {
-        WorkerThreadScope counted;
         const ComApartment apartment;
         SetThreadLocale(MAKELCID(UiLanguage, SORT_DEFAULT));
         const auto& setup = *static_cast<const AdvertsWorkerSetup*>(parameter);

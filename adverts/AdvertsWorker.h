@@ -29,6 +29,6 @@ struct AdvertsWorkerSetup
 void RunAdvertsAndStatistics(const AdvertsWorkerSetup& setup);
 
 // Started by the controller's constructor; parameter is an
-// AdvertsWorkerSetup that outlives the thread. Counts itself in the
-// ThreadCounter and waits for the controller's window first.
+// AdvertsWorkerSetup that outlives the thread. Started as a counted thread;
+// waits for the controller's window first.
 DWORD WINAPI AdvertsAndStatisticsWorker(LPVOID setup);

@@ -47,6 +47,13 @@ public:
         Close();
         m_handle = handle;
     }
+    // Hands the handle on to a new owner without closing it.
+    HANDLE Release()
+    {
+        const HANDLE handle = m_handle;
+        m_handle = INVALID_HANDLE_VALUE;
+        return handle;
+    }
 };
 
 // A new unnamed semaphore of count 1: the program's one-at-a-time guard.

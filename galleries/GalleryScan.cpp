@@ -387,18 +387,15 @@ DWORD WINAPI ScanFilesThreadProc(void* parameter)
 
 void RunScan(std::unique_ptr<ScanJob> job)
 {
-    WorkerThreadScope counted;
+    try
     {
         const ComApartment com;
         ApplyThreadLocale(UiLanguage);
-        try
-        {
-            Scan(*job).Run();
-        }
-        catch (...)
-        {
-            // The scan ends; the dialog still learns that it has.
-        }
+        Scan(*job).Run();
+    }
+    catch (...)
+    {
+        // The scan ends; the dialog still learns that it has.
     }
     InterlockedDecrement(job->runningScans);
     PostMessageW(job->dialog, WM_SCAN_PASS_END, ScanEnded, 0);
@@ -406,17 +403,17 @@ void RunScan(std::unique_ptr<ScanJob> job)
 
 bool StartScanThread(std::unique_ptr<ScanJob> job)
 {
-    ScanJob* raw = job.release();
-    HANDLE thread = CreateThread(nullptr, 0, &ScanFilesThreadProc, raw, 0, nullptr);
-    if (!thread)
+    // Counted in before it starts; without a counter (the program ending) or
+    // a thread the scan ends here, and the dialog still learns that it has.
+    if (StartCountedThread(&ScanFilesThreadProc, job.get()).IsValid())
     {
-        InterlockedDecrement(raw->runningScans);
-        PostMessageW(raw->dialog, WM_SCAN_PASS_END, ScanEnded, 0);
-        delete raw;
-        return false;
+        // The thread owns the job.
+        job.release();
+        return true;
     }
-    CloseHandle(thread);
-    return true;
+    InterlockedDecrement(job->runningScans);
+    PostMessageW(job->dialog, WM_SCAN_PASS_END, ScanEnded, 0);
+    return false;
 }
 
 MString DurationText(double seconds)

@@ -172,8 +172,8 @@ struct ScanJob
     MediaProbeFactory media = nullptr;
 };
 
-// Starts the thread for the job; false (the job dropped, the count lowered)
-// when no thread can be made.
+// Starts the counted thread for the job; false (the job dropped, the count
+// lowered) when no thread can be made or the program is ending.
 bool StartScanThread(std::unique_ptr<ScanJob> job);
 
 // The thread itself, run on the calling thread (tests): takes the job.

@@ -38,26 +38,12 @@ struct KeyPairSupply::State
     MHandle idle{CreateEventW(nullptr, TRUE, TRUE, nullptr)};
 };
 
-// What the making thread gets: the supply's state, and the thread counter
-// that counted it in before it started, so that the program's exit waits
-// for it from the start.
-struct KeyPairSupply::Making
-{
-    std::shared_ptr<State> state;
-    ThreadCounter* counter;
-};
-
 KeyPairSupply::KeyPairSupply(unsigned bits, unsigned count) : m_state(std::make_shared<State>(bits, count)) {}
 
 KeyPairSupply::~KeyPairSupply() = default;
 
 void KeyPairSupply::PrepareNext()
 {
-    // Without a thread counter the program is ending: nothing is started.
-    if (ThreadCounterHolder.IsEmpty())
-        return;
-    // The thread shares the state: it may outlive this object.
-    auto making = std::make_unique<Making>(Making{m_state, &ThreadCounterHolder.Get()});
     {
         const Lock hold(m_state->lock);
         if (m_state->making || m_state->ready.size() >= m_state->count)
@@ -65,22 +51,15 @@ void KeyPairSupply::PrepareNext()
         m_state->making = true;
         ResetEvent(m_state->idle);
     }
-    making->counter->Increment();
-    HANDLE thread = CreateThread(nullptr, 0, MakeAhead, making.get(), 0, nullptr);
-    if (!thread)
-    {
-        making->counter->Decrement();
+    // The thread shares the state: it may outlive this object. Without a
+    // thread counter the program is ending and nothing starts.
+    if (!StartCountedThread(MakeAhead, std::shared_ptr<void>(m_state)).IsValid())
         m_state->Finish();
-        return;
-    }
-    making.release();
-    CloseHandle(thread);
 }
 
 DWORD WINAPI KeyPairSupply::MakeAhead(LPVOID argument)
 {
-    const std::unique_ptr<Making> making(static_cast<Making*>(argument));
-    State& state = *making->state;
+    State& state = *static_cast<State*>(argument);
     // The slide on screen comes first.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     try
@@ -93,10 +72,6 @@ DWORD WINAPI KeyPairSupply::MakeAhead(LPVOID argument)
         // Nothing more made: the worker makes its own pairs and sees why.
     }
     state.Finish();
-    // A supply that went meanwhile leaves its state to this thread: it goes
-    // before the thread counts out.
-    making->state.reset();
-    making->counter->Decrement();
     return 0;
 }
 

@@ -44,8 +44,7 @@ public:
 
 private:
     struct State;
-    struct Making;
-    static DWORD WINAPI MakeAhead(LPVOID making);
+    static DWORD WINAPI MakeAhead(LPVOID state);
     // bits 0: the length the supply makes.
     std::unique_ptr<MACrypt> TakeOfLength(unsigned bits, HANDLE stop);
 

@@ -44,57 +44,28 @@ std::unique_ptr<AesCipher> AuthCodeCipher(const MAAuthenticator& hasher)
 // server, the code is simply forgotten. The code is wiped afterwards.
 void SendCleanUpQuietly(MemoryPH<unsigned char>& code);
 
-// The argument of an asynchronous Clean Up: a copy of the code, and the
-// ThreadCounter its starter counted the thread in with before the thread
-// existed, so that the exit's wait for the workers cannot end before the
-// request has gone out.
-struct CountedCleanUp
+// An asynchronous Clean Up: the thread owns its copy of the code. It is
+// counted in before it starts, so that the exit's wait for the workers cannot
+// end before the request has gone out.
+DWORD WINAPI CleanUpThread(LPVOID argument)
 {
-    MemoryPH<unsigned char> code;
-    ThreadCounter* counter;
-};
-
-DWORD WINAPI CountedCleanUpThread(LPVOID argument)
-{
-    std::unique_ptr<CountedCleanUp> job(static_cast<CountedCleanUp*>(argument));
-    SendCleanUpQuietly(job->code);
-    job->counter->Decrement();
+    const std::unique_ptr<MemoryPH<unsigned char>> code(static_cast<MemoryPH<unsigned char>*>(argument));
+    SendCleanUpQuietly(*code);
     return 0;
 }
 
 void StartCleanUp(const MAtom<unsigned char>& code, bool asynchronous)
 {
-    ThreadCounter* counter = nullptr;
-    if (asynchronous && !ThreadCounterHolder.IsEmpty())
+    auto job = std::make_unique<MemoryPH<unsigned char>>(code);
+    if (asynchronous && StartCountedThread(CleanUpThread, job.get()).IsValid())
     {
-        try
-        {
-            counter = &ThreadCounterHolder.Get();
-        }
-        catch (const MSmartPtrError&)
-        {
-            // The program is ending: the request goes out on this thread.
-        }
-    }
-    if (!counter)
-    {
-        CleanUpSessionRequest(new MemoryPH<unsigned char>(code));
-        return;
-    }
-    auto job = std::make_unique<CountedCleanUp>();
-    job->code.Assign(code);
-    job->counter = counter;
-    counter->Increment();
-    HANDLE thread = CreateThread(nullptr, 0, CountedCleanUpThread, job.get(), 0, nullptr);
-    if (thread)
-    {
-        // The thread owns the job and counts itself out.
+        // The thread owns the job.
         job.release();
-        CloseHandle(thread);
         return;
     }
-    counter->Decrement();
-    SendCleanUpQuietly(job->code);
+    // Synchronous, the program ending, or no thread: the request goes out on
+    // this thread.
+    CleanUpSessionRequest(job.release());
 }
 
 void SendCleanUp(const MAtom<unsigned char>& encrypted)

@@ -15,7 +15,6 @@
 #include "shell/core/CrashReport.h"
 #include "shell/core/PrivateMessages.h"
 #include "shell/core/ProgramObjects.h"
-#include "shell/core/ThreadCounter.h"
 
 #include <memory>
 
@@ -203,7 +202,6 @@ DWORD WINAPI SlideDownloadWorker(LPVOID argument)
     HANDLE running = data->runningEvent;
     try
     {
-        const WorkerThreadScope counted;
         const ComApartment com;
         SetThreadLocale(MAKELCID(UiLanguage, SORT_DEFAULT));
         try
@@ -260,7 +258,7 @@ DWORD WINAPI SlideDownloadWorker(LPVOID argument)
     }
     catch (...)
     {
-        // No thread counter (the program is ending) or no report possible.
+        // No report possible.
     }
     if (running)
         ResetEvent(running);

@@ -13,6 +13,8 @@
 #include "foundation/Handle.h"
 #include "foundation/StringEx.h"
 #include "foundation/Sync.h"
+#include "shell/core/MessageWait.h"
+#include "shell/core/ThreadCounter.h"
 
 #include <windows.h>
 
@@ -25,18 +27,23 @@ public:
     AdvertsHolders(const AdvertsHolders&) = delete;
     AdvertsHolders& operator=(const AdvertsHolders&) = delete;
 
-    // Starts the adverts-and-statistics thread; context outlives it.
-    void StartThread(const WorkerContext& context)
+    // Starts the adverts-and-statistics thread. The thread shares owner, the
+    // block that holds these holders and the context, so that it may outlive
+    // the controller.
+    void StartThread(const WorkerContext& context, const std::shared_ptr<void>& owner)
     {
         m_setup.context = &context;
         m_setup.stats = &m_stats;
-        m_thread.Attach(CreateThread(nullptr, 0, AdvertsAndStatisticsWorker, &m_setup, 0, nullptr));
+        m_thread.Attach(
+            StartCountedThread(AdvertsAndStatisticsWorker, std::shared_ptr<void>(owner, &m_setup)).Release());
     }
     // False when the thread runs on after timeout milliseconds (it ends on
-    // the exit event).
+    // the exit event). Called on the controller's thread, which answers the
+    // messages other threads send meanwhile.
     bool WaitForThread(DWORD timeout) const
     {
-        return !m_thread.IsValid() || WaitForSingleObject(m_thread, timeout) != WAIT_TIMEOUT;
+        return !m_thread.IsValid() ||
+               WaitWithMessages(m_thread, timeout, WhileWaiting::AnswerSentOnly) != MessageWaitEnd::TimedOut;
     }
 
     SlideAdvertsSettings* SlideAdverts() const { return m_slideAdverts.get(); }

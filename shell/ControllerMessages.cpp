@@ -14,6 +14,7 @@
 #include "shell/core/MessageBox.h"
 #include "shell/core/OwnerDrawMenu.h"
 #include "shell/core/PrivateMessages.h"
+#include "shell/core/ThreadCounter.h"
 
 #include <memory>
 
@@ -372,13 +373,9 @@ void CWindowBase::RunTargetTested(WORD id)
     case ID_SEND_FILE:
     {
         auto mail = std::make_unique<Pair<HWND__*, MString>>(m_mainWindow, file);
-        HANDLE thread = CreateThread(nullptr, 0, SendMailThreadProc, mail.get(), 0, nullptr);
-        if (thread)
-        {
-            // The thread owns its parameter now.
-            mail.release();
-            CloseHandle(thread);
-        }
+        // Counted, so that the exit waits for the mail program's return.
+        if (StartCountedThread(SendMailThreadProc, mail.get()).IsValid())
+            mail.release(); // the thread owns its parameter now
         break;
     }
     case ID_REOPEN_VIEWER:

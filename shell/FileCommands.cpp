@@ -12,6 +12,7 @@
 #include "foundation/SystemUtilities.h"
 #include "galleries/LocalGalleryStore.h"
 #include "galleries/PictureRotation.h"
+#include "shell/core/MessageWait.h"
 #include "shell/core/ThreadCounter.h"
 
 #include <objidl.h>
@@ -64,38 +65,20 @@ FileCommandWorkers FileWorkers = {SecureDeleteThreadProc, RotateImageThreadProc}
 
 // ---- Workers --------------------------------------------------------------
 
-DWORD RunWorkerAndWait(LPTHREAD_START_ROUTINE worker, void* parameter)
+DWORD RunWorkerAndWait(LPTHREAD_START_ROUTINE worker, std::shared_ptr<void> parameter)
 {
-    MHandle thread(CreateThread(nullptr, 0, worker, parameter, 0, nullptr));
+    // The worker shares its parameter: a wait cut short by the program's end
+    // leaves it nothing freed to read, and the exit waits for it.
+    const MHandle thread(StartCountedThread(worker, std::move(parameter)));
     if (!thread.IsValid())
         return static_cast<DWORD>(-1);
     // The overwrite of a large file takes long: this thread's windows keep
     // answering meanwhile (the tray icon, the hot keys, other threads'
     // sent messages).
-    HANDLE handles[] = {thread};
-    bool quit = false;
-    WPARAM quitCode = 0;
-    while (!quit && MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
-    {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        {
-            if (message.message == WM_QUIT)
-            {
-                quit = true;
-                quitCode = message.wParam;
-                break;
-            }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-    // The worker reads its parameter to its end, however the wait ended.
-    WaitForSingleObject(thread, INFINITE);
-    DWORD code = STILL_ACTIVE;
+    if (WaitWithMessages(thread, INFINITE) == MessageWaitEnd::Quit)
+        return WorkerStillRunning;
+    DWORD code = WorkerStillRunning;
     GetExitCodeThread(thread, &code);
-    if (quit)
-        PostQuitMessage(static_cast<int>(quitCode));
     return code;
 }
 
@@ -104,7 +87,6 @@ DWORD WINAPI SecureDeleteThreadProc(LPVOID parameter)
     DWORD step = SecureDeleteNotOpened;
     try
     {
-        WorkerThreadScope counted;
         const MString& path = *static_cast<const MString*>(parameter);
         const DWORD attributes = GetFileAttributesW(path.GetText());
         if (attributes != INVALID_FILE_ATTRIBUTES)
@@ -160,7 +142,6 @@ DWORD WINAPI RotateImageThreadProc(LPVOID parameter)
 {
     try
     {
-        WorkerThreadScope counted;
         const auto& request = *static_cast<const RotateImageRequest*>(parameter);
         const DWORD attributes = GetFileAttributesW(request.path.GetText());
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY))
@@ -275,9 +256,10 @@ void CWindowBase::WipeCurrentFile()
 {
     ActOnLockedTarget([this](const MString& path) {
         CloseViewersUnderSlideLock();
-        MString parameter(path);
-        switch (RunWorkerAndWait(FileWorkers.secureDelete, &parameter))
+        switch (RunWorkerAndWait(FileWorkers.secureDelete, std::make_shared<MString>(path)))
         {
+        case WorkerStillRunning:
+            break; // the program is ending
         case SecureDeleteDone:
             RemoveDeletedFile(path);
             break;
@@ -344,11 +326,13 @@ void CWindowBase::RunFileWorker(int rotation)
             PostNotice(IDS_NOTICE_FADE_TITLE, IDS_NOTICE_442);
             return;
         }
-        RotateImageRequest request;
-        request.path = path;
-        request.rotateFlip = static_cast<UINT>(rotation);
-        switch (RunWorkerAndWait(FileWorkers.rotateImage, &request))
+        auto request = std::make_shared<RotateImageRequest>();
+        request->path = path;
+        request->rotateFlip = static_cast<UINT>(rotation);
+        switch (RunWorkerAndWait(FileWorkers.rotateImage, request))
         {
+        case WorkerStillRunning:
+            break; // the program is ending
         case RotateImageReadOnly:
             PostNotice(IDS_NOTICE_TITLE_377, IDS_NOTICE_378);
             break;

@@ -11,6 +11,8 @@
 
 #include <shellapi.h>
 
+#include <memory>
+
 // The open-with dialog's request (the system's OPENASINFO).
 struct OpenWithRequest
 {
@@ -40,10 +42,13 @@ struct FileCommandWorkers
 };
 extern FileCommandWorkers FileWorkers;
 
-// Runs a worker on a thread of its own and waits for its end on the calling
-// thread, whose messages go on meanwhile (a WM_QUIT taken then is posted
-// again for the caller's loop): its exit code.
-DWORD RunWorkerAndWait(LPTHREAD_START_ROUTINE worker, void* parameter);
+// Runs a worker on a counted thread of its own, sharing the parameter with
+// it, and waits for its end on the calling thread, whose messages go on
+// meanwhile: its exit code, or WorkerStillRunning when a WM_QUIT came first
+// (posted again for the caller's loop; the worker runs on and the exit waits
+// for it), or -1 when it could not start.
+constexpr DWORD WorkerStillRunning = STILL_ACTIVE;
+DWORD RunWorkerAndWait(LPTHREAD_START_ROUTINE worker, std::shared_ptr<void> parameter);
 
 // Exit codes of SecureDeleteThreadProc.
 enum SecureDeleteResult : DWORD

@@ -81,7 +81,16 @@ CWindowBase::CWindowBase(LPTHREAD_START_ROUTINE mainWindowThread)
       m_secondText(ResId(IDS_PRODUCT_NAME)),
       StartupWaitWindow(new CWaitDlg(MString(sX::Format(), IDS_WAIT_STARTING, m_caption.GetText()))),
       m_busyText(sX::Format(), IDS_TRAY_STARTING, m_caption.GetText()),
-      m_events(GetUpgradeExitEventName())
+      m_shared(std::make_shared<ControllerShared>(GetUpgradeExitEventName())),
+      m_adverts(m_shared->adverts),
+      ReleaseCheckLock(m_shared->releaseCheckLock),
+      m_events(m_shared->events),
+      m_controllerWindow(m_shared->controllerWindow),
+      m_release(m_shared->release),
+      m_workerContext(m_shared->workerContext),
+      m_mainWindowLink(m_shared->mainWindowLink),
+      m_mainWindowSnapshot(m_shared->mainWindowSnapshot),
+      m_slideLock(m_shared->slideLock)
 {
     m_workerContext.controllerWindow = &m_controllerWindow;
     m_workerContext.controllerReady = m_events.ControllerReadyEvent;
@@ -92,7 +101,7 @@ CWindowBase::CWindowBase(LPTHREAD_START_ROUTINE mainWindowThread)
     m_workerContext.ReleaseRecheckEvent = m_events.ReleaseRecheckEvent;
     m_workerContext.ReleaseAvailableEvent = m_release.NewReleaseEvent();
     m_workerContext.releaseCheckLock = &ReleaseCheckLock;
-    m_adverts.StartThread(m_workerContext);
+    m_adverts.StartThread(m_workerContext, m_shared);
 
     m_mainWindowThread = mainWindowThread;
     m_mainWindowLink.controllerWindow = &m_controllerWindow;
@@ -191,9 +200,8 @@ LRESULT CWindowBase::OnStartMainWindow(UINT, WPARAM, LPARAM, BOOL&)
         return 0;
     // A hot-key failure found at the start is the main window's first notice.
     m_mainWindowLink.startupNotice = m_sharedText;
-    HANDLE thread = CreateThread(nullptr, 0, m_mainWindowThread, &m_mainWindowLink, 0, nullptr);
-    if (thread)
-        CloseHandle(thread);
+    // The thread shares the block its link points into.
+    StartCountedThread(m_mainWindowThread, std::shared_ptr<void>(m_shared, &m_mainWindowLink));
     return 0;
 }
 
@@ -300,9 +308,7 @@ LRESULT CWindowBase::OnMainWindowReady(UINT, WPARAM wParam, LPARAM lParam, BOOL&
         m_registeredMainWindow = m_mainWindow;
         return 0;
     }
-    HANDLE thread = CreateThread(nullptr, 0, ReleaseCheckThreadProc, &m_workerContext, 0, nullptr);
-    if (thread)
-        CloseHandle(thread);
+    StartCountedThread(ReleaseCheckThreadProc, std::shared_ptr<void>(m_shared, &m_workerContext));
     return 0;
 }
 

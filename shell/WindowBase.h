@@ -22,6 +22,7 @@
 #include "shell/CommandSlideLock.h"
 #include "shell/CommandTarget.h"
 #include "shell/ControllerEvents.h"
+#include "shell/ControllerShared.h"
 #include "shell/DialogRunner.h"
 #include "shell/HotKeys.h"
 #include "shell/ReleaseState.h"
@@ -35,6 +36,7 @@
 #include <atomic>
 #include <exception>
 #include <functional>
+#include <memory>
 
 
 // The per-run name of the upgrade-exit event (a base of the controller).
@@ -243,11 +245,15 @@ private:
     // when the quit command clears m_mainWindow; only ever posted to.
     HWND m_registeredMainWindow = nullptr;
 
+    // What the controller's threads read of it, shared with them; the
+    // references below name its parts.
+    std::shared_ptr<ControllerShared> m_shared;
+
     // Adverts and statistics, and their thread.
-    AdvertsHolders m_adverts;
+    AdvertsHolders& m_adverts;
 
     // The release check.
-    CriticalSection ReleaseCheckLock;
+    CriticalSection& ReleaseCheckLock;
 
     HotKeys m_hotKeys;
 
@@ -340,14 +346,14 @@ private:
     bool IsNewReleaseSet() const { return m_release.IsNewReleaseKnown(); }
     void DestroyWaitWindow();
 
-    ControllerEvents m_events;
+    ControllerEvents& m_events;
     DialogRunner m_dialogs;
     // The one shape of the four dialog openers: run opens the dialog
     // modally and answers the message that tells the main window how it
     // ended; nothing runs while another of the dialogs is open.
     template <class Run> void RunControllerDialog(DWORD reason, Run&& run);
     MString m_slideTitle;
-    std::atomic<HWND> m_controllerWindow{nullptr};
+    std::atomic<HWND>& m_controllerWindow;
     // One attempt to add the tray icon in its present look; sets
     // TrayIconReadyEvent when the icon is there.
     bool TryAddTrayIcon();
@@ -357,7 +363,7 @@ private:
     LRESULT OnTrayRetryTimer(UINT_PTR, BOOL&);
 
     TrayIcon m_trayIcon;
-    ReleaseState m_release;
+    ReleaseState& m_release;
     // The tray-icon retry: one attempt per timer tick, the question after
     // TrayAttemptsBeforeQuestion refusals. Its running flag stands in for
     // TrayLock: only this thread adds the icon, and a running retry keeps a
@@ -369,14 +375,14 @@ private:
         int attempts = 0;
     } m_trayRetry;
     // What the worker threads get of the controller.
-    WorkerContext m_workerContext;
+    WorkerContext& m_workerContext;
     // The main window's thread and what it gets of the controller.
     LPTHREAD_START_ROUTINE m_mainWindowThread = nullptr;
-    ControllerLink m_mainWindowLink;
+    ControllerLink& m_mainWindowLink;
     // What the main window publishes of its state (only it writes there),
     // and the slide lock that both threads take.
-    MainWindowSnapshot m_mainWindowSnapshot;
-    CriticalSection m_slideLock;
+    MainWindowSnapshot& m_mainWindowSnapshot;
+    CriticalSection& m_slideLock;
     // A command on the current slide holds the slide lock (CommandSlideLock).
     bool m_commandHoldsSlide = false;
     bool IsMainWindowRegistered() const { return m_registeredMainWindow != nullptr; }

@@ -2,6 +2,7 @@
 
 #include "filter/OnlineFilter.h"
 #include "server/SlideDownloadWorker.h"
+#include "shell/core/ThreadCounter.h"
 
 #include <memory>
 
@@ -41,15 +42,16 @@ bool DownloadWorker::Start(HWND owner, const std::shared_ptr<DownloadShared>& sh
 
     SetEvent(m_control->runningEvent);
     ResetEvent(m_control->stopEvent);
-    HANDLE thread = CreateThread(nullptr, 0, SlideDownloadWorker, data.get(), 0, nullptr);
-    if (!thread)
+    // Counted in before it starts; none starts once the program is ending.
+    MHandle thread(StartCountedThread(SlideDownloadWorker, data.get()));
+    if (!thread.IsValid())
     {
         ResetEvent(m_control->runningEvent);
         return false;
     }
     // The thread owns its argument from here on.
     data.release();
-    m_thread.Attach(thread);
+    m_thread.Attach(thread.Release());
     return true;
 }
 

@@ -7,7 +7,6 @@
 #include "shell/core/CrashReport.h"
 #include "shell/core/MessageBox.h"
 #include "shell/core/PrivateMessages.h"
-#include "shell/core/ThreadCounter.h"
 #include "slideshow/LumivaneDlg.h"
 
 #include <exception>
@@ -40,7 +39,6 @@ DWORD WINAPI MainDialogThreadProc(LPVOID parameter)
     const auto& link = *static_cast<const ControllerLink*>(parameter);
     try
     {
-        WorkerThreadScope counted;
         const ComApartment com;
         SetThreadLocale(UiLanguage);
         // The walk's random order differs from run to run.

@@ -103,5 +103,6 @@ struct ControllerLink
 };
 
 // Runs the slide-show main window modally and ends with it; parameter is a
-// ControllerLink that outlives the thread (the exit wait).
+// ControllerLink that outlives the thread (the controller shares the block
+// that holds it with the thread).
 DWORD WINAPI MainDialogThreadProc(LPVOID parameter);

@@ -9,6 +9,8 @@
 #include "shell/core/Help.h"
 #include "shell/core/HelpContexts.h"
 #include "shell/core/MessageBox.h"
+#include "shell/core/MessageWait.h"
+#include "shell/core/ThreadCounter.h"
 #include "upgrade/AutomaticUpgrade.h"
 
 #include <commctrl.h>
@@ -24,6 +26,8 @@ constexpr int ProgressRange = 5000;
 constexpr DWORD BytesUpdateInterval = 500;
 constexpr int PackageNameLimit = 10000;
 constexpr DWORD SaveDialogBuffer = 40000;
+// How long the dialog waits for its worker to end, cancelled or reporting.
+constexpr DWORD WorkerStopTimeout = 20000;
 // The maker's site, used when a release names no page of its own.
 const wchar_t MakerWebSite[] = L"https://www.velmora.example/quillory";
 
@@ -217,7 +221,7 @@ CCheckForNewReleaseDlg::CCheckForNewReleaseDlg(POINT cursor, DialogWindowSlot* s
       m_caption(ResId(IDS_PRODUCT_CAPTION)), m_productName(ReleaseProductName), m_productLabel(ResId(IDS_PRODUCT_NAME)),
       m_productVersion(L"ProductVersion", static_cast<HMODULE>(nullptr)), m_serverVersion(serverVersion),
       m_notes(NormalizeChanges(notes)), m_links(links), m_upgradeExitEventName(upgradeExitEventName),
-      m_cancel(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+      m_cancel(std::make_shared<MHandle>(CreateEventW(nullptr, TRUE, FALSE, nullptr)))
 {
     m_releaseIcon = static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SHOWN_NEW_RELEASE), IMAGE_ICON, 48, 48, 0));
@@ -229,10 +233,11 @@ CCheckForNewReleaseDlg::~CCheckForNewReleaseDlg()
 {
     if (IsDownloading())
     {
-        // The dialog ended without the worker's report (it cannot, but the
-        // worker must not outlive the window it reports to).
-        SetEvent(m_cancel);
-        WaitForSingleObject(m_worker, INFINITE);
+        // The dialog ended without the worker's report (it cannot): the
+        // worker is told to stop. One that runs on shares its cancel event and
+        // owns the rest of what it reads; its report finds no window.
+        SetEvent(*m_cancel);
+        WaitWithMessages(m_worker, WorkerStopTimeout, WhileWaiting::AnswerSentOnly);
     }
     if (m_worker)
         CloseHandle(m_worker);
@@ -363,7 +368,7 @@ void CCheckForNewReleaseDlg::CloseRequest()
 {
     if (IsDownloading())
     {
-        SetEvent(m_cancel);
+        SetEvent(*m_cancel);
         m_closeWhenDone = true;
     }
     else
@@ -392,7 +397,7 @@ LRESULT CCheckForNewReleaseDlg::OnCancelCommand(WORD, WORD, HWND, BOOL&)
 LRESULT CCheckForNewReleaseDlg::OnCancelButton(WORD, WORD, HWND, BOOL&)
 {
     if (IsDownloading())
-        SetEvent(m_cancel);
+        SetEvent(*m_cancel);
     else
         EndDialog(0);
     return 0;
@@ -486,7 +491,9 @@ void CCheckForNewReleaseDlg::StartDownload()
 
     auto params = std::make_unique<UpgradeWorkerParams>(file);
     params->owner = m_hWnd;
-    params->cancelEvent = m_cancel;
+    params->cancelEvent = *m_cancel;
+    // A worker that outlives the dialog still finds its cancel event.
+    params->keepAlive = m_cancel;
     params->productName = m_productName;
     params->productLabel = m_productLabel;
     params->productVersion = m_productVersion;
@@ -500,9 +507,10 @@ void CCheckForNewReleaseDlg::StartDownload()
     params->language = UiLanguage;
 
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_RELEASE_DOWNLOAD), FALSE);
-    ResetEvent(m_cancel);
+    ResetEvent(*m_cancel);
     SetItemText(IDC_RELEASE_FILE_NAME, path.AfterLast(L'\\', true));
-    m_worker = CreateThread(nullptr, 0, UpgradeWorker, params.get(), 0, nullptr);
+    // Counted, so that the program's exit waits for the download.
+    m_worker = StartCountedThread(UpgradeWorker, params.get()).Release();
     if (m_worker)
         params.release();
     else
@@ -570,11 +578,11 @@ LRESULT CCheckForNewReleaseDlg::OnDownloadFinished(UINT, WPARAM code, LPARAM lPa
     if (m_worker)
     {
         // The worker posts its report last: it is about to end.
-        WaitForSingleObject(m_worker, INFINITE);
+        WaitWithMessages(m_worker, WorkerStopTimeout, WhileWaiting::AnswerSentOnly);
         CloseHandle(m_worker);
         m_worker = nullptr;
     }
-    const bool cancelled = WaitForSingleObject(m_cancel, 0) == WAIT_OBJECT_0;
+    const bool cancelled = WaitForSingleObject(*m_cancel, 0) == WAIT_OBJECT_0;
     for (int id : {IDC_RELEASE_FILE_NAME, IDC_RELEASE_STATUS, IDC_RELEASE_BYTES, IDC_RELEASE_SIZE})
         SetItemText(id, MString(L""));
     SendDlgItemMessage(IDC_RELEASE_PROGRESS, PBM_SETPOS, 0);

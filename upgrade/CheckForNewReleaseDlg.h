@@ -117,7 +117,8 @@ private:
     HICON m_programIcon = nullptr;
     DerivedWindowFont m_headingFont;
     DerivedWindowFont m_fileNameFont;
-    MHandle m_cancel;
+    // Shared with the worker, which may outlive the dialog.
+    std::shared_ptr<MHandle> m_cancel;
     HANDLE m_worker = nullptr;
     bool m_closeWhenDone = false;
     DWORD m_lastBytesUpdate = 0;

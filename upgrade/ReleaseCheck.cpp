@@ -9,7 +9,6 @@
 #include "shell/core/CrashReport.h"
 #include "shell/core/Language.h"
 #include "shell/core/PrivateMessages.h"
-#include "shell/core/ThreadCounter.h"
 #include "shell/core/WorkerContext.h"
 
 #include <objbase.h>
@@ -132,7 +131,6 @@ DWORD WINAPI ReleaseCheckThreadProc(LPVOID parameter)
     const auto& controller = *static_cast<const WorkerContext*>(parameter);
     try
     {
-        WorkerThreadScope counted;
         ComApartment apartment;
         SetThreadLocale(MAKELCID(UiLanguage, SORT_DEFAULT));
         const ReleaseQuery query = ProgramReleaseQuery();

@@ -9,6 +9,8 @@
 #include "upgrade/ReleaseCheck.h"
 #include "upgrade/UpgradeDownload.h"
 
+#include <memory>
+
 #include <windows.h>
 
 // Worker to dialog. Sent: the transfer's progress (wParam, lParam: the
@@ -49,6 +51,8 @@ struct UpgradeWorkerParams
 
     HWND owner = nullptr;
     HANDLE cancelEvent = nullptr;
+    // What the worker keeps alive while it runs (the owner of cancelEvent).
+    std::shared_ptr<void> keepAlive;
     MString productName;
     // The program's name in messages (string 71).
     MString productLabel;

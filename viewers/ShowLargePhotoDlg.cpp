@@ -523,10 +523,7 @@ void CShowLargePhotoDlg::ApplyZoom(bool reset)
     SetCursor(m_waitCursor);
     m_containerRect = Calculate_Container_Window_Size(reset, scale, work);
     ResetEvent(m_handOver);
-    HANDLE worker = CreateThread(nullptr, 0, ScaleImageThreadProc, this, 0, nullptr);
-    if (worker)
-        CloseHandle(worker);
-    else
+    if (!StartCountedThread(ScaleImageThreadProc, this).IsValid())
         SetEvent(m_handOver);
 }
 
@@ -549,13 +546,12 @@ DWORD WINAPI CShowLargePhotoDlg::ScaleImageThreadProc(void* parameter)
     return NoThrow<DWORD>(1, [viewer]() -> DWORD {
         try
         {
-            WorkerThreadScope counted;
             return viewer->Scale() ? 0 : 1;
         }
         catch (...)
         {
             // Without the hand-over the thread that started this one would
-            // wait for ever (no thread counter any more at the program's end).
+            // wait for ever.
             SetEvent(viewer->m_handOver);
             throw;
         }

@@ -3,22 +3,46 @@
 #include "foundation/StringEx.h"
 
 ThreadCounterSlot ThreadCounterHolder;
+CreateThreadFunction CreateThreadCall = ::CreateThread;
 std::atomic<bool> RestartRequested{false};
 
 namespace
 {
-void WaitAndRelease(ThreadCounterSlot& slot)
+// What the counted thread gets: the worker, its parameter, the block that
+// keeps the parameter alive (if any), and the counter that counted it in.
+struct CountedStart
 {
-    if (slot.IsEmpty())
-        return;
-    ThreadCounter& record = slot.Get();
-    const bool finished = WaitForSingleObject(record.IdleEvent(), record.exitTimeout) == WAIT_OBJECT_0;
-    ThreadCounter* detached = slot.Detach();
-    // A worker that outlived the wait still holds the record's address and
-    // decrements it on its way out, so the record then stays until the
-    // process ends.
-    if (finished)
-        delete detached;
+    LPTHREAD_START_ROUTINE procedure;
+    void* parameter;
+    std::shared_ptr<void> shared;
+    ThreadCounter* counter;
+};
+
+DWORD WINAPI CountedThreadProc(LPVOID argument)
+{
+    auto* start = static_cast<CountedStart*>(argument);
+    const WorkerThreadScope counted(*start->counter);
+    // The shared block goes before the thread counts out.
+    const std::unique_ptr<CountedStart> owned(start);
+    return owned->procedure(owned->parameter);
+}
+
+MHandle StartCounted(std::unique_ptr<CountedStart> start)
+{
+    ThreadCounter* counter = ThreadCounterHolder.CountIn();
+    // Without a counter the program is ending: nothing more starts.
+    if (!counter)
+        return MHandle(nullptr);
+    start->counter = counter;
+    HANDLE thread = CreateThreadCall(nullptr, 0, CountedThreadProc, start.get(), 0, nullptr);
+    if (!thread)
+    {
+        counter->Decrement();
+        return MHandle(nullptr);
+    }
+    // The thread owns its start from here on.
+    start.release();
+    return MHandle(thread);
 }
 }
 
@@ -42,7 +66,13 @@ void ThreadCounter::Decrement()
         SetEvent(m_idle);
 }
 
-ThreadCounterSlot::~ThreadCounterSlot() { WaitAndRelease(*this); }
+bool ThreadCounter::IsIdle()
+{
+    Lock lock(m_lock);
+    return m_count == 0;
+}
+
+ThreadCounterSlot::~ThreadCounterSlot() { WaitAndRelease(); }
 
 ThreadCounter& ThreadCounterSlot::Get() const
 {
@@ -54,11 +84,35 @@ ThreadCounter& ThreadCounterSlot::Get() const
 
 void ThreadCounterSlot::Create()
 {
-    WaitAndRelease(*this);
+    WaitAndRelease();
     m_record.store(new ThreadCounter());
 }
 
-void WaitForWorkerThreads() { WaitAndRelease(ThreadCounterHolder); }
+ThreadCounter* ThreadCounterSlot::CountIn()
+{
+    Lock lock(m_lock);
+    ThreadCounter* record = m_record.load();
+    if (record)
+        record->Increment();
+    return record;
+}
+
+void ThreadCounterSlot::WaitAndRelease()
+{
+    ThreadCounter* record = m_record.load();
+    if (!record)
+        return;
+    WaitForSingleObject(record->IdleEvent(), record->exitTimeout);
+    Lock lock(m_lock);
+    Detach();
+    // A worker that outlived the wait still holds the record's address and
+    // decrements it on its way out, so the record then stays until the
+    // process ends.
+    if (record->IsIdle())
+        delete record;
+}
+
+void WaitForWorkerThreads() { ThreadCounterHolder.WaitAndRelease(); }
 
 void RestartProcess()
 {
@@ -75,9 +129,22 @@ void RestartProcess()
     CloseHandle(process.hProcess);
 }
 
-WorkerThreadScope::WorkerThreadScope() : m_counter(&ThreadCounterHolder.Get())
+WorkerThreadScope::WorkerThreadScope() : m_counter(ThreadCounterHolder.CountIn())
 {
-    m_counter->Increment();
+    if (!m_counter)
+        throw MSmartPtrError();
 }
 
 WorkerThreadScope::~WorkerThreadScope() { m_counter->Decrement(); }
+
+MHandle StartCountedThread(LPTHREAD_START_ROUTINE procedure, void* parameter)
+{
+    return StartCounted(std::unique_ptr<CountedStart>(new CountedStart{procedure, parameter, nullptr, nullptr}));
+}
+
+MHandle StartCountedThread(LPTHREAD_START_ROUTINE procedure, std::shared_ptr<void> shared)
+{
+    void* parameter = shared.get();
+    return StartCounted(
+        std::unique_ptr<CountedStart>(new CountedStart{procedure, parameter, std::move(shared), nullptr}));
+}

@@ -9,6 +9,7 @@
 #include "foundation/Sync.h"
 
 #include <atomic>
+#include <memory>
 
 // The number of running workers and an event that is set while none runs:
 // the first worker to count in resets it, the last to count out sets it, and
@@ -23,6 +24,9 @@ public:
     void Increment();
     void Decrement();
     LONG Count() const { return m_count.load(); }
+    // No worker counted in, taken under the lock: a worker's last decrement
+    // has left the record once this returns.
+    bool IsIdle();
     // Signalled while no worker runs (manual reset).
     HANDLE IdleEvent() const { return m_idle; }
 
@@ -58,7 +62,17 @@ public:
     // Empties the slot and hands out the record it held (or null).
     ThreadCounter* Detach() { return m_record.exchange(nullptr); }
 
+    // Counts one worker in on the record and hands it out; null when the
+    // slot is empty. A record taken out of the slot by the exit wait gets no
+    // further count, so the wait frees it only when no worker is left.
+    ThreadCounter* CountIn();
+
 private:
+    friend void WaitForWorkerThreads();
+    void WaitAndRelease();
+
+    // Held while a worker counts in and while the exit wait empties the slot.
+    CriticalSection m_lock;
     std::atomic<ThreadCounter*> m_record{nullptr};
 };
 
@@ -75,12 +89,15 @@ void WaitForWorkerThreads();
 void RestartProcess();
 
 // Counts the calling worker thread in for its lifetime. Constructed first
-// thing in every worker; throws MSmartPtrError, before counting anything,
-// when the process has no ThreadCounter (any more).
+// thing in a worker that counts itself; throws MSmartPtrError, before
+// counting anything, when the process has no ThreadCounter (any more).
+// The adopting form takes over a count made for the thread before it
+// started, and only counts it out.
 class WorkerThreadScope
 {
 public:
     WorkerThreadScope();
+    explicit WorkerThreadScope(ThreadCounter& adopted) : m_counter(&adopted) {}
     WorkerThreadScope(const WorkerThreadScope&) = delete;
     WorkerThreadScope& operator=(const WorkerThreadScope&) = delete;
     ~WorkerThreadScope();
@@ -88,6 +105,21 @@ public:
 private:
     ThreadCounter* m_counter;
 };
+
+// Starts a worker thread counted in before it exists, so that the exit's
+// wait cannot end between the start and the worker's first step; the count
+// goes when the procedure has returned. The second form hands the procedure
+// shared.get() and keeps the block alive until then, so that a worker that
+// outlives its starter reads nothing freed. Returns an invalid handle, with
+// the count unchanged and no thread started, when the process has no
+// ThreadCounter (any more) or the thread cannot be created.
+MHandle StartCountedThread(LPTHREAD_START_ROUTINE procedure, void* parameter);
+MHandle StartCountedThread(LPTHREAD_START_ROUTINE procedure, std::shared_ptr<void> shared);
+
+// The system call StartCountedThread makes the thread with (tests make it
+// fail).
+using CreateThreadFunction = decltype(&::CreateThread);
+extern CreateThreadFunction CreateThreadCall;
 
 // Set when the program is to start again after it has ended (a language
 // change in the about box, or a second copy that asked this one to restart).

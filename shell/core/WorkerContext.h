@@ -1,7 +1,7 @@
 // What the controller's worker threads (adverts and statistics, the release
 // check) need of it: where to report and the events they wait on. The
-// controller fills it in and outlives every worker (the exit wait), so the
-// handles stay valid for a worker's whole run.
+// controller fills it in; each worker shares the block that holds it and
+// what it points to, so the handles stay valid for a worker's whole run.
 #pragma once
 
 #include "foundation/Sync.h"

@@ -17,17 +17,24 @@ std::wstring Text(const MString& s) { return std::wstring(s.GetText(), static_ca
 
 using UiTest::EventExists;
 
+// A fresh thread counter, made before the controller starts its adverts
+// thread.
+struct FreshThreadCounter
+{
+    FreshThreadCounter() { ThreadCounterHolder.Create(); }
+};
+
 // A controller for one test: its adverts thread is counted and ended before
 // the object goes.
 class ControllerScope
 {
 public:
-    ControllerScope() { ThreadCounterHolder.Create(); }
     ~ControllerScope()
     {
         SetEvent(controller.Events().ExitEvent);
         WaitForWorkerThreads();
     }
+    FreshThreadCounter counter;
     LanguageModuleScope language{LanguageEnglish};
     CWindowBase controller;
 };

@@ -15,6 +15,7 @@
 
 #include <mapi.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,10 +64,10 @@ const FILETIME KeptTime = {0x2D4F8000, 0x01D5C03C};
 
 DWORD Rotate(const std::wstring& path, UINT rotateFlip)
 {
-    RotateImageRequest request;
-    request.path = MString(path.c_str());
-    request.rotateFlip = rotateFlip;
-    return RunWorkerAndWait(RotateImageThreadProc, &request);
+    auto request = std::make_shared<RotateImageRequest>();
+    request->path = MString(path.c_str());
+    request->rotateFlip = rotateFlip;
+    return RunWorkerAndWait(RotateImageThreadProc, request);
 }
 
 // The colour of the pixel in the middle of each half of the picture: the
@@ -244,7 +245,7 @@ TEST_F(FileCommandsTest, SecureDeletionOverwritesAndRemovesTheFile)
         const MString path(tree.File(c.name, std::string(c.size, 'A')).c_str());
         if (c.readOnly)
             SetFileAttributesW(path.GetText(), FILE_ATTRIBUTE_READONLY);
-        EXPECT_EQ(SecureDeleteDone, RunWorkerAndWait(SecureDeleteThreadProc, const_cast<MString*>(&path)));
+        EXPECT_EQ(SecureDeleteDone, RunWorkerAndWait(SecureDeleteThreadProc, std::make_shared<MString>(path)));
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(path.GetText()));
     }
     // Neither the files nor their GUID names are left in the folder.
@@ -261,7 +262,7 @@ TEST_F(FileCommandsTest, SecureDeletionOverwritesAndRemovesTheFile)
     EXPECT_EQ(2, entries); // "." and ".."
 
     const MString missing(tree.At(L"missing.txt").c_str());
-    EXPECT_EQ(SecureDeleteNotOpened, RunWorkerAndWait(SecureDeleteThreadProc, const_cast<MString*>(&missing)));
+    EXPECT_EQ(SecureDeleteNotOpened, RunWorkerAndWait(SecureDeleteThreadProc, std::make_shared<MString>(missing)));
 }
 
 // ---- E-mail through the Simple MAPI seam ------------------------------------

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -119,4 +120,93 @@ TEST(ThreadCounter, ConcurrentWorkersLoseNoUpdate)
     EXPECT_EQ(WaitForSingleObject(ThreadCounterHolder.Get().IdleEvent(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
     WaitForWorkerThreads();
     EXPECT_TRUE(ThreadCounterHolder.IsEmpty());
+}
+
+namespace
+{
+// What a counted test worker saw: the count at its first step, and whether
+// it ran to its end.
+struct CountedResult
+{
+    std::atomic<LONG> countAtStart{-1};
+    std::atomic<bool> finished{false};
+};
+
+// The block a counted test worker shares with its starter.
+struct CountedRun
+{
+    explicit CountedRun(CountedResult& result) : result(result) {}
+    MHandle release{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    CountedResult& result;
+};
+
+DWORD WINAPI CountedWorker(LPVOID parameter)
+{
+    auto& run = *static_cast<CountedRun*>(parameter);
+    run.result.countAtStart = ThreadCounterHolder.Get().Count();
+    WaitForSingleObject(run.release, INFINITE);
+    run.result.finished = true;
+    return 0;
+}
+
+HANDLE WINAPI FailingCreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD)
+{
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+}
+
+// The count is raised before the worker's first step, so an exit wait that
+// begins right after the start waits for the worker's end; the shared block
+// goes before the worker counts out.
+TEST(ThreadCounter, ACountedThreadIsCountedBeforeItRuns)
+{
+    ThreadCounterHolder.Create();
+    CountedResult result;
+    auto run = std::make_shared<CountedRun>(result);
+    const std::weak_ptr<CountedRun> watch = run;
+    const MHandle thread(StartCountedThread(CountedWorker, run));
+    ASSERT_TRUE(thread.IsValid());
+    EXPECT_EQ(ThreadCounterHolder.Get().Count(), 1);
+    SetEvent(run->release);
+    run.reset();
+    WaitForWorkerThreads();
+    EXPECT_TRUE(ThreadCounterHolder.IsEmpty());
+    EXPECT_TRUE(result.finished);
+    EXPECT_EQ(result.countAtStart.load(), 1);
+    EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(WaitForSingleObject(thread, 60000), static_cast<DWORD>(WAIT_OBJECT_0));
+}
+
+// A start that cannot be made starts nothing, leaves the count as it was and
+// lets the shared block go.
+TEST(ThreadCounter, AFailedStartCountsNothing)
+{
+    struct Case
+    {
+        const char* name;
+        bool counter;
+        CreateThreadFunction create;
+    } cases[] = {{"no counter", false, ::CreateThread}, {"no thread", true, FailingCreateThread}};
+    for (const Case& c : cases)
+    {
+        if (c.counter)
+            ThreadCounterHolder.Create();
+        CreateThreadCall = c.create;
+        CountedResult result;
+        auto run = std::make_shared<CountedRun>(result);
+        const MHandle thread(StartCountedThread(CountedWorker, run));
+        CreateThreadCall = ::CreateThread;
+        EXPECT_FALSE(thread.IsValid()) << c.name;
+        EXPECT_EQ(run.use_count(), 1) << c.name;
+        EXPECT_EQ(result.countAtStart.load(), -1) << c.name;
+        if (c.counter)
+        {
+            EXPECT_EQ(ThreadCounterHolder.Get().Count(), 0) << c.name;
+            EXPECT_EQ(WaitForSingleObject(ThreadCounterHolder.Get().IdleEvent(), 0), static_cast<DWORD>(WAIT_OBJECT_0))
+                << c.name;
+            WaitForWorkerThreads();
+        }
+        EXPECT_TRUE(ThreadCounterHolder.IsEmpty()) << c.name;
+    }
 }
