@@ -6,7 +6,6 @@
 
 #include "foundation/DefaultBrowser.h"
 #include "foundation/ShellHelpers.h"
-#include "foundation/SmartPtr.h"
 #include "galleries/LocalGalleryStore.h"
 #include "shell/core/Help.h"
 #include "shell/core/HelpContexts.h"
