@@ -116,9 +116,10 @@ inline bool PostNoticeRecord(HWND mainWindow, std::unique_ptr<Pair<MString, MStr
 {
     return PostOwned(mainWindow, WM_NOTICE, NoticeRecord, std::move(titleAndText));
 }
-inline std::unique_ptr<Pair<MString, MString>> TakeNoticeRecord(LPARAM lParam)
+// The record of a WM_NOTICE; null for a notice by string ids.
+inline std::unique_ptr<Pair<MString, MString>> TakeNoticeRecord(WPARAM wParam, LPARAM lParam)
 {
-    return TakeOwned<Pair<MString, MString>>(lParam);
+    return TakeOwned<Pair<MString, MString>>(wParam == NoticeRecord ? lParam : 0);
 }
 constexpr UINT WM_DIALOG_CLOSED = WM_USER + 27;
 constexpr UINT WM_SHOW_HIDE = WM_USER + 28;
