@@ -1,5 +1,6 @@
 #include "adverts/AdvertsWorker.h"
 
+#include "adverts/AdvertsMessages.h"
 #include "adverts/AdvertsReport.h"
 #include "foundation/ComApartment.h"
 #include "foundation/SystemUtilities.h"
@@ -14,17 +15,12 @@
 
 namespace
 {
-// The reported lists go in wParam, the records in lParam; both belong to the
-// controller once posted.
-template <class Stats, class Record>
-void PostRound(HWND window, UINT message, MList<Stats>& stats, std::unique_ptr<Record>& record)
+// A controller window that is gone (null once the controller ended) frees
+// what the round would have posted.
+template <class Message, class Stats, class Record>
+void PostRound(HWND controller, MList<Stats>& stats, std::unique_ptr<Record>& record)
 {
-    auto reported = std::make_unique<MList<Stats>>(std::move(stats));
-    if (!::PostMessageW(window, message, reinterpret_cast<WPARAM>(reported.get()),
-                        reinterpret_cast<LPARAM>(record.get())))
-        return;
-    reported.release();
-    record.release();
+    Message::Post(controller, std::make_unique<MList<Stats>>(std::move(stats)), std::move(record));
 }
 
 // One report; false when the exchange failed.
@@ -37,9 +33,9 @@ bool ReportRound(const AdvertsWorkerSetup& setup, bool last)
         std::unique_ptr<AdvertsExchange> round = ExchangeAdvertsAndStatistics(*setup.stats, url, !last);
         if (last)
             return true;
-        PostRound(controller, WM_MENU_ADVERTS, round->menuStats, round->menu);
-        PostRound(controller, WM_OVERLAY_ADVERTS, round->overlayStats, round->overlay);
-        PostRound(controller, WM_SLIDE_ADVERTS, round->slideStats, round->slides);
+        PostRound<MenuAdvertsMessage>(controller, round->menuStats, round->menu);
+        PostRound<OverlayAdvertsMessage>(controller, round->overlayStats, round->overlay);
+        PostRound<SlideAdvertsMessage>(controller, round->slideStats, round->slides);
         return true;
     }
     catch (const QuilloryError&)

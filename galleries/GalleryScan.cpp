@@ -70,8 +70,7 @@ public:
                 SendQuickRecords();
             else
                 HandOverRecords();
-            PostMessageW(m_job.dialog, WM_SCAN_PASS_END, first ? 1 : 0,
-                         reinterpret_cast<LPARAM>(new MString(Summary(first))));
+            PostScanPassEnd(m_job.dialog, first, std::make_unique<MString>(Summary(first)));
         }
     }
 

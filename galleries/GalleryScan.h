@@ -5,6 +5,7 @@
 // second pass sends the full record with thumbnail, size and duration.
 #pragma once
 
+#include "foundation/PostOwned.h"
 #include "foundation/StringEx.h"
 #include "foundation/Sync.h"
 
@@ -33,6 +34,15 @@ constexpr UINT WM_SCAN_RECORDS = WM_USER + 40;
 // (lParam 0) when the thread has ended.
 constexpr UINT WM_SCAN_PASS_END = WM_USER + 41;
 constexpr WPARAM ScanEnded = static_cast<WPARAM>(-1);
+inline bool PostScanPassEnd(HWND dialog, bool first, std::unique_ptr<MString> summary)
+{
+    return PostOwned(dialog, WM_SCAN_PASS_END, first ? 1 : 0, std::move(summary));
+}
+// The summary of a pass; null for ScanEnded.
+inline std::unique_ptr<MString> TakeScanPassEnd(LPARAM lParam)
+{
+    return TakeOwned<MString>(lParam);
+}
 // Sent in the second pass before the next paths are processed: lParam a
 // StillHeldQuery; the receiver answers for each path whether it still holds
 // it (a path it let go is skipped).

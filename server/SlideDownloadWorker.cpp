@@ -250,10 +250,7 @@ DWORD WINAPI SlideDownloadWorker(LPVOID argument)
             const MStringEx<wchar_t> text(sX::Format(), IDS_DOWNLOAD_UNEXPECTED_FAILURE,
                                           MStringEx<wchar_t>(ResId(IDS_PRODUCT_CAPTION)).GetText());
             ReportCrashToEventLog(__FILE__, WorkerCrashLine, text);
-            // The text belongs to the receiver once the post succeeds.
-            auto boxText = std::make_unique<MStringEx<wchar_t>>(text);
-            if (PostMessageW(data->owner, WM_MESSAGE_BOX_REQUEST, reinterpret_cast<WPARAM>(boxText.get()), MB_ICONHAND))
-                boxText.release();
+            PostMessageBoxRequest(data->owner, std::make_unique<MString>(text), MB_ICONHAND);
         }
     }
     catch (...)

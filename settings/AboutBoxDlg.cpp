@@ -14,12 +14,21 @@
 #include "shell/core/ThreadCounter.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace
 {
 // Posted to itself with a heap MString: the address of the clicked link.
 constexpr UINT WM_OPEN_LINK = WM_USER + 12;
+bool PostOpenLink(HWND dialog, std::unique_ptr<MString> address)
+{
+    return PostOwned(dialog, WM_OPEN_LINK, 0, std::move(address));
+}
+std::unique_ptr<MString> TakeOpenLink(LPARAM lParam)
+{
+    return TakeOwned<MString>(lParam);
+}
 constexpr COLORREF White = RGB(255, 255, 255);
 // Links are drawn in blue (0x00BBGGRR).
 constexpr COLORREF LinkColour = 0xFF0000;
@@ -339,13 +348,13 @@ LRESULT CAboutBoxDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
 
 LRESULT CAboutBoxDlg::OnLink(WORD, WORD id, HWND, BOOL&)
 {
-    PostOwned(m_hWnd, WM_OPEN_LINK, 0, std::make_unique<MString>(ResId(LinkAddress(id))));
+    PostOpenLink(m_hWnd, std::make_unique<MString>(ResId(LinkAddress(id))));
     return 0;
 }
 
 LRESULT CAboutBoxDlg::OnOpenLink(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
-    const std::unique_ptr<MString> address = TakeOwned<MString>(lParam);
+    const std::unique_ptr<MString> address = TakeOpenLink(lParam);
     // Only http and https addresses are opened.
     if (address && !address->IsEmpty())
         OpenUrlInDefaultBrowser(sX::Browser(), m_hWnd, L"open", address->GetText(), SW_SHOWMAXIMIZED);

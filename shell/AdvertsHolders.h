@@ -7,6 +7,7 @@
 
 #include "adverts/Adverts.h"
 #include "adverts/AdvertStats.h"
+#include "adverts/AdvertsMessages.h"
 #include "adverts/AdvertsWorker.h"
 #include "adverts/MenuAdverts.h"
 #include "adverts/OverlayAdverts.h"
@@ -71,8 +72,8 @@ public:
     // counters and the new records replace the held ones.
     void TakeMenuAdverts(WPARAM reported, LPARAM record)
     {
-        std::unique_ptr<MList<Menu_Item_Stats>> stats(reinterpret_cast<MList<Menu_Item_Stats>*>(reported));
-        std::unique_ptr<Menu_Adverts> fresh(reinterpret_cast<Menu_Adverts*>(record));
+        const auto stats = MenuAdvertsMessage::TakeReported(reported);
+        auto fresh = MenuAdvertsMessage::TakeRecord(record);
         if (stats && fresh)
         {
             m_menuLink = fresh->Title_URL;
@@ -81,15 +82,15 @@ public:
     }
     void TakeOverlayAdverts(WPARAM reported, LPARAM record)
     {
-        std::unique_ptr<MList<Overlay_Item_Stats>> stats(reinterpret_cast<MList<Overlay_Item_Stats>*>(reported));
-        std::unique_ptr<Overlay_Adverts> fresh(reinterpret_cast<Overlay_Adverts*>(record));
+        const auto stats = OverlayAdvertsMessage::TakeReported(reported);
+        const auto fresh = OverlayAdvertsMessage::TakeRecord(record);
         if (stats && fresh)
             ApplyOverlayAdverts(*m_overlayAdverts, *fresh, *stats, m_stats);
     }
     void TakeSlideAdverts(WPARAM reported, LPARAM record)
     {
-        std::unique_ptr<MList<Slide_Stats>> stats(reinterpret_cast<MList<Slide_Stats>*>(reported));
-        std::unique_ptr<SlideAdvertsSettings> fresh(reinterpret_cast<SlideAdvertsSettings*>(record));
+        const auto stats = SlideAdvertsMessage::TakeReported(reported);
+        const auto fresh = SlideAdvertsMessage::TakeRecord(record);
         if (stats && fresh)
             ApplySlideAdverts(*m_slideAdverts, *fresh, *stats, m_stats);
     }

@@ -5,9 +5,7 @@
 
 
 #include "foundation/DefaultBrowser.h"
-#include "foundation/PostOwned.h"
 #include "foundation/ShellHelpers.h"
-#include "foundation/SmartPtr.h"
 #include "galleries/LocalGalleryStore.h"
 #include "shell/core/Help.h"
 #include "shell/core/HelpContexts.h"
@@ -186,12 +184,12 @@ LRESULT CWindowBase::OnContextMenuRequest(UINT, WPARAM wParam, LPARAM lParam, BO
 
 LRESULT CWindowBase::OnReleaseCheckResultMessage(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
-    return OnReleaseCheckResult(reinterpret_cast<ReleaseInfo*>(lParam));
+    return OnReleaseCheckResult(TakeReleaseCheckResult(lParam));
 }
 
 LRESULT CWindowBase::OnOpenSelectedFilesMessage(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
-    return OpenSelectedFiles(reinterpret_cast<MString*>(lParam));
+    return OpenSelectedFiles(TakeOpenSelectedFiles(lParam));
 }
 
 // ---- The adverts and statistics thread ------------------------------------
@@ -360,7 +358,7 @@ void CWindowBase::RunTargetTested(WORD id)
     }
     case ID_SHOW_IN_GALLERY:
     {
-        PostOwned(m_hWnd, WM_OPEN_SELECTED_FILES, 0, std::make_unique<MString>(file));
+        PostOpenSelectedFiles(m_hWnd, std::make_unique<MString>(file));
         break;
     }
     case ID_CLEAR_READ_ONLY:

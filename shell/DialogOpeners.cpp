@@ -3,7 +3,6 @@
 // parent's start with Windows.
 #include "shell/WindowBase.h"
 
-#include "foundation/PostOwned.h"
 #include "foundation/Registry.h"
 #include "foundation/SmartPtr.h"
 #include "galleries/SelectedFiles.h"
@@ -121,7 +120,7 @@ LRESULT CWindowBase::OpenSettings()
         {
             // The icon in the notification area follows the saved setting.
             const bool wanted = settings->settings.trayIcon;
-            PostOwned(m_registeredMainWindow, WM_APPLY_SETTINGS, 0, std::move(settings));
+            PostApplySettings(m_registeredMainWindow, std::move(settings));
             if (wanted && !m_trayIcon.IsPresent())
                 AddTrayIcon(false);
             else if (!wanted && m_trayIcon.IsPresent())
@@ -132,12 +131,10 @@ LRESULT CWindowBase::OpenSettings()
     return 0;
 }
 
-LRESULT CWindowBase::OpenSelectedFiles(MString* path)
+LRESULT CWindowBase::OpenSelectedFiles(std::unique_ptr<MString> path)
 {
-    MSmartPtr<MString> file(path);
     RunControllerDialog(ShowReasonGalleries, [&](const Opening& opening) {
-        CSelectedFiles dialog(CursorPosition(), m_dialogs.Slot(), m_mainWindow,
-                              file.IsEmpty() ? MString() : MString(*file));
+        CSelectedFiles dialog(CursorPosition(), m_dialogs.Slot(), m_mainWindow, path ? *path : MString());
         const INT_PTR result = dialog.DoModal(GetDesktopWindow());
         return GalleryDialogEndMessage(result, opening.wasVisible, opening.operationMode);
     });
@@ -179,12 +176,11 @@ void CWindowBase::OpenAboutBox()
 
 // ---- The stored release record --------------------------------------------
 
-LRESULT CWindowBase::OnReleaseCheckResult(ReleaseInfo* record)
+LRESULT CWindowBase::OnReleaseCheckResult(std::unique_ptr<ReleaseInfo> result)
 {
-    MSmartPtr<ReleaseInfo> result(record);
     // A result that arrives while the release dialog reads the record is
     // dropped.
-    if (m_release.Take(result.IsEmpty() ? nullptr : result.Get()))
+    if (m_release.Take(result.get()))
         RefreshTrayIcon();
     return 0;
 }

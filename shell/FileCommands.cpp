@@ -7,7 +7,6 @@
 
 #include "crypto/CryptBase.h"
 #include "foundation/Containers.h"
-#include "foundation/PostOwned.h"
 #include "foundation/StringVariants.h"
 #include "foundation/SystemUtilities.h"
 #include "galleries/LocalGalleryStore.h"
@@ -27,8 +26,6 @@
 namespace
 {
 constexpr DWORD FilePictureKind = 0x80000001u;
-// wParam of WM_NOTICE that carries its two texts in a heap Pair.
-constexpr WPARAM NoticeTextsRecord = static_cast<WPARAM>(-1);
 
 HRESULT WINAPI SystemOpenWithDialog(HWND owner, const OpenWithRequest* request)
 {
@@ -173,8 +170,7 @@ void CWindowBase::PostNotice(UINT titleId, UINT textId) const
 
 void CWindowBase::PostNoticeTexts(const MString& title, const MString& text) const
 {
-    if (m_mainWindow)
-        PostOwned(m_mainWindow, WM_NOTICE, NoticeTextsRecord, std::make_unique<Pair<MString, MString>>(title, text));
+    PostNoticeRecord(m_mainWindow, std::make_unique<Pair<MString, MString>>(title, text));
 }
 
 void CWindowBase::CloseViewersUnderSlideLock() const

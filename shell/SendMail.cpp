@@ -6,7 +6,6 @@
 #include "shell/FileCommands.h"
 #include "shell/WindowBase.h"
 
-#include "foundation/PostOwned.h"
 
 #include <mapi.h>
 
@@ -122,9 +121,9 @@ void ReportMailFailure(HWND mainWindow, unsigned stage, ULONG code)
 {
     if (!IsWindow(mainWindow))
         return;
-    PostOwned(mainWindow, WM_NOTICE, static_cast<WPARAM>(-1),
-              std::make_unique<Pair<MString, MString>>(MString(ResId(IDS_FILE_COMMAND_FAILED)),
-                                                       MString(sX::Format(), IDS_MAIL_FAILED, stage, code)));
+    PostNoticeRecord(mainWindow,
+                     std::make_unique<Pair<MString, MString>>(MString(ResId(IDS_FILE_COMMAND_FAILED)),
+                                                              MString(sX::Format(), IDS_MAIL_FAILED, stage, code)));
 }
 }
 

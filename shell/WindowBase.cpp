@@ -214,7 +214,18 @@ LRESULT CWindowBase::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
         m_waitWindowTimer = 0;
     }
     DestroyWaitWindow();
+    // The workers and the main window read this to post here: from now on
+    // they free what they would have posted, and what they posted before is
+    // freed here, since it would be lost with the window.
     m_controllerWindow = nullptr;
+    DrainPayloadMessages(m_hWnd,
+                         {{WM_MESSAGE_BOX_REQUEST, [](WPARAM wParam, LPARAM) { TakeMessageBoxRequest(wParam); }},
+                          {WM_RELEASE_CHECK_RESULT, [](WPARAM, LPARAM lParam) { TakeReleaseCheckResult(lParam); }},
+                          {WM_TRAY_STATE, [](WPARAM wParam, LPARAM lParam) { TakeTrayTitle(wParam, lParam); }},
+                          {WM_OPEN_SELECTED_FILES, [](WPARAM, LPARAM lParam) { TakeOpenSelectedFiles(lParam); }},
+                          {MenuAdvertsMessage::Id, MenuAdvertsMessage::Free},
+                          {OverlayAdvertsMessage::Id, OverlayAdvertsMessage::Free},
+                          {SlideAdvertsMessage::Id, SlideAdvertsMessage::Free}});
     return 0;
 }
 
@@ -315,14 +326,14 @@ LRESULT CWindowBase::OnMainWindowReady(UINT, WPARAM wParam, LPARAM lParam, BOOL&
 LRESULT CWindowBase::OnTrayState(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     const TrayState state = static_cast<TrayState>(wParam);
-    MSmartPtr<MString> title(reinterpret_cast<MString*>(state == TrayState::Title ? lParam : 0));
+    const std::unique_ptr<MString> title = TakeTrayTitle(wParam, lParam);
     if (WaitForSingleObject(m_events.MainWindowReadyEvent, 0) == WAIT_OBJECT_0 && !StartupWaitWindow.IsEmpty())
         DestroyWaitWindow();
     if (state == TrayState::Add)
         UpdateTrayIcon(true);
     else if (state == TrayState::Title)
     {
-        m_slideTitle = title.IsEmpty() ? MString() : *title;
+        m_slideTitle = title ? *title : MString();
         m_trayIcon.ModifyToolTip(BuildTrayToolTip());
     }
     else

@@ -160,12 +160,12 @@ public:
     // run the main window is told that a dialog opens (WM_SHOW_HIDE) and how
     // it ended (WM_DIALOG_CLOSED or WM_SELECTION_CHANGED).
     LRESULT OpenSettings();
-    // path: a heap string of the file to show, or null; freed on every path.
-    LRESULT OpenSelectedFiles(MString* path);
+    // path: the file to show, or null.
+    LRESULT OpenSelectedFiles(std::unique_ptr<MString> path);
     LRESULT OpenCheckForNewRelease();
     void OpenAboutBox();
-    // WM_RELEASE_CHECK_RESULT: record is a heap ReleaseInfo or null; freed on every path.
-    LRESULT OnReleaseCheckResult(ReleaseInfo* record);
+    // WM_RELEASE_CHECK_RESULT: result is null when there is no newer release.
+    LRESULT OnReleaseCheckResult(std::unique_ptr<ReleaseInfo> result);
 
     // ---- The tray menu (TrayMenu.cpp) ----
     // From the icon (fromTray, at the cursor) or the main window's context

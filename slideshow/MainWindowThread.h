@@ -4,13 +4,16 @@
 // the controller, which starts it.
 #pragma once
 
+#include "foundation/PostOwned.h"
 #include "foundation/StringEx.h"
 #include "foundation/Sync.h"
+#include "shell/core/PrivateMessages.h"
 #include "slideshow/PerformanceData.h"
 
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 
 class AdvertStatsLists;
 class SlideAdvertsSettings;
@@ -70,6 +73,15 @@ struct SettingsCopy
         Time_unit unitB = Time_unit::Minutes;
     } timer;
 };
+
+inline bool PostApplySettings(HWND mainWindow, std::unique_ptr<SettingsCopy> saved)
+{
+    return PostOwned(mainWindow, WM_APPLY_SETTINGS, 0, std::move(saved));
+}
+inline std::unique_ptr<SettingsCopy> TakeApplySettings(LPARAM lParam)
+{
+    return TakeOwned<SettingsCopy>(lParam);
+}
 
 struct ControllerLink
 {

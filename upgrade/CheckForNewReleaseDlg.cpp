@@ -574,7 +574,7 @@ LRESULT CCheckForNewReleaseDlg::OnStatusText(UINT, WPARAM wParam, LPARAM, BOOL&)
 
 LRESULT CCheckForNewReleaseDlg::OnDownloadFinished(UINT, WPARAM code, LPARAM lParam, BOOL&)
 {
-    std::unique_ptr<UpgradeResult> result(reinterpret_cast<UpgradeResult*>(lParam));
+    const std::unique_ptr<UpgradeResult> result = TakeUpgradeFinished(lParam);
     if (m_worker)
     {
         // The worker posts its report last: it is about to end.

@@ -39,7 +39,8 @@ void CheckAndReport(const WorkerContext& controller, const ReleaseQuery& query)
         else
             ResetEvent(controller.ReleaseAvailableEvent);
     }
-    PostOwned(controller.ControllerWindow(), WM_RELEASE_CHECK_RESULT, 0, std::move(found));
+    // A controller window that is gone (null once the controller ended) frees the result.
+    PostReleaseCheckResult(controller.ControllerWindow(), std::move(found));
 }
 
 // Looks for a visible Windows Installer window of the product and quits the

@@ -4,10 +4,14 @@
 
 #include "foundation/Containers.h"
 #include "foundation/Contextualize.h"
+#include "foundation/PostOwned.h"
 #include "foundation/StringEx.h"
+#include "shell/core/PrivateMessages.h"
 #include "upgrade/ReleaseDocument.h"
 
 #include <windows.h>
+
+#include <memory>
 
 // The product name: the edition the release document is searched for, the
 // agent of the release requests and the title of the installer's window.
@@ -42,6 +46,16 @@ struct ReleaseInfo
     ReleaseRecord record;
     __int64 state = 0;
 };
+
+// WM_RELEASE_CHECK_RESULT; a null result says there is no newer release.
+inline bool PostReleaseCheckResult(HWND controller, std::unique_ptr<ReleaseInfo> result)
+{
+    return PostOwned(controller, WM_RELEASE_CHECK_RESULT, 0, std::move(result));
+}
+inline std::unique_ptr<ReleaseInfo> TakeReleaseCheckResult(LPARAM lParam)
+{
+    return TakeOwned<ReleaseInfo>(lParam);
+}
 
 // The fixed inputs of this program's checks: its name and version, the
 // user's language, the default notes (language module) and the "https://"

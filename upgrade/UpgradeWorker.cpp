@@ -312,7 +312,6 @@ DWORD WINAPI UpgradeWorker(LPVOID parameter)
     const HWND owner = params->owner;
     // The file is closed before the dialog hears of the end.
     params.reset();
-    if (PostMessageW(owner, WM_UPGRADE_FINISHED, code, reinterpret_cast<LPARAM>(result.get())))
-        result.release();
+    PostUpgradeFinished(owner, code, std::move(result));
     return 0;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "foundation/Handle.h"
+#include "foundation/PostOwned.h"
 #include "foundation/StringEx.h"
 #include "upgrade/ReleaseCheck.h"
 #include "upgrade/UpgradeDownload.h"
@@ -12,6 +13,8 @@
 #include <memory>
 
 #include <windows.h>
+
+#include <memory>
 
 // Worker to dialog. Sent: the transfer's progress (wParam, lParam: the
 // addresses of the total length and of the bytes received, unsigned 64-bit)
@@ -41,6 +44,15 @@ struct UpgradeResult
     MString text;
     MString packagePath;
 };
+
+inline bool PostUpgradeFinished(HWND dialog, UpgradeCode code, std::unique_ptr<UpgradeResult> result)
+{
+    return PostOwned(dialog, WM_UPGRADE_FINISHED, code, std::move(result));
+}
+inline std::unique_ptr<UpgradeResult> TakeUpgradeFinished(LPARAM lParam)
+{
+    return TakeOwned<UpgradeResult>(lParam);
+}
 
 // What the dialog gives the worker; the worker owns it and deletes it when it
 // ends, which closes the package file.

@@ -302,9 +302,7 @@ LRESULT CShowLargePhotoDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
     g_hookViewer = nullptr;
     // A scaled picture posted after the dialog ended would be lost with the
     // queue: it is taken back here.
-    MSG late;
-    while (PeekMessageW(&late, m_hWnd, WM_SCALED_IMAGE, WM_SCALED_IMAGE, PM_REMOVE))
-        delete reinterpret_cast<Gdiplus::Bitmap*>(late.wParam);
+    DrainPayloadMessages(m_hWnd, {{WM_SCALED_IMAGE, [](WPARAM wParam, LPARAM) { TakeScaledImage(wParam); }}});
     return 0;
 }
 
@@ -566,8 +564,7 @@ bool CShowLargePhotoDlg::Scale()
     std::unique_ptr<Gdiplus::Bitmap> scaled = m_scaler.Scale(*m_picture, m_targetSize, failure);
     if (scaled)
     {
-        if (::PostMessageW(m_hWnd, WM_SCALED_IMAGE, reinterpret_cast<WPARAM>(scaled.get()), 0))
-            scaled.release();
+        PostScaledImage(m_hWnd, std::move(scaled));
         m_zoom.MarkShown();
         return true;
     }
@@ -585,8 +582,8 @@ void CShowLargePhotoDlg::DrawScaled(HDC dc, int dx, int dy, int sx, int sy, int 
 
 LRESULT CShowLargePhotoDlg::OnScaledImage(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    auto* bitmap = reinterpret_cast<Gdiplus::Bitmap*>(wParam);
-    if (!bitmap)
+    std::unique_ptr<Gdiplus::Bitmap> scaled = TakeScaledImage(wParam);
+    if (!scaled)
     {
         SetCursor(m_arrowCursor);
         if (lParam == 0)
@@ -594,7 +591,8 @@ LRESULT CShowLargePhotoDlg::OnScaledImage(UINT, WPARAM wParam, LPARAM lParam, BO
                         m_caption.GetText(), MB_ICONERROR);
         return 0;
     }
-    m_scaledPicture.reset(bitmap);
+    m_scaledPicture = std::move(scaled);
+    Gdiplus::Bitmap* bitmap = m_scaledPicture.get();
     CRect target = m_containerRect;
     if (!m_desktop->FromRect(target, MONITOR_DEFAULTTONULL))
         CenterRectOnPrimaryMonitor(target);

@@ -9,6 +9,7 @@
 #include "adverts/OverlayAdverts.h"
 #include "foundation/GdiOwners.h"
 #include "foundation/Handle.h"
+#include "foundation/PostOwned.h"
 #include "foundation/StringEx.h"
 #include "foundation/WindowPlacement.h"
 #include "resources/languages/LanguageIds.h"
@@ -29,6 +30,14 @@
 // from the post on), or 0 with lParam 1 when the failed zoom came from the
 // wheel or the plus and minus keys.
 constexpr UINT WM_SCALED_IMAGE = WM_USER + 43;
+inline bool PostScaledImage(HWND viewer, std::unique_ptr<Gdiplus::Bitmap> scaled)
+{
+    return PostOwnedInWParam(viewer, WM_SCALED_IMAGE, std::move(scaled), 0);
+}
+inline std::unique_ptr<Gdiplus::Bitmap> TakeScaledImage(WPARAM wParam)
+{
+    return TakeOwnedFromWParam<Gdiplus::Bitmap>(wParam);
+}
 // From the viewer's keyboard hook: wParam the virtual key.
 constexpr UINT WM_VIEWER_KEY = WM_USER + 53;
 

@@ -177,16 +177,11 @@ MStringEx<wchar_t> WorkerCrashMessageText()
 
 bool PostWorkerCrashMessage(HWND controller)
 {
-    // A null window would post to this thread's own queue, which nobody reads.
-    if (!controller)
-        return false;
+    // A null window is refused: it would post to this thread's own queue,
+    // which nobody reads.
     try
     {
-        auto text = std::make_unique<MStringEx<wchar_t>>(WorkerCrashMessageText());
-        if (!PostMessageW(controller, WM_MESSAGE_BOX_REQUEST, reinterpret_cast<WPARAM>(text.get()), MB_ICONERROR))
-            return false;
-        text.release();
-        return true;
+        return PostMessageBoxRequest(controller, std::make_unique<MString>(WorkerCrashMessageText()), MB_ICONERROR);
     }
     catch (...)
     {

@@ -1,6 +1,5 @@
 #include "shell/core/MessageBox.h"
 
-#include "foundation/SmartPtr.h"
 #include "foundation/StringEx.h"
 #include "foundation/Sync.h"
 #include "resources/languages/LanguageIds.h"
@@ -8,7 +7,9 @@
 #include "foundation/WindowPlacement.h"
 #include "shell/core/CrashReport.h"
 #include "shell/core/Language.h"
+#include "shell/core/PrivateMessages.h"
 
+#include <memory>
 #include <vector>
 
 namespace
@@ -56,9 +57,9 @@ int LocalizedMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption,
 
 void ShowRequestedMessageBox(MHandle& guard, const wchar_t* caption, WPARAM wParam, LPARAM lParam)
 {
-    MSmartPtr<MString> text(reinterpret_cast<MString*>(wParam));
+    const std::unique_ptr<MString> text = TakeMessageBoxRequest(wParam);
     SemaphoreGuard box(guard, SemaphoreGuard::Take::Try);
-    if (box.IsHeld() && !text.IsEmpty())
+    if (box.IsHeld() && text)
         LocalizedMessageBox(GetDesktopWindow(), text->GetText(), caption, static_cast<UINT>(lParam));
 }
 

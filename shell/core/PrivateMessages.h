@@ -1,18 +1,35 @@
 // The private messages between the controller, the slide-show main window
-// and the worker threads, and the controller's command ids.
+// and the worker threads, and the controller's command ids. A message that
+// carries heap objects has its typed pair of post and take functions beside
+// its id (or beside its payload's type, where that lives in a higher layer).
 #pragma once
 
+#include "foundation/Containers.h"
+#include "foundation/PostOwned.h"
+#include "foundation/StringEx.h"
+
 #include <windows.h>
+
+#include <memory>
 
 // ---- To the controller ----
 // A message box for another thread: wParam a heap MString (freed by the
 // receiver), lParam the MessageBoxW flags.
 constexpr UINT WM_MESSAGE_BOX_REQUEST = WM_USER + 8;
+inline bool PostMessageBoxRequest(HWND window, std::unique_ptr<MString> text, UINT flags)
+{
+    return PostOwnedInWParam(window, WM_MESSAGE_BOX_REQUEST, std::move(text), flags);
+}
+inline std::unique_ptr<MString> TakeMessageBoxRequest(WPARAM wParam)
+{
+    return TakeOwnedFromWParam<MString>(wParam);
+}
 // Callback message of the notification-area icon.
 constexpr UINT WM_TRAY_CALLBACK = WM_USER + 10;
 // The main window's right click: context menu at the point in wParam.
 constexpr UINT WM_CONTEXT_MENU_REQUEST = WM_USER + 11;
-// Result of a release check: lParam a heap ReleaseInfo or 0.
+// Result of a release check: lParam a heap ReleaseInfo or 0 (its pair
+// lives beside ReleaseInfo).
 constexpr UINT WM_RELEASE_CHECK_RESULT = WM_USER + 13;
 // wParam 1: the main window registers itself (lParam its window; 0 when it
 // goes); otherwise: its first slide is shown, the release check starts.
@@ -22,6 +39,14 @@ constexpr UINT WM_MAIN_WINDOW_READY = WM_USER + 21;
 constexpr UINT WM_TRAY_STATE = WM_USER + 29;
 // Opens the gallery dialog; lParam a heap MString path or 0.
 constexpr UINT WM_OPEN_SELECTED_FILES = WM_USER + 30;
+inline bool PostOpenSelectedFiles(HWND controller, std::unique_ptr<MString> path)
+{
+    return PostOwned(controller, WM_OPEN_SELECTED_FILES, 0, std::move(path));
+}
+inline std::unique_ptr<MString> TakeOpenSelectedFiles(LPARAM lParam)
+{
+    return TakeOwned<MString>(lParam);
+}
 // The quit sequence.
 constexpr UINT WM_QUIT_PROGRAM = WM_USER + 34;
 // wParam 1: the task bar was created anew; 0: the Windows session ends.
@@ -33,7 +58,8 @@ constexpr UINT WM_REGISTER_AUTO_START = WM_USER + 55;
 // WM_REGISTER_AUTO_START (posted earlier on the same thread): the Run value
 // is settled before the main window reads it.
 constexpr UINT WM_START_MAIN_WINDOW = WM_USER + 80;
-// From the adverts-and-statistics thread.
+// From the adverts-and-statistics thread (the pairs of the first three live
+// beside their payloads' types, in adverts/AdvertsMessages.h).
 constexpr UINT WM_MENU_ADVERTS = WM_USER + 65;
 constexpr UINT WM_OVERLAY_ADVERTS = WM_USER + 66;
 constexpr UINT WM_SLIDE_ADVERTS = WM_USER + 67;
@@ -62,6 +88,16 @@ constexpr WPARAM TrayStatePaused = static_cast<WPARAM>(TrayState::Paused);
 constexpr WPARAM TrayStateClosing = static_cast<WPARAM>(TrayState::Closing);
 constexpr WPARAM TrayStateTitle = static_cast<WPARAM>(TrayState::Title);
 
+inline bool PostTrayTitle(HWND controller, std::unique_ptr<MString> title)
+{
+    return PostOwned(controller, WM_TRAY_STATE, TrayStateTitle, std::move(title));
+}
+// The title of a WM_TRAY_STATE; null for the other states.
+inline std::unique_ptr<MString> TakeTrayTitle(WPARAM state, LPARAM lParam)
+{
+    return TakeOwned<MString>(state == TrayStateTitle ? lParam : 0);
+}
+
 // ---- To the main window (and to the controller's open dialog) ----
 constexpr UINT WM_SHOW_SLIDE_FILE_AGAIN = WM_USER + 6;
 // Close request to a dialog or viewer.
@@ -72,7 +108,19 @@ constexpr UINT WM_SHOW_SLIDE_PROPERTIES = WM_USER + 18;
 constexpr UINT WM_SELECTION_CHANGED = WM_USER + 22;
 constexpr UINT WM_NEXT_SLIDE = WM_USER + 23;
 constexpr UINT WM_ONLINE_FETCH_ENDED = WM_USER + 25;
+// wParam a title's string id and lParam a text's, or wParam NoticeRecord and
+// lParam a heap record of title and text.
 constexpr UINT WM_NOTICE = WM_USER + 26;
+constexpr WPARAM NoticeRecord = static_cast<WPARAM>(-1);
+inline bool PostNoticeRecord(HWND mainWindow, std::unique_ptr<Pair<MString, MString>> titleAndText)
+{
+    return PostOwned(mainWindow, WM_NOTICE, NoticeRecord, std::move(titleAndText));
+}
+// The record of a WM_NOTICE; null for a notice by string ids.
+inline std::unique_ptr<Pair<MString, MString>> TakeNoticeRecord(WPARAM wParam, LPARAM lParam)
+{
+    return TakeOwned<Pair<MString, MString>>(wParam == NoticeRecord ? lParam : 0);
+}
 constexpr UINT WM_DIALOG_CLOSED = WM_USER + 27;
 constexpr UINT WM_SHOW_HIDE = WM_USER + 28;
 constexpr UINT WM_CLOSE_PHOTO_VIEWER = WM_USER + 35;
@@ -91,8 +139,9 @@ constexpr UINT WM_CLOSE_SLIDE_PROPERTIES = WM_USER + 63;
 // Sent by the controller before its settings dialog opens: lParam a
 // SettingsCopy that the main window fills with its record and display area.
 constexpr UINT WM_COPY_SETTINGS = WM_USER + 81;
-// The settings dialog's saved copy: lParam a heap SettingsCopy (PostOwned),
-// applied and stored by the main window on its own thread.
+// The settings dialog's saved copy: lParam a heap SettingsCopy, applied and
+// stored by the main window on its own thread (its pair lives beside
+// SettingsCopy).
 constexpr UINT WM_APPLY_SETTINGS = WM_USER + 82;
 
 // ---- WM_NEXT_SLIDE ----
