@@ -8,8 +8,11 @@
 #include "shell/core/ProgramObjects.h"
 #include "shell/core/ThreadCounter.h"
 #include "slideshow/MainWindowThread.h"
+#include "slideshow/SettingsRegistry.h"
 #include "upgrade/ReleaseCheck.h"
 
+#include "foundation/Registry.h"
+#include "foundation/SmartPtr.h"
 #include "foundation/SystemUtilities.h"
 
 
@@ -21,8 +24,31 @@ constexpr UINT_PTR TrayRetryTimerId = 118;
 constexpr UINT TrayRetryPeriod = 50;
 constexpr int TrayAttemptsBeforeQuestion = 200;
 constexpr DWORD AdvertsThreadStopTimeout = 10000;
+constexpr DWORD RunValueBytes = 80000;
 
 HMODULE ProgramModule() { return GetModuleHandleW(nullptr); }
+
+// The text of a registry value read into a buffer of size bytes, without
+// the terminating NULs; empty when it cannot be read.
+MString ReadText(const RegistryKey& key, const wchar_t* name, DWORD bufferBytes)
+{
+    MemoryPH<BYTE> buffer{ElementCount(bufferBytes)};
+    DWORD type = 0, size = bufferBytes;
+    if (key.Query(name, type, buffer.GetData(), size) != ERROR_SUCCESS)
+        return MString();
+    const auto* text = reinterpret_cast<const wchar_t*>(buffer.GetData());
+    DWORD length = size / sizeof(wchar_t);
+    for (DWORD i = 0; i < length; ++i)
+        if (text[i] == 0)
+        {
+            length = i;
+            break;
+        }
+    MString result{ElementCount(length)};
+    for (DWORD i = 0; i < length; ++i)
+        result[i] = text[i];
+    return result;
+}
 }
 
 // ---- CWindowBaseBase ----------------------------------------------------
@@ -72,6 +98,41 @@ LRESULT CWindowBaseBase::OnRegisterAutoStart(UINT, WPARAM, LPARAM, BOOL&)
 {
     RegisterAutoStart();
     return 0;
+}
+
+// ---- Start with Windows ---------------------------------------------------
+
+void CWindowBaseBase::RegisterAutoStart()
+{
+    RegistryKey runKey;
+    runKey.Create(HKEY_CURRENT_USER, RunKeyPath, KEY_ALL_ACCESS);
+    const MString current = runKey.IsOpen() ? ReadText(runKey, RunValueName, RunValueBytes) : MString();
+
+    bool firstRun = true;
+    RegistryKey settingsKey;
+    if (settingsKey.Create(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_ALL_ACCESS))
+    {
+        DWORD value = 0, type = 0, size = sizeof(value);
+        if (settingsKey.Query(AutoStartFirstTimeValueName, type, &value, size) == ERROR_SUCCESS &&
+            size == sizeof(value) && value == 1)
+            firstRun = false;
+        else
+        {
+            const DWORD one = 1;
+            settingsKey.Set(AutoStartFirstTimeValueName, REG_DWORD, &one, sizeof(one));
+        }
+    }
+
+    if (runKey.IsOpen())
+    {
+        const MString wanted = QuotedModulePath();
+        // An entry the user removed stays removed; one that names another
+        // path (the program moved) is corrected.
+        const bool write = current.IsEmpty() ? firstRun : !current.EqualsNoCase(wanted);
+        if (write)
+            runKey.Set(RunValueName, REG_SZ, wanted.GetText(),
+                       static_cast<DWORD>((wanted.GetLength() + 1) * sizeof(wchar_t)));
+    }
 }
 
 // ---- CWindowBase: construction ------------------------------------------
@@ -125,7 +186,7 @@ CWindowBase::~CWindowBase()
 }
 
 // The message table of the controller; the handlers of the menus, the
-// command table and the workers' messages are in ControllerMessages.cpp.
+// command table and the workers' messages are in WindowBaseMessages.cpp.
 const ATL::MessageMap<CWindowBase>& CWindowBase::GetMessageMap()
 {
     using T = CWindowBase;

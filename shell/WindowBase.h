@@ -167,7 +167,7 @@ public:
     // WM_RELEASE_CHECK_RESULT: result is null when there is no newer release.
     LRESULT OnReleaseCheckResult(std::unique_ptr<ReleaseInfo> result);
 
-    // ---- The tray menu (TrayMenu.cpp) ----
+    // ---- The tray menu (WindowBaseTrayMenu.cpp) ----
     // From the icon (fromTray, at the cursor) or the main window's context
     // menu (at x, y with trackFlags). Captures the slide on screen as the
     // command target, builds, tracks and destroys the menu; the chosen
@@ -193,7 +193,7 @@ public:
     // The hot-key tables (the settings dialog edits them).
     HotKeys& HotKeyTables() { return m_hotKeys; }
 
-    // ---- The commands on the current file (FileCommands.cpp) ----
+    // ---- The commands on the current file (WindowBaseFileCommands.cpp) ----
     // The test that the captured command target is still the slide on
     // screen; slideLockHeld: the caller holds the slide lock (taken without
     // waiting); online: a slide named by its link counts too. Tells the

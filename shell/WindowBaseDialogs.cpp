@@ -1,6 +1,5 @@
 // CWindowBase: opening the settings, gallery, release and about dialogs on
-// the controller's thread, the stored release record, and the hidden
-// parent's start with Windows.
+// the controller's thread, and the stored release record.
 #include "shell/WindowBase.h"
 
 #include "foundation/Registry.h"
@@ -18,8 +17,6 @@
 
 namespace
 {
-constexpr DWORD RunValueBytes = 80000;
-
 WPARAM SignExtended(DWORD value) { return static_cast<WPARAM>(static_cast<LONG_PTR>(static_cast<LONG>(value))); }
 
 // The main window as a dialog found it when it opened.
@@ -44,28 +41,6 @@ void Post(const Opening& opening, const DialogEndMessage& end)
 {
     if (opening.mainWindow)
         ::PostMessageW(opening.mainWindow, end.message, end.wParam, end.lParam);
-}
-
-// The text of a registry value read into a buffer of size bytes, without
-// the terminating NULs; empty when it cannot be read.
-MString ReadText(const RegistryKey& key, const wchar_t* name, DWORD bufferBytes)
-{
-    MemoryPH<BYTE> buffer{ElementCount(bufferBytes)};
-    DWORD type = 0, size = bufferBytes;
-    if (key.Query(name, type, buffer.GetData(), size) != ERROR_SUCCESS)
-        return MString();
-    const auto* text = reinterpret_cast<const wchar_t*>(buffer.GetData());
-    DWORD length = size / sizeof(wchar_t);
-    for (DWORD i = 0; i < length; ++i)
-        if (text[i] == 0)
-        {
-            length = i;
-            break;
-        }
-    MString result{ElementCount(length)};
-    for (DWORD i = 0; i < length; ++i)
-        result[i] = text[i];
-    return result;
 }
 }
 
@@ -183,39 +158,4 @@ LRESULT CWindowBase::OnReleaseCheckResult(std::unique_ptr<ReleaseInfo> result)
     if (m_release.Take(result.get()))
         RefreshTrayIcon();
     return 0;
-}
-
-// ---- Start with Windows ---------------------------------------------------
-
-void CWindowBaseBase::RegisterAutoStart()
-{
-    RegistryKey runKey;
-    runKey.Create(HKEY_CURRENT_USER, RunKeyPath, KEY_ALL_ACCESS);
-    const MString current = runKey.IsOpen() ? ReadText(runKey, RunValueName, RunValueBytes) : MString();
-
-    bool firstRun = true;
-    RegistryKey settingsKey;
-    if (settingsKey.Create(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), KEY_ALL_ACCESS))
-    {
-        DWORD value = 0, type = 0, size = sizeof(value);
-        if (settingsKey.Query(AutoStartFirstTimeValueName, type, &value, size) == ERROR_SUCCESS &&
-            size == sizeof(value) && value == 1)
-            firstRun = false;
-        else
-        {
-            const DWORD one = 1;
-            settingsKey.Set(AutoStartFirstTimeValueName, REG_DWORD, &one, sizeof(one));
-        }
-    }
-
-    if (runKey.IsOpen())
-    {
-        const MString wanted = QuotedModulePath();
-        // An entry the user removed stays removed; one that names another
-        // path (the program moved) is corrected.
-        const bool write = current.IsEmpty() ? firstRun : !current.EqualsNoCase(wanted);
-        if (write)
-            runKey.Set(RunValueName, REG_SZ, wanted.GetText(),
-                       static_cast<DWORD>((wanted.GetLength() + 1) * sizeof(wchar_t)));
-    }
 }
