@@ -143,46 +143,38 @@ CWindowBase::CWindowBase(LPTHREAD_START_ROUTINE mainWindowThread)
       StartupWaitWindow(new CWaitDlg(MString(sX::Format(), IDS_WAIT_STARTING, m_caption.GetText()))),
       m_busyText(sX::Format(), IDS_TRAY_STARTING, m_caption.GetText()),
       m_shared(std::make_shared<ControllerShared>(GetUpgradeExitEventName())),
-      m_adverts(m_shared->adverts),
-      ReleaseCheckLock(m_shared->releaseCheckLock),
-      m_events(m_shared->events),
-      m_controllerWindow(m_shared->controllerWindow),
-      m_release(m_shared->release),
-      m_workerContext(m_shared->workerContext),
-      m_mainWindowLink(m_shared->mainWindowLink),
-      m_mainWindowSnapshot(m_shared->mainWindowSnapshot),
-      m_slideLock(m_shared->slideLock)
+      ReleaseCheckLock(m_shared->releaseCheckLock)
 {
-    m_workerContext.controllerWindow = &m_controllerWindow;
-    m_workerContext.controllerReady = m_events.ControllerReadyEvent;
-    m_workerContext.exitEvent = m_events.ExitEvent;
-    m_workerContext.trayIconReady = m_events.TrayIconReadyEvent;
-    m_workerContext.releaseCheck = m_events.ReleaseCheckEvent;
-    m_workerContext.upgradeExit = m_events.UpgradeExitEvent;
-    m_workerContext.ReleaseRecheckEvent = m_events.ReleaseRecheckEvent;
-    m_workerContext.ReleaseAvailableEvent = m_release.NewReleaseEvent();
-    m_workerContext.releaseCheckLock = &ReleaseCheckLock;
-    m_adverts.StartThread(m_workerContext, m_shared);
+    m_shared->workerContext.controllerWindow = &m_shared->controllerWindow;
+    m_shared->workerContext.controllerReady = m_shared->events.ControllerReadyEvent;
+    m_shared->workerContext.exitEvent = m_shared->events.ExitEvent;
+    m_shared->workerContext.trayIconReady = m_shared->events.TrayIconReadyEvent;
+    m_shared->workerContext.releaseCheck = m_shared->events.ReleaseCheckEvent;
+    m_shared->workerContext.upgradeExit = m_shared->events.UpgradeExitEvent;
+    m_shared->workerContext.ReleaseRecheckEvent = m_shared->events.ReleaseRecheckEvent;
+    m_shared->workerContext.ReleaseAvailableEvent = m_shared->release.NewReleaseEvent();
+    m_shared->workerContext.releaseCheckLock = &ReleaseCheckLock;
+    m_shared->adverts.StartThread(m_shared->workerContext, m_shared);
 
     m_mainWindowThread = mainWindowThread;
-    m_mainWindowLink.controllerWindow = &m_controllerWindow;
-    m_mainWindowLink.exitEvent = m_events.ExitEvent;
-    m_mainWindowLink.mainWindowReady = m_events.MainWindowReadyEvent;
-    m_mainWindowLink.slideAdvertsSettled = m_events.SlideAdvertsSettledEvent;
-    m_mainWindowLink.slideAdverts = m_adverts.SlideAdverts();
-    m_mainWindowLink.advertStats = &m_adverts.Stats();
-    m_mainWindowLink.overlayAdverts = &m_adverts.OverlayAdverts();
-    m_mainWindowLink.overlayContext = &m_adverts.OverlayContext();
-    m_mainWindowLink.snapshot = &m_mainWindowSnapshot;
-    m_mainWindowLink.slideLock = &m_slideLock;
-    m_mainWindowLink.caption = m_caption;
+    m_shared->mainWindowLink.controllerWindow = &m_shared->controllerWindow;
+    m_shared->mainWindowLink.exitEvent = m_shared->events.ExitEvent;
+    m_shared->mainWindowLink.mainWindowReady = m_shared->events.MainWindowReadyEvent;
+    m_shared->mainWindowLink.slideAdvertsSettled = m_shared->events.SlideAdvertsSettledEvent;
+    m_shared->mainWindowLink.slideAdverts = m_shared->adverts.SlideAdverts();
+    m_shared->mainWindowLink.advertStats = &m_shared->adverts.Stats();
+    m_shared->mainWindowLink.overlayAdverts = &m_shared->adverts.OverlayAdverts();
+    m_shared->mainWindowLink.overlayContext = &m_shared->adverts.OverlayContext();
+    m_shared->mainWindowLink.snapshot = &m_shared->mainWindowSnapshot;
+    m_shared->mainWindowLink.slideLock = &m_shared->slideLock;
+    m_shared->mainWindowLink.caption = m_caption;
 }
 
 CWindowBase::~CWindowBase()
 {
     // Normally set by the quit sequence already; a run that never reached it
     // must still release the threads that use this object.
-    SetEvent(m_events.ExitEvent);
+    SetEvent(m_shared->events.ExitEvent);
 }
 
 // The message table of the controller; the handlers of the menus, the
@@ -234,9 +226,9 @@ const ATL::MessageMap<CWindowBase>& CWindowBase::GetMessageMap()
 
 LRESULT CWindowBase::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
-    m_controllerWindow = m_hWnd;
-    SetEvent(m_events.ControllerReadyEvent);
-    if (WaitForSingleObject(m_events.EndSessionEvent, 0) == WAIT_OBJECT_0)
+    m_shared->controllerWindow = m_hWnd;
+    SetEvent(m_shared->events.ControllerReadyEvent);
+    if (WaitForSingleObject(m_shared->events.EndSessionEvent, 0) == WAIT_OBJECT_0)
     {
         EndDialog(0);
         return TRUE;
@@ -260,9 +252,9 @@ LRESULT CWindowBase::OnStartMainWindow(UINT, WPARAM, LPARAM, BOOL&)
     if (!m_mainWindowThread)
         return 0;
     // A hot-key failure found at the start is the main window's first notice.
-    m_mainWindowLink.startupNotice = m_sharedText;
+    m_shared->mainWindowLink.startupNotice = m_sharedText;
     // The thread shares the block its link points into.
-    StartCountedThread(m_mainWindowThread, std::shared_ptr<void>(m_shared, &m_mainWindowLink));
+    StartCountedThread(m_mainWindowThread, std::shared_ptr<void>(m_shared, &m_shared->mainWindowLink));
     return 0;
 }
 
@@ -278,7 +270,7 @@ LRESULT CWindowBase::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
     // The workers and the main window read this to post here: from now on
     // they free what they would have posted, and what they posted before is
     // freed here, since it would be lost with the window.
-    m_controllerWindow = nullptr;
+    m_shared->controllerWindow = nullptr;
     DrainPayloadMessages(m_hWnd,
                          {{WM_MESSAGE_BOX_REQUEST, [](WPARAM wParam, LPARAM) { TakeMessageBoxRequest(wParam); }},
                           {WM_RELEASE_CHECK_RESULT, [](WPARAM, LPARAM lParam) { TakeReleaseCheckResult(lParam); }},
@@ -315,7 +307,7 @@ void CWindowBase::EndForSession()
     // The workers end on ExitEvent, and the main window on the close message
     // with this process's tokens; otherwise the exit would wait for them in
     // vain while the session ends.
-    SetEvent(m_events.ExitEvent);
+    SetEvent(m_shared->events.ExitEvent);
     CloseMainWindow();
     EndDialog(0);
 }
@@ -332,7 +324,7 @@ void CWindowBase::CloseMainWindow()
 
 void CWindowBase::EndWorkers()
 {
-    SetEvent(m_events.ExitEvent);
+    SetEvent(m_shared->events.ExitEvent);
     CloseMainWindow();
 }
 
@@ -380,7 +372,7 @@ LRESULT CWindowBase::OnMainWindowReady(UINT, WPARAM wParam, LPARAM lParam, BOOL&
         m_registeredMainWindow = m_mainWindow;
         return 0;
     }
-    StartCountedThread(ReleaseCheckThreadProc, std::shared_ptr<void>(m_shared, &m_workerContext));
+    StartCountedThread(ReleaseCheckThreadProc, std::shared_ptr<void>(m_shared, &m_shared->workerContext));
     return 0;
 }
 
@@ -388,7 +380,7 @@ LRESULT CWindowBase::OnTrayState(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     const TrayState state = static_cast<TrayState>(wParam);
     const std::unique_ptr<MString> title = TakeTrayTitle(wParam, lParam);
-    if (WaitForSingleObject(m_events.MainWindowReadyEvent, 0) == WAIT_OBJECT_0 && !StartupWaitWindow.IsEmpty())
+    if (WaitForSingleObject(m_shared->events.MainWindowReadyEvent, 0) == WAIT_OBJECT_0 && !StartupWaitWindow.IsEmpty())
         DestroyWaitWindow();
     if (state == TrayState::Add)
         UpdateTrayIcon(true);
@@ -418,12 +410,12 @@ LRESULT CWindowBase::OnQuit(UINT, WPARAM, LPARAM, BOOL&)
     ::PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(CloseDialogsMessageName), DialogCloseToken.wParamToken,
                    DialogCloseToken.lParamToken);
     PostQuitMessage(0);
-    SetEvent(m_events.ExitEvent);
+    SetEvent(m_shared->events.ExitEvent);
 
     SemaphoreGuard exiting(ExitGuard, SemaphoreGuard::Take::Wait);
     // The adverts thread ends on ExitEvent; a thread that does not end in
     // time is left to the exit wait, which keeps its objects alive.
-    if (!m_adverts.WaitForThread(AdvertsThreadStopTimeout))
+    if (!m_shared->adverts.WaitForThread(AdvertsThreadStopTimeout))
         ReportWorkerCrash(__FILE__, __LINE__, nullptr);
     DeleteTrayIcon();
     EndDialog(0);
@@ -448,8 +440,8 @@ LRESULT CWindowBase::OnTaskbarOrEndSession(UINT, WPARAM wParam, LPARAM, BOOL&)
 
 LRESULT CWindowBase::OnAdvertsFailed(UINT, WPARAM, LPARAM, BOOL&)
 {
-    m_adverts.SuspendOnlineSlides();
-    SetEvent(m_events.SlideAdvertsSettledEvent);
+    m_shared->adverts.SuspendOnlineSlides();
+    SetEvent(m_shared->events.SlideAdvertsSettledEvent);
     return 0;
 }
 
@@ -462,7 +454,7 @@ void CWindowBase::UpdateTrayIcon(bool start)
     if (!MainWindowState().showsTrayIcon)
     {
         // Without the icon the release check must not wait for it.
-        SetEvent(m_events.TrayIconReadyEvent);
+        SetEvent(m_shared->events.TrayIconReadyEvent);
         return;
     }
     AddTrayIcon(start);
@@ -486,7 +478,7 @@ bool CWindowBase::TryAddTrayIcon()
 {
     if (m_trayIcon.IsPresent())
     {
-        SetEvent(m_events.TrayIconReadyEvent);
+        SetEvent(m_shared->events.TrayIconReadyEvent);
         return true;
     }
     const bool newRelease = IsNewReleaseSet();
@@ -514,7 +506,7 @@ bool CWindowBase::TryAddTrayIcon()
     // The start-up icon has no new-release variant.
     if (m_trayIcon.Add(look, newRelease && !m_trayRetry.start, BuildTrayToolTip()))
     {
-        SetEvent(m_events.TrayIconReadyEvent);
+        SetEvent(m_shared->events.TrayIconReadyEvent);
         return true;
     }
     // A stale icon of the same id may be in the way.

@@ -125,13 +125,13 @@ public:
 
     // The controller's window as other threads read it (null until the
     // controller's dialog exists and after it ended).
-    HWND ControllerWindow() const { return m_controllerWindow.load(); }
+    HWND ControllerWindow() const { return m_shared->controllerWindow.load(); }
     // The main window as it registered itself (null before and after it runs).
     HWND RegisteredMainWindow() const { return m_registeredMainWindow; }
     // The controller's events (see ControllerEvents).
-    const ControllerEvents& Events() const { return m_events; }
+    const ControllerEvents& Events() const { return m_shared->events; }
     // Where other threads read the controller's window at the moment of sending.
-    const std::atomic<HWND>* ControllerWindowHolder() const { return &m_controllerWindow; }
+    const std::atomic<HWND>* ControllerWindowHolder() const { return &m_shared->controllerWindow; }
 
     // Tray icon (called on the controller's thread).
     void UpdateTrayIcon(bool start);
@@ -153,7 +153,7 @@ public:
     // at a time.
     DialogRunner& Dialogs() { return m_dialogs; }
     // What the controller knows of the latest release.
-    ReleaseState& Release() { return m_release; }
+    ReleaseState& Release() { return m_shared->release; }
 
     // ---- The controller's dialogs (opened on this thread) ----
     // Each returns quietly when another of them is open; around the modal
@@ -184,8 +184,8 @@ public:
     // The command target that the menu (or a hot key) captured, and what
     // the main window publishes of the slide on screen.
     const CommandTarget& Target() const { return m_commandTarget; }
-    const MainWindowSnapshot& MainWindowState() const { return m_mainWindowSnapshot; }
-    AdvertsHolders& Adverts() { return m_adverts; }
+    const MainWindowSnapshot& MainWindowState() const { return m_shared->mainWindowSnapshot; }
+    AdvertsHolders& Adverts() { return m_shared->adverts; }
 
     // A pressed hot key (WM_HOTKEY): the command of the tray menu that it
     // stands for, when the moment allows.
@@ -245,12 +245,11 @@ private:
     // when the quit command clears m_mainWindow; only ever posted to.
     HWND m_registeredMainWindow = nullptr;
 
-    // What the controller's threads read of it, shared with them; the
-    // references below name its parts.
+    // What the controller's threads read of it (adverts, events, the
+    // controller window, the release record, the worker context, the main
+    // window's link, snapshot and slide lock), shared with them.
     std::shared_ptr<ControllerShared> m_shared;
 
-    // Adverts and statistics, and their thread.
-    AdvertsHolders& m_adverts;
 
     // The release check.
     CriticalSection& ReleaseCheckLock;
@@ -343,17 +342,15 @@ private:
     // Posts the close message with this process's tokens (drawn now unless
     // the quit sequence drew them) to the main window alone.
     void CloseMainWindow();
-    bool IsNewReleaseSet() const { return m_release.IsNewReleaseKnown(); }
+    bool IsNewReleaseSet() const { return m_shared->release.IsNewReleaseKnown(); }
     void DestroyWaitWindow();
 
-    ControllerEvents& m_events;
     DialogRunner m_dialogs;
     // The one shape of the four dialog openers: run opens the dialog
     // modally and answers the message that tells the main window how it
     // ended; nothing runs while another of the dialogs is open.
     template <class Run> void RunControllerDialog(DWORD reason, Run&& run);
     MString m_slideTitle;
-    std::atomic<HWND>& m_controllerWindow;
     // One attempt to add the tray icon in its present look; sets
     // TrayIconReadyEvent when the icon is there.
     bool TryAddTrayIcon();
@@ -363,7 +360,6 @@ private:
     LRESULT OnTrayRetryTimer(UINT_PTR, BOOL&);
 
     TrayIcon m_trayIcon;
-    ReleaseState& m_release;
     // The tray-icon retry: one attempt per timer tick, the question after
     // TrayAttemptsBeforeQuestion refusals. Its running flag stands in for
     // TrayLock: only this thread adds the icon, and a running retry keeps a
@@ -374,15 +370,8 @@ private:
         bool start = false;
         int attempts = 0;
     } m_trayRetry;
-    // What the worker threads get of the controller.
-    WorkerContext& m_workerContext;
-    // The main window's thread and what it gets of the controller.
+    // The main window's thread procedure.
     LPTHREAD_START_ROUTINE m_mainWindowThread = nullptr;
-    ControllerLink& m_mainWindowLink;
-    // What the main window publishes of its state (only it writes there),
-    // and the slide lock that both threads take.
-    MainWindowSnapshot& m_mainWindowSnapshot;
-    CriticalSection& m_slideLock;
     // A command on the current slide holds the slide lock (CommandSlideLock).
     bool m_commandHoldsSlide = false;
     bool IsMainWindowRegistered() const { return m_registeredMainWindow != nullptr; }

@@ -119,12 +119,12 @@ LRESULT CWindowBase::OpenSelectedFiles(std::unique_ptr<MString> path)
 LRESULT CWindowBase::OpenCheckForNewRelease()
 {
     // The dialog reads the stored record for its whole run.
-    SemaphoreGuard record(m_release.RecordGuard(), SemaphoreGuard::Take::Try);
+    SemaphoreGuard record(m_shared->release.RecordGuard(), SemaphoreGuard::Take::Try);
     if (!record.IsHeld())
         return 0;
     RunControllerDialog(ShowReasonRelease, [&](const Opening& opening) {
         {
-            const ReleaseRecord& release = m_release.Record();
+            const ReleaseRecord& release = m_shared->release.Record();
             const UpgradeLinks links(release.links);
             const MString notes(release.notes);
             CCheckForNewReleaseDlg dialog(CursorPosition(), m_dialogs.Slot(), release.version, notes, links,
@@ -132,7 +132,7 @@ LRESULT CWindowBase::OpenCheckForNewRelease()
             dialog.DoModal(GetDesktopWindow());
         }
         // The release check looks again at once.
-        SetEvent(m_events.ReleaseRecheckEvent);
+        SetEvent(m_shared->events.ReleaseRecheckEvent);
         return DialogClosedMessage(1, opening.wasVisible, opening.operationMode);
     });
     return 0;
@@ -155,7 +155,7 @@ LRESULT CWindowBase::OnReleaseCheckResult(std::unique_ptr<ReleaseInfo> result)
 {
     // A result that arrives while the release dialog reads the record is
     // dropped.
-    if (m_release.Take(result.get()))
+    if (m_shared->release.Take(result.get()))
         RefreshTrayIcon();
     return 0;
 }

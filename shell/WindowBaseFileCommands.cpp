@@ -54,7 +54,7 @@ void CWindowBase::RunOnCurrentSlide(WORD id, bool online)
 {
     if (!IsMainWindowRegistered())
         return;
-    CommandSlideLock slide(m_slideLock, m_commandHoldsSlide);
+    CommandSlideLock slide(m_shared->slideLock, m_commandHoldsSlide);
     if (IsCommandTargetCurrent(slide.IsHeld(), online))
         RunTargetTested(id);
 }
@@ -63,7 +63,7 @@ bool CWindowBase::IsCommandTargetCurrent(bool slideLockHeld, bool online)
 {
     if (!m_mainWindow || !::IsWindowVisible(m_mainWindow))
         return false;
-    const MainWindowSnapshot& state = m_mainWindowSnapshot;
+    const MainWindowSnapshot& state = m_shared->mainWindowSnapshot;
     if (!slideLockHeld || state.crossFading)
     {
         PostNotice(IDS_NOTICE_FADE_TITLE, IDS_NOTICE_FADE_RUNNING);
@@ -88,9 +88,9 @@ void CWindowBase::ActOnLockedTarget(const std::function<void(const MString& path
 {
     if (!IsMainWindowRegistered())
         return;
-    CommandSlideLock slide(m_slideLock, m_commandHoldsSlide);
+    CommandSlideLock slide(m_shared->slideLock, m_commandHoldsSlide);
     if (IsCommandTargetCurrent(slide.IsHeld(), false))
-        act(m_mainWindowSnapshot.shown.path);
+        act(m_shared->mainWindowSnapshot.shown.path);
 }
 
 void CWindowBase::RemoveDeletedFile(const MString& path) const

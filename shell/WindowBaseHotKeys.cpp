@@ -71,7 +71,7 @@ void CWindowBase::RegisterStoredHotKeys()
 void CWindowBase::OnHotKey(WPARAM, LPARAM lParam)
 {
     // Until the first slide is shown, every hot key shows the wait window.
-    if (WaitForSingleObject(m_events.MainWindowReadyEvent, 0) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(m_shared->events.MainWindowReadyEvent, 0) != WAIT_OBJECT_0)
     {
         ShowWaitWindowAtCursor();
         return;
@@ -151,7 +151,7 @@ void CWindowBase::OnHotKey(WPARAM, LPARAM lParam)
 CWindowBase::SlideSnapshot CWindowBase::TakeSlideSnapshot()
 {
     const MainWindowSnapshot& state = MainWindowState();
-    Lock slide(m_slideLock);
+    Lock slide(m_shared->slideLock);
     CaptureCommandTarget();
     SlideSnapshot snapshot;
     snapshot.hasGallerySelection = state.gallerySelection;

@@ -196,13 +196,13 @@ LRESULT CWindowBase::OnOpenSelectedFilesMessage(UINT, WPARAM, LPARAM lParam, BOO
 
 LRESULT CWindowBase::OnMenuAdverts(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    m_adverts.TakeMenuAdverts(wParam, lParam);
+    m_shared->adverts.TakeMenuAdverts(wParam, lParam);
     return 0;
 }
 
 LRESULT CWindowBase::OnOverlayAdverts(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    m_adverts.TakeOverlayAdverts(wParam, lParam);
+    m_shared->adverts.TakeOverlayAdverts(wParam, lParam);
     return 0;
 }
 
@@ -215,9 +215,9 @@ LRESULT CWindowBase::OnSlideAdvertsMessage(UINT, WPARAM wParam, LPARAM lParam, B
 // statistics.
 LRESULT CWindowBase::OnOverlayAdvertPlaced(UINT, WPARAM, LPARAM, BOOL&)
 {
-    Overlay_Adverts& overlay = m_adverts.OverlayAdverts();
+    Overlay_Adverts& overlay = m_shared->adverts.OverlayAdverts();
     Lock lock(overlay.lock);
-    m_adverts.Stats().StoreOverlayAdvertStats(overlay);
+    m_shared->adverts.Stats().StoreOverlayAdvertStats(overlay);
     return 0;
 }
 
@@ -228,8 +228,8 @@ LRESULT CWindowBase::OnCommand(WORD, WORD id, HWND, BOOL& handled)
     switch (id)
     {
     case ID_MENU_ADVERTS_LINK:
-        if (!m_adverts.MenuLink().IsEmpty())
-            OpenUrlInDefaultBrowser(sX::Browser(), GetDesktopWindow(), L"Open", m_adverts.MenuLink().GetText(),
+        if (!m_shared->adverts.MenuLink().IsEmpty())
+            OpenUrlInDefaultBrowser(sX::Browser(), GetDesktopWindow(), L"Open", m_shared->adverts.MenuLink().GetText(),
                                     SW_SHOWMAXIMIZED);
         return 0;
     case ID_OVERLAY_ADVERT:
@@ -427,7 +427,7 @@ bool IsNoticeCardKind(LONG kind)
 LRESULT CWindowBase::OpenMenuAdvert(WORD id)
 {
     MString url;
-    if (CountMenuAdvertClick(m_adverts.MenuAdverts(), m_adverts.CurrentMenuAdverts(), id, m_adverts.Stats(), url))
+    if (CountMenuAdvertClick(m_shared->adverts.MenuAdverts(), m_shared->adverts.CurrentMenuAdverts(), id, m_shared->adverts.Stats(), url))
         OpenAdvertAddress(url);
     return 0;
 }
@@ -435,7 +435,7 @@ LRESULT CWindowBase::OpenMenuAdvert(WORD id)
 LRESULT CWindowBase::OpenOverlayAdvert()
 {
     MString url;
-    if (CountOverlayAdvertFollow(m_adverts.OverlayAdverts(), m_adverts.OverlayContext(), m_adverts.Stats(), url))
+    if (CountOverlayAdvertFollow(m_shared->adverts.OverlayAdverts(), m_shared->adverts.OverlayContext(), m_shared->adverts.Stats(), url))
         OpenAdvertAddress(url);
     return 0;
 }
@@ -444,10 +444,10 @@ LRESULT CWindowBase::OpenSlideAdvert()
 {
     if (!IsMainWindowRegistered())
         return 0;
-    CommandSlideLock slide(m_slideLock, m_commandHoldsSlide);
+    CommandSlideLock slide(m_shared->slideLock, m_commandHoldsSlide);
     if (!IsCommandTargetCurrent(slide.IsHeld(), true))
         return 0;
-    const MainWindowSnapshot::ShownSlide& shown = m_mainWindowSnapshot.shown;
+    const MainWindowSnapshot::ShownSlide& shown = m_shared->mainWindowSnapshot.shown;
     const LONG kind = shown.kind;
     if (IsOnlineKind(kind))
     {
@@ -458,7 +458,7 @@ LRESULT CWindowBase::OpenSlideAdvert()
             PostNotice(IDS_NOTICE_TITLE_438, 0);
         else
         {
-            m_adverts.Stats().CountSlideEvent(shown.slideId, false, false, true);
+            m_shared->adverts.Stats().CountSlideEvent(shown.slideId, false, false, true);
             OpenAdvertAddress(link);
         }
     }
@@ -472,7 +472,7 @@ LRESULT CWindowBase::OpenSlideAdvert()
 }
 LRESULT CWindowBase::OnSlideAdverts(WPARAM wParam, LPARAM lParam)
 {
-    m_adverts.TakeSlideAdverts(wParam, lParam);
-    SetEvent(m_events.SlideAdvertsSettledEvent);
+    m_shared->adverts.TakeSlideAdverts(wParam, lParam);
+    SetEvent(m_shared->events.SlideAdvertsSettledEvent);
     return 0;
 }

@@ -152,7 +152,7 @@ private:
 
 void CWindowBase::ShowTrayMenu(bool fromTray, bool atPoint, int x, int y, UINT trackFlags)
 {
-    if (WaitForSingleObject(m_events.MainWindowReadyEvent, 0) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(m_shared->events.MainWindowReadyEvent, 0) != WAIT_OBJECT_0)
     {
         ShowWaitWindowAtCursor();
         return;
@@ -213,8 +213,8 @@ void CWindowBase::ShowTrayMenu(bool fromTray, bool atPoint, int x, int y, UINT t
 
 void CWindowBase::CaptureCommandTarget()
 {
-    const MainWindowSnapshot& state = m_mainWindowSnapshot;
-    Lock slide(m_slideLock);
+    const MainWindowSnapshot& state = m_shared->mainWindowSnapshot;
+    Lock slide(m_shared->slideLock);
     m_commandTarget.Capture(state.shown.kind, state.shown.path, state.shown.identity, state.shown.link);
 }
 
@@ -223,17 +223,17 @@ TrayMenuFacts CWindowBase::CaptureForTrayMenu()
     TrayMenuFacts facts;
     {
         // One hold of the slide lock for the target and the facts.
-        Lock slide(m_slideLock);
+        Lock slide(m_shared->slideLock);
         const SlideSnapshot snapshot = TakeSlideSnapshot();
         facts.overlayAdvert =
-            PickOverlayAdvertForMenu(m_adverts.OverlayAdverts(), m_adverts.OverlayContext(),
+            PickOverlayAdvertForMenu(m_shared->adverts.OverlayAdverts(), m_shared->adverts.OverlayContext(),
                                      IsDialogOpen(L"VIEWER_CShowLargePhotoDlg"), SecondsSince1970(), facts.overlay);
         facts.mainVisible = m_mainWindow && ::IsWindowVisible(m_mainWindow);
         facts.gallerySelection = snapshot.hasGallerySelection;
         facts.otherSlides = snapshot.hasOtherSlides;
         facts.timerPaused = snapshot.paused;
     }
-    facts.modeAllowsShowHide = (m_mainWindowSnapshot.operationMode.load() & ~ModeBitsIgnored) == 0;
+    facts.modeAllowsShowHide = (m_shared->mainWindowSnapshot.operationMode.load() & ~ModeBitsIgnored) == 0;
     return facts;
 }
 
@@ -376,7 +376,7 @@ void CWindowBase::AppendMenuAdverts(bool fromTray, bool topCall, TrayMenuBuilder
     // or at the top of the menu from the icon and the bottom of the context
     // menu (2). Without a usable document the placement is 2 and the site
     // entry is shown.
-    Menu_Adverts& adverts = m_adverts.MenuAdverts();
+    Menu_Adverts& adverts = m_shared->adverts.MenuAdverts();
     const bool usable = adverts.flag == 0 && adverts.Enabled;
     const DWORD placement = usable ? adverts.Position : MenuAdvertsDynamic;
     const bool here = placement == MenuAdvertsTop     ? topCall
@@ -392,14 +392,14 @@ void CWindowBase::AppendMenuAdverts(bool fromTray, bool topCall, TrayMenuBuilder
     }
     if (usable && !adverts.Title_Text.IsEmpty())
     {
-        m_adverts.SetMenuLink(adverts.Title_URL);
+        m_shared->adverts.SetMenuLink(adverts.Title_URL);
         menus.Styled(menu, adverts.Title_URL.IsEmpty() ? Inert : Enabled, ID_MENU_ADVERTS_LINK,
                      adverts.Title_Icon ? IDI_MENU_ADVERT_TITLE : 0, adverts.Title_Text, adverts.Title_Bold,
                      adverts.Title_Italic, adverts.Title_Underlined, adverts.Title_Normal_Height);
         if (adverts.Title_Has_Separator)
             menus.Separator(menu);
     }
-    MList<Current_menu_adverts>& shown = m_adverts.CurrentMenuAdverts();
+    MList<Current_menu_adverts>& shown = m_shared->adverts.CurrentMenuAdverts();
     SelectMenuAdverts(adverts, shown);
     for (unsigned __int64 i = 0; i < shown.GetCount(); ++i)
     {
@@ -408,5 +408,5 @@ void CWindowBase::AppendMenuAdverts(bool fromTray, bool topCall, TrayMenuBuilder
     }
     if (!shown.IsEmpty())
         menus.Separator(menu);
-    m_adverts.Stats().StoreMenuAdvertStats(adverts);
+    m_shared->adverts.Stats().StoreMenuAdvertStats(adverts);
 }
