@@ -19,6 +19,9 @@
 
 namespace
 {
+// The system's shared cursors need no keeping or freeing.
+HCURSOR SystemCursor(const wchar_t* id) { return LoadCursorW(nullptr, id); }
+
 constexpr UINT_PTR WheelTimerId = 107;
 constexpr UINT WheelInterval = 100;
 
@@ -136,9 +139,6 @@ CShowLargePhotoDlg::CShowLargePhotoDlg(POINT anchor, bool captionWanted, MString
       m_owner(owner),
       m_fixedView(fixedView),
       m_anchor(anchor),
-      m_arrowCursor(LoadCursorW(nullptr, IDC_ARROW)),
-      m_moveCursor(LoadCursorW(nullptr, IDC_SIZEALL)),
-      m_waitCursor(LoadCursorW(nullptr, IDC_WAIT)),
       m_handOver(CreateEventW(nullptr, TRUE, TRUE, nullptr)),
       m_pictureWidth(m_composedPicture->GetWidth()),
       m_pictureHeight(m_composedPicture->GetHeight()),
@@ -206,7 +206,7 @@ LRESULT CShowLargePhotoDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     const Rational fit = FitZoomToWorkArea(work);
     m_containerRect = Calculate_Container_Window_Size(true, fit + m_zoom.Offset(), work);
 
-    SetCursor(m_waitCursor);
+    SetCursor(SystemCursor(IDC_WAIT));
     if (ScaleImageThreadProc(this) != 0)
     {
         // The failure's own message is still queued; this box says it.
@@ -323,7 +323,7 @@ LRESULT CShowLargePhotoDlg::OnLButtonDown(UINT, WPARAM wParam, LPARAM lParam, BO
     {
         m_dragPoint = CursorPosition();
         SetCapture(m_hWnd);
-        SetCursor(m_moveCursor);
+        SetCursor(SystemCursor(IDC_SIZEALL));
     }
     return 0;
 }
@@ -352,7 +352,7 @@ LRESULT CShowLargePhotoDlg::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&)
 LRESULT CShowLargePhotoDlg::OnCaptureChanged(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
     if (reinterpret_cast<HWND>(lParam) != m_hWnd)
-        SetCursor(m_arrowCursor);
+        SetCursor(SystemCursor(IDC_ARROW));
     return 0;
 }
 
@@ -384,7 +384,7 @@ LRESULT CShowLargePhotoDlg::OnRButtonUp(UINT, WPARAM, LPARAM, BOOL&)
 LRESULT CShowLargePhotoDlg::OnSetCursor(UINT, WPARAM, LPARAM, BOOL&)
 {
     SemaphoreGuard busy(m_busyLock, SemaphoreGuard::Take::Try);
-    SetCursor(busy.IsHeld() ? m_arrowCursor : m_waitCursor);
+    SetCursor(busy.IsHeld() ? SystemCursor(IDC_ARROW) : SystemCursor(IDC_WAIT));
     return 0;
 }
 
@@ -518,7 +518,7 @@ void CShowLargePhotoDlg::ApplyZoom(bool reset)
     const Rational scale = m_zoom.Apply(fit, reset);
     if (m_fade.IsClosing())
         return;
-    SetCursor(m_waitCursor);
+    SetCursor(SystemCursor(IDC_WAIT));
     m_containerRect = Calculate_Container_Window_Size(reset, scale, work);
     ResetEvent(m_handOver);
     if (!StartCountedThread(ScaleImageThreadProc, this).IsValid())
@@ -585,7 +585,7 @@ LRESULT CShowLargePhotoDlg::OnScaledImage(UINT, WPARAM wParam, LPARAM lParam, BO
     std::unique_ptr<Gdiplus::Bitmap> scaled = TakeScaledImage(wParam);
     if (!scaled)
     {
-        SetCursor(m_arrowCursor);
+        SetCursor(SystemCursor(IDC_ARROW));
         if (lParam == 0)
             MessageBoxW(GetDesktopWindow(), MStringEx<wchar_t>(ResId(IDS_PHOTO_SCALING_FAILED)).GetText(),
                         m_caption.GetText(), MB_ICONERROR);
@@ -614,7 +614,7 @@ LRESULT CShowLargePhotoDlg::OnScaledImage(UINT, WPARAM wParam, LPARAM lParam, BO
         DrawScaled(dc, 0, 0, 0, 0, width, height);
         ReleaseDC(m_hWnd, dc);
     }
-    SetCursor(m_arrowCursor);
+    SetCursor(SystemCursor(IDC_ARROW));
     return 0;
 }
 

@@ -153,9 +153,6 @@ private:
     CRect m_containerRect;
     SIZE m_targetSize = {0, 0};
     POINT m_anchor;
-    HCURSOR m_arrowCursor;
-    HCURSOR m_moveCursor;
-    HCURSOR m_waitCursor;
     POINT m_dragPoint = {0, 0};
     MHandle m_busyLock;
     MHandle m_handOver;
