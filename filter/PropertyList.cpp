@@ -10,7 +10,6 @@
 #include "server/RequestTexts.h"
 #include "server/ServerPages.h"
 #include "server/ServerReplyError.h"
-#include "shell/core/ThreadCounter.h"
 #include "shell/core/WaitDlg.h"
 
 #include <pugixml.hpp>
@@ -433,18 +432,7 @@ bool RunPropertyListRequest(PropertyListRequest& request)
 DWORD WINAPI SearchPropertiesThreadProc(LPVOID argument)
 {
     PropertyListRequest& request = *static_cast<PropertyListRequest*>(argument);
-    bool done = false;
-    try
-    {
-        const WorkerThreadScope counted;
-        done = RunPropertyListRequest(request);
-    }
-    catch (...)
-    {
-        // No thread counter: the program is ending.
-        request.errorText = MStringEx<wchar_t>(sX::Format(), IDS_PROPERTIES_FAILED,
-                                               MStringEx<wchar_t>(ResId(IDS_PRODUCT_NAME)).GetText());
-    }
+    const bool done = RunPropertyListRequest(request);
     // The wait dialog starts this thread once its window exists.
     if (request.owner && *request.owner)
         SendMessageW(*request.owner, WaitDlgEnd, 0, 0);

@@ -118,10 +118,11 @@ struct PropertyListRequest
 // The worker: fetches and reads the list, translates the chosen gallery
 // into the user-interface language when needed, and ends the wait dialog.
 // Answers 0 on success and 1 with the request's error text set; a failure
-// leaves the request's lists as they were.
+// leaves the request's lists as they were. Its starter counts it
+// (StartCountedThread).
 DWORD WINAPI SearchPropertiesThreadProc(LPVOID request);
-// The request's steps on the calling thread (the worker without its
-// thread counter and wait dialog).
+// The request's steps on the calling thread (the worker without its wait
+// dialog).
 bool RunPropertyListRequest(PropertyListRequest& request);
 
 // The gallery path in the target language, through a TRANSLATE request;

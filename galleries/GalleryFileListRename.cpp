@@ -42,9 +42,9 @@ bool GalleryFileList::RenameGalleryFile(int item, const MString& newName)
     const MString folder = ItemText(item, ColumnFolder);
     if (const UINT fault = CheckFileName(newName, folder))
     {
-        m_dialog.PostMessage(WM_RESTART_RENAME, item,
-                    reinterpret_cast<LPARAM>(new MString(sX::Format(), IDS_FILE_NAME_HINT, Text(fault).GetText(),
-                                                         newName.GetText())));
+        PostRestartRename(m_dialog, item,
+                          std::make_unique<MString>(sX::Format(), IDS_FILE_NAME_HINT, Text(fault).GetText(),
+                                                    newName.GetText()));
         return false;
     }
     const MString oldExtension = ExtensionOf(oldName), newExtension = ExtensionOf(newName);
@@ -56,10 +56,9 @@ bool GalleryFileList::RenameGalleryFile(int item, const MString& newName)
     const MString newPath = oldPath.BeforeLast(L'\\', false) + L"\\" + newName;
     if (!MoveFileW(oldPath.GetText(), newPath.GetText()))
     {
-        m_dialog.PostMessage(WM_RESTART_RENAME, item,
-                    reinterpret_cast<LPARAM>(new MString(sX::Format(), IDS_FILE_RENAME_FAILED, oldPath.GetText(),
-                                                         FormatSystemError(GetLastError()).GetText(),
-                                                         newName.GetText())));
+        PostRestartRename(m_dialog, item,
+                          std::make_unique<MString>(sX::Format(), IDS_FILE_RENAME_FAILED, oldPath.GetText(),
+                                                    FormatSystemError(GetLastError()).GetText(), newName.GetText()));
         return false;
     }
     SemaphoreGuard guard(m_listGuard, SemaphoreGuard::Take::Wait);
@@ -74,10 +73,11 @@ bool GalleryFileList::RenameGalleryFile(int item, const MString& newName)
     const LONG error = RenameGalleryEntry(m_host.GetComboGalleryName(), oldPath, newPath);
     if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND)
     {
-        m_dialog.PostMessage(WM_SHOW_MESSAGE, MB_ICONERROR,
-                    reinterpret_cast<LPARAM>(new MString(sX::Format(), IDS_FILE_RENAME_STORE_FAILED, oldPath.GetText(),
-                                                         newPath.GetText(),
-                                                         FormatSystemError(static_cast<DWORD>(error)).GetText())));
+        PostShowMessage(m_dialog,
+                        std::make_unique<MString>(sX::Format(), IDS_FILE_RENAME_STORE_FAILED, oldPath.GetText(),
+                                                  newPath.GetText(),
+                                                  FormatSystemError(static_cast<DWORD>(error)).GetText()),
+                        MB_ICONERROR);
         ListView_DeleteItem(m_list, item);
         m_paths.erase(held);
         m_modified = true;
@@ -88,7 +88,7 @@ bool GalleryFileList::RenameGalleryFile(int item, const MString& newName)
 
 LRESULT GalleryFileList::OnRestartRename(WPARAM item, LPARAM text)
 {
-    std::unique_ptr<MString> hint(reinterpret_cast<MString*>(text));
+    const std::unique_ptr<MString> hint = TakeRestartRename(text);
     HWND edit = ListView_EditLabel(m_list, static_cast<int>(item));
     if (edit && hint)
         ShowNameBalloon(edit, *hint);

@@ -9,6 +9,7 @@
 #include "resources/languages/LanguageIds.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "shell/core/MessageBox.h"
+#include "shell/core/ThreadCounter.h"
 #include "shell/core/WaitDlg.h"
 
 #include <algorithm>
@@ -218,8 +219,9 @@ void OnlineGalleryPane::HideSearchLines()
 void OnlineGalleryPane::LoadSearchProperties(bool initialising)
 {
     auto request = std::make_unique<PropertyListRequest>(nullptr, m_request ? m_request->gallery : m_onlineChoice);
-    HANDLE thread = CreateThread(nullptr, 0, SearchPropertiesThreadProc, request.get(), CREATE_SUSPENDED, nullptr);
-    if (thread)
+    // Without a worker (the program ending) the list loads here.
+    const MHandle thread = StartCountedThread(SearchPropertiesThreadProc, request.get(), ThreadStart::Suspended);
+    if (thread.IsValid())
     {
         RECT window = {};
         m_dialog.GetWindowRect(&window);
@@ -232,7 +234,6 @@ void OnlineGalleryPane::LoadSearchProperties(bool initialising)
             steps.Step();
         // The worker ends the wait with its last step; it is gone soon after.
         WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
         request->owner = nullptr;
     }
     else

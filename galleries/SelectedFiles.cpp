@@ -263,7 +263,7 @@ LRESULT CSelectedFiles::OnWindowPosChanging(UINT, WPARAM, LPARAM lParam, BOOL& h
 
 LRESULT CSelectedFiles::OnStartupDone(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    std::unique_ptr<MString> text(reinterpret_cast<MString*>(lParam));
+    std::unique_ptr<MString> text = TakeStartupDone(lParam);
     if (!m_initialising)
         return 0;
     PostMessage(WM_SHOW_SELECTED_GALLERY);
@@ -271,13 +271,13 @@ LRESULT CSelectedFiles::OnStartupDone(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     ::ShowWindow(m_hWnd, SW_SHOW);
     SetForegroundWindow(m_hWnd);
     if (wParam == 1 && text)
-        PostMessage(WM_SHOW_STARTUP_MESSAGE, 0, reinterpret_cast<LPARAM>(text.release()));
+        PostStartupMessage(m_hWnd, std::move(text));
     return 0;
 }
 
 LRESULT CSelectedFiles::OnShowStartupMessage(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
-    std::unique_ptr<MString> text(reinterpret_cast<MString*>(lParam));
+    const std::unique_ptr<MString> text = TakeStartupMessage(lParam);
     if (text)
         ShowMessage(*text, MB_ICONERROR);
     return 0;
@@ -291,7 +291,7 @@ LRESULT CSelectedFiles::OnShowSelectedGallery(UINT, WPARAM, LPARAM, BOOL&)
 
 LRESULT CSelectedFiles::OnShowMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    std::unique_ptr<MString> text(reinterpret_cast<MString*>(lParam));
+    const std::unique_ptr<MString> text = TakeShowMessage(lParam);
     if (text)
         ShowMessage(*text, static_cast<UINT>(wParam));
     return 0;
@@ -419,8 +419,7 @@ LRESULT CSelectedFiles::OnMediaSourceChange(WORD, WORD, HWND, BOOL&)
             ShowMessage(kept, ::IsWindowEnabled(Item(IDC_SELECTION_OK)) ? MB_ICONINFORMATION : MB_ICONERROR);
     }
     if (m_initialising)
-        PostMessage(WM_STARTUP_DONE, kept.IsEmpty() ? 0 : 1,
-                    kept.IsEmpty() ? 0 : reinterpret_cast<LPARAM>(new MString(kept)));
+        PostStartupDone(m_hWnd, kept.IsEmpty() ? nullptr : std::make_unique<MString>(kept));
     return 0;
 }
 

@@ -116,15 +116,15 @@ void CSelectedFiles::RotateImages(int rotation)
 
     // The dialog goes on answering while the worker turns the pictures: the
     // wait dialog runs its modal loop and starts the worker once it shows.
-    HANDLE thread = CreateThread(nullptr, 0, RotateImagesThreadProc, &job, CREATE_SUSPENDED, nullptr);
-    if (thread)
+    // Without a worker (the program ending) the pictures turn here.
+    const MHandle thread = StartCountedThread(RotateImagesThreadProc, &job, ThreadStart::Suspended);
+    if (thread.IsValid())
     {
         CWaitDlg wait(thread);
         job.waitDialog = &wait.m_hWnd;
         if (wait.DoModal(m_hWnd) == -1)
             ResumeThread(thread);
         WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
         job.waitDialog = nullptr;
     }
     else
@@ -154,7 +154,6 @@ DWORD WINAPI CSelectedFiles::RotateImagesThreadProc(void* parameter)
 {
     RotationJob& job = *static_cast<RotationJob*>(parameter);
     const DWORD result = NoThrow<DWORD>(1, [&job]() -> DWORD {
-        const WorkerThreadScope counted;
         RunRotationJob(job);
         return 0;
     });

@@ -12,6 +12,7 @@
 #include "galleries/FileDrop.h"
 #include "shell/core/Help.h"
 #include "shell/core/MessageBox.h"
+#include "shell/core/PrivateMessages.h"
 
 #include <ole2.h>
 
@@ -106,7 +107,7 @@ LRESULT CSelectedFiles::OnStillHeld(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 LRESULT CSelectedFiles::OnPassEnd(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    std::unique_ptr<MString> summary(reinterpret_cast<MString*>(lParam));
+    const std::unique_ptr<MString> summary = TakeScanPassEnd(lParam);
     if (wParam == ScanEnded)
     {
         if (InterlockedCompareExchange(&m_runningScans, 0, 0) == 0)
@@ -305,6 +306,15 @@ LRESULT CSelectedFiles::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
     m_online.RestoreFonts();
     if (m_slot)
         m_slot->Clear(m_hWnd);
+    // What is still queued here would be lost with the window, and the
+    // objects the messages carry with it.
+    DrainPayloadMessages(m_hWnd,
+                         {{WM_RESTART_RENAME, [](WPARAM, LPARAM lParam) { TakeRestartRename(lParam); }},
+                          {WM_SHOW_MESSAGE, [](WPARAM, LPARAM lParam) { TakeShowMessage(lParam); }},
+                          {WM_STARTUP_DONE, [](WPARAM, LPARAM lParam) { TakeStartupDone(lParam); }},
+                          {WM_SHOW_STARTUP_MESSAGE, [](WPARAM, LPARAM lParam) { TakeStartupMessage(lParam); }},
+                          {WM_SCAN_PASS_END, [](WPARAM, LPARAM lParam) { TakeScanPassEnd(lParam); }},
+                          {WM_MESSAGE_BOX_REQUEST, [](WPARAM wParam, LPARAM) { TakeMessageBoxRequest(wParam); }}});
     handled = FALSE;
     return 0;
 }

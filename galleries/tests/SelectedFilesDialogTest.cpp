@@ -1,13 +1,15 @@
 // The gallery dialog run modally under Xvfb on real folders, scripted from
 // another thread: the stored gallery shown with its thumbnails, files pasted
 // through a real data object while the dialog answers, sorting, the gallery
-// commands with their name checks, and what OK and Cancel store.
+// commands with their name checks, and what OK and Cancel store. Built
+// modeless, the dialog frees the texts still queued for it as it goes.
 #include "foundation/Registry.h"
 #include "galleries/FileDrop.h"
 #include "galleries/LocalGalleryStore.h"
 #include "galleries/SelectedFiles.h"
 #include "galleries/tests/GalleryTestFiles.h"
 #include "resources/languages/LanguageIds.h"
+#include "shell/core/PrivateMessages.h"
 #include "shell/core/ThreadCounter.h"
 #include "shell/core/tests/TextFit.h"
 #include "shell/core/tests/UiTestSupport.h"
@@ -17,6 +19,8 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <iterator>
+#include <memory>
 #include <string>
 
 using namespace UiTest;
@@ -97,6 +101,17 @@ COLORREF ClientPixelBelowEdit(HWND dialog)
     ReleaseDC(dialog, screen);
     return colour;
 }
+
+// A posted text that says when it is freed.
+class TrackedText : public MString
+{
+public:
+    explicit TrackedText(bool& freed) : MString(L"queued"), m_freed(freed) {}
+    ~TrackedText() override { m_freed = true; }
+
+private:
+    bool& m_freed;
+};
 
 // A dialog owned by owner (a name dialog, a message box) that appears.
 HWND WaitForOwned(DWORD thread, HWND owner) { return WaitForDialog(thread, owner, 30000); }
@@ -621,4 +636,32 @@ TEST_F(SelectedFilesDialog, PicturesTurnOnAWorkerWhileTheWaitDialogShowsAndAsksA
         EXPECT_TRUE(GetFileAttributesW(pictures[i].c_str()) & FILE_ATTRIBUTE_READONLY) << i;
         SetFileAttributesW(pictures[i].c_str(), FILE_ATTRIBUTE_NORMAL);
     }
+}
+
+TEST_F(SelectedFilesDialog, TextsStillQueuedWhenTheDialogGoesAreFreed)
+{
+    // Built on this thread and destroyed with no message taken in between:
+    // every posted text is still queued when the window goes.
+    using Post = bool (*)(HWND, std::unique_ptr<MString>);
+    const std::pair<const char*, Post> posts[] = {
+        {"restart rename", [](HWND d, std::unique_ptr<MString> t) { return PostRestartRename(d, 0, std::move(t)); }},
+        {"show message",
+         [](HWND d, std::unique_ptr<MString> t) { return PostShowMessage(d, std::move(t), MB_ICONERROR); }},
+        {"startup done", [](HWND d, std::unique_ptr<MString> t) { return PostStartupDone(d, std::move(t)); }},
+        {"startup message", [](HWND d, std::unique_ptr<MString> t) { return PostStartupMessage(d, std::move(t)); }},
+        {"scan pass end", [](HWND d, std::unique_ptr<MString> t) { return PostScanPassEnd(d, true, std::move(t)); }},
+        {"message box request",
+         [](HWND d, std::unique_ptr<MString> t) { return PostMessageBoxRequest(d, std::move(t), MB_ICONERROR); }},
+    };
+    bool freed[std::size(posts)] = {};
+    CSelectedFiles dialog(POINT{200, 200}, nullptr, nullptr, MString());
+    const HWND window = dialog.Create(GetDesktopWindow());
+    ASSERT_NE(window, nullptr);
+    for (size_t i = 0; i < std::size(posts); ++i)
+        ASSERT_TRUE(posts[i].second(window, std::make_unique<TrackedText>(freed[i]))) << posts[i].first;
+    for (size_t i = 0; i < std::size(posts); ++i)
+        EXPECT_FALSE(freed[i]) << posts[i].first;
+    ::DestroyWindow(window);
+    for (size_t i = 0; i < std::size(posts); ++i)
+        EXPECT_TRUE(freed[i]) << posts[i].first;
 }

@@ -27,14 +27,14 @@ DWORD WINAPI CountedThreadProc(LPVOID argument)
     return owned->procedure(owned->parameter);
 }
 
-MHandle StartCounted(std::unique_ptr<CountedStart> start)
+MHandle StartCounted(std::unique_ptr<CountedStart> start, DWORD creationFlags)
 {
     ThreadCounter* counter = ThreadCounterHolder.CountIn();
     // Without a counter the program is ending: nothing more starts.
     if (!counter)
         return MHandle(nullptr);
     start->counter = counter;
-    HANDLE thread = CreateThreadCall(nullptr, 0, CountedThreadProc, start.get(), 0, nullptr);
+    HANDLE thread = CreateThreadCall(nullptr, 0, CountedThreadProc, start.get(), creationFlags, nullptr);
     if (!thread)
     {
         counter->Decrement();
@@ -137,14 +137,15 @@ WorkerThreadScope::WorkerThreadScope() : m_counter(ThreadCounterHolder.CountIn()
 
 WorkerThreadScope::~WorkerThreadScope() { m_counter->Decrement(); }
 
-MHandle StartCountedThread(LPTHREAD_START_ROUTINE procedure, void* parameter)
+MHandle StartCountedThread(LPTHREAD_START_ROUTINE procedure, void* parameter, ThreadStart start)
 {
-    return StartCounted(std::unique_ptr<CountedStart>(new CountedStart{procedure, parameter, nullptr, nullptr}));
+    return StartCounted(std::unique_ptr<CountedStart>(new CountedStart{procedure, parameter, nullptr, nullptr}),
+                        start == ThreadStart::Suspended ? CREATE_SUSPENDED : 0);
 }
 
 MHandle StartCountedThread(LPTHREAD_START_ROUTINE procedure, std::shared_ptr<void> shared)
 {
     void* parameter = shared.get();
     return StartCounted(
-        std::unique_ptr<CountedStart>(new CountedStart{procedure, parameter, std::move(shared), nullptr}));
+        std::unique_ptr<CountedStart>(new CountedStart{procedure, parameter, std::move(shared), nullptr}), 0);
 }

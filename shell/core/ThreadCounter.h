@@ -113,7 +113,18 @@ private:
 // outlives its starter reads nothing freed. Returns an invalid handle, with
 // the count unchanged and no thread started, when the process has no
 // ThreadCounter (any more) or the thread cannot be created.
-MHandle StartCountedThread(LPTHREAD_START_ROUTINE procedure, void* parameter);
+//
+// A suspended thread waits for its starter's ResumeThread: a wait dialog
+// resumes its worker once shown, so that the worker's end message finds the
+// dialog's window. Counted in already, it holds the exit's wait until it has
+// been resumed and has run.
+enum class ThreadStart
+{
+    Running,
+    Suspended,
+};
+MHandle StartCountedThread(LPTHREAD_START_ROUTINE procedure, void* parameter,
+                           ThreadStart start = ThreadStart::Running);
 MHandle StartCountedThread(LPTHREAD_START_ROUTINE procedure, std::shared_ptr<void> shared);
 
 // The system call StartCountedThread makes the thread with (tests make it
