@@ -206,22 +206,7 @@ LRESULT CSelectedFiles::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     }
     SendDlgItemMessage(IDC_THUMBNAIL_SIZE, TBM_SETRANGE, TRUE, MAKELPARAM(SmallestThumbnail, LargestThumbnail));
     SendDlgItemMessage(IDC_THUMBNAIL_SIZE, TBM_SETTICFREQ, 49);
-    RECT clientRect = {};
-    GetClientRect(&clientRect);
-    const int grip = GetSystemMetrics(SM_CXVSCROLL);
-    m_sizeGrip = CreateWindowExW(0, L"Scrollbar", nullptr, WS_CHILD | WS_VISIBLE | SBS_SIZEGRIP,
-                                 clientRect.right - grip, clientRect.bottom - grip, grip, grip, m_hWnd,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SIZE_GRIP)), nullptr, nullptr);
-    ::SetWindowPos(m_sizeGrip, m_files.Window(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    m_layoutClient = clientRect;
-    for (int id = IDC_SOURCE_LABEL; id <= IDC_RELOAD_PROPERTIES; ++id)
-        if (HWND control = Item(id))
-        {
-            RECT r = {};
-            ::GetWindowRect(control, &r);
-            MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
-            m_layout.emplace_back(id, r);
-        }
+    m_localLayout.Measure(m_hWnd, m_files.Window());
 
     m_online.PrepareSearchLines(m_minimumSize);
 
@@ -410,7 +395,7 @@ LRESULT CSelectedFiles::OnMediaSourceChange(WORD, WORD, HWND, BOOL&)
         UpdateSystemMenu(true);
         for (int id : LocalControls)
             ::ShowWindow(Item(id), SW_HIDE);
-        ::ShowWindow(m_sizeGrip, SW_HIDE);
+        m_localLayout.ShowGrip(false);
         for (int id : OnlineControls)
             ::ShowWindow(Item(id), SW_SHOW);
         ::EnableWindow(Item(IDC_SELECTION_OK), TRUE);
@@ -425,14 +410,14 @@ LRESULT CSelectedFiles::OnMediaSourceChange(WORD, WORD, HWND, BOOL&)
 
 void CSelectedFiles::ShowLocalControls()
 {
-    if (!m_initialising && ::IsWindowVisible(m_sizeGrip))
+    if (!m_initialising && m_localLayout.IsGripVisible())
         return;
     for (int id : OnlineControls)
         ::ShowWindow(Item(id), SW_HIDE);
     m_online.HideSearchLines();
     for (int id : LocalControls)
         ::ShowWindow(Item(id), SW_SHOW);
-    ::ShowWindow(m_sizeGrip, SW_SHOW);
+    m_localLayout.ShowGrip(true);
     ::EnableWindow(Item(IDC_SELECTION_OK), !IsScanning());
     ModifyStyle(0, WS_THICKFRAME);
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, m_localSize.cx, m_localSize.cy,

@@ -13,6 +13,7 @@
 #include "galleries/GalleryDialogIds.h"
 #include "galleries/GalleryFileList.h"
 #include "galleries/GalleryScan.h"
+#include "galleries/LocalControlsLayout.h"
 #include "galleries/OnlineGalleryPane.h"
 #include "resources/languages/LanguageIds.h"
 #include "shell/core/ControllerDialog.h"
@@ -179,9 +180,7 @@ private:
     OnlineGalleryPane m_online{m_layoutGuard};
     SIZE m_minimumSize = {};
     SIZE m_localSize = {};
-    RECT m_layoutClient = {};
-    std::vector<std::pair<int, RECT>> m_layout;
-    HWND m_sizeGrip = nullptr;
+    LocalControlsLayout m_localLayout;
     std::vector<HWND> m_toolTips;
     FileDropTarget* m_dropTarget = nullptr;
     bool m_oleInitialised = false;

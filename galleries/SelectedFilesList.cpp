@@ -249,33 +249,9 @@ LRESULT CSelectedFiles::OnSize(UINT, WPARAM, LPARAM, BOOL&)
 void CSelectedFiles::LayoutLocalControls()
 {
     SemaphoreGuard layout(m_layoutGuard, SemaphoreGuard::Take::Try);
-    if (!layout.IsHeld() || m_layout.empty())
+    if (!layout.IsHeld() || !m_localLayout.IsMeasured())
         return;
-    RECT client = {};
-    GetClientRect(&client);
-    const int dx = client.right - m_layoutClient.right, dy = client.bottom - m_layoutClient.bottom;
-    for (const auto& placed : m_layout)
-    {
-        RECT r = placed.second;
-        const int id = placed.first;
-        const bool list = id == IDC_FILE_LIST || id == IDC_FILTER_NOTICE;
-        const bool bottom = (id >= IDC_ADD_FILES && id <= IDC_THUMBNAIL_UNIT) || id == IDC_SELECTION_OK ||
-                            id == IDC_SELECTION_CANCEL;
-        const bool right = id == IDC_THUMBNAIL_SIZE || id == IDC_THUMBNAIL_LABEL || id == IDC_THUMBNAIL_UNIT ||
-                           id == IDC_SELECTION_OK || id == IDC_SELECTION_CANCEL;
-        if (list)
-        {
-            r.right += dx;
-            r.bottom += id == IDC_FILE_LIST ? dy : 0;
-        }
-        if (bottom)
-            OffsetRect(&r, 0, dy);
-        if (right)
-            OffsetRect(&r, dx, 0);
-        ::MoveWindow(Item(id), r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
-    }
-    const int grip = GetSystemMetrics(SM_CXVSCROLL);
-    ::MoveWindow(m_sizeGrip, client.right - grip, client.bottom - grip, grip, grip, FALSE);
+    m_localLayout.Apply(m_hWnd);
     RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -298,8 +274,7 @@ LRESULT CSelectedFiles::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
     if (m_oleInitialised)
         OleUninitialize();
     m_files.Thumbnails().Release(m_files.Window());
-    if (m_sizeGrip)
-        ::DestroyWindow(m_sizeGrip);
+    m_localLayout.DestroyGrip();
     for (HWND tip : m_toolTips)
         ::DestroyWindow(tip);
     // The controls still live: they get their fonts back before this one goes.
