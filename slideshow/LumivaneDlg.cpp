@@ -233,6 +233,12 @@ LRESULT CLumivaneDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
     m_screenSavers.clear();
     KillTimer(OpaqueFlashTimerId);
     m_online.StopWorker();
+    // The worker has stopped: what it and the controller posted here and
+    // was not taken yet would be lost with the window, so it is freed now.
+    DrainPayloadMessages(m_hWnd,
+                         {{WM_APPLY_SETTINGS, [](WPARAM, LPARAM lParam) { TakeApplySettings(lParam); }},
+                          {WM_NOTICE, [](WPARAM wParam, LPARAM lParam) { TakeNoticeRecord(wParam, lParam); }},
+                          {WM_MESSAGE_BOX_REQUEST, [](WPARAM wParam, LPARAM) { TakeMessageBoxRequest(wParam); }}});
     return 0;
 }
 
@@ -247,10 +253,9 @@ void CLumivaneDlg::OnFirstSlideShown()
     // The start-up notice goes with the first slide only: the event is set now.
     if (!m_link->startupNotice.IsEmpty())
     {
-        PostOwned(m_hWnd, WM_NOTICE, static_cast<WPARAM>(-1),
-                  std::make_unique<Pair<MString, MString>>(
-                      MString(sX::Format(), IDS_STARTUP_NOTICE_TITLE, m_program.ProductName().GetText()),
-                      m_link->startupNotice));
+        PostNoticeRecord(m_hWnd, std::make_unique<Pair<MString, MString>>(
+                                     MString(sX::Format(), IDS_STARTUP_NOTICE_TITLE, m_program.ProductName().GetText()),
+                                     m_link->startupNotice));
     }
 }
 

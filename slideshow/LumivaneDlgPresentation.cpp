@@ -3,7 +3,6 @@
 // cards, the preview card, and the window's placement in the display area.
 #include "slideshow/LumivaneDlg.h"
 
-#include "foundation/PostOwned.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "shell/core/PrivateMessages.h"
 #include "slideshow/DisplayArea.h"
@@ -283,10 +282,10 @@ void CLumivaneDlg::RenderPreviewCard(int side)
 void CLumivaneDlg::ShowStatusCard(MString text, unsigned artId)
 {
     // The tray icon's tooltip; the controller frees the text.
-    PostOwned(m_link->controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
-              text.EqualsNoCase(MString(ResId(IDS_ONLINE_SLIDE_WAITING)))
-                  ? std::make_unique<MString>(text)
-                  : std::make_unique<MString>(sX::Format(), IDS_CARD_TOOLTIP, text.GetText()));
+    PostTrayTitle(m_link->controllerWindow->load(),
+                  text.EqualsNoCase(MString(ResId(IDS_ONLINE_SLIDE_WAITING)))
+                      ? std::make_unique<MString>(text)
+                      : std::make_unique<MString>(sX::Format(), IDS_CARD_TOOLTIP, text.GetText()));
 
     const StatusCardTexts texts{MString(ResId(IDS_CARD_CAPTION)),
                                 MString(sX::Format(), IDS_CARD_TITLE, m_program.Name().GetText()), text};

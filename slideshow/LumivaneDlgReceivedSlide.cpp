@@ -7,7 +7,6 @@
 
 #include "adverts/AdvertStats.h"
 #include "foundation/PictureBounds.h"
-#include "foundation/PostOwned.h"
 #include "galleries/ExifOrientation.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "server/ReceivedSlide.h"
@@ -211,9 +210,9 @@ bool CLumivaneDlg::BuildReceivedSlide(int mode)
     BitmapPtr picture = std::move(slide->picture);
     TakePreparedPicture(std::move(picture), std::move(slide));
     const bool advert = facts.advert;
-    PostOwned(m_link->controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
-              std::make_unique<MString>(sX::Format(), advert ? IDS_ADVERT_TOOLTIP : IDS_SLIDE_TOOLTIP,
-                                        m_shown.Title().GetText()));
+    PostTrayTitle(m_link->controllerWindow->load(),
+                  std::make_unique<MString>(sX::Format(), advert ? IDS_ADVERT_TOOLTIP : IDS_SLIDE_TOOLTIP,
+                                            m_shown.Title().GetText()));
     if (!advert)
     {
         if (mode == StepAfterFetch || mode == StepTimer)

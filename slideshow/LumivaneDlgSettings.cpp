@@ -4,7 +4,6 @@
 // controller's settings dialog.
 #include "slideshow/LumivaneDlg.h"
 
-#include "foundation/PostOwned.h"
 #include "foundation/SmartPtr.h"
 #include "foundation/WindowPlacement.h"
 #include "shell/core/PrivateMessages.h"
@@ -133,7 +132,9 @@ LRESULT CLumivaneDlg::OnCopySettings(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 LRESULT CLumivaneDlg::OnApplySettings(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
-    const std::unique_ptr<SettingsCopy> saved = TakeOwned<SettingsCopy>(lParam);
+    const std::unique_ptr<SettingsCopy> saved = TakeApplySettings(lParam);
+    if (!saved)
+        return 0;
     {
         const Lock mode = m_guards.Mode();
         m_settings = saved->settings;
@@ -235,7 +236,7 @@ LRESULT CLumivaneDlg::OnNotice(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     {
         // The record belongs to this window. A null one is dropped: a notice
         // is not worth ending the show for.
-        const auto record = TakeOwned<Pair<MString, MString>>(lParam);
+        const auto record = TakeNoticeRecord(wParam, lParam);
         if (!record)
             break;
         ShowTrackingTooltip(record->first, record->second);

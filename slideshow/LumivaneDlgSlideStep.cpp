@@ -8,7 +8,6 @@
 
 #include "adverts/Adverts.h"
 #include "filter/MediaSource.h"
-#include "foundation/PostOwned.h"
 #include "foundation/ShellHelpers.h"
 #include "foundation/SmartPtr.h"
 #include "galleries/LocalGalleryStore.h"
@@ -299,8 +298,8 @@ void CLumivaneDlg::TakeLocalSlide(const MString& path)
     m_online.TakeSlide();
     m_shown.SetPath(path);
     m_walk.RecordShownFile(path, true);
-    PostOwned(m_link->controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
-              std::make_unique<MString>(sX::Format(), IDS_SLIDE_TOOLTIP, m_shown.Title().GetText()));
+    PostTrayTitle(m_link->controllerWindow->load(),
+                  std::make_unique<MString>(sX::Format(), IDS_SLIDE_TOOLTIP, m_shown.Title().GetText()));
     // A file that cannot be hashed is not resumed at the next start.
     if (!SaveCurrentSlide(true, path))
         DeleteCurrentSlideValue();
@@ -386,7 +385,7 @@ LRESULT CLumivaneDlg::OnSlideTimer(UINT_PTR, BOOL&)
         KillTimer(HoverTimerId);
         m_pointer.SetHoverTimer(0);
         m_slideTimer.Arm(m_hWnd, mode, SlideTimer::ArmFor::HiddenRestOfCycle);
-        PostOwned(m_link->controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle, std::make_unique<MString>());
+        PostTrayTitle(m_link->controllerWindow->load(), std::make_unique<MString>());
         PostMessage(WM_SHOW_HIDE, 0, ShowReasonCycleEnd);
         break;
     }
@@ -570,8 +569,8 @@ LRESULT CLumivaneDlg::OnDialogClosed(UINT, WPARAM wParam, LPARAM, BOOL&)
 
 LRESULT CLumivaneDlg::OnAnnounceSlide(UINT, WPARAM, LPARAM, BOOL&)
 {
-    PostOwned(m_link->controllerWindow->load(), WM_TRAY_STATE, TrayStateTitle,
-              std::make_unique<MString>(sX::Format(), IDS_SLIDE_TOOLTIP, m_shown.Title().GetText()));
+    PostTrayTitle(m_link->controllerWindow->load(),
+                  std::make_unique<MString>(sX::Format(), IDS_SLIDE_TOOLTIP, m_shown.Title().GetText()));
     return ShowSlide(StepCheckSelection);
 }
 

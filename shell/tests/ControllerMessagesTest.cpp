@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -433,12 +434,10 @@ TEST_F(ControllerMessages, TheGalleryAboutAndReleaseDialogsReportTheirEnd)
 
     // WM_OPEN_SELECTED_FILES opens the gallery dialog with a file; taken while another dialog
     // is open, the request is dropped.
-    PostMessageW(running.ControllerWindow(), WM_OPEN_SELECTED_FILES, 0,
-                 reinterpret_cast<LPARAM>(new MString(L"C:\\Pictures\\Sea.jpg")));
+    PostOpenSelectedFiles(running.ControllerWindow(), std::make_unique<MString>(L"C:\\Pictures\\Sea.jpg"));
     HWND gallery = WaitForDialog(running.ControllerThread(), L"Quillory Galleries");
     ASSERT_NE(gallery, nullptr);
-    PostMessageW(running.ControllerWindow(), WM_OPEN_SELECTED_FILES, 0,
-                 reinterpret_cast<LPARAM>(new MString(L"C:\\Pictures\\Hills.jpg")));
+    PostOpenSelectedFiles(running.ControllerWindow(), std::make_unique<MString>(L"C:\\Pictures\\Hills.jpg"));
     running.Settle();
     AnswerOnlineListFailure(running, gallery);
     Click(gallery, IDC_SELECTION_CANCEL);
@@ -455,13 +454,11 @@ TEST_F(ControllerMessages, MessageBoxesForOtherThreadsComeOneAtATime)
         HWND box = FindDialog(running.ControllerThread(), L"Quillory");
         return box && UiTest::DialogItemText(box, 0xFFFF) == text ? box : nullptr;
     };
-    PostMessageW(running.ControllerWindow(), WM_MESSAGE_BOX_REQUEST, reinterpret_cast<WPARAM>(new MString(L"First")),
-                 MB_OK);
+    PostMessageBoxRequest(running.ControllerWindow(), std::make_unique<MString>(L"First"), MB_OK);
     HWND first = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (first = boxWithText(L"First")) != nullptr; }));
     // Delivered by the box's own loop while it is open: dropped.
-    PostMessageW(running.ControllerWindow(), WM_MESSAGE_BOX_REQUEST, reinterpret_cast<WPARAM>(new MString(L"Second")),
-                 MB_OK);
+    PostMessageBoxRequest(running.ControllerWindow(), std::make_unique<MString>(L"Second"), MB_OK);
     running.Settle();
     EXPECT_EQ(boxWithText(L"Second"), nullptr);
     Click(first, IDOK);
@@ -469,8 +466,7 @@ TEST_F(ControllerMessages, MessageBoxesForOtherThreadsComeOneAtATime)
     running.Settle();
     EXPECT_EQ(boxWithText(L"Second"), nullptr);
 
-    PostMessageW(running.ControllerWindow(), WM_MESSAGE_BOX_REQUEST, reinterpret_cast<WPARAM>(new MString(L"Third")),
-                 MB_OK);
+    PostMessageBoxRequest(running.ControllerWindow(), std::make_unique<MString>(L"Third"), MB_OK);
     HWND third = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (third = boxWithText(L"Third")) != nullptr; }));
     Click(third, IDOK);
@@ -582,9 +578,8 @@ TEST_F(ControllerMessages, NoticesInTheMainWindowsTooltip)
     running.Settle();
     state = ReadToolTip(running);
     EXPECT_EQ(state.text, L"Quillory Window is busy. Please try again in a moment.");
-    PostMessageW(main, WM_NOTICE, static_cast<WPARAM>(-1),
-                 reinterpret_cast<LPARAM>(new Pair<MString, MString>(L"News", L"A new gallery is online.")));
-    PostMessageW(main, WM_NOTICE, static_cast<WPARAM>(-1), 0);
+    PostNoticeRecord(main, std::make_unique<Pair<MString, MString>>(L"News", L"A new gallery is online."));
+    PostNoticeRecord(main, nullptr);
     running.Settle();
     state = ReadToolTip(running);
     EXPECT_TRUE(state.visible);

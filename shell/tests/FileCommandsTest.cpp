@@ -371,9 +371,10 @@ protected:
         std::wstring text;
         while (PeekMessageW(&message, m_window, WM_NOTICE, WM_NOTICE, PM_REMOVE))
         {
-            EXPECT_EQ(static_cast<WPARAM>(-1), message.wParam);
-            std::unique_ptr<Pair<MString, MString>> texts(reinterpret_cast<Pair<MString, MString>*>(message.lParam));
-            text = texts->second.GetText();
+            EXPECT_EQ(NoticeRecord, message.wParam);
+            const std::unique_ptr<Pair<MString, MString>> texts = TakeNoticeRecord(message.wParam, message.lParam);
+            if (texts)
+                text = texts->second.GetText();
         }
         return text;
     }

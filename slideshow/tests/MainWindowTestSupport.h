@@ -209,8 +209,8 @@ private:
     void FreeTexts()
     {
         for (const Message& m : messages)
-            if (m.message == WM_TRAY_STATE && m.wParam == TrayStateTitle)
-                delete reinterpret_cast<MString*>(m.lParam);
+            if (m.message == WM_TRAY_STATE)
+                TakeTrayTitle(m.wParam, m.lParam);
     }
 
     HWND m_window = nullptr;

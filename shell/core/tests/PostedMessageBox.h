@@ -27,7 +27,7 @@ inline PostedMessageBox TakePostedMessageBox(HWND window)
     MSG msg;
     if (!PeekMessageW(&msg, window, 0, 0, PM_REMOVE) || msg.message != WM_MESSAGE_BOX_REQUEST)
         return posted;
-    const std::unique_ptr<MString> text(reinterpret_cast<MString*>(msg.wParam));
+    const std::unique_ptr<MString> text = TakeMessageBoxRequest(msg.wParam);
     posted.text = text ? text->GetText() : L"";
     posted.type = msg.lParam;
     posted.alone = !PeekMessageW(&msg, window, 0, 0, PM_REMOVE);
