@@ -128,7 +128,10 @@ bool CLumivaneDlg::HasPlainOperationMode()
 
 void CLumivaneDlg::PostToController(UINT message, WPARAM wParam, LPARAM lParam) const
 {
-    ::PostMessageW(m_link->controllerWindow->load(), message, wParam, lParam);
+    // Once the controller has ended its window reads null: a post to null
+    // would land in this thread's own queue.
+    if (const HWND controller = m_link->controllerWindow->load())
+        ::PostMessageW(controller, message, wParam, lParam);
 }
 
 void CLumivaneDlg::SetAlpha(BYTE alpha) const { SetLayeredWindowAttributes(m_hWnd, 0, alpha, LWA_ALPHA); }
