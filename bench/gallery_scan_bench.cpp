@@ -52,7 +52,7 @@ LRESULT CALLBACK Receiver(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         if (wParam == ScanEnded)
             g_ended = true;
         else
-            delete reinterpret_cast<MString*>(lParam);
+            TakeScanPassEnd(lParam); // the pass's summary, not needed here
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);
