@@ -26,8 +26,8 @@ TEST(ServerPages, AddressesComeFromTheBaseAndTheTable)
 
 using Reachability = StandIn::Test;
 
-// The test with the stand-in in place of the public sites and a route out
-// taken as given, whatever network this machine has.
+// The test with the stand-in in place of the public sites; the route out is
+// taken as given, so that the answer does not depend on this machine's network.
 const auto RouteOut = [] { return true; };
 
 TEST_F(Reachability, FirstSiteThatAnswersEndsTheTest)

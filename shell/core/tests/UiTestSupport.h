@@ -1,6 +1,7 @@
 // What the user-interface tests share: the language module in place, GDI+,
-// and finding the windows a modal run opens so that another thread can
-// script them.
+// waits with a bound (polled, or while this thread's messages run), and
+// finding the windows a modal run opens so that another thread can script
+// them.
 #pragma once
 
 #include "foundation/Atom.h"
