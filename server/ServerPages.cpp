@@ -45,14 +45,19 @@ MStringEx<wchar_t> GetServerPageUrl(unsigned index)
     return MStringEx<wchar_t>(sX::Format(), L"%s/%s", ServerBaseAddress().GetText(), PageNames[index]);
 }
 
-bool IsInternetReachable() { return IsInternetReachable(PublicSites); }
-
-bool IsInternetReachable(const wchar_t* const (&sites)[3])
+bool HasRouteOut()
 {
     if (!HasDefaultRoute())
         return false;
     DWORD state = 0;
-    if (!InternetGetConnectedState(&state, 0) || (state & INTERNET_CONNECTION_OFFLINE) != 0)
+    return InternetGetConnectedState(&state, 0) && (state & INTERNET_CONNECTION_OFFLINE) == 0;
+}
+
+bool IsInternetReachable() { return IsInternetReachable(PublicSites, HasRouteOut); }
+
+bool IsInternetReachable(const wchar_t* const (&sites)[3], const std::function<bool()>& hasRouteOut)
+{
+    if (!hasRouteOut())
         return false;
     InternetHandle session(InternetOpenW(L"ABC", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session)

@@ -4,6 +4,8 @@
 
 #include "foundation/StringEx.h"
 
+#include <functional>
+
 enum ServerPage : unsigned
 {
     PageGetSlide = 0,
@@ -22,5 +24,10 @@ MStringEx<wchar_t> GetServerPageUrl(unsigned index);
 // True when the computer has a default route, Windows reports it online and
 // one of three public HTTPS sites answers.
 bool IsInternetReachable();
-// The same test with the caller's three sites, tried in order.
-bool IsInternetReachable(const wchar_t* const (&sites)[3]);
+// The same test with the caller's three sites, tried in order, after
+// hasRouteOut instead of the computer's own route check.
+bool IsInternetReachable(const wchar_t* const (&sites)[3], const std::function<bool()>& hasRouteOut);
+
+// The part of the test that sends nothing: the computer has a default route
+// and Windows reports it online.
+bool HasRouteOut();

@@ -128,15 +128,7 @@ protected:
         job->media = [] { return std::unique_ptr<MediaProbe>(); };
         InterlockedIncrement(&m_running);
         ASSERT_TRUE(StartScanThread(std::move(job)));
-        const DWORD start = GetTickCount();
-        while (!m_receiver.ended && GetTickCount() - start < 60000)
-        {
-            MSG message;
-            if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageW(&message);
-            else
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        }
+        UiTest::PumpUntil([&] { return m_receiver.ended; }, 60000);
         ASSERT_TRUE(m_receiver.ended);
         EXPECT_EQ(m_running, 0);
     }

@@ -4,6 +4,7 @@
 #include "StandIn.h"
 
 #include "foundation/Handle.h"
+#include "shell/core/tests/UiTestSupport.h"
 
 #include <string>
 #include <thread>
@@ -223,9 +224,7 @@ TEST_F(Transport, CancelDuringALongReplyEndsTheRead)
         });
         // The reply is on its way: then the cancel.
         const auto streamed = [] { return std::stoull("0" + StandIn::Control("streaming")); };
-        const ULONGLONG start = GetTickCount64();
-        while (streamed() < 8 * 1024 * 1024 && GetTickCount64() - start < 120000)
-            Sleep(20);
+        UiTest::WaitUntil([&] { return streamed() >= 8 * 1024 * 1024; }, 120000);
         const unsigned long long atCancel = streamed();
         SetEvent(cancel);
         reader.join();

@@ -11,6 +11,7 @@
 #include "server/SlideDownloadWorker.h"
 #include "shell/core/PrivateMessages.h"
 #include "shell/core/ThreadCounter.h"
+#include "shell/core/tests/UiTestSupport.h"
 
 #include <sstream>
 #include <thread>
@@ -25,18 +26,6 @@ std::vector<std::string> Lines(const std::string& page)
         if (!line.empty())
             lines.push_back(line);
     return lines;
-}
-
-// Polls the stand-in until the condition holds (Clean Up runs on its own thread).
-template <class Condition> bool Eventually(Condition condition)
-{
-    for (int i = 0; i < 300; ++i)
-    {
-        if (condition())
-            return true;
-        Sleep(50);
-    }
-    return false;
 }
 
 class OnlineSlide : public StandIn::Test
@@ -330,7 +319,7 @@ TEST_F(OnlineSlide, StopDuringTheRequestEndsQuietly)
     MHandle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     FetchOutcome outcome = FetchOutcome::Delivered;
     std::thread worker([&] { outcome = Fetch(stop); });
-    ASSERT_TRUE(Eventually([] { return StandIn::Control("held") == "1"; }));
+    ASSERT_TRUE(UiTest::WaitUntil([] { return StandIn::Control("held") == "1"; }, 15000));
     SetEvent(stop);
     StandIn::Control("release");
     worker.join();

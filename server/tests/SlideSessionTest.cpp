@@ -6,6 +6,7 @@
 #include "foundation/Handle.h"
 #include "server/ServerReplyError.h"
 #include "server/SlideSession.h"
+#include "shell/core/tests/UiTestSupport.h"
 
 #include <algorithm>
 #include <functional>
@@ -246,13 +247,7 @@ TEST_F(SlideSession, CancelSignalledDuringARequestEndsTheExchange)
             }
         });
         // The stand-in holds the reply of that step until told: wait until it does.
-        bool held = false;
-        for (int i = 0; i < 600 && !held; ++i)
-        {
-            held = StandIn::Control("held") == "1";
-            if (!held)
-                Sleep(100);
-        }
+        const bool held = UiTest::WaitUntil([] { return StandIn::Control("held") == "1"; }, 60000);
         EXPECT_TRUE(held);
         SetEvent(cancel);
         StandIn::Control("release");

@@ -73,8 +73,7 @@ std::wstring AnswerBox(DWORD ui, HWND dialog, int answer)
     const std::wstring text = UiTest::DialogItemText(box, 0xFFFF);
     PostMessageW(box, WM_COMMAND, answer, 0);
     // The box is gone before the script goes on.
-    for (int i = 0; i < 200 && IsWindow(box); ++i)
-        Sleep(10);
+    UiTest::WaitUntil([&] { return !IsWindow(box); }, 2000);
     return text;
 }
 }

@@ -159,13 +159,23 @@ inline void StartGdiplusOnce()
     (void)gdiplus;
 }
 
+// The answer the controller's adverts thread gets when it asks whether the
+// internet can be reached: the test decides it, so that no run waits on name
+// lookups or depends on the machine's network.
+enum class Internet
+{
+    Unreachable,
+    Reachable,
+};
+
 // The controller and the main window of one run.
 class RunningController
 {
 public:
     // configure runs with the controller before its run starts.
-    explicit RunningController(std::function<void(CWindowBase&)> configure = nullptr)
-        : m_configure(std::move(configure))
+    explicit RunningController(std::function<void(CWindowBase&)> configure = nullptr,
+                               Internet internet = Internet::Unreachable)
+        : m_configure(std::move(configure)), m_internet(internet)
     {
         StartGdiplusOnce();
         MessageLog::Instance().Clear();
@@ -287,6 +297,8 @@ private:
         try
         {
             m_result = RunController(&MainDialogThreadProc, [this](CWindowBase& controller) {
+                const bool reachable = m_internet == Internet::Reachable;
+                controller.Adverts().WorkerSetup().reachable = [reachable] { return reachable; };
                 if (m_configure)
                     m_configure(controller);
                 m_controller = &controller;
@@ -301,6 +313,7 @@ private:
     }
 
     std::function<void(CWindowBase&)> m_configure;
+    Internet m_internet;
     std::thread m_thread;
     std::atomic<CWindowBase*> m_controller{nullptr};
     HWND m_controllerWindow = nullptr;

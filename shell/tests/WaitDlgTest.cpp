@@ -28,8 +28,7 @@ DWORD WINAPI Worker(void* parameter)
     WorkerState& state = *static_cast<WorkerState*>(parameter);
     HWND dialog = *state.dialog;
     // Resumed while the dialog is being shown.
-    for (int i = 0; i < 200 && !IsWindowVisible(dialog); ++i)
-        Sleep(10);
+    UiTest::WaitUntil([&] { return IsWindowVisible(dialog) != FALSE; }, 2000);
     state.sawVisibleDialog = IsWindowVisible(dialog) != FALSE;
     state.elapsed = UiTest::DialogItemText(dialog, IDC_WAIT_ELAPSED);
     if (state.pokeFirst)
@@ -112,22 +111,19 @@ TEST(WaitDlg, WorkerAsksThroughTheDialog)
     std::wstring noCaption;
     std::thread answerer([&] {
         // The question box is owned by the wait dialog of this process.
-        const DWORD start = GetTickCount();
         HWND box = nullptr;
-        while (!box && GetTickCount() - start < 10000)
-        {
-            HWND candidate = FindWindowW(L"#32770", L"Quillory");
-            while (candidate)
-            {
-                if (GetDlgItem(candidate, IDNO))
-                {
-                    box = candidate;
-                    break;
-                }
-                candidate = FindWindowExW(nullptr, candidate, L"#32770", L"Quillory");
-            }
-            Sleep(20);
-        }
+        UiTest::WaitUntil(
+            [&] {
+                for (HWND candidate = FindWindowW(L"#32770", L"Quillory"); candidate;
+                     candidate = FindWindowExW(nullptr, candidate, L"#32770", L"Quillory"))
+                    if (GetDlgItem(candidate, IDNO))
+                    {
+                        box = candidate;
+                        return true;
+                    }
+                return false;
+            },
+            10000);
         if (!box)
             return;
         noCaption = UiTest::DialogItemText(box, IDNO);

@@ -293,12 +293,7 @@ TEST_F(MainWindowPresentation, TheSlidePropertiesWindowOpensOnceAndClosesWhenItA
     EXPECT_EQ(DialogThreadScript::FindDialog(window), properties);
     // Closing it asks the main window, which destroys it.
     SendMessageW(properties, WM_CLOSE, 0, 0);
-    UiTest::WaitUntil([&] {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
-        return !IsWindow(properties);
-    });
+    PumpUntil([&] { return !IsWindow(properties); }, 10000);
     EXPECT_FALSE(IsWindow(properties));
     window.DestroyWindow();
 }

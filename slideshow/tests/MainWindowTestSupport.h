@@ -8,6 +8,7 @@
 #include "foundation/Sync.h"
 #include "resources/languages/LanguageIds.h"
 #include "shell/core/PrivateMessages.h"
+#include "shell/core/tests/UiTestSupport.h"
 #include "slideshow/DisplayArea.h"
 #include "slideshow/MainWindowThread.h"
 #include "slideshow/PerformanceData.h"
@@ -43,27 +44,7 @@ inline void StoreSettingsInNameOrder()
 
 inline constexpr UINT WM_SETTLED_MARKER = WM_APP + 1;
 
-// Runs this thread's messages until done() holds or the time is up.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeout = 15000)
-{
-    const DWORD start = GetTickCount();
-    while (!done())
-    {
-        if (GetTickCount() - start > timeout)
-            return false;
-        // One message at a time, so that the caller sees every state: when
-        // frames take longer than the timer, its messages never run out.
-        MSG msg;
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        else
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
-}
+using UiTest::PumpUntil;
 
 // What the main window's picture control draws now, as the screen would get
 // it: the control paints into a memory bitmap that starts black, so whatever

@@ -4,6 +4,7 @@
 
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"
+#include "shell/core/tests/UiTestSupport.h"
 #include "upgrade/UpgradeWorker.h"
 
 #include <cstring>
@@ -147,15 +148,7 @@ protected:
         params->language = 1033;
         HANDLE thread = CreateThread(nullptr, 0, UpgradeWorker, params.release(), 0, nullptr);
         ASSERT_NE(thread, nullptr);
-        const DWORD end = GetTickCount() + 120000;
-        MSG msg;
-        while (!m_report.finished && GetTickCount() < end)
-        {
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageW(&msg);
-            if (!m_report.finished)
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-        }
+        UiTest::PumpUntil([&] { return m_report.finished; }, 120000);
         EXPECT_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
         CloseHandle(thread);
         ASSERT_TRUE(m_report.finished);

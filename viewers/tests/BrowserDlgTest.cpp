@@ -151,7 +151,7 @@ TEST_F(BrowserViewerTest, ALocalPageOpensAtItsOwnSizeAndObeysNoPageCommand)
         EXPECT_EQ(Fire(viewer, DISPID_DOCUMENTCOMPLETE, {Empty(), Empty()}), S_OK);
         Bstr close(Title(PageCommand::CloseWindow, L"reqid=1"));
         EXPECT_EQ(Fire(viewer, DISPID_TITLECHANGE, {Text(close)}), S_OK);
-        DialogThreadScript::PumpUntil([] { return false; }, 200);
+        UiTest::PumpUntil([] { return false; }, 200);
         openAfterCommands = IsWindowVisible(dialog) != FALSE;
         // Enter does not close; the close box fades out and ends with 1.
         SendMessageW(dialog, WM_COMMAND, IDOK, 0);
@@ -324,7 +324,7 @@ TEST_F(BrowserViewerTest, ThePropertiesWindowBesideADocumentViewerAsksItsOwnerTo
         Bstr close(Title(PageCommand::CloseWindow, L"reqid=1"));
         Fire(properties, DISPID_TITLECHANGE, {Text(close)});
         SendMessageW(window, WM_CLOSE, 0, 0);
-        DialogThreadScript::PumpUntil([&] { return owner.closeRequests > 0; });
+        UiTest::PumpUntil([&] { return owner.closeRequests > 0; }, 10000);
         requestsAfterClose = owner.closeRequests;
         // The owner destroys it; its client size is kept.
         SetWindowPos(window, nullptr, 0, 0, 700, 450, SWP_NOZORDER | SWP_NOMOVE);

@@ -29,26 +29,6 @@ public:
 
     bool Ran() const { return m_ran; }
 
-    // Dispatches this thread's messages until condition holds or timeout ms
-    // have passed; the last answer.
-    static bool PumpUntil(const std::function<bool()>& condition, DWORD timeout = 10000)
-    {
-        const ULONGLONG start = GetTickCount64();
-        while (!condition())
-        {
-            if (GetTickCount64() - start > timeout)
-                return condition();
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-        return true;
-    }
-
     // The first visible dialog of this thread (owned by owner, when given), or null.
     static HWND FindDialog(HWND owner = nullptr)
     {

@@ -125,7 +125,7 @@ TEST_F(MediaViewerTest, ThePlayersEventsThroughTheSinkToggleAndCloseAndTheVolume
         player.sink->PlayStateChange(wmppsPlaying);
         player.sink->Click(1, 0, 20, 20);
         pausesBeforeTheDoubleClickTime = player.pauses;
-        DialogThreadScript::PumpUntil([&] { return player.pauses > 0; });
+        UiTest::PumpUntil([&] { return player.pauses > 0; }, 10000);
         pausesAfter = player.pauses;
         // The space key plays the paused media at once.
         player.sink->KeyDown(VK_SPACE, 0);

@@ -1,5 +1,6 @@
 #include "viewers/PlayerClickRules.h"
 
+#include "shell/core/tests/UiTestSupport.h"
 #include "viewers/WMPEventDispatch.h"
 
 #include <gtest/gtest.h>
@@ -64,15 +65,7 @@ protected:
     // Serves the thread's messages until the toggle count reaches count.
     bool WaitForToggles(int count)
     {
-        const DWORD start = GetTickCount();
-        while (m_toggles < count && GetTickCount() - start < 10000)
-        {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageW(&message);
-        }
-        return m_toggles >= count;
+        return UiTest::PumpUntil([&] { return m_toggles >= count; }, 10000);
     }
 
     HWND m_window = nullptr;

@@ -1,9 +1,10 @@
 // What the user-interface tests share: the language module in place, GDI+,
-// and finding the windows a modal run opens so that another thread can
-// script them.
+// waits with a bound (polled, or while this thread's messages run), and
+// finding the windows a modal run opens so that another thread can script
+// them.
 #pragma once
 
-#include "foundation/AtomPersistence.h"
+#include "foundation/Atom.h"
 #include "foundation/GdiplusSession.h"
 #include "foundation/SystemUtilities.h"
 #include "shell/core/Language.h"
@@ -65,6 +66,30 @@ inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeout = 10
         Sleep(20);
     } while (GetTickCount64() - start < timeout);
     return condition();
+}
+
+// Runs this thread's messages, one at a time, until condition holds or
+// timeout ms have passed; the last answer. One at a time, so that the caller
+// sees every state: when a window's frames take longer than its timer, its
+// messages never run out. The bound is longer than WaitUntil's: the windows
+// pumped here draw their own cross-fades meanwhile.
+inline bool PumpUntil(const std::function<bool()>& condition, DWORD timeout = 15000)
+{
+    const ULONGLONG start = GetTickCount64();
+    while (!condition())
+    {
+        if (GetTickCount64() - start > timeout)
+            return condition();
+        MSG message;
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        else
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
 }
 
 inline void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

@@ -155,9 +155,7 @@ protected:
     void StartProgram(const std::string& adverts = AdvertsDescription)
     {
         AdvertsStandIn::Set("adverts", adverts);
-        m_running = std::make_unique<RunningController>([](CWindowBase& controller) {
-            controller.Adverts().WorkerSetup().reachable = [] { return true; };
-        });
+        m_running = std::make_unique<RunningController>(nullptr, Internet::Reachable);
         ASSERT_TRUE(Running().Start());
         // The main window starts once the first adverts were handled.
         ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(Running().Controller().Events().SlideAdvertsSettledEvent, 0));

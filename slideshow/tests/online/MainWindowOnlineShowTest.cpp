@@ -396,7 +396,7 @@ TEST_F(MainWindowOnlineShow, AnOnlineDocumentOpensInTheWebDocumentViewerAtItsAdd
                     return S_OK;
                 });
                 SendMessageW(viewer, WM_SYSCOMMAND, 0x40, 0);
-                DialogThreadScript::PumpUntil([&] { return !address.empty(); }, 30000);
+                PumpUntil([&] { return !address.empty(); }, 30000);
                 control->Release();
             }
             SendMessageW(viewer, WM_CLOSE_REQUEST, 0, 0);
