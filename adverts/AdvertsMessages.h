@@ -7,7 +7,7 @@
 #include "adverts/Adverts.h"
 #include "foundation/Containers.h"
 #include "foundation/PostOwned.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 
 #include <windows.h>
 

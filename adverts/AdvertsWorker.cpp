@@ -5,9 +5,9 @@
 #include "foundation/ComApartment.h"
 #include "foundation/SystemUtilities.h"
 #include "server/ServerPages.h"
-#include "shell/core/CrashReport.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/WorkerContext.h"
+#include "core/CrashReport.h"
+#include "core/PrivateMessages.h"
+#include "core/WorkerContext.h"
 
 #include <objbase.h>
 

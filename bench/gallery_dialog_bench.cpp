@@ -8,8 +8,8 @@
 #include "foundation/Registry.h"
 #include "galleries/SelectedFiles.h"
 #include "galleries/tests/SelectedLocalGallery.h"
-#include "shell/core/ThreadCounter.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/ThreadCounter.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <commctrl.h>
 #include <shlwapi.h>

@@ -10,7 +10,7 @@
 #include "galleries/GalleryScan.h"
 #include "galleries/MediaProbe.h"
 #include "galleries/tests/GalleryTestFiles.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/ThreadCounter.h"
 
 #include <objidl.h>
 #include <gdiplus.h>

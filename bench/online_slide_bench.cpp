@@ -13,8 +13,8 @@
 #include "server/ServerPages.h"
 #include "server/SlideDownloadWorker.h"
 #include "server/SlideSession.h"
-#include "shell/core/Language.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/Language.h"
+#include "core/ThreadCounter.h"
 
 #include <objidl.h>
 #include <gdiplus.h>

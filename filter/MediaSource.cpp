@@ -1,7 +1,7 @@
 #include "filter/MediaSource.h"
 
 #include "foundation/Registry.h"
-#include "shell/core/Language.h"
+#include "core/Language.h"
 
 #include <string>
 

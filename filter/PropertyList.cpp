@@ -10,7 +10,7 @@
 #include "server/RequestTexts.h"
 #include "server/ServerPages.h"
 #include "server/ServerReplyError.h"
-#include "shell/core/WaitDlg.h"
+#include "core/WaitDlg.h"
 
 #include <pugixml.hpp>
 

@@ -8,8 +8,8 @@
 #include "foundation/ShellHelpers.h"
 #include "foundation/StringResources.h"
 #include "foundation/Sync.h"
-#include "shell/core/EditContextMenu.h"
-#include "shell/core/HelpContexts.h"
+#include "core/EditContextMenu.h"
+#include "core/HelpContexts.h"
 
 #include <commctrl.h>
 

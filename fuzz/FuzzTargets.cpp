@@ -19,7 +19,7 @@
 #include "server/SlideProperties.h"
 #include "server/SlideSession.h"
 #include "settings/HotKeysRecord.h"
-#include "shell/core/Language.h"
+#include "core/Language.h"
 #include "slideshow/CurrentSlideRecord.h"
 #include "slideshow/DisplayControl.h"
 #include "slideshow/PerformanceData.h"

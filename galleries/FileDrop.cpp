@@ -2,7 +2,7 @@
 
 #include "galleries/SelectedFiles.h"
 #include "resources/window/ProgramResourceIds.h"
-#include "shell/core/CrashReport.h"
+#include "core/CrashReport.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>

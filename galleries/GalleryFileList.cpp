@@ -11,8 +11,8 @@
 #include "galleries/GalleryDialogIds.h"
 #include "resources/languages/LanguageIds.h"
 #include "resources/window/ProgramResourceIds.h"
-#include "shell/core/CrashReport.h"
-#include "shell/core/MessageBox.h"
+#include "core/CrashReport.h"
+#include "core/MessageBox.h"
 
 #include <algorithm>
 #include <map>

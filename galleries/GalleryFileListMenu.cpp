@@ -11,8 +11,8 @@
 #include "galleries/GalleryDialogIds.h"
 #include "resources/languages/LanguageIds.h"
 #include "resources/window/ProgramResourceIds.h"
-#include "shell/core/MessageBox.h"
-#include "shell/core/OwnerDrawMenu.h"
+#include "core/MessageBox.h"
+#include "core/OwnerDrawMenu.h"
 
 #include <shellapi.h>
 

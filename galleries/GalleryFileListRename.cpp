@@ -10,7 +10,7 @@
 #include "galleries/GalleryDialogIds.h"
 #include "galleries/GalleryNames.h"
 #include "resources/languages/LanguageIds.h"
-#include "shell/core/MessageBox.h"
+#include "core/MessageBox.h"
 
 #include <algorithm>
 

@@ -5,8 +5,8 @@
 #include "foundation/StringResources.h"
 #include "foundation/WindowPlacement.h"
 #include "galleries/LocalGalleryStore.h"
-#include "shell/core/HelpContexts.h"
-#include "shell/core/MessageBox.h"
+#include "core/HelpContexts.h"
+#include "core/MessageBox.h"
 
 #include <shlwapi.h>
 

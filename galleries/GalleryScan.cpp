@@ -14,8 +14,8 @@
 #include "galleries/Thumbnail.h"
 #include "resources/languages/LanguageIds.h"
 #include "resources/window/ProgramResourceIds.h"
-#include "shell/core/Language.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/Language.h"
+#include "core/ThreadCounter.h"
 
 #include <objbase.h>
 #include <shellapi.h>

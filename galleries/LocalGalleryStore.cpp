@@ -6,7 +6,7 @@
 #include "foundation/SystemUtilities.h"
 #include "galleries/GalleryEntryCheck.h"
 #include "resources/languages/LanguageIds.h"
-#include "shell/core/MessageBox.h"
+#include "core/MessageBox.h"
 
 #include <objbase.h>
 

@@ -8,9 +8,9 @@
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"
 #include "resources/window/ProgramResourceIds.h"
-#include "shell/core/MessageBox.h"
-#include "shell/core/ThreadCounter.h"
-#include "shell/core/WaitDlg.h"
+#include "core/MessageBox.h"
+#include "core/ThreadCounter.h"
+#include "core/WaitDlg.h"
 
 #include <algorithm>
 #include <string>

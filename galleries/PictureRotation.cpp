@@ -5,7 +5,7 @@
 #include "foundation/JpegExif.h"
 #include "galleries/ExifOrientation.h"
 #include "galleries/Thumbnail.h"
-#include "shell/core/WaitDlg.h"
+#include "core/WaitDlg.h"
 
 #include <cstdlib>
 #include <vector>

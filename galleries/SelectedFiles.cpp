@@ -12,9 +12,9 @@
 #include "galleries/FileDrop.h"
 #include "galleries/LocalGalleryStore.h"
 #include "resources/window/ProgramResourceIds.h"
-#include "shell/core/Help.h"
-#include "shell/core/HelpContexts.h"
-#include "shell/core/MessageBox.h"
+#include "core/Help.h"
+#include "core/HelpContexts.h"
+#include "core/MessageBox.h"
 
 #include <ole2.h>
 

@@ -16,7 +16,7 @@
 #include "galleries/LocalControlsLayout.h"
 #include "galleries/OnlineGalleryPane.h"
 #include "resources/languages/LanguageIds.h"
-#include "shell/core/ControllerDialog.h"
+#include "core/ControllerDialog.h"
 
 #include <commctrl.h>
 

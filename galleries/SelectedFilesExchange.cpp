@@ -9,10 +9,10 @@
 #include "foundation/SystemUtilities.h"
 #include "galleries/FileDrop.h"
 #include "galleries/PictureRotation.h"
-#include "shell/core/CrashReport.h"
-#include "shell/core/MessageBox.h"
-#include "shell/core/ThreadCounter.h"
-#include "shell/core/WaitDlg.h"
+#include "core/CrashReport.h"
+#include "core/MessageBox.h"
+#include "core/ThreadCounter.h"
+#include "core/WaitDlg.h"
 
 namespace
 {

@@ -14,8 +14,8 @@
 #include "galleries/GalleryNames.h"
 #include "galleries/LocalGalleryStore.h"
 #include "galleries/MediaProbe.h"
-#include "shell/core/CrashReport.h"
-#include "shell/core/MessageBox.h"
+#include "core/CrashReport.h"
+#include "core/MessageBox.h"
 
 #include <cderr.h>
 #include <commdlg.h>

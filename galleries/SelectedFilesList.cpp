@@ -10,9 +10,9 @@
 #include "foundation/StringResources.h"
 #include "foundation/SystemUtilities.h"
 #include "galleries/FileDrop.h"
-#include "shell/core/Help.h"
-#include "shell/core/MessageBox.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/Help.h"
+#include "core/MessageBox.h"
+#include "core/PrivateMessages.h"
 
 #include <ole2.h>
 

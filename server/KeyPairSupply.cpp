@@ -2,7 +2,7 @@
 
 #include "foundation/Handle.h"
 #include "foundation/Sync.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/ThreadCounter.h"
 
 #include <algorithm>
 #include <vector>

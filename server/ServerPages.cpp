@@ -1,7 +1,7 @@
 #include "server/ServerPages.h"
 
 #include "server/HttpTransport.h"
-#include "shell/core/Language.h"
+#include "core/Language.h"
 
 #include <iphlpapi.h>
 

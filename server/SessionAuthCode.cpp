@@ -5,8 +5,8 @@
 #include "server/HttpTransport.h"
 #include "server/ServerPages.h"
 #include "server/SlideSession.h"
-#include "shell/core/ProgramObjects.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/ProgramObjects.h"
+#include "core/ThreadCounter.h"
 
 #include <cstring>
 #include <memory>

@@ -12,9 +12,9 @@
 #include "server/ServerPages.h"
 #include "server/ServerReplyError.h"
 #include "server/SlideSession.h"
-#include "shell/core/CrashReport.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/ProgramObjects.h"
+#include "core/CrashReport.h"
+#include "core/PrivateMessages.h"
+#include "core/ProgramObjects.h"
 
 #include <memory>
 

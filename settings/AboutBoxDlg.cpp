@@ -7,11 +7,11 @@
 #include "resources/window/ProgramResourceIds.h"
 #include "settings/LanguageSelect.h"
 #include "settings/PngResource.h"
-#include "shell/core/Help.h"
-#include "shell/core/HelpContexts.h"
-#include "shell/core/Language.h"
-#include "shell/core/MessageBox.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/Help.h"
+#include "core/HelpContexts.h"
+#include "core/Language.h"
+#include "core/MessageBox.h"
+#include "core/ThreadCounter.h"
 
 #include <algorithm>
 #include <memory>

@@ -9,7 +9,7 @@
 #include "foundation/StringEx.h"
 #include "foundation/WindowPlacement.h"
 #include "resources/languages/LanguageIds.h"
-#include "shell/core/ControllerDialog.h"
+#include "core/ControllerDialog.h"
 
 #include <memory>
 #include <vector>

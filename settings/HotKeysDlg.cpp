@@ -2,11 +2,11 @@
 
 #include "foundation/WindowPlacement.h"
 #include "resources/window/ProgramResourceIds.h"
-#include "shell/core/Help.h"
-#include "shell/core/HelpContexts.h"
-#include "shell/core/MessageBox.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/ProgramObjects.h"
+#include "core/Help.h"
+#include "core/HelpContexts.h"
+#include "core/MessageBox.h"
+#include "core/PrivateMessages.h"
+#include "core/ProgramObjects.h"
 
 const int CHotKeysDlg::KeyCombos[] = {IDC_HOT_KEY_2, IDC_HOT_KEY_3, IDC_HOT_KEY_4, IDC_HOT_KEY_5,
                                       IDC_HOT_KEY_6, IDC_HOT_KEY_7, IDC_HOT_KEY_8};

@@ -7,7 +7,7 @@
 
 #include "resources/languages/LanguageIds.h"
 #include "settings/HotKeysRecord.h"
-#include "shell/core/DialogWindowSlot.h"
+#include "core/DialogWindowSlot.h"
 #include "foundation/GdiOwners.h"
 #include "standins/atl/AtlWindow.h"
 

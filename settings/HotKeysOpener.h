@@ -4,7 +4,7 @@
 #pragma once
 
 #include "settings/HotKeysRecord.h"
-#include "shell/core/DialogWindowSlot.h"
+#include "core/DialogWindowSlot.h"
 
 #include <windows.h>
 

@@ -3,8 +3,8 @@
 #include "foundation/Registry.h"
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"
-#include "shell/core/MessageBox.h"
-#include "shell/core/ProgramObjects.h"
+#include "core/MessageBox.h"
+#include "core/ProgramObjects.h"
 
 const wchar_t HotKeysBlob[] = L"Hotkeys File";
 

@@ -4,10 +4,10 @@
 #include "foundation/Registry.h"
 #include "settings/PngResource.h"
 #include "slideshow/SlideTimer.h"
-#include "shell/core/Help.h"
-#include "shell/core/HelpContexts.h"
-#include "shell/core/Language.h"
-#include "shell/core/ProgramObjects.h"
+#include "core/Help.h"
+#include "core/HelpContexts.h"
+#include "core/Language.h"
+#include "core/ProgramObjects.h"
 
 #include <objidl.h>
 #include <gdiplus.h>

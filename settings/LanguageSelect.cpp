@@ -1,11 +1,11 @@
 #include "settings/LanguageSelect.h"
 
 #include "foundation/WindowPlacement.h"
-#include "shell/core/Help.h"
-#include "shell/core/HelpContexts.h"
-#include "shell/core/Language.h"
-#include "shell/core/MessageBox.h"
-#include "shell/core/ProgramObjects.h"
+#include "core/Help.h"
+#include "core/HelpContexts.h"
+#include "core/Language.h"
+#include "core/MessageBox.h"
+#include "core/ProgramObjects.h"
 #include "settings/WindowsVersion.h"
 
 namespace

@@ -2,10 +2,10 @@
 
 #include "foundation/ShellHelpers.h"
 #include "foundation/WindowPlacement.h"
-#include "shell/core/EditContextMenu.h"
-#include "shell/core/Help.h"
-#include "shell/core/HelpContexts.h"
-#include "shell/core/MessageBox.h"
+#include "core/EditContextMenu.h"
+#include "core/Help.h"
+#include "core/HelpContexts.h"
+#include "core/MessageBox.h"
 #include "slideshow/DisplayArea.h"
 #include "slideshow/MainWindowThread.h"
 

@@ -13,7 +13,7 @@
 #include "settings/IntervalEdits.h"
 #include "settings/ScreenSaverControls.h"
 #include "settings/SettingsToolTips.h"
-#include "shell/core/ControllerDialog.h"
+#include "core/ControllerDialog.h"
 #include "slideshow/SettingsTypes.h"
 
 class CSettingsDlg : public CControllerDialog<CSettingsDlg>

@@ -14,8 +14,8 @@
 #include "foundation/Handle.h"
 #include "foundation/StringEx.h"
 #include "foundation/Sync.h"
-#include "shell/core/MessageWait.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/MessageWait.h"
+#include "core/ThreadCounter.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "shell/ControllerEvents.h"
 
-#include "shell/core/ProgramObjects.h"
+#include "core/ProgramObjects.h"
 
 namespace
 {

@@ -1,7 +1,7 @@
 #include "shell/ControllerRun.h"
 
 #include "foundation/RandomSeed.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/ThreadCounter.h"
 
 #include <exception>
 

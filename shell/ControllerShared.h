@@ -9,7 +9,7 @@
 #include "shell/AdvertsHolders.h"
 #include "shell/ControllerEvents.h"
 #include "shell/ReleaseState.h"
-#include "shell/core/WorkerContext.h"
+#include "core/WorkerContext.h"
 #include "slideshow/MainWindowThread.h"
 
 #include <windows.h>

@@ -5,7 +5,7 @@
 
 #include "foundation/Handle.h"
 #include "foundation/Sync.h"
-#include "shell/core/DialogWindowSlot.h"
+#include "core/DialogWindowSlot.h"
 
 class DialogRunner
 {

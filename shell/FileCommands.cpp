@@ -9,8 +9,8 @@
 #include "foundation/SystemUtilities.h"
 #include "galleries/LocalGalleryStore.h"
 #include "galleries/PictureRotation.h"
-#include "shell/core/MessageWait.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/MessageWait.h"
+#include "core/ThreadCounter.h"
 
 #include <objidl.h>
 #include <shlwapi.h>

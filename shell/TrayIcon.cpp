@@ -2,7 +2,7 @@
 
 #include "resources/languages/LanguageIds.h"
 #include "resources/window/ProgramResourceIds.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 
 namespace
 {

@@ -10,7 +10,7 @@
 #include "foundation/StringVariants.h"
 #include "foundation/SystemUtilities.h"
 #include "galleries/LocalGalleryStore.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/ThreadCounter.h"
 
 #include <shlwapi.h>
 

@@ -2,7 +2,7 @@
 // a pressed hot key turned into the command the tray menu would carry out.
 #include "shell/WindowBase.h"
 
-#include "shell/core/ProgramObjects.h"
+#include "core/ProgramObjects.h"
 
 
 namespace

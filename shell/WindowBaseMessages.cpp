@@ -7,12 +7,12 @@
 #include "foundation/DefaultBrowser.h"
 #include "foundation/ShellHelpers.h"
 #include "galleries/LocalGalleryStore.h"
-#include "shell/core/Help.h"
-#include "shell/core/HelpContexts.h"
-#include "shell/core/MessageBox.h"
-#include "shell/core/OwnerDrawMenu.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/Help.h"
+#include "core/HelpContexts.h"
+#include "core/MessageBox.h"
+#include "core/OwnerDrawMenu.h"
+#include "core/PrivateMessages.h"
+#include "core/ThreadCounter.h"
 
 #include <memory>
 

@@ -5,8 +5,8 @@
 #include "shell/WindowBase.h"
 
 #include "foundation/ShellHelpers.h"
-#include "shell/core/OwnerDrawMenu.h"
-#include "shell/core/ProgramObjects.h"
+#include "core/OwnerDrawMenu.h"
+#include "core/ProgramObjects.h"
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 
 #include "filter/OnlineFilter.h"
 #include "server/SlideDownloadWorker.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/ThreadCounter.h"
 
 #include <memory>
 

@@ -4,7 +4,7 @@
 #include "slideshow/LumivaneDlg.h"
 
 #include "resources/window/ProgramResourceIds.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 #include "slideshow/DisplayArea.h"
 #include "slideshow/MainWindowIds.h"
 #include "slideshow/StatusCard.h"

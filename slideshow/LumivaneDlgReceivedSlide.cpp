@@ -10,7 +10,7 @@
 #include "galleries/ExifOrientation.h"
 #include "resources/window/ProgramResourceIds.h"
 #include "server/ReceivedSlide.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 #include "slideshow/CurrentSlideRecord.h"
 #include "slideshow/StatusCard.h"
 

@@ -6,7 +6,7 @@
 
 #include "foundation/SmartPtr.h"
 #include "foundation/WindowPlacement.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 #include "slideshow/CurrentSlideRecord.h"
 #include "slideshow/DisplayArea.h"
 #include "slideshow/MainWindowIds.h"

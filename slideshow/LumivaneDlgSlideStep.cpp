@@ -12,7 +12,7 @@
 #include "foundation/SmartPtr.h"
 #include "galleries/LocalGalleryStore.h"
 #include "resources/window/ProgramResourceIds.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 #include "slideshow/CurrentSlideRecord.h"
 #include "slideshow/MainWindowIds.h"
 #include "slideshow/SettingsRegistry.h"

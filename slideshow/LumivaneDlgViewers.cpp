@@ -4,7 +4,7 @@
 
 #include "foundation/AtomPersistence.h"
 #include "foundation/SmartPtr.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 #include "slideshow/ViewerChoice.h"
 #include "viewers/BrowserDlg.h"
 #include "viewers/MediaPlayer2Dlg.h"

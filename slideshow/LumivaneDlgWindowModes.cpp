@@ -3,7 +3,7 @@
 // rules, dragging and re-anchoring, and the right click.
 #include "slideshow/LumivaneDlg.h"
 
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 #include "slideshow/DisplayArea.h"
 #include "slideshow/MainWindowIds.h"
 

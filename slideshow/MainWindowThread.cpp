@@ -4,9 +4,9 @@
 #include "foundation/RandomSeed.h"
 #include "foundation/SmartPtr.h"
 #include "foundation/SystemUtilities.h"
-#include "shell/core/CrashReport.h"
-#include "shell/core/MessageBox.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/CrashReport.h"
+#include "core/MessageBox.h"
+#include "core/PrivateMessages.h"
 #include "slideshow/LumivaneDlg.h"
 
 #include <exception>

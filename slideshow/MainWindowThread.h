@@ -7,7 +7,7 @@
 #include "foundation/PostOwned.h"
 #include "foundation/StringEx.h"
 #include "foundation/Sync.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 #include "slideshow/PerformanceData.h"
 
 #include <windows.h>

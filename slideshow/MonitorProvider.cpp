@@ -1,6 +1,6 @@
 #include "slideshow/MonitorProvider.h"
 
-#include "shell/core/CrashReport.h"
+#include "core/CrashReport.h"
 
 namespace
 {

@@ -7,7 +7,7 @@
 
 #include "foundation/Error.h"
 #include "foundation/StringEx.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 #include "slideshow/SettingsTypes.h"
 #include "slideshow/SlideTimer.h"
 

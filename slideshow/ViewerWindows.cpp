@@ -1,6 +1,6 @@
 #include "slideshow/ViewerWindows.h"
 
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 #include "viewers/BrowserDlg.h"
 
 ViewerWindows::ViewerWindows() = default;

@@ -1,6 +1,6 @@
 #include "slideshow/WindowModes.h"
 
-#include "shell/core/ProgramObjects.h"
+#include "core/ProgramObjects.h"
 
 namespace
 {

@@ -5,7 +5,7 @@
 // the context menu opens, and which of the program's own dialogs are open.
 #pragma once
 
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 #include "slideshow/SettingsTypes.h"
 
 #include <windows.h>

@@ -7,7 +7,7 @@
 #include "foundation/GdiOwners.h"
 #include "foundation/WindowPlacement.h"
 #include "resources/languages/LanguageIds.h"
-#include "shell/core/ControllerDialog.h"
+#include "core/ControllerDialog.h"
 #include "upgrade/ReleaseCheck.h"
 #include "upgrade/UpgradeWorker.h"
 

@@ -3,7 +3,7 @@
 #include "upgrade/CheckForNewReleaseDlg.h"
 
 #include "foundation/SystemUtilities.h"
-#include "shell/core/CommandLine.h"
+#include "core/CommandLine.h"
 #include "upgrade/AutomaticUpgrade.h"
 
 #include <cstring>

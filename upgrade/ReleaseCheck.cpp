@@ -6,10 +6,10 @@
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"
 #include "server/ServerPages.h"
-#include "shell/core/CrashReport.h"
-#include "shell/core/Language.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/WorkerContext.h"
+#include "core/CrashReport.h"
+#include "core/Language.h"
+#include "core/PrivateMessages.h"
+#include "core/WorkerContext.h"
 
 #include <objbase.h>
 #include <psapi.h>

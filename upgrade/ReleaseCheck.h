@@ -6,7 +6,7 @@
 #include "foundation/Contextualize.h"
 #include "foundation/PostOwned.h"
 #include "foundation/StringEx.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 #include "upgrade/ReleaseDocument.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include "viewers/ContainerWindow.h"
 
-#include "shell/core/CrashReport.h"
+#include "core/CrashReport.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,11 +1,11 @@
 #include "viewers/MediaPlayer2Dlg.h"
 
 #include "foundation/Bstr.h"
-#include "shell/core/Help.h"
-#include "shell/core/HelpContexts.h"
-#include "shell/core/MessageBox.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/ProgramObjects.h"
+#include "core/Help.h"
+#include "core/HelpContexts.h"
+#include "core/MessageBox.h"
+#include "core/PrivateMessages.h"
+#include "core/ProgramObjects.h"
 #include "viewers/MediaVolume.h"
 #include "viewers/ViewerWindow.h"
 

@@ -1,12 +1,12 @@
 #include "viewers/ShowLargePhotoDlg.h"
 
 #include "foundation/Sync.h"
-#include "shell/core/CrashReport.h"
-#include "shell/core/Help.h"
-#include "shell/core/HelpContexts.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/ProgramObjects.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/CrashReport.h"
+#include "core/Help.h"
+#include "core/HelpContexts.h"
+#include "core/PrivateMessages.h"
+#include "core/ProgramObjects.h"
+#include "core/ThreadCounter.h"
 #include "viewers/LargePhotoCard.h"
 #include "viewers/ViewerWindow.h"
 

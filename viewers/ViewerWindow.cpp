@@ -1,7 +1,7 @@
 #include "viewers/ViewerWindow.h"
 
 #include "resources/window/ProgramResourceIds.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 
 #include <algorithm>
 

@@ -6,8 +6,8 @@
 #include "adverts/AdvertsReport.h"
 #include "adverts/AdvertsWorker.h"
 #include "server/ServerPages.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/WorkerContext.h"
+#include "core/PrivateMessages.h"
+#include "core/WorkerContext.h"
 
 #include <atomic>
 #include <memory>

@@ -3,10 +3,10 @@
 #include "adverts/AdvertsWorker.h"
 #include "foundation/Handle.h"
 #include "resources/languages/LanguageIds.h"
-#include "shell/core/CrashReport.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/WorkerContext.h"
-#include "shell/core/tests/PostedMessageBox.h"
+#include "core/CrashReport.h"
+#include "core/PrivateMessages.h"
+#include "core/WorkerContext.h"
+#include "core/tests/PostedMessageBox.h"
 
 #include <gtest/gtest.h>
 

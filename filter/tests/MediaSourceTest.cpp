@@ -1,6 +1,6 @@
 // "Media Source" and "Selected Online Gallery" as the registry holds them.
 #include "filter/MediaSource.h"
-#include "shell/core/Language.h"
+#include "core/Language.h"
 
 #include <gtest/gtest.h>
 

@@ -8,9 +8,9 @@
 #include "resources/languages/LanguageIds.h"
 #include "server/ServerReplyError.h"
 #include "server/tests/StandIn.h"
-#include "shell/core/Language.h"
-#include "shell/core/WaitDlg.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/Language.h"
+#include "core/WaitDlg.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <string>
 

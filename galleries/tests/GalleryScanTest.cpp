@@ -6,8 +6,8 @@
 #include "galleries/MediaProbe.h"
 #include "galleries/tests/GalleryTestFiles.h"
 #include "resources/languages/LanguageIds.h"
-#include "shell/core/ThreadCounter.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/ThreadCounter.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

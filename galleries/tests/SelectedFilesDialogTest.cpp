@@ -9,10 +9,10 @@
 #include "galleries/SelectedFiles.h"
 #include "galleries/tests/GalleryTestFiles.h"
 #include "resources/languages/LanguageIds.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/ThreadCounter.h"
-#include "shell/core/tests/TextFit.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/PrivateMessages.h"
+#include "core/ThreadCounter.h"
+#include "core/tests/TextFit.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

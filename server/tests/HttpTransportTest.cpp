@@ -4,7 +4,7 @@
 #include "StandIn.h"
 
 #include "foundation/Handle.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <string>
 #include <thread>

@@ -1,7 +1,7 @@
 // The RSA key pairs made ahead for the online slide's road.
 #include "server/KeyPairSupply.h"
 
-#include "shell/core/ThreadCounter.h"
+#include "core/ThreadCounter.h"
 
 #include <gtest/gtest.h>
 

@@ -9,9 +9,9 @@
 #include "server/KeyPairSupply.h"
 #include "server/ReceivedSlide.h"
 #include "server/SlideDownloadWorker.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/ThreadCounter.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/PrivateMessages.h"
+#include "core/ThreadCounter.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <sstream>
 #include <thread>

@@ -1,7 +1,7 @@
 #include "StandIn.h"
 
 #include "server/ServerPages.h"
-#include "shell/core/Language.h"
+#include "core/Language.h"
 
 #include <string>
 

@@ -6,7 +6,7 @@
 #include "foundation/Handle.h"
 #include "server/ServerReplyError.h"
 #include "server/SlideSession.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <algorithm>
 #include <functional>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "server/HttpTransport.h"
-#include "shell/core/Language.h"
+#include "core/Language.h"
 
 #include <gtest/gtest.h>
 #include <wininet.h>

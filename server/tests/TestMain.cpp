@@ -4,8 +4,8 @@
 #include "crypto/ProtectedTexts.h"
 #include "foundation/AtomPersistence.h"
 #include "foundation/SystemUtilities.h"
-#include "shell/core/Language.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/Language.h"
+#include "core/ThreadCounter.h"
 
 #include <gtest/gtest.h>
 

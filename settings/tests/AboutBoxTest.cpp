@@ -2,10 +2,10 @@
 // language module, the logo, the copyright line split at the maker word.
 #include "settings/AboutBoxDlg.h"
 #include "foundation/ShellHelpers.h"
-#include "shell/core/Language.h"
-#include "shell/core/ProgramObjects.h"
-#include "shell/core/tests/TextFit.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/Language.h"
+#include "core/ProgramObjects.h"
+#include "core/tests/TextFit.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Every dialog template of both language modules, made as it stands: each
 // text that the template itself holds fits its control in the control's font.
 // Texts that a dialog sets when it opens are measured by that dialog's tests.
-#include "shell/core/Language.h"
-#include "shell/core/tests/TextFit.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/Language.h"
+#include "core/tests/TextFit.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // key taken by another window stands for another program), and the hot-key
 // dialog on a real window.
 #include "settings/HotKeysDlg.h"
-#include "shell/core/Language.h"
-#include "shell/core/ProgramObjects.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/Language.h"
+#include "core/ProgramObjects.h"
+#include "core/tests/UiTestSupport.h"
 #include "NextBox.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The message box a dialog may show next, answered from the script thread.
 #pragma once
 
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <string>
 

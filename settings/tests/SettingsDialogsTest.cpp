@@ -1,9 +1,9 @@
 #include "settings/IntroductionDlg.h"
 #include "settings/LanguageSelect.h"
-#include "shell/core/Language.h"
-#include "shell/core/ProgramObjects.h"
-#include "shell/core/tests/TextFit.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/Language.h"
+#include "core/ProgramObjects.h"
+#include "core/tests/TextFit.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 // stand-in main window; the checks of the confirm; a damaged stored record
 // shown as the defaults.
 #include "settings/SettingsDlg.h"
-#include "shell/core/Language.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/ProgramObjects.h"
-#include "shell/core/tests/TextFit.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/Language.h"
+#include "core/PrivateMessages.h"
+#include "core/ProgramObjects.h"
+#include "core/tests/TextFit.h"
+#include "core/tests/UiTestSupport.h"
 #include "NextBox.h"
 #include "slideshow/MainWindowThread.h"
 #include "slideshow/PerformanceData.h"

@@ -1,4 +1,4 @@
-#include "shell/core/CommandLine.h"
+#include "core/CommandLine.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,9 @@
 #include "filter/MediaSource.h"
 #include "foundation/Registry.h"
 #include "resources/languages/LanguageIds.h"
-#include "shell/core/Help.h"
-#include "shell/core/Language.h"
-#include "shell/core/ProgramObjects.h"
+#include "core/Help.h"
+#include "core/Language.h"
+#include "core/ProgramObjects.h"
 #include "slideshow/SettingsRegistry.h"
 #include "upgrade/ReleaseCheck.h"
 

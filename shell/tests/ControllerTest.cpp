@@ -1,10 +1,10 @@
 // The controller object without its window: its named objects and the
 // tooltip of the tray icon.
-#include "shell/core/ProgramObjects.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/ProgramObjects.h"
+#include "core/ThreadCounter.h"
 #include "shell/TrayIcon.h"
 #include "shell/WindowBase.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

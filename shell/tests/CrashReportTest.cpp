@@ -1,4 +1,4 @@
-#include "shell/core/CrashReport.h"
+#include "core/CrashReport.h"
 
 #include <gtest/gtest.h>
 

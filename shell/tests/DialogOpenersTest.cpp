@@ -1,7 +1,7 @@
 // What the controller tells the main window after its dialogs, and the start
 // with Windows that the hidden parent registers.
-#include "shell/core/DialogEnd.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/DialogEnd.h"
+#include "core/PrivateMessages.h"
 #include "shell/WindowBase.h"
 #include "slideshow/SettingsRegistry.h"
 

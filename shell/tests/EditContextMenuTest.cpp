@@ -1,5 +1,5 @@
-#include "shell/core/EditContextMenu.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/EditContextMenu.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

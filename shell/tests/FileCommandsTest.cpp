@@ -7,9 +7,9 @@
 #include "foundation/ExifBlock.h"
 #include "foundation/JpegExif.h"
 #include "galleries/tests/GalleryTestFiles.h"
-#include "shell/core/Language.h"
-#include "shell/core/tests/UiTestSupport.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/Language.h"
+#include "core/tests/UiTestSupport.h"
+#include "core/ThreadCounter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "shell/core/Help.h"
-#include "shell/core/HelpContexts.h"
-#include "shell/core/ShellStrings.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/Help.h"
+#include "core/HelpContexts.h"
+#include "core/ShellStrings.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

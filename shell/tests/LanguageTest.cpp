@@ -1,6 +1,6 @@
-#include "shell/core/Language.h"
-#include "shell/core/LumivaneModule.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/Language.h"
+#include "core/LumivaneModule.h"
+#include "core/tests/UiTestSupport.h"
 
 #include "resources/languages/LanguageIds.h"
 

@@ -1,5 +1,5 @@
-#include "shell/core/MessageBox.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/MessageBox.h"
+#include "core/tests/UiTestSupport.h"
 
 #include "resources/languages/LanguageIds.h"
 

@@ -1,8 +1,8 @@
 // Quillory Window as a process: started from a scratch folder beside copies
 // of the language modules, observed from outside through its exit code, the
 // registry, its named objects, its windows and its tray icon.
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/ProgramObjects.h"
+#include "core/PrivateMessages.h"
+#include "core/ProgramObjects.h"
 #include "RunningController.h"
 #include "resources/languages/LanguageIds.h"
 #include "resources/window/ProgramResourceIds.h"

@@ -5,13 +5,13 @@
 // controller and the main window receive, posted or sent.
 #pragma once
 
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/ProgramObjects.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/PrivateMessages.h"
+#include "core/ProgramObjects.h"
+#include "core/ThreadCounter.h"
 #include "shell/ControllerRun.h"
 #include "slideshow/LumivaneDlg.h"
 #include "slideshow/MainWindowThread.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "shell/core/ThreadCounter.h"
+#include "core/ThreadCounter.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // the program's icons, greyed for disabled entries but not for the title
 // line, submenu entries and styled header lines.
 #include "ProgramResourceIds.h"
-#include "shell/core/OwnerDrawMenu.h"
+#include "core/OwnerDrawMenu.h"
 
 #include <gtest/gtest.h>
 

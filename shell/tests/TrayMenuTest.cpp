@@ -9,8 +9,8 @@
 #include "galleries/tests/GalleryTestFiles.h"
 #include "galleries/tests/SelectedLocalGallery.h"
 #include "shell/FileCommands.h"
-#include "shell/core/OwnerDrawMenu.h"
-#include "shell/core/ProgramObjects.h"
+#include "core/OwnerDrawMenu.h"
+#include "core/ProgramObjects.h"
 #include "slideshow/PerformanceData.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "shell/core/WaitDlg.h"
+#include "core/WaitDlg.h"
 #include "foundation/tests/MonitorTable.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "foundation/Handle.h"
 #include "foundation/RandomSeed.h"
 #include "galleries/tests/GalleryTestFiles.h"
-#include "shell/core/ThreadCounter.h"
+#include "core/ThreadCounter.h"
 #include "slideshow/LocalWalk.h"
 
 #include <gtest/gtest.h>

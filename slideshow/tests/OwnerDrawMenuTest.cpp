@@ -1,4 +1,4 @@
-#include "shell/core/OwnerDrawMenu.h"
+#include "core/OwnerDrawMenu.h"
 
 #include <gtest/gtest.h>
 

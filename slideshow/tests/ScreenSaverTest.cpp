@@ -3,7 +3,7 @@
 // window under Xvfb that fades in and cross-fades a new slide in.
 #include "slideshow/ScreenSaverWnd.h"
 
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/tests/UiTestSupport.h"
 #include "slideshow/tests/MainWindowTestSupport.h"
 #include "slideshow/tests/SlideshowTestSupport.h"
 

@@ -1,7 +1,7 @@
 #include "slideshow/SlideRendering.h"
 
 #include "foundation/SmartPtr.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "slideshow/SlideStep.h"
 
-#include "shell/core/Language.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/Language.h"
+#include "core/tests/UiTestSupport.h"
 #include "slideshow/InternetSlideState.h"
 #include "slideshow/tests/SlideshowTestSupport.h"
 

@@ -1,7 +1,7 @@
 #include "slideshow/StatusCard.h"
 
 #include "ProgramResourceIds.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/tests/UiTestSupport.h"
 #include "slideshow/PrimeTableHash.h"
 #include "slideshow/SlideRendering.h"
 

@@ -6,11 +6,11 @@
 #include "foundation/Sync.h"
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"
-#include "shell/core/CrashReport.h"
-#include "shell/core/Language.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/WorkerContext.h"
-#include "shell/core/tests/PostedMessageBox.h"
+#include "core/CrashReport.h"
+#include "core/Language.h"
+#include "core/PrivateMessages.h"
+#include "core/WorkerContext.h"
+#include "core/tests/PostedMessageBox.h"
 #include "upgrade/ReleaseCheck.h"
 
 #include <cstring>

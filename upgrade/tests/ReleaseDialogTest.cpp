@@ -3,7 +3,7 @@
 // during the download. The save dialog, the message boxes and the manual
 // route are recorded instead of shown.
 #include "server/tests/StandIn.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/tests/UiTestSupport.h"
 
 #include "upgrade/AutomaticUpgrade.h"
 #include "upgrade/CheckForNewReleaseDlg.h"

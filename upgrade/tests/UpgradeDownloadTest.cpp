@@ -4,7 +4,7 @@
 
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/tests/UiTestSupport.h"
 #include "upgrade/UpgradeWorker.h"
 
 #include <cstring>

@@ -1,9 +1,9 @@
 #include "viewers/BrowserDlg.h"
 
 #include "foundation/Registry.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/ProgramObjects.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/PrivateMessages.h"
+#include "core/ProgramObjects.h"
+#include "core/tests/UiTestSupport.h"
 #include "viewers/MediaVolume.h"
 #include "viewers/tests/DialogThreadScript.h"
 

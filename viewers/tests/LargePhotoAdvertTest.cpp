@@ -3,7 +3,7 @@
 // and the headline and body between.
 #include "viewers/LargePhotoCard.h"
 
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "viewers/MediaPlayer2Dlg.h"
 
 #include "foundation/Registry.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/PrivateMessages.h"
+#include "core/tests/UiTestSupport.h"
 #include "viewers/MediaVolume.h"
-#include "shell/core/ProgramObjects.h"
+#include "core/ProgramObjects.h"
 #include "viewers/tests/DialogThreadScript.h"
 #include "viewers/tests/FakeMediaPlayer.h"
 

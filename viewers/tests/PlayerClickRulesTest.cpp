@@ -1,6 +1,6 @@
 #include "viewers/PlayerClickRules.h"
 
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/tests/UiTestSupport.h"
 #include "viewers/WMPEventDispatch.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "viewers/RichTextDlg.h"
 
 #include "foundation/DefaultBrowser.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/PrivateMessages.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

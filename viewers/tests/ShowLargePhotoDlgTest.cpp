@@ -2,10 +2,10 @@
 #include "viewers/ShowLargePhotoDlg.h"
 
 #include "foundation/Sync.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/ProgramObjects.h"
-#include "shell/core/ThreadCounter.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/PrivateMessages.h"
+#include "core/ProgramObjects.h"
+#include "core/ThreadCounter.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 

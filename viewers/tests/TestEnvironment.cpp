@@ -1,7 +1,7 @@
 // What the program's start-up sets and the viewers rely on: the server base
 // address (the properties page's style sheet, the auth-code key).
 #include "crypto/ProtectedTexts.h"
-#include "shell/core/Language.h"
+#include "core/Language.h"
 
 #include <gtest/gtest.h>
 

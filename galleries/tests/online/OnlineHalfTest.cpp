@@ -14,8 +14,8 @@
 #include "server/GetSlideReply.h"
 #include "server/SlideDownloadWorker.h"
 #include "server/tests/StandIn.h"
-#include "shell/core/ThreadCounter.h"
-#include "shell/core/tests/UiTestSupport.h"
+#include "core/ThreadCounter.h"
+#include "core/tests/UiTestSupport.h"
 
 #include <commctrl.h>
 #include <shlwapi.h>

@@ -7,15 +7,15 @@
 
 #include "crypto/ProtectedTexts.h"
 #include "foundation/DefaultBrowser.h"
-#include "shell/core/Language.h"
+#include "core/Language.h"
 #include "foundation/Registry.h"
 #include "filter/MediaSource.h"
 #include "galleries/LocalGalleryStore.h"
 #include "galleries/tests/GalleryTestFiles.h"
 #include "galleries/tests/SelectedLocalGallery.h"
 #include "server/SlideCacheFile.h"
-#include "shell/core/OwnerDrawMenu.h"
-#include "shell/core/ProgramObjects.h"
+#include "core/OwnerDrawMenu.h"
+#include "core/ProgramObjects.h"
 #include "adverts/tests/AdvertsStandIn.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "shell/core/DialogWindowSlot.h"
+#include "core/DialogWindowSlot.h"
 
 #include "foundation/Sync.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 
 void DialogWindowSlot::Record(HWND window)
 {

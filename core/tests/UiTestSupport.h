@@ -7,7 +7,7 @@
 #include "foundation/Atom.h"
 #include "foundation/GdiplusSession.h"
 #include "foundation/SystemUtilities.h"
-#include "shell/core/Language.h"
+#include "core/Language.h"
 #include "standins/atl/AtlModule.h"
 
 #include <objidl.h>

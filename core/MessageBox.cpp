@@ -1,13 +1,13 @@
-#include "shell/core/MessageBox.h"
+#include "core/MessageBox.h"
 
 #include "foundation/StringEx.h"
 #include "foundation/Sync.h"
 #include "resources/languages/LanguageIds.h"
 #include "foundation/SystemUtilities.h"
 #include "foundation/WindowPlacement.h"
-#include "shell/core/CrashReport.h"
-#include "shell/core/Language.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/CrashReport.h"
+#include "core/Language.h"
+#include "core/PrivateMessages.h"
 
 #include <memory>
 #include <vector>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "foundation/StringEx.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 
 #include <windows.h>
 

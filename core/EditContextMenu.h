@@ -2,7 +2,7 @@
 // labels of the language module, enabled by the state of the control.
 #pragma once
 
-#include "shell/core/OwnerDrawMenu.h"
+#include "core/OwnerDrawMenu.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "shell/core/ProgramObjects.h"
+#include "core/ProgramObjects.h"
 
 #include "crypto/CryptBase.h"
 

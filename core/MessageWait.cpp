@@ -1,4 +1,4 @@
-#include "shell/core/MessageWait.h"
+#include "core/MessageWait.h"
 
 namespace
 {

@@ -1,8 +1,8 @@
-#include "shell/core/LumivaneModule.h"
+#include "core/LumivaneModule.h"
 
 #include "foundation/AtomPersistence.h"
 #include "foundation/SystemUtilities.h"
-#include "shell/core/Language.h"
+#include "core/Language.h"
 
 CLumivaneModule::CLumivaneModule()
 {

@@ -1,4 +1,4 @@
-#include "shell/core/LumivaneModule.h"
+#include "core/LumivaneModule.h"
 
 #include "crypto/ProtectedTexts.h"
 

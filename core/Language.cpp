@@ -1,7 +1,7 @@
-#include "shell/core/Language.h"
+#include "core/Language.h"
 
 #include "foundation/SystemUtilities.h"
-#include "shell/core/MessageBox.h"
+#include "core/MessageBox.h"
 #include "resources/languages/LanguageIds.h"
 
 #include <clocale>

@@ -1,4 +1,4 @@
-#include "shell/core/ShellStrings.h"
+#include "core/ShellStrings.h"
 
 MStringEx<wchar_t> AppendPathComponent(const MStringEx<wchar_t>& folder, const MStringEx<wchar_t>& name)
 {

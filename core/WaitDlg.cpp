@@ -1,7 +1,7 @@
-#include "shell/core/WaitDlg.h"
+#include "core/WaitDlg.h"
 
-#include "shell/core/HelpContexts.h"
-#include "shell/core/MessageBox.h"
+#include "core/HelpContexts.h"
+#include "core/MessageBox.h"
 
 namespace
 {

@@ -1,7 +1,7 @@
-#include "shell/core/Help.h"
+#include "core/Help.h"
 
 #include "foundation/SystemUtilities.h"
-#include "shell/core/Language.h"
+#include "core/Language.h"
 
 namespace
 {

@@ -9,9 +9,9 @@
 #pragma once
 
 #include "foundation/Handle.h"
-#include "shell/core/DialogWindowSlot.h"
-#include "shell/core/PrivateMessages.h"
-#include "shell/core/ProgramObjects.h"
+#include "core/DialogWindowSlot.h"
+#include "core/PrivateMessages.h"
+#include "core/ProgramObjects.h"
 #include "standins/atl/AtlWindow.h"
 
 // The cursor position in screen coordinates: where the controller's dialogs

@@ -1,9 +1,9 @@
-#include "shell/core/CrashReport.h"
+#include "core/CrashReport.h"
 
 #include "foundation/Error.h"
 #include "foundation/SystemUtilities.h"
 #include "resources/languages/LanguageIds.h"
-#include "shell/core/PrivateMessages.h"
+#include "core/PrivateMessages.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
-#include "shell/core/EditContextMenu.h"
+#include "core/EditContextMenu.h"
 
-#include "shell/core/CrashReport.h"
-#include "shell/core/HelpContexts.h"
+#include "core/CrashReport.h"
+#include "core/HelpContexts.h"
 
 #include "resources/languages/LanguageIds.h"
 
