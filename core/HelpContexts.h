@@ -9,6 +9,7 @@ constexpr DWORD HiddenParentHelpContext = 131174;
 constexpr DWORD ControllerHelpContext = 131175;
 // A controller command's menu entry: this base plus the command id.
 constexpr DWORD MenuEntryHelpBase = 65536;
+constexpr DWORD MenuEntryHelpContext(DWORD commandId) { return MenuEntryHelpBase + commandId; }
 // A dialog template or a control of one: this base plus its id.
 constexpr DWORD DialogHelpBase = 0x20000;
 constexpr DWORD DialogHelpContext(DWORD templateOrControlId) { return DialogHelpBase + templateOrControlId; }

@@ -321,8 +321,10 @@ LRESULT CSelectedFiles::OnHelp(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
     const auto* help = reinterpret_cast<const HELPINFO*>(lParam);
     if (help->iContextType == HELPINFO_MENUITEM)
-        ShowHelpContext(help->iCtrlId >= CmdCopyFiles && help->iCtrlId <= CmdRemoveFiles ? 0x10000 + help->iCtrlId
-                                                                                          : DialogHelpContext(IDD));
+    {
+        const bool listCommand = help->iCtrlId >= CmdCopyFiles && help->iCtrlId <= CmdRemoveFiles;
+        ShowHelpContext(listCommand ? MenuEntryHelpContext(help->iCtrlId) : DialogHelpContext(IDD));
+    }
     else
         ShowHelpContext(static_cast<int>(help->dwContextId));
     return TRUE;

@@ -131,7 +131,7 @@ LRESULT CWindowBase::OnHelp(UINT, WPARAM, LPARAM lParam, BOOL&)
     if (info->iContextType == HELPINFO_MENUITEM)
     {
         const int id = info->iCtrlId;
-        context = id >= ID_FIRST_COMMAND && id <= ID_LAST_COMMAND ? MenuEntryHelpBase + id : HiddenParentHelpContext;
+        context = id >= ID_FIRST_COMMAND && id <= ID_LAST_COMMAND ? MenuEntryHelpContext(id) : HiddenParentHelpContext;
     }
     ShowHelpContext(static_cast<int>(context));
     return TRUE;

@@ -1,0 +1,76 @@
+// Numbers of the language modules: slide-show main window (see LanguageIds.h).
+#pragma once
+
+#define IDD_MAIN 109
+#define IDC_MAIN_PICTURE 190
+
+// Tracking tooltip: titles and the texts the window loads at construction.
+#define IDS_NOTICE_BUSY_TITLE 328
+#define IDS_NOTICE_BUSY 327
+#define IDS_NOTICE_TITLE_377 377
+#define IDS_NOTICE_378 378
+#define IDS_NOTICE_379 379
+#define IDS_NOTICE_FADE_TITLE 381
+#define IDS_NOTICE_FADE_RUNNING 382
+#define IDS_NOTICE_442 442
+#define IDS_NOTICE_PROPERTIES_TITLE 402
+#define IDS_NOTICE_403 403
+#define IDS_NOTICE_440 440
+#define IDS_NOTICE_TITLE_438 438
+#define IDS_NOTICE_439 439
+#define IDS_NOTICE_COMMAND_TITLE 443
+#define IDS_NOTICE_287 287
+#define IDS_NOTICE_332 332
+#define IDS_NOTICE_NO_PROPERTIES 441
+#define IDS_NOTICE_NO_GALLERY 448
+#define IDS_NOTICE_NO_OTHER_SLIDES 449
+#define IDS_NOTICE_452 452
+#define IDS_NOTICE_451 451
+#define IDS_NOTICE_GALLERY_TITLE 468
+#define IDS_NOTICE_469 469
+#define IDS_NOTICE_470 470
+#define IDS_NOTICE_471 471
+#define IDS_NOTICE_472 472
+#define IDS_NOTICE_NOT_IN_GALLERY 563
+#define IDS_STARTUP_NOTICE_TITLE 548
+#define IDS_SLIDE_TOOLTIP 581
+
+// Status cards and the preview card.
+#define IDS_CARD_CAPTION 50
+#define IDS_PREVIEW_CARD 103
+#define IDS_ONLINE_SLIDE_WAITING 114
+#define IDS_CARD_TITLE 247
+#define IDS_CARD_TOOLTIP 580
+
+// The slide step: status cards, the busy titles and the texts of the
+// states of an online fetch.
+#define IDS_CARD_NOTHING_PREPARED 223
+#define IDS_CARD_NOTHING_SHOWABLE 224
+#define IDS_CARD_NO_ONLINE_GALLERY 226
+#define IDS_CARD_NO_SELECTION 233
+#define IDS_CARD_STEP_FAILED 246
+#define IDS_CARD_ONLY_ONE_FILE 325
+#define IDS_CARD_NO_EARLIER_FILE 330
+#define IDS_NOTICE_LOCAL_BUSY_TITLE 360
+#define IDS_NOTICE_ONLINE_BUSY_TITLE 361
+#define IDS_ONLINE_NO_CONNECTION 190
+#define IDS_ONLINE_REFUSED 218
+#define IDS_ONLINE_LOADING 235
+#define IDS_ONLINE_SERVER_ERROR 238
+#define IDS_ONLINE_GALLERY_EMPTY 240
+#define IDS_ONLINE_GALLERY_MISSING 241
+#define IDS_ONLINE_FILTER_EMPTY 242
+#define IDS_ONLINE_NO_FURTHER_SLIDE 243
+#define IDS_ONLINE_REPLY_UNREADABLE 245
+#define IDS_ONLINE_REQUEST_FAILED 248
+#define IDS_ONLINE_SECURE_FAILED 344
+#define IDS_ONLINE_REPLY_DAMAGED 345
+#define IDS_ONLINE_UPGRADE_NEEDED 356
+#define IDS_ONLINE_PREPARING 453
+// A received slide that cannot be shown: no content (358), a picture that
+// cannot be decoded (234), a slide of a file that cannot be decoded (547).
+#define IDS_ONLINE_SLIDE_UNREADABLE 234
+#define IDS_ONLINE_SLIDE_EMPTY 358
+#define IDS_FILE_SLIDE_UNREADABLE 547
+// The tray tooltip of an advert slide.
+#define IDS_ADVERT_TOOLTIP 583
