@@ -185,6 +185,9 @@ public:
     // the main window publishes of the slide on screen.
     const CommandTarget& Target() const { return m_commandTarget; }
     const MainWindowSnapshot& MainWindowState() const { return m_shared->mainWindowSnapshot; }
+    // The slide lock: the main window's slide step and a command on the
+    // current file hold it while they work.
+    CriticalSection& SlideLock() { return m_shared->slideLock; }
     AdvertsHolders& Adverts() { return m_shared->adverts; }
 
     // A pressed hot key (WM_HOTKEY): the command of the tray menu that it

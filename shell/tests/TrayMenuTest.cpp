@@ -182,6 +182,22 @@ protected:
         ASSERT_TRUE(WaitForMenuClosed());
         Running().Settle();
     }
+    // Sends a command on the current file and waits for its end. A command
+    // that runs a worker answers its thread's messages meanwhile, so the
+    // markers of Settle can pass while it still works; it holds the slide
+    // lock to its end, and what it posted is handled by the Settle after.
+    void RunFileCommand(WORD id)
+    {
+        Running().Command(id);
+        Running().Settle();
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                const TryLock slide(Running().Controller().SlideLock());
+                return slide.IsHeld();
+            },
+            30000));
+        Running().Settle();
+    }
     bool NoticeOfTexts() const
     {
         for (const Received& r : Running().MainReceived(WM_NOTICE))
@@ -332,8 +348,7 @@ TEST_F(TrayMenu, RecycleAndSecureDeletionRemoveTheFileAndItsGalleryEntry)
         const std::wstring shown = ShownPath();
         CaptureTarget();
         MessageLog::Instance().Clear();
-        Running().Command(id);
-        Running().Settle();
+        RunFileCommand(id);
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(shown.c_str())) << id;
         EXPECT_FALSE(GalleryHolds(shown)) << id;
         EXPECT_FALSE(Running().MainReceived(WM_GALLERY_CHANGED).empty()) << id;
@@ -349,8 +364,7 @@ TEST_F(TrayMenu, RotationRendersTheFileAgain)
     const std::wstring shown = ShownPath();
     CaptureTarget();
     MessageLog::Instance().Clear();
-    Running().Command(ID_ROTATE_90);
-    Running().Settle();
+    RunFileCommand(ID_ROTATE_90);
     EXPECT_FALSE(Running().MainReceived(WM_SHOW_SLIDE_FILE_AGAIN).empty());
     Gdiplus::Bitmap rotated(shown.c_str());
     EXPECT_EQ(60u, rotated.GetWidth());
@@ -360,8 +374,7 @@ TEST_F(TrayMenu, RotationRendersTheFileAgain)
     ASSERT_TRUE(WaitForShownFile());
     SetFileAttributesW(shown.c_str(), FILE_ATTRIBUTE_READONLY);
     MessageLog::Instance().Clear();
-    Running().Command(ID_ROTATE_90);
-    Running().Settle();
+    RunFileCommand(ID_ROTATE_90);
     bool refused = false;
     for (const Received& r : Running().MainReceived(WM_NOTICE))
         refused = refused || (r.wParam == IDS_NOTICE_TITLE_377 && r.lParam == IDS_NOTICE_378);
