@@ -60,6 +60,26 @@ bool IsSetupFileName(const wchar_t* name)
     return true;
 }
 
+// A file whose process has just ended can stay locked a little longer (the
+// system still tears down its image, a scanner may hold it open): the
+// deletion is tried again for a while before it is given up.
+const DWORD UnlockWaitLimit = 10000;
+const DWORD UnlockRetryPause = 50;
+
+bool DeleteOnceUnlocked(const wchar_t* path, DWORD unlockWait)
+{
+    const ULONGLONG deadline = GetTickCount64() + unlockWait;
+    for (;;)
+    {
+        if (DeleteFileW(path))
+            return true;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || GetTickCount64() >= deadline)
+            return false;
+        Sleep(UnlockRetryPause);
+    }
+}
+
 MString FullPath(const wchar_t* path)
 {
     const DWORD needed = GetFullPathNameW(path, 0, nullptr, nullptr);
@@ -131,18 +151,21 @@ bool CleanUpAfterUpgrade(const wchar_t* commandLine, const wchar_t* programFolde
         return false;
     // Waiting on the handle instead of polling the exit code: a process whose
     // exit code happens to be 259 (STILL_ACTIVE) cannot hold the start-up for
-    // ever, and a setup that hangs holds it no longer than the limit.
+    // ever, and a setup that hangs holds it no longer than the limit. A setup
+    // that cannot be opened is taken as ended.
+    bool setupEnded = true;
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, request.processId);
     if (process)
     {
-        WaitForSingleObject(process, waitLimit);
+        setupEnded = WaitForSingleObject(process, waitLimit) == WAIT_OBJECT_0;
         CloseHandle(process);
     }
     // The command line comes from outside: only the setup program's own file
     // is deleted, never another path it might name.
     if (!IsSetupFileOf(programFolder, request.setupFile.GetText()))
         return false;
-    return DeleteFileW(request.setupFile.GetText()) != FALSE;
+    // A setup still running keeps its file locked: one try is enough then.
+    return DeleteOnceUnlocked(request.setupFile.GetText(), setupEnded ? UnlockWaitLimit : 0);
 }
 
 MString ProgramFolder()

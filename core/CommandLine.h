@@ -27,8 +27,9 @@ bool ParseCleanSetupCommandLine(const wchar_t* commandLine, CleanSetupRequest& r
 bool IsSetupFileOf(const wchar_t* folder, const wchar_t* path);
 
 // Clean-up after an upgrade: waits (at most waitLimit ms) for the setup
-// process to end, then deletes its file, but only a setup file in the
-// program's folder; anything else the command line names is left alone.
+// process to end, then deletes its file, trying again for a few seconds
+// while it is still locked, but only a setup file in the program's folder;
+// anything else the command line names is left alone.
 // Answers whether the file was deleted; the start-up goes on either way.
 bool CleanUpAfterUpgrade(const wchar_t* commandLine, const wchar_t* programFolder, DWORD waitLimit = 30000);
 

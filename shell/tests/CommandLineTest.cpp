@@ -146,6 +146,25 @@ TEST(CommandLine, CleanUpWaitsForTheSetupProcessThenDeletesItsFile)
     EXPECT_FALSE(Exists(setupFile));
 }
 
+TEST(CommandLine, CleanUpTriesAgainWhileTheEndedSetupsFileIsStillLocked)
+{
+    TempFolder folder;
+    const std::wstring setupFile = folder.Touch(setupName);
+    // Held without sharing for a moment after the setup has ended, as the
+    // system may still hold an ended program's file.
+    HANDLE lock = CreateFileW(setupFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    std::thread releaser([&] {
+        Sleep(400);
+        CloseHandle(lock);
+    });
+    // Process id 0 cannot be opened: taken as ended.
+    const std::wstring line = L"/clean_setup_file***" + setupFile + L"***0";
+    EXPECT_TRUE(CleanUpAfterUpgrade(line.c_str(), folder.path.c_str()));
+    releaser.join();
+    EXPECT_FALSE(Exists(setupFile));
+}
+
 TEST(CommandLine, CleanUpGivesUpWaitingAtItsLimit)
 {
     TempFolder folder;

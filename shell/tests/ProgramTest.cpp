@@ -733,7 +733,9 @@ TEST_F(RunningProgramTest, TheCleanUpSwitchWaitsForTheSetupProgramThenDeletesIts
     CloseHandle(setup.hProcess);
 
     // Once the setup has ended the file goes, and only then the program starts.
-    EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesW(setupFile.c_str()) == INVALID_FILE_ATTRIBUTES; }, 15000));
+    // The bound leaves room for a slow start and for the program's own
+    // retries while the ended setup's file is still locked.
+    EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesW(setupFile.c_str()) == INVALID_FILE_ATTRIBUTES; }, 60000));
     ASSERT_NE(program.WaitForController(), nullptr);
     EXPECT_EQ(program.Quit(), 0u);
 
