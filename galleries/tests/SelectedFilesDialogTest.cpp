@@ -39,6 +39,66 @@ void Store(const std::wstring& key, const wchar_t* name, const std::wstring& tex
                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
+// What putting data on the clipboard answered, and its rendering.
+struct ClipboardPut
+{
+    HRESULT set = E_FAIL;
+    HRESULT flush = E_FAIL;
+};
+
+// Puts data on the clipboard (OleSetClipboard, then OleFlushClipboard) from
+// one thread that lives as long as the test program. Wine's OLE keeps the
+// clipboard window of the thread that first put data there until OLE is no
+// longer initialised anywhere in the process; once the folder picker has run,
+// that never happens, and a script thread that has ended would leave every
+// later OleSetClipboard a dead window (CLIPBRD_E_CANT_OPEN).
+ClipboardPut PutOnClipboard(IDataObject* data)
+{
+    struct Request
+    {
+        IDataObject* data;
+        ClipboardPut answer;
+        HANDLE done;
+    };
+    constexpr UINT PutMessage = WM_APP + 1;
+    static const DWORD thread = [] {
+        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        DWORD id = 0;
+        HANDLE handle = CreateThread(
+            nullptr, 0,
+            [](void* parameter) -> DWORD {
+                OleInitialize(nullptr);
+                MSG message;
+                PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+                SetEvent(static_cast<HANDLE>(parameter));
+                while (GetMessageW(&message, nullptr, 0, 0) > 0)
+                {
+                    if (message.hwnd == nullptr && message.message == PutMessage)
+                    {
+                        auto* request = reinterpret_cast<Request*>(message.lParam);
+                        request->answer.set = OleSetClipboard(request->data);
+                        if (SUCCEEDED(request->answer.set))
+                            request->answer.flush = OleFlushClipboard();
+                        SetEvent(request->done);
+                        continue;
+                    }
+                    DispatchMessageW(&message);
+                }
+                return 0;
+            },
+            ready, 0, &id);
+        WaitForSingleObject(ready, 30000);
+        CloseHandle(ready);
+        CloseHandle(handle);
+        return id;
+    }();
+    Request request{data, {}, CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    if (PostThreadMessageW(thread, PutMessage, 0, reinterpret_cast<LPARAM>(&request)))
+        WaitForSingleObject(request.done, 30000);
+    CloseHandle(request.done);
+    return request.answer;
+}
+
 int ItemCount(HWND dialog) { return ListView_GetItemCount(GetDlgItem(dialog, IDC_FILE_LIST)); }
 
 bool ScanDone(HWND dialog) { return IsWindowEnabled(GetDlgItem(dialog, IDC_THUMBNAIL_SIZE)) != FALSE; }
@@ -173,11 +233,12 @@ TEST_F(SelectedFilesDialog, PastedFilesArriveWhileTheDialogAnswersAndOkSavesThem
         EXPECT_EQ(ItemText(dialog, 0, ColumnName), L"holiday");
 
         IDataObject* data = NewFileDataObject({{CF_HDROP, BuildFileList({MString(wide.c_str()), MString(tall.c_str())})}});
-        ASSERT_TRUE(SUCCEEDED(OleSetClipboard(data)));
+        // Rendered at once, as a program that copies and quits leaves it:
+        // the dialog's thread reads the clipboard itself.
+        const ClipboardPut put = PutOnClipboard(data);
+        ASSERT_TRUE(SUCCEEDED(put.set));
         data->Release();
-        // Rendered now, as a program that copies and quits leaves it: the
-        // dialog's thread reads the clipboard itself.
-        ASSERT_TRUE(SUCCEEDED(OleFlushClipboard()));
+        ASSERT_TRUE(SUCCEEDED(put.flush));
         PostMessageW(dialog, WM_COMMAND, CmdPasteFiles, 0);
         // While the records arrive the dialog keeps answering.
         ASSERT_TRUE(WaitUntil([&] {
@@ -316,9 +377,10 @@ TEST_F(SelectedFilesDialog, FileDescriptorFormAddsNothingBesideTheFileList)
               GalleryTest::FileDescriptorBlock(40, 1)})
         {
             IDataObject* data = NewFileDataObject({{FileDescriptorFormat(), descriptors}, {FileContentsFormat(), contents}});
-            ASSERT_TRUE(SUCCEEDED(OleSetClipboard(data)));
+            const ClipboardPut put = PutOnClipboard(data);
+            ASSERT_TRUE(SUCCEEDED(put.set));
             data->Release();
-            ASSERT_TRUE(SUCCEEDED(OleFlushClipboard()));
+            ASSERT_TRUE(SUCCEEDED(put.flush));
             const UINT selected = ListView_GetSelectedCount(list);
             PostMessageW(dialog, WM_COMMAND, CmdPasteFiles, 0);
             PostMessageW(dialog, WM_COMMAND, CmdInvertSelection, 0);
@@ -330,9 +392,10 @@ TEST_F(SelectedFilesDialog, FileDescriptorFormAddsNothingBesideTheFileList)
         IDataObject* data = NewFileDataObject({{FileDescriptorFormat(), GalleryTest::FileDescriptorBlock(40, 1)},
                                                {FileContentsFormat(), contents},
                                                {CF_HDROP, BuildFileList({MString(wide.c_str())})}});
-        ASSERT_TRUE(SUCCEEDED(OleSetClipboard(data)));
+        const ClipboardPut put = PutOnClipboard(data);
+        ASSERT_TRUE(SUCCEEDED(put.set));
         data->Release();
-        ASSERT_TRUE(SUCCEEDED(OleFlushClipboard()));
+        ASSERT_TRUE(SUCCEEDED(put.flush));
         PostMessageW(dialog, WM_COMMAND, CmdPasteFiles, 0);
         ASSERT_TRUE(WaitUntil([&] { return ItemCount(dialog) == 2 && ScanDone(dialog); }, 30000));
         OpenClipboard(nullptr);
