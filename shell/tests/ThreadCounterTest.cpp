@@ -43,6 +43,8 @@ TEST(ThreadCounter, WorkersCountThemselvesInAndOut)
 
 TEST(ThreadCounter, AWorkerWithoutACounterThrowsBeforeCounting)
 {
+    // Tests that run before this one may have left the process a counter.
+    WaitForWorkerThreads();
     ASSERT_TRUE(ThreadCounterHolder.IsEmpty());
     EXPECT_THROW(WorkerThreadScope scope, MSmartPtrError);
     EXPECT_THROW(ThreadCounterHolder.Get(), MSmartPtrError);
