@@ -32,7 +32,9 @@ Test pages:
     /_test/echo                 the request body back (POST)
     /_test/stream?count=N       N bytes (GET or POST) in 64 KiB pieces, stream_delay_ms
                                 apart, held (as by fault=hold) once stream_hold_at bytes
-                                went out; /_control/streaming answers how many went out
+                                went out; /_control/streaming answers how many went out,
+                                /_control/stream_end "running" while it runs, then
+                                "complete" or "cut" (the client went away before the end)
 """
 
 import argparse
@@ -184,6 +186,7 @@ class StandIn:
             self.sessions = {}
             self.held = False
             self.streamed = 0        # bytes of /_test/stream sent so far
+            self.stream_end = "none"  # the last /_test/stream: "running", "complete", "cut"
             # A stream started before the reset counts no longer: its
             # connection may still be draining into the kernel's buffers.
             self.stream_round = getattr(self, "stream_round", 0) + 1
@@ -941,6 +944,7 @@ class Handler(BaseHTTPRequestHandler):
         sent = 0
         with self.standin.lock:
             stream_round = self.standin.stream_round
+            self.standin.stream_end = "running"
         hold_at = int(self.standin.setting("stream_hold_at"))
         try:
             while sent < count:
@@ -960,6 +964,9 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.flush()
         except OSError:
             pass  # the client went away
+        with self.standin.lock:
+            if self.standin.stream_round == stream_round:
+                self.standin.stream_end = "complete" if sent >= count else "cut"
         self.log_line(200, sent, "stream")
 
     def control(self, page, query):
@@ -994,6 +1001,9 @@ class Handler(BaseHTTPRequestHandler):
         elif page == "streaming":
             with standin.lock:
                 return self.send(200, str(standin.streamed).encode(), log=False)
+        elif page == "stream_end":
+            with standin.lock:
+                return self.send(200, standin.stream_end.encode(), log=False)
         elif page == "tls":
             with standin.lock:
                 text = "".join("%s %d\n" % (stem, requests) for stem, requests in standin.tls)
