@@ -394,6 +394,13 @@ LRESULT CSelectedFiles::OnMediaSourceChange(WORD, WORD, HWND, BOOL&)
     {
         if (!m_initialising && m_files.IsModified())
             SaveShownGallery(false);
+        // The size the user gave the local side comes back with it.
+        if (!m_initialising && m_localLayout.IsGripVisible())
+        {
+            RECT window = {};
+            GetWindowRect(&window);
+            m_localSize = {window.right - window.left, window.bottom - window.top};
+        }
         UpdateSystemMenu(true);
         for (int id : LocalControls)
             ::ShowWindow(Item(id), SW_HIDE);

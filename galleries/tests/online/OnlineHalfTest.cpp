@@ -582,3 +582,44 @@ TEST_F(OnlineHalf, FilterProblemsShowInRed)
         DeleteDC(dc);
     });
 }
+
+// The local side comes back at the size the user gave it after a visit to
+// the online side, and that size is what the dialog keeps when it closes on
+// the online side.
+TEST_F(OnlineHalf, TheLocalSideComesBackAtTheSizeTheUserGaveIt)
+{
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), L"Select Files Window");
+    ASSERT_TRUE(WriteSelectedOnlineGallery({MStringEx<wchar_t>(L"Demo"), 1033}));
+    WriteMediaSource(true);
+    SIZE resized = {};
+    Run([&](HWND dialog, DWORD) {
+        const auto size = [dialog] {
+            RECT window = {};
+            GetWindowRect(dialog, &window);
+            return SIZE{window.right - window.left, window.bottom - window.top};
+        };
+        const SIZE opened = size();
+        resized = {opened.cx + 120, opened.cy + 80};
+        SetWindowPos(dialog, nullptr, 0, 0, resized.cx, resized.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ASSERT_TRUE(WaitUntil([&] { return size().cx == resized.cx && size().cy == resized.cy; }));
+
+        HWND source = GetDlgItem(dialog, IDC_MEDIA_SOURCE);
+        ChooseData(source, 0);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(GetDlgItem(dialog, IDC_ONLINE_GALLERY)) != FALSE; }));
+        EXPECT_NE(size().cy, resized.cy) << "the online side has a height of its own";
+        ChooseData(source, 1);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(GetDlgItem(dialog, IDC_FILE_LIST)) != FALSE; }));
+        EXPECT_EQ(size().cx, resized.cx);
+        EXPECT_EQ(size().cy, resized.cy);
+        ChooseData(source, 0);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(GetDlgItem(dialog, IDC_ONLINE_GALLERY)) != FALSE; }));
+    });
+    LONG stored[6] = {};
+    DWORD bytes = sizeof(stored);
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), L"Select Files Window", RRF_RT_REG_BINARY,
+                           nullptr, stored, &bytes),
+              ERROR_SUCCESS);
+    EXPECT_EQ(stored[2] - stored[0], resized.cx);
+    EXPECT_EQ(stored[3] - stored[1], resized.cy);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, ProgramSettingsKeyPath(), L"Select Files Window");
+}
