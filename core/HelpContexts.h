@@ -13,6 +13,10 @@ constexpr DWORD MenuEntryHelpContext(DWORD commandId) { return MenuEntryHelpBase
 // A dialog template or a control of one: this base plus its id.
 constexpr DWORD DialogHelpBase = 0x20000;
 constexpr DWORD DialogHelpContext(DWORD templateOrControlId) { return DialogHelpBase + templateOrControlId; }
+// The help entry of the program's system menus (WM_SYSCOMMAND, whose low four
+// bits the system uses itself).
+constexpr WPARAM HelpSysCommand = 0x20;
+inline bool IsHelpSysCommand(WPARAM wParam) { return (wParam & 0xFFF0) == HelpSysCommand; }
 // The context menu of edit boxes.
 constexpr DWORD EditMenuHelpContext = 16;
 // The controls of the wait window.

@@ -32,7 +32,6 @@ std::unique_ptr<MString> TakeOpenLink(LPARAM lParam)
 constexpr COLORREF White = RGB(255, 255, 255);
 // Links are drawn in blue (0x00BBGGRR).
 constexpr COLORREF LinkColour = 0xFF0000;
-constexpr WPARAM HelpCommand = 0x20;
 
 const int LinkControls[] = {IDC_ABOUT_LOGO, IDC_ABOUT_LINK_1, IDC_ABOUT_LINK_2, IDC_ABOUT_COPYRIGHT_MAKER};
 
@@ -436,7 +435,7 @@ LRESULT CAboutBoxDlg::OnHelp(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 LRESULT CAboutBoxDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 {
-    if ((wParam & 0xFFF0) == HelpCommand)
+    if (IsHelpSysCommand(wParam))
         ShowHelpContext(static_cast<int>(DialogHelpContext(IDD_ABOUT_BOX)));
     else
         handled = FALSE;

@@ -163,7 +163,7 @@ LRESULT CIntroductionDlg::OnCtlColor(UINT, WPARAM wParam, LPARAM, BOOL&)
 
 LRESULT CIntroductionDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 {
-    if ((wParam & 0xFFF0) != 0x20)
+    if (!IsHelpSysCommand(wParam))
     {
         handled = FALSE;
         return 0;

@@ -177,7 +177,7 @@ LRESULT CLanguageSelect::OnDrawItem(UINT, WPARAM wParam, LPARAM lParam, BOOL& ha
 
 LRESULT CLanguageSelect::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 {
-    if ((wParam & 0xFFF0) != 0x20)
+    if (!IsHelpSysCommand(wParam))
     {
         handled = FALSE;
         return 0;

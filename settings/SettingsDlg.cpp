@@ -13,7 +13,6 @@
 
 namespace
 {
-constexpr WPARAM HelpCommand = 0x20;
 // The size and transparency edits take three digits.
 constexpr int SizeDigits = 3;
 constexpr unsigned __int64 SmallestSide = MinDisplayAreaSide;
@@ -116,9 +115,9 @@ LRESULT CSettingsDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
         SetIcon(reinterpret_cast<HICON>(::SendMessageW(m_mainWindow, WM_GETICON, ICON_BIG, 0)), TRUE);
         SetIcon(reinterpret_cast<HICON>(::SendMessageW(m_mainWindow, WM_GETICON, ICON_SMALL, 0)), FALSE);
     }
-    SetWindowContextHelpId(DialogHelpBase + IDD_SETTINGS);
+    SetWindowContextHelpId(DialogHelpContext(IDD_SETTINGS));
     for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        ::SetWindowContextHelpId(child, DialogHelpBase + static_cast<DWORD>(::GetDlgCtrlID(child)));
+        ::SetWindowContextHelpId(child, DialogHelpContext(static_cast<DWORD>(::GetDlgCtrlID(child))));
 
     for (int id : SubclassedEdits)
     {
@@ -376,15 +375,15 @@ LRESULT CSettingsDlg::OnHelp(UINT, WPARAM, LPARAM lParam, BOOL&)
     const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
     if (!info)
         return TRUE;
-    ShowHelpContext(info->iContextType == HELPINFO_MENUITEM ? static_cast<int>(DialogHelpBase + IDD_SETTINGS)
+    ShowHelpContext(info->iContextType == HELPINFO_MENUITEM ? static_cast<int>(DialogHelpContext(IDD_SETTINGS))
                                                             : static_cast<int>(info->dwContextId));
     return TRUE;
 }
 
 LRESULT CSettingsDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 {
-    if ((wParam & 0xFFF0) == HelpCommand)
-        ShowHelpContext(static_cast<int>(DialogHelpBase + IDD_SETTINGS));
+    if (IsHelpSysCommand(wParam))
+        ShowHelpContext(static_cast<int>(DialogHelpContext(IDD_SETTINGS)));
     else
         handled = FALSE;
     return 0;

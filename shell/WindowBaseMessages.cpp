@@ -115,7 +115,7 @@ LRESULT CWindowBase::OnKeyUp(UINT, WPARAM wParam, LPARAM, BOOL&)
 
 LRESULT CWindowBase::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 {
-    if ((wParam & 0xFFF0) == 0x20)
+    if (IsHelpSysCommand(wParam))
         ShowHelpContext(ControllerHelpContext);
     else
         handled = FALSE;

@@ -7,6 +7,7 @@
 #include "resources/window/ProgramResourceIds.h"
 #include "core/CrashReport.h"
 #include "core/Help.h"
+#include "core/HelpContexts.h"
 #include "core/MessageBox.h"
 #include "core/PrivateMessages.h"
 #include "core/ProgramObjects.h"
@@ -428,7 +429,7 @@ LRESULT CLumivaneDlg::OnHelp(UINT, WPARAM, LPARAM lParam, BOOL&)
 
 LRESULT CLumivaneDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 {
-    if ((wParam & 0xFFF0) == 0x20)
+    if (IsHelpSysCommand(wParam))
         ShowHelpContext(MainWindowHelpContext);
     else
         handled = FALSE;
